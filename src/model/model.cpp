@@ -1,0 +1,220 @@
+#include "model.h"
+#include "gravity.h"
+
+#include <cmath>
+#include <set>
+#include <utility>
+
+namespace corvane {
+
+namespace {
+double depthRule(double z) { return z <= 0 ? MinDepth : z; }
+}  // namespace
+
+void Tbody::setCorner(int k, double x, double z)
+{
+    CornerX[k] = x;
+    CornerZ[k] = z;
+    const int n = NumCorners;
+    if (k == 1 && n >= 1) {
+        CornerX[n] = x;
+        CornerZ[n] = z;
+    } else if (k == n && n >= 1) {
+        CornerX[1] = x;
+        CornerZ[1] = z;
+    }
+}
+
+void Tbody::clearLink(int k)
+{
+    Linked[k] = false;
+    LinkBody[k] = 0;
+    LinkCorner[k] = 0;
+}
+
+Model::Model()
+{
+    for (int i = 1; i <= MaxStations; ++i)
+        StationX[i] = i;
+    for (int b = 1; b <= MaxBodies; ++b) {
+        Tbody& body = Bodies[b];
+        body.Gravity.fill(0);
+        body.DensMin = 0.0001;
+        body.DensMax = 1.0;
+        body.DepthMin = 0;
+        body.DepthMax = 10000;
+        body.AngleMin = -90;
+        body.AngleMax = 90;
+    }
+}
+
+std::unique_ptr<Model> makeModel() { return std::make_unique<Model>(); }
+
+bool Model::partnerOf(int b, int k, int& pb, int& pk) const
+{
+    const Tbody& body = Bodies[b];
+    if (!body.Linked[k])
+        return false;
+    pb = body.LinkBody[k];
+    pk = body.LinkCorner[k];
+    return pb >= 1 && pb <= MaxBodies && pb != b && pk >= 1 && pk <= Bodies[pb].NumCorners;
+}
+
+void Model::MoveBody(int b, double dx, double dz)
+{
+    Tbody& body = Bodies[b];
+    const int n = body.NumCorners;
+    for (int k = 1; k <= n; ++k) {
+        body.CornerX[k] += dx;
+        body.CornerZ[k] = depthRule(body.CornerZ[k] + dz);
+    }
+    // Corner n may carry a copy of corner 1's link record: each partner corner
+    // moves once, however many records point at it.
+    std::set<std::pair<int, int>> moved;
+    std::set<int> partnerBodies;
+    for (int k = 1; k <= n; ++k) {
+        int pb = 0, pk = 0;
+        if (!partnerOf(b, k, pb, pk) || !moved.insert({pb, pk}).second)
+            continue;
+        Tbody& partner = Bodies[pb];
+        partner.setCorner(pk, partner.CornerX[pk] + dx, depthRule(partner.CornerZ[pk] + dz));
+        partnerBodies.insert(pb);
+    }
+    for (int pb : partnerBodies)
+        UpdateBody(pb);
+    UpdateBody(CurrentBody);
+}
+
+void Model::TurnBody(int b, double angle)
+{
+    Tbody& body = Bodies[b];
+    const int n = body.NumCorners;
+    if (n < 2)
+        return;
+    if (angle > 360)
+        angle -= 360;
+    if (angle < 0)
+        angle += 360;
+    const double rad = angle * DegToRad;
+    double cx = 0, cz = 0;
+    for (int k = 1; k <= n - 1; ++k) {
+        cx += body.CornerX[k];
+        cz += body.CornerZ[k];
+    }
+    cx /= n - 1;
+    cz /= n - 1;
+    const double c = std::cos(rad), s = std::sin(rad);
+    for (int k = 1; k <= n; ++k) {
+        const double x = body.CornerX[k] - cx, z = body.CornerZ[k] - cz;
+        body.CornerX[k] = cx + x * c - z * s;
+        body.CornerZ[k] = depthRule(cz + x * s + z * c);
+    }
+    std::set<int> partnerBodies;
+    for (int k = 1; k <= n; ++k) {
+        int pb = 0, pk = 0;
+        if (!partnerOf(b, k, pb, pk))
+            continue;
+        Bodies[pb].setCorner(pk, body.CornerX[k], body.CornerZ[k]);
+        partnerBodies.insert(pb);
+    }
+    for (int pb : partnerBodies)
+        UpdateBody(pb);
+}
+
+void Model::UnlinkCorner(int b, int k)
+{
+    Tbody& body = Bodies[b];
+    if (!body.Linked[k])
+        return;
+    const int pb = body.LinkBody[k];
+    const int pk = body.LinkCorner[k];
+    body.clearLink(k);
+    if (k == 1)
+        body.clearLink(body.NumCorners);
+    if (pb >= 1 && pb <= MaxBodies && pk >= 1 && pk <= MaxCorners) {
+        Tbody& partner = Bodies[pb];
+        partner.clearLink(pk);
+        if (pk == 1 && partner.NumCorners >= 1)
+            partner.clearLink(partner.NumCorners);
+    }
+}
+
+void Model::CopyBody(int from, int to)
+{
+    if (from == to)
+        return;
+    const Tbody& src = Bodies[from];
+    Tbody& dst = Bodies[to];
+    dst.Density = src.Density;
+    dst.StrikeLength1 = src.StrikeLength1;
+    dst.StrikeLength2 = src.StrikeLength2;
+    dst.Hidden = src.Hidden;
+    dst.NumCorners = src.NumCorners;
+    dst.InvertDensity = src.InvertDensity;
+    dst.InvertXPos = src.InvertXPos;
+    dst.InvertDepth = src.InvertDepth;
+    dst.InvertAngle = src.InvertAngle;
+    for (int k = 1; k <= src.NumCorners; ++k) {
+        dst.CornerX[k] = src.CornerX[k];
+        dst.CornerZ[k] = src.CornerZ[k];
+        dst.CornerInvertX[k] = src.CornerInvertX[k];
+        dst.CornerInvertZ[k] = src.CornerInvertZ[k];
+        dst.Linked[k] = src.Linked[k];
+        dst.LinkBody[k] = src.LinkBody[k];
+        dst.LinkCorner[k] = src.LinkCorner[k];
+    }
+    for (int i = 1; i <= NumStations; ++i)
+        dst.Gravity[i] = src.Gravity[i];
+}
+
+void Model::ClearInversionFlags(int first, int last)
+{
+    for (int b = first; b <= last; ++b) {
+        Tbody& body = Bodies[b];
+        body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = false;
+        for (int k = 1; k <= body.NumCorners; ++k) {
+            body.CornerInvertX[k] = false;
+            body.CornerInvertZ[k] = false;
+            body.clearLink(k);
+        }
+    }
+}
+
+void Model::CalculateBody(int b)
+{
+    Tbody& body = Bodies[b];
+    bodyAnomaly(body, StationX.data(), NumStations, UnitsKm, body.Gravity.data());
+    if (!body.Hidden)
+        for (int i = 1; i <= NumStations; ++i)
+            CalculatedGravity[i] += body.Gravity[i];
+}
+
+void Model::UpdateBody(int b)
+{
+    Tbody& body = Bodies[b];
+    if (!body.Hidden)
+        for (int i = 1; i <= NumStations; ++i)
+            CalculatedGravity[i] -= body.Gravity[i];
+    CalculateBody(b);
+}
+
+void Model::RecalculateModel()
+{
+    for (int i = 1; i <= NumStations; ++i)
+        CalculatedGravity[i] = 0;
+    for (int b = 1; b <= NumBodies; ++b)
+        CalculateBody(b);
+}
+
+void Model::setHidden(int b, bool hidden)
+{
+    Tbody& body = Bodies[b];
+    if (body.Hidden == hidden)
+        return;
+    body.Hidden = hidden;
+    const double sign = hidden ? -1.0 : 1.0;
+    for (int i = 1; i <= NumStations; ++i)
+        CalculatedGravity[i] += sign * body.Gravity[i];
+}
+
+}  // namespace corvane

@@ -1,0 +1,104 @@
+#pragma once
+// The model: stations with observed and calculated anomalies, the body slots
+// with their corners, links and inversion settings, and the boreholes.
+// Plain C++ so that every layer above, and the tests, can use it without a window.
+#include "array1.h"
+
+#include <memory>
+#include <string>
+
+namespace corvane {
+
+inline constexpr int MaxBodies = 51;
+inline constexpr int MaxCorners = 51;   // 50 distinct corners plus the closing copy
+inline constexpr int MaxStations = 4096;
+inline constexpr int MaxHoles = 3;
+inline constexpr int MaxHoleDepths = 50;
+inline constexpr int MaxHoleLabels = 10;
+inline constexpr double MinDepth = 0.0001;   // corners never reach the surface
+inline constexpr double DegToRad = 0.0174533;
+
+// One polygonal body: a prism of finite length along strike, stored closed
+// (corner NumCorners repeats corner 1).
+class Tbody {
+public:
+    double Density = 0;
+    double StrikeLength1 = 0;
+    double StrikeLength2 = 0;
+    double DensMin = 0, DensMax = 1.0;
+    double XPosMin = 0, XPosMax = 1000;
+    double DepthMin = 0, DepthMax = 1000;
+    double AngleMin = -90, AngleMax = 90;
+    int NumCorners = 1;
+    bool Hidden = false;
+    bool InvertDensity = false;
+    bool InvertXPos = false;
+    bool InvertDepth = false;
+    bool InvertAngle = false;
+    Array1<double, MaxStations> Gravity;
+    Array1<bool, MaxCorners> CornerInvertX;
+    Array1<bool, MaxCorners> CornerInvertZ;
+    Array1<double, MaxCorners> CornerX;
+    Array1<double, MaxCorners> CornerZ;
+    Array1<bool, MaxCorners> Linked;
+    Array1<int, MaxCorners> LinkBody;
+    Array1<int, MaxCorners> LinkCorner;
+
+    // Writes (x, z) into corner k, and into the closing copy when k is 1 or n.
+    void setCorner(int k, double x, double z);
+    void clearLink(int k);
+};
+
+// One borehole log.
+class THole {
+public:
+    int NumLabels = 0;
+    int NumDepths = 0;
+    std::string Name;   // at most 20 characters
+    Array1<double, MaxHoleDepths> HoleX;
+    Array1<double, MaxHoleDepths> HoleDepth;
+    Array1<std::string, MaxHoleLabels> Label;   // each at most 15 characters
+    Array1<int, MaxHoleLabels> LabelRow;
+};
+
+class Model {
+public:
+    Model();   // the start-up defaults
+
+    int NumStations = 100;
+    Array1<double, MaxStations> StationX;
+    Array1<double, MaxStations> ObservedGravity;
+    Array1<double, MaxStations> CalculatedGravity;
+    bool HaveObserved = true;
+    bool UnitsKm = true;
+    bool ModelExists = false;
+    int NumBodies = 1;
+    Array1<Tbody, MaxBodies> Bodies;
+    int CurrentBody = 1;
+    Array1<THole, MaxHoles> Holes;
+    int NumHoles = 0;
+
+    // Body operations (bodies named by number).
+    void MoveBody(int b, double dx, double dz);
+    void TurnBody(int b, double angle);
+    void UnlinkCorner(int b, int k);
+    void CopyBody(int from, int to);
+    void ClearInversionFlags(int first, int last);
+
+    // Anomaly upkeep: CalculatedGravity is the sum of the Gravity arrays of
+    // the bodies 1..NumBodies that are not hidden.
+    void CalculateBody(int b);     // recalculate b; add it to the total if visible
+    void UpdateBody(int b);        // remove b's old contribution, then CalculateBody
+    void RecalculateModel();       // zero the total and calculate every body
+
+    // Hiding or showing only changes which arrays are summed.
+    void setHidden(int b, bool hidden);
+
+    // The body and corner that hold the partner of corner k of body b, if the
+    // link record points at a real corner.
+    bool partnerOf(int b, int k, int& pb, int& pk) const;
+};
+
+std::unique_ptr<Model> makeModel();
+
+}  // namespace corvane

@@ -1,0 +1,25 @@
+#pragma once
+// Everything one running program holds: the model, what is displayed, the
+// inversion state and the program settings. The main window owns one; tests
+// make as many as they like.
+#include "display/display_state.h"
+#include "model/model.h"
+#include "model/settings.h"
+
+#include <memory>
+
+namespace corvane {
+
+struct Workspace {
+    std::unique_ptr<Model> modelPtr = makeModel();
+    Model& model = *modelPtr;
+    Display display;
+    InversionState inversion;
+    AppSettings app;
+
+    Workspace() = default;
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+};
+
+}  // namespace corvane

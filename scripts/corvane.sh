@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 mode=${1:-run}
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xauth)
+          xvfb xauth hp2xx python3-ezdxf poppler-utils)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,223 @@
+#include "display/view.h"
+
+#include "model/text.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvane {
+
+namespace {
+
+double safeExtent(double e, double fallback)
+{
+    return (std::isfinite(e) && e != 0) ? e : fallback;
+}
+
+}  // namespace
+
+ViewLayout viewLayout(const QRect& rect, const Display& d)
+{
+    ViewLayout L;
+    L.Left = rect.x();
+    L.Top = rect.y();
+    L.Right = rect.x() + rect.width();
+    L.Bottom = rect.y() + rect.height();
+    L.SectionLeft = d.SectionLeft;
+    L.TickLength = d.TickLength;
+    L.TickHeight = d.TickHeight;
+    L.Rx = L.Right - 5;
+    L.By = L.Bottom - 15;
+    L.Mid = (L.Top + L.By) / 2;
+    return L;
+}
+
+void setScreenLayoutValues(Display& d)
+{
+    d.SectionLeft = 40;
+    d.TickLength = 4;
+    d.TickHeight = 4;
+}
+
+int roundPixel(double v)
+{
+    // Far-off points (a tiny view of a wide model) must not overflow the cast.
+    constexpr double limit = 1.0e7;
+    if (!(v > -limit))   // also catches NaN
+        return std::isnan(v) ? 0 : -static_cast<int>(limit);
+    if (v > limit)
+        return static_cast<int>(limit);
+    return static_cast<int>(roundHalfEven(v));
+}
+
+double xExtent(const Display& d)
+{
+    return safeExtent(d.ViewXMax - d.ViewXMin, 1.0);
+}
+
+double depthExtent(const Display& d)
+{
+    // The display-limits dialog corrects a reversed depth range to +100.
+    return safeExtent(d.ViewDepthMax - d.ViewDepthMin, 100.0);
+}
+
+double gravityExtent(const Display& d)
+{
+    return safeExtent(d.GravityMax - d.GravityMin, 1.0);
+}
+
+QPoint SectionToScreen(const ViewLayout& L, const Display& d, double x, double z)
+{
+    // The width factor is the panel width, as in the profile transform, so that
+    // bodies and curves line up also when the picture does not start at column 0.
+    const int sx = L.Left + L.SectionLeft
+        + roundPixel((x - d.ViewXMin) * (L.Rx - (L.Left + L.SectionLeft)) / xExtent(d));
+    int sy = L.Mid + roundPixel((z - d.ViewDepthMin) * (L.Mid - L.Top) / depthExtent(d));
+    if (sy < L.Mid)
+        sy = L.Mid;
+    return {sx, sy};
+}
+
+QPoint SectionToScreen(const QRect& rect, const Display& d, double x, double z)
+{
+    return SectionToScreen(viewLayout(rect, d), d, x, z);
+}
+
+QPoint ProfileToScreen(const ViewLayout& L, const Display& d, double x, double g)
+{
+    const int sx = L.Left + L.SectionLeft
+        + roundPixel((x - d.ViewXMin) * (L.Rx - (L.Left + L.SectionLeft)) / xExtent(d));
+    const int sy = L.Mid - roundPixel((g - d.GravityMin) * (L.Mid - L.Top) / gravityExtent(d));
+    return {sx, sy};
+}
+
+QPoint ProfileToScreen(const QRect& rect, const Display& d, double x, double g)
+{
+    return ProfileToScreen(viewLayout(rect, d), d, x, g);
+}
+
+QPointF ScreenToSection(const ViewLayout& L, const Display& d, QPoint s)
+{
+    const int width = L.Rx - (L.Left + L.SectionLeft);
+    const int height = L.Mid - L.Top;
+    const double x = d.ViewXMin
+        + xExtent(d) * (s.x() - (L.Left + L.SectionLeft)) / (width != 0 ? width : 1);
+    const double z = d.ViewDepthMin + depthExtent(d) * (s.y() - L.Mid) / (height != 0 ? height : 1);
+    return {x, z};
+}
+
+QPointF ScreenToSection(const QRect& rect, const Display& d, QPoint s)
+{
+    return ScreenToSection(viewLayout(rect, d), d, s);
+}
+
+int clampColumn(const ViewLayout& L, int sx)
+{
+    return std::clamp(sx, L.SectionLeft, std::max(L.SectionLeft, L.Rx));
+}
+
+Readout readoutAt(const ViewLayout& L, const Display& d, QPoint s, int corner)
+{
+    Readout r;
+    r.model = ScreenToSection(L, d, s);
+    r.inModelPanel = !(s.y() < L.Mid || s.x() < L.SectionLeft);
+    if (!r.inModelPanel) {
+        r.text = QStringLiteral(" ");
+        return r;
+    }
+    std::string t;
+    if (corner != -1)
+        t = " Corner " + std::to_string(corner);
+    t += "    Position (" + fixed(r.model.x(), 9, 2) + "," + fixed(r.model.y(), 9, 2) + " )";
+    r.text = QString::fromStdString(t);
+    return r;
+}
+
+Readout readoutAt(const QRect& client, const Display& d, QPoint s, int corner)
+{
+    return readoutAt(viewLayout(client, d), d, s, corner);
+}
+
+StationRange stationsInView(const Model& m, const Display& d)
+{
+    const int n = std::clamp(m.NumStations, 0, MaxStations);
+    StationRange r;
+    if (n < 1)
+        return r;   // empty
+    r.i1 = n;
+    for (int i = 1; i <= n; ++i)
+        if (m.StationX[i] >= d.ViewXMin) {
+            r.i1 = i;
+            break;
+        }
+    r.i2 = n;
+    for (int i = r.i1 + 1; i <= n; ++i)
+        if (m.StationX[i] >= d.ViewXMax) {
+            r.i2 = i;
+            break;
+        }
+    return r;
+}
+
+StationRange computeGravityRange(const Model& m, Display& d)
+{
+    const StationRange r = stationsInView(m, d);
+    double lo = 1e8, hi = -1e8;
+    auto take = [&](double v) {
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    };
+    const int nb = std::clamp(m.NumBodies, 0, MaxBodies);
+    for (int i = r.i1; i <= r.i2; ++i) {
+        if (d.ShowDifference) {
+            take(m.CalculatedGravity[i] - m.ObservedGravity[i]);
+        } else if (d.ShowIndividual) {
+            for (int b = 1; b <= nb; ++b)
+                take(m.Bodies[b].Gravity[i]);
+            if (m.HaveObserved)
+                take(m.ObservedGravity[i]);
+        } else {
+            if (m.HaveObserved)
+                take(m.ObservedGravity[i]);
+            take(m.CalculatedGravity[i]);
+        }
+    }
+    if (lo > hi) {   // nothing in view
+        lo = 0;
+        hi = 1;
+    }
+    if (lo > 0 && lo < 10)
+        lo = 0;
+    // Every value in view equal: give the axis one mGal above it.
+    if (!(hi - lo > 0))
+        hi = lo + 1;
+    d.GravityMin = lo;
+    d.GravityMax = hi;
+    return r;
+}
+
+double misfit(const Model& m)
+{
+    const int n = std::clamp(m.NumStations, 0, MaxStations);
+    if (n < 1)
+        return 0;
+    double sum = 0;
+    for (int i = 1; i <= n; ++i) {
+        const double e = m.ObservedGravity[i] - m.CalculatedGravity[i];
+        sum += e * e;
+    }
+    return 10.0 * std::sqrt(sum / n);
+}
+
+QString misfitText(const Model& m, int iterationCount)
+{
+    if (!m.HaveObserved)
+        return QString();
+    const std::string value = fixed(misfit(m), 6, 2);
+    if (iterationCount != 0)
+        return QString::fromStdString(" Iteration " + std::to_string(iterationCount) + "   "
+                                      + " Misfit =" + value + "   ");
+    return QString::fromStdString(" Misfit =" + value);
+}
+
+}  // namespace corvane

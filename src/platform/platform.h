@@ -9,6 +9,10 @@
 #include <optional>
 
 class QDialog;
+class QPrinter;
+class QRect;
+class QPoint;
+class QWidget;
 
 namespace corvane {
 
@@ -34,6 +38,47 @@ public:
     // Runs a modal dialog and returns its result (QDialog::Accepted or Rejected).
     // Tests replace this with "fill, set the boxes, press a button".
     virtual int execDialog(QDialog& dialog) = 0;
+
+    // The printer set-up dialog; what it chooses stays the current printer.
+    virtual void configurePrinter() {}
+    // A printer ready for a job (QPainter::begin starts it, end finishes it),
+    // or nullptr when no job can start (the user cancelled). Without an
+    // installed printer the job goes to a PDF file.
+    virtual QPrinter* startPrintJob() { return nullptr; }
+
+    // Shows the contents page of a help file; a missing file is reported here.
+    virtual void showHelp(const QString& fileName) { (void)fileName; }
+
+    // Cursor shapes as a stack: push for a long calculation or a drag, pop after.
+    enum class Cursor { Arrow, Cross, Wait, Drag };
+    virtual void pushCursor(Cursor shape) { (void)shape; }
+    virtual void popCursor() {}
+
+    // Pointer placement (in the widget's coordinates), confinement to a
+    // rectangle of the widget and mouse capture, for the mouse commands.
+    virtual void setPointerPosition(QWidget& widget, const QPoint& local)
+    {
+        (void)widget;
+        (void)local;
+    }
+    virtual void confinePointer(QWidget& widget, const QRect& local)
+    {
+        (void)widget;
+        (void)local;
+    }
+    virtual void releasePointer() {}
+};
+
+// The hourglass for the length of a scope.
+class BusyCursor {
+public:
+    explicit BusyCursor(Platform& p) : platform_(p) { platform_.pushCursor(Platform::Cursor::Wait); }
+    ~BusyCursor() { platform_.popCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    Platform& platform_;
 };
 
 }  // namespace corvane

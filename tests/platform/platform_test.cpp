@@ -1,0 +1,130 @@
+// The scripted platform answers from its queues and records what the user
+// would have seen; the Qt platform's non-modal parts work headless.
+#include "platform/qt_platform.h"
+#include "platform/scripted_platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using Kind = ScriptedPlatform::Kind;
+
+TEST(ScriptedPlatform, AnswersFromQueuesThenRefuses)
+{
+    ScriptedPlatform p;
+    p.confirmAnswers = {true, false};
+    p.openNames = {QStringLiteral("/tmp/a.mod")};
+    p.colours = {QColor(1, 2, 3)};
+
+    EXPECT_TRUE(p.confirm(QStringLiteral("Exit Corvane ?")));
+    EXPECT_FALSE(p.confirm(QStringLiteral("second")));
+    EXPECT_FALSE(p.confirm(QStringLiteral("queue empty: No")));
+    EXPECT_EQ(p.openFileName(QStringLiteral("Saved models"), QStringLiteral("*.mod")),
+              QStringLiteral("/tmp/a.mod"));
+    EXPECT_TRUE(p.openFileName(QStringLiteral("Saved models"), QStringLiteral("*.mod")).isEmpty());
+    EXPECT_TRUE(p.saveFileName(QStringLiteral("HPGL files"), QStringLiteral("*.hpg")).isEmpty());
+    EXPECT_EQ(p.chooseColour(Qt::black), QColor(1, 2, 3));
+    EXPECT_FALSE(p.chooseColour(Qt::black).has_value());
+
+    ASSERT_EQ(p.fileRequests.size(), 3u);
+    EXPECT_FALSE(p.fileRequests[0].save);
+    EXPECT_TRUE(p.fileRequests[2].save);
+    EXPECT_EQ(p.fileRequests[2].pattern, QStringLiteral("*.hpg"));
+    EXPECT_EQ(p.texts(Kind::Confirm).size(), 3);
+    EXPECT_EQ(p.messages.front().text, QStringLiteral("Exit Corvane ?"));
+}
+
+TEST(ScriptedPlatform, RecordsMessagesOfEachKind)
+{
+    ScriptedPlatform p;
+    p.information(QStringLiteral("i"));
+    p.error(QStringLiteral("e"));
+    p.warning(QStringLiteral("w"));
+    ASSERT_EQ(p.messages.size(), 3u);
+    EXPECT_EQ(p.messages[0].kind, Kind::Information);
+    EXPECT_EQ(p.messages[1].kind, Kind::Error);
+    EXPECT_EQ(p.last().kind, Kind::Warning);
+    EXPECT_EQ(p.texts(Kind::Error), QStringList{QStringLiteral("e")});
+    p.clear();
+    EXPECT_TRUE(p.messages.empty());
+    EXPECT_TRUE(p.last().text.isEmpty());
+}
+
+TEST(ScriptedPlatform, DialogsAreShownToTheHandlerOrCancelled)
+{
+    ScriptedPlatform p;
+    QDialog dialog;
+    dialog.setObjectName(QStringLiteral("Tgridoptions"));
+    auto* edit = new QLineEdit(&dialog);
+    edit->setObjectName(QStringLiteral("xstep"));
+
+    EXPECT_EQ(p.execDialog(dialog), QDialog::Rejected);   // no handler
+    bool wasVisible = false;
+    p.dialogHandler = [&](QDialog& d) {
+        wasVisible = d.isVisible();
+        d.findChild<QLineEdit*>(QStringLiteral("xstep"))->setText(QStringLiteral("5"));
+        return int(QDialog::Accepted);
+    };
+    EXPECT_EQ(p.execDialog(dialog), QDialog::Accepted);
+    EXPECT_TRUE(wasVisible);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(edit->text(), QStringLiteral("5"));
+    EXPECT_EQ(p.dialogsRun, QStringList({QStringLiteral("Tgridoptions"), QStringLiteral("Tgridoptions")}));
+}
+
+TEST(ScriptedPlatform, PrintJobWritesPdfAndCursorStackBalances)
+{
+    QTemporaryDir dir;
+    ScriptedPlatform p;
+    p.printFileName = dir.filePath(QStringLiteral("out.pdf"));
+    QPrinter* printer = p.startPrintJob();
+    ASSERT_NE(printer, nullptr);
+    {
+        QPainter painter;
+        ASSERT_TRUE(painter.begin(printer));
+        painter.drawLine(0, 0, 100, 100);
+        painter.end();
+    }
+    EXPECT_GT(QFileInfo(p.printFileName).size(), 0);
+    EXPECT_EQ(p.printJobs, 1);
+
+    {
+        BusyCursor busy(p);
+        ASSERT_EQ(p.cursorStack.size(), 1u);
+        EXPECT_EQ(p.cursorStack.back(), Platform::Cursor::Wait);
+    }
+    EXPECT_TRUE(p.cursorStack.empty());
+
+    QWidget w;
+    p.confinePointer(w, QRect(40, 235, 600, 230));
+    EXPECT_TRUE(p.captured);
+    p.releasePointer();
+    EXPECT_FALSE(p.captured);
+    EXPECT_TRUE(p.confinement.isNull());
+}
+
+TEST(QtPlatform, ClipboardAndCursorOverrides)
+{
+    QtPlatform p;
+    p.setClipboardText(QStringLiteral("Body 1\n"));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Body 1\n"));
+
+    p.pushCursor(Platform::Cursor::Wait);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    p.pushCursor(Platform::Cursor::Cross);
+    p.popCursor();
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    p.popCursor();
+    p.popCursor();   // one too many is harmless
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}

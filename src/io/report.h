@@ -1,0 +1,32 @@
+#pragma once
+// The plain-text listing of the model: header, bodies with their corners and
+// the station table. Each destination has its own fixed layout; the layouts
+// are pure functions of the model, and the writers below only move the text.
+#include "model/model.h"
+
+#include <string>
+#include <vector>
+
+class QPrinter;
+
+namespace corvane {
+
+// The text-file layout, every line ended by CR LF.
+std::string reportForFile(const Model& m);
+
+// The clipboard layout, every line ended by LF.
+std::string reportForClipboard(const Model& m);
+
+// The printer layout, one entry per printed line (no line ends).
+std::vector<std::string> reportForPrinter(const Model& m);
+
+// Writes the text-file layout to path (safely: the old file survives a failed
+// write). Returns an empty string on success, otherwise the reason.
+std::string writeReportFile(const Model& m, const std::string& path);
+
+// Prints lines in a fixed-pitch font, top to bottom, starting new pages as
+// needed; the job starts and ends here. Returns an empty string on success,
+// otherwise the reason.
+std::string printTextLines(QPrinter& printer, const std::vector<std::string>& lines);
+
+}  // namespace corvane

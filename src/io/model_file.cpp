@@ -1,0 +1,327 @@
+#include "model_file.h"
+
+#include "real48.h"
+#include "safe_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+namespace corvane {
+
+namespace {
+
+std::string number(double v)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
+
+// Appends six-byte records; remembers the first value that does not fit.
+class RecordWriter {
+public:
+    explicit RecordWriter(std::size_t records) { bytes_.reserve(records * 6); }
+
+    void put(double v, const char* what, int index = 0)
+    {
+        const auto r = encodeReal48(v);
+        if (!r) {
+            if (problem_.empty())
+                problem_ = describe(what, index) + " is " + number(v) +
+                           ", which the model file cannot hold";
+            return;
+        }
+        bytes_.append(reinterpret_cast<const char*>(r->data()), r->size());
+    }
+
+    const std::string& problem() const { return problem_; }
+    std::string take() { return std::move(bytes_); }
+
+private:
+    static std::string describe(const char* what, int index)
+    {
+        return index > 0 ? std::string(what) + " " + std::to_string(index) : std::string(what);
+    }
+
+    std::string bytes_;
+    std::string problem_;
+};
+
+// Reads six-byte records in order; says where the file ran out.
+class RecordReader {
+public:
+    explicit RecordReader(std::string_view bytes) : bytes_(bytes) {}
+
+    bool get(double& v)
+    {
+        if (bytes_.size() - pos_ < 6)
+            return false;
+        v = decodeReal48(reinterpret_cast<const std::uint8_t*>(bytes_.data() + pos_));
+        pos_ += 6;
+        return true;
+    }
+
+    std::size_t recordsLeft() const { return (bytes_.size() - pos_) / 6; }
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+// A count stored as a real, rounded to the nearest whole number and held to
+// [lo, hi]. The check is made on the real so that huge values cannot overflow.
+bool takeCount(double v, int lo, int hi, int& out)
+{
+    const double r = std::nearbyint(v);
+    if (!(r >= lo && r <= hi))
+        return false;
+    out = static_cast<int>(r);
+    return true;
+}
+
+// The first n characters of a UTF-8 text, never cutting one in half.
+std::string firstCharacters(const std::string& s, std::size_t n)
+{
+    std::size_t i = 0;
+    for (std::size_t count = 0; i < s.size() && count < n; ++count) {
+        ++i;
+        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+            ++i;
+    }
+    return s.substr(0, i);
+}
+
+std::string range(int lo, int hi) { return std::to_string(lo) + " to " + std::to_string(hi); }
+
+}  // namespace
+
+std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason)
+{
+    const Model& m = ws.model;
+    const Display& d = ws.display;
+    reason.clear();
+
+    // The file must load again: keep to the limits the loader checks.
+    if (m.NumBodies < 0 || m.NumBodies > MaxBodies) {
+        reason = "it has " + std::to_string(m.NumBodies) + " bodies; a model file holds " +
+                 range(0, MaxBodies);
+        return std::nullopt;
+    }
+    if (m.NumStations < MinFileStations || m.NumStations > MaxStations) {
+        reason = "it has " + std::to_string(m.NumStations) + " stations; a model file holds " +
+                 range(MinFileStations, MaxStations);
+        return std::nullopt;
+    }
+    std::size_t records = 9 + 2 * static_cast<std::size_t>(m.NumStations);
+    for (int b = 1; b <= m.NumBodies; ++b) {
+        const int n = m.Bodies[b].NumCorners;
+        if (n < MinFileCorners || n > MaxCorners) {
+            reason = "body " + std::to_string(b) + " has " + std::to_string(n - 1) +
+                     " corners; a body needs 3 to 50";
+            return std::nullopt;
+        }
+        records += 4 + 2 * static_cast<std::size_t>(n);
+    }
+
+    RecordWriter w(records);
+    w.put(m.NumBodies, "the number of bodies");
+    w.put(m.NumStations, "the number of stations");
+    w.put(d.GridStepX, "the horizontal grid spacing");
+    w.put(d.GridStepZ, "the vertical grid spacing");
+    w.put(d.ViewDepthMin, "the top of the displayed section");
+    w.put(d.ViewDepthMax, "the bottom of the displayed section");
+    w.put(m.UnitsKm ? 1.0 : 0.0, "the unit");
+    w.put(m.HaveObserved ? 1.0 : -1.0, "the field data flag");
+    w.put(1.0, "the constant");
+    for (int i = 1; i <= m.NumStations; ++i) {
+        w.put(m.StationX[i], "the position of station", i);
+        w.put(m.ObservedGravity[i], "the observed anomaly at station", i);
+    }
+    for (int b = 1; b <= m.NumBodies; ++b) {
+        const Tbody& body = m.Bodies[b];
+        w.put(body.NumCorners, "the corner count of body", b);
+        w.put(body.Density, "the density contrast of body", b);
+        w.put(body.StrikeLength1, "the first strike length of body", b);
+        w.put(body.StrikeLength2, "the second strike length of body", b);
+        for (int k = 1; k <= body.NumCorners; ++k) {
+            w.put(body.CornerX[k], "a corner position of body", b);
+            w.put(body.CornerZ[k], "a corner depth of body", b);
+        }
+    }
+    if (!w.problem().empty()) {
+        reason = w.problem();
+        return std::nullopt;
+    }
+    return w.take();
+}
+
+std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
+{
+    RecordReader r(bytes);
+    double head[9];
+    for (double& v : head)
+        if (!r.get(v))
+            return "it is shorter than the 9 records that begin every model file";
+
+    ModelFileContents f;
+    if (!takeCount(head[0], 0, MaxBodies, f.NumBodies))
+        return "it announces " + number(head[0]) + " bodies; a model holds " + range(0, MaxBodies);
+    if (!takeCount(head[1], MinFileStations, MaxStations, f.NumStations))
+        return "it announces " + number(head[1]) + " stations; a model holds " +
+               range(MinFileStations, MaxStations);
+    f.GridStepX = head[2];
+    f.GridStepZ = head[3];
+    f.ViewDepthMin = head[4];
+    f.ViewDepthMax = head[5];
+    f.UnitsKm = head[6] > 0;
+    f.HaveObserved = head[7] > 0;
+
+    if (r.recordsLeft() < 2 * static_cast<std::size_t>(f.NumStations))
+        return "it ends before the data of its " + std::to_string(f.NumStations) +
+               " stations are complete";
+    f.StationX.resize(static_cast<std::size_t>(f.NumStations));
+    f.ObservedGravity.resize(static_cast<std::size_t>(f.NumStations));
+    for (int i = 0; i < f.NumStations; ++i) {
+        r.get(f.StationX[static_cast<std::size_t>(i)]);
+        r.get(f.ObservedGravity[static_cast<std::size_t>(i)]);
+    }
+
+    f.Bodies.resize(static_cast<std::size_t>(f.NumBodies));
+    for (int b = 0; b < f.NumBodies; ++b) {
+        ModelFileBody& body = f.Bodies[static_cast<std::size_t>(b)];
+        const std::string which = "body " + std::to_string(b + 1);
+        double n = 0;
+        if (!r.get(n) || !r.get(body.Density) || !r.get(body.StrikeLength1) ||
+            !r.get(body.StrikeLength2))
+            return "it ends before the data of " + which + " are complete";
+        if (!takeCount(n, MinFileCorners, MaxCorners, body.NumCorners))
+            return which + " announces " + number(n) + " stored corners; a body holds " +
+                   range(MinFileCorners, MaxCorners);
+        if (r.recordsLeft() < 2 * static_cast<std::size_t>(body.NumCorners))
+            return "it ends before the corners of " + which + " are complete";
+        body.CornerX.resize(static_cast<std::size_t>(body.NumCorners));
+        body.CornerZ.resize(static_cast<std::size_t>(body.NumCorners));
+        for (int k = 0; k < body.NumCorners; ++k) {
+            r.get(body.CornerX[static_cast<std::size_t>(k)]);
+            r.get(body.CornerZ[static_cast<std::size_t>(k)]);
+        }
+    }
+    out = std::move(f);
+    return {};
+}
+
+void applyModelFile(Workspace& ws, const ModelFileContents& f)
+{
+    Model& m = ws.model;
+    Display& d = ws.display;
+
+    d.ModelLoaded = true;
+    ws.inversion.InversionBody = 1;
+
+    m.NumStations = f.NumStations;
+    m.NumBodies = f.NumBodies;
+    // The current body must be one of the model's (or slot 1 of an empty one).
+    if (m.CurrentBody < 1 || m.CurrentBody > std::max(1, m.NumBodies))
+        m.CurrentBody = 1;
+    d.GridStepX = f.GridStepX;
+    d.GridStepZ = f.GridStepZ;
+    d.ViewDepthMin = f.ViewDepthMin;
+    d.ViewDepthMax = f.ViewDepthMax;
+    // The section needs a positive depth extent; an empty or inverted range is
+    // opened downwards as the display-limits dialog does.
+    if (!(d.ViewDepthMax > d.ViewDepthMin))
+        d.ViewDepthMax = d.ViewDepthMin + 100;
+    d.DepthTickStep = (d.ViewDepthMax - d.ViewDepthMin) * 0.25;
+
+    m.UnitsKm = f.UnitsKm;
+    m.HaveObserved = f.HaveObserved;
+    for (int i = 1; i <= m.NumStations; ++i) {
+        m.StationX[i] = f.StationX[static_cast<std::size_t>(i - 1)];
+        m.ObservedGravity[i] = f.ObservedGravity[static_cast<std::size_t>(i - 1)];
+        m.CalculatedGravity[i] = 0;
+    }
+
+    const double first = m.StationX[1];
+    const double last = m.StationX[m.NumStations];
+    d.ViewXMin = first;
+    d.ViewXMax = last;
+    d.Zoomed = false;
+    for (int b = 1; b <= MaxBodies; ++b) {
+        m.Bodies[b].XPosMin = first;
+        m.Bodies[b].XPosMax = last;
+    }
+
+    for (int b = 1; b <= m.NumBodies; ++b) {
+        const ModelFileBody& src = f.Bodies[static_cast<std::size_t>(b - 1)];
+        Tbody& body = m.Bodies[b];
+        body.NumCorners = src.NumCorners;
+        body.Density = src.Density;
+        body.StrikeLength1 = src.StrikeLength1;
+        body.StrikeLength2 = src.StrikeLength2;
+        body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = false;
+        // The file holds neither hidden flags nor links: a loaded body is
+        // visible and stands alone, whatever the slot held before.
+        body.Hidden = false;
+        for (int k = 1; k <= MaxCorners; ++k) {
+            body.CornerInvertX[k] = false;
+            body.CornerInvertZ[k] = false;
+            body.clearLink(k);
+        }
+        for (int k = 1; k <= src.NumCorners; ++k) {
+            body.CornerX[k] = src.CornerX[static_cast<std::size_t>(k - 1)];
+            body.CornerZ[k] = src.CornerZ[static_cast<std::size_t>(k - 1)];
+        }
+        m.CalculateBody(b);
+    }
+
+    double hi = -1.0e8, lo = 1.0e8;
+    for (int i = 1; i <= m.NumStations; ++i) {
+        hi = std::max(hi, m.CalculatedGravity[i]);
+        lo = std::min(lo, m.CalculatedGravity[i]);
+        if (m.HaveObserved) {
+            hi = std::max(hi, m.ObservedGravity[i]);
+            lo = std::min(lo, m.ObservedGravity[i]);
+        }
+    }
+    d.GravityTickStep = (hi - lo) * 0.25;
+    // A flat profile (no bodies, no data) would give a zero step.
+    if (!(d.GravityTickStep > 0) || !std::isfinite(d.GravityTickStep))
+        d.GravityTickStep = 1.0;
+
+    m.ModelExists = true;
+    d.ShowIndividual = false;
+}
+
+std::string loadModelBytes(Workspace& ws, std::string_view bytes)
+{
+    ModelFileContents contents;
+    std::string reason = parseModelFile(bytes, contents);
+    if (reason.empty())
+        applyModelFile(ws, contents);
+    return reason;
+}
+
+std::string saveModelFile(const Workspace& ws, const std::string& path)
+{
+    std::string reason;
+    const auto bytes = modelFileBytes(ws, reason);
+    if (!bytes)
+        return "The model cannot be saved in \"" + path + "\": " + reason + ".";
+    return writeFileSafely(path, *bytes);
+}
+
+std::string loadModelFile(Workspace& ws, const std::string& path)
+{
+    std::string bytes;
+    // The largest sound file is under 100 kB; anything far beyond is not one.
+    if (std::string err = readWholeFile(path, bytes, std::size_t{16} << 20); !err.empty())
+        return err;
+    if (std::string reason = loadModelBytes(ws, bytes); !reason.empty())
+        return "\"" + path + "\" is not a model file that can be loaded: " + reason + ".";
+    ws.app.ModelFileName = firstCharacters(path, 80);
+    return {};
+}
+
+}  // namespace corvane

@@ -1,0 +1,68 @@
+#pragma once
+// The program's own model file: a plain sequence of six-byte reals holding the
+// counts, a few display settings, the stations with their observed anomalies
+// and the bodies with their corners.
+#include "display/workspace.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+// The limits a model file must keep to be loaded (and that a saved model keeps).
+inline constexpr int MinFileStations = 1;
+inline constexpr int MinFileCorners = 4;   // 3 distinct corners and the closing copy
+
+// The bytes of the model file for ws. Nothing and a reason (for the sentence
+// "... cannot be saved: <reason>.") when the model holds something the file
+// cannot carry.
+std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason);
+
+// Everything a model file holds, read and checked.
+struct ModelFileBody {
+    int NumCorners = 0;
+    double Density = 0;
+    double StrikeLength1 = 0;
+    double StrikeLength2 = 0;
+    std::vector<double> CornerX;   // 0-based, NumCorners entries
+    std::vector<double> CornerZ;
+};
+
+struct ModelFileContents {
+    int NumBodies = 0;
+    int NumStations = 0;
+    double GridStepX = 0;
+    double GridStepZ = 0;
+    double ViewDepthMin = 0;
+    double ViewDepthMax = 0;
+    bool UnitsKm = true;
+    bool HaveObserved = true;
+    std::vector<double> StationX;   // 0-based, NumStations entries
+    std::vector<double> ObservedGravity;
+    std::vector<ModelFileBody> Bodies;
+};
+
+// Reads and checks the whole file. Returns an empty string when the file is
+// sound, otherwise the reason it is not. Bytes after the last announced record
+// are ignored.
+std::string parseModelFile(std::string_view bytes, ModelFileContents& out);
+
+// Replaces the model in ws with the file's contents and rebuilds what follows
+// from it: every body recalculated, view limits and axis steps, flags.
+void applyModelFile(Workspace& ws, const ModelFileContents& file);
+
+// parseModelFile, then applyModelFile when the file is sound; ws is untouched
+// otherwise.
+std::string loadModelBytes(Workspace& ws, std::string_view bytes);
+
+// The file-level commands. Each returns an empty string on success, otherwise
+// a sentence for an error box that names the file and says what is wrong.
+// Saving replaces the file only once every byte is written; loading leaves
+// the model as it was unless the whole file is sound, and then remembers the
+// file name.
+std::string saveModelFile(const Workspace& ws, const std::string& path);
+std::string loadModelFile(Workspace& ws, const std::string& path);
+
+}  // namespace corvane

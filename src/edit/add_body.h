@@ -1,0 +1,101 @@
+#pragma once
+// Adding a body drawn with the mouse: the Taddbody dialog that asks for its
+// density contrast and strike lengths, and DrawBody, the command that takes
+// its corners click by click until the right button (or the corner limit)
+// closes it. Beginning a new model draws its first body the same way.
+#include "display/workspace.h"
+#include "edit/mouse_command.h"
+
+#include <QDialog>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace corvane {
+
+inline const QString TooManyBodiesText = QStringLiteral("You cannot add any more bodies to the model.");
+inline const QString AddCornersText =
+    QStringLiteral("Left button => Add corners. Right button => Automatic body Closure.");
+
+// Density contrast and strike lengths of a new body; boxes that do not read
+// as numbers give 0.1 and 100.0.
+struct NewBodyValues {
+    double density = 0.1;
+    double strike1 = 100.0;
+    double strike2 = 100.0;
+};
+NewBodyValues readNewBodyValues(const QString& density, const QString& strike1,
+                                const QString& strike2);
+
+// "Add a Body to the Model".
+class Taddbody : public QDialog {
+    Q_OBJECT
+public:
+    explicit Taddbody(QWidget* parent = nullptr);
+
+    void FormActivate(const Model& m);
+    NewBodyValues values() const;
+
+    QLabel* noofbody = nullptr;
+    QLineEdit* density = nullptr;
+    QLineEdit* Strike1 = nullptr;
+    QLineEdit* Strike2 = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+};
+
+// Menu items switched once a body has been added, by objectName.
+std::vector<std::pair<QString, bool>> addedBodyMenuChanges(const Model& m);
+
+// A slot may still hold a deleted body's records: a stale link would tie the
+// new body's corners to another body's corners. Clears links and inversion flags.
+void clearLinksAndFlags(Tbody& body);
+
+// Raises the body count and makes the new slot ready for its corners: the
+// given density and strike lengths, visible, no links or inversion flags
+// left from an earlier body. Returns the new body's number.
+int beginNewBody(Model& m, const NewBodyValues& v);
+
+// The closed new body becomes the current body and the body under
+// inversion, and its anomaly joins the total.
+void finishNewBody(Workspace& ws, int b);
+
+// Corner entry for body b. Each press inside the model panel is a corner
+// (snapped when snapping is on); the right button closes the body from the
+// third corner on, and the 51st press closes it whichever button it was.
+class DrawBody : public MouseCommand {
+public:
+    // client gives the drawing area's client rectangle for the overlay;
+    // onClosed runs once, when the body is closed, with its distinct corner
+    // count (0 when the command was cancelled before the first corner).
+    DrawBody(Workspace& ws, int body, std::function<QRect()> client,
+             std::function<void(int)> onClosed);
+
+    int readoutCorner() const override { return stored_ + 1; }
+    void press(const MouseEvent& e) override;
+    void paintOverlay(QPainter& painter) override;
+    bool finished() const override { return done_; }
+    // Esc or the window closing: the corners given so far make the body.
+    void cancel() override;
+
+    int cornersStored() const { return stored_; }
+
+private:
+    void close();
+
+    Workspace& ws_;
+    int body_ = 1;
+    std::function<QRect()> client_;
+    std::function<void(int)> onClosed_;
+    int stored_ = 0;
+    bool done_ = false;
+};
+
+}  // namespace corvane

@@ -1,0 +1,214 @@
+#include "edit/body_ops.h"
+
+#include "model/text.h"
+
+#include <cmath>
+
+namespace corvane {
+
+int visibleBodyCount(const Model& m)
+{
+    int count = 0;
+    for (int b = 1; b <= m.NumBodies; ++b)
+        if (!m.Bodies[b].Hidden)
+            ++count;
+    return count;
+}
+
+HideResult toggleHidden(Model& m, int b)
+{
+    const bool hide = !m.Bodies[b].Hidden;
+    if (hide && visibleBodyCount(m) < 2)
+        return HideResult::Refused;
+    m.setHidden(b, hide);
+    return hide ? HideResult::Hidden : HideResult::Shown;
+}
+
+MenuUpdate deleteBody(Workspace& ws, int n)
+{
+    Model& m = ws.model;
+    MenuUpdate menu;
+    if (n < 1 || n > m.NumBodies || m.NumBodies <= 1)
+        return menu;
+
+    Tbody& gone = m.Bodies[n];
+    if (!gone.Hidden)
+        for (int i = 1; i <= m.NumStations; ++i)
+            m.CalculatedGravity[i] -= gone.Gravity[i];
+    for (int k = 1; k <= gone.NumCorners; ++k)
+        if (gone.Linked[k])
+            m.UnlinkCorner(n, k);
+    // A one-sided record (a damaged file) must not end up naming the body
+    // that slides into this number.
+    for (int b = 1; b <= m.NumBodies; ++b)
+        for (int k = 1; k <= m.Bodies[b].NumCorners; ++k)
+            if (m.Bodies[b].Linked[k] && m.Bodies[b].LinkBody[k] == n)
+                m.Bodies[b].clearLink(k);
+
+    for (int b = n + 1; b <= m.NumBodies; ++b) {
+        m.CopyBody(b, b - 1);
+        // The inversion bounds belong to the body and move down with it.
+        Tbody& to = m.Bodies[b - 1];
+        const Tbody& from = m.Bodies[b];
+        to.DensMin = from.DensMin;
+        to.DensMax = from.DensMax;
+        to.XPosMin = from.XPosMin;
+        to.XPosMax = from.XPosMax;
+        to.DepthMin = from.DepthMin;
+        to.DepthMax = from.DepthMax;
+        to.AngleMin = from.AngleMin;
+        to.AngleMax = from.AngleMax;
+    }
+    const bool wasLast = n == m.NumBodies;
+    m.NumBodies -= 1;
+    for (int b = 1; b <= m.NumBodies; ++b)
+        for (int k = 1; k <= m.Bodies[b].NumCorners; ++k)
+            if (m.Bodies[b].Linked[k] && m.Bodies[b].LinkBody[k] > n)
+                m.Bodies[b].LinkBody[k] -= 1;
+
+    int& inversionBody = ws.inversion.InversionBody;
+    if (wasLast) {
+        m.CurrentBody = n - 1;
+        inversionBody = n - 1;
+    } else if (inversionBody > n) {
+        inversionBody -= 1;   // still the same body under its new number
+    }
+
+    const bool oneLeft = m.NumBodies == 1;
+    if (oneLeft) {
+        ws.display.ShowIndividual = false;
+        if (m.Bodies[1].Hidden) {
+            m.Bodies[1].Hidden = false;
+            m.CalculateBody(1);
+        }
+    }
+
+    auto set = [&menu](const QString& item, bool on) { menu.enabled.emplace_back(item, on); };
+    if (m.Bodies[m.CurrentBody].Hidden) {
+        for (const QString* item : {&menu::Moveabody, &menu::Turnabody, &menu::Changeacornerwiththemouse,
+                                    &menu::Copyabody, &menu::Invertthemodel, &menu::bodyinversion,
+                                    &menu::cornerinversion})
+            set(*item, false);
+    } else {
+        set(menu::Moveabody, true);
+        set(menu::Turnabody, true);
+        set(menu::Changeacornerwiththemouse, true);
+        set(menu::Copyabody, true);
+        if (m.HaveObserved) {
+            set(menu::Invertthemodel, true);
+            set(menu::bodyinversion, true);
+            set(menu::cornerinversion, true);
+        }
+    }
+    if (oneLeft) {
+        set(menu::Displayindividual, false);
+        menu.unchecked << menu::Displayindividual;
+        set(menu::Hideabody, false);
+        set(menu::Linkabody, false);
+        set(menu::UnlinkaBody, false);
+        set(menu::Deleteabody, false);
+    }
+    // Fewer than 51 bodies now: a body can be added again.
+    set(menu::Addabody, true);
+    set(menu::KeyinaBody, true);
+    return menu;
+}
+
+double defaultStepX(const Model& m)
+{
+    return static_cast<double>(
+        roundHalfEven(std::fabs(m.StationX[m.NumStations] - m.StationX[1]) * 0.05));
+}
+
+double defaultStepZ(const Display& d)
+{
+    return static_cast<double>(roundHalfEven(std::fabs(d.ViewDepthMax - d.ViewDepthMin) * 0.05));
+}
+
+int copyBodyTo(Model& m, int src, double dx, double dz)
+{
+    if (m.NumBodies >= MaxBodies || src < 1 || src > m.NumBodies)
+        return 0;
+    const int b = m.NumBodies + 1;
+    m.NumBodies = b;
+    m.CopyBody(src, b);
+    Tbody& copy = m.Bodies[b];
+    for (int k = 1; k <= copy.NumCorners; ++k)
+        copy.clearLink(k);
+    m.MoveBody(b, dx, dz);
+    m.CalculateBody(b);   // the copy's contribution is not in the total yet
+    return b;
+}
+
+MenuUpdate menuAfterCopy(const Model& m)
+{
+    MenuUpdate menu;
+    if (m.NumBodies >= MaxBodies)
+        for (const QString* item : {&menu::Addabody, &menu::KeyinaBody, &menu::Copyabody})
+            menu.enabled.emplace_back(*item, false);
+    for (const QString* item : {&menu::Linkabody, &menu::UnlinkaBody, &menu::Deleteabody,
+                                &menu::Hideabody, &menu::Displayindividual})
+        menu.enabled.emplace_back(*item, true);
+    return menu;
+}
+
+void moveCurrentBody(Model& m, double dx, double dz)
+{
+    if (m.CurrentBody < 1)
+        return;
+    m.MoveBody(m.CurrentBody, dx, dz);   // recalculates partners and the current body
+}
+
+void turnCurrentBody(Model& m, double angle)
+{
+    if (m.CurrentBody < 1)
+        return;
+    m.TurnBody(m.CurrentBody, angle);
+    m.UpdateBody(m.CurrentBody);
+}
+
+bool findPartnerCorner(const Model& m, int b, double x, double z, const PickTolerance& tol,
+                       int& partnerBody, int& partnerCorner)
+{
+    for (int ob = 1; ob <= m.NumBodies; ++ob) {
+        if (ob == b)
+            continue;
+        const Tbody& other = m.Bodies[ob];
+        for (int k = 1; k <= other.NumCorners - 1; ++k)
+            if (std::fabs(other.CornerX[k] - x) < tol.x && std::fabs(other.CornerZ[k] - z) < tol.z) {
+                partnerBody = ob;
+                partnerCorner = k;
+                return true;
+            }
+    }
+    return false;
+}
+
+void linkCorners(Model& m, int b, int c, int pb, int s)
+{
+    if (pb == b || pb < 1 || pb > m.NumBodies)
+        return;
+    m.UnlinkCorner(b, c);
+    m.UnlinkCorner(pb, s);
+    Tbody& body = m.Bodies[b];
+    Tbody& partner = m.Bodies[pb];
+    body.Linked[c] = true;
+    body.LinkBody[c] = pb;
+    body.LinkCorner[c] = s;
+    partner.Linked[s] = true;
+    partner.LinkBody[s] = b;
+    partner.LinkCorner[s] = c;
+    body.setCorner(c, partner.CornerX[s], partner.CornerZ[s]);
+    m.UpdateBody(b);
+}
+
+void changeUnits(Model& m, bool km)
+{
+    m.UnitsKm = km;
+    for (int i = 1; i <= MaxStations; ++i)
+        m.CalculatedGravity[i] = 0;
+    for (int b = 1; b <= m.NumBodies; ++b)
+        m.CalculateBody(b);
+}
+
+}  // namespace corvane

@@ -1,0 +1,308 @@
+#include "edit/body_ops.h"
+
+#include "edit/corner_edit.h"
+#include "edit/edit_checks.h"
+#include "support/bodies.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace corvane {
+namespace {
+
+using test::anomalyConsistent;
+using test::linksConsistent;
+using test::setBody;
+using test::setStations;
+
+// Four bodies in a row, each sharing its right edge with the next one's left.
+struct BodyOpsTest : ::testing::Test {
+    Workspace ws;
+    Model& m = ws.model;
+
+    void SetUp() override
+    {
+        setStations(m, 51, 0, 200);
+        for (int b = 1; b <= MaxBodies; ++b) {
+            m.Bodies[b].Hidden = false;
+            for (int k = 1; k <= MaxCorners; ++k)
+                m.Bodies[b].clearLink(k);
+        }
+        for (int b = 1; b <= 4; ++b) {
+            const double x0 = 20.0 + 40 * (b - 1);
+            setBody(m, b, {{x0, 5}, {x0 + 40, 5}, {x0 + 40, 25}, {x0, 25}}, 0.1 * b, 100, 50 + b);
+            m.Bodies[b].DensMax = b;   // tells the bodies' bounds apart
+        }
+        m.NumBodies = 4;
+        for (int b = 1; b <= 3; ++b) {
+            link(b, 2, b + 1, 1);
+            link(b, 3, b + 1, 4);
+        }
+        m.RecalculateModel();
+        ws.display.ViewDepthMin = 0;
+        ws.display.ViewDepthMax = 40;
+    }
+    void link(int b, int c, int pb, int pk)
+    {
+        m.Bodies[b].Linked[c] = true;
+        m.Bodies[b].LinkBody[c] = pb;
+        m.Bodies[b].LinkCorner[c] = pk;
+        m.Bodies[pb].Linked[pk] = true;
+        m.Bodies[pb].LinkBody[pk] = b;
+        m.Bodies[pb].LinkCorner[pk] = c;
+    }
+    bool enabledIn(const MenuUpdate& u, const QString& item, bool on) const
+    {
+        return std::find(u.enabled.begin(), u.enabled.end(), std::pair(item, on)) != u.enabled.end();
+    }
+};
+
+TEST_F(BodyOpsTest, DeletingBodyTwoOfFourRenumbersTheBodiesAboveAndTheirLinks)
+{
+    ws.inversion.InversionBody = 4;
+    m.CurrentBody = 2;
+    const double density3 = m.Bodies[3].Density, density4 = m.Bodies[4].Density;
+    const MenuUpdate menu = deleteBody(ws, 2);
+
+    EXPECT_EQ(m.NumBodies, 3);
+    EXPECT_EQ(m.CurrentBody, 2);
+    EXPECT_EQ(ws.inversion.InversionBody, 3);   // the same body under its new number
+    EXPECT_EQ(m.Bodies[2].Density, density3);
+    EXPECT_EQ(m.Bodies[3].Density, density4);
+    EXPECT_EQ(m.Bodies[2].DensMax, 3);   // bounds travel with the body
+    EXPECT_FALSE(m.Bodies[1].Linked[2]);   // its partner is gone
+    EXPECT_FALSE(m.Bodies[1].Linked[3]);
+    EXPECT_FALSE(m.Bodies[2].Linked[1]);
+    EXPECT_EQ(m.Bodies[2].LinkBody[2], 3);   // old 3 -> old 4, now 2 -> 3
+    EXPECT_EQ(m.Bodies[3].LinkBody[1], 2);
+    EXPECT_TRUE(linksConsistent(m));
+    EXPECT_TRUE(anomalyConsistent(m));
+    EXPECT_TRUE(enabledIn(menu, menu::Moveabody, true));
+    EXPECT_TRUE(enabledIn(menu, menu::Addabody, true));
+    EXPECT_FALSE(enabledIn(menu, menu::Deleteabody, false));
+}
+
+TEST_F(BodyOpsTest, DeletingTheLastBodyMakesTheOneBelowCurrent)
+{
+    m.CurrentBody = 4;
+    m.setHidden(3, true);
+    const MenuUpdate menu = deleteBody(ws, 4);
+    EXPECT_EQ(m.CurrentBody, 3);
+    EXPECT_EQ(ws.inversion.InversionBody, 3);
+    EXPECT_FALSE(m.Bodies[3].Linked[1] && m.Bodies[3].LinkBody[1] == 4);
+    EXPECT_TRUE(enabledIn(menu, menu::Moveabody, false));   // body 3 is hidden
+    EXPECT_TRUE(enabledIn(menu, menu::cornerinversion, false));
+    EXPECT_TRUE(linksConsistent(m));
+    EXPECT_TRUE(anomalyConsistent(m));
+}
+
+TEST_F(BodyOpsTest, DeletingTheSecondOfTwoBodiesLeavesOneVisibleBody)
+{
+    ws.display.ShowIndividual = true;
+    deleteBody(ws, 4);
+    deleteBody(ws, 3);
+    m.setHidden(1, true);
+    m.CurrentBody = 2;
+    const MenuUpdate menu = deleteBody(ws, 2);
+    EXPECT_EQ(m.NumBodies, 1);
+    EXPECT_EQ(m.CurrentBody, 1);
+    EXPECT_FALSE(m.Bodies[1].Hidden);
+    EXPECT_FALSE(ws.display.ShowIndividual);
+    EXPECT_TRUE(menu.unchecked.contains(menu::Displayindividual));
+    for (const QString& item : {menu::Hideabody, menu::Linkabody, menu::UnlinkaBody, menu::Deleteabody,
+                                menu::Displayindividual})
+        EXPECT_TRUE(enabledIn(menu, item, false)) << item.toStdString();
+    EXPECT_TRUE(enabledIn(menu, menu::Copyabody, true));
+    EXPECT_TRUE(linksConsistent(m));
+    EXPECT_TRUE(anomalyConsistent(m));
+
+    // The only body is never deleted.
+    EXPECT_TRUE(deleteBody(ws, 1).enabled.empty());
+    EXPECT_EQ(m.NumBodies, 1);
+}
+
+TEST_F(BodyOpsTest, TheLastVisibleBodyCannotBeHidden)
+{
+    for (int b = 1; b <= 3; ++b)
+        EXPECT_EQ(toggleHidden(m, b), HideResult::Hidden);
+    EXPECT_EQ(toggleHidden(m, 4), HideResult::Refused);
+    EXPECT_FALSE(m.Bodies[4].Hidden);
+    EXPECT_TRUE(anomalyConsistent(m));
+    EXPECT_EQ(toggleHidden(m, 2), HideResult::Shown);
+    EXPECT_TRUE(anomalyConsistent(m));
+}
+
+TEST_F(BodyOpsTest, ACopyHasNoLinksAndTheSourceKeepsItsOwn)
+{
+    m.CurrentBody = 2;
+    const int b = copyBodyTo(m, 2, 10, -10);   // upward past the surface
+    ASSERT_EQ(b, 5);
+    EXPECT_EQ(m.NumBodies, 5);
+    EXPECT_EQ(m.CurrentBody, 2);
+    const Tbody& copy = m.Bodies[5];
+    for (int k = 1; k <= copy.NumCorners; ++k)
+        EXPECT_FALSE(copy.Linked[k]);
+    EXPECT_EQ(copy.CornerX[1], 70);
+    EXPECT_EQ(copy.CornerZ[1], MinDepth);
+    EXPECT_EQ(copy.CornerZ[3], 15);
+    EXPECT_TRUE(m.Bodies[2].Linked[1]);
+    EXPECT_EQ(m.Bodies[2].CornerX[1], 60);   // nothing dragged along
+    EXPECT_TRUE(linksConsistent(m));
+    EXPECT_TRUE(anomalyConsistent(m));
+
+    const MenuUpdate below = menuAfterCopy(m);
+    EXPECT_FALSE(enabledIn(below, menu::Addabody, false));
+    EXPECT_TRUE(enabledIn(below, menu::Linkabody, true));
+    while (m.NumBodies < MaxBodies)
+        ASSERT_GT(copyBodyTo(m, 1, 1, 0), 0);
+    EXPECT_EQ(copyBodyTo(m, 1, 1, 0), 0);
+    const MenuUpdate full = menuAfterCopy(m);
+    for (const QString& item : {menu::Addabody, menu::KeyinaBody, menu::Copyabody})
+        EXPECT_TRUE(enabledIn(full, item, false));
+    EXPECT_TRUE(anomalyConsistent(m));
+}
+
+TEST_F(BodyOpsTest, MovingPastTheSurfaceStopsLinkedCornersTooAndTurnsWrap)
+{
+    m.CurrentBody = 2;
+    moveCurrentBody(m, 0, -10);
+    EXPECT_EQ(m.Bodies[2].CornerZ[1], MinDepth);
+    EXPECT_EQ(m.Bodies[2].CornerZ[3], 15);
+    EXPECT_EQ(m.Bodies[1].CornerZ[2], MinDepth);   // partner of corner 1
+    EXPECT_EQ(m.Bodies[3].CornerZ[4], 15);
+    EXPECT_TRUE(linksConsistent(m));
+    EXPECT_TRUE(anomalyConsistent(m));
+
+    auto other = makeModel();
+    *other = m;
+    turnCurrentBody(m, 370);
+    other->CurrentBody = 2;
+    turnCurrentBody(*other, 10);
+    for (int k = 1; k <= 5; ++k) {
+        EXPECT_DOUBLE_EQ(m.Bodies[2].CornerX[k], other->Bodies[2].CornerX[k]);
+        EXPECT_DOUBLE_EQ(m.Bodies[2].CornerZ[k], other->Bodies[2].CornerZ[k]);
+    }
+    EXPECT_TRUE(linksConsistent(m));
+    EXPECT_TRUE(anomalyConsistent(m));
+}
+
+TEST_F(BodyOpsTest, RelinkingRemovesTheOldLinkOnBothSidesAndSnapsOntoThePartner)
+{
+    // Body 1 corner 2 was linked to body 2 corner 1; link it to body 3 corner 4.
+    m.Bodies[3].setCorner(4, 61, 26);
+    m.UpdateBody(3);
+    linkCorners(m, 1, 2, 3, 4);
+    EXPECT_FALSE(m.Bodies[2].Linked[1]);
+    EXPECT_FALSE(m.Bodies[2].Linked[4] && m.Bodies[2].LinkBody[4] == 3);   // body 3 corner 4's old partner
+    EXPECT_EQ(m.Bodies[1].LinkBody[2], 3);
+    EXPECT_EQ(m.Bodies[3].LinkCorner[4], 2);
+    EXPECT_EQ(m.Bodies[1].CornerX[2], 61);
+    EXPECT_EQ(m.Bodies[1].CornerZ[2], 26);
+    EXPECT_EQ(m.Bodies[3].CornerX[4], 61);   // the partner does not move
+    EXPECT_TRUE(linksConsistent(m));
+    EXPECT_TRUE(anomalyConsistent(m));
+}
+
+TEST_F(BodyOpsTest, PartnerSearchTakesTheFirstCornerOfTheLowestOtherBody)
+{
+    const PickTolerance tol{1.0, 1.0};
+    int pb = 0, pk = 0;
+    ASSERT_TRUE(findPartnerCorner(m, 2, 100.5, 5.2, tol, pb, pk));
+    EXPECT_EQ(pb, 3);   // body 2's own corner 2 is there too, but it is excluded
+    EXPECT_EQ(pk, 1);
+    ASSERT_TRUE(findPartnerCorner(m, 4, 100.5, 5.2, tol, pb, pk));
+    EXPECT_EQ(pb, 2);
+    EXPECT_EQ(pk, 2);
+    EXPECT_FALSE(findPartnerCorner(m, 1, 0, 0, tol, pb, pk));
+}
+
+TEST_F(BodyOpsTest, ChangingUnitsKeepsTheNumbersAndRecalculatesEveryBody)
+{
+    const double x = m.Bodies[2].CornerX[2];
+    const double before = m.CalculatedGravity[20];
+    changeUnits(m, false);
+    EXPECT_FALSE(m.UnitsKm);
+    EXPECT_EQ(m.Bodies[2].CornerX[2], x);
+    EXPECT_NE(m.CalculatedGravity[20], before);
+    EXPECT_TRUE(anomalyConsistent(m));
+    changeUnits(m, true);
+    EXPECT_NEAR(m.CalculatedGravity[20], before, 1e-9 * std::fabs(before));
+}
+
+TEST_F(BodyOpsTest, DefaultStepsAreFivePercentRoundedToWholeNumbers)
+{
+    EXPECT_EQ(defaultStepX(m), 10);
+    ws.display.ViewDepthMax = 47;
+    EXPECT_EQ(defaultStepZ(ws.display), 2);
+}
+
+// Random sequences of every edit that renumbers or moves linked corners, with
+// both invariants checked after each step.
+TEST_F(BodyOpsTest, RandomEditSequencesKeepLinksAndAnomaliesConsistent)
+{
+    std::mt19937 rng(20261208);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    auto real = [&rng](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+    for (int round = 0; round < 40; ++round) {
+        SetUp();
+        for (int step = 0; step < 60; ++step) {
+            const int b = pick(1, m.NumBodies);
+            m.CurrentBody = b;
+            const int n = m.Bodies[b].NumCorners;
+            std::string what;
+            switch (pick(0, 8)) {
+            case 0:
+                what = "insert";
+                insertCorner(m, b, pick(1, n - 1), real(0, 200), real(1, 40));
+                break;
+            case 1: {
+                what = "delete corners";
+                std::set<int> marks;
+                const int count = pick(1, std::max(1, n - 4));
+                while (static_cast<int>(marks.size()) < count)
+                    marks.insert(pick(1, n - 1));
+                deleteCorners(m, b, marks);
+                break;
+            }
+            case 2:
+                what = "delete body";
+                deleteBody(ws, b);
+                break;
+            case 3:
+                what = "copy";
+                copyBodyTo(m, b, real(-20, 20), real(-5, 5));
+                break;
+            case 4: {
+                what = "link";
+                const int pb = pick(1, m.NumBodies);
+                if (pb != b)
+                    linkCorners(m, b, pick(1, n - 1), pb, pick(1, m.Bodies[pb].NumCorners - 1));
+                break;
+            }
+            case 5:
+                what = "move corner";
+                moveCorner(m, b, pick(1, n - 1), real(0, 200), real(1, 40));
+                break;
+            case 6:
+                what = "move body";
+                moveCurrentBody(m, real(-10, 10), real(-3, 3));
+                break;
+            case 7:
+                what = "turn";
+                turnCurrentBody(m, real(-400, 400));
+                break;
+            case 8:
+                what = "hide";
+                toggleHidden(m, b);
+                break;
+            }
+            ASSERT_TRUE(linksConsistent(m)) << "round " << round << " step " << step << ": " << what;
+            ASSERT_TRUE(anomalyConsistent(m, 1e-7)) << "round " << round << " step " << step << ": " << what;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,314 @@
+#include "fits.h"
+
+#include "model/text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace corvane {
+
+namespace {
+
+std::size_t at(int i) { return static_cast<std::size_t>(i - 1); }
+
+// Corner k of body b has moved: its linked partner takes the same position,
+// and the partner's body is noted for recalculation.
+void carryCorner(Model& m, int b, int k, std::set<int>& partners)
+{
+    int pb = 0, pk = 0;
+    if (!m.partnerOf(b, k, pb, pk))
+        return;
+    const Tbody& body = m.Bodies[b];
+    m.Bodies[pb].setCorner(pk, body.CornerX[k], body.CornerZ[k]);
+    partners.insert(pb);
+}
+
+void recalculate(Model& m, const std::set<int>& bodies)
+{
+    for (int pb : bodies)
+        m.UpdateBody(pb);
+}
+
+struct Snapshot {
+    std::vector<double> calculated;
+    std::vector<double> gravity;
+    void take(const Model& m, int b)
+    {
+        const auto n = static_cast<std::size_t>(m.NumStations);
+        calculated.assign(m.CalculatedGravity.data(), m.CalculatedGravity.data() + n);
+        gravity.assign(m.Bodies[b].Gravity.data(), m.Bodies[b].Gravity.data() + n);
+    }
+    void restore(Model& m, int b) const
+    {
+        std::copy(calculated.begin(), calculated.end(), m.CalculatedGravity.data());
+        std::copy(gravity.begin(), gravity.end(), m.Bodies[b].Gravity.data());
+    }
+};
+
+// delta = sum r J / (sum J^2 + lambda): the damped step with one unknown.
+double oneUnknownStep(const std::vector<double>& r, const std::vector<double>& J, double lambda)
+{
+    double rj = 0, jj = 0;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        rj += r[i] * J[i];
+        jj += J[i] * J[i];
+    }
+    const double denominator = jj + lambda;
+    return denominator > 0 ? rj / denominator : 0;
+}
+
+double clampTo(double v, double lo, double hi)
+{
+    if (v > hi)
+        v = hi;
+    if (v < lo)
+        v = lo;
+    return v;
+}
+
+}  // namespace
+
+BodyFigures bodyFigures(const Tbody& body)
+{
+    BodyFigures f;
+    for (int k = 1; k <= body.NumCorners - 1; ++k) {
+        f.top = std::min(f.top, body.CornerZ[k]);
+        f.left = std::min(f.left, body.CornerX[k]);
+        f.right = std::max(f.right, body.CornerX[k]);
+    }
+    return f;
+}
+
+void shiftBodyDepth(Model& m, int b, double dz, double floor)
+{
+    Tbody& body = m.Bodies[b];
+    std::set<int> partners;
+    for (int k = 1; k <= body.NumCorners; ++k) {
+        body.CornerZ[k] += dz;
+        if (body.CornerZ[k] < floor)
+            body.CornerZ[k] = floor;
+        carryCorner(m, b, k, partners);
+    }
+    recalculate(m, partners);
+}
+
+bool scaleBodyWidth(Model& m, int b, double newWidth)
+{
+    Tbody& body = m.Bodies[b];
+    const BodyFigures f = bodyFigures(body);
+    const double w = f.width();
+    if (!(w > 0))
+        return false;
+    const double ratio = newWidth / w;
+    const double centre = f.centre();
+    std::set<int> partners;
+    for (int k = 1; k <= body.NumCorners; ++k) {
+        body.CornerX[k] = centre + ratio * (body.CornerX[k] - centre);
+        carryCorner(m, b, k, partners);
+    }
+    recalculate(m, partners);
+    return true;
+}
+
+StrictApplyResult applyPropertiesStrict(Model& m, int b, const PropertyBoxes& boxes)
+{
+    StrictApplyResult result;
+    Tbody& body = m.Bodies[b];
+    if (boxes.density)
+        body.Density = *boxes.density;
+    if (boxes.depth) {
+        const double shift = *boxes.depth - bodyFigures(body).top;
+        if (std::abs(shift) > 1e-6)
+            shiftBodyDepth(m, b, shift, 1e-6);
+    }
+    if (boxes.width) {
+        double w = *boxes.width;
+        if (w < 0.001) {
+            w = std::max(std::abs(w), 0.001);
+            result.correctedWidth = w;
+        }
+        result.widthRefused = !scaleBodyWidth(m, b, w);
+    }
+    if (boxes.strike1)
+        body.StrikeLength1 = *boxes.strike1;
+    if (boxes.strike2)
+        body.StrikeLength2 = *boxes.strike2;
+    m.UpdateBody(b);
+    return result;
+}
+
+bool applyPropertiesOnChange(Model& m, int b, const PropertyBoxes& boxes)
+{
+    Tbody& body = m.Bodies[b];
+    bool changed = false;
+    if (boxes.density && std::abs(*boxes.density - body.Density) > 0.0001) {
+        body.Density = *boxes.density;
+        changed = true;
+    }
+    if (boxes.depth) {
+        const double shift = *boxes.depth - bodyFigures(body).top;
+        if (std::abs(shift) > 0.0001) {
+            changed = true;
+            shiftBodyDepth(m, b, shift, 1e-6);
+        }
+    }
+    if (boxes.width && std::abs(*boxes.width - bodyFigures(body).width()) > 0.0001) {
+        if (scaleBodyWidth(m, b, *boxes.width))
+            changed = true;
+    }
+    if (boxes.strike1) {
+        changed = changed || std::abs(*boxes.strike1 - body.StrikeLength1) > 0.01;
+        body.StrikeLength1 = *boxes.strike1;
+    }
+    if (boxes.strike2) {
+        changed = changed || std::abs(*boxes.strike2 - body.StrikeLength2) > 0.01;
+        body.StrikeLength2 = *boxes.strike2;
+    }
+    if (changed)
+        m.UpdateBody(b);
+    return changed;
+}
+
+int nextVisibleBody(const Model& m, int from, int dir)
+{
+    const int n = m.NumBodies;
+    if (n < 1)
+        return from;
+    int b = from;
+    for (int step = 0; step < n; ++step) {
+        b += dir;
+        if (b > n)
+            b = 1;
+        if (b < 1)
+            b = n;
+        if (!m.Bodies[b].Hidden)
+            return b;
+    }
+    return from;
+}
+
+int fitIterationCount(double typed)
+{
+    const double v = std::clamp(std::abs(typed), 1.0, 100.0);
+    return static_cast<int>(roundHalfEven(v));
+}
+
+double nextDamping(double lambda, double e, double e0)
+{
+    if (e > e0)
+        return std::min(1.5 * lambda, 50.0);
+    return 0.6666 * lambda;
+}
+
+double residuals(const Model& m, std::vector<double>& r)
+{
+    const int n = m.NumStations;
+    r.resize(static_cast<std::size_t>(std::max(n, 0)));
+    double sum = 0;
+    for (int i = 1; i <= n; ++i) {
+        r[at(i)] = m.ObservedGravity[i] - m.CalculatedGravity[i];
+        sum += r[at(i)] * r[at(i)];
+    }
+    return n > 0 ? std::sqrt(sum / n) : 0;
+}
+
+FitOutcome densityFit(Model& m, InversionState& inv, int b,
+                      const std::function<void()>& afterIteration)
+{
+    if (!m.HaveObserved)
+        return FitOutcome::NoFieldData;
+    Tbody& body = m.Bodies[b];
+    double lambda = 2;
+    double p = body.Density;
+    double e0 = 0;
+    inv.IterationCount = 0;
+    Snapshot copy;
+    std::vector<double> r, J(static_cast<std::size_t>(m.NumStations));
+    while (inv.IterationCount < inv.NumIterations) {
+        ++inv.IterationCount;
+        copy.take(m, b);
+        const double e = residuals(m, r);
+        if (inv.IterationCount == 1)
+            e0 = e;
+
+        // The anomaly is linear in density: a 5 % change gives the derivative.
+        // A body of density 0 is perturbed to density 1 instead, which keeps
+        // the derivative finite where 5 % of nothing would divide 0 by 0.
+        const double d = body.Density;
+        const double perturbed = d != 0 ? 1.05 * d : 1.0;
+        const double divisor = d != 0 ? 0.05 * perturbed : 1.05;
+        body.Density = perturbed;
+        m.UpdateBody(b);
+        for (int i = 1; i <= m.NumStations; ++i)
+            J[at(i)] = (m.CalculatedGravity[i] - copy.calculated[at(i)]) / divisor;
+        copy.restore(m, b);
+        body.Density = d;
+
+        lambda = nextDamping(lambda, e, e0);
+        e0 = e;
+        p = clampTo(p + oneUnknownStep(r, J, lambda), body.DensMin, body.DensMax);
+
+        body.Density = p;
+        m.UpdateBody(b);
+        if (afterIteration)
+            afterIteration();
+    }
+    inv.IterationCount = 0;
+    return FitOutcome::Done;
+}
+
+FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
+                    const std::function<void()>& afterIteration)
+{
+    if (!m.HaveObserved)
+        return FitOutcome::NoFieldData;
+    const double h = std::abs(0.025 * (d.ViewDepthMax - d.ViewDepthMin));
+    if (!(h > 0) || !std::isfinite(h))
+        return FitOutcome::ZeroDepthRange;
+    Tbody& body = m.Bodies[b];
+    const int n = body.NumCorners;
+    for (int k = 1; k <= n; ++k)
+        m.UnlinkCorner(b, k);
+
+    double lambda = 2;
+    double p = body.CornerZ[1];
+    double e0 = 0;
+    inv.IterationCount = 0;
+    Snapshot copy;
+    std::vector<double> r, J(static_cast<std::size_t>(m.NumStations));
+    std::vector<double> savedZ(static_cast<std::size_t>(n));
+    while (inv.IterationCount < inv.NumIterations) {
+        ++inv.IterationCount;
+        copy.take(m, b);
+        const double e = residuals(m, r);
+        if (inv.IterationCount == 1)
+            e0 = e;
+
+        for (int k = 1; k <= n; ++k) {
+            savedZ[at(k)] = body.CornerZ[k];
+            body.CornerZ[k] += h;
+        }
+        m.UpdateBody(b);
+        for (int i = 1; i <= m.NumStations; ++i)
+            J[at(i)] = (m.CalculatedGravity[i] - copy.calculated[at(i)]) / h;
+        copy.restore(m, b);
+        for (int k = 1; k <= n; ++k)   // exactly as before, not z + h - h
+            body.CornerZ[k] = savedZ[at(k)];
+
+        lambda = nextDamping(lambda, e, e0);
+        e0 = e;
+        p = clampTo(p + oneUnknownStep(r, J, lambda), body.DepthMin, body.DepthMax);
+
+        const double move = std::clamp(p - body.CornerZ[1], -2 * h, 2 * h);
+        for (int k = 1; k <= n; ++k)
+            body.CornerZ[k] += move;
+        m.UpdateBody(b);
+        if (afterIteration)
+            afterIteration();
+    }
+    inv.IterationCount = 0;
+    return FitOutcome::Done;
+}
+
+}  // namespace corvane

@@ -1,0 +1,23 @@
+#pragma once
+// The DXF drawing of the whole picture: the HP-GL plot's frame scaled to 100 x
+// 75 drawing units, as LINE and TEXT entities of an ENTITIES section.
+#include "display/workspace.h"
+
+#include <string>
+
+namespace corvane {
+
+// A real in the default scientific notation of the drawing files: a blank or
+// minus sign, one digit, the point, 14 decimals, "E", the exponent's sign and
+// four exponent digits (" 3.75000000000000E+0001").
+std::string dxfReal(double x);
+
+// The DXF file's bytes. Applies the GravityMin rule to ws.display first.
+// Returns an empty string and sets `problem` when the plot cannot be scaled.
+std::string dxfBytes(Workspace& ws, std::string& problem);
+
+// Writes the DXF file. Returns an empty string on success, otherwise the
+// message for the user (nothing is written then).
+std::string WriteDXF(Workspace& ws, const std::string& fileName);
+
+}  // namespace corvane

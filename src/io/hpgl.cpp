@@ -1,0 +1,192 @@
+#include "io/hpgl.h"
+
+#include "io/safe_file.h"
+#include "model/text.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvane {
+
+namespace {
+
+constexpr char ETX = '\x03';   // label terminator
+const std::string W = " 10000.0";   // 10000.0:8:1, the frame width
+
+// A plotter coordinate, rounded halves to even. Saturated, so that a corner
+// far outside the frame cannot overflow the conversion.
+long long plotRound(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return roundHalfEven(std::clamp(v, -1e15, 1e15));
+}
+
+std::string plotInt(double v)
+{
+    return std::to_string(plotRound(v));
+}
+
+}  // namespace
+
+void applyPlotGravityRule(Display& d)
+{
+    if (d.GravityMin > 0 && d.GravityMin < 10)
+        d.GravityMin = 0;
+}
+
+std::string plotProblem(const Model& m, const Display& d)
+{
+    const int n = std::clamp(m.NumStations, 0, MaxStations);
+    const double R = n >= 1 ? m.StationX[n] - m.StationX[1] : 0;
+    if (n < 2 || !std::isfinite(R) || R == 0)
+        return "The profile has no length (it needs at least two stations at different "
+               "positions), so it cannot be plotted.";
+    const double D = d.ViewDepthMax - d.ViewDepthMin;
+    if (!std::isfinite(D) || !(D > 0))
+        return "The depth range of the display is zero, so the section cannot be plotted. "
+               "Set a maximum depth greater than the minimum depth.";
+    const double G = d.GravityMax - d.GravityMin;
+    if (!std::isfinite(G) || !(G > 0))
+        return "The gravity range is zero, so the curves cannot be plotted.";
+    return std::string();
+}
+
+void plotTickStep(double range, double& step, int& count)
+{
+    step = 0;
+    count = 0;
+    if (!(range > 0) || !std::isfinite(range))
+        return;
+    const int e = static_cast<int>(std::trunc(std::log10(range)));
+    step = std::pow(10.0, e);
+    auto ticks = [&] { return static_cast<int>(std::trunc(range / step)); };
+    count = ticks();
+    if (count == 2) {
+        step *= 0.2;
+        count = ticks();
+    }
+    if (count == 1) {
+        step *= 0.1;
+        count = ticks();
+    }
+}
+
+PlotFrame plotFrame(const Model& m, const Display& d, double width, double half)
+{
+    PlotFrame f;
+    const int n = std::clamp(m.NumStations, 1, MaxStations);
+    f.x1 = m.StationX[1];
+    f.R = m.StationX[n] - f.x1;
+    f.D = d.ViewDepthMax - d.ViewDepthMin;
+    f.G = d.GravityMax - d.GravityMin;
+    f.sx = width / f.R;
+    f.sz = half / f.D;
+    f.sg = half / f.G;
+    const bool zeroInRange = d.GravityMin <= 0 && d.GravityMax >= 0;
+    f.gBase = zeroInRange ? 0.0 : d.GravityMin;
+    f.y0 = d.GravityMin < 0 && zeroInRange ? half - d.GravityMin * f.sg : half;
+    plotTickStep(std::fabs(f.R), f.step, f.count);
+    return f;
+}
+
+std::string hpglBytes(Workspace& ws, std::string& problem)
+{
+    const Model& m = ws.model;
+    Display& d = ws.display;
+    applyPlotGravityRule(d);
+    problem = plotProblem(m, d);
+    if (!problem.empty())
+        return std::string();
+
+    const PlotFrame f = plotFrame(m, d, 10000, 3750);
+    const int ns = std::clamp(m.NumStations, 1, MaxStations);
+    const int nb = std::clamp(m.NumBodies, 0, MaxBodies);
+    const std::string y0 = plotInt(f.y0);
+
+    std::string out = "IN;SP1;SC;PA;";
+    out += "PU0,0;PD" + W + ",0," + W + ",7500,0,7500,0,0";
+    out += "PU0,3750;PD " + W + ",3750";
+    if (d.GravityMin != 0)
+        out += "PU0," + y0 + "PD " + W + "," + y0 + "\r\n";
+
+    for (int b = 1; b <= nb; ++b) {
+        const Tbody& body = m.Bodies[b];
+        const int nc = std::clamp(body.NumCorners, 1, MaxCorners);
+        double cx = 0, cz = 0;
+        for (int k = 1; k <= nc; ++k) {
+            const double x = body.CornerX[k], z = body.CornerZ[k];
+            out += k == 1 ? "PU" : "PD";
+            out += plotInt((x - f.x1) * f.sx) + ","
+                   + std::to_string(3750 - plotRound((z - d.ViewDepthMin) * f.sz));
+            if (k < nc) {
+                cx += x;
+                cz += z;
+            }
+        }
+        if (nc > 1) {
+            cx /= nc - 1;
+            cz /= nc - 1;
+            out += "PU" + fixed((cx - f.x1) * f.sx, 10, 3) + ","
+                   + fixed(3750 - (cz - d.ViewDepthMin) * f.sz, 10, 3);
+            out += "LB" + std::to_string(b) + ETX;
+        }
+    }
+
+    auto curve = [&](const Array1<double, MaxStations>& g) {
+        for (int i = 1; i <= ns; ++i) {
+            out += i == 1 ? "PU" : "PD";
+            out += plotInt(10000 * (m.StationX[i] - f.x1) / f.R) + ","
+                   + plotInt((g[i] - f.gBase) * f.sg + f.y0);
+        }
+    };
+    curve(m.CalculatedGravity);
+    if (m.HaveObserved) {
+        out += "LT1";
+        curve(m.ObservedGravity);
+        out += "LT";
+    }
+
+    // Distance ticks along the zero line, counted in the direction of the profile.
+    const double dir = f.R < 0 ? -1.0 : 1.0;
+    for (int j = 1; j <= f.count; ++j) {
+        const double xt = j * f.step * std::fabs(f.sx);
+        out += "PU" + fixed(xt, 10, 3) + "," + fixed(f.y0, 10, 3) + "XT";
+        const double value = f.x1 + dir * j * f.step;
+        out += "PU" + fixed(xt - 600, 10, 3) + "," + fixed(f.y0 - 200, 10, 2);
+        out += "LB" + fixed(value, 10, std::fabs(f.R) <= 10 ? 2 : 1) + ETX;
+    }
+
+    // Gravity labels: the top, half-way up from the base level, and the bottom.
+    out += "PU75,7375\r\n";
+    out += "LB" + fixed(d.GravityMax, 5, 1) + ETX;
+    const double half = f.gBase + (d.GravityMax - f.gBase) * 0.5;
+    const long long yh = plotRound(f.y0 + (d.GravityMax - f.gBase) * f.sg * 0.5);
+    out += "PU75," + std::to_string(yh - 50);
+    out += "LB" + fixed(half, 5, 1) + ETX;
+    out += "PU0," + std::to_string(yh) + "YT";
+    if (d.GravityMin != 0) {
+        out += "PU75,3800";
+        out += "LB" + fixed(d.GravityMin, 5, 1) + ETX;
+    }
+
+    const double t = f.D * 0.25;
+    for (int j = 1; j <= 3; ++j) {
+        const long long yj = roundHalfEven(3750 - j * 937.5);
+        out += "PU0," + std::to_string(yj) + "YT";
+        out += "PU75," + std::to_string(yj - 50);
+        out += "LB" + fixed(d.ViewDepthMin + j * t, 4, 1) + ETX;
+    }
+    return out;
+}
+
+std::string WriteHPGL(Workspace& ws, const std::string& fileName)
+{
+    std::string problem;
+    const std::string bytes = hpglBytes(ws, problem);
+    if (!problem.empty())
+        return problem;
+    return writeFileSafely(fileName, bytes);
+}
+
+}  // namespace corvane

@@ -1,0 +1,52 @@
+#pragma once
+// Plots of the whole picture for other programs: an HP-GL pen-plotter file and
+// (dxf.h) a DXF drawing. Both draw the section below and the curves above in a
+// fixed frame of their own, whatever the window's size; the file texts are
+// pure functions of the workspace, written to disk safely.
+#include "display/workspace.h"
+
+#include <string>
+
+namespace corvane {
+
+// The scales shared by both plots, for a frame `width` wide whose section and
+// curve panels are each `half` high (the divider at height `half`).
+struct PlotFrame {
+    double x1 = 0;      // first station: the left edge
+    double R = 0;       // profile range StationX[N] - StationX[1]
+    double D = 0;       // depth range of the view
+    double G = 0;       // gravity range
+    double sx = 0, sz = 0, sg = 0;
+    // The level the curves are measured from and the row it stands at: zero
+    // (the zero line) when zero lies within the gravity range, otherwise
+    // GravityMin on the divider, so that the curves always fill the panel.
+    double gBase = 0;
+    double y0 = 0;
+    // Distance ticks: `count` ticks every `step` along the profile.
+    double step = 0;
+    int count = 0;
+};
+
+// Before a plot is made: a GravityMin strictly between 0 and 10 becomes 0.
+void applyPlotGravityRule(Display& d);
+
+// Why the plot cannot be scaled (a profile without length, no depth or no
+// gravity range), as a message for the user; empty when it can.
+std::string plotProblem(const Model& m, const Display& d);
+
+// The frame for width x (2 x half); only meaningful when plotProblem is empty.
+PlotFrame plotFrame(const Model& m, const Display& d, double width, double half);
+
+// The distance tick rule: step a power of ten below the range, refined to a
+// fifth or a tenth when that gives only two or one tick.
+void plotTickStep(double range, double& step, int& count);
+
+// The HP-GL file's bytes. Applies the GravityMin rule to ws.display first.
+// Returns an empty string and sets `problem` when the plot cannot be scaled.
+std::string hpglBytes(Workspace& ws, std::string& problem);
+
+// Writes the HP-GL file. Returns an empty string on success, otherwise the
+// message for the user (nothing is written then).
+std::string WriteHPGL(Workspace& ws, const std::string& fileName);
+
+}  // namespace corvane

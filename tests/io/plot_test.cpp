@@ -1,0 +1,467 @@
+#include "io/dxf.h"
+#include "io/hpgl.h"
+
+#include "support/bodies.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace corvane;
+
+namespace {
+
+// Three stations 0, 2.5, 5; one triangle; depths 0..4; gravity -1..3.
+// Every scale is then an exact binary fraction: sx 2000, sz = sg = 937.5.
+void smallPlotModel(Workspace& ws)
+{
+    Model& m = ws.model;
+    test::setStations(m, 3, 0, 5);
+    const double calc[] = {0, 2, -1}, obs[] = {1, 3, 0};
+    for (int i = 1; i <= 3; ++i) {
+        m.CalculatedGravity[i] = calc[i - 1];
+        m.ObservedGravity[i] = obs[i - 1];
+    }
+    m.NumBodies = 1;
+    test::setBody(m, 1, {{1, 1}, {3, 1}, {2, 2}}, 0.2);
+    ws.display.ViewDepthMin = 0;
+    ws.display.ViewDepthMax = 4;
+    ws.display.GravityMin = -1;
+    ws.display.GravityMax = 3;
+}
+
+// Stations 0..R with a curve from 20 to 30 mGal and a body in the middle.
+void profileOf(Workspace& ws, double R, int n = 41)
+{
+    Model& m = ws.model;
+    test::setStations(m, n, 0, R);
+    for (int i = 1; i <= n; ++i) {
+        m.CalculatedGravity[i] = 20 + 10.0 * (i - 1) / (n - 1);
+        m.ObservedGravity[i] = 21 + 8.0 * (i - 1) / (n - 1);
+    }
+    m.NumBodies = 2;
+    test::setBody(m, 1, {{0.3 * R, 10}, {0.6 * R, 12}, {0.55 * R, 40}, {0.35 * R, 35}}, 0.3);
+    test::setBody(m, 2, {{0.1 * R, 50}, {0.2 * R, 50}, {0.2 * R, 70}}, -0.1);
+    ws.display.ViewDepthMin = 0;
+    ws.display.ViewDepthMax = 100;
+    ws.display.GravityMin = 20;
+    ws.display.GravityMax = 30;
+}
+
+std::string slurp(const std::filesystem::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int count(const std::string& s, const std::string& what)
+{
+    int n = 0;
+    for (auto at = s.find(what); at != std::string::npos; at = s.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// Pairs of "PU"/"PD" coordinates that follow one another as integers: the
+// body outlines and curves.
+std::vector<std::pair<long, long>> integerMoves(const std::string& hpgl)
+{
+    std::vector<std::pair<long, long>> out;
+    for (std::size_t i = 0; i + 2 < hpgl.size(); ++i) {
+        if (hpgl[i] != 'P' || (hpgl[i + 1] != 'U' && hpgl[i + 1] != 'D'))
+            continue;
+        const char* p = hpgl.c_str() + i + 2;
+        char* end = nullptr;
+        const long x = std::strtol(p, &end, 10);
+        if (end == p || *end != ',' || end[1] == ' ')
+            continue;
+        const char* q = end + 1;
+        const long y = std::strtol(q, &end, 10);
+        if (end == q || *end == '.' || *end == ',')
+            continue;
+        out.emplace_back(x, y);
+    }
+    return out;
+}
+
+QString python3WithEzdxf()
+{
+    for (const QString& exe : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+        QProcess p;
+        p.start(exe, {"-c", "import ezdxf"});
+        if (p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+            return exe;
+    }
+    return QString();
+}
+
+}  // namespace
+
+TEST(Hpgl, SmallModelByteForByte)
+{
+    Workspace ws;
+    smallPlotModel(ws);
+    std::string problem;
+    const std::string bytes = hpglBytes(ws, problem);
+    ASSERT_EQ(problem, "");
+    const std::string expected =
+        "IN;SP1;SC;PA;PU0,0;PD 10000.0,0, 10000.0,7500,0,7500,0,0PU0,3750;PD  10000.0,3750"
+        "PU0,4688PD  10000.0,4688\r\n"
+        "PU2000,2812PD6000,2812PD4000,1875PD2000,2812"
+        "PU  4000.000,  2500.000LB1\x03"
+        "PU0,4688PD5000,6562PD10000,3750"
+        "LT1PU0,5625PD5000,7500PD10000,4688LT"
+        "PU  2000.000,  4687.500XTPU  1400.000,   4487.50LB      1.00\x03"
+        "PU  4000.000,  4687.500XTPU  3400.000,   4487.50LB      2.00\x03"
+        "PU  6000.000,  4687.500XTPU  5400.000,   4487.50LB      3.00\x03"
+        "PU  8000.000,  4687.500XTPU  7400.000,   4487.50LB      4.00\x03"
+        "PU 10000.000,  4687.500XTPU  9400.000,   4487.50LB      5.00\x03"
+        "PU75,7375\r\n"
+        "LB  3.0\x03PU75,6044LB  1.5\x03PU0,6094YTPU75,3800LB -1.0\x03"
+        "PU0,2812YTPU75,2762LB 1.0\x03"
+        "PU0,1875YTPU75,1825LB 2.0\x03"
+        "PU0,938YTPU75,888LB 3.0\x03";
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST(Hpgl, ZeroLineFieldDataAndGravityRule)
+{
+    Workspace ws;
+    smallPlotModel(ws);
+    std::string problem;
+
+    // GravityMin of 0: no zero line, the curves stand on the divider.
+    ws.display.GravityMin = 0;
+    std::string bytes = hpglBytes(ws, problem);
+    EXPECT_EQ(count(bytes, "PD  10000.0,"), 1);   // the divider only
+    EXPECT_EQ(count(bytes, "\r\n"), 1);   // only after "PU75,7375"
+    EXPECT_NE(bytes.find(",  3750.000XT"), std::string::npos);
+    EXPECT_EQ(bytes.find("PU75,3800"), std::string::npos);
+
+    // A GravityMin between 0 and 10 is taken to 0, for good.
+    ws.display.GravityMin = 5;
+    ws.display.GravityMax = 30;
+    const std::string at5 = hpglBytes(ws, problem);
+    EXPECT_EQ(ws.display.GravityMin, 0);
+    ws.display.GravityMin = 0;
+    EXPECT_EQ(hpglBytes(ws, problem), at5);
+
+    // Without field data there is no dashed observed curve.
+    EXPECT_NE(at5.find("LT1"), std::string::npos);
+    ws.model.HaveObserved = false;
+    bytes = hpglBytes(ws, problem);
+    EXPECT_EQ(bytes.find("LT1"), std::string::npos);
+    EXPECT_EQ(bytes.find("LT"), std::string::npos);
+}
+
+TEST(Hpgl, DistanceTickStep)
+{
+    struct Case {
+        double range;
+        double step;
+        int count;
+    } cases[] = {{1000, 100, 10}, {250, 20, 12}, {5, 1, 5}, {25, 2, 12}, {0.5, 1, 0}, {9999, 1000, 9}};
+    for (const Case& c : cases) {
+        double step = 0;
+        int n = 0;
+        plotTickStep(c.range, step, n);
+        EXPECT_DOUBLE_EQ(step, c.step) << c.range;
+        EXPECT_EQ(n, c.count) << c.range;
+    }
+
+    // In the file: a 250-unit profile gets its labels every 20 from the first station.
+    Workspace ws;
+    profileOf(ws, 250);
+    for (int i = 1; i <= 41; ++i)
+        ws.model.StationX[i] += 1000;
+    std::string problem;
+    const std::string bytes = hpglBytes(ws, problem);
+    EXPECT_EQ(count(bytes, "XT"), 12);
+    EXPECT_NE(bytes.find("LB    1020.0\x03"), std::string::npos);
+    EXPECT_NE(bytes.find("LB    1240.0\x03"), std::string::npos);
+    EXPECT_EQ(bytes.find("LB    1260.0\x03"), std::string::npos);
+}
+
+TEST(Hpgl, CurvesStayInTheirPanelWhateverTheGravityRange)
+{
+    // All anomalies well above zero, or all below it: the curves must fill
+    // the upper panel from the divider (3750) to the top (7500).
+    for (double shift : {0.0, -60.0}) {
+        Workspace ws;
+        profileOf(ws, 1000);
+        for (int i = 1; i <= ws.model.NumStations; ++i) {
+            ws.model.CalculatedGravity[i] += shift;
+            ws.model.ObservedGravity[i] += shift;
+        }
+        ws.display.GravityMin = 20 + shift;
+        ws.display.GravityMax = 30 + shift;
+        std::string problem;
+        const std::string bytes = hpglBytes(ws, problem);
+        ASSERT_EQ(problem, "");
+        // The calculated curve follows the last body label, the observed one
+        // stands between "LT1" and "LT".
+        const auto from = bytes.find("LB2\x03") + 4;
+        const auto lt1 = bytes.find("LT1");
+        const auto lt = bytes.find("LT", lt1 + 3);
+        ASSERT_NE(lt, std::string::npos);
+        auto moves = integerMoves(bytes.substr(from, lt1 - from));
+        const auto observed = integerMoves(bytes.substr(lt1 + 3, lt - lt1 - 3));
+        ASSERT_EQ(moves.size(), 41u);
+        ASSERT_EQ(observed.size(), 41u);
+        moves.insert(moves.end(), observed.begin(), observed.end());
+        long lo = 1 << 30, hi = -(1 << 30);
+        for (const auto& xy : moves) {
+            lo = std::min(lo, xy.second);
+            hi = std::max(hi, xy.second);
+        }
+        EXPECT_EQ(lo, 3750) << shift;
+        EXPECT_EQ(hi, 7500) << shift;
+        // The distance axis runs along the divider, and the bottom value is labelled.
+        EXPECT_NE(bytes.find(",  3750.000XT"), std::string::npos) << shift;
+        EXPECT_NE(bytes.find("PU75,3800LB" + std::string(shift < 0 ? "-40.0" : " 20.0")),
+                  std::string::npos)
+            << shift;
+        // The half-way label is half-way between bottom and top.
+        EXPECT_NE(bytes.find(std::string("LB") + (shift < 0 ? "-35.0" : " 25.0") + "\x03PU0,5625YT"),
+                  std::string::npos)
+            << shift;
+    }
+}
+
+TEST(Plots, RefuseScalesWithoutExtentAndWriteNothing)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const std::string hpg = tmp.filePath("p.hpg").toStdString();
+    const std::string dxf = tmp.filePath("p.dxf").toStdString();
+
+    auto expectRefused = [&](Workspace& ws, const char* what) {
+        const std::string h = WriteHPGL(ws, hpg);
+        const std::string d = WriteDXF(ws, dxf);
+        EXPECT_NE(h.find(what), std::string::npos) << what << ": " << h;
+        EXPECT_EQ(h, d);
+        EXPECT_FALSE(std::filesystem::exists(hpg));
+        EXPECT_FALSE(std::filesystem::exists(dxf));
+    };
+
+    Workspace one;
+    smallPlotModel(one);
+    one.model.NumStations = 1;
+    expectRefused(one, "no length");
+
+    Workspace same;
+    smallPlotModel(same);
+    same.model.StationX[3] = same.model.StationX[1];
+    expectRefused(same, "no length");
+
+    Workspace flat;
+    smallPlotModel(flat);
+    flat.display.ViewDepthMax = flat.display.ViewDepthMin;
+    expectRefused(flat, "depth range");
+
+    Workspace level;
+    smallPlotModel(level);
+    level.display.GravityMin = level.display.GravityMax = -2;
+    expectRefused(level, "gravity range");
+
+    // Never drawn yet: GravityMin 1e8 above GravityMax -1e8.
+    Workspace fresh;
+    smallPlotModel(fresh);
+    fresh.display.GravityMin = 1e8;
+    fresh.display.GravityMax = -1e8;
+    expectRefused(fresh, "gravity range");
+
+    // And a sound model is written, replacing nothing but the target.
+    Workspace good;
+    smallPlotModel(good);
+    EXPECT_EQ(WriteHPGL(good, hpg), "");
+    EXPECT_EQ(WriteDXF(good, dxf), "");
+    std::string problem;
+    EXPECT_EQ(slurp(hpg), hpglBytes(good, problem));
+    EXPECT_EQ(slurp(dxf), dxfBytes(good, problem));
+    EXPECT_NE(WriteHPGL(good, tmp.filePath("none/p.hpg").toStdString()), "");
+}
+
+TEST(Dxf, RealFormat)
+{
+    EXPECT_EQ(dxfReal(37.5), " 3.75000000000000E+0001");
+    EXPECT_EQ(dxfReal(-0.001), "-1.00000000000000E-0003");
+    EXPECT_EQ(dxfReal(0), " 0.00000000000000E+0000");
+    EXPECT_EQ(dxfReal(-0.0), " 0.00000000000000E+0000");
+    EXPECT_EQ(dxfReal(100), " 1.00000000000000E+0002");
+    EXPECT_EQ(dxfReal(1.5e-300), " 1.50000000000000E-0300");
+}
+
+TEST(Dxf, SmallModelByteForByte)
+{
+    Workspace ws;
+    smallPlotModel(ws);
+    std::string expected;
+    auto g = [&](const char* code, const std::string& value) {
+        expected += code;
+        expected += "\r\n" + value + "\r\n";
+    };
+    const std::string r = dxfReal(100);
+    auto line = [&](const std::string& x1, const std::string& y1, const std::string& x2,
+                    const std::string& y2) {
+        g("0", "LINE");
+        g("8", "0");
+        g("10", x1);
+        g("20", y1);
+        g("30", "0.0");
+        g("11", x2);
+        g("21", y2);
+        g("31", "0.0");
+    };
+    auto text = [&](const std::string& x, const std::string& y, const std::string& t) {
+        g("0", "TEXT");
+        g("8", "0");
+        g("10", x);
+        g("20", y);
+        g("30", "0.0");
+        g("40", "1.0");
+        g("1", t);
+    };
+    auto R = dxfReal;
+    g("0", "SECTION");
+    g("2", "ENTITIES");
+    line("0.0", "0.0", r, "0.0");
+    line(r, "0.0", r, "75.0");
+    line(r, "75.0", "0.0", "75.0");
+    line("0.0", "75.0", "0.0", "0.0");
+    line("0.0", "37.5", r, "37.5");
+    // The triangle (1,1) (3,1) (2,2): x * 20, 37.5 - z * 9.375.
+    line(R(20), R(28.125), R(60), R(28.125));
+    line(R(60), R(28.125), R(40), R(18.75));
+    line(R(40), R(18.75), R(20), R(28.125));
+    // The zero line at 46.875; calculated 0, 2, -1 and observed 1, 3, 0.
+    line(R(0), R(46.875), R(50), R(65.625));
+    line(R(50), R(65.625), R(100), R(37.5));
+    line(R(0), R(56.25), R(50), R(75));
+    line(R(50), R(75), R(100), R(46.875));
+    text("48.0", R(47.875), "Distance");
+    for (int j = 1; j <= 5; ++j) {
+        const std::string x = j == 5 ? "   100.000" : "    " + std::to_string(20 * j) + ".000";
+        line(x, "    46.375", x, "    47.375");
+        text(R(20 * j - 6), R(44.875), "    " + std::to_string(j) + ".0");
+    }
+    text("2.0", R(73.75), " 3.000");
+    text("1.0", R(60.4375), " 1.500");
+    text("2.0", R(38), "-1.000");
+    text("2.0", R(68), "mG");
+    text("1.0", "2.0", "Km.");
+    line("     0.000", "    28.125", "     1.000", "    28.125");
+    text("2.0", R(27.625), "    1.0");
+    line("     0.000", "    18.750", "     1.000", "    18.750");
+    text("2.0", R(18.25), "    2.0");
+    line("     0.000", "     9.375", "     1.000", "     9.375");
+    text("2.0", R(8.875), "    3.0");
+    g("0", "ENDSEC");
+    g("0", "EOF");
+
+    std::string problem;
+    EXPECT_EQ(dxfBytes(ws, problem), expected);
+    EXPECT_EQ(problem, "");
+
+    // Without field data the observed curve goes; in metres the unit text changes.
+    ws.model.HaveObserved = false;
+    ws.model.UnitsKm = false;
+    const std::string noField = dxfBytes(ws, problem);
+    EXPECT_EQ(count(noField, "\r\nLINE\r\n"), count(expected, "\r\nLINE\r\n") - 2);
+    EXPECT_EQ(noField.find(R(56.25)), std::string::npos);
+    EXPECT_NE(noField.find("\r\n1\r\nm.\r\n"), std::string::npos);
+
+    // The GravityMin rule holds here too.
+    ws.display.GravityMin = 5;
+    ws.display.GravityMax = 30;
+    dxfBytes(ws, problem);
+    EXPECT_EQ(ws.display.GravityMin, 0);
+}
+
+TEST(PlotReaders, Hp2xxRendersTheHpglFile)
+{
+    const QString hp2xx = QStandardPaths::findExecutable("hp2xx");
+    if (hp2xx.isEmpty())
+        GTEST_SKIP() << "hp2xx is not installed (scripts/corvane.sh installs it)";
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    Workspace ws;
+    profileOf(ws, 1000);
+    const QString hpg = tmp.filePath("model.hpg");
+    ASSERT_EQ(WriteHPGL(ws, hpg.toStdString()), "");
+
+    const QString png = tmp.filePath("model.png");
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(hp2xx, {"-q", "-m", "png", "-d", "100", "-f", png, hpg});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString log = QString::fromLocal8Bit(p.readAll());
+    EXPECT_EQ(p.exitCode(), 0) << log.toStdString();
+    EXPECT_FALSE(log.contains("rror")) << log.toStdString();
+    EXPECT_FALSE(log.contains("nknown")) << log.toStdString();
+
+    QImage image(png);
+    ASSERT_FALSE(image.isNull());
+    // Ink on the page, but far from all of it.
+    long dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            dark += qGray(image.pixel(x, y)) < 128;
+    const long all = static_cast<long>(image.width()) * image.height();
+    EXPECT_GT(dark, all / 200);
+    EXPECT_LT(dark, all / 4);
+    if (const char* keep = std::getenv("CORVANE_KEEP_PLOTS"))
+        QFile::copy(png, QString::fromLocal8Bit(keep) + "/hpgl.png");
+}
+
+TEST(PlotReaders, EzdxfLoadsAndAuditsTheDxfFile)
+{
+    const QString python = python3WithEzdxf();
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 with ezdxf is not installed (scripts/corvane.sh installs it)";
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    Workspace ws;
+    profileOf(ws, 1000);
+    const QString dxf = tmp.filePath("model.dxf");
+    ASSERT_EQ(WriteDXF(ws, dxf.toStdString()), "");
+
+    // Loads, audits, counts the entities and checks the frame and texts.
+    const char* script = R"(
+import sys, ezdxf
+from ezdxf import recover
+doc = ezdxf.readfile(sys.argv[1])
+auditor = doc.audit()
+if auditor.has_errors:
+    auditor.print_error_report()
+    sys.exit(2)
+msp = doc.modelspace()
+lines = msp.query('LINE')
+texts = [t.dxf.text.strip() for t in msp.query('TEXT')]
+xs = [v for l in lines for v in (l.dxf.start.x, l.dxf.end.x)]
+ys = [v for l in lines for v in (l.dxf.start.y, l.dxf.end.y)]
+print(len(lines), len(texts), min(xs), max(xs), min(ys), max(ys))
+print('|'.join(texts))
+)";
+    QProcess p;
+    p.start(python, {"-c", script, dxf});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    ASSERT_EQ(p.exitCode(), 0) << out.toStdString() << err.toStdString();
+    const QStringList rows = out.split('\n');
+    ASSERT_GE(rows.size(), 2);
+    // 5 frame lines, 4 + 3 body edges, 2 x 40 curve segments, 10 distance
+    // ticks and 3 depth ticks; the drawing fills exactly the 100 x 75 frame.
+    EXPECT_EQ(rows[0].trimmed().toStdString(), "105 19 0.0 100.0 0.0 75.0");
+    EXPECT_TRUE(rows[1].startsWith("Distance|100.0|200.0|")) << rows[1].toStdString();
+    EXPECT_TRUE(rows[1].contains("|mG|Km.|25.0|50.0|75.0")) << rows[1].toStdString();
+    if (const char* keep = std::getenv("CORVANE_KEEP_PLOTS"))
+        QFile::copy(dxf, QString::fromLocal8Bit(keep) + "/model.dxf");
+}

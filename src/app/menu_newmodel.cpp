@@ -1,0 +1,17 @@
+// Begin a new model, edit the field data.
+#include "app/newmodel.h"
+#include "app/tcorvane.h"
+
+namespace corvane {
+
+void Tcorvane::Beginanewmodel1Click()
+{
+    beginNewModel(*this);
+}
+
+void Tcorvane::Editthefielddata1Click()
+{
+    editFieldData(*this);
+}
+
+}  // namespace corvane

@@ -1,0 +1,440 @@
+#include "app/newmodel.h"
+
+#include "app/tcorvane.h"
+#include "edit/add_body.h"
+#include "edit/picking.h"
+#include "edit/spin_arrows.h"
+#include "io/safe_file.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+
+namespace corvane {
+
+namespace {
+
+QLineEdit* edit(QWidget* parent, const char* name)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    return e;
+}
+
+QPushButton* addButton(QDialogButtonBox* box, const char* name, const char* text,
+                       QDialogButtonBox::ButtonRole role)
+{
+    QPushButton* b = box->addButton(QString::fromLatin1(text), role);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+// A grid cell the user only reads.
+QTableWidgetItem* fixedCell(const QString& text)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled);
+    item->setBackground(QColor(224, 224, 224));
+    return item;
+}
+
+}  // namespace
+
+// ---- Tnewmodel ----------------------------------------------------------
+
+Tnewmodel::Tnewmodel(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Tnewmodel"));
+    setWindowTitle(QStringLiteral("New Model Parameters"));
+    density = edit(this, "density");
+    Strike1 = edit(this, "Strike1");
+    Strike2 = edit(this, "Strike2");
+    MaxZ = edit(this, "MaxZ");
+    dx = edit(this, "dx");
+    nopts = edit(this, "nopts");
+    dxLabel = new QLabel(QStringLiteral("Station Spacing"), this);
+    dxLabel->setObjectName(QStringLiteral("dxLabel"));
+    noptsLabel = new QLabel(QStringLiteral("No. of Points"), this);
+    noptsLabel->setObjectName(QStringLiteral("noptsLabel"));
+
+    units = new QGroupBox(QStringLiteral("Units of measure"), this);
+    units->setObjectName(QStringLiteral("units"));
+    unitsKm = new QRadioButton(QStringLiteral("Km"), units);
+    unitsKm->setObjectName(QStringLiteral("unitsKm"));
+    unitsM = new QRadioButton(QStringLiteral("m"), units);
+    unitsM->setObjectName(QStringLiteral("unitsM"));
+    auto* unitRow = new QHBoxLayout(units);
+    unitRow->addWidget(unitsKm);
+    unitRow->addWidget(unitsM);
+
+    ObservedData = new QCheckBox(QStringLiteral("Read in field data"), this);
+    ObservedData->setObjectName(QStringLiteral("ObservedData"));
+    connect(ObservedData, &QCheckBox::toggled, this, &Tnewmodel::ObservedDataClick);
+
+    auto* buttons = new QDialogButtonBox(this);
+    OKBtn = addButton(buttons, "OKBtn", "OK", QDialogButtonBox::AcceptRole);
+    OKBtn->setDefault(true);
+    CancelBtn = addButton(buttons, "CancelBtn", "Cancel", QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Initial Body Density"), density);
+    form->addRow(QStringLiteral("Strike Length 1"), Strike1);
+    form->addRow(QStringLiteral("Strike Length 2"), Strike2);
+    form->addRow(QStringLiteral("Max. Depth Displayed"), MaxZ);
+    form->addRow(dxLabel, dx);
+    form->addRow(noptsLabel, nopts);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(units);
+    layout->addWidget(ObservedData);
+    layout->addWidget(buttons);
+    FormActivate();
+}
+
+void Tnewmodel::FormActivate()
+{
+    density->setText(QStringLiteral("0.1"));
+    Strike1->setText(QStringLiteral("100.0"));
+    Strike2->setText(QStringLiteral("100.0"));
+    MaxZ->setText(QStringLiteral("100.0"));
+    dx->setText(QStringLiteral("10.0"));
+    nopts->setText(QStringLiteral("100"));
+    unitsKm->setChecked(true);
+    ObservedData->setChecked(true);
+    ObservedDataClick();
+}
+
+void Tnewmodel::ObservedDataClick()
+{
+    const bool show = !ObservedData->isChecked();
+    for (QWidget* w : {static_cast<QWidget*>(dx), static_cast<QWidget*>(nopts),
+                       static_cast<QWidget*>(dxLabel), static_cast<QWidget*>(noptsLabel)})
+        w->setVisible(show);
+}
+
+NewModelInput Tnewmodel::input() const
+{
+    NewModelInput in;
+    in.density = density->text();
+    in.strike1 = Strike1->text();
+    in.strike2 = Strike2->text();
+    in.maxDepth = MaxZ->text();
+    in.spacing = dx->text();
+    in.points = nopts->text();
+    in.km = unitsKm->isChecked();
+    in.readFieldData = ObservedData->isChecked();
+    return in;
+}
+
+// ---- Tdatadisplay1 --------------------------------------------------------
+
+Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Tdatadisplay1"));
+    setWindowTitle(QStringLiteral("Field Data Entry"));
+
+    datagrid = new QTableWidget(this);
+    datagrid->setObjectName(QStringLiteral("datagrid"));
+    datagrid->setColumnCount(MaxFieldsPerLine + 1);
+    datagrid->horizontalHeader()->hide();
+    datagrid->verticalHeader()->hide();
+    datagrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    auto number = [this](const char* name) {
+        auto* l = new QLabel(this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setMinimumWidth(40);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return l;
+    };
+    auto arrows = [this](const char* name, Value v) {
+        auto* s = new SpinArrows(this);
+        s->setObjectName(QString::fromLatin1(name));
+        connect(s, &SpinArrows::up, this, [this, v] { spin(v, +1); });
+        connect(s, &SpinArrows::down, this, [this, v] { spin(v, -1); });
+        return s;
+    };
+    XColumn = number("XColumn");
+    YColumn = number("YColumn");
+    GravColumn = number("GravColumn");
+    CommentLines = number("CommentLines");
+    XSpin = arrows("XSpin", Value::XColumn);
+    YSpin = arrows("YSpin", Value::YColumn);
+    GravSpin = arrows("GravSpin", Value::GravityColumn);
+    CommentSpin = arrows("CommentSpin", Value::CommentLines);
+    YColumnLabel = new QLabel(QStringLiteral("Y position column"), this);
+    YColumnLabel->setObjectName(QStringLiteral("YColumnLabel"));
+    XYData = new QCheckBox(QStringLiteral("X-Y position data present"), this);
+    XYData->setObjectName(QStringLiteral("XYData"));
+    connect(XYData, &QCheckBox::toggled, this, &Tdatadisplay1::XYDataClick);
+
+    auto* chooser = new QGridLayout;
+    chooser->addWidget(new QLabel(QStringLiteral("X position column "), this), 0, 0);
+    chooser->addWidget(XColumn, 0, 1);
+    chooser->addWidget(XSpin, 0, 2);
+    chooser->addWidget(YColumnLabel, 1, 0);
+    chooser->addWidget(YColumn, 1, 1);
+    chooser->addWidget(YSpin, 1, 2);
+    chooser->addWidget(new QLabel(QStringLiteral("Grav. data column"), this), 2, 0);
+    chooser->addWidget(GravColumn, 2, 1);
+    chooser->addWidget(GravSpin, 2, 2);
+    chooser->addWidget(new QLabel(QStringLiteral("No. of comment lines"), this), 3, 0);
+    chooser->addWidget(CommentLines, 3, 1);
+    chooser->addWidget(CommentSpin, 3, 2);
+    chooser->addWidget(XYData, 4, 0, 1, 3);
+    chooser->setRowStretch(5, 1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    OKBtn = addButton(buttons, "OKBtn", "OK", QDialogButtonBox::AcceptRole);
+    OKBtn->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto* side = new QVBoxLayout;
+    side->addLayout(chooser);
+    side->addWidget(buttons);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(datagrid, 1);
+    layout->addLayout(side);
+    fill(FieldDataTable{});
+}
+
+void Tdatadisplay1::fill(const FieldDataTable& table)
+{
+    maxFields_ = table.maxFields;
+    const int rows = static_cast<int>(table.lines.size()) + 1;
+    datagrid->clearContents();
+    datagrid->setRowCount(rows);
+    datagrid->setItem(0, 0, fixedCell(QStringLiteral(" ")));
+    for (int j = 1; j <= MaxFieldsPerLine; ++j)
+        datagrid->setItem(0, j, fixedCell(QString::number(j)));
+    for (int r = 1; r < rows; ++r) {
+        const SplitLine& line = table.lines[static_cast<std::size_t>(r - 1)];
+        datagrid->setItem(r, 0, fixedCell(hasNonNumber(line) ? QStringLiteral("*****")
+                                                             : QString::number(r)));
+        for (int j = 1; j <= MaxFieldsPerLine; ++j) {
+            const QString text = j <= line.count
+                ? QString::fromStdString(line.fields[static_cast<std::size_t>(j - 1)])
+                : QStringLiteral(" ");
+            datagrid->setItem(r, j, new QTableWidgetItem(text));
+        }
+    }
+    XColumn->setText(QStringLiteral("1"));
+    YColumn->setText(QStringLiteral("2"));
+    GravColumn->setText(QStringLiteral("2"));
+    CommentLines->setText(QStringLiteral("3"));
+    XYData->setChecked(false);
+    XYDataClick();
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+QLabel* Tdatadisplay1::label(Value v) const
+{
+    switch (v) {
+    case Value::XColumn: return XColumn;
+    case Value::YColumn: return YColumn;
+    case Value::GravityColumn: return GravColumn;
+    case Value::CommentLines: return CommentLines;
+    }
+    return XColumn;
+}
+
+void Tdatadisplay1::spin(Value v, int delta)
+{
+    QLabel* shown = label(v);
+    // Comment lines may be none at all, so that a file without a heading
+    // keeps its first station.
+    const int lo = v == Value::CommentLines ? 0 : 1;
+    const int hi = v == Value::CommentLines ? INT_MAX - 1 : std::max(maxFields_, 1);
+    const int value = std::clamp(shown->text().toInt() + delta, lo, hi);
+    shown->setText(QString::number(value));
+}
+
+void Tdatadisplay1::XYDataClick()
+{
+    const bool show = XYData->isChecked();
+    YColumnLabel->setVisible(show);
+    YColumn->setVisible(show);
+    YSpin->setVisible(show);
+}
+
+ColumnChoice Tdatadisplay1::choice() const
+{
+    ColumnChoice c;
+    c.xColumn = XColumn->text().toInt();
+    c.yColumn = YColumn->text().toInt();
+    c.gravityColumn = GravColumn->text().toInt();
+    c.commentLines = CommentLines->text().toInt();
+    c.xyData = XYData->isChecked();
+    return c;
+}
+
+// ---- TDataDisplay -------------------------------------------------------
+
+TDataDisplay::TDataDisplay(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TDataDisplay"));
+    setWindowTitle(QStringLiteral("Edit the Field Data"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    DataGrid = new QTableWidget(this);
+    DataGrid->setObjectName(QStringLiteral("DataGrid"));
+    DataGrid->setColumnCount(3);
+    DataGrid->horizontalHeader()->hide();
+    DataGrid->verticalHeader()->hide();
+    DataGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto* buttons = new QDialogButtonBox(this);
+    OKBtn = addButton(buttons, "OKBtn", "OK", QDialogButtonBox::AcceptRole);
+    OKBtn->setDefault(false);
+    OKBtn->setAutoDefault(false);   // Enter ends a cell edit, not the dialog
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(DataGrid);
+    layout->addWidget(buttons);
+    resize(360, 480);
+}
+
+void TDataDisplay::fill(const Model& m)
+{
+    const std::vector<StationRow> rows = stationRows(m);
+    DataGrid->clearContents();
+    DataGrid->setRowCount(static_cast<int>(rows.size()) + 1);
+    DataGrid->setItem(0, 0, fixedCell(QString()));
+    DataGrid->setItem(0, 1, fixedCell(QStringLiteral("Position")));
+    DataGrid->setItem(0, 2, fixedCell(QStringLiteral("Gravity")));
+    for (int i = 1; i <= static_cast<int>(rows.size()); ++i) {
+        const StationRow& r = rows[static_cast<std::size_t>(i - 1)];
+        DataGrid->setItem(i, 0, fixedCell(QString::number(i)));
+        DataGrid->setItem(i, 1, new QTableWidgetItem(r.position));
+        DataGrid->setItem(i, 2, new QTableWidgetItem(r.gravity));
+    }
+}
+
+std::vector<StationRow> TDataDisplay::rows() const
+{
+    auto text = [this](int r, int c) {
+        const QTableWidgetItem* item = DataGrid->item(r, c);
+        return item ? item->text() : QString();
+    };
+    std::vector<StationRow> out;
+    for (int r = 1; r < DataGrid->rowCount(); ++r)
+        out.push_back({text(r, 1), text(r, 2)});
+    return out;
+}
+
+// ---- Command flows ------------------------------------------------------
+
+void startBodyDrawing(Tcorvane& window, int body, std::function<void(int)> closed)
+{
+    DrawingArea& area = window.drawingArea();
+    Platform& platform = window.platform();
+    Workspace& ws = window.workspace();
+    platform.setPointerPosition(area, startPointerPosition(area.clientRect(), PointerStart::AddBody));
+    platform.pushCursor(Platform::Cursor::Cross);
+    platform.confinePointer(area, modelPanel(area.clientRect(), ws.display));
+    auto onClosed = [&platform, closed = std::move(closed)](int corners) {
+        platform.releasePointer();
+        platform.popCursor();
+        if (closed)
+            closed(corners);
+    };
+    window.startCommand(std::make_unique<DrawBody>(
+        ws, body, [&area] { return area.clientRect(); }, std::move(onClosed)));
+}
+
+void beginNewModel(Tcorvane& window)
+{
+    Workspace& ws = window.workspace();
+    Platform& platform = window.platform();
+    Tnewmodel& dlg = window.dialog<Tnewmodel>(&window);
+    dlg.FormActivate();
+    if (window.execDialog(dlg) != QDialog::Accepted)
+        return;
+    const NewModelInput in = dlg.input();
+
+    // Everything is read and checked before the model is touched.
+    std::optional<StationList> stations;
+    if (in.readFieldData) {
+        const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
+        if (!name.isEmpty()) {
+            std::string bytes;
+            const std::string problem = readWholeFile(name.toStdString(), bytes);
+            if (!problem.empty()) {
+                platform.error(QString::fromStdString(problem));
+                return;
+            }
+            const FieldDataTable table = readFieldDataText(bytes);
+            Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
+            grid.fill(table);
+            if (window.execDialog(grid) != QDialog::Accepted)
+                return;
+            StationList s = stationsFromTable(table, grid.choice());
+            if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
+                platform.error(tooFewStationsText(s.x.size()));
+                return;
+            }
+            if (table.linesDropped)
+                platform.warning(LinesDroppedText);
+            if (s.truncated)
+                platform.warning(StationsTruncatedText);
+            if (s.sorted)
+                platform.warning(StationsSortedText);
+            stations = std::move(s);
+        }
+    }
+
+    applyNewModel(ws, in, stations ? &*stations : nullptr);
+    window.repaintModel();
+    window.instruction(AddCornersText);
+    window.repaintModel();
+    const int b = prepareFirstBody(ws);
+    startBodyDrawing(window, b, [&window](int) {
+        {
+            BusyCursor busy(window.platform());
+            finishFirstBody(window.workspace());
+        }
+        window.repaintModel();
+        window.MenuStateNewModel();
+    });
+}
+
+void editFieldData(Tcorvane& window)
+{
+    Workspace& ws = window.workspace();
+    Model& m = ws.model;
+    if (!m.HaveObserved || !m.ModelExists)
+        return;
+    TDataDisplay& dlg = window.dialog<TDataDisplay>(&window);
+    dlg.fill(m);
+    if (window.execDialog(dlg) != QDialog::Accepted)
+        return;   // closed without OK: the stations stay as they were
+    const StationList s = stationsFromRows(dlg.rows(), m);
+    if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
+        window.platform().error(tooFewStationsText(s.x.size()));
+        return;
+    }
+    if (s.sorted)
+        window.platform().warning(StationsSortedText);
+    {
+        BusyCursor busy(window.platform());
+        applyEditedStations(ws, s);
+    }
+    window.repaintModel();
+}
+
+}  // namespace corvane

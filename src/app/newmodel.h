@@ -1,0 +1,110 @@
+#pragma once
+// Beginning a new model and editing the field data: the dialogs Tnewmodel,
+// Tdatadisplay1 (the field-data grid with its column chooser) and
+// TDataDisplay (the stations in an editable grid), and the command flows the
+// main window runs for them.
+#include "app/newmodel_data.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <vector>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
+namespace corvane {
+
+class SpinArrows;
+class Tcorvane;
+
+inline const QString FieldDataFilter = QStringLiteral("Field data files");
+inline const QString FieldDataPattern = QStringLiteral("*.dta;*.dat");
+
+// "New Model Parameters".
+class Tnewmodel : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tnewmodel(QWidget* parent = nullptr);
+
+    void FormActivate();          // the default texts
+    void ObservedDataClick();     // spacing and points shown only without field data
+    NewModelInput input() const;
+
+    QLineEdit* density = nullptr;
+    QLineEdit* Strike1 = nullptr;
+    QLineEdit* Strike2 = nullptr;
+    QLineEdit* MaxZ = nullptr;
+    QLineEdit* dx = nullptr;
+    QLineEdit* nopts = nullptr;
+    QLabel* dxLabel = nullptr;
+    QLabel* noptsLabel = nullptr;
+    QGroupBox* units = nullptr;
+    QRadioButton* unitsKm = nullptr;
+    QRadioButton* unitsM = nullptr;
+    QCheckBox* ObservedData = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+};
+
+// "Field Data Entry": the file's fields in a grid, and the columns to use.
+class Tdatadisplay1 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tdatadisplay1(QWidget* parent = nullptr);
+
+    // Fills the grid and puts the column chooser back to its opening numbers.
+    void fill(const FieldDataTable& table);
+    ColumnChoice choice() const;
+
+    enum class Value { XColumn, YColumn, GravityColumn, CommentLines };
+    // One spin click: +1 or -1, held to the value's limits.
+    void spin(Value v, int delta);
+    void XYDataClick();   // the y column shown only for x-y data
+
+    QTableWidget* datagrid = nullptr;
+    QLabel* XColumn = nullptr;
+    QLabel* YColumn = nullptr;
+    QLabel* GravColumn = nullptr;
+    QLabel* CommentLines = nullptr;
+    QLabel* YColumnLabel = nullptr;
+    SpinArrows* XSpin = nullptr;
+    SpinArrows* YSpin = nullptr;
+    SpinArrows* GravSpin = nullptr;
+    SpinArrows* CommentSpin = nullptr;
+    QCheckBox* XYData = nullptr;
+    QPushButton* OKBtn = nullptr;
+
+private:
+    QLabel* label(Value v) const;
+    int maxFields_ = 0;
+};
+
+// "Edit the Field Data".
+class TDataDisplay : public QDialog {
+    Q_OBJECT
+public:
+    explicit TDataDisplay(QWidget* parent = nullptr);
+
+    void fill(const Model& m);
+    std::vector<StationRow> rows() const;
+
+    QTableWidget* DataGrid = nullptr;
+    QPushButton* OKBtn = nullptr;
+};
+
+// The corner entry of a new body in the window: pointer placed, cross-hair,
+// pointer held to the model panel; released again when the body is closed,
+// and then `closed` runs with the number of corners drawn.
+void startBodyDrawing(Tcorvane& window, int body, std::function<void(int)> closed);
+
+// The whole "Begin a new model" and "Edit the field data" commands.
+void beginNewModel(Tcorvane& window);
+void editFieldData(Tcorvane& window);
+
+}  // namespace corvane

@@ -1,0 +1,546 @@
+#include "app/tcorvane.h"
+
+#include "app/about.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalBlocker>
+
+#include <vector>
+
+namespace corvane {
+
+namespace {
+
+using Handler = void (Tcorvane::*)();
+
+struct Item {
+    const char* name;      // objectName; "-" for a separator, "<" ends a submenu
+    const char* caption;
+    const char* shortcut;
+    Handler handler;
+    bool checkable = false;
+    bool submenu = false;  // opens a submenu that ends with "<"
+};
+
+struct Menu {
+    const char* title;
+    std::vector<Item> items;
+};
+
+const std::vector<Menu>& menuTable()
+{
+    static const std::vector<Menu> table = {
+        {"System Options",
+         {
+             {"Beginanewmodel1", "&Begin a new model", "Ctrl+B", &Tcorvane::Beginanewmodel1Click},
+             {"Editthefielddata1", "&Edit the field data", "Ctrl+E", &Tcorvane::Editthefielddata1Click},
+             {"Loadanoldmodel1", "&Load an old model", "Ctrl+L", &Tcorvane::Loadanoldmodel1Click},
+             {"ImportamodelfromSidero1", "&Import a model from Sidero", "Ctrl+I",
+              &Tcorvane::ImportamodelfromSidero1Click},
+             {"Savethecurrentmodel1", "&Save the current model", "Ctrl+S",
+              &Tcorvane::Savethecurrentmodel1Click},
+             {"-", "", "", nullptr},
+             {"Printoutthemodel1", "Printout the model", "", nullptr, false, true},
+             {"totheprinter1", "to the &printer", "", &Tcorvane::totheprinter1Click},
+             {"toanASCIIfile1", "to an &ASCII file", "", &Tcorvane::toanASCIIfile1Click},
+             {"totheclipboard1", "to the &clipboard", "", &Tcorvane::totheclipboard1Click},
+             {"<", "", "", nullptr},
+             {"Plotthemodel1", "Plot the model", "", nullptr, false, true},
+             {"createanHPGLfile1", "create an &HP-GL file", "", &Tcorvane::createanHPGLfile1Click},
+             {"createaDXFfile1", "create a &DXF file", "", &Tcorvane::createaDXFfile1Click},
+             {"<", "", "", nullptr},
+             {"-", "", "", nullptr},
+             {"configuretheprinter1", "configure the &printer", "", &Tcorvane::configuretheprinter1Click},
+             {"producehardcopy1", "produce &hardcopy", "", &Tcorvane::producehardcopy1Click},
+             {"-", "", "", nullptr},
+             {"Expertusermode1", "&Expert user mode", "", &Tcorvane::Expertusermode1Click, true},
+             {"-", "", "", nullptr},
+             {"ExitCorvane1", "&Exit Corvane", "Ctrl+X", &Tcorvane::ExitCorvane1Click},
+         }},
+        {"&Edit the Model",
+         {
+             {"Addabody1", "&Add a body", "Ctrl+A", &Tcorvane::Addabody1Click},
+             {"KeyinaBody1", "&Key in a body coordinates", "Ctrl+K", &Tcorvane::KeyinaBody1Click},
+             {"Changebodyproperties1", "&Change body properties", "Ctrl+C",
+              &Tcorvane::Changebodyproperties1Click},
+             {"Readinamodelfile1", "&Read in a model file", "Ctrl+M", &Tcorvane::Readinamodelfile1Click},
+             {"-", "", "", nullptr},
+             {"Changeacornerwiththemouse1", "&Change a corner with the mouse", "Ctrl+O",
+              &Tcorvane::Changeacornerwiththemouse1Click},
+             {"Changeacornernumerically1", "C&hange a corner numerically", "Ctrl+N",
+              &Tcorvane::Changeacornernumerically1Click},
+             {"Deleteacorner1", "&Delete body corners", "", &Tcorvane::Deleteacorner1Click},
+             {"Addacorner1", "&Add a corner to a body", "", &Tcorvane::Addacorner1Click},
+             {"-", "", "", nullptr},
+             {"Linkabody1", "&Link body corners", "Ctrl+L", &Tcorvane::Linkabody1Click},
+             {"UnlinkaBody1", "&Unlink body corners", "Ctrl+U", &Tcorvane::UnlinkaBody1Click},
+             {"-", "", "", nullptr},
+             {"Deleteabody1", "&Delete a body", "Ctrl+D", &Tcorvane::Deleteabody1Click},
+             {"Hideabody1", "&Hide/unhide a body", "Ctrl+H", &Tcorvane::Hideabody1Click},
+             {"Moveabody1", "&Move a body", "Ctrl+M", &Tcorvane::Moveabody1Click},
+             {"Copyabody1", "&Copy a body", "", &Tcorvane::Copyabody1Click},
+             {"Turnabody1", "&Turn a body", "Ctrl+T", &Tcorvane::Turnabody1Click},
+             {"-", "", "", nullptr},
+             {"Modifytheregionalfield1", "&Modify the regional field", "",
+              &Tcorvane::Modifytheregionalfield1Click},
+             {"Abstractpartoftheprofile1", "&Abstract part of the profile", "",
+              &Tcorvane::Abstractpartoftheprofile1Click},
+             {"-", "", "", nullptr},
+             {"Changeunits1", "Change units", "", &Tcorvane::Changeunits1Click},
+         }},
+        {"&Inversion Options",
+         {
+             {"Invertthemodel1", "&Invert the model", "Ctrl+I", &Tcorvane::Invertthemodel1Click},
+             {"bodyinversion", "Select &body inversion parameters", "", &Tcorvane::bodyinversionClick},
+             {"cornerinversion", "Select &corner inversion parameters", "",
+              &Tcorvane::cornerinversionClick},
+         }},
+        {"&Display Options",
+         {
+             {"bodynumbers1", "Show body &numbers", "", &Tcorvane::bodynumbers1Click, true},
+             {"BodyDensities1", "Show body &densities", "", &Tcorvane::BodyDensities1Click, true},
+             {"Highlightbodycorners1", "&Highlight body corners", "",
+              &Tcorvane::Highlightbodycorners1Click, true},
+             {"PLanview1", "&Plan view of model", "", &Tcorvane::PLanview1Click, true},
+             {"-", "", "", nullptr},
+             {"differencecurves1", "&Display difference between curves", "",
+              &Tcorvane::differencecurves1Click, true},
+             {"Displayindividual1", "Display &individual body contributions", "",
+              &Tcorvane::Displayindividual1Click, true},
+             {"Plotpoints1", "Plot &observed data as points", "", &Tcorvane::Plotpoints1Click, true},
+             {"-", "", "", nullptr},
+             {"setdisplaysize1", "Set the model display limits", "", &Tcorvane::setdisplaysize1Click},
+             {"Zoomin1", "&Zoom in", "Ctrl+Z", &Tcorvane::Zoomin1Click},
+             {"Zoomout1", "Zoom fully back out", "", &Tcorvane::Zoomout1Click},
+             {"-", "", "", nullptr},
+             {"boreholedata1", "Add &borehole data", "", &Tcorvane::boreholedata1Click},
+             {"-", "", "", nullptr},
+             {"gridoptions1", "Set &grid options", "", &Tcorvane::gridoptions1Click},
+             {"-", "", "", nullptr},
+             {"Setfontsize1", "Set &font size", "", &Tcorvane::Setfontsize1Click},
+             {"Selectcolourscheme1", "Select &colour scheme", "", &Tcorvane::Selectcolourscheme1Click},
+         }},
+    };
+    return table;
+}
+
+// Items the start-up state leaves usable.
+const char* const startupItems[] = {"Beginanewmodel1", "Loadanoldmodel1", "Expertusermode1",
+                                    "ExitCorvane1", "aboutbox", "help"};
+
+}  // namespace
+
+Tcorvane::Tcorvane(Platform& platform, QWidget* parent) : QMainWindow(parent), platform_(&platform)
+{
+    init();
+}
+
+Tcorvane::Tcorvane(std::unique_ptr<Platform> platform, QWidget* parent)
+    : QMainWindow(parent), ownedPlatform_(std::move(platform)), platform_(ownedPlatform_.get())
+{
+    init();
+}
+
+Tcorvane::~Tcorvane()
+{
+    // Everything that may refer to the workspace goes before it does.
+    area_->cancelCommand();
+    dialogs_.clear();
+    parts_.clear();
+    delete area_;
+    area_ = nullptr;
+}
+
+void Tcorvane::init()
+{
+    setObjectName(QStringLiteral("corvane"));
+    setWindowTitle(QStringLiteral("Corvane for Windows"));
+    area_ = new DrawingArea(ws_, this);
+    setCentralWidget(area_);
+    buildMenus();
+    connect(area_, &DrawingArea::clicked, this, &Tcorvane::FormClick);
+    connect(area_, &DrawingArea::doubleClicked, this, &Tcorvane::FormDblClick);
+    connect(area_, &DrawingArea::commandStarted, this, [this] { menuBar()->setEnabled(false); });
+    connect(area_, &DrawingArea::commandEnded, this, [this] { menuBar()->setEnabled(true); });
+    resize(652, 486);
+    // Every other window is modal, so the first activation happens once per
+    // run; doing it here also gives a window that is never shown its defaults.
+    FormActivate();
+}
+
+void Tcorvane::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    for (const Menu& m : menuTable()) {
+        QMenu* menu = bar->addMenu(QString::fromUtf8(m.title));
+        QMenu* target = menu;
+        for (const Item& it : m.items) {
+            const QString name = QString::fromUtf8(it.name);
+            if (name == QLatin1String("-")) {
+                target->addSeparator();
+                continue;
+            }
+            if (name == QLatin1String("<")) {
+                target = menu;
+                continue;
+            }
+            if (it.submenu) {
+                target = menu->addMenu(QString::fromUtf8(it.caption));
+                target->setObjectName(name);
+                target->menuAction()->setObjectName(name);
+                actions_[name] = target->menuAction();
+                continue;
+            }
+            QAction* a = target->addAction(QString::fromUtf8(it.caption));
+            a->setObjectName(name);
+            if (*it.shortcut)
+                a->setShortcut(QKeySequence(QString::fromUtf8(it.shortcut)));
+            const Handler h = it.handler;
+            if (it.checkable) {
+                a->setCheckable(true);
+                // Check marks follow the program's flags only: undo Qt's own
+                // toggle before the handler decides.
+                connect(a, &QAction::triggered, this, [this, a, h](bool checked) {
+                    {
+                        const QSignalBlocker block(a);
+                        a->setChecked(!checked);
+                    }
+                    (this->*h)();
+                });
+            } else {
+                connect(a, &QAction::triggered, this, [this, h] { (this->*h)(); });
+            }
+            actions_[name] = a;
+        }
+    }
+    QAction* about = bar->addAction(QStringLiteral("&About"));
+    about->setObjectName(QStringLiteral("aboutbox"));
+    connect(about, &QAction::triggered, this, &Tcorvane::aboutboxClick);
+    actions_[about->objectName()] = about;
+    QAction* help = bar->addAction(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("help"));
+    connect(help, &QAction::triggered, this, &Tcorvane::helpClick);
+    actions_[help->objectName()] = help;
+
+    // A shortcut carried by two items acts on the first one in menu order; the
+    // later item shows it in its menu but only answers while its menu is open.
+    std::map<QString, QAction*> firstWith;
+    for (const Menu& m : menuTable())
+        for (const Item& it : m.items) {
+            if (!*it.shortcut)
+                continue;
+            QAction* a = actions_.at(QString::fromUtf8(it.name));
+            const QString key = QString::fromUtf8(it.shortcut);
+            if (firstWith.count(key))
+                a->setShortcutContext(Qt::WidgetShortcut);
+            else
+                firstWith[key] = a;
+        }
+}
+
+QAction* Tcorvane::action(const QString& objectName) const
+{
+    const auto it = actions_.find(objectName);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void Tcorvane::setItemEnabled(const QString& objectName, bool enabled)
+{
+    if (QAction* a = action(objectName))
+        a->setEnabled(enabled);
+}
+
+void Tcorvane::setItemChecked(const QString& objectName, bool checked)
+{
+    if (QAction* a = action(objectName)) {
+        const QSignalBlocker block(a);
+        a->setChecked(checked);
+    }
+}
+
+void Tcorvane::repaintModel()
+{
+    area_->repaintModel();
+}
+
+void Tcorvane::setStatus(const QString& text)
+{
+    area_->setStatus(text);
+}
+
+QString Tcorvane::statusText() const
+{
+    return area_->statusText();
+}
+
+void Tcorvane::startCommand(std::unique_ptr<MouseCommand> command)
+{
+    area_->startCommand(std::move(command));
+}
+
+void Tcorvane::instruction(const QString& text)
+{
+    if (!ws_.app.ExpertUser)
+        platform_->information(text);
+}
+
+// ---- Start-up ----------------------------------------------------------
+
+void Tcorvane::FormActivate()
+{
+    if (activated_)
+        return;
+    activated_ = true;
+    Model& m = ws_.model;
+    Display& d = ws_.display;
+
+    ws_.app.StartupDirectory = QDir::currentPath().toStdString();
+
+    m.NumBodies = 1;
+    m.NumStations = 100;
+    m.HaveObserved = true;
+    m.CurrentBody = 1;
+    d.ViewDepthMin = 0;
+    d.ViewDepthMax = 100;
+    ws_.inversion.NumIterations = 10;
+    ws_.inversion.InversionBody = 1;
+    d.ShowBodyNumbers = false;
+    d.ShowDensities = true;
+    m.UnitsKm = true;
+    ws_.inversion.IterationCount = 0;
+    ws_.app.HardcopyLayout = false;
+    d.ModelLoaded = false;
+    d.ModelBegun = false;
+    d.GravityMax = -1.0e8;
+    d.GravityMin = 1.0e8;
+    d.ShowDifference = false;
+    d.Zoomed = false;
+    m.NumHoles = 0;
+    d.PlotPoints = false;
+    m.ModelExists = false;
+    d.ShowIndividual = false;
+    d.PlanView = false;
+    ws_.app.ExpertUser = false;
+    d.DrawGrid = false;
+    d.GridStepX = 10;
+    d.GridStepZ = 10;
+    d.GridDotFrequency = 3;
+    d.SnapToGrid = false;
+    d.HighlightCorners = true;
+    d.FontHeight = 10;   // PaintModel sets the drawing font from it
+    d.ColourScheme = 4;
+    d.GravityDecimals = 2;
+    ws_.app.Title1 = std::string(24, ' ');
+    ws_.app.Title2 = std::string(24, ' ');
+    d.ObsCurveColour = QColor(0, 150, 0);
+    d.CalcCurveColour = QColor(0, 0, 0);
+
+    for (int i = 1; i <= 100; ++i) {
+        m.StationX[i] = i;
+        m.ObservedGravity[i] = 0;
+        m.CalculatedGravity[i] = 0;
+    }
+    for (int b = 1; b <= MaxBodies; ++b) {
+        Tbody& body = m.Bodies[b];
+        body.Gravity.fill(0);
+        body.DensMin = 0.0001;
+        body.DensMax = 1.0;
+        body.DepthMin = 0;
+        body.DepthMax = 10000;
+        body.AngleMin = -90;
+        body.AngleMax = 90;
+        for (int k = 1; k <= MaxCorners; ++k) {
+            body.CornerInvertX[k] = false;
+            body.CornerInvertZ[k] = false;
+            body.Linked[k] = false;
+            body.LinkBody[k] = 0;
+            body.LinkCorner[k] = 0;
+        }
+    }
+    MenuStateStartup();
+}
+
+void Tcorvane::FormDeactivate()
+{
+    // The body and borehole objects belong to the workspace and go with it.
+}
+
+void Tcorvane::closeEvent(QCloseEvent* event)
+{
+    area_->cancelCommand();
+    FormDeactivate();
+    event->accept();
+}
+
+// ---- Menu states -------------------------------------------------------
+
+void Tcorvane::MenuStateStartup()
+{
+    for (auto& [name, a] : actions_) {
+        if (a->menu())
+            continue;   // submenus stay open to their items
+        bool keep = false;
+        for (const char* s : startupItems)
+            keep = keep || name == QLatin1String(s);
+        a->setEnabled(keep);
+    }
+    setItemChecked(QStringLiteral("bodynumbers1"), false);
+    setItemChecked(QStringLiteral("BodyDensities1"), true);
+    setItemChecked(QStringLiteral("Highlightbodycorners1"), true);
+    setStatus(QStringLiteral(" "));
+}
+
+namespace {
+
+// Items enabled alike by the new-model and loaded states.
+const char* const modelItems[] = {
+    "Savethecurrentmodel1", "ImportamodelfromSidero1", "totheprinter1", "toanASCIIfile1",
+    "totheclipboard1", "createanHPGLfile1", "createaDXFfile1", "configuretheprinter1",
+    "producehardcopy1", "Readinamodelfile1", "Changebodyproperties1",
+    "Changeacornerwiththemouse1", "Changeacornernumerically1", "Moveabody1", "Turnabody1",
+    "Changeunits1", "bodynumbers1", "BodyDensities1", "Highlightbodycorners1", "PLanview1",
+    "setdisplaysize1", "Zoomin1", "boreholedata1", "gridoptions1", "Setfontsize1",
+    "Selectcolourscheme1"};
+
+const char* const addingItems[] = {"Addabody1", "KeyinaBody1", "Copyabody1"};
+const char* const pairItems[] = {"Linkabody1", "UnlinkaBody1", "Deleteabody1", "Hideabody1"};
+
+}  // namespace
+
+void Tcorvane::MenuStateNewModel()
+{
+    for (const char* n : modelItems)
+        setItemEnabled(QString::fromLatin1(n), true);
+    for (const char* n : addingItems)
+        setItemEnabled(QString::fromLatin1(n), true);
+    const Tbody& first = ws_.model.Bodies[1];
+    if (first.NumCorners > 4)
+        setItemEnabled(QStringLiteral("Deleteacorner1"), true);
+    if (first.NumCorners < MaxCorners)
+        setItemEnabled(QStringLiteral("Addacorner1"), true);
+    for (const char* n : pairItems)
+        setItemEnabled(QString::fromLatin1(n), false);
+    setItemEnabled(QStringLiteral("Displayindividual1"), false);
+    setItemChecked(QStringLiteral("Displayindividual1"), false);
+    setItemEnabled(QStringLiteral("Zoomout1"), false);
+    MenuStateFieldData();
+}
+
+void Tcorvane::MenuStateLoaded()
+{
+    const Model& m = ws_.model;
+    for (const char* n : modelItems)
+        setItemEnabled(QString::fromLatin1(n), true);
+    for (const char* n : addingItems)
+        setItemEnabled(QString::fromLatin1(n), m.NumBodies < MaxBodies);
+    const Tbody& first = m.Bodies[1];
+    if (first.NumCorners > 4)
+        setItemEnabled(QStringLiteral("Deleteacorner1"), true);
+    if (first.NumCorners < MaxCorners)
+        setItemEnabled(QStringLiteral("Addacorner1"), true);
+    for (const char* n : pairItems)
+        setItemEnabled(QString::fromLatin1(n), m.NumBodies > 1);
+    setItemEnabled(QStringLiteral("Displayindividual1"), m.NumBodies > 1);
+    setItemChecked(QStringLiteral("Displayindividual1"), false);
+    setItemEnabled(QStringLiteral("Zoomout1"), false);
+    MenuStateFieldData();
+}
+
+void Tcorvane::MenuStateBodySelected()
+{
+    const Model& m = ws_.model;
+    const int b = m.CurrentBody;
+    if (b < 1 || b > MaxBodies)
+        return;
+    if (!m.Bodies[b].Hidden) {
+        for (const char* n : {"Changeacornerwiththemouse1", "Deleteacorner1", "Addacorner1",
+                              "Moveabody1", "Turnabody1", "setdisplaysize1", "Highlightbodycorners1",
+                              "Zoomin1", "Changeacornernumerically1", "Changebodyproperties1"})
+            setItemEnabled(QString::fromLatin1(n), true);
+        if (m.NumBodies < MaxBodies)
+            for (const char* n : {"Addabody1", "Readinamodelfile1", "KeyinaBody1", "Copyabody1"})
+                setItemEnabled(QString::fromLatin1(n), true);
+        if (m.NumBodies > 1)
+            for (const char* n : pairItems)
+                setItemEnabled(QString::fromLatin1(n), true);
+        if (m.HaveObserved)
+            for (const char* n : {"Invertthemodel1", "bodyinversion", "cornerinversion",
+                                  "Modifytheregionalfield1", "Abstractpartoftheprofile1"})
+                setItemEnabled(QString::fromLatin1(n), true);
+    } else {
+        for (const char* n : {"Moveabody1", "Turnabody1", "Changeacornerwiththemouse1", "Copyabody1",
+                              "Deleteacorner1", "Addacorner1", "Changeacornernumerically1",
+                              "Changebodyproperties1", "Linkabody1", "UnlinkaBody1",
+                              "Invertthemodel1", "bodyinversion", "cornerinversion"})
+            setItemEnabled(QString::fromLatin1(n), false);
+    }
+}
+
+void Tcorvane::MenuStateFieldData()
+{
+    const bool on = ws_.model.HaveObserved;
+    for (const char* n : {"Modifytheregionalfield1", "Abstractpartoftheprofile1", "Invertthemodel1",
+                          "bodyinversion", "cornerinversion", "differencecurves1", "Plotpoints1",
+                          "Editthefielddata1"})
+        setItemEnabled(QString::fromLatin1(n), on);
+}
+
+// ---- Small commands ----------------------------------------------------
+
+void Tcorvane::ExitCorvane1Click()
+{
+    if (platform_->confirm(QStringLiteral("Exit Corvane ?")))
+        close();
+}
+
+void Tcorvane::aboutboxClick()
+{
+    execDialog(dialog<TCorvaneAbout>(this));
+}
+
+QString Tcorvane::helpFileName() const
+{
+    const QString name = QStringLiteral("ghelp.hlp");
+    const QString inStartup = QDir(QString::fromStdString(ws_.app.StartupDirectory)).filePath(name);
+    if (QFileInfo(inStartup).isFile())
+        return inStartup;
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    if (QFileInfo(beside).isFile())
+        return beside;
+    return QString();
+}
+
+void Tcorvane::helpClick()
+{
+    const QString file = helpFileName();
+    if (file.isEmpty()) {
+        platform_->error(QStringLiteral("The help file ghelp.hlp was not found in %1 or beside the program.")
+                             .arg(QDir::toNativeSeparators(QString::fromStdString(ws_.app.StartupDirectory))));
+        return;
+    }
+    platform_->showHelp(file);
+}
+
+void Tcorvane::configuretheprinter1Click()
+{
+    platform_->configurePrinter();
+}
+
+void Tcorvane::Expertusermode1Click()
+{
+    ws_.app.ExpertUser = !ws_.app.ExpertUser;
+    setItemChecked(QStringLiteral("Expertusermode1"), ws_.app.ExpertUser);
+}
+
+void notAvailableYet(Tcorvane& window)
+{
+    window.platform().information(QStringLiteral("Not available yet."));
+}
+
+}  // namespace corvane

@@ -1,0 +1,187 @@
+#pragma once
+// The main window: menu bar, drawing area with its status panel, the menu
+// states, and one handler per menu item. The handlers of each group of
+// commands live in their own file (menu_*.cpp); this header is what they share.
+#include "app/drawing_area.h"
+#include "display/workspace.h"
+#include "platform/platform.h"
+
+#include <QMainWindow>
+#include <QPoint>
+
+#include <map>
+#include <memory>
+#include <typeindex>
+
+class QAction;
+class QDialog;
+class QMenu;
+
+namespace corvane {
+
+class Tcorvane : public QMainWindow {
+    Q_OBJECT
+public:
+    // The window uses the given platform for every box and dialog; tests pass
+    // a ScriptedPlatform. The start-up initialisation (FormActivate) runs here.
+    explicit Tcorvane(Platform& platform, QWidget* parent = nullptr);
+    explicit Tcorvane(std::unique_ptr<Platform> platform, QWidget* parent = nullptr);
+    ~Tcorvane() override;
+
+    Workspace& workspace() { return ws_; }
+    Platform& platform() { return *platform_; }
+    DrawingArea& drawingArea() { return *area_; }
+
+    // The full repaint: PaintModel over the whole client area.
+    void repaintModel();
+    void setStatus(const QString& text);
+    QString statusText() const;
+
+    // The menu action whose objectName is the item's name (e.g.
+    // "Beginanewmodel1"); submenus answer with their menu action. nullptr when
+    // there is no such item.
+    QAction* action(const QString& objectName) const;
+    // Enables / checks an item by name (no effect for an unknown name).
+    void setItemEnabled(const QString& objectName, bool enabled);
+    void setItemChecked(const QString& objectName, bool checked);
+
+    // The four menu states.
+    void MenuStateStartup();
+    void MenuStateNewModel();
+    void MenuStateLoaded();
+    void MenuStateBodySelected();
+    // Items that need observed data: enabled exactly when HaveObserved.
+    void MenuStateFieldData();
+
+    // Hosts a mouse command in the drawing area (menu bar disabled while it runs).
+    void startCommand(std::unique_ptr<MouseCommand> command);
+    bool commandRunning() const { return area_->commandRunning(); }
+
+    // Shows an instruction text in an information box unless expert user
+    // mode is on.
+    void instruction(const QString& text);
+
+    // Runs a modal dialog through the platform (so tests can script it).
+    int execDialog(QDialog& dialog) { return platform_->execDialog(dialog); }
+
+    // Dialogs created when first needed and kept for the whole run, one per
+    // class: dialog<Tgridoptions>(ws, this) constructs with those arguments the
+    // first time and returns the same object afterwards.
+    template <class D, class... Args>
+    D& dialog(Args&&... args)
+    {
+        auto& slot = dialogs_[std::type_index(typeid(D))];
+        if (!slot)
+            slot = std::shared_ptr<void>(static_cast<void*>(new D(std::forward<Args>(args)...)),
+                                         [](void* p) { delete static_cast<D*>(p); });
+        return *static_cast<D*>(slot.get());
+    }
+
+    // State a group of commands keeps for the life of the window (one object
+    // per type, value-initialised on first use).
+    template <class T>
+    T& partState()
+    {
+        auto& slot = parts_[std::type_index(typeid(T))];
+        if (!slot)
+            slot = std::make_shared<T>();
+        return *static_cast<T*>(slot.get());
+    }
+
+    // The start-up directory with the help file's name; the help file looked
+    // for there first and then beside the executable ("" when neither exists).
+    QString helpFileName() const;
+
+public slots:
+    // ---- Start-up and window events (main window) ----
+    void FormActivate();
+    void FormDeactivate();
+    void FormClick(const QPoint& pos);      // body selection
+    void FormDblClick(const QPoint& pos);   // dialog of the zone double-clicked
+    // The double-click zones of the display options (profile panel, gravity
+    // axis strip, depth axis strip). Returns false for the model panel, where
+    // nothing was done.
+    bool DisplayDblClick(const QPoint& pos);
+
+    // ---- System Options ----
+    void Beginanewmodel1Click();
+    void Editthefielddata1Click();
+    void Loadanoldmodel1Click();
+    void ImportamodelfromSidero1Click();
+    void Savethecurrentmodel1Click();
+    void totheprinter1Click();
+    void toanASCIIfile1Click();
+    void totheclipboard1Click();
+    void createanHPGLfile1Click();
+    void createaDXFfile1Click();
+    void configuretheprinter1Click();
+    void producehardcopy1Click();
+    void Expertusermode1Click();
+    void ExitCorvane1Click();
+
+    // ---- Edit the Model ----
+    void Addabody1Click();
+    void KeyinaBody1Click();
+    void Changebodyproperties1Click();
+    void Readinamodelfile1Click();
+    void Changeacornerwiththemouse1Click();
+    void Changeacornernumerically1Click();
+    void Deleteacorner1Click();
+    void Addacorner1Click();
+    void Linkabody1Click();
+    void UnlinkaBody1Click();
+    void Deleteabody1Click();
+    void Hideabody1Click();
+    void Moveabody1Click();
+    void Copyabody1Click();
+    void Turnabody1Click();
+    void Modifytheregionalfield1Click();
+    void Abstractpartoftheprofile1Click();
+    void Changeunits1Click();
+
+    // ---- Inversion Options ----
+    void Invertthemodel1Click();
+    void bodyinversionClick();
+    void cornerinversionClick();
+
+    // ---- Display Options ----
+    void bodynumbers1Click();
+    void BodyDensities1Click();
+    void Highlightbodycorners1Click();
+    void PLanview1Click();
+    void differencecurves1Click();
+    void Displayindividual1Click();
+    void Plotpoints1Click();
+    void setdisplaysize1Click();
+    void Zoomin1Click();
+    void Zoomout1Click();
+    void boreholedata1Click();
+    void gridoptions1Click();
+    void Setfontsize1Click();
+    void Selectcolourscheme1Click();
+
+    // ---- About, Help ----
+    void aboutboxClick();
+    void helpClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void init();
+
+    std::unique_ptr<Platform> ownedPlatform_;
+    Platform* platform_ = nullptr;
+    Workspace ws_;
+    DrawingArea* area_ = nullptr;
+    std::map<QString, QAction*> actions_;
+    std::map<std::type_index, std::shared_ptr<void>> dialogs_;
+    std::map<std::type_index, std::shared_ptr<void>> parts_;
+    bool activated_ = false;
+};
+
+// The temporary body of a command that is not built yet.
+void notAvailableYet(Tcorvane& window);
+
+}  // namespace corvane

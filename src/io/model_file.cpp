@@ -2,6 +2,7 @@
 
 #include "real48.h"
 #include "safe_file.h"
+#include "text_lines.h"
 
 #include <algorithm>
 #include <cmath>
@@ -79,18 +80,6 @@ bool takeCount(double v, int lo, int hi, int& out)
         return false;
     out = static_cast<int>(r);
     return true;
-}
-
-// The first n characters of a UTF-8 text, never cutting one in half.
-std::string firstCharacters(const std::string& s, std::size_t n)
-{
-    std::size_t i = 0;
-    for (std::size_t count = 0; i < s.size() && count < n; ++count) {
-        ++i;
-        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
-            ++i;
-    }
-    return s.substr(0, i);
 }
 
 std::string range(int lo, int hi) { return std::to_string(lo) + " to " + std::to_string(hi); }

@@ -1,0 +1,337 @@
+#include "input_files.h"
+
+#include "real48.h"
+#include "safe_file.h"
+
+#include "model/text.h"
+
+#include <cmath>
+#include <optional>
+
+namespace corvane {
+
+namespace {
+
+constexpr std::size_t MaxLineCharacters = 80;
+constexpr std::size_t MaxInputBytes = std::size_t{16} << 20;
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Blank-separated fields of a line, at most maxFields of them.
+std::vector<std::string> fieldsOf(std::string_view line, std::size_t maxFields)
+{
+    std::vector<std::string> out;
+    std::size_t i = 0;
+    while (i < line.size() && out.size() < maxFields) {
+        while (i < line.size() && isBlank(line[i]))
+            ++i;
+        const std::size_t start = i;
+        while (i < line.size() && !isBlank(line[i]))
+            ++i;
+        if (i > start)
+            out.emplace_back(line.substr(start, i - start));
+    }
+    return out;
+}
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// Clears what a body slot may still hold from an earlier body: the new body
+// is visible, stands alone and takes part in no inversion.
+void freshSlot(Tbody& body)
+{
+    body.Hidden = false;
+    body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = false;
+    for (int k = 1; k <= MaxCorners; ++k) {
+        body.CornerInvertX[k] = false;
+        body.CornerInvertZ[k] = false;
+        body.clearLink(k);
+    }
+}
+
+struct NewBody {
+    double Density = 0;
+    double StrikeLength1 = 0;
+    double StrikeLength2 = 0;
+    std::vector<double> x, z;   // all stored corners, the closing copy included
+};
+
+void appendBodies(Model& m, const std::vector<NewBody>& bodies)
+{
+    for (const NewBody& nb : bodies) {
+        const int b = m.NumBodies + 1;
+        Tbody& body = m.Bodies[b];
+        freshSlot(body);
+        body.Density = nb.Density;
+        body.StrikeLength1 = nb.StrikeLength1;
+        body.StrikeLength2 = nb.StrikeLength2;
+        body.NumCorners = static_cast<int>(nb.x.size());
+        for (int k = 1; k <= body.NumCorners; ++k) {
+            body.CornerX[k] = nb.x[static_cast<std::size_t>(k - 1)];
+            body.CornerZ[k] = nb.z[static_cast<std::size_t>(k - 1)];
+        }
+        m.CalculateBody(b);
+        m.NumBodies = b;
+    }
+}
+
+// Six-byte records in order.
+class Records {
+public:
+    explicit Records(std::string_view bytes) : bytes_(bytes) {}
+    bool get(double& v)
+    {
+        if (bytes_.size() - pos_ < 6)
+            return false;
+        v = decodeReal48(reinterpret_cast<const std::uint8_t*>(bytes_.data() + pos_));
+        pos_ += 6;
+        return true;
+    }
+    std::size_t left() const { return (bytes_.size() - pos_) / 6; }
+    void skip(std::size_t records) { pos_ += 6 * records; }
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+bool ReadValueLine(LineReader& lines, std::vector<std::string>& fields)
+{
+    std::string_view line;
+    fields.clear();
+    if (!lines.next(line))
+        return false;
+    const std::string kept = firstCharacters(line, MaxLineCharacters);
+    for (std::string& f : fieldsOf(afterCharacters(kept, 15), 3))
+        fields.push_back(firstCharacters(f, 15));
+    return true;
+}
+
+// ---------------------------------------------------------------- Sidero
+
+std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::string& fileName)
+{
+    Model& m = ws.model;
+    const std::string bad = quoted(fileName) + " is not a Sidero model that can be imported: ";
+    Records r(bytes);
+    double head[13];
+    for (double& v : head)
+        if (!r.get(v))
+            return bad + "it is shorter than the 13 records that begin every Sidero model.";
+
+    // Counts are taken as absolute values, rounded; the checks are made on the
+    // reals so that huge values cannot overflow.
+    const double mReal = std::nearbyint(std::fabs(head[0]));
+    const double sReal = std::nearbyint(std::fabs(head[1]));
+    const bool fileKm = head[12] > 0;
+    double f = 1.0;
+    if (m.UnitsKm && !fileKm)
+        f = 0.001;
+    else if (!m.UnitsKm && fileKm)
+        f = 1000.0;
+
+    if (sReal > static_cast<double>(r.left()) / 2)
+        return bad + "it ends before the data of its " + fixed(sReal, 0, 0) + " stations.";
+    r.skip(2 * static_cast<std::size_t>(sReal));
+
+    const int room = MaxBodies - m.NumBodies;
+    const int count = mReal > room ? room : static_cast<int>(mReal);
+    std::vector<NewBody> bodies(static_cast<std::size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        NewBody& nb = bodies[static_cast<std::size_t>(i)];
+        const std::string which = "body " + std::to_string(i + 1);
+        double n = 0, property = 0, strike = 0, skipped = 0;
+        if (!r.get(n) || !r.get(property) || !r.get(strike) || !r.get(skipped) ||
+            !r.get(skipped) || !r.get(skipped))
+            return bad + "it ends before the data of " + which + " are complete.";
+        const double corners = std::nearbyint(n);
+        if (!(corners >= 4 && corners <= MaxCorners))
+            return bad + which + " announces " + fixed(n, 0, 0) + " stored corners; a body holds 4 to " +
+                   std::to_string(MaxCorners) + ".";
+        const auto nc = static_cast<std::size_t>(corners);
+        if (r.left() < 2 * nc)
+            return bad + "it ends before the corners of " + which + " are complete.";
+        nb.Density = property;
+        nb.StrikeLength1 = nb.StrikeLength2 = strike * f;
+        nb.x.resize(nc);
+        nb.z.resize(nc);
+        for (std::size_t k = 0; k < nc; ++k) {
+            r.get(nb.x[k]);
+            r.get(nb.z[k]);
+            nb.x[k] *= f;
+            nb.z[k] *= f;
+        }
+    }
+
+    // The file is sound: change the model.
+    Display& d = ws.display;
+    d.ViewDepthMin = head[9];
+    d.ViewDepthMax = head[10];
+    if (!(d.ViewDepthMax > d.ViewDepthMin))
+        d.ViewDepthMax = d.ViewDepthMin + 100;
+    const int first = m.NumBodies + 1;
+    appendBodies(m, bodies);
+    for (int b = first; b <= m.NumBodies; ++b) {
+        m.Bodies[b].XPosMin = m.StationX[1];
+        m.Bodies[b].XPosMax = m.StationX[m.NumStations];
+    }
+    m.ClearInversionFlags(first, m.NumBodies);
+    return {};
+}
+
+// ---------------------------------------------------------------- body file
+
+std::string readBodyFile(Workspace& ws, std::string_view text, const std::string& fileName)
+{
+    Model& m = ws.model;
+    LineReader lines(text);
+    std::vector<std::string> fields;
+    const std::string file = "the body file " + quoted(fileName);
+    auto endedEarly = [&] {
+        return "The body file " + quoted(fileName) + " ends after line " +
+               std::to_string(lines.lineNumber()) + ", before all its bodies are read.";
+    };
+    auto notANumber = [&](const char* what) {
+        return "Line " + std::to_string(lines.lineNumber()) + " of " + file +
+               " does not hold the expected " + what + " from column 16.";
+    };
+    auto numberField = [&](std::size_t i) -> std::optional<double> {
+        return i < fields.size() ? parseNumber(fields[i]) : std::nullopt;
+    };
+    auto wholeField = [&](std::size_t i) -> std::optional<long long> {
+        const auto v = numberField(i);
+        if (!v || *v != std::trunc(*v) || std::fabs(*v) > 1e9)
+            return std::nullopt;
+        return static_cast<long long>(*v);
+    };
+
+    std::string_view skipped;
+    if (!lines.next(skipped) || !lines.next(skipped) || !ReadValueLine(lines, fields))
+        return endedEarly();
+    const auto count = wholeField(0);
+    if (!count)
+        return notANumber("whole number of bodies");
+    if (*count < 1 || *count > MaxBodies - m.NumBodies)
+        return InvalidBodiesText;
+
+    std::vector<NewBody> bodies(static_cast<std::size_t>(*count));
+    for (NewBody& nb : bodies) {
+        if (!ReadValueLine(lines, fields))
+            return endedEarly();
+        const auto density = numberField(0);
+        if (!density)
+            return notANumber("density contrast");
+        if (!ReadValueLine(lines, fields))
+            return endedEarly();
+        const auto corners = wholeField(0);
+        if (!corners)
+            return notANumber("whole number of corners");
+        if (*corners < 3 || *corners > MaxCorners - 1)
+            return InvalidCornersText;
+        for (long long k = 0; k < *corners; ++k) {
+            if (!ReadValueLine(lines, fields))
+                return endedEarly();
+            const auto x = numberField(0);
+            const auto z = numberField(1);
+            if (!x || !z)
+                return notANumber("corner position and depth");
+            nb.x.push_back(*x);
+            nb.z.push_back(*z);
+        }
+        nb.x.push_back(nb.x.front());   // the closing copy
+        nb.z.push_back(nb.z.front());
+        nb.Density = *density;
+        nb.StrikeLength1 = nb.StrikeLength2 = 100.0;
+    }
+    appendBodies(m, bodies);
+    return {};
+}
+
+// ---------------------------------------------------------------- borehole file
+
+std::string readBoreholeFile(Workspace& ws, std::string_view text, const std::string& fileName)
+{
+    Model& m = ws.model;
+    if (m.NumHoles >= MaxHoles)
+        return TooManyBoreholesText;
+    LineReader lines(text);
+    std::string_view line;
+    if (!lines.next(line))
+        return "The borehole file " + quoted(fileName) + " is empty.";
+
+    THole hole;
+    hole.Name = firstCharacters(line, 20);
+    lines.next(line);
+    lines.next(line);
+    int r = 0, l = 0;
+    bool pending = false;
+    while (r < MaxHoleDepths && lines.next(line)) {
+        const auto fields = fieldsOf(firstCharacters(line, MaxLineCharacters), 2);
+        if (fields.empty())
+            continue;   // a blank line
+        const auto x = parseNumber(fields[0]);
+        if (!x) {
+            // A label names the data row that follows it; one that is followed
+            // by another label instead names nothing and gives way to it.
+            if (!pending) {
+                if (l == MaxHoleLabels)
+                    continue;
+                ++l;
+            }
+            hole.Label[l] = firstCharacters(fields[0], 15);
+            pending = true;
+            continue;
+        }
+        const auto depth = fields.size() > 1 ? parseNumber(fields[1]) : std::nullopt;
+        if (!depth)
+            return "Line " + std::to_string(lines.lineNumber()) + " of the borehole file " +
+                   quoted(fileName) + " holds a position but no depth.";
+        ++r;
+        hole.HoleX[r] = *x;
+        hole.HoleDepth[r] = *depth;
+        if (pending) {
+            hole.LabelRow[l] = r;
+            pending = false;
+        }
+    }
+    if (pending)
+        --l;   // the last label names no row
+    hole.NumDepths = r;
+    hole.NumLabels = l;
+
+    ++m.NumHoles;
+    m.Holes[m.NumHoles] = std::move(hole);
+    return {};
+}
+
+// ---------------------------------------------------------------- from disk
+
+std::string importSideroFile(Workspace& ws, const std::string& path)
+{
+    std::string bytes;
+    if (!readWholeFile(path, bytes, MaxInputBytes).empty())
+        return InaccessibleText;
+    return importSideroModel(ws, bytes, path);
+}
+
+std::string readBodyFileAt(Workspace& ws, const std::string& path)
+{
+    std::string text;
+    if (std::string err = readWholeFile(path, text, MaxInputBytes); !err.empty())
+        return err;
+    return readBodyFile(ws, text, path);
+}
+
+std::string readBoreholeFileAt(Workspace& ws, const std::string& path)
+{
+    if (ws.model.NumHoles >= MaxHoles)
+        return TooManyBoreholesText;
+    std::string text;
+    if (std::string err = readWholeFile(path, text, MaxInputBytes); !err.empty())
+        return err;
+    return readBoreholeFile(ws, text, path);
+}
+
+}  // namespace corvane

@@ -1,0 +1,427 @@
+#include "io/input_files.h"
+#include "io/model_file.h"
+#include "io/real48.h"
+#include "support/bodies.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace corvane;
+
+namespace {
+
+const fs::path examplesDir = fs::path(CORVANE_TEST_DATA) / ".." / ".." / "examples";
+
+std::string rec(double v)
+{
+    const auto r = encodeReal48(v).value();
+    return std::string(r.begin(), r.end());
+}
+
+struct SideroBody {
+    double n;   // stored corner count as written
+    double property, strike;
+    std::vector<std::pair<double, double>> corners;   // stored, closing copy included
+};
+
+// A Sidero model file: 13 header records, s station pairs, then the bodies.
+std::string sidero(double m, double s, double top, double bottom, double unit,
+                   const std::vector<SideroBody>& bodies)
+{
+    std::string b = rec(m) + rec(s);
+    for (int i = 3; i <= 9; ++i)
+        b += rec(1000 + i);   // meaning belongs to Sidero; must be skipped
+    b += rec(top) + rec(bottom) + rec(-7) + rec(unit);
+    for (int i = 0; i < std::fabs(s); ++i)
+        b += rec(i * 10.0) + rec(50000 + i);
+    for (const auto& body : bodies) {
+        b += rec(body.n) + rec(body.property) + rec(body.strike) + rec(0.01) + rec(45) + rec(-3);
+        for (auto [x, z] : body.corners)
+            b += rec(x) + rec(z);
+    }
+    return b;
+}
+
+SideroBody square(double x0, double z0, double size, double property = 0.02, double strike = 2000)
+{
+    return {5, property, strike, {{x0, z0}, {x0 + size, z0}, {x0 + size, z0 + size}, {x0, z0 + size}, {x0, z0}}};
+}
+
+// A model of n identical simple bodies over 11 stations 0..10 km.
+void modelWithBodies(Workspace& ws, int n)
+{
+    test::setStations(ws.model, 11, 0, 10);
+    ws.model.NumBodies = n;
+    for (int b = 1; b <= n; ++b)
+        test::setBody(ws.model, b, {{4, 1}, {6, 1}, {6, 2}, {4, 2}}, 0.1, 10, 10);
+    ws.model.RecalculateModel();
+}
+
+std::string snapshot(const Workspace& ws)
+{
+    std::string reason;
+    std::string s = modelFileBytes(ws, reason).value_or("unsaveable " + reason);
+    for (int i = 1; i <= ws.model.NumStations; ++i)
+        s += rec(ws.model.CalculatedGravity[i]);
+    s += rec(ws.display.ViewDepthMin) + rec(ws.display.ViewDepthMax) + std::to_string(ws.model.NumHoles);
+    for (int h = 1; h <= MaxHoles; ++h)
+        s += ws.model.Holes[h].Name + std::to_string(ws.model.Holes[h].NumDepths);
+    return s;
+}
+
+void expectTotalIsSumOfVisibleBodies(const Model& m)
+{
+    for (int i = 1; i <= m.NumStations; ++i) {
+        double sum = 0;
+        for (int b = 1; b <= m.NumBodies; ++b)
+            if (!m.Bodies[b].Hidden)
+                sum += m.Bodies[b].Gravity[i];
+        EXPECT_NEAR(m.CalculatedGravity[i], sum, 1e-9) << i;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- Sidero
+
+TEST(SideroImport, AppendsBodiesInTheModelsUnit)
+{
+    Workspace ws;
+    modelWithBodies(ws, 2);
+    // A leftover in the slot the import fills.
+    ws.model.Bodies[3].Hidden = true;
+    ws.model.Bodies[3].Linked[1] = true;
+    ws.model.Bodies[3].LinkBody[1] = 1;
+    ws.model.Bodies[3].InvertAngle = true;
+
+    // Metres into kilometres: corners and strike length divided by 1000.
+    const auto file = sidero(-2, 3, 1.5, 12, 0,
+                             {square(3000, 1000, 2000, 0.02, 5000), square(7000, 500, 500, -0.1, 800)});
+    ASSERT_EQ(importSideroModel(ws, file, "a.mod"), "");
+    const Model& m = ws.model;
+    EXPECT_EQ(m.NumBodies, 4);
+    const Tbody& b3 = m.Bodies[3];
+    EXPECT_EQ(b3.NumCorners, 5);
+    EXPECT_EQ(b3.Density, decodeReal48(encodeReal48(0.02).value()));
+    EXPECT_EQ(b3.StrikeLength1, 5.0);
+    EXPECT_EQ(b3.StrikeLength2, 5.0);
+    EXPECT_DOUBLE_EQ(b3.CornerX[2], 5.0);
+    EXPECT_DOUBLE_EQ(b3.CornerZ[3], 3.0);
+    EXPECT_DOUBLE_EQ(b3.CornerX[5], 3.0);
+    EXPECT_EQ(b3.XPosMin, 0.0);
+    EXPECT_EQ(b3.XPosMax, 10.0);
+    EXPECT_FALSE(b3.Hidden);
+    EXPECT_FALSE(b3.Linked[1]);
+    EXPECT_FALSE(b3.InvertAngle);
+    EXPECT_DOUBLE_EQ(m.Bodies[4].CornerZ[1], 0.5);
+    EXPECT_DOUBLE_EQ(m.Bodies[4].StrikeLength2, 0.8);
+    EXPECT_EQ(ws.display.ViewDepthMin, 1.5);
+    EXPECT_EQ(ws.display.ViewDepthMax, 12.0);
+    expectTotalIsSumOfVisibleBodies(m);
+    EXPECT_NE(m.Bodies[3].Gravity[5], 0.0);
+
+    // Kilometres into metres: multiplied by 1000; same unit: unchanged.
+    Workspace metres;
+    modelWithBodies(metres, 1);
+    metres.model.UnitsKm = false;
+    ASSERT_EQ(importSideroModel(metres, sidero(1, 0, 0, 5, 1, {square(3, 1, 2)}), "b.mod"), "");
+    EXPECT_DOUBLE_EQ(metres.model.Bodies[2].CornerX[2], 5000.0);
+    EXPECT_DOUBLE_EQ(metres.model.Bodies[2].StrikeLength1, 2000000.0);
+    Workspace same;
+    modelWithBodies(same, 1);
+    ASSERT_EQ(importSideroModel(same, sidero(1, 0, 0, 5, 2.5, {square(3, 1, 2)}), "c.mod"), "");
+    EXPECT_DOUBLE_EQ(same.model.Bodies[2].CornerX[2], 5.0);
+}
+
+TEST(SideroImport, OnlyAsManyBodiesAsTheSlotsHold)
+{
+    Workspace ws;
+    modelWithBodies(ws, 45);
+    std::vector<SideroBody> ten;
+    for (int i = 0; i < 10; ++i)
+        ten.push_back(square(i, 1, 0.5, 0.01 * (i + 1)));
+    std::string file = sidero(10, 2, 0, 10, 1, ten);
+    // Bodies past the sixth are not read at all: a file cut there still imports.
+    file.resize(6 * (13 + 4 + 6 * (6 + 10)));
+    ASSERT_EQ(importSideroModel(ws, file, "ten.mod"), "");
+    EXPECT_EQ(ws.model.NumBodies, 51);
+    EXPECT_NEAR(ws.model.Bodies[51].Density, 0.06, 1e-12);
+    expectTotalIsSumOfVisibleBodies(ws.model);
+}
+
+TEST(SideroImport, BadFilesLeaveTheModelUntouched)
+{
+    Workspace ws;
+    modelWithBodies(ws, 2);
+    const std::string before = snapshot(ws);
+    SideroBody tooMany = square(1, 1, 1);
+    tooMany.n = 52;
+    SideroBody tooFew = square(1, 1, 1);
+    tooFew.n = 3;
+    const std::string good = sidero(2, 4, 0, 10, 1, {square(1, 1, 1), square(2, 2, 1)});
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* says;
+    } bad[] = {
+        {"empty", "", "shorter than the 13 records"},
+        {"header cut", good.substr(0, 6 * 12), "shorter than the 13 records"},
+        {"stations cut", good.substr(0, 6 * 20), "4 stations"},
+        {"huge station count", sidero(1, 1, 0, 10, 1, {}).replace(6, 6, rec(1e30)), "stations"},
+        {"body cut", good.substr(0, 6 * (13 + 8 + 3)), "body 1 are complete"},
+        {"corners cut", good.substr(0, good.size() - 6), "corners of body 2"},
+        {"52 corners", sidero(1, 0, 0, 10, 1, {tooMany}), "body 1 announces 52 stored corners"},
+        {"3 corners", sidero(1, 0, 0, 10, 1, {tooFew}), "body 1 announces 3 stored corners"},
+    };
+    for (const auto& b : bad) {
+        const std::string msg = importSideroModel(ws, b.bytes, "/data/bad.mod");
+        EXPECT_NE(msg.find("\"/data/bad.mod\""), std::string::npos) << b.what << ": " << msg;
+        EXPECT_NE(msg.find(b.says), std::string::npos) << b.what << ": " << msg;
+        EXPECT_TRUE(snapshot(ws) == before) << b.what;
+    }
+    EXPECT_EQ(importSideroFile(ws, "/nonexistent/folder/model.mod"), "That file is inaccessible.");
+    EXPECT_TRUE(snapshot(ws) == before);
+}
+
+// ---------------------------------------------------------------- body files
+
+TEST(BodyFile, ReadValueLineTakesFieldsFromColumn16)
+{
+    const std::string text =
+        "x23456789012345 1.5  -2e3   7   8\r\n"          // four fields: three kept
+        "Label that runs 12345678901234567890 x\n"        // cut to 15 characters
+        "short\n"                                         // nothing from column 16
+        "Density      0.25\n"                             // value starts in column 14
+        "tabs          \t3\t4\n" +
+        std::string(15, ' ') + std::string(62, 'a') + " 9 10\n";   // past column 80
+    LineReader lines(text);
+    std::vector<std::string> f;
+    ASSERT_TRUE(ReadValueLine(lines, f));
+    EXPECT_EQ(f, (std::vector<std::string>{"1.5", "-2e3", "7"}));
+    ASSERT_TRUE(ReadValueLine(lines, f));
+    EXPECT_EQ(f, (std::vector<std::string>{"123456789012345", "x"}));
+    ASSERT_TRUE(ReadValueLine(lines, f));
+    EXPECT_TRUE(f.empty());
+    ASSERT_TRUE(ReadValueLine(lines, f));
+    EXPECT_EQ(f, (std::vector<std::string>{"25"}));
+    ASSERT_TRUE(ReadValueLine(lines, f));
+    EXPECT_EQ(f, (std::vector<std::string>{"3", "4"}));
+    ASSERT_TRUE(ReadValueLine(lines, f));
+    EXPECT_EQ(f, (std::vector<std::string>{std::string(15, 'a'), "9"}));
+    EXPECT_EQ(lines.lineNumber(), 6);
+    EXPECT_FALSE(ReadValueLine(lines, f));
+}
+
+namespace {
+
+// A body file line: a label in columns 1 to 15 and the values from column 16.
+std::string line(const std::string& label, const std::string& values)
+{
+    std::string l = label;
+    l.resize(15, ' ');
+    return l + values + "\n";
+}
+
+std::string bodyFile(int m, const std::vector<std::vector<std::pair<double, double>>>& bodies,
+                     double density = 0.3)
+{
+    std::string t = "comment one\ncomment two\n" + line("No. of bodies", std::to_string(m));
+    for (const auto& corners : bodies) {
+        t += line("Density", std::to_string(density)) + line("Corners", std::to_string(corners.size()));
+        for (auto [x, z] : corners)
+            t += line("", std::to_string(x) + "  " + std::to_string(z));
+    }
+    return t;
+}
+
+const std::vector<std::pair<double, double>> triangle = {{3, 1}, {7, 1}, {5, 4}};
+
+}  // namespace
+
+TEST(BodyFile, AppendsClosedBodiesWithDefaultStrike)
+{
+    Workspace ws;
+    modelWithBodies(ws, 1);
+    ws.model.Bodies[2].Hidden = true;   // a leftover in the slot
+    ws.model.Bodies[2].Linked[2] = true;
+    ASSERT_EQ(readBodyFile(ws, bodyFile(2, {triangle, {{1, 1}, {2, 1}, {2, 2}, {1, 2}}}), "b.bod"), "");
+    const Model& m = ws.model;
+    EXPECT_EQ(m.NumBodies, 3);
+    const Tbody& b = m.Bodies[2];
+    EXPECT_EQ(b.NumCorners, 4);
+    EXPECT_EQ(b.CornerX[4], 3.0);
+    EXPECT_EQ(b.CornerZ[4], 1.0);
+    EXPECT_EQ(b.CornerX[3], 5.0);
+    EXPECT_EQ(b.StrikeLength1, 100.0);
+    EXPECT_EQ(b.StrikeLength2, 100.0);
+    EXPECT_DOUBLE_EQ(b.Density, 0.3);
+    EXPECT_FALSE(b.Hidden);
+    EXPECT_FALSE(b.Linked[2]);
+    EXPECT_EQ(m.Bodies[3].NumCorners, 5);
+    EXPECT_GT(b.Gravity[6], 0.0);
+    expectTotalIsSumOfVisibleBodies(m);
+}
+
+TEST(BodyFile, CountsOutOfRangeAreRefused)
+{
+    Workspace ws;
+    modelWithBodies(ws, 50);
+    const std::string before = snapshot(ws);
+    EXPECT_EQ(readBodyFile(ws, bodyFile(2, {triangle, triangle}), "f.bod"), "Invalid no. of bodies in file.");
+    EXPECT_EQ(readBodyFile(ws, bodyFile(0, {}), "f.bod"), "Invalid no. of bodies in file.");
+    EXPECT_EQ(readBodyFile(ws, bodyFile(-1, {}), "f.bod"), "Invalid no. of bodies in file.");
+    EXPECT_TRUE(snapshot(ws) == before);
+    ASSERT_EQ(readBodyFile(ws, bodyFile(1, {triangle}), "f.bod"), "");
+    EXPECT_EQ(ws.model.NumBodies, 51);
+
+    Workspace few;
+    modelWithBodies(few, 1);
+    const std::string fewBefore = snapshot(few);
+    std::vector<std::pair<double, double>> fifty, fiftyOne;
+    for (int k = 0; k < 51; ++k)
+        (k < 50 ? fifty : fiftyOne).emplace_back(k, 1 + k % 2);
+    fiftyOne.insert(fiftyOne.begin(), fifty.begin(), fifty.end());
+    // The second body is bad: the first one is not kept either.
+    EXPECT_EQ(readBodyFile(few, bodyFile(2, {triangle, fiftyOne}), "f.bod"), "Invalid no. of corners in body.");
+    EXPECT_EQ(readBodyFile(few, bodyFile(1, {{{1, 1}, {2, 2}}}), "f.bod"), "Invalid no. of corners in body.");
+    EXPECT_TRUE(snapshot(few) == fewBefore);
+    ASSERT_EQ(readBodyFile(few, bodyFile(1, {fifty}), "f.bod"), "");
+    EXPECT_EQ(few.model.Bodies[2].NumCorners, 51);
+}
+
+TEST(BodyFile, FieldsThatAreNotNumbersAndShortFilesAreRefused)
+{
+    Workspace ws;
+    modelWithBodies(ws, 1);
+    const std::string before = snapshot(ws);
+    const std::string good = bodyFile(1, {triangle});
+    auto replaceLine = [&](int n, const std::string& with) {
+        std::string t = good;
+        std::size_t start = 0;
+        for (int i = 1; i < n; ++i)
+            start = t.find('\n', start) + 1;
+        return t.replace(start, t.find('\n', start) - start, with);
+    };
+    const struct {
+        std::string text;
+        const char* says;
+    } bad[] = {
+        {replaceLine(3, "Number of bodies 1"), "Line 3 of the body file \"/d/x.bod\" does not hold the expected whole number of bodies from column 16."},
+        {replaceLine(3, line("No. of bodies", "1.5")), "Line 3 "},
+        {replaceLine(4, line("Density", "heavy")), "Line 4 of the body file \"/d/x.bod\" does not hold the expected density contrast"},
+        {replaceLine(5, line("Corners", "three")), "Line 5 "},
+        {replaceLine(7, line("", "7.0")), "Line 7 "},
+        {replaceLine(8, line("", "5,0 4,0")), "Line 8 "},
+        {good.substr(0, good.size() - 10), "Line 8 "},
+        {good.substr(0, good.rfind('\n', good.size() - 2) + 1), "ends after line 7"},
+        {"only one line\n", "ends after line 1"},
+        {"", "ends after line 0"},
+    };
+    for (const auto& b : bad) {
+        const std::string msg = readBodyFile(ws, b.text, "/d/x.bod");
+        EXPECT_NE(msg.find(b.says), std::string::npos) << msg;
+        EXPECT_TRUE(snapshot(ws) == before) << b.text;
+    }
+    // Windows line ends are fine.
+    std::string crlf;
+    for (char c : good) {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    EXPECT_EQ(readBodyFile(ws, crlf, "/d/x.bod"), "");
+    EXPECT_EQ(ws.model.NumBodies, 2);
+}
+
+// ---------------------------------------------------------------- boreholes
+
+TEST(BoreholeFile, LabelsNameTheRowThatFollows)
+{
+    Workspace ws;
+    modelWithBodies(ws, 1);
+    const std::string text =
+        "Borehole BH-7 at the quarry gate\r\n"
+        "x depth\r\n"
+        "--- ---\r\n"
+        "  5.0   0\r\n"
+        "\r\n"
+        "granite\r\n"
+        "  5.0   120   extra fields ignored\r\n"
+        "clay sandy\r\n"
+        "gravel\r\n"
+        "  5.5   300\r\n"
+        "basement";
+    ASSERT_EQ(readBoreholeFile(ws, text, "bh.hol"), "");
+    EXPECT_EQ(ws.model.NumHoles, 1);
+    const THole& h = ws.model.Holes[1];
+    EXPECT_EQ(h.Name, "Borehole BH-7 at the");
+    EXPECT_EQ(h.NumDepths, 3);
+    EXPECT_EQ(h.HoleX[3], 5.5);
+    EXPECT_EQ(h.HoleDepth[2], 120.0);
+    EXPECT_EQ(h.HoleDepth[3], 300.0);
+    // "clay" was followed by another label and the last one by nothing: both
+    // name no row and are dropped.
+    ASSERT_EQ(h.NumLabels, 2);
+    EXPECT_EQ(h.Label[1], "granite");
+    EXPECT_EQ(h.LabelRow[1], 2);
+    EXPECT_EQ(h.Label[2], "gravel");
+    EXPECT_EQ(h.LabelRow[2], 3);
+}
+
+TEST(BoreholeFile, LimitsAndBadFiles)
+{
+    Workspace ws;
+    modelWithBodies(ws, 1);
+    std::string text = "A very long borehole name indeed\nh\nh\n";
+    for (int i = 1; i <= 60; ++i) {
+        text += "LabelNumber" + std::to_string(i) + "isLong\n";
+        text += "1 " + std::to_string(i * 10) + "\n";
+    }
+    ASSERT_EQ(readBoreholeFile(ws, text, "long.hol"), "");
+    const THole& h = ws.model.Holes[1];
+    EXPECT_EQ(h.NumDepths, 50);
+    EXPECT_EQ(h.HoleDepth[50], 500.0);
+    EXPECT_EQ(h.NumLabels, 10);
+    EXPECT_EQ(h.Label[10], "LabelNumber10is");
+    EXPECT_EQ(h.LabelRow[10], 10);
+
+    // A row without a depth is refused with its line; nothing changes.
+    const std::string before = snapshot(ws);
+    for (const char* bad : {"n\nh\nh\n1 2\n3\n", "n\nh\nh\n1 2\n3 deep\n"}) {
+        const std::string msg = readBoreholeFile(ws, bad, "/x/b.hol");
+        EXPECT_EQ(msg, "Line 5 of the borehole file \"/x/b.hol\" holds a position but no depth.");
+        EXPECT_TRUE(snapshot(ws) == before);
+    }
+    EXPECT_NE(readBoreholeFile(ws, "", "/x/b.hol").find("empty"), std::string::npos);
+    EXPECT_NE(readBoreholeFileAt(ws, "/nonexistent/b.hol").find("/nonexistent/b.hol"), std::string::npos);
+    EXPECT_TRUE(snapshot(ws) == before);
+
+    // Slots fill in order; a fourth borehole is refused.
+    ASSERT_EQ(readBoreholeFile(ws, "second\n\n\n2 5\n", "2.hol"), "");
+    ASSERT_EQ(readBoreholeFile(ws, "third", "3.hol"), "");
+    EXPECT_EQ(ws.model.Holes[2].Name, "second");
+    EXPECT_EQ(ws.model.Holes[3].NumDepths, 0);
+    const std::string full = snapshot(ws);
+    EXPECT_EQ(readBoreholeFile(ws, "fourth\n\n\n1 1\n", "4.hol"), TooManyBoreholesText);
+    EXPECT_TRUE(snapshot(ws) == full);
+}
+
+TEST(InputFiles, ExamplesReadIntoTheExampleModel)
+{
+    Workspace ws;
+    ASSERT_EQ(loadModelFile(ws, (examplesDir / "basin.mod").string()), "");
+    ASSERT_EQ(readBodyFileAt(ws, (examplesDir / "basin_dykes.bod").string()), "");
+    EXPECT_EQ(ws.model.NumBodies, 5);
+    EXPECT_EQ(ws.model.Bodies[5].NumCorners, 4);
+    ASSERT_EQ(readBoreholeFileAt(ws, (examplesDir / "well_a1.hol").string()), "");
+    const THole& h = ws.model.Holes[1];
+    EXPECT_EQ(h.Name, "Well A-1");
+    EXPECT_EQ(h.NumDepths, 8);
+    EXPECT_EQ(h.NumLabels, 4);
+    EXPECT_EQ(h.Label[4], "Granite");
+    EXPECT_EQ(h.LabelRow[4], 7);
+    expectTotalIsSumOfVisibleBodies(ws.model);
+}

@@ -113,7 +113,8 @@ QPointF ScreenToSection(const QRect& rect, const Display& d, QPoint s)
 
 int clampColumn(const ViewLayout& L, int sx)
 {
-    return std::clamp(sx, L.SectionLeft, std::max(L.SectionLeft, L.Rx));
+    const int left = L.Left + L.SectionLeft;
+    return std::clamp(sx, left, std::max(left, L.Rx));
 }
 
 Readout readoutAt(const ViewLayout& L, const Display& d, QPoint s, int corner)

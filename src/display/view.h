@@ -55,7 +55,7 @@ QPoint ProfileToScreen(const QRect& rect, const Display& d, double x, double g);
 QPointF ScreenToSection(const ViewLayout& L, const Display& d, QPoint s);
 QPointF ScreenToSection(const QRect& rect, const Display& d, QPoint s);
 
-int clampColumn(const ViewLayout& L, int sx);   // into [SectionLeft, Rx]
+int clampColumn(const ViewLayout& L, int sx);   // into [Left + SectionLeft, Rx]
 
 // The pointer read-out of the mouse commands.
 struct Readout {

@@ -1,5 +1,8 @@
 #include "gravity.h"
+#include "gravity_fast.h"
+#include "gravity_pool.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace corvane {
@@ -101,10 +104,83 @@ void referenceAnomaly(const Tbody& body, const double* stationX, int numStations
     }
 }
 
+namespace {
+
+// Stations per piece of parallel work: a multiple of the kernel's block.
+constexpr int ChunkStations = 4 * fast::BlockSize;
+// Below this many station-edges a calculation stays on the calling thread:
+// waking a second thread costs more than it saves.
+constexpr long ParallelWork = 32768;
+
+int chunkCount(int numStations) { return (numStations + ChunkStations - 1) / ChunkStations; }
+
+// One body at stations [first, first + count).
+void anomalyRange(const Tbody& body, const double* stationX, int first, int count, bool unitsKm,
+                  double* out)
+{
+    if (fast::fastDomain(body, stationX + first, count))
+        fast::fastAnomaly(body, stationX + first, count, unitsKm, out + first);
+    else
+        referenceAnomaly(body, stationX + first, count, unitsKm, out + first);
+}
+
+bool worthThreads(long work, int numStations)
+{
+    return work >= ParallelWork && chunkCount(numStations) > 1;
+}
+
+}  // namespace
+
 void bodyAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
                  double* out)
 {
-    referenceAnomaly(body, stationX, numStations, unitsKm, out);
+    if (numStations <= 0)
+        return;
+    const long work = static_cast<long>(numStations) * std::max(body.NumCorners, 1);
+    if (!worthThreads(work, numStations)) {
+        anomalyRange(body, stationX, 0, numStations, unitsKm, out);
+        return;
+    }
+    StationPool::instance().run(chunkCount(numStations), [&](int chunk) {
+        const int first = chunk * ChunkStations;
+        anomalyRange(body, stationX, first, std::min(ChunkStations, numStations - first),
+                     unitsKm, out);
+    });
+}
+
+void modelAnomaly(Array1<Tbody, MaxBodies>& bodies, int numBodies, const double* stationX,
+                  int numStations, bool unitsKm, double* total)
+{
+    if (numStations <= 0)
+        return;
+    numBodies = std::clamp(numBodies, 0, MaxBodies);
+    // Each piece of stations takes every body in turn and then sums them in
+    // body order, so the total is the same to the last bit as one body at a
+    // time.
+    auto piece = [&](int first, int count) {
+        for (int b = 1; b <= numBodies; ++b)
+            anomalyRange(bodies[b], stationX, first, count, unitsKm, bodies[b].Gravity.data());
+        for (int i = first; i < first + count; ++i)
+            total[i] = 0;
+        for (int b = 1; b <= numBodies; ++b) {
+            if (bodies[b].Hidden)
+                continue;
+            const double* g = bodies[b].Gravity.data();
+            for (int i = first; i < first + count; ++i)
+                total[i] += g[i];
+        }
+    };
+    long work = 0;
+    for (int b = 1; b <= numBodies; ++b)
+        work += static_cast<long>(numStations) * std::max(bodies[b].NumCorners, 1);
+    if (!worthThreads(work, numStations)) {
+        piece(0, numStations);
+        return;
+    }
+    StationPool::instance().run(chunkCount(numStations), [&](int chunk) {
+        const int first = chunk * ChunkStations;
+        piece(first, std::min(ChunkStations, numStations - first));
+    });
 }
 
 }  // namespace corvane

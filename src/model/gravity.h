@@ -17,9 +17,16 @@ inline constexpr double TwoPi = 6.283185307179586;
 void referenceAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
                       double* out);
 
-// The engine the program uses: same results as referenceAnomaly.
+// The engine the program uses: same results as referenceAnomaly (within
+// 1e-9 relative), much faster, spread over the cores for large calculations.
 void bodyAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
                  double* out);
+
+// Every body 1..numBodies into its Gravity array, and total[i] (index 0 for
+// station 1) set to the sum of the visible bodies' values, added in body
+// order: the whole-model recalculation in one parallel pass.
+void modelAnomaly(Array1<Tbody, MaxBodies>& bodies, int numBodies, const double* stationX,
+                  int numStations, bool unitsKm, double* total);
 
 // ln(num / den), taken as 0 where the quotient is 0 or not finite: such terms
 // only arise with a factor that is 0 (strike length 0, or a station on the

@@ -200,10 +200,8 @@ void Model::UpdateBody(int b)
 
 void Model::RecalculateModel()
 {
-    for (int i = 1; i <= NumStations; ++i)
-        CalculatedGravity[i] = 0;
-    for (int b = 1; b <= NumBodies; ++b)
-        CalculateBody(b);
+    modelAnomaly(Bodies, NumBodies, StationX.data(), NumStations, UnitsKm,
+                 CalculatedGravity.data());
 }
 
 void Model::setHidden(int b, bool hidden)

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
+#include <QString>
 
 #include <functional>
 
@@ -20,6 +21,9 @@ void zoomIn(const Model& m, Display& d, QPointF topLeft, QPointF bottomRight);
 
 // The whole profile, and depths 0 .. 1.05 x the deepest corner.
 void zoomOut(const Model& m, Display& d);
+
+inline const QString ZoomInText =
+    QStringLiteral("With the left button held down, draw a box wherein you wish to zoom :");
 
 // "&Zoom in": a press anchors a box, the box follows the pointer (held to the
 // model panel), the left-button release zooms onto it.

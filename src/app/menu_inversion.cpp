@@ -1,27 +1,51 @@
 // Body properties, inversion parameters and the inversion.
-// Temporary bodies until these commands are built.
 #include "app/tcorvane.h"
+#include "edit/picking.h"
+#include "inversion/corner_selection.h"
+#include "inversion/tbodyinvert.h"
+#include "inversion/texts.h"
+#include "inversion/tinvertmodel.h"
+#include "inversion/tproperties.h"
 
 namespace corvane {
 
 void Tcorvane::Changebodyproperties1Click()
 {
-    notAvailableYet(*this);
+    Tproperties& dlg = dialog<Tproperties>(
+        ws_, *platform_, [this] { repaintModel(); },
+        [this](const QString& text) { setStatus(text); }, this);
+    dlg.FormActivate();
+    execDialog(dlg);
+    repaintModel();
 }
 
 void Tcorvane::Invertthemodel1Click()
 {
-    notAvailableYet(*this);
+    Tinvertmodel& dlg = dialog<Tinvertmodel>(ws_, *platform_, [this] { repaintModel(); }, this);
+    dlg.FormActivate();
+    execDialog(dlg);
 }
 
 void Tcorvane::bodyinversionClick()
 {
-    notAvailableYet(*this);
+    Tbodyinvert& dlg = dialog<Tbodyinvert>(ws_, *platform_, this);
+    dlg.FormActivate();
+    execDialog(dlg);   // closing stores the dialog into the body
 }
 
 void Tcorvane::cornerinversionClick()
 {
-    notAvailableYet(*this);
+    instruction(texts::CornerInstruction);
+    DrawingArea& area = *area_;
+    Platform& platform = *platform_;
+    platform.pushCursor(Platform::Cursor::Cross);
+    platform.confinePointer(area, modelPanel(area.clientRect(), ws_.display));
+    startCommand(std::make_unique<CornerSelection>(
+        ws_, platform, [&area] { return area.clientRect(); },
+        [&platform] {
+            platform.releasePointer();
+            platform.popCursor();
+        }));
 }
 
 }  // namespace corvane

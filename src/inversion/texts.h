@@ -1,0 +1,21 @@
+#pragma once
+// The inversion commands' own texts.
+#include <QString>
+
+namespace corvane::texts {
+
+inline const QString FieldDataNeeded = QStringLiteral("Field data is necessary for inversion.");
+inline const QString NothingSelected =
+    QStringLiteral("You havent selected any parameters to be inverted !");
+inline const QString SelectionCompleted = QStringLiteral("Selection completed");
+inline const QString CornerInstruction =
+    QStringLiteral("Left Button -> Mark Corner    Right Button -> Exit");
+inline const QString TooManyUnknowns = QStringLiteral(
+    "At most 10 parameters can be inverted at once. Clear some of the selected parameters "
+    "before selecting more.");
+inline const QString ZeroDepthRange = QStringLiteral(
+    "The displayed depth range is zero, so the depth fit has no step. Set the model display "
+    "limits first.");
+inline const QString ZeroWidth = QStringLiteral(" A body of zero width cannot be widened");
+
+}  // namespace corvane::texts

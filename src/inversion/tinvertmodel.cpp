@@ -1,0 +1,106 @@
+#include "inversion/tinvertmodel.h"
+
+#include "inversion/least_squares.h"
+#include "inversion/texts.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace corvane {
+
+Tinvertmodel::Tinvertmodel(Workspace& ws, Platform& platform, std::function<void()> repaint,
+                           QWidget* parent)
+    : QDialog(parent), ws_(ws), platform_(platform), repaint_(std::move(repaint))
+{
+    setObjectName(QStringLiteral("Tinvertmodel"));
+    setWindowTitle(QStringLiteral("Invert the Model"));
+    QFont f(QStringLiteral("Sans Serif"), 9);
+    f.setBold(true);
+    setFont(f);
+
+    auto label = [this](const char* name, const char* text) {
+        auto* l = new QLabel(QString::fromLatin1(text), this);
+        l->setObjectName(QString::fromLatin1(name));
+        return l;
+    };
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(label("Label1", "The parameters being inverted are :-"), 0, 0, 1, 2);
+    density_ = label("density", "No");
+    xpos_ = label("xpos", "No");
+    depth_ = label("depth", "No");
+    rotation_ = label("rotation", "No");
+    nx_ = label("nx", "0");
+    ny_ = label("ny", "0");
+    const char* captions[6] = {"Density", "Horizontal position", "Depth", "Body rotation",
+                               "No. of body corners horizontally",
+                               "No of body corners vertically"};
+    QLabel* values[6] = {density_, xpos_, depth_, rotation_, nx_, ny_};
+    for (int i = 0; i < 6; ++i) {
+        const QByteArray name = "Label" + QByteArray::number(i + 2);
+        grid->addWidget(label(name.constData(), captions[i]), i + 1, 0);
+        grid->addWidget(values[i], i + 1, 1);
+    }
+    NoOfBody_ = label("NoOfBody", " Body 1");
+    NoOfBody_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    grid->addWidget(NoOfBody_, 7, 0);
+    grid->addWidget(label("Label8", "No. of iterations"), 8, 0);
+    iterations_ = new QLineEdit(this);
+    iterations_->setObjectName(QStringLiteral("iterations"));
+    grid->addWidget(iterations_, 8, 1);
+    OKBtn_ = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn_->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn_->setDefault(true);
+    CancelBtn_ = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn_->setObjectName(QStringLiteral("CancelBtn"));
+    grid->addWidget(OKBtn_, 9, 0);
+    grid->addWidget(CancelBtn_, 9, 1);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+    connect(OKBtn_, &QPushButton::clicked, this, &Tinvertmodel::OKBtnClick);
+    connect(CancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void Tinvertmodel::FormActivate()
+{
+    const int b = ws_.inversion.InversionBody;
+    const Tbody& body = ws_.model.Bodies[b];
+    auto yesNo = [](bool v) { return v ? QStringLiteral("Yes") : QStringLiteral("No"); };
+    density_->setText(yesNo(body.InvertDensity));
+    xpos_->setText(yesNo(body.InvertXPos));
+    depth_->setText(yesNo(body.InvertDepth));
+    rotation_->setText(yesNo(body.InvertAngle));
+    int nx = 0, ny = 0;
+    for (int k = 1; k <= body.NumCorners - 1; ++k) {
+        nx += body.CornerInvertX[k];
+        ny += body.CornerInvertZ[k];
+    }
+    nx_->setText(QString::number(nx));
+    ny_->setText(QString::number(ny));
+    iterations_->setText(QString::number(ws_.inversion.NumIterations));
+    NoOfBody_->setText(QStringLiteral(" Body ") + QString::number(b));
+}
+
+void Tinvertmodel::OKBtnClick()
+{
+    hide();
+    const int count = inversionIterationCount(iterations_->text().toStdString());
+    ws_.inversion.NumIterations = count;
+    InversionOutcome outcome = InversionOutcome::Done;
+    {
+        BusyCursor busy(platform_);
+        outcome = runInversion(ws_.model, ws_.inversion, ws_.display,
+                               ws_.inversion.InversionBody, count, [this] {
+                                   if (repaint_)
+                                       repaint_();
+                               });
+    }
+    if (outcome == InversionOutcome::NothingSelected)
+        platform_.error(texts::NothingSelected);
+    else if (outcome == InversionOutcome::TooManyUnknowns)
+        platform_.error(texts::TooManyUnknowns);
+    accept();
+}
+
+}  // namespace corvane

@@ -1,0 +1,394 @@
+// The three inversion dialogs driven through their handlers: the exact box
+// formats, the spins, the applies, the fits and their messages.
+#include "display/view.h"
+#include "display/workspace.h"
+#include "inversion/fits.h"
+#include "inversion/tbodyinvert.h"
+#include "inversion/texts.h"
+#include "inversion/tinvertmodel.h"
+#include "inversion/tproperties.h"
+#include "model/text.h"
+#include "platform/scripted_platform.h"
+#include "synthetic.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+// A workspace holding the synthetic profile (body 1 the truth) and two more
+// bodies; body 3 starts hidden.
+struct Fixture {
+    Workspace ws;
+    ScriptedPlatform platform;
+    int repaints = 0;
+    QStringList statusLines;   // the status line at each repaint
+    QStringList statusTexts;   // texts put in the status panel directly
+
+    Fixture()
+    {
+        Model& m = ws.model;
+        auto truth = syntheticModel();
+        m = *truth;
+        setBody(m, 2, {{20, 3}, {30, 3}, {30, 6}, {20, 6}}, -0.2, 100, 50);
+        setBody(m, 3, {{-40, 2}, {-30, 2}, {-30, 5}}, 0.1);
+        m.Bodies[3].Hidden = true;
+        m.NumBodies = 3;
+        m.RecalculateModel();
+        for (int i = 1; i <= m.NumStations; ++i)   // the truth: all three bodies as they are
+            m.ObservedGravity[i] = m.CalculatedGravity[i];
+        ws.display.ViewDepthMin = 0;
+        ws.display.ViewDepthMax = 40;
+    }
+    std::function<void()> repaint()
+    {
+        return [this] {
+            ++repaints;
+            statusLines << misfitText(ws.model, ws.inversion.IterationCount);
+        };
+    }
+    std::function<void(const QString&)> status()
+    {
+        return [this](const QString& t) { statusTexts << t; };
+    }
+};
+
+QString text(QWidget& dlg, const char* name)
+{
+    auto* box = dlg.findChild<QLineEdit*>(QString::fromLatin1(name));
+    if (box)
+        return box->text();
+    auto* label = dlg.findChild<QLabel*>(QString::fromLatin1(name));
+    return label ? label->text() : QStringLiteral("<missing %1>").arg(QString::fromLatin1(name));
+}
+
+void type(QWidget& dlg, const char* name, const QString& value)
+{
+    auto* box = dlg.findChild<QLineEdit*>(QString::fromLatin1(name));
+    ASSERT_NE(box, nullptr) << name;
+    box->setText(value);
+}
+
+bool enabled(QWidget& dlg, const char* name)
+{
+    auto* w = dlg.findChild<QWidget*>(QString::fromLatin1(name));
+    return w && w->isEnabled();
+}
+
+}  // namespace
+
+TEST(Tproperties, OpeningFillsEveryBoxInItsFormat)
+{
+    Fixture f;
+    Tproperties dlg(f.ws, f.platform, f.repaint(), f.status());
+    dlg.FormActivate();
+    EXPECT_EQ(text(dlg, "NoOfBody"), "Body 1");
+    EXPECT_EQ(text(dlg, "density"), "0.300000");
+    EXPECT_EQ(text(dlg, "DeltaD"), "0.0150000");
+    EXPECT_EQ(text(dlg, "Depth"), "   4.0000");
+    EXPECT_EQ(text(dlg, "DeltaDepth"), "    0.300");
+    EXPECT_EQ(text(dlg, "width"), "   14.000");
+    EXPECT_EQ(text(dlg, "deltawidth"), "    1.400");
+    EXPECT_EQ(text(dlg, "strike1"), "  200.000");
+    EXPECT_EQ(text(dlg, "iterations"), "10");
+    EXPECT_TRUE(enabled(dlg, "bodychange"));
+    EXPECT_TRUE(enabled(dlg, "invertd"));
+    EXPECT_EQ(dlg.windowTitle(), "Body Properties");
+
+    // A hidden current body: one step on, to the next body.
+    f.ws.model.CurrentBody = 3;
+    dlg.FormActivate();
+    EXPECT_EQ(f.ws.model.CurrentBody, 1);
+    EXPECT_EQ(text(dlg, "NoOfBody"), "Body 1");
+
+    // One body, hidden: the boxes stay as they were. Without field data the
+    // fits are disabled.
+    f.ws.model.NumBodies = 1;
+    f.ws.model.HaveObserved = false;
+    dlg.FormActivate();
+    EXPECT_FALSE(enabled(dlg, "bodychange"));
+    EXPECT_FALSE(enabled(dlg, "invertd"));
+    EXPECT_FALSE(enabled(dlg, "Invertdepth"));
+    f.ws.model.Bodies[1].Hidden = true;
+    type(dlg, "density", "left alone");
+    dlg.FormActivate();
+    EXPECT_EQ(text(dlg, "density"), "left alone");
+}
+
+TEST(Tproperties, SpinsApplyAtOnce)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    Tproperties dlg(f.ws, f.platform, f.repaint(), f.status());
+    dlg.FormActivate();
+
+    type(dlg, "DeltaD", "-0.1");   // a negative step acts as its absolute value
+    dlg.DensitychangeUpClick();
+    EXPECT_DOUBLE_EQ(m.Bodies[1].Density, 0.4);
+    EXPECT_EQ(text(dlg, "density"), "0.4000000");
+    EXPECT_EQ(text(dlg, "DeltaD"), "0.1000000");
+    EXPECT_EQ(f.repaints, 1);
+    EXPECT_NEAR(m.Bodies[1].Gravity[61], 0.4 / 0.3 * (m.ObservedGravity[61] - m.Bodies[2].Gravity[61]), 1e-9);
+
+    type(dlg, "DeltaD", "ten");   // not a number: the default step, nothing else
+    dlg.DensitychangeDownClick();
+    EXPECT_EQ(text(dlg, "DeltaD"), "0.0200000");
+    EXPECT_DOUBLE_EQ(m.Bodies[1].Density, 0.4);
+    EXPECT_EQ(f.repaints, 1);
+
+    // Depth: lifting by more than the top flattens the top corners at 1e-5.
+    type(dlg, "DeltaDepth", "5");
+    dlg.depthchangeDownClick();
+    EXPECT_EQ(m.Bodies[1].CornerZ[1], 1e-5);
+    EXPECT_EQ(m.Bodies[1].CornerZ[3], 2);
+    EXPECT_EQ(text(dlg, "Depth"), "    0.000");
+    dlg.depthchangeUpClick();
+    EXPECT_EQ(text(dlg, "Depth"), "    5.000");
+    type(dlg, "DeltaDepth", "");
+    dlg.depthchangeUpClick();
+    EXPECT_EQ(text(dlg, "DeltaDepth"), "    0.375");
+
+    // Width: a step larger than the width, downwards, mirrors the body.
+    type(dlg, "deltawidth", "21");
+    dlg.widthchangeDownClick();
+    EXPECT_EQ(text(dlg, "width"), "   -7.000");
+    EXPECT_DOUBLE_EQ(m.Bodies[1].CornerX[1], 3.5);   // -7 about 0, ratio -0.5
+    EXPECT_DOUBLE_EQ(m.Bodies[1].CornerX[3], -3.5);
+
+    // Every spin kept the total equal to the sum of the visible bodies.
+    for (int i = 1; i <= m.NumStations; ++i)
+        ASSERT_NEAR(m.CalculatedGravity[i], m.Bodies[1].Gravity[i] + m.Bodies[2].Gravity[i], 1e-9);
+}
+
+TEST(Tproperties, ZeroWidthBodyIsNotScaled)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    setBody(m, 2, {{25, 3}, {25, 6}, {25, 9}}, -0.2);   // a line: width 0
+    m.CurrentBody = 2;
+    m.RecalculateModel();
+    Tproperties dlg(f.ws, f.platform, f.repaint(), f.status());
+    dlg.FormActivate();
+    type(dlg, "deltawidth", "2");
+    dlg.widthchangeUpClick();
+    EXPECT_EQ(m.Bodies[2].CornerX[1], 25);
+    EXPECT_TRUE(std::isfinite(m.Bodies[2].CornerX[2]));
+    EXPECT_EQ(f.statusTexts.value(0), texts::ZeroWidth);
+
+    type(dlg, "width", "4");
+    dlg.calcClick();
+    EXPECT_EQ(m.Bodies[2].CornerX[2], 25);
+    EXPECT_EQ(text(dlg, "width"), "    0.000");   // the box shows what the body has
+}
+
+TEST(Tproperties, CalculateIsStrictAndOkCloses)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    Tproperties dlg(f.ws, f.platform, f.repaint(), f.status());
+    dlg.FormActivate();
+    type(dlg, "width", "0");
+    type(dlg, "density", "0.25");
+    type(dlg, "strike2", "x");
+    dlg.calcClick();
+    EXPECT_EQ(text(dlg, "width"), "    0.001");
+    EXPECT_NEAR(bodyFigures(m.Bodies[1]).width(), 0.001, 1e-12);
+    EXPECT_EQ(m.Bodies[1].Density, 0.25);
+    EXPECT_EQ(m.Bodies[1].StrikeLength2, 200);
+    EXPECT_EQ(f.repaints, 1);
+
+    f.platform.dialogHandler = [](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("density"))->setText("0.5");
+        d.findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
+        return d.result();
+    };
+    EXPECT_EQ(f.platform.execDialog(dlg), QDialog::Accepted);
+    EXPECT_EQ(m.Bodies[1].Density, 0.5);
+}
+
+TEST(Tproperties, BodyChangeAppliesChangesAndSkipsHiddenBodies)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    Tproperties dlg(f.ws, f.platform, f.repaint(), f.status());
+    dlg.FormActivate();
+    type(dlg, "Depth", "5");
+    dlg.bodychangeDownClick();   // from 1 down: 3 is hidden, so 2
+    EXPECT_EQ(m.CurrentBody, 2);
+    EXPECT_NEAR(bodyFigures(m.Bodies[1]).top, 5, 1e-12);
+    EXPECT_EQ(text(dlg, "NoOfBody"), "Body 2");
+    EXPECT_EQ(text(dlg, "density"), "-0.200000");
+    EXPECT_EQ(text(dlg, "DeltaD"), "-0.0100000");
+    EXPECT_EQ(text(dlg, "Depth"), "    3.000");
+    EXPECT_EQ(text(dlg, "DeltaDepth"), "    0.150");
+    EXPECT_EQ(text(dlg, "width"), "   10.000");
+    EXPECT_EQ(text(dlg, "strike2"), "   50.000");
+    dlg.bodychangeUpClick();   // up from 2: 3 hidden, wraps to 1
+    EXPECT_EQ(m.CurrentBody, 1);
+    for (int i = 1; i <= m.NumStations; ++i)
+        ASSERT_NEAR(m.CalculatedGravity[i], m.Bodies[1].Gravity[i] + m.Bodies[2].Gravity[i], 1e-9);
+
+    // All hidden: one round and back where it started.
+    for (int b = 1; b <= 3; ++b)
+        m.Bodies[b].Hidden = true;
+    dlg.bodychangeUpClick();
+    EXPECT_EQ(m.CurrentBody, 1);
+}
+
+TEST(Tproperties, FitsReportTheirIterations)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    Tproperties dlg(f.ws, f.platform, f.repaint(), f.status());
+    m.Bodies[1].Density = 0.36;
+    m.UpdateBody(1);
+    dlg.FormActivate();
+    type(dlg, "iterations", "-3");
+    dlg.invertdClick();
+    EXPECT_EQ(f.ws.inversion.NumIterations, 3);
+    EXPECT_EQ(text(dlg, "iterations"), "3");
+    ASSERT_EQ(f.statusLines.size(), 3);
+    EXPECT_TRUE(f.statusLines[0].startsWith(" Iteration 1    Misfit =")) << f.statusLines[0].toStdString();
+    EXPECT_TRUE(f.statusLines[2].startsWith(" Iteration 3 "));
+    EXPECT_EQ(f.ws.inversion.IterationCount, 0);
+    EXPECT_EQ(text(dlg, "density"), QString::fromStdString(fixed(m.Bodies[1].Density, 8, 7)));
+    EXPECT_NEAR(m.Bodies[1].Density, 0.3, 0.003);
+
+    type(dlg, "iterations", "250");
+    shiftBodyDepth(m, 1, 1, 0);
+    m.UpdateBody(1);
+    dlg.InvertdepthClick();
+    EXPECT_EQ(text(dlg, "iterations"), "100");
+    EXPECT_EQ(text(dlg, "Depth"), QString::fromStdString(fixed(bodyFigures(m.Bodies[1]).top, 6, 5)));
+    EXPECT_NEAR(m.Bodies[1].CornerZ[1], 4, 0.08);
+
+    // Refusals: no field data, a zero depth range.
+    const int before = f.repaints;
+    f.ws.display.ViewDepthMax = f.ws.display.ViewDepthMin;
+    dlg.InvertdepthClick();
+    EXPECT_EQ(f.platform.last().text, texts::ZeroDepthRange);
+    m.HaveObserved = false;
+    dlg.invertdClick();
+    EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Error);
+    EXPECT_EQ(f.platform.last().text, "Field data is necessary for inversion.");
+    dlg.InvertdepthClick();
+    EXPECT_EQ(f.platform.texts(ScriptedPlatform::Kind::Error).size(), 3);
+    EXPECT_EQ(f.repaints, before);
+}
+
+TEST(Tbodyinvert, LoadsAndStoresTheSelection)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    m.CurrentBody = 2;
+    f.ws.inversion.InversionBody = 1;
+    Tbodyinvert dlg(f.ws, f.platform);
+    dlg.FormActivate();
+    EXPECT_EQ(text(dlg, "noofbody"), " Body 2");
+    EXPECT_EQ(text(dlg, "xmin"), "    0.00");
+    EXPECT_EQ(text(dlg, "xmax"), " 1000.00");
+    EXPECT_EQ(text(dlg, "depthmax"), "10000.00");
+    EXPECT_EQ(text(dlg, "anglemin"), "  -90.0");
+    EXPECT_EQ(text(dlg, "densmin"), "0.00010");
+    EXPECT_EQ(text(dlg, "densmax"), "1.00000");
+
+    dlg.findChild<QCheckBox*>("density")->setChecked(true);
+    type(dlg, "densmin", "-0.5");
+    type(dlg, "densmax", "heavy");   // not a number: the bound stays
+    type(dlg, "Depthmin", "2");      // depth not checked: bounds kept for later
+    dlg.accept();
+    const Tbody& b = m.Bodies[2];
+    EXPECT_EQ(f.ws.inversion.InversionBody, 2);
+    EXPECT_TRUE(b.InvertDensity);
+    EXPECT_EQ(b.DensMin, -0.5);
+    EXPECT_EQ(b.DensMax, 1.0);
+    EXPECT_FALSE(b.InvertDepth);
+    EXPECT_EQ(b.DepthMin, 0);
+
+    dlg.FormActivate();
+    dlg.findChild<QCheckBox*>("density")->setChecked(false);
+    type(dlg, "densmin", "0.1");
+    dlg.reject();   // every way of closing stores
+    EXPECT_FALSE(b.InvertDensity);
+    EXPECT_EQ(b.DensMin, -0.5);
+}
+
+TEST(Tbodyinvert, RefusesMoreThanTenUnknowns)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    Tbody& b = m.Bodies[1];
+    for (int k = 1; k <= 4; ++k)
+        b.CornerInvertX[k] = b.CornerInvertZ[k] = true;   // 8 unknowns
+    Tbodyinvert dlg(f.ws, f.platform);
+    dlg.FormActivate();
+    dlg.findChild<QCheckBox*>("density")->setChecked(true);
+    dlg.findChild<QCheckBox*>("depth")->setChecked(true);
+    EXPECT_TRUE(dlg.FormDeactivate());   // 10 is allowed
+    dlg.findChild<QCheckBox*>("xpos")->setChecked(true);
+    dlg.show();
+    dlg.accept();
+    EXPECT_TRUE(dlg.isVisible());        // refused: the dialog stays open
+    EXPECT_EQ(f.platform.last().text, texts::TooManyUnknowns);
+    EXPECT_FALSE(b.InvertXPos);
+    dlg.findChild<QCheckBox*>("depth")->setChecked(false);
+    dlg.accept();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_TRUE(b.InvertXPos);
+    EXPECT_FALSE(b.InvertDepth);
+}
+
+TEST(Tinvertmodel, ShowsTheSelectionAndRuns)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    f.ws.inversion.InversionBody = 1;
+    Tbody& b = m.Bodies[1];
+    b.InvertDensity = true;
+    b.CornerInvertX[2] = b.CornerInvertX[3] = true;
+    b.CornerInvertZ[6] = true;   // the closing copy does not count
+    Tinvertmodel dlg(f.ws, f.platform, f.repaint());
+    dlg.FormActivate();
+    EXPECT_EQ(text(dlg, "density"), "Yes");
+    EXPECT_EQ(text(dlg, "xpos"), "No");
+    EXPECT_EQ(text(dlg, "nx"), "2");
+    EXPECT_EQ(text(dlg, "ny"), "0");
+    EXPECT_EQ(text(dlg, "NoOfBody"), " Body 1");
+    EXPECT_EQ(text(dlg, "iterations"), "10");
+    EXPECT_EQ(text(dlg, "Label7"), "No of body corners vertically");
+
+    b.CornerInvertX[2] = b.CornerInvertX[3] = false;
+    b.Density = 0.33;
+    m.UpdateBody(1);
+    type(dlg, "iterations", "4.5");   // not a whole number: 10
+    dlg.OKBtnClick();
+    EXPECT_EQ(f.ws.inversion.NumIterations, 10);
+    EXPECT_EQ(f.repaints, 10);
+    EXPECT_TRUE(f.statusLines[9].startsWith(" Iteration 10 "));
+    EXPECT_EQ(f.ws.inversion.IterationCount, 0);
+    EXPECT_NEAR(b.Density, 0.3, 0.006);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_TRUE(f.platform.messages.empty());
+}
+
+TEST(Tinvertmodel, NothingSelectedStillUnlinks)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    link(m, 1, 2, 2, 1);
+    Tinvertmodel dlg(f.ws, f.platform, f.repaint());
+    dlg.FormActivate();
+    dlg.OKBtnClick();
+    EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Error);
+    EXPECT_EQ(f.platform.last().text, "You havent selected any parameters to be inverted !");
+    EXPECT_FALSE(m.Bodies[1].Linked[2]);
+    EXPECT_FALSE(m.Bodies[2].Linked[1]);
+    EXPECT_EQ(f.repaints, 0);
+}

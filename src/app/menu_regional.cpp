@@ -1,17 +1,21 @@
 // The regional field and the abstraction of part of the profile.
-// Temporary bodies until these commands are built.
 #include "app/tcorvane.h"
+#include "regional/tabstractdata.h"
+#include "regional/tregbuild.h"
 
 namespace corvane {
 
 void Tcorvane::Modifytheregionalfield1Click()
 {
-    notAvailableYet(*this);
+    // The dialog keeps its builder state between openings.
+    execDialog(dialog<Tregbuild>(ws_, *platform_, this));
+    repaintModel();
 }
 
 void Tcorvane::Abstractpartoftheprofile1Click()
 {
-    notAvailableYet(*this);
+    execDialog(dialog<TabstractData>(ws_, this));
+    repaintModel();
 }
 
 }  // namespace corvane

@@ -1,0 +1,65 @@
+// Speed of one least-squares inversion iteration at the program's limits:
+// ten unknowns, 4096 stations, a 50-corner body.
+#include "inversion/least_squares.h"
+#include "model/model.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+using namespace corvane;
+
+namespace {
+
+std::unique_ptr<Model> invertibleModel()
+{
+    auto m = makeModel();
+    m->NumStations = MaxStations;
+    for (int i = 1; i <= MaxStations; ++i)
+        m->StationX[i] = -100 + 200.0 * (i - 1) / (MaxStations - 1);
+    Tbody& body = m->Bodies[1];
+    const int corners = 50;
+    body.NumCorners = corners + 1;
+    for (int k = 1; k <= corners; ++k) {
+        const double a = -2 * 3.141592653589793 * (k - 1) / corners;   // clockwise on screen
+        const double r = 8 + 2 * std::sin(3.0 * a);
+        body.CornerX[k] = 5 + r * std::cos(a);
+        body.CornerZ[k] = 15 - r * std::sin(a);
+    }
+    body.CornerX[corners + 1] = body.CornerX[1];
+    body.CornerZ[corners + 1] = body.CornerZ[1];
+    body.Density = 0.25;
+    body.StrikeLength1 = 40;
+    body.StrikeLength2 = 25;
+    m->NumBodies = 1;
+    m->RecalculateModel();
+    for (int i = 1; i <= MaxStations; ++i)   // data from a slightly different body
+        m->ObservedGravity[i] = 1.1 * m->CalculatedGravity[i] + 0.2;
+    body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = true;
+    body.XPosMin = -100;
+    for (int k : {3, 17, 30})
+        body.CornerInvertX[k] = true;
+    for (int k : {8, 25, 41})
+        body.CornerInvertZ[k] = true;
+    return m;
+}
+
+void BM_InversionIteration(benchmark::State& state)
+{
+    auto m = invertibleModel();
+    Display d;
+    d.ViewDepthMin = 0;
+    d.ViewDepthMax = 40;
+    Inversion run(*m, d, 1);
+    if (run.unknowns().size() != 10)
+        state.SkipWithError("expected 10 unknowns");
+    int t = 0;
+    for (auto _ : state) {
+        run.iterate(++t);
+        benchmark::DoNotOptimize(m->CalculatedGravity[1]);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_InversionIteration)->Unit(benchmark::kMillisecond);
+
+}  // namespace

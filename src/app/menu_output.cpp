@@ -1,37 +1,139 @@
-// Output commands: the model report and the plots.
-// Temporary bodies until these commands are built.
+// Output commands: the model report (file, clipboard, printer), the HP-GL and
+// DXF plots and the printed hardcopy.
 #include "app/tcorvane.h"
+
+#include "display/view.h"
+#include "io/dxf.h"
+#include "io/hardcopy.h"
+#include "io/hpgl.h"
+#include "io/report.h"
+
+#include <QFile>
+
+#include <algorithm>
 
 namespace corvane {
 
+namespace {
+
+std::string fileNameOf(const QString& name)
+{
+    return QFile::encodeName(name).toStdString();
+}
+
+QString messageOf(const std::string& text)
+{
+    return QString::fromLocal8Bit(text.c_str());
+}
+
+// The plots show every station with both curves, whatever the window shows:
+// the gravity range is taken the way the normal curve drawing takes it, over
+// the whole profile, so that no part of a curve falls outside the frame.
+void plotGravityRange(Workspace& ws)
+{
+    const Model& m = ws.model;
+    const int n = std::clamp(m.NumStations, 0, MaxStations);
+    if (n < 1)
+        return;
+    Display d = ws.display;
+    d.ShowDifference = false;
+    d.ShowIndividual = false;
+    d.ViewXMin = d.ViewXMax = m.StationX[1];
+    for (int i = 2; i <= n; ++i) {
+        d.ViewXMin = std::min(d.ViewXMin, m.StationX[i]);
+        d.ViewXMax = std::max(d.ViewXMax, m.StationX[i]);
+    }
+    computeGravityRange(m, d);
+    ws.display.GravityMin = d.GravityMin;
+    ws.display.GravityMax = d.GravityMax;
+}
+
+}  // namespace
+
 void Tcorvane::totheprinter1Click()
 {
-    notAvailableYet(*this);
+    QPrinter* printer = platform_->startPrintJob();
+    if (!printer)
+        return;
+    std::string err;
+    {
+        BusyCursor busy(*platform_);
+        err = printTextLines(*printer, reportForPrinter(ws_.model));
+    }
+    if (!err.empty())
+        platform_->error(messageOf(err));
 }
 
 void Tcorvane::toanASCIIfile1Click()
 {
-    notAvailableYet(*this);
+    const QString name = platform_->saveFileName(QStringLiteral("ascii files"), QStringLiteral("*.dta"));
+    if (name.isEmpty())
+        return;
+    const std::string err = writeReportFile(ws_.model, fileNameOf(name));
+    if (!err.empty()) {
+        platform_->error(messageOf(err));
+        return;
+    }
+    platform_->information(QStringLiteral("ASCII data successfully saved."));
 }
 
 void Tcorvane::totheclipboard1Click()
 {
-    notAvailableYet(*this);
+    if (ws_.model.NumBodies < 1)
+        return;
+    platform_->setClipboardText(QString::fromStdString(reportForClipboard(ws_.model)));
+    platform_->information(QStringLiteral("Data successfully transferred to Clipboard"));
 }
 
 void Tcorvane::createanHPGLfile1Click()
 {
-    notAvailableYet(*this);
+    const QString name = platform_->saveFileName(QStringLiteral("HPGL files"), QStringLiteral("*.hpg"));
+    if (name.isEmpty())
+        return;
+    plotGravityRange(ws_);
+    const std::string err = WriteHPGL(ws_, fileNameOf(name));
+    if (!err.empty()) {
+        platform_->error(messageOf(err));
+        return;
+    }
+    platform_->information(QStringLiteral("HPGL data successfully saved."));
 }
 
 void Tcorvane::createaDXFfile1Click()
 {
-    notAvailableYet(*this);
+    const QString name = platform_->saveFileName(QStringLiteral("DXF files"), QStringLiteral("*.dxf"));
+    if (name.isEmpty())
+        return;
+    plotGravityRange(ws_);
+    const std::string err = WriteDXF(ws_, fileNameOf(name));
+    if (!err.empty()) {
+        platform_->error(messageOf(err));
+        return;
+    }
+    platform_->information(QStringLiteral("DXF data successfully saved."));
 }
 
 void Tcorvane::producehardcopy1Click()
 {
-    notAvailableYet(*this);
+    Thardcopyout& form = dialog<Thardcopyout>(ws_, this);
+    if (execDialog(form) != QDialog::Accepted)
+        return;
+    QPrinter* printer = platform_->startPrintJob();
+    if (!printer)
+        return;
+    std::string err;
+    bool tooBig = false;
+    {
+        BusyCursor busy(*platform_);
+        err = printHardcopy(*printer, ws_, form.settings(), &tooBig);
+    }
+    if (!err.empty()) {
+        platform_->error(messageOf(err));
+        return;
+    }
+    if (tooBig)
+        platform_->warning(QStringLiteral(
+            "The plot is larger than the page: only the part that fits on the page was printed."));
 }
 
 }  // namespace corvane

@@ -1,0 +1,182 @@
+// The output commands as the user meets them: the file dialogs with their
+// filters, the files written, the clipboard, the print jobs and the messages.
+#include "app/tcorvane.h"
+#include "io/dxf.h"
+#include "io/hardcopy.h"
+#include "io/hpgl.h"
+#include "io/report.h"
+#include "platform/scripted_platform.h"
+#include "support/bodies.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace corvane;
+using Kind = ScriptedPlatform::Kind;
+
+namespace {
+
+std::string slurp(const QString& p)
+{
+    std::ifstream in(p.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct Fixture {
+    ScriptedPlatform platform;
+    Tcorvane window{platform};
+    QTemporaryDir tmp;
+
+    Fixture()
+    {
+        Workspace& ws = window.workspace();
+        Model& m = ws.model;
+        test::setStations(m, 21, 0, 100);
+        test::setBody(m, 1, {{30, 5}, {60, 8}, {55, 30}, {35, 25}}, 0.3);
+        test::setBody(m, 2, {{70, 40}, {90, 40}, {85, 70}}, -0.2);
+        m.NumBodies = 2;
+        m.ModelExists = true;
+        m.RecalculateModel();
+        for (int i = 1; i <= m.NumStations; ++i)
+            m.ObservedGravity[i] = m.CalculatedGravity[i] + 0.5;
+        ws.display.ViewXMin = 0;
+        ws.display.ViewXMax = 100;
+        ws.display.ViewDepthMin = 0;
+        ws.display.ViewDepthMax = 100;
+        ws.display.ModelBegun = true;
+        platform.clear();
+    }
+
+    QString path(const char* name) const { return tmp.filePath(QString::fromLatin1(name)); }
+};
+
+void expectRequest(const ScriptedPlatform& p, const char* filter, const char* pattern)
+{
+    ASSERT_EQ(p.fileRequests.size(), 1u);
+    EXPECT_TRUE(p.fileRequests[0].save);
+    EXPECT_EQ(p.fileRequests[0].filterName, filter);
+    EXPECT_EQ(p.fileRequests[0].pattern, pattern);
+}
+
+}  // namespace
+
+TEST(OutputCommands, ReportToFileAndClipboard)
+{
+    Fixture f;
+    const Model& m = f.window.workspace().model;
+
+    // Cancelling the save dialog does nothing.
+    f.window.toanASCIIfile1Click();
+    expectRequest(f.platform, "ascii files", "*.dta");
+    EXPECT_TRUE(f.platform.messages.empty());
+
+    f.platform.clear();
+    f.platform.saveNames.push_back(f.path("model.dta"));
+    f.window.toanASCIIfile1Click();
+    EXPECT_EQ(slurp(f.path("model.dta")), reportForFile(m));
+    EXPECT_EQ(f.platform.texts(Kind::Information), QStringList{"ASCII data successfully saved."});
+
+    // A file that cannot be made: one error box, no success message.
+    f.platform.clear();
+    f.platform.saveNames.push_back(f.path("no/such/folder/model.dta"));
+    f.window.toanASCIIfile1Click();
+    ASSERT_EQ(f.platform.messages.size(), 1u);
+    EXPECT_EQ(f.platform.messages[0].kind, Kind::Error);
+
+    f.platform.clear();
+    f.window.totheclipboard1Click();
+    EXPECT_EQ(f.platform.clipboard.toStdString(), reportForClipboard(m));
+    EXPECT_EQ(f.platform.texts(Kind::Information),
+              QStringList{"Data successfully transferred to Clipboard"});
+
+    // Without bodies the clipboard is left alone.
+    f.platform.clear();
+    f.platform.clipboard.clear();
+    f.window.workspace().model.NumBodies = 0;
+    f.window.totheclipboard1Click();
+    EXPECT_TRUE(f.platform.clipboard.isEmpty());
+    EXPECT_TRUE(f.platform.messages.empty());
+}
+
+TEST(OutputCommands, ReportToThePrinter)
+{
+    Fixture f;
+    f.platform.printFileName = f.path("report.pdf");
+    f.window.totheprinter1Click();
+    EXPECT_EQ(f.platform.printJobs, 1);
+    EXPECT_TRUE(f.platform.messages.empty());
+    EXPECT_EQ(slurp(f.path("report.pdf")).rfind("%PDF", 0), 0u);
+}
+
+TEST(OutputCommands, PlotFiles)
+{
+    Fixture f;
+    Workspace& ws = f.window.workspace();
+
+    f.platform.saveNames.push_back(f.path("model.hpg"));
+    f.window.createanHPGLfile1Click();
+    expectRequest(f.platform, "HPGL files", "*.hpg");
+    EXPECT_EQ(f.platform.texts(Kind::Information), QStringList{"HPGL data successfully saved."});
+    const std::string hpgl = slurp(f.path("model.hpg"));
+    EXPECT_EQ(hpgl.rfind("IN;SP1;SC;PA;", 0), 0u);
+
+    f.platform.clear();
+    f.platform.saveNames.push_back(f.path("model.dxf"));
+    f.window.createaDXFfile1Click();
+    expectRequest(f.platform, "DXF files", "*.dxf");
+    EXPECT_EQ(f.platform.texts(Kind::Information), QStringList{"DXF data successfully saved."});
+    std::string problem;
+    EXPECT_EQ(slurp(f.path("model.dxf")), dxfBytes(ws, problem));
+
+    // Zoomed in on a part of the profile and showing the difference curve, the
+    // plot still scales its gravity axis to both curves over the whole profile.
+    ws.display.ViewXMin = 40;
+    ws.display.ViewXMax = 50;
+    ws.display.ShowDifference = true;
+    ws.display.GravityMin = -0.6;
+    ws.display.GravityMax = -0.4;
+    f.platform.clear();
+    f.platform.saveNames.push_back(f.path("zoomed.hpg"));
+    f.window.createanHPGLfile1Click();
+    EXPECT_EQ(slurp(f.path("zoomed.hpg")), hpgl);
+
+    // A profile of one station is refused with a message; nothing is written.
+    ws.model.NumStations = 1;
+    f.platform.clear();
+    f.platform.saveNames.push_back(f.path("one.hpg"));
+    f.platform.saveNames.push_back(f.path("one.dxf"));
+    f.window.createanHPGLfile1Click();
+    f.window.createaDXFfile1Click();
+    EXPECT_EQ(f.platform.texts(Kind::Error).size(), 2);
+    EXPECT_TRUE(f.platform.texts(Kind::Information).isEmpty());
+    EXPECT_FALSE(QFile::exists(f.path("one.hpg")));
+    EXPECT_FALSE(QFile::exists(f.path("one.dxf")));
+}
+
+TEST(OutputCommands, Hardcopy)
+{
+    Fixture f;
+    f.platform.printFileName = f.path("hardcopy.pdf");
+
+    // Cancelled dialog: no print job.
+    f.window.producehardcopy1Click();
+    EXPECT_EQ(f.platform.dialogsRun, QStringList{"Thardcopyout"});
+    EXPECT_EQ(f.platform.printJobs, 0);
+
+    f.platform.dialogHandler = [](QDialog& d) {
+        auto& form = dynamic_cast<Thardcopyout&>(d);
+        form.plotsizeClick(HardcopySettings::FitToPage);
+        form.OKBtnClick();
+        return d.result();
+    };
+    f.window.producehardcopy1Click();
+    EXPECT_EQ(f.platform.printJobs, 1);
+    EXPECT_TRUE(f.platform.messages.empty());
+    EXPECT_EQ(slurp(f.path("hardcopy.pdf")).rfind("%PDF", 0), 0u);
+    EXPECT_FALSE(f.window.workspace().display.Printing);
+}

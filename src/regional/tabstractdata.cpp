@@ -119,12 +119,13 @@ void TabstractData::paintEvent(QPaintEvent* e)
     // Gravity axis at the left of the data, labelled with the extremes.
     const int axisX = AbstractPlot::DataLeft;
     painter.drawLine(axisX, bottom, axisX, AbstractPlot::FrameTop);
-    painter.drawText(QRect(AbstractPlot::FrameLeft + 2, AbstractPlot::FrameTop + 2, 36, 12),
-                     Qt::AlignLeft, QStringLiteral("mG"));
+    painter.drawText(QRect(AbstractPlot::FrameLeft, (AbstractPlot::FrameTop + bottom) / 2 - 6, 36, 12),
+                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("mG"));
     for (double g : {smallest_, largest_}) {
         const int y = plotRow(p, g, smallest_, largest_);
         painter.drawLine(axisX - 4, y, axisX, y);
-        painter.drawText(QRect(AbstractPlot::FrameLeft, y - 14, 38, 12), Qt::AlignRight,
+        const int ty = std::clamp(y, AbstractPlot::FrameTop + 6, bottom - 6);
+        painter.drawText(QRect(AbstractPlot::FrameLeft, ty - 6, 36, 12), Qt::AlignRight | Qt::AlignVCenter,
                          q(fixed(g, 0, 1)));
     }
     // Distance axis: above the bottom for data that are all 0 or more.
@@ -132,11 +133,11 @@ void TabstractData::paintEvent(QPaintEvent* e)
     painter.drawLine(axisX, axisY, p.frameRight(), axisY);
     painter.drawText(QRect(axisX, axisY + 2, p.dataWidth(), 14), Qt::AlignCenter,
                      QStringLiteral("Distance"));
-    for (double x : {m.StationX[1], m.StationX[m.NumStations]}) {
-        const int c = plotColumn(m, p, x);
-        painter.drawLine(c, axisY - 3, c, axisY + 3);
-        painter.drawText(QRect(c - 30, axisY + 16, 60, 12), Qt::AlignCenter, q(fixed(x, 0, 1)));
-    }
+    const int labelY = std::min(axisY + 3, bottom - 14);
+    painter.drawText(QRect(axisX + 2, labelY, 80, 12), Qt::AlignLeft | Qt::AlignVCenter,
+                     q(fixed(m.StationX[1], 0, 1)));
+    painter.drawText(QRect(p.frameRight() - 82, labelY, 80, 12), Qt::AlignRight | Qt::AlignVCenter,
+                     q(fixed(m.StationX[m.NumStations], 0, 1)));
 
     // The observed data, then the two cut lines.
     QPolygon line;

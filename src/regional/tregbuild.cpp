@@ -108,10 +108,10 @@ Tregbuild::Tregbuild(Workspace& ws, Platform& platform, QWidget* parent)
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("BitBtn2"));
-    ok->setGeometry(DialogWidth - 184, DialogHeight - 34, 84, 28);
+    ok->setGeometry(DialogWidth - 184, DialogHeight - 25, 84, 23);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("BitBtn1"));
-    cancel->setGeometry(DialogWidth - 92, DialogHeight - 34, 84, 28);
+    cancel->setGeometry(DialogWidth - 92, DialogHeight - 25, 84, 23);
     connect(ok, &QPushButton::clicked, this, &Tregbuild::BitBtn2Click);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -373,7 +373,8 @@ void Tregbuild::paintEvent(QPaintEvent* e)
     QFont f = p.font();
     f.setPointSize(8);
     p.setFont(f);
-    p.drawText(QRect(2, a.top - 14, 44, 12), Qt::AlignLeft, QStringLiteral("mG"));
+    p.drawText(QRect(2, (a.top + a.bottom) / 2 - 6, 40, 12), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("mG"));
     auto tick = [&](double g) {
         const int y = static_cast<int>(std::lround(row(g)));
         p.drawLine(a.left - 4, y, a.left, y);
@@ -385,10 +386,10 @@ void Tregbuild::paintEvent(QPaintEvent* e)
     if (gMin < 0 && gMax > 0)
         tick(0.0);
     // Distance axis along the bottom, labelled at the profile ends.
-    p.drawText(QRect(a.left - 20, a.bottom + 2, 60, 14), Qt::AlignCenter, q(fixed(x1, 0, 1)));
-    p.drawText(QRect(a.right - 40, a.bottom + 2, 60, 14), Qt::AlignCenter,
-               q(fixed(m.StationX[m.NumStations], 0, 1)));
-    p.drawText(QRect(a.left, a.bottom + 2, a.width(), 14), Qt::AlignCenter, QStringLiteral("Distance"));
+    const QRect labels(a.left, a.bottom + 1, a.width(), 13);
+    p.drawText(labels, Qt::AlignLeft | Qt::AlignVCenter, q(fixed(x1, 0, 1)));
+    p.drawText(labels, Qt::AlignRight | Qt::AlignVCenter, q(fixed(m.StationX[m.NumStations], 0, 1)));
+    p.drawText(labels, Qt::AlignCenter, QStringLiteral("Distance"));
 
     p.setClipRect(frame.adjusted(1, 1, 0, 0));
     p.setRenderHint(QPainter::Antialiasing, true);

@@ -58,6 +58,7 @@ void Tcorvane::Changeacornernumerically1Click()
     dlg.repaint = [this] { repaintModel(); };
     dlg.FormActivate();
     execDialog(dlg);
+    dlg.finish();
     repaintModel();
 }
 
@@ -195,9 +196,9 @@ void Tcorvane::Turnabody1Click()
 void Tcorvane::Changeunits1Click()
 {
     TDistUnits& dlg = dialog<TDistUnits>(ws_, this);
-    dlg.repaint = [this] { repaintModel(); };
     dlg.FormActivate();
     execDialog(dlg);
+    dlg.FormDeactivate();   // however the dialog was closed
     repaintModel();
 }
 

@@ -291,10 +291,4 @@ void TDistUnits::FormDeactivate()
         repaint();
 }
 
-void TDistUnits::done(int result)
-{
-    FormDeactivate();
-    QDialog::done(result);
-}
-
 }  // namespace corvane

@@ -110,8 +110,8 @@ private:
     Workspace& ws_;
 };
 
-// "Units of Distance". Closing the dialog, however it is closed, applies the
-// choice and recalculates every body.
+// "Units of Distance". FormDeactivate, run whenever the dialog closes,
+// applies the choice and recalculates every body.
 class TDistUnits : public QDialog {
     Q_OBJECT
 public:
@@ -119,7 +119,6 @@ public:
 
     void FormActivate();
     void FormDeactivate();
-    void done(int result) override;
 
     std::function<void()> repaint;
 

@@ -147,10 +147,15 @@ void TNumCornerChange::DoCalcClick()
         repaint();
 }
 
-void TNumCornerChange::done(int result)
+void TNumCornerChange::finish()
 {
     if (validBody())
         recalculatePending();
+}
+
+void TNumCornerChange::done(int result)
+{
+    finish();
     QDialog::done(result);
 }
 

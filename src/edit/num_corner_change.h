@@ -28,6 +28,8 @@ public:
     void previousClick();
     void NextCornerClick();
     void DoCalcClick();
+    // Recalculates the bodies still pending; runs when the dialog closes.
+    void finish();
     void done(int result) override;
 
     int cornerOnShow() const { return k_; }

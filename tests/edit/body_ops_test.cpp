@@ -1,9 +1,18 @@
 #include "edit/body_ops.h"
 
+#include "display/view.h"
+#include "edit/body_dialogs.h"
 #include "edit/corner_edit.h"
 #include "edit/edit_checks.h"
+#include "edit/edit_commands.h"
+#include "platform/scripted_platform.h"
 #include "support/bodies.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -302,6 +311,217 @@ TEST_F(BodyOpsTest, RandomEditSequencesKeepLinksAndAnomaliesConsistent)
             ASSERT_TRUE(anomalyConsistent(m, 1e-7)) << "round " << round << " step " << step << ": " << what;
         }
     }
+}
+
+
+// ---- Dialogs ---------------------------------------------------------------------
+
+struct BodyDialogTest : BodyOpsTest {
+    ScriptedPlatform platform;
+    int repaints = 0;
+    void SetUp() override
+    {
+        BodyOpsTest::SetUp();
+        m.CurrentBody = 2;
+    }
+};
+
+TEST_F(BodyDialogTest, MoveStepsApplyAtOnceAndABadBoxIsResetWithoutMoving)
+{
+    TMoveBody dlg(ws, platform);
+    dlg.repaint = [this] { ++repaints; };
+    ASSERT_TRUE(dlg.FormActivate());
+    EXPECT_EQ(dlg.dx->text(), "    10.000");
+    EXPECT_EQ(dlg.dy->text(), "     2.000");
+    EXPECT_FALSE(dlg.graphic->isChecked());
+
+    dlg.xchangeUpClick();
+    EXPECT_EQ(m.Bodies[2].CornerX[1], 70);
+    EXPECT_EQ(m.Bodies[1].CornerX[2], 70);   // linked partner follows
+    dlg.ychangeUpClick();                    // towards the surface
+    EXPECT_EQ(m.Bodies[2].CornerZ[1], 3);
+    dlg.ychangeDownClick();
+    dlg.xchangeDownClick();
+    EXPECT_EQ(m.Bodies[2].CornerX[1], 60);
+    EXPECT_EQ(repaints, 4);
+    EXPECT_TRUE(anomalyConsistent(m));
+
+    dlg.dx->setText("ten");
+    dlg.xchangeUpClick();
+    EXPECT_EQ(dlg.dx->text(), "    10.000");
+    EXPECT_EQ(m.Bodies[2].CornerX[1], 60);
+    EXPECT_EQ(repaints, 4);
+
+    m.setHidden(2, true);
+    EXPECT_FALSE(dlg.FormActivate());
+    EXPECT_EQ(platform.texts(ScriptedPlatform::Kind::Error), QStringList{UnhideFirstText});
+}
+
+TEST_F(BodyDialogTest, CopyByTheBoxesOrNothingWhenTheyDoNotRead)
+{
+    Tcopybody dlg(ws);
+    dlg.FormActivate();
+    dlg.dy->setText("5");
+    EXPECT_EQ(dlg.OKBtnClick(), 5);
+    EXPECT_EQ(m.Bodies[5].CornerX[1], 70);
+    EXPECT_EQ(m.Bodies[5].CornerZ[1], 10);
+    EXPECT_TRUE(anomalyConsistent(m));
+
+    dlg.FormActivate();
+    dlg.dx->setText("");
+    dlg.OKBtn->click();
+    EXPECT_EQ(m.NumBodies, 5);
+    EXPECT_EQ(dlg.result(), 0);   // still open
+    dlg.graphic->setChecked(true);
+    EXPECT_EQ(dlg.OKBtnClick(), 0);   // the drag does the copying
+    EXPECT_EQ(m.NumBodies, 5);
+}
+
+TEST_F(BodyDialogTest, TurnUpIsAnticlockwiseDownClockwise)
+{
+    TTurnBody dlg(ws);
+    dlg.repaint = [this] { ++repaints; };
+    dlg.FormActivate();
+    EXPECT_EQ(dlg.NoOfBody->text(), "Body 2");
+    EXPECT_EQ(dlg.angle->text(), "10.0");
+    auto reference = makeModel();
+    *reference = m;
+    reference->TurnBody(2, 350);
+    dlg.turnUpClick();
+    for (int k = 1; k <= 4; ++k) {
+        EXPECT_DOUBLE_EQ(m.Bodies[2].CornerX[k], reference->Bodies[2].CornerX[k]);
+        EXPECT_DOUBLE_EQ(m.Bodies[2].CornerZ[k], reference->Bodies[2].CornerZ[k]);
+    }
+    // Up then down with the same angle comes back to the start (within the
+    // rounding of the degree factor, which 350 degrees magnifies).
+    dlg.turnDownClick();
+    EXPECT_NEAR(m.Bodies[2].CornerX[3], 100, 1e-3);
+    EXPECT_NEAR(m.Bodies[2].CornerZ[3], 25, 1e-3);
+    EXPECT_EQ(repaints, 2);
+    EXPECT_TRUE(linksConsistent(m));
+    EXPECT_TRUE(anomalyConsistent(m));
+
+    dlg.angle->setText("x");
+    dlg.turnDownClick();
+    EXPECT_EQ(dlg.angle->text(), "10.0");
+    EXPECT_EQ(repaints, 2);
+}
+
+TEST_F(BodyDialogTest, UnitsDialogShowsTheUnitAndAppliesItOnClosing)
+{
+    TDistUnits dlg(ws);
+    dlg.FormActivate();
+    EXPECT_TRUE(dlg.km->isChecked());
+    dlg.metres->setChecked(true);
+    dlg.FormDeactivate();
+    EXPECT_FALSE(m.UnitsKm);
+    EXPECT_TRUE(anomalyConsistent(m));
+    dlg.FormActivate();
+    EXPECT_TRUE(dlg.metres->isChecked());
+}
+
+// ---- Link, unlink and drag commands -------------------------------------------------
+
+struct BodyCommandTest : BodyOpsTest {
+    ScriptedPlatform platform;
+    const QRect client{0, 0, 652, 486};
+    int changes = 0;
+    void SetUp() override
+    {
+        BodyOpsTest::SetUp();
+        ws.display.ViewXMin = 0;
+        ws.display.ViewXMax = 200;
+    }
+    CommandContext context()
+    {
+        return {ws, platform, [this] { return client; }, [this] { ++changes; }};
+    }
+    MouseEvent at(double x, double z, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        MouseEvent e;
+        e.button = button;
+        e.screen = SectionToScreen(client, ws.display, x, z);
+        e.model = ScreenToSection(client, ws.display, e.screen);
+        e.inModelPanel = true;
+        return e;
+    }
+};
+
+TEST_F(BodyCommandTest, LinkSnapsTheCurrentBodysCornerOntoAnotherBodysCorner)
+{
+    // Move the shared corner of bodies 3 and 4 away, then link body 1's
+    // corner 4 there: the lowest-numbered other body's corner is taken.
+    copyCornerPosition(m, 4, 4, 141, 27);
+    m.RecalculateModel();
+    m.CurrentBody = 1;
+    int linked = 0;
+    LinkCornersCommand cmd(context(), [&linked] { ++linked; });
+    cmd.press(at(20, 25));
+    EXPECT_EQ(cmd.pendingCorner(), 4);
+    cmd.press(at(80, 40));   // nothing there: waits on
+    EXPECT_EQ(linked, 0);
+    cmd.press(at(141, 27));
+    EXPECT_EQ(linked, 1);
+    EXPECT_EQ(m.Bodies[1].LinkBody[4], 3);
+    EXPECT_EQ(m.Bodies[1].LinkCorner[4], 3);
+    EXPECT_EQ(m.Bodies[1].CornerX[4], 141);
+    EXPECT_EQ(m.Bodies[1].CornerZ[4], 27);
+    EXPECT_FALSE(m.Bodies[4].Linked[4]);   // its old partner lost the link
+    EXPECT_TRUE(linksConsistent(m));
+    EXPECT_TRUE(anomalyConsistent(m));
+
+    cmd.press(at(20, 5));
+    cmd.press(at(0, 0, Qt::RightButton));   // a half-made link is dropped
+    EXPECT_TRUE(cmd.finished());
+    EXPECT_FALSE(m.Bodies[1].Linked[1]);
+}
+
+TEST_F(BodyCommandTest, UnlinkRemovesTheLinkOnBothSidesAndKeepsPositions)
+{
+    m.CurrentBody = 2;
+    UnlinkCornersCommand cmd(context());
+    cmd.press(at(60, 5));
+    EXPECT_FALSE(m.Bodies[2].Linked[1]);
+    EXPECT_FALSE(m.Bodies[1].Linked[2]);
+    EXPECT_EQ(m.Bodies[2].CornerX[1], 60);
+    EXPECT_TRUE(m.Bodies[2].Linked[2]);
+    cmd.press(at(60, 5, Qt::RightButton));
+    EXPECT_TRUE(cmd.finished());
+    EXPECT_TRUE(linksConsistent(m));
+}
+
+TEST_F(BodyCommandTest, DraggingMovesOrCopiesByTheDistanceDragged)
+{
+    m.CurrentBody = 4;
+    int done = 0;
+    BodyDragCommand drag(context(), BodyDragCommand::Mode::Move, [&done](int b) { done = b; });
+    drag.press(at(150, 15));
+    ASSERT_TRUE(drag.gripped());
+    EXPECT_EQ(platform.cursorStack.back(), Platform::Cursor::Drag);
+    drag.move(at(160, 20));
+    EXPECT_EQ(drag.outline().first(), SectionToScreen(client, ws.display, 140, 5) +
+                                          (at(160, 20).screen - at(150, 15).screen));
+    drag.release(at(160, 20));
+    EXPECT_TRUE(drag.finished());
+    EXPECT_EQ(done, 4);
+    EXPECT_TRUE(platform.cursorStack.empty());
+    const QPointF moved = at(160, 20).model - at(150, 15).model;
+    EXPECT_DOUBLE_EQ(m.Bodies[4].CornerX[2], 180 + moved.x());
+    EXPECT_DOUBLE_EQ(m.Bodies[3].CornerX[2], 140 + moved.x());   // the linked corner follows
+    EXPECT_TRUE(linksConsistent(m));
+    EXPECT_TRUE(anomalyConsistent(m));
+
+    BodyDragCommand copy(context(), BodyDragCommand::Mode::Copy, [&done](int b) { done = b; });
+    copy.press(at(150, 15, Qt::RightButton));
+    copy.move(at(150, 35));
+    copy.release(at(150, 35, Qt::RightButton));
+    EXPECT_FALSE(copy.finished());
+    copy.release(at(150, 35));
+    EXPECT_EQ(done, 5);
+    EXPECT_EQ(m.CurrentBody, 4);
+    EXPECT_FALSE(m.Bodies[5].Linked[1]);
+    EXPECT_GT(m.Bodies[5].CornerZ[1], m.Bodies[4].CornerZ[1] + 15);
+    EXPECT_TRUE(anomalyConsistent(m));
 }
 
 }  // namespace

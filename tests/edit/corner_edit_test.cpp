@@ -1,8 +1,17 @@
 #include "edit/corner_edit.h"
 
+#include "display/view.h"
 #include "edit/edit_checks.h"
+#include "edit/edit_commands.h"
+#include "edit/num_corner_change.h"
+#include "platform/scripted_platform.h"
 #include "support/bodies.h"
 
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QLineEdit>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace corvane {
@@ -160,6 +169,195 @@ TEST_F(CornerEditTest, DeletingCornerOneMakesTheNextCornerTheFirstWithItsLinkOnT
     EXPECT_EQ(m.Bodies[2].CornerX[1], 41);
     EXPECT_TRUE(linksConsistent(m));
     EXPECT_TRUE(anomalyConsistent(m));
+}
+
+// ---- The numeric dialog ------------------------------------------------------
+
+struct NumCornerChangeTest : ::testing::Test {
+    Workspace ws;
+    Model& m = ws.model;
+    ScriptedPlatform platform;
+    TNumCornerChange dlg{ws, platform};
+    int repaints = 0;
+
+    void SetUp() override
+    {
+        setStations(m, 41, 0, 100);
+        setBody(m, 1, {{20.004, 5}, {40, 5}, {40, 20}, {20, 20}}, 0.3, 50, 80);
+        setBody(m, 2, {{40, 5}, {60, 5}, {60, 20}}, -0.2, 70, 30);
+        m.NumBodies = 2;
+        m.Bodies[1].Linked[2] = true;   // (40, 5) shared with body 2's corner 1
+        m.Bodies[1].LinkBody[2] = 2;
+        m.Bodies[1].LinkCorner[2] = 1;
+        m.Bodies[2].Linked[1] = true;
+        m.Bodies[2].LinkBody[1] = 1;
+        m.Bodies[2].LinkCorner[1] = 2;
+        m.RecalculateModel();
+        ws.display.ViewDepthMin = 0;
+        ws.display.ViewDepthMax = 50;
+        m.CurrentBody = 1;
+        dlg.repaint = [this] { ++repaints; };
+        dlg.FormActivate();
+    }
+};
+
+TEST_F(NumCornerChangeTest, OpensOnCornerOneAndWrapsBothWays)
+{
+    EXPECT_EQ(dlg.noofbody->text(), "Body 1");
+    EXPECT_EQ(dlg.NoOfCorner->text(), "Corner 1");
+    EXPECT_EQ(dlg.xpos->text(), "     20.00");
+    EXPECT_EQ(dlg.depth->text(), "      5.00");
+
+    dlg.previousClick();
+    EXPECT_EQ(dlg.NoOfCorner->text(), "Corner 4");
+    EXPECT_EQ(dlg.xpos->text(), "    20.00");   // width 9 once moving
+    EXPECT_EQ(dlg.depth->text(), "    20.00");
+    dlg.NextCornerClick();
+    EXPECT_EQ(dlg.cornerOnShow(), 1);
+    // Neither step changed corner 1, though its box showed it rounded.
+    EXPECT_EQ(m.Bodies[1].CornerX[1], 20.004);
+    EXPECT_EQ(m.Bodies[1].CornerX[5], 20.004);
+    EXPECT_TRUE(dlg.pendingBodies().empty());
+}
+
+TEST_F(NumCornerChangeTest, TypedCornersMoveWithTheirPartnerAndAreCalculatedOnCalculateOrClose)
+{
+    dlg.NextCornerClick();
+    dlg.xpos->setText("38");
+    dlg.depth->setText("-2");   // stored as typed
+    const double before = m.CalculatedGravity[10];
+    dlg.NextCornerClick();
+    EXPECT_EQ(m.Bodies[1].CornerX[2], 38);
+    EXPECT_EQ(m.Bodies[1].CornerZ[2], -2);
+    EXPECT_EQ(m.Bodies[2].CornerX[1], 38);
+    EXPECT_EQ(m.Bodies[2].CornerZ[4], -2);   // the partner's closing copy
+    EXPECT_EQ(m.CalculatedGravity[10], before);   // not yet recalculated
+    EXPECT_EQ(dlg.pendingBodies(), (std::set<int>{1, 2}));
+
+    dlg.xpos->setText("41");   // corner 3, by "Calculate": no threshold
+    dlg.depth->setText("20");
+    dlg.DoCalcClick();
+    EXPECT_EQ(m.Bodies[1].CornerX[3], 41);
+    EXPECT_EQ(repaints, 1);
+    EXPECT_TRUE(test::anomalyConsistent(m));
+
+    dlg.xpos->setText("42");
+    dlg.NextCornerClick();
+    dlg.xpos->setText("not a number");
+    dlg.NextCornerClick();
+    EXPECT_EQ(m.Bodies[1].CornerX[4], 20);
+    dlg.finish();   // closing brings the curves up to date
+    EXPECT_TRUE(dlg.pendingBodies().empty());
+    EXPECT_TRUE(test::anomalyConsistent(m));
+    EXPECT_TRUE(test::linksConsistent(m));
+}
+
+// ---- The mouse commands --------------------------------------------------------
+
+struct CornerCommandTest : CornerEditTest {
+    Workspace ws;
+    Model& wm = ws.model;
+    ScriptedPlatform platform;
+    const QRect client{0, 0, 652, 486};
+    int changes = 0;
+
+    void SetUp() override
+    {
+        CornerEditTest::SetUp();
+        wm = m;
+        wm.CurrentBody = 1;
+        ws.display.ViewXMin = 0;
+        ws.display.ViewXMax = 100;
+        ws.display.ViewDepthMin = 0;
+        ws.display.ViewDepthMax = 50;
+        ws.display.SnapToGrid = true;   // exact positions from pixels
+        ws.display.GridStepX = 1;
+        ws.display.GridStepZ = 1;
+    }
+    CommandContext context()
+    {
+        return {ws, platform, [this] { return client; }, [this] { ++changes; }};
+    }
+    MouseEvent at(double x, double z, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        MouseEvent e;
+        e.button = button;
+        e.screen = SectionToScreen(client, ws.display, x, z);
+        e.model = ScreenToSection(client, ws.display, e.screen);
+        e.inModelPanel = true;
+        return e;
+    }
+};
+
+TEST_F(CornerCommandTest, ChangeCornerPicksMovesAndRepeatsUntilTheRightButton)
+{
+    ChangeCornerCommand cmd(context());
+    cmd.press(at(30, 30));   // no corner there
+    EXPECT_EQ(cmd.selectedCorner(), 0);
+    MouseEvent outside = at(20, 5);
+    outside.inModelPanel = false;
+    cmd.press(outside);
+    EXPECT_EQ(cmd.selectedCorner(), 0);
+    cmd.press(at(20, 5));
+    EXPECT_EQ(cmd.selectedCorner(), 1);
+    cmd.press(at(17, 3));
+    EXPECT_EQ(wm.Bodies[1].CornerX[1], 17);
+    EXPECT_EQ(wm.Bodies[1].CornerZ[6], 3);
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(cmd.finished());
+    cmd.press(at(45, 12));
+    cmd.press(at(50, 12, Qt::RightButton));   // ends; the picked corner stays
+    EXPECT_TRUE(cmd.finished());
+    EXPECT_EQ(wm.Bodies[1].CornerX[3], 45);
+    EXPECT_TRUE(test::anomalyConsistent(wm));
+}
+
+TEST_F(CornerCommandTest, AddCornerTakesOneCornerAfterThePickedOne)
+{
+    AddCornerCommand cmd(context());
+    cmd.press(at(20, 20));   // corner 5, the last distinct one
+    EXPECT_EQ(cmd.previousCorner(), 5);
+    cmd.press(at(12, 12));
+    EXPECT_TRUE(cmd.finished());
+    ASSERT_EQ(wm.Bodies[1].NumCorners, 7);
+    EXPECT_EQ(wm.Bodies[1].CornerX[6], 12);
+    EXPECT_EQ(wm.Bodies[1].CornerX[7], 20);
+    EXPECT_TRUE(test::anomalyConsistent(wm));
+
+    AddCornerCommand quit(context());
+    quit.press(at(20, 20, Qt::RightButton));
+    EXPECT_TRUE(quit.finished());
+    EXPECT_EQ(wm.Bodies[1].NumCorners, 7);
+}
+
+TEST_F(CornerCommandTest, DeleteCornersRefusesOneMarkTooManyAndTogglesMarks)
+{
+    DeleteCornersCommand cmd(context());
+    cmd.press(at(40, 5));
+    cmd.press(at(45, 12));
+    cmd.press(at(40, 20));   // a third of five is too many
+    EXPECT_EQ(platform.texts(ScriptedPlatform::Kind::Error), QStringList{MinCornersText});
+    EXPECT_EQ(cmd.marked(), (std::set<int>{2, 3}));
+    cmd.press(at(45, 12));   // unmark
+    cmd.press(at(40, 20));
+    EXPECT_EQ(cmd.marked(), (std::set<int>{2, 4}));
+
+    QImage image(client.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        cmd.paintOverlay(p);
+    }
+    const QPoint star = SectionToScreen(client, ws.display, 40, 20);
+    EXPECT_EQ(image.pixelColor(star + QPoint(3, 0)), DeleteMarkColour);
+    EXPECT_EQ(image.pixelColor(star + QPoint(3, 1)), QColor(Qt::white));
+
+    cmd.press(at(0, 30, Qt::RightButton));
+    EXPECT_TRUE(cmd.finished());
+    ASSERT_EQ(wm.Bodies[1].NumCorners, 4);
+    EXPECT_EQ(wm.Bodies[1].CornerX[2], 45);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(test::anomalyConsistent(wm));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "io/safe_file.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -373,7 +374,7 @@ void beginNewModel(Tcorvane& window)
         const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
         if (!name.isEmpty()) {
             std::string bytes;
-            const std::string problem = readWholeFile(name.toStdString(), bytes);
+            const std::string problem = readWholeFile(QFile::encodeName(name).toStdString(), bytes);
             if (!problem.empty()) {
                 platform.error(QString::fromStdString(problem));
                 return;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QPrinter>
 #include <QTemporaryDir>
 
@@ -227,4 +228,6 @@ TEST(Report, PrintsEveryLineOnAsManyPagesAsNeeded)
          at = bytes.find("/Type /Page\n", at + 1))
         ++pages;
     EXPECT_GE(pages, 3u);
+    if (const char* keep = std::getenv("CORVANE_KEEP_PLOTS"))   // to look at
+        QFile::copy(pdf, QString::fromLocal8Bit(keep) + "/report.pdf");
 }

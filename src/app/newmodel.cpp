@@ -213,6 +213,7 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(datagrid, 1);
     layout->addLayout(side);
+    resize(760, 520);   // the size it keeps where the desktop does not maximise it
     fill(FieldDataTable{});
 }
 

@@ -1,6 +1,7 @@
 #include "gravity_fast.h"
 #include "gravity.h"
 
+#include <algorithm>
 #include <bit>
 #include <cfloat>
 #include <cmath>
@@ -23,7 +24,6 @@ namespace corvane::fast {
 namespace {
 
 using u64 = std::uint64_t;
-constexpr int B = BlockSize;
 
 // ---- branch-free elementary functions -------------------------------------
 // Written as straight-line code with selects so that a loop calling them
@@ -146,6 +146,7 @@ struct Plan {
 };
 
 // Terms of one corner at every station of the block.
+template <int B>
 struct CornerTerms {
     alignas(64) double x[B];     // CornerX - S
     alignas(64) double R1[B];    // sqrt(r^2 + y1^2)
@@ -153,6 +154,7 @@ struct CornerTerms {
     alignas(64) double lam[B];   // ln((y1 + R1) / r) + ln((y2 + R2) / r): the H and K logarithm
 };
 
+template <int B>
 struct Sums {
     alignas(64) double E1[B];
     alignas(64) double E2[B];
@@ -161,27 +163,24 @@ struct Sums {
     alignas(64) double K[B];
 };
 
-template <Sides M>
-CORVANE_INLINE void cornerTerms(const Plan& plan, double X, double Z, const double* S,
-                                CornerTerms& c)
+// Terms of one corner at station i.
+template <Sides M, int B>
+CORVANE_INLINE void cornerAt(const Plan& plan, double X, double Z, double S, CornerTerms<B>& c,
+                             int i)
 {
-    const double zz = Z * Z;
-    const double y1 = plan.y1, y2 = plan.y2, y1sq = plan.y1sq, y2sq = plan.y2sq;
-    for (int i = 0; i < B; ++i) {
-        const double x = X - S[i];
-        double r = std::sqrt(x * x + zz);
-        r = r < RadiusFloor ? RadiusFloor : r;
-        const double rr = r * r;
-        const double R1 = std::sqrt(rr + y1sq);
-        c.x[i] = x;
-        c.R1[i] = R1;
-        if constexpr (M == Sides::Two) {
-            const double R2 = std::sqrt(rr + y2sq);
-            c.R2[i] = R2;
-            c.lam[i] = logInline((y1 + R1) * (y2 + R2) / rr);
-        } else {
-            c.lam[i] = logInline((y1 + R1) / r);
-        }
+    const double x = X - S;
+    double r = std::sqrt(x * x + Z * Z);
+    r = r < RadiusFloor ? RadiusFloor : r;
+    const double rr = r * r;
+    const double R1 = std::sqrt(rr + plan.y1sq);
+    c.x[i] = x;
+    c.R1[i] = R1;
+    if constexpr (M == Sides::Two) {
+        const double R2 = std::sqrt(rr + plan.y2sq);
+        c.R2[i] = R2;
+        c.lam[i] = logInline((plan.y1 + R1) * (plan.y2 + R2) / rr);
+    } else {
+        c.lam[i] = logInline((plan.y1 + R1) / r);
     }
 }
 
@@ -195,14 +194,15 @@ CORVANE_INLINE void angleParts(double y, double ysq, double p, double t1, double
     den = (p * p) * (Ra * Rb) + ysq * (t1 * t2);
 }
 
-template <Sides M>
-CORVANE_INLINE void edgeTerms(const Plan& plan, double z1, double z2, const CornerTerms& a,
-                              const CornerTerms& b, Sums& sum)
+template <int B, Sides M>
+CORVANE_INLINE void edgeTerms(const Plan& plan, double X2, double z1, double z2, const double* S,
+                              const CornerTerms<B>& a, CornerTerms<B>& b, Sums<B>& sum)
 {
     const double dz = z2 - z1;
     const double dzz = dz * dz;
     const double y1 = plan.y1, y2 = plan.y2, y1sq = plan.y1sq, y2sq = plan.y2sq;
     for (int i = 0; i < B; ++i) {
+        cornerAt<M>(plan, X2, z2, S[i], b, i);
         // The edge geometry exactly as the reference computes it.
         const double x1 = a.x[i], x2 = b.x[i];
         const double dx = x2 - x1;
@@ -242,24 +242,24 @@ CORVANE_INLINE void edgeTerms(const Plan& plan, double z1, double z2, const Corn
     }
 }
 
-template <Sides M>
+template <int B, Sides M>
 CORVANE_INLINE void bodyBlock(const Plan& plan, const double* S, double* out)
 {
-    CornerTerms ta, tb;
-    Sums sum;
+    CornerTerms<B> ta, tb;
+    Sums<B> sum;
     for (int i = 0; i < B; ++i)
         sum.E1[i] = sum.E2[i] = sum.F[i] = sum.H[i] = sum.K[i] = 0;
-    CornerTerms* a = &ta;
-    CornerTerms* b = &tb;
+    CornerTerms<B>* a = &ta;
+    CornerTerms<B>* b = &tb;
     const int n = plan.n;
     if (n >= 1)
-        cornerTerms<M>(plan, plan.X[1], plan.Z[1], S, *a);
+        for (int i = 0; i < B; ++i)
+            cornerAt<M>(plan, plan.X[1], plan.Z[1], S[i], *a, i);
     for (int k = 1; k <= n; ++k) {
         if (plan.same[k])
             continue;   // zero length at every station; the start corner stays
         const int next = k == n ? 1 : k + 1;
-        cornerTerms<M>(plan, plan.X[next], plan.Z[next], S, *b);
-        edgeTerms<M>(plan, plan.Z[k], plan.Z[next], *a, *b, sum);
+        edgeTerms<B, M>(plan, plan.X[next], plan.Z[k], plan.Z[next], S, *a, *b, sum);
         std::swap(a, b);
     }
     const double scale = plan.scale;
@@ -278,18 +278,35 @@ CORVANE_INLINE void bodyBlock(const Plan& plan, const double* S, double* out)
     }
 }
 
-CORVANE_CLONES
-void blockAnomaly(const Plan& plan, const double* S, double* out)
+template <int B>
+CORVANE_INLINE void anyBlock(const Plan& plan, const double* S, double* out)
 {
     switch (plan.sides) {
-    case Sides::Two: bodyBlock<Sides::Two>(plan, S, out); break;
-    case Sides::Equal: bodyBlock<Sides::Equal>(plan, S, out); break;
-    case Sides::One: bodyBlock<Sides::One>(plan, S, out); break;
+    case Sides::Two: bodyBlock<B, Sides::Two>(plan, S, out); break;
+    case Sides::Equal: bodyBlock<B, Sides::Equal>(plan, S, out); break;
+    case Sides::One: bodyBlock<B, Sides::One>(plan, S, out); break;
     case Sides::None:
         for (int i = 0; i < B; ++i)
             out[i] = plan.unitsKm ? plan.scale * 0.0 : plan.scale * 0.0 * MetreFactor;
         break;
     }
+}
+
+// Long profiles go in blocks of BlockSize stations; what is left, and short
+// profiles, in blocks of one AVX-512 vector, so that ten stations are not
+// padded out to sixty-four.
+constexpr int SmallBlock = 8;
+
+CORVANE_CLONES
+void blockAnomaly(const Plan& plan, const double* S, double* out)
+{
+    anyBlock<BlockSize>(plan, S, out);
+}
+
+CORVANE_CLONES
+void smallBlockAnomaly(const Plan& plan, const double* S, double* out)
+{
+    anyBlock<SmallBlock>(plan, S, out);
 }
 
 void makePlan(const Tbody& body, bool unitsKm, Plan& plan)
@@ -350,14 +367,17 @@ void fastAnomaly(const Tbody& body, const double* stationX, int numStations, boo
 {
     Plan plan;
     makePlan(body, unitsKm, plan);
-    alignas(64) double S[B];
-    alignas(64) double g[B];
-    for (int first = 0; first < numStations; first += B) {
-        const int count = numStations - first < B ? numStations - first : B;
+    alignas(64) double S[SmallBlock];
+    alignas(64) double g[SmallBlock];
+    int first = 0;
+    for (; first + BlockSize <= numStations; first += BlockSize)
+        blockAnomaly(plan, stationX + first, out + first);
+    for (; first < numStations; first += SmallBlock) {
+        const int count = std::min(numStations - first, SmallBlock);
         // A short last block is padded with its last station.
-        for (int i = 0; i < B; ++i)
-            S[i] = stationX[first + (i < count ? i : count - 1)];
-        blockAnomaly(plan, S, g);
+        for (int i = 0; i < SmallBlock; ++i)
+            S[i] = stationX[first + std::min(i, count - 1)];
+        smallBlockAnomaly(plan, S, g);
         for (int i = 0; i < count; ++i)
             out[first + i] = g[i];
     }

@@ -1,0 +1,58 @@
+#!/bin/bash
+# Builds the benchmarks in Release and prints the fast engine's times against
+# the reference transcription measured in the same run (medians of several
+# interleaved repetitions: the ratios are what to compare on a busy machine).
+#
+#   bash bench/run.sh                      # everything
+#   bash bench/run.sh --benchmark_filter=UpdateBody
+#
+# Environment: CORVANE_BENCH_DIR (build folder, default build-bench),
+# CORVANE_BENCH_REPS (repetitions, default 5), CORVANE_JOBS (build jobs, default 1).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${CORVANE_BENCH_DIR:-$here/build-bench}
+reps=${CORVANE_BENCH_REPS:-5}
+jobs=${CORVANE_JOBS:-1}
+
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+      -DCORVANE_BENCHMARKS=ON >/dev/null
+cmake --build "$build" --target corvane_bench -j"$jobs"
+
+json=$(mktemp)
+trap 'rm -f "$json"' EXIT
+"$build/bench/corvane_bench" --benchmark_repetitions="$reps" \
+    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+    --benchmark_out="$json" --benchmark_out_format=json "$@"
+
+python3 - "$json" <<'PY'
+import json, sys
+
+runs = json.load(open(sys.argv[1]))["benchmarks"]
+unit = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+median = {}
+for r in runs:
+    if r.get("aggregate_name") == "median":
+        name = r["run_name"].split("/real_time")[0]
+        median[name] = r["real_time"] * unit[r["time_unit"]]
+
+def show(title, ref, fast, limit=None):
+    if ref not in median or fast not in median:
+        return
+    t, f = median[ref], median[fast]
+    line = f"{title:<44} {f:9.3f} ms   reference {t:9.3f} ms   {t / f:6.1f} x faster"
+    if limit is not None:
+        line += "   (target < %g ms: %s)" % (limit, "met" if f < limit else "NOT met")
+    print(line)
+
+print()
+print("Median wall-clock times, fast engine against the reference in the same run:")
+show("RecalculateModel 51x50x4096, unequal strike", "BM_ModelReference", "BM_RecalculateModel/0", 50)
+show("  the same on one thread", "BM_ModelReference", "BM_RecalculateModel/1")
+show("  equal strike lengths", "BM_ModelReference", "BM_RecalculateModelEqualStrike")
+show("UpdateBody 50 corners x 4096 (corner drag)", "BM_BodyReference", "BM_UpdateBody/0", 1.5)
+show("  the same on one thread", "BM_BodyReference", "BM_UpdateBody/1")
+show("UpdateBody on a 10-station profile", "BM_SmallProfileReference", "BM_SmallProfileUpdateBody")
+if "BM_RecalculateModel/0" in median and "BM_ModelReference" in median:
+    ratio = median["BM_ModelReference"] / median["BM_RecalculateModel/0"]
+    print("RecalculateModel speed-up target (20 x): %s" % ("met" if ratio >= 20 else "NOT met"))
+PY

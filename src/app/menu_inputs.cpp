@@ -1,22 +1,80 @@
 // Commands that read other input files: Sidero models, body files, boreholes.
-// Temporary bodies until these commands are built.
 #include "app/tcorvane.h"
+
+#include "io/input_files.h"
+
+#include <QFile>
 
 namespace corvane {
 
+namespace {
+
+std::string localName(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+// At 51 bodies nothing more can be added.
+void bodySlotsFull(Tcorvane& w)
+{
+    if (w.workspace().model.NumBodies < MaxBodies)
+        return;
+    for (const char* n : {"Addabody1", "KeyinaBody1", "Readinamodelfile1", "Copyabody1"})
+        w.setItemEnabled(QString::fromLatin1(n), false);
+}
+
+}  // namespace
+
 void Tcorvane::ImportamodelfromSidero1Click()
 {
-    notAvailableYet(*this);
+    const QString name = platform_->openFileName(QStringLiteral("Mag. models"), QStringLiteral("*.mod"));
+    if (name.isEmpty())
+        return;
+    std::string err;
+    {
+        BusyCursor busy(*platform_);
+        err = importSideroFile(ws_, localName(name));
+    }
+    if (!err.empty()) {
+        platform_->error(QString::fromLocal8Bit(err.c_str()));
+        return;
+    }
+    bodySlotsFull(*this);
+    repaintModel();
 }
 
 void Tcorvane::Readinamodelfile1Click()
 {
-    notAvailableYet(*this);
+    const QString name =
+        platform_->openFileName(QStringLiteral("Ascii model files"), QStringLiteral("*.bod"));
+    if (name.isEmpty())
+        return;
+    std::string err;
+    {
+        BusyCursor busy(*platform_);
+        err = readBodyFileAt(ws_, localName(name));
+    }
+    if (!err.empty()) {
+        platform_->error(QString::fromLocal8Bit(err.c_str()));
+        return;
+    }
+    bodySlotsFull(*this);
+    repaintModel();
 }
 
 void Tcorvane::boreholedata1Click()
 {
-    notAvailableYet(*this);
+    // Refused before a file is chosen: there is no slot for it.
+    if (ws_.model.NumHoles >= MaxHoles) {
+        platform_->error(QString::fromLatin1(TooManyBoreholesText));
+        return;
+    }
+    const QString name = platform_->openFileName(QStringLiteral("Borehole data"), QStringLiteral("*.hol"));
+    if (name.isEmpty())
+        return;
+    const std::string err = readBoreholeFileAt(ws_, localName(name));
+    if (!err.empty()) {
+        platform_->error(QString::fromLocal8Bit(err.c_str()));
+        return;
+    }
+    repaintModel();
 }
 
 }  // namespace corvane

@@ -439,10 +439,6 @@ TEST(ModelFile, FilesOnDisk)
     EXPECT_EQ(back.app.ModelFileName, path);
 
     // A long name is remembered cut to 80 characters, never inside a character.
-    const std::string longName = (dir / (std::string(100, 'a') + "\xC3\xA9.mod")).string();
-    spit(longName, save(ws));
-    ASSERT_EQ(loadModelFile(back, longName), "");
-    EXPECT_EQ(back.app.ModelFileName, longName.substr(0, 80));
     const std::string accented = (dir / (std::string(80 - dir.string().size() - 2, 'b') + "\xC3\xA9\xC3\xA9.mod")).string();
     spit(accented, save(ws));
     ASSERT_EQ(loadModelFile(back, accented), "");

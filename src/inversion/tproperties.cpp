@@ -300,12 +300,11 @@ void Tproperties::OKBtnClick()
     accept();
 }
 
-bool Tproperties::readIterations()
+void Tproperties::readIterations()
 {
     if (const auto v = numberIn(iterations_))
         ws_.inversion.NumIterations = fitIterationCount(*v);
     iterations_->setText(QString::number(ws_.inversion.NumIterations));
-    return true;
 }
 
 void Tproperties::invertdClick()

@@ -44,7 +44,7 @@ private:
     void depthSpin(double sign);
     void widthSpin(double sign);
     void fillAfterBodyChange();
-    bool readIterations();
+    void readIterations();
     void setBox(QLineEdit* box, double v, int w, int d);
     void repaintModel();
 

@@ -12,7 +12,9 @@
 // the program still runs on any x86-64 and uses AVX2 or AVX-512 where there is
 // one (the kernel is bound by instruction count: 512-bit vectors pay even
 // where the hardware splits them in two).
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+// (Not under ThreadSanitizer: its instrumented load-time resolver would run
+// before the sanitizer is set up.)
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_THREAD__)
 #define CORVANE_CLONES __attribute__((target_clones("default", "arch=x86-64-v3", "arch=x86-64-v4")))
 #else
 #define CORVANE_CLONES

@@ -49,7 +49,7 @@ CornerSelection::CornerSelection(Workspace& ws, Platform& platform, std::functio
                                  std::function<void()> released)
     : ws_(ws), platform_(platform), client_(std::move(client)), released_(std::move(released))
 {
-    body_ = std::clamp(ws_.inversion.InversionBody, 1, MaxBodies);
+    body_ = std::clamp(ws_.inversion.InversionBody, 1, std::max(ws_.model.NumBodies, 1));
     tolerance_ = cornerPickTolerance(ws_.model, ws_.display, client_());
     const Tbody& body = ws_.model.Bodies[body_];
     states_.assign(static_cast<std::size_t>(MaxCorners + 1), 0);

@@ -96,7 +96,9 @@ Tbodyinvert::Tbodyinvert(Workspace& ws, Platform& platform, QWidget* parent)
 
 void Tbodyinvert::FormActivate()
 {
-    const Model& m = ws_.model;
+    Model& m = ws_.model;
+    if (m.CurrentBody < 1 || m.CurrentBody > m.NumBodies)
+        m.CurrentBody = 1;
     const Tbody& body = m.Bodies[m.CurrentBody];
     noofbody_->setText(QStringLiteral(" Body ") + QString::number(m.CurrentBody));
     density_->setChecked(body.InvertDensity);

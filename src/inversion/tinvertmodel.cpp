@@ -11,6 +11,19 @@
 
 namespace corvane {
 
+namespace {
+
+// The inversion body, kept to a body that exists.
+int inversionBody(Workspace& ws)
+{
+    int& b = ws.inversion.InversionBody;
+    if (b < 1 || b > ws.model.NumBodies)
+        b = 1;
+    return b;
+}
+
+}  // namespace
+
 Tinvertmodel::Tinvertmodel(Workspace& ws, Platform& platform, std::function<void()> repaint,
                            QWidget* parent)
     : QDialog(parent), ws_(ws), platform_(platform), repaint_(std::move(repaint))
@@ -64,7 +77,7 @@ Tinvertmodel::Tinvertmodel(Workspace& ws, Platform& platform, std::function<void
 
 void Tinvertmodel::FormActivate()
 {
-    const int b = ws_.inversion.InversionBody;
+    const int b = inversionBody(ws_);
     const Tbody& body = ws_.model.Bodies[b];
     auto yesNo = [](bool v) { return v ? QStringLiteral("Yes") : QStringLiteral("No"); };
     density_->setText(yesNo(body.InvertDensity));
@@ -91,7 +104,7 @@ void Tinvertmodel::OKBtnClick()
     {
         BusyCursor busy(platform_);
         outcome = runInversion(ws_.model, ws_.inversion, ws_.display,
-                               ws_.inversion.InversionBody, count, [this] {
+                               inversionBody(ws_), count, [this] {
                                    if (repaint_)
                                        repaint_();
                                });

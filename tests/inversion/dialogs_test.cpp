@@ -383,8 +383,10 @@ TEST(Tinvertmodel, NothingSelectedStillUnlinks)
     Fixture f;
     Model& m = f.ws.model;
     link(m, 1, 2, 2, 1);
+    f.ws.inversion.InversionBody = 9;   // left over from a larger model: body 1 then
     Tinvertmodel dlg(f.ws, f.platform, f.repaint());
     dlg.FormActivate();
+    EXPECT_EQ(text(dlg, "NoOfBody"), " Body 1");
     dlg.OKBtnClick();
     EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Error);
     EXPECT_EQ(f.platform.last().text, "You havent selected any parameters to be inverted !");

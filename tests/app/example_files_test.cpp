@@ -1,0 +1,228 @@
+// Every file in examples/ is read through the reader the program uses for its
+// kind, and what the reader made of it is checked against counts taken from
+// the file by other means (its size, its lines). A file of a kind no reader
+// takes, or one the folder's README does not describe, fails the test.
+#include "app/newmodel_data.h"
+#include "io/input_files.h"
+#include "io/model_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace corvane;
+
+namespace {
+
+const fs::path examplesDir = fs::path(CORVANE_TEST_DATA) / ".." / ".." / "examples";
+
+std::string readText(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> textLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool isBlank(const std::string& s)
+{
+    return s.find_first_not_of(" \t") == std::string::npos;
+}
+
+// The whitespace-separated words of a line that read in full as numbers.
+std::vector<double> numbersOf(const std::string& line)
+{
+    std::vector<double> out;
+    std::istringstream in(line);
+    for (std::string w; in >> w;) {
+        char* end = nullptr;
+        const double v = std::strtod(w.c_str(), &end);
+        if (end == w.c_str() + w.size())
+            out.push_back(v);
+    }
+    return out;
+}
+
+std::vector<fs::path> exampleFiles()
+{
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(examplesDir))
+        if (e.is_regular_file())
+            files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void checkModelFile(const fs::path& p)
+{
+    Workspace ws;
+    ASSERT_EQ(loadModelFile(ws, p.string()), "");
+    const Model& m = ws.model;
+    EXPECT_GE(m.NumStations, 2);
+    EXPECT_GE(m.NumBodies, 1);
+    // The file is nothing but six-byte records: 9 settings, two per station,
+    // and for each body 4 plus two per stored corner.
+    std::uintmax_t records = 9 + 2 * static_cast<std::uintmax_t>(m.NumStations);
+    for (int b = 1; b <= m.NumBodies; ++b) {
+        EXPECT_GE(m.Bodies[b].NumCorners, 4) << "body " << b;
+        records += 4 + 2 * static_cast<std::uintmax_t>(m.Bodies[b].NumCorners);
+    }
+    EXPECT_EQ(fs::file_size(p), 6 * records);
+    for (int i = 2; i <= m.NumStations; ++i)
+        EXPECT_GT(m.StationX[i], m.StationX[i - 1]) << "station " << i;
+}
+
+void checkBodyFile(const fs::path& p)
+{
+    const std::vector<std::string> lines = textLines(readText(p));
+    ASSERT_GE(lines.size(), 3u);
+    // Line 3 gives the number of bodies from column 16 on.
+    const std::vector<double> count = numbersOf(lines[2].substr(std::min<std::size_t>(15, lines[2].size())));
+    ASSERT_EQ(count.size(), 1u) << lines[2];
+
+    Workspace ws;
+    const int before = ws.model.NumBodies;
+    ASSERT_EQ(readBodyFileAt(ws, p.string()), "");
+    EXPECT_EQ(ws.model.NumBodies, before + static_cast<int>(count[0]));
+    for (int b = before + 1; b <= ws.model.NumBodies; ++b) {
+        EXPECT_GE(ws.model.Bodies[b].NumCorners, 4) << "body " << b;
+        EXPECT_EQ(ws.model.Bodies[b].StrikeLength1, 100.0);
+        EXPECT_EQ(ws.model.Bodies[b].StrikeLength2, 100.0);
+    }
+}
+
+void checkBoreholeFile(const fs::path& p)
+{
+    const std::vector<std::string> lines = textLines(readText(p));
+    ASSERT_GE(lines.size(), 4u);
+    // After the name and two free lines: data rows of two numbers, and labels.
+    int rows = 0, labels = 0;
+    for (std::size_t i = 3; i < lines.size(); ++i) {
+        if (isBlank(lines[i]))
+            continue;
+        if (numbersOf(lines[i]).size() == 2)
+            ++rows;
+        else
+            ++labels;
+    }
+    Workspace ws;
+    ASSERT_EQ(readBoreholeFileAt(ws, p.string()), "");
+    ASSERT_EQ(ws.model.NumHoles, 1);
+    const THole& h = ws.model.Holes[1];
+    EXPECT_EQ(h.Name, lines[0].substr(0, 20));
+    EXPECT_EQ(h.NumDepths, rows);
+    EXPECT_EQ(h.NumLabels, labels);
+    for (int k = 2; k <= h.NumDepths; ++k)
+        EXPECT_GE(h.HoleDepth[k], h.HoleDepth[k - 1]) << "row " << k;
+}
+
+// A field-data file of the examples is meant to be taken with the column
+// chooser as it opens: x in column 1, anomaly in column 2, 3 comment lines.
+void checkFieldData(const fs::path& p)
+{
+    const std::string text = readText(p);
+    const std::vector<std::string> lines = textLines(text);
+    const ColumnChoice opening;
+    ASSERT_GT(static_cast<int>(lines.size()), opening.commentLines);
+    int dataLines = 0;
+    for (std::size_t i = opening.commentLines; i < lines.size(); ++i) {
+        if (isBlank(lines[i]))
+            continue;
+        ++dataLines;
+        EXPECT_LE(lines[i].size(), static_cast<std::size_t>(FieldDataLineLength)) << "line " << i + 1;
+        EXPECT_GE(numbersOf(lines[i]).size(), 2u) << "line " << i + 1;
+    }
+
+    const FieldDataTable table = readFieldDataText(text);
+    EXPECT_FALSE(table.linesDropped);
+    EXPECT_LE(table.maxFields, MaxFieldsPerLine);
+    const StationList s = stationsFromTable(table, opening);
+    EXPECT_FALSE(s.truncated);
+    EXPECT_FALSE(s.sorted) << "stations are expected in order along the profile";
+    ASSERT_EQ(static_cast<int>(s.x.size()), dataLines) << "every data line becomes a station";
+    ASSERT_EQ(s.g.size(), s.x.size());
+    EXPECT_GE(dataLines, 300) << "a field profile of several hundred stations";
+
+    // First and last station as the lines say.
+    const std::vector<double> first = numbersOf(lines[opening.commentLines]);
+    std::size_t last = lines.size() - 1;
+    while (isBlank(lines[last]))
+        --last;
+    const std::vector<double> end = numbersOf(lines[last]);
+    EXPECT_DOUBLE_EQ(s.x.front(), first[0]);
+    EXPECT_DOUBLE_EQ(s.g.front(), first[1]);
+    EXPECT_DOUBLE_EQ(s.x.back(), end[0]);
+    EXPECT_DOUBLE_EQ(s.g.back(), end[1]);
+}
+
+}  // namespace
+
+TEST(ExampleFiles, EveryExampleIsReadByTheProgram)
+{
+    const std::vector<fs::path> files = exampleFiles();
+    ASSERT_FALSE(files.empty()) << examplesDir;
+    int read = 0;
+    for (const fs::path& p : files) {
+        SCOPED_TRACE(p.filename().string());
+        const std::string ext = p.extension().string();
+        if (ext == ".md")
+            continue;
+        if (ext == ".mod")
+            checkModelFile(p);
+        else if (ext == ".bod")
+            checkBodyFile(p);
+        else if (ext == ".hol")
+            checkBoreholeFile(p);
+        else if (ext == ".dta" || ext == ".dat")
+            checkFieldData(p);
+        else
+            ADD_FAILURE() << "no reader of the program takes a file named " << p.filename();
+        ++read;
+    }
+    EXPECT_GE(read, 4);
+}
+
+TEST(ExampleFiles, TheReadmeDescribesEveryExample)
+{
+    const std::string readme = readText(examplesDir / "README.md");
+    ASSERT_FALSE(readme.empty());
+    for (const fs::path& p : exampleFiles()) {
+        if (p.filename() == "README.md")
+            continue;
+        EXPECT_NE(readme.find("`" + p.filename().string() + "`"), std::string::npos)
+            << p.filename() << " is not described in examples/README.md";
+    }
+}
+
+TEST(ExampleFiles, TheFieldProfileFitsTheStationLimit)
+{
+    // The field example is also meant to be opened in the grid dialog, whose
+    // rows hold at most 4096 lines of data.
+    for (const fs::path& p : exampleFiles()) {
+        if (p.extension() != ".dta" && p.extension() != ".dat")
+            continue;
+        SCOPED_TRACE(p.filename().string());
+        const FieldDataTable t = readFieldDataText(readText(p));
+        EXPECT_LE(static_cast<int>(t.lines.size()), MaxStations);
+    }
+}

@@ -22,7 +22,8 @@ QString toggleActionName(DisplayToggle t)
 
 namespace {
 
-bool& flagOf(Display& d, DisplayToggle t)
+template <class D>
+auto& flagOf(D& d, DisplayToggle t)
 {
     switch (t) {
     case DisplayToggle::BodyNumbers: return d.ShowBodyNumbers;
@@ -40,7 +41,7 @@ bool& flagOf(Display& d, DisplayToggle t)
 
 bool toggleFlag(const Display& d, DisplayToggle t)
 {
-    return flagOf(const_cast<Display&>(d), t);
+    return flagOf(d, t);
 }
 
 bool applyDisplayToggle(Display& d, const Model& m, DisplayToggle t)

@@ -135,7 +135,12 @@ void Tregbuild::showEvent(QShowEvent* e)
 void Tregbuild::FormActivate()
 {
     const Model& m = ws_.model;
-    observedRange(m, ws_.display.GravityMin, ws_.display.GravityMax);
+    observedRange(m, axisMin_, axisMax_);
+    // Flat data still need a vertical scale for the knots to mean anything.
+    if (!(axisMax_ > axisMin_))
+        axisMax_ = axisMin_ + 1.0;
+    ws_.display.GravityMin = axisMin_;
+    ws_.display.GravityMax = axisMax_;
     state_.RegionalMode = RegionalKind::Constant;
     kinds_[0]->setChecked(true);
     state_.RegionalC = meanObserved(m);
@@ -148,7 +153,7 @@ void Tregbuild::FormActivate()
     state_.RegionalLinStep = 1.0;
     incr2_->setText(QStringLiteral("1.0"));
     state_.KnotRow.fill(DefaultKnotRow);
-    knotsToModel(state_, plotArea(), m, ws_.display.GravityMin, ws_.display.GravityMax);
+    knotsToModel(state_, plotArea(), m, axisMin_, axisMax_);
     update();
 }
 
@@ -328,7 +333,7 @@ void Tregbuild::FormMouseDown(Qt::MouseButton button, const QPoint& pos)
     if (j == 0)
         return;
     state_.KnotRow[static_cast<std::size_t>(j - 1)] = pos.y();
-    knotsToModel(state_, a, ws_.model, ws_.display.GravityMin, ws_.display.GravityMax);
+    knotsToModel(state_, a, ws_.model, axisMin_, axisMax_);
     update();
 }
 
@@ -343,7 +348,7 @@ void Tregbuild::BitBtn2Click()
     if (state_.RegionalMode == RegionalKind::Constant)
         readConstant();
     if (state_.RegionalMode == RegionalKind::Spline)
-        knotsToModel(state_, plotArea(), ws_.model, ws_.display.GravityMin, ws_.display.GravityMax);
+        knotsToModel(state_, plotArea(), ws_.model, axisMin_, axisMax_);
     subtractRegional(ws_.model, state_);
     accept();
 }
@@ -353,8 +358,8 @@ void Tregbuild::paintEvent(QPaintEvent* e)
     QDialog::paintEvent(e);
     const PlotArea a = plotArea();
     const Model& m = ws_.model;
-    const double gMin = ws_.display.GravityMin;
-    const double gMax = ws_.display.GravityMax;
+    const double gMin = axisMin_;
+    const double gMax = axisMax_;
     const double gRange = gMax > gMin ? gMax - gMin : 1.0;
     const double x1 = m.StationX[1];
     const double span = m.StationX[m.NumStations] - x1;

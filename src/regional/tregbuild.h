@@ -61,6 +61,10 @@ private:
     Workspace& ws_;
     Platform& platform_;
     RegionalState state_;
+    // The gravity axis of the plot, fixed when the dialog opens (the main
+    // window may redraw, and recompute its own range, while this one is open).
+    double axisMin_ = 0;
+    double axisMax_ = 1;
     QString shownConstant_;        // the constant as last written into its box
     double shownConstantValue_ = 0; // and its exact value
 

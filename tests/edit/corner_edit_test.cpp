@@ -289,47 +289,6 @@ struct CornerCommandTest : CornerEditTest {
     }
 };
 
-TEST_F(CornerCommandTest, ChangeCornerPicksMovesAndRepeatsUntilTheRightButton)
-{
-    ChangeCornerCommand cmd(context());
-    cmd.press(at(30, 30));   // no corner there
-    EXPECT_EQ(cmd.selectedCorner(), 0);
-    MouseEvent outside = at(20, 5);
-    outside.inModelPanel = false;
-    cmd.press(outside);
-    EXPECT_EQ(cmd.selectedCorner(), 0);
-    cmd.press(at(20, 5));
-    EXPECT_EQ(cmd.selectedCorner(), 1);
-    cmd.press(at(17, 3));
-    EXPECT_EQ(wm.Bodies[1].CornerX[1], 17);
-    EXPECT_EQ(wm.Bodies[1].CornerZ[6], 3);
-    EXPECT_EQ(changes, 1);
-    EXPECT_FALSE(cmd.finished());
-    cmd.press(at(45, 12));
-    cmd.press(at(50, 12, Qt::RightButton));   // ends; the picked corner stays
-    EXPECT_TRUE(cmd.finished());
-    EXPECT_EQ(wm.Bodies[1].CornerX[3], 45);
-    EXPECT_TRUE(test::anomalyConsistent(wm));
-}
-
-TEST_F(CornerCommandTest, AddCornerTakesOneCornerAfterThePickedOne)
-{
-    AddCornerCommand cmd(context());
-    cmd.press(at(20, 20));   // corner 5, the last distinct one
-    EXPECT_EQ(cmd.previousCorner(), 5);
-    cmd.press(at(12, 12));
-    EXPECT_TRUE(cmd.finished());
-    ASSERT_EQ(wm.Bodies[1].NumCorners, 7);
-    EXPECT_EQ(wm.Bodies[1].CornerX[6], 12);
-    EXPECT_EQ(wm.Bodies[1].CornerX[7], 20);
-    EXPECT_TRUE(test::anomalyConsistent(wm));
-
-    AddCornerCommand quit(context());
-    quit.press(at(20, 20, Qt::RightButton));
-    EXPECT_TRUE(quit.finished());
-    EXPECT_EQ(wm.Bodies[1].NumCorners, 7);
-}
-
 TEST_F(CornerCommandTest, DeleteCornersRefusesOneMarkTooManyAndTogglesMarks)
 {
     DeleteCornersCommand cmd(context());

@@ -163,6 +163,10 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
             nb.x[k] *= f;
             nb.z[k] *= f;
         }
+        // The last stored corner closes the body; an open outline would be
+        // calculated and edited as some other shape.
+        if (nb.x.back() != nb.x.front() || nb.z.back() != nb.z.front())
+            return bad + which + " is not closed: its last corner does not repeat its first.";
     }
 
     // The file is sound: change the model.
@@ -171,6 +175,11 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
     d.ViewDepthMax = head[10];
     if (!(d.ViewDepthMax > d.ViewDepthMin))
         d.ViewDepthMax = d.ViewDepthMin + 100;
+    // So large a top that 100 more is the same number: the start-up section.
+    if (!(d.ViewDepthMax > d.ViewDepthMin)) {
+        d.ViewDepthMin = 0;
+        d.ViewDepthMax = 100;
+    }
     const int first = m.NumBodies + 1;
     appendBodies(m, bodies);
     for (int b = first; b <= m.NumBodies; ++b) {

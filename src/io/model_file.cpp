@@ -196,6 +196,10 @@ std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
             r.get(body.CornerX[static_cast<std::size_t>(k)]);
             r.get(body.CornerZ[static_cast<std::size_t>(k)]);
         }
+        // The last stored corner closes the body; an open outline would be
+        // calculated and edited as some other shape.
+        if (body.CornerX.back() != body.CornerX.front() || body.CornerZ.back() != body.CornerZ.front())
+            return which + " is not closed: its last corner does not repeat its first";
     }
     out = std::move(f);
     return {};
@@ -222,6 +226,11 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f)
     // opened downwards as the display-limits dialog does.
     if (!(d.ViewDepthMax > d.ViewDepthMin))
         d.ViewDepthMax = d.ViewDepthMin + 100;
+    // So large a top that 100 more is the same number: the start-up section.
+    if (!(d.ViewDepthMax > d.ViewDepthMin)) {
+        d.ViewDepthMin = 0;
+        d.ViewDepthMax = 100;
+    }
     d.DepthTickStep = (d.ViewDepthMax - d.ViewDepthMin) * 0.25;
 
     m.UnitsKm = f.UnitsKm;

@@ -32,7 +32,8 @@ unit = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 median = {}
 for r in runs:
     if r.get("aggregate_name") == "median":
-        name = r["run_name"].split("/real_time")[0]
+        parts = r["run_name"].split("/")
+        name = "/".join(p for p in parts if p != "real_time" and not p.startswith("min_time:"))
         median[name] = r["real_time"] * unit[r["time_unit"]]
 
 def show(title, ref, fast, limit=None):

@@ -1,0 +1,164 @@
+// The drawing area hosts one mouse command: events arrive in model units, the
+// read-out follows the pointer, the menu bar is off while the command runs,
+// and the command's overlay goes over the kept picture.
+#include "app/tcorvane.h"
+#include "platform/scripted_platform.h"
+#include "support/bodies.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+namespace {
+
+struct Log {
+    std::vector<MouseEvent> presses, moves, releases;
+    bool cancelled = false;
+    bool destroyed = false;
+};
+
+// Ends on a right press; paints a red square at the last press.
+class FakeCommand : public MouseCommand {
+public:
+    explicit FakeCommand(Log& log, int corner = -1) : log_(log), corner_(corner) {}
+    ~FakeCommand() override { log_.destroyed = true; }
+    int readoutCorner() const override { return corner_; }
+    void press(const MouseEvent& e) override
+    {
+        log_.presses.push_back(e);
+        if (e.button == Qt::RightButton && e.inModelPanel)
+            done_ = true;
+    }
+    void move(const MouseEvent& e) override { log_.moves.push_back(e); }
+    void release(const MouseEvent& e) override { log_.releases.push_back(e); }
+    void paintOverlay(QPainter& p) override
+    {
+        if (!log_.presses.empty())
+            p.fillRect(QRect(log_.presses.back().screen, QSize(4, 4)), Qt::red);
+    }
+    bool finished() const override { return done_; }
+    void cancel() override { log_.cancelled = true; }
+
+private:
+    Log& log_;
+    int corner_;
+    bool done_ = false;
+};
+
+void modelInView(Workspace& ws)
+{
+    Model& m = ws.model;
+    test::setStations(m, 101, 0, 100);
+    test::setBody(m, 1, {{10, 20}, {40, 20}, {40, 60}, {10, 60}}, 0.2);
+    m.NumBodies = 1;
+    m.ModelExists = true;
+    m.RecalculateModel();
+    ws.display.ModelLoaded = true;
+    ws.display.ViewXMin = 0;
+    ws.display.ViewXMax = 100;
+}
+
+}  // namespace
+
+TEST(DrawingArea, CommandGetsModelUnitsAndEnds)
+{
+    ScriptedPlatform p;
+    Tcorvane w(p);
+    modelInView(w.workspace());
+    w.MenuStateLoaded();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    DrawingArea& area = w.drawingArea();
+    const corvane::Display& d = w.workspace().display;
+
+    Log log;
+    w.startCommand(std::make_unique<FakeCommand>(log, 3));
+    EXPECT_TRUE(w.commandRunning());
+    EXPECT_FALSE(w.menuBar()->isEnabled());
+
+    const QPoint inPanel = SectionToScreen(area.clientRect(), d, 50, 50);
+    QTest::mouseMove(&area, inPanel);
+    EXPECT_TRUE(w.statusText().startsWith(QStringLiteral(" Corner 3    Position (")));
+    QTest::mousePress(&area, Qt::LeftButton, {}, inPanel);
+    ASSERT_EQ(log.presses.size(), 1u);
+    EXPECT_TRUE(log.presses[0].inModelPanel);
+    EXPECT_EQ(log.presses[0].button, Qt::LeftButton);
+    EXPECT_NEAR(log.presses[0].model.x(), 50, 0.2);
+    EXPECT_NEAR(log.presses[0].model.y(), 50, 0.5);
+    QTest::mouseRelease(&area, Qt::LeftButton, {}, inPanel);
+    EXPECT_EQ(log.releases.size(), 1u);
+
+    // The overlay is painted over the kept picture.
+    const QImage shot = area.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(inPanel + QPoint(1, 1)), QColor(Qt::red));
+
+    // The profile panel blanks the read-out; a press there is passed on as outside.
+    QTest::mouseMove(&area, QPoint(300, 50));
+    EXPECT_EQ(w.statusText(), QStringLiteral(" "));
+    QTest::mousePress(&area, Qt::RightButton, {}, QPoint(300, 50));
+    EXPECT_FALSE(log.presses.back().inModelPanel);
+    EXPECT_TRUE(w.commandRunning());
+
+    QTest::mousePress(&area, Qt::RightButton, {}, inPanel);
+    EXPECT_FALSE(w.commandRunning());
+    EXPECT_TRUE(log.destroyed);
+    EXPECT_FALSE(log.cancelled);
+    EXPECT_TRUE(w.menuBar()->isEnabled());
+    // The full repaint after the command put the misfit read-out back.
+    EXPECT_TRUE(w.statusText().startsWith(QStringLiteral(" Misfit =")));
+}
+
+TEST(DrawingArea, EscCancelsAndShortcutsWaitForTheCommand)
+{
+    ScriptedPlatform p;
+    Tcorvane w(p);
+    modelInView(w.workspace());
+    w.MenuStateLoaded();
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+
+    Log log;
+    w.startCommand(std::make_unique<FakeCommand>(log));
+    QSignalSpy begin(w.action(QStringLiteral("Beginanewmodel1")), &QAction::triggered);
+    QTest::keyClick(&w.drawingArea(), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(begin.count(), 0);
+    QTest::keyClick(&w.drawingArea(), Qt::Key_Escape);
+    EXPECT_TRUE(log.cancelled);
+    EXPECT_TRUE(log.destroyed);
+    EXPECT_FALSE(w.commandRunning());
+    EXPECT_TRUE(w.menuBar()->isEnabled());
+
+    // Closing the window ends a running command too.
+    Log second;
+    w.startCommand(std::make_unique<FakeCommand>(second));
+    w.close();
+    EXPECT_TRUE(second.cancelled);
+    EXPECT_TRUE(second.destroyed);
+}
+
+TEST(DrawingArea, ClicksOutsideCommandsReachTheWindow)
+{
+    ScriptedPlatform p;
+    Tcorvane w(p);
+    modelInView(w.workspace());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QSignalSpy clicks(&w.drawingArea(), &DrawingArea::clicked);
+    QSignalSpy doubles(&w.drawingArea(), &DrawingArea::doubleClicked);
+    QTest::mouseClick(&w.drawingArea(), Qt::LeftButton, {}, QPoint(200, 300));
+    ASSERT_EQ(clicks.count(), 1);
+    EXPECT_EQ(clicks.front().front().toPoint(), QPoint(200, 300));
+    QTest::mouseDClick(&w.drawingArea(), Qt::LeftButton, {}, QPoint(20, 100));
+    ASSERT_EQ(doubles.count(), 1);
+    EXPECT_EQ(doubles.front().front().toPoint(), QPoint(20, 100));
+    // A right click selects nothing.
+    QTest::mouseClick(&w.drawingArea(), Qt::RightButton, {}, QPoint(200, 300));
+    EXPECT_EQ(clicks.count(), 1);
+}

@@ -72,12 +72,8 @@ TNumAdd::TNumAdd(Workspace& ws, QWidget* parent) : QDialog(parent), ws_(ws)
     OKBtn->setDefault(true);
     CancelBtn = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        if (OKBtnClick())
-            accept();
-        else
-            reject();
-    });
+    // The caller adds the body (OKBtnClick) once the dialog is accepted.
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(cornerchange, &SpinArrows::up, this, &TNumAdd::cornerchangeUpClick);
     connect(cornerchange, &SpinArrows::down, this, &TNumAdd::cornerchangeDownClick);

@@ -31,8 +31,8 @@ public:
     void FormActivate();
     void cornerchangeUpClick();
     void cornerchangeDownClick();
-    // Adds the body; returns false (and changes nothing) when there is no
-    // free body slot.
+    // Adds the body once the dialog has been accepted; returns false (and
+    // changes nothing) when there is no free body slot.
     bool OKBtnClick();
 
     // Menu items switched once the body is added, by objectName.

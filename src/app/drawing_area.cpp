@@ -30,7 +30,7 @@ DrawingArea::~DrawingArea()
         command_->cancel();
 }
 
-void DrawingArea::renderPicture()
+void DrawingArea::renderPicture(bool inPaintEvent)
 {
     const qreal ratio = devicePixelRatioF();
     picture_ = QPixmap(size() * ratio);
@@ -42,8 +42,14 @@ void DrawingArea::renderPicture()
     const std::optional<QString> text = PaintModel(painter, clientRect(), ws_);
     painter.end();
     // While a command runs the status panel carries its position read-out.
-    if (text && !command_)
-        setStatus(*text);
+    // Inside a paint event the panel is only told to update later: repainting
+    // another widget from here would disturb the painting under way.
+    if (text && !command_) {
+        if (inPaintEvent)
+            status_->setText(*text);
+        else
+            setStatus(*text);
+    }
 }
 
 void DrawingArea::repaintModel()
@@ -69,7 +75,7 @@ void DrawingArea::paintEvent(QPaintEvent*)
     // an older state of the model; during a command the kept picture is used
     // and the command's temporary graphics go on top.
     if (!command_ || picture_.size() != size() * devicePixelRatioF())
-        renderPicture();
+        renderPicture(true);
     QPainter painter(this);
     painter.drawPixmap(0, 0, picture_);
     if (command_)

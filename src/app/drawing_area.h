@@ -64,7 +64,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void renderPicture();
+    void renderPicture(bool inPaintEvent = false);
     void updateReadout(QPoint pos);
     void afterCommandEvent();
     void endCommand();

@@ -162,3 +162,43 @@ TEST(DrawingArea, ClicksOutsideCommandsReachTheWindow)
     QTest::mouseClick(&w.drawingArea(), Qt::RightButton, {}, QPoint(200, 300));
     EXPECT_EQ(clicks.count(), 1);
 }
+
+TEST(DrawingArea, WindowPictureOfTwoBodiesWithObservedData)
+{
+    ScriptedPlatform p;
+    Tcorvane w(p);
+    Workspace& ws = w.workspace();
+    Model& m = ws.model;
+    test::setStations(m, 51, 0, 100);
+    test::setBody(m, 1, {{20, 10}, {45, 10}, {45, 30}, {20, 30}}, 0.3, 100, 100);
+    test::setBody(m, 2, {{60, 5}, {80, 5}, {85, 25}, {55, 25}}, -0.2, 100, 100);
+    m.NumBodies = 2;
+    m.CurrentBody = 2;
+    m.ModelExists = true;
+    m.RecalculateModel();
+    for (int i = 1; i <= m.NumStations; ++i)
+        m.ObservedGravity[i] = m.CalculatedGravity[i] * 1.1 + 0.5;
+    corvane::Display& d = ws.display;
+    d.ModelLoaded = true;
+    d.ViewXMin = 0;
+    d.ViewXMax = 100;
+    d.ViewDepthMax = 50;
+    d.DepthTickStep = 12.5;
+    d.GravityTickStep = 25;
+    w.MenuStateLoaded();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.repaintModel();
+    const QImage shot = w.grab().toImage();
+    if (qEnvironmentVariableIsSet("CORVANE_TEST_PICTURES"))
+        shot.save(QStringLiteral("/tmp/corvane_window.png"));
+
+    // The bodies in their colours at their places in the window.
+    DrawingArea& area = w.drawingArea();
+    const QPoint origin = area.mapTo(&w, QPoint(0, 0));
+    const QPoint red = origin + SectionToScreen(area.clientRect(), d, 25, 15);
+    const QPoint blue = origin + SectionToScreen(area.clientRect(), d, 78, 20);
+    EXPECT_EQ(shot.pixelColor(red), QColor(255, 0, 0));
+    EXPECT_EQ(shot.pixelColor(blue), QColor(0, 0, 255));
+    EXPECT_TRUE(w.statusText().startsWith(QStringLiteral(" Misfit =")));
+}

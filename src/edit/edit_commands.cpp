@@ -66,6 +66,17 @@ void clipToPanel(QPainter& painter, const CommandContext& ctx)
 
 }  // namespace
 
+void EditCommand::paintPickedCorner(QPainter& painter, int k) const
+{
+    if (k == 0)
+        return;
+    painter.save();
+    clipToPanel(painter, ctx_);
+    const Tbody& b = ctx_.ws.model.Bodies[body_];
+    drawCornerMark(painter, screenOf(b.CornerX[k], b.CornerZ[k]));
+    painter.restore();
+}
+
 // ---- Change a corner ---------------------------------------------------------
 
 void ChangeCornerCommand::press(const MouseEvent& e)
@@ -90,13 +101,7 @@ void ChangeCornerCommand::press(const MouseEvent& e)
 
 void ChangeCornerCommand::paintOverlay(QPainter& painter)
 {
-    if (selected_ == 0)
-        return;
-    painter.save();
-    clipToPanel(painter, ctx_);
-    const Tbody& b = ctx_.ws.model.Bodies[body_];
-    drawCornerMark(painter, screenOf(b.CornerX[selected_], b.CornerZ[selected_]));
-    painter.restore();
+    paintPickedCorner(painter, selected_);
 }
 
 // ---- Add a corner ------------------------------------------------------------
@@ -124,13 +129,7 @@ void AddCornerCommand::press(const MouseEvent& e)
 
 void AddCornerCommand::paintOverlay(QPainter& painter)
 {
-    if (previous_ == 0)
-        return;
-    painter.save();
-    clipToPanel(painter, ctx_);
-    const Tbody& b = ctx_.ws.model.Bodies[body_];
-    drawCornerMark(painter, screenOf(b.CornerX[previous_], b.CornerZ[previous_]));
-    painter.restore();
+    paintPickedCorner(painter, previous_);
 }
 
 // ---- Delete corners ----------------------------------------------------------

@@ -65,6 +65,8 @@ protected:
     void notifyChanged();
     // The corner of the current body in the pick box around the press, or 0.
     int pick(const MouseEvent& e) const;
+    // Marks corner k of the command's body, when k is not 0.
+    void paintPickedCorner(QPainter& painter, int k) const;
 
     CommandContext ctx_;
     int body_ = 0;

@@ -97,9 +97,12 @@ bool QtPlatform::confirm(const QString& text)
 
 namespace {
 
+// Patterns may be written "*.dta;*.dat"; Qt's file dialog separates them by blanks.
 QString filterText(const QString& name, const QString& pattern)
 {
-    return name + QStringLiteral(" (") + pattern + QStringLiteral(")");
+    QString patterns = pattern;
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    return name + QStringLiteral(" (") + patterns + QStringLiteral(")");
 }
 
 }  // namespace

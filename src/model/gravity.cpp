@@ -100,7 +100,7 @@ void referenceAnomaly(const Tbody& body, const double* stationX, int numStations
         double g = scale * stationAnomaly(body, stationX[i], y);
         if (!unitsKm)
             g *= MetreFactor;
-        out[i] = g;
+        out[i] = boundedAnomaly(g);
     }
 }
 

@@ -3,6 +3,8 @@
 // length on each side of the profile, at every station of the profile.
 #include "model.h"
 
+#include <cmath>
+
 namespace corvane {
 
 inline constexpr double GravityFactor = 6.673;   // mGal per (g/cm3 * km)
@@ -10,6 +12,16 @@ inline constexpr double MetreFactor = 0.001;
 inline constexpr double RadiusFloor = 1e-8;
 inline constexpr double Pi = 3.141592653589793;
 inline constexpr double TwoPi = 6.283185307179586;
+
+// The largest anomaly one body may give at a station. A huge density (or
+// overflowing arithmetic) can go beyond it or to infinity; there the body adds
+// nothing, as with any unusable value. It lies far enough below the largest
+// double that a total over every body, and the ranges and differences taken
+// of totals, stay finite.
+inline constexpr double MaxAnomaly = 1e300;
+
+// g where it is a usable anomaly, otherwise 0 (NaN included).
+inline double boundedAnomaly(double g) { return std::fabs(g) <= MaxAnomaly ? g : 0.0; }
 
 // The edge-by-edge formula exactly as derived, one station at a time.
 // Kept as the oracle for faster engines. stationX and out hold numStations

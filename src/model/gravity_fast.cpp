@@ -276,7 +276,9 @@ CORVANE_INLINE void bodyBlock(const Plan& plan, const double* S, double* out)
         else
             T = sum.E1[i] - sum.F[i] + sum.H[i] - sum.K[i];
         double g = scale * (std::isfinite(T) ? T : 0.0);
-        out[i] = km ? g : g * MetreFactor;
+        g = km ? g : g * MetreFactor;
+        // As the reference: a body never puts an unusable value in.
+        out[i] = std::fabs(g) <= MaxAnomaly ? g : 0.0;
     }
 }
 
@@ -288,8 +290,11 @@ CORVANE_INLINE void anyBlock(const Plan& plan, const double* S, double* out)
     case Sides::Equal: bodyBlock<B, Sides::Equal>(plan, S, out); break;
     case Sides::One: bodyBlock<B, Sides::One>(plan, S, out); break;
     case Sides::None:
-        for (int i = 0; i < B; ++i)
-            out[i] = plan.unitsKm ? plan.scale * 0.0 : plan.scale * 0.0 * MetreFactor;
+        for (int i = 0; i < B; ++i) {
+            // NaN when the density overflowed the scale: kept out as above.
+            const double g = plan.unitsKm ? plan.scale * 0.0 : plan.scale * 0.0 * MetreFactor;
+            out[i] = std::fabs(g) <= MaxAnomaly ? g : 0.0;
+        }
         break;
     }
 }

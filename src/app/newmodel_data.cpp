@@ -1,6 +1,7 @@
 #include "app/newmodel_data.h"
 
 #include "edit/add_body.h"
+#include "io/real48.h"
 #include "model/text.h"
 
 #include <algorithm>
@@ -72,11 +73,27 @@ FieldDataTable readFieldDataText(std::string_view text)
     return table;
 }
 
+namespace {
+
+// A value the model file can hold. Anything larger could not be saved, and
+// its differences and widths would overflow: it is read like a word.
+bool storable(double v) { return std::fabs(v) <= Real48Max; }
+
+std::optional<double> storableNumber(const std::string& text)
+{
+    const auto v = parseNumber(text);
+    if (v && !storable(*v))
+        return std::nullopt;
+    return v;
+}
+
+}  // namespace
+
 std::optional<double> fieldNumber(const SplitLine& line, int j)
 {
     if (j < 1 || j > line.count)
         return std::nullopt;
-    return parseNumber(line.whole[static_cast<std::size_t>(j - 1)]);
+    return storableNumber(line.whole[static_cast<std::size_t>(j - 1)]);
 }
 
 bool hasNonNumber(const SplitLine& line)
@@ -148,6 +165,9 @@ StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& c
                 y0 = *y;
             }
             position = std::hypot(*x - x0, *y - y0);
+            // Two storable coordinates can still lie further apart than that.
+            if (!storable(position))
+                continue;
         }
         if (!append(s, position, *g))
             break;
@@ -208,6 +228,10 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
     d.ViewDepthMax = maxZ && *maxZ > 0 ? *maxZ : 100.0;
 
     d.GridStepX = std::abs(m.StationX[n] - m.StationX[1]) * 0.1;
+    // Stations near both ends of the number range: their span overflows,
+    // a tenth of each does not.
+    if (!std::isfinite(d.GridStepX))
+        d.GridStepX = std::abs(m.StationX[n] * 0.1 - m.StationX[1] * 0.1);
     d.GridStepZ = d.ViewDepthMax * 0.05;
     m.UnitsKm = in.km;
 
@@ -295,11 +319,11 @@ StationList stationsFromRows(const std::vector<StationRow>& rows, const Model& m
         if (known && rows[r].position == shown[r].position)
             x = m.StationX[i];
         else
-            x = parseNumber(rows[r].position.toStdString());
+            x = storableNumber(rows[r].position.toStdString());
         if (known && rows[r].gravity == shown[r].gravity)
             g = m.ObservedGravity[i];
         else
-            g = parseNumber(rows[r].gravity.toStdString());
+            g = storableNumber(rows[r].gravity.toStdString());
         if (x && g && !append(s, *x, *g))
             break;
     }

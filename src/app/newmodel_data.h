@@ -44,7 +44,7 @@ struct FieldDataTable {
 FieldDataTable readFieldDataText(std::string_view text);
 
 // Field j (1-based) of a line as a number; nothing when the line has no such
-// field or it is not a number.
+// field, or it is not a number or one beyond what the model file can hold.
 std::optional<double> fieldNumber(const SplitLine& line, int j);
 
 // A line with a field that is not a number: the grid marks it "*****".

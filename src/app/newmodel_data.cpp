@@ -184,9 +184,10 @@ std::vector<double> evenProfile(const QString& points, const QString& spacing)
     double dx = 10.0;
     if (const auto v = parseNumber(spacing.toStdString()))
         dx = *v > 0 ? *v : 1.0;
-    // A spacing so large that the last station lies beyond the largest
-    // number is no more usable than one that is not a number.
-    if (!std::isfinite(dx * (n - 1)))
+    // A spacing so large that the last station lies beyond what the model
+    // file can hold is no more usable than one that is not a number (and a
+    // wider profile would overflow the view's width and its fractions).
+    if (!storable(dx * (n - 1)))
         dx = 10.0;
     std::vector<double> x(static_cast<std::size_t>(n));
     for (int i = 1; i <= n; ++i)

@@ -131,3 +131,37 @@ TEST(FieldDataRange, EditedStationsBeyondTheFileRangeAreLeftOut)
     EXPECT_EQ(got.x[0], 5);
     EXPECT_EQ(got.x[1], 9);
 }
+
+TEST(FieldDataRange, EvenProfileStaysWithinTheFileRange)
+{
+    // The fuzzer's boxes: a spacing of 1.001e307 over ten stations left the
+    // last at 9e307, and two thirds of the view's width overflowed.
+    const std::vector<double> x = evenProfile("1", "1001e304");
+    ASSERT_EQ(x.size(), 10u);
+    EXPECT_EQ(x[1], 10.0);
+    const std::vector<double> widest = evenProfile("10", "1.8e37");
+    EXPECT_EQ(widest[1], 1.8e37);
+    EXPECT_LE(widest.back(), Real48Max);
+
+    Workspace ws;
+    NewModelInput in;
+    in.readFieldData = false;
+    in.density = "0";
+    in.strike1 = "1";
+    in.strike2 = "0.1";
+    in.spacing = "1001e304";
+    in.points = "1";
+    applyNewModel(ws, in, nullptr);
+    const int b = prepareFirstBody(ws);
+    const Display& d = ws.display;
+    const double x0 = d.ViewXMin + (d.ViewXMax - d.ViewXMin) / 3;
+    const double x1 = d.ViewXMin + (d.ViewXMax - d.ViewXMin) * 2 / 3;
+    Tbody& body = ws.model.Bodies[b];
+    body.NumCorners = 4;
+    body.setCorner(1, x0, 10);
+    body.setCorner(2, x1, 20);
+    body.setCorner(3, x0, 20);
+    body.setCorner(4, x0, 10);
+    finishFirstBody(ws);
+    EXPECT_EQ(check::modelViolation(ws), "");
+}

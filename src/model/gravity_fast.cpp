@@ -32,7 +32,6 @@ using u64 = std::uint64_t;
 // vectorises.
 
 constexpr u64 MantissaMask = 0x000fffffffffffffULL;
-constexpr u64 OneBits = 0x3ff0000000000000ULL;
 constexpr u64 Magic52Bits = 0x4330000000000000ULL;   // the double 2^52
 constexpr double Two52 = 4503599627370496.0;
 

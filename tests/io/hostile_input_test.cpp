@@ -12,6 +12,7 @@
 #include "io/report.h"
 #include "io/safe_file.h"
 #include "support/bodies.h"
+#include "support/full_model.h"
 
 #include <gtest/gtest.h>
 
@@ -110,31 +111,6 @@ void expectAllOutputsSound(Workspace& ws)
     EXPECT_EQ(check::modelViolation(ws), "");
 }
 
-// 51 bodies of 50 corners each over 4096 stations: every count at its limit.
-void fullModel(Workspace& ws)
-{
-    Model& m = ws.model;
-    test::setStations(m, MaxStations, 0, 409.5);
-    for (int i = 1; i <= MaxStations; ++i)
-        m.ObservedGravity[i] = std::sin(i * 0.01);
-    m.NumBodies = MaxBodies;
-    for (int b = 1; b <= MaxBodies; ++b) {
-        std::vector<std::pair<double, double>> corners;
-        const double cx = b * 8.0, cz = 2 + b % 5;
-        for (int k = 0; k < MaxCorners - 1; ++k) {
-            // Clockwise on screen: x right, z down.
-            const double a = -2 * M_PI * k / (MaxCorners - 1);
-            corners.push_back({cx + 3 * std::cos(a), cz + 1.5 * std::sin(a)});
-        }
-        test::setBody(m, b, corners, 0.01 * (b - 25), 50, 80);
-    }
-    m.ModelExists = true;
-    m.RecalculateModel();
-    ws.display.ViewXMin = 0;
-    ws.display.ViewXMax = 409.5;
-    ws.display.ViewDepthMax = 10;
-}
-
 TEST(HostileModelFile, BodyWhoseLastCornerDoesNotCloseItIsRefused)
 {
     // Found by the model-file fuzzer: an outline whose stored last corner is
@@ -153,7 +129,7 @@ TEST(HostileModelFile, BodyWhoseLastCornerDoesNotCloseItIsRefused)
     std::string open = good;
     open.replace(open.size() - 12, 6, rec(5));
     Workspace target;
-    fullModel(target);
+    test::fullModel(target);
     const std::string before = modelBytes(target);
     const std::string reason = loadModelBytes(target, open);
     EXPECT_EQ(reason, "body 1 is not closed: its last corner does not repeat its first");
@@ -215,7 +191,7 @@ TEST(HostileModelFile, TruncationAtEveryRecordIsRefusedAndLeavesTheModel)
     const std::string whole = modelBytes(source);
 
     Workspace ws;
-    fullModel(ws);
+    test::fullModel(ws);
     const std::string before = modelBytes(ws);
     for (std::size_t n = 0; n < whole.size(); n += 3) {
         EXPECT_FALSE(loadModelBytes(ws, std::string_view(whole).substr(0, n)).empty()) << n;
@@ -274,7 +250,7 @@ TEST(HostileInputFiles, BinaryAndHugeTextsAreRefusedOrReadSoundly)
     };
     for (const std::string& text : texts) {
         Workspace ws;
-        fullModel(ws);
+        test::fullModel(ws);
         ws.model.NumBodies = 3;
         ws.model.RecalculateModel();
         const std::string before = modelBytes(ws);
@@ -292,7 +268,7 @@ TEST(ExtremeModels, FullModelSavesLoadsAndDrawsWithEveryOutput)
 {
     QTemporaryDir dir;
     Workspace ws;
-    fullModel(ws);
+    test::fullModel(ws);
     ASSERT_EQ(check::modelViolation(ws), "");
     const std::string path = dir.filePath("full.mod").toStdString();
     ASSERT_EQ(saveModelFile(ws, path), "");
@@ -350,9 +326,10 @@ TEST(ExtremeModels, DegenerateBodiesAndProfiles)
         ws.display.ViewXMax = 10;
         ASSERT_EQ(check::modelViolation(ws), "");
         // Equal and opposite bodies with a point outline add nothing.
-        if (std::string(c.name).find("point") != std::string::npos)
+        if (std::string(c.name).find("point") != std::string::npos) {
             for (int i = 1; i <= m.NumStations; ++i)
                 EXPECT_EQ(m.Bodies[1].Gravity[i], 0) << i;
+        }
 
         const std::string bytes = modelBytes(ws);
         Workspace again;
@@ -368,13 +345,13 @@ TEST(FileFaults, SaveIntoAPlaceThatCannotBeWrittenLeavesNothingBehind)
     const fs::path root = dir.path().toStdString();
     spit(root / "plain", "I am a file, not a folder");
     Workspace ws;
-    fullModel(ws);
+    test::fullModel(ws);
     ws.model.NumStations = 10;
     ws.model.NumBodies = 2;
     ws.model.RecalculateModel();
 
     // The parent of the target is a regular file: no write can succeed, even as root.
-    for (const fs::path target : {root / "plain" / "model.mod", root / "missing" / "model.mod"}) {
+    for (const fs::path& target : {root / "plain" / "model.mod", root / "missing" / "model.mod"}) {
         const std::string message = saveModelFile(ws, target.string());
         EXPECT_NE(message, "");
         EXPECT_NE(message.find(target.string()), std::string::npos) << message;
@@ -404,7 +381,7 @@ TEST(FileFaults, UnsaveableModelKeepsThePreviousFile)
     QTemporaryDir dir;
     const std::string path = dir.filePath("keep.mod").toStdString();
     Workspace ws;
-    fullModel(ws);
+    test::fullModel(ws);
     ws.model.NumStations = 20;
     ws.model.NumBodies = 3;
     ASSERT_EQ(saveModelFile(ws, path), "");
@@ -422,7 +399,7 @@ TEST(FileFaults, FileThatVanishesOrCannotBeReadLeavesTheModel)
     QTemporaryDir dir;
     const fs::path root = dir.path().toStdString();
     Workspace ws;
-    fullModel(ws);
+    test::fullModel(ws);
     ws.model.NumStations = 30;
     ws.model.NumBodies = 4;
     ws.model.RecalculateModel();

@@ -31,56 +31,65 @@ using u64 = std::uint64_t;
 // Written as straight-line code with selects so that a loop calling them
 // vectorises.
 
-constexpr u64 MantissaMask = 0x000fffffffffffffULL;
 constexpr u64 Magic52Bits = 0x4330000000000000ULL;   // the double 2^52
-constexpr double Two52 = 4503599627370496.0;
 
-// Minimax coefficients of fdlibm's log: ln((1+s)/(1-s)) = 2s + s*R(s^2),
-// |s| <= 3 - 2*sqrt(2).
-constexpr double Lg1 = 6.666666666666735130e-01;
-constexpr double Lg2 = 3.999999999940941908e-01;
-constexpr double Lg3 = 2.857142874366239149e-01;
-constexpr double Lg4 = 2.222219843214978396e-01;
-constexpr double Lg5 = 1.818357216161805012e-01;
-constexpr double Lg6 = 1.531383769920937332e-01;
-constexpr double Lg7 = 1.479819860511658591e-01;
+// ln((1+s)/(1-s)) = 2s + s*z*P(z), z = s^2: P is the Chebyshev fit of degree
+// 7 for |s| <= 0.2013 (error under 3e-17), fdlibm's form widened a little for
+// the cheaper reduction below.
+constexpr double P0 = 0.6666666666666666;
+constexpr double P1 = 0.40000000000008523;
+constexpr double P2 = 0.2857142856701462;
+constexpr double P3 = 0.2222222309164114;
+constexpr double P4 = 0.18181734246400322;
+constexpr double P5 = 0.1538900212516573;
+constexpr double P6 = 0.13207080082069364;
+constexpr double P7 = 0.13629110721861268;
 constexpr double Ln2Hi = 6.93147180369123816490e-01;   // trailing zeros: k * Ln2Hi is exact
 constexpr double Ln2Lo = 1.90821492927058770002e-10;
 
-// ln(x) for positive normal x, as fdlibm and musl compute it: x = 2^k * m with
-// m in [sqrt2/2, sqrt2), found with integer arithmetic on the bits (k is made
-// a double through the bits too: plain AVX2 has no 64-bit integer conversion),
-// then ln(m) = f - f^2/2 + s*(f^2/2 + R(s^2)), f = m - 1, s = f / (2 + f).
-constexpr u64 Sqrt2HalfOffset = (0x3ff00000ULL - 0x3fe6a09eULL) << 32;
-constexpr u64 Sqrt2HalfHigh = 0x3fe6a09eULL << 32;
-
-CORVANE_INLINE double logInline(double x)
+// ln((1 + s) / (1 - s)) + k ln 2 for |s| <= 0.2013.
+CORVANE_INLINE double logFinish(double s, double k)
 {
-    const u64 u = std::bit_cast<u64>(x) + Sqrt2HalfOffset;
-    const double k = std::bit_cast<double>((u >> 52) | Magic52Bits) - (Two52 + 1023.0);
-    const double m = std::bit_cast<double>((u & MantissaMask) + Sqrt2HalfHigh);
-    const double f = m - 1.0;
-    const double hfsq = 0.5 * f * f;
-    const double s = f / (2.0 + f);
     const double z = s * s;
     const double w = z * z;
-    const double t1 = w * (Lg2 + w * (Lg4 + w * Lg6));
-    const double t2 = z * (Lg1 + w * (Lg3 + w * (Lg5 + w * Lg7)));
-    const double R = t2 + t1;
-    return s * (hfsq + R) + k * Ln2Lo - hfsq + f + k * Ln2Hi;
+    const double even = P0 + w * (P2 + w * (P4 + w * P6));
+    const double odd = P1 + w * (P3 + w * (P5 + w * P7));
+    const double R = z * (even + z * odd);
+    return ((s * R + k * Ln2Lo) + (s + s)) + k * Ln2Hi;
 }
 
-// The reference's safeLogRatio, to the last bit of its quotient: ln(num / den),
-// or 0 where the quotient is not positive or not finite (in the fast domain a
-// positive quotient is never subnormal). The quotient is
-// formed first, as there: with a long strike it lies within 1e-6 of 1, and
-// its rounding is what the logarithm then sees.
-CORVANE_INLINE double safeLogRatioInline(double num, double den)
+// The reduction of ln(num / den), num and den in [1e-150, 1e150], without
+// forming the quotient. The difference of the two numbers' bit patterns is
+// 2^52 times an estimate of log2(num / den) good to 0.087 (each exponent
+// plus mantissa - 1, the mantissa's logarithm read as a straight line);
+// rounded, it is the k for which den * 2^k (exact: an exponent change) is
+// within a factor 1.51 of num. Then ln(num / den) = k ln 2 + ln((1+s)/(1-s))
+// with s = (num - den 2^k) / (num + den 2^k), |s| <= 0.2013; the subtraction
+// is exact. Returned as the numerator and denominator of s so that the caller
+// can choose before the one division. Integer operations only where plain
+// AVX2 has them: no arithmetic shift, no conversion of 64-bit integers (k is
+// made a double through the bits of 2^52 + k).
+constexpr u64 ExponentBias = 2048ULL << 52;   // keeps the shifted difference positive
+constexpr u64 HalfExponent = 1ULL << 51;      // rounds the estimate to nearest
+
+CORVANE_INLINE void logRatioParts(double num, double den, double& sNum, double& sDen, double& k)
 {
-    const double q = num / den;
-    const bool ok = (q >= DBL_MIN) & (q <= DBL_MAX);
-    const double l = logInline(ok ? q : 1.0);
-    return ok ? l : 0.0;
+    const u64 un = std::bit_cast<u64>(num);
+    const u64 ud = std::bit_cast<u64>(den);
+    const u64 kb = (un - ud + (ExponentBias + HalfExponent)) >> 52;   // k + 2048
+    const double scaled = std::bit_cast<double>(ud + (kb << 52) - ExponentBias);
+    k = std::bit_cast<double>(kb | Magic52Bits) - (4503599627370496.0 + 2048.0);
+    sNum = num - scaled;
+    sDen = num + scaled;
+}
+
+// ln(num / den) for positive normal num and den: one division, where the
+// logarithm of a quotient takes two, and no rounding of the quotient.
+CORVANE_INLINE double logRatioInline(double num, double den)
+{
+    double sNum, sDen, k;
+    logRatioParts(num, den, sNum, sDen, k);
+    return logFinish(sNum / sDen, k);
 }
 
 // fdlibm's arc tangent polynomial, valid for |u| <= 7/16.
@@ -139,6 +148,9 @@ struct Plan {
     double X[MaxCorners + 1] = {};   // corner k at [k]
     double Z[MaxCorners + 1] = {};
     bool same[MaxCorners + 1] = {};  // corner k equals its successor: edge k adds nothing
+    double c[MaxCorners + 1] = {};   // direction of edge k (corner k to its successor)
+    double s[MaxCorners + 1] = {};
+    double L[MaxCorners + 1] = {};   // its length
     Sides sides = Sides::None;
     double y1 = 0, y2 = 0;      // One / Equal: the side in use is y1
     double y1sq = 0, y2sq = 0;
@@ -150,6 +162,7 @@ struct Plan {
 template <int B>
 struct CornerTerms {
     alignas(64) double x[B];     // CornerX - S
+    alignas(64) double d[B];     // r^2 - (x^2 + z^2): nonzero only where r is the floor
     alignas(64) double R1[B];    // sqrt(r^2 + y1^2)
     alignas(64) double R2[B];    // sqrt(r^2 + y2^2)   (Two only)
     alignas(64) double lam[B];   // ln((y1 + R1) / r) + ln((y2 + R2) / r): the H and K logarithm
@@ -162,6 +175,11 @@ struct Sums {
     alignas(64) double F[B];
     alignas(64) double H[B];
     alignas(64) double K[B];
+    alignas(64) double ay[B];
+    alignas(64) double ax[B];
+    alignas(64) double up[B];
+    alignas(64) double down[B];
+    alignas(64) double cp[B];
 };
 
 // Terms of one corner at station i.
@@ -170,19 +188,56 @@ CORVANE_INLINE void cornerAt(const Plan& plan, double X, double Z, double S, Cor
                              int i)
 {
     const double x = X - S;
-    double r = std::sqrt(x * x + Z * Z);
-    r = r < RadiusFloor ? RadiusFloor : r;
+    const double rsq = x * x + Z * Z;
+    double r = std::sqrt(rsq);
+    const bool floored = r < RadiusFloor;
+    r = floored ? RadiusFloor : r;
     const double rr = r * r;
     const double R1 = std::sqrt(rr + plan.y1sq);
     c.x[i] = x;
+    c.d[i] = floored ? rr - rsq : 0.0;
     c.R1[i] = R1;
     if constexpr (M == Sides::Two) {
         const double R2 = std::sqrt(rr + plan.y2sq);
         c.R2[i] = R2;
-        c.lam[i] = logInline((plan.y1 + R1) * (plan.y2 + R2) / rr);
+        c.lam[i] = logRatioInline((plan.y1 + R1) * (plan.y2 + R2), rr);
     } else {
-        c.lam[i] = logInline((plan.y1 + R1) / r);
+        c.lam[i] = logRatioInline(plan.y1 + R1, r);
     }
+}
+
+// ln((t2 + Rb) / (t1 + Ra)) for one strike side, to nearly the last digit
+// however the terms cancel:
+// - Where t is negative, t + R is the difference of two nearly equal numbers
+//   when the strike length is short beside the distance (a station on the
+//   line of an edge, behind it): there it is taken as (R^2 - t^2) / (R - t),
+//   R^2 - t^2 = p^2 + y^2 (+ the radius floor's share d).
+// - With a long strike length the quotient lies within a millionth of 1 and
+//   the logarithm is made of the last digits of the two sums: there the
+//   difference of the sums is taken from the identity
+//   (t2 + Rb) - (t1 + Ra) = (L ((t1 + Ra) + (t2 + Rb)) + db - da) / (Ra + Rb),
+//   which holds because t2 - t1 = L and r^2 = t^2 + p^2 + d.
+// Each sum is carried as a fraction a/b so that one division remains. In the
+// fast domain the numerator and denominator lie between MinStrike^3 and 1e23.
+CORVANE_INLINE double edgeLog(double L, double ysq, double pp, double t1, double t2, double Ra,
+                              double Rb, double da, double db)
+{
+    const bool f1 = t1 >= 0, f2 = t2 >= 0;
+    const double a1 = f1 ? t1 + Ra : (pp + ysq) + da;
+    const double b1 = f1 ? 1.0 : Ra - t1;
+    const double a2 = f2 ? t2 + Rb : (pp + ysq) + db;
+    const double b2 = f2 ? 1.0 : Rb - t2;
+    const double num = a2 * b1, den = a1 * b2;
+    const double sum = num + den;
+    double sNum, sDen, k;
+    logRatioParts(num, den, sNum, sDen, k);
+    // Where k is 0, num - den is the difference D / (Ra + Rb) of the two
+    // sums, and s = D / ((Ra + Rb) (num + den)).
+    const double D = L * sum + (db - da) * (b1 * b2);
+    const bool near = k == 0;
+    sNum = near ? D : sNum;
+    sDen = near ? (Ra + Rb) * sum : sDen;
+    return logFinish(sNum / sDen, k);
 }
 
 // Angle difference of one edge end to the other for strike y, as the
@@ -196,40 +251,37 @@ CORVANE_INLINE void angleParts(double y, double ysq, double p, double t1, double
 }
 
 template <int B, Sides M>
-CORVANE_INLINE void edgeTerms(const Plan& plan, double X2, double z1, double z2, const double* S,
+CORVANE_INLINE void edgeTerms(const Plan& plan, int k, int next, const double* S,
                               const CornerTerms<B>& a, CornerTerms<B>& b, Sums<B>& sum)
 {
-    const double dz = z2 - z1;
-    const double dzz = dz * dz;
+    const double z1 = plan.Z[k], z2 = plan.Z[next], X2 = plan.X[next];
+    // The direction is the edge's own, the same at every station.
+    const double c = plan.c[k], s = plan.s[k], L = plan.L[k];
     const double y1 = plan.y1, y2 = plan.y2, y1sq = plan.y1sq, y2sq = plan.y2sq;
-    for (int i = 0; i < B; ++i) {
+    for (int i = 0; i < B; ++i)
         cornerAt<M>(plan, X2, z2, S[i], b, i);
-        // The edge geometry exactly as the reference computes it.
+    for (int i = 0; i < B; ++i) {
         const double x1 = a.x[i], x2 = b.x[i];
-        const double dx = x2 - x1;
-        const double L = std::sqrt(dx * dx + dzz);
-        // A zero-length edge adds nothing: with L taken as 1 its direction
-        // (c, s) is (0, 0), and every term below carries the factor c.
-        const double Ld = L > 0 ? L : 1.0;
-        const double c = dx / Ld, s = dz / Ld;
         const double t1 = c * x1 + s * z1;
         const double t2 = c * x2 + s * z2;
         const double p = c * z1 - s * x1;
+        const double pp = p * p;
 
-        const double e1 = safeLogRatioInline(t2 + b.R1[i], t1 + a.R1[i]);
+        const double e1 = edgeLog(L, y1sq, pp, t1, t2, a.R1[i], b.R1[i], a.d[i], b.d[i]);
         double theta;
         if constexpr (M == Sides::Two) {
-            const double e2 = safeLogRatioInline(t2 + b.R2[i], t1 + a.R2[i]);
+            const double e2 = edgeLog(L, y2sq, pp, t1, t2, a.R2[i], b.R2[i], a.d[i], b.d[i]);
             sum.E2[i] -= c * y2 * e2;
             // Both sides' angles at once: the argument of the product of the
             // two complex numbers, unwrapped to the sum's range (-2pi, 2pi).
             double n1, d1, n2, d2;
             angleParts(y1, y1sq, p, t1, t2, a.R1[i], b.R1[i], n1, d1);
             angleParts(y2, y2sq, p, t1, t2, a.R2[i], b.R2[i], n2, d2);
-            double phi = arcTan2Inline(d1 * n2 + n1 * d2, d1 * d2 - n1 * n2);
-            phi = ((n1 > 0) & (n2 > 0) & (phi < 0)) ? phi + TwoPi : phi;
-            phi = ((n1 < 0) & (n2 < 0) & (phi > 0)) ? phi - TwoPi : phi;
-            theta = phi;
+            sum.ay[i] = d1 * n2 + n1 * d2;
+            sum.ax[i] = d1 * d2 - n1 * n2;
+            sum.up[i] = ((n1 > 0) & (n2 > 0)) ? TwoPi : 0.0;
+            sum.down[i] = ((n1 < 0) & (n2 < 0)) ? TwoPi : 0.0;
+            theta = 0;
         } else {
             double n1, d1;
             angleParts(y1, y1sq, p, t1, t2, a.R1[i], b.R1[i], n1, d1);
@@ -237,10 +289,20 @@ CORVANE_INLINE void edgeTerms(const Plan& plan, double X2, double z1, double z2,
         }
         sum.E1[i] -= c * y1 * e1;
         // p = 0 (station on the edge's line) gives c*p*theta = 0: no angle term.
-        sum.F[i] -= c * p * theta;
+        if constexpr (M == Sides::Two)
+            sum.cp[i] = c * p;
+        else
+            sum.F[i] -= c * p * theta;
         sum.H[i] -= c * t2 * b.lam[i];
         sum.K[i] -= c * t1 * a.lam[i];
     }
+    if constexpr (M == Sides::Two)
+        for (int i = 0; i < B; ++i) {
+            double phi = arcTan2Inline(sum.ay[i], sum.ax[i]);
+            phi = phi < 0 ? phi + sum.up[i] : phi;
+            phi = phi > 0 ? phi - sum.down[i] : phi;
+            sum.F[i] -= sum.cp[i] * phi;
+        }
 }
 
 template <int B, Sides M>
@@ -260,7 +322,7 @@ CORVANE_INLINE void bodyBlock(const Plan& plan, const double* S, double* out)
         if (plan.same[k])
             continue;   // zero length at every station; the start corner stays
         const int next = k == n ? 1 : k + 1;
-        edgeTerms<B, M>(plan, plan.X[next], plan.Z[k], plan.Z[next], S, *a, *b, sum);
+        edgeTerms<B, M>(plan, k, next, S, *a, *b, sum);
         std::swap(a, b);
     }
     const double scale = plan.scale;
@@ -325,7 +387,12 @@ void makePlan(const Tbody& body, bool unitsKm, Plan& plan)
     }
     for (int k = 1; k <= n; ++k) {
         const int next = k == n ? 1 : k + 1;
-        plan.same[k] = plan.X[k] == plan.X[next] && plan.Z[k] == plan.Z[next];
+        const double dx = plan.X[next] - plan.X[k], dz = plan.Z[next] - plan.Z[k];
+        const double L = std::sqrt(dx * dx + dz * dz);
+        plan.same[k] = !(L > 0);   // also where the squares underflow, as in the reference
+        plan.L[k] = L;
+        plan.c[k] = plan.same[k] ? 0.0 : dx / L;
+        plan.s[k] = plan.same[k] ? 0.0 : dz / L;
     }
     const double y1 = body.StrikeLength1, y2 = body.StrikeLength2;
     if (y1 == 0 && y2 == 0) {
@@ -360,7 +427,7 @@ bool fastDomain(const Tbody& body, const double* stationX, int numStations)
         if (!sane(body.CornerX[k]) || !sane(body.CornerZ[k]))
             return false;
     for (double y : {body.StrikeLength1, body.StrikeLength2})
-        if (!(y >= 0) || !sane(y))
+        if (!(y == 0 || (y >= MinStrike && sane(y))))
             return false;
     for (int i = 0; i < numStations; ++i)
         if (!sane(stationX[i]))
@@ -389,7 +456,7 @@ void fastAnomaly(const Tbody& body, const double* stationX, int numStations, boo
     }
 }
 
-double logOf(double x) { return logInline(x); }
+double logRatio(double num, double den) { return logRatioInline(num, den); }
 
 double arcTan2(double y, double x) { return arcTan2Inline(y, x); }
 

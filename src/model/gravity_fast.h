@@ -11,9 +11,10 @@
 // - Stations are processed in fixed blocks laid out as plain arrays, so that
 //   the compiler vectorises every loop; the logarithm and arc tangent are our
 //   own branch-free versions of the classic fdlibm algorithms.
-// - The geometry that the logarithms are most sensitive to (edge direction,
-//   projections, distances) is computed with exactly the operations of the
-//   reference, so stations on an edge's extension get the same figures too.
+// - An edge's direction is computed once, from its corners, not at each
+//   station from the corners' offsets to the station, and t + R is formed so
+//   that it never cancels: stations on the line of an edge, where the
+//   reference loses digits, get the figure the formula means.
 //
 // Bodies outside the range where that reasoning holds (non-finite or absurd
 // coordinates, negative strike lengths) are handed to the reference.
@@ -26,6 +27,9 @@ inline constexpr int BlockSize = 64;
 
 // Largest coordinate or strike length (in model units) the fast engine takes.
 inline constexpr double MaxMagnitude = 1e10;
+// Smallest strike length other than 0 it takes (its cube is still a normal
+// number).
+inline constexpr double MinStrike = 1e-30;
 
 // True when the fast engine gives the reference's figures for this body and
 // these stations; otherwise use referenceAnomaly.
@@ -37,8 +41,9 @@ bool fastDomain(const Tbody& body, const double* stationX, int numStations);
 void fastAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
                  double* out);
 
-// ln(x) for positive normal x. Exposed for tests.
-double logOf(double x);
+// ln(num / den) for positive normal num and den, without rounding the
+// quotient first. Exposed for tests.
+double logRatio(double num, double den);
 
 // atan2(y, x) with atan2(0, 0) = 0. Exposed for tests.
 double arcTan2(double y, double x);

@@ -168,18 +168,16 @@ struct CornerTerms {
     alignas(64) double lam[B];   // ln((y1 + R1) / r) + ln((y2 + R2) / r): the H and K logarithm
 };
 
+// What the edges add up, per station: T = E - F + H - K of one strike side
+// (both sides where they differ); in that case the angle terms wait in
+// (ay, ax, wrap, cp) for a loop of their own.
 template <int B>
 struct Sums {
-    alignas(64) double E1[B];
-    alignas(64) double E2[B];
-    alignas(64) double F[B];
-    alignas(64) double H[B];
-    alignas(64) double K[B];
-    alignas(64) double ay[B];
+    alignas(64) double T[B];
+    alignas(64) double ay[B];     // atan2 arguments of both sides' angles at once
     alignas(64) double ax[B];
-    alignas(64) double up[B];
-    alignas(64) double down[B];
-    alignas(64) double cp[B];
+    alignas(64) double wrap[B];   // +-2pi where both angles have that sign, else 0
+    alignas(64) double cp[B];     // c * p
 };
 
 // Terms of one corner at station i.
@@ -268,41 +266,37 @@ CORVANE_INLINE void edgeTerms(const Plan& plan, int k, int next, const double* S
         const double pp = p * p;
 
         const double e1 = edgeLog(L, y1sq, pp, t1, t2, a.R1[i], b.R1[i], a.d[i], b.d[i]);
-        double theta;
+        // E - F + H - K, the edge's share: -c (y e) + c p theta + (-c t2 lam2) - (-c t1 lam1).
+        const double hk = t1 * a.lam[i] - t2 * b.lam[i];
+        double n1, d1;
+        angleParts(y1, y1sq, p, t1, t2, a.R1[i], b.R1[i], n1, d1);
+        sum.cp[i] = c * p;
         if constexpr (M == Sides::Two) {
             const double e2 = edgeLog(L, y2sq, pp, t1, t2, a.R2[i], b.R2[i], a.d[i], b.d[i]);
-            sum.E2[i] -= c * y2 * e2;
             // Both sides' angles at once: the argument of the product of the
             // two complex numbers, unwrapped to the sum's range (-2pi, 2pi).
-            double n1, d1, n2, d2;
-            angleParts(y1, y1sq, p, t1, t2, a.R1[i], b.R1[i], n1, d1);
+            double n2, d2;
             angleParts(y2, y2sq, p, t1, t2, a.R2[i], b.R2[i], n2, d2);
             sum.ay[i] = d1 * n2 + n1 * d2;
             sum.ax[i] = d1 * d2 - n1 * n2;
-            sum.up[i] = ((n1 > 0) & (n2 > 0)) ? TwoPi : 0.0;
-            sum.down[i] = ((n1 < 0) & (n2 < 0)) ? TwoPi : 0.0;
-            theta = 0;
+            const double up = ((n1 > 0) & (n2 > 0)) ? TwoPi : 0.0;
+            sum.wrap[i] = ((n1 < 0) & (n2 < 0)) ? -TwoPi : up;
+            sum.T[i] += c * (hk - (y1 * e1 + y2 * e2));
         } else {
-            double n1, d1;
-            angleParts(y1, y1sq, p, t1, t2, a.R1[i], b.R1[i], n1, d1);
-            theta = arcTan2Inline(n1, d1);
+            sum.ay[i] = n1;
+            sum.ax[i] = d1;
+            sum.T[i] += c * (hk - y1 * e1);
         }
-        sum.E1[i] -= c * y1 * e1;
-        // p = 0 (station on the edge's line) gives c*p*theta = 0: no angle term.
-        if constexpr (M == Sides::Two)
-            sum.cp[i] = c * p;
-        else
-            sum.F[i] -= c * p * theta;
-        sum.H[i] -= c * t2 * b.lam[i];
-        sum.K[i] -= c * t1 * a.lam[i];
     }
-    if constexpr (M == Sides::Two)
-        for (int i = 0; i < B; ++i) {
-            double phi = arcTan2Inline(sum.ay[i], sum.ax[i]);
-            phi = phi < 0 ? phi + sum.up[i] : phi;
-            phi = phi > 0 ? phi - sum.down[i] : phi;
-            sum.F[i] -= sum.cp[i] * phi;
-        }
+    // The angle terms in a loop of their own: two shorter loops keep the
+    // processor busier than one long one.
+    for (int i = 0; i < B; ++i) {
+        double phi = arcTan2Inline(sum.ay[i], sum.ax[i]);
+        if constexpr (M == Sides::Two)
+            phi = phi * sum.wrap[i] < 0 ? phi + sum.wrap[i] : phi;
+        // p = 0 (station on the edge's line) gives p*theta = 0: no angle term.
+        sum.T[i] += sum.cp[i] * phi;
+    }
 }
 
 template <int B, Sides M>
@@ -311,7 +305,7 @@ CORVANE_INLINE void bodyBlock(const Plan& plan, const double* S, double* out)
     CornerTerms<B> ta, tb;
     Sums<B> sum;
     for (int i = 0; i < B; ++i)
-        sum.E1[i] = sum.E2[i] = sum.F[i] = sum.H[i] = sum.K[i] = 0;
+        sum.T[i] = 0;
     CornerTerms<B>* a = &ta;
     CornerTerms<B>* b = &tb;
     const int n = plan.n;
@@ -328,14 +322,7 @@ CORVANE_INLINE void bodyBlock(const Plan& plan, const double* S, double* out)
     const double scale = plan.scale;
     const bool km = plan.unitsKm;
     for (int i = 0; i < B; ++i) {
-        double T;
-        if constexpr (M == Sides::Two)
-            T = (sum.E1[i] + sum.E2[i]) - sum.F[i] + sum.H[i] - sum.K[i];
-        else if constexpr (M == Sides::Equal)
-            T = (sum.E1[i] + sum.E1[i]) - sum.F[i] - sum.F[i] + sum.H[i] + sum.H[i] - sum.K[i] -
-                sum.K[i];
-        else
-            T = sum.E1[i] - sum.F[i] + sum.H[i] - sum.K[i];
+        const double T = M == Sides::Equal ? sum.T[i] + sum.T[i] : sum.T[i];
         double g = scale * (std::isfinite(T) ? T : 0.0);
         g = km ? g : g * MetreFactor;
         // As the reference: a body never puts an unusable value in.

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -169,7 +168,7 @@ struct CornerTerms {
 };
 
 // What the edges add up, per station: T = E - F + H - K of one strike side
-// (both sides where they differ); in that case the angle terms wait in
+// (both sides where they differ). The angle terms of an edge wait in
 // (ay, ax, wrap, cp) for a loop of their own.
 template <int B>
 struct Sums {

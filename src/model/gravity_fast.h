@@ -1,6 +1,7 @@
 #pragma once
 // The fast anomaly engine: the same formula as referenceAnomaly, rearranged so
-// that it costs a fraction of the time and gives the same figures.
+// that it costs a fraction of the time and gives the same figures (closer to
+// the exact ones where the reference's sums cancel).
 //
 // - The logarithms of the H and K terms belong to a corner, not to an edge:
 //   they are taken once per corner and station, and the two strike sides share
@@ -41,7 +42,7 @@ bool fastDomain(const Tbody& body, const double* stationX, int numStations);
 void fastAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
                  double* out);
 
-// ln(num / den) for positive normal num and den, without rounding the
+// ln(num / den) for num and den in [1e-150, 1e150], without rounding the
 // quotient first. Exposed for tests.
 double logRatio(double num, double den);
 

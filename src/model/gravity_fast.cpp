@@ -82,7 +82,7 @@ CORVANE_INLINE void logRatioParts(double num, double den, double& sNum, double& 
     sDen = num + scaled;
 }
 
-// ln(num / den) for positive normal num and den: one division, where the
+// ln(num / den) for num and den in [1e-150, 1e150]: one division, where the
 // logarithm of a quotient takes two, and no rounding of the quotient.
 CORVANE_INLINE double logRatioInline(double num, double den)
 {

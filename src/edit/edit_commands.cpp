@@ -51,6 +51,15 @@ void EditCommand::notifyChanged()
         ctx_.changed();
 }
 
+bool EditCommand::leftPress(const MouseEvent& e)
+{
+    if (finished_ || !e.inModelPanel)
+        return false;
+    if (e.button == Qt::RightButton)
+        finished_ = true;
+    return e.button == Qt::LeftButton;
+}
+
 int EditCommand::pick(const MouseEvent& e) const
 {
     return pickCorner(ctx_.ws.model.Bodies[body_], e.model.x(), e.model.y(), tol_);
@@ -81,13 +90,7 @@ void EditCommand::paintPickedCorner(QPainter& painter, int k) const
 
 void ChangeCornerCommand::press(const MouseEvent& e)
 {
-    if (finished_ || !e.inModelPanel)
-        return;
-    if (e.button == Qt::RightButton) {
-        finished_ = true;
-        return;
-    }
-    if (e.button != Qt::LeftButton)
+    if (!leftPress(e))
         return;
     if (selected_ == 0) {
         selected_ = pick(e);
@@ -108,13 +111,7 @@ void ChangeCornerCommand::paintOverlay(QPainter& painter)
 
 void AddCornerCommand::press(const MouseEvent& e)
 {
-    if (finished_ || !e.inModelPanel)
-        return;
-    if (e.button == Qt::RightButton) {
-        finished_ = true;   // ends without a change
-        return;
-    }
-    if (e.button != Qt::LeftButton)
+    if (!leftPress(e))   // a right press ends it without a change
         return;
     if (previous_ == 0) {
         previous_ = pick(e);
@@ -181,13 +178,7 @@ LinkCornersCommand::LinkCornersCommand(CommandContext context, std::function<voi
 
 void LinkCornersCommand::press(const MouseEvent& e)
 {
-    if (finished_ || !e.inModelPanel)
-        return;
-    if (e.button == Qt::RightButton) {
-        finished_ = true;   // a half-made link is dropped; nothing has changed
-        return;
-    }
-    if (e.button != Qt::LeftButton)
+    if (!leftPress(e))   // a right press drops a half-made link: nothing has changed
         return;
     if (pending_ == 0) {
         pending_ = pick(e);
@@ -221,13 +212,7 @@ void LinkCornersCommand::paintOverlay(QPainter& painter)
 
 void UnlinkCornersCommand::press(const MouseEvent& e)
 {
-    if (finished_ || !e.inModelPanel)
-        return;
-    if (e.button == Qt::RightButton) {
-        finished_ = true;
-        return;
-    }
-    if (e.button != Qt::LeftButton)
+    if (!leftPress(e))
         return;
     const int c = pick(e);
     if (c > 0 && model().Bodies[body_].Linked[c])

@@ -63,6 +63,9 @@ protected:
     int body() const { return body_; }
     QPoint screenOf(double x, double z) const;
     void notifyChanged();
+    // True for a left press in the model panel while the command runs; a
+    // right press there ends the command.
+    bool leftPress(const MouseEvent& e);
     // The corner of the current body in the pick box around the press, or 0.
     int pick(const MouseEvent& e) const;
     // Marks corner k of the command's body, when k is not 0.

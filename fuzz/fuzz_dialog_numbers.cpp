@@ -2,6 +2,7 @@
 // and the new-model dialog's six boxes (one per line of the input) make a
 // profile and a first body with only finite values in the model.
 #include "app/newmodel_data.h"
+#include "first_body.h"
 #include "fuzz_check.h"
 #include "model/text.h"
 
@@ -50,18 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     Workspace ws;
     applyNewModel(ws, in, nullptr);
-    const int b = prepareFirstBody(ws);
-    const Display& d = ws.display;
-    const double x0 = d.ViewXMin + (d.ViewXMax - d.ViewXMin) / 3;
-    const double x1 = d.ViewXMin + (d.ViewXMax - d.ViewXMin) * 2 / 3;
-    const double z0 = d.ViewDepthMax * 0.1, z1 = d.ViewDepthMax * 0.2;
-    Tbody& body = ws.model.Bodies[b];
-    body.NumCorners = 4;
-    body.setCorner(1, x0, z0);
-    body.setCorner(2, x1, z1);
-    body.setCorner(3, x0, z1);
-    body.setCorner(4, x0, z0);
-    finishFirstBody(ws);
+    check::drawFirstBody(ws, {{0, 0}, {1, 1}, {0, 1}});
     fuzz::requireSound(ws);
     return 0;
 }

@@ -2,6 +2,7 @@
 // a column choice taken from the first bytes, and when the window would take
 // them, made into a new model with one body drawn and calculated.
 #include "app/newmodel_data.h"
+#include "first_body.h"
 #include "fuzz_check.h"
 
 #include <cmath>
@@ -47,20 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Workspace ws;
     NewModelInput in;
     applyNewModel(ws, in, &s);
-    const int b = prepareFirstBody(ws);
-    // A body in the middle third of the profile, a tenth of the section deep.
-    const Display& d = ws.display;
-    const double x0 = d.ViewXMin + (d.ViewXMax - d.ViewXMin) / 3;
-    const double x1 = d.ViewXMin + (d.ViewXMax - d.ViewXMin) * 2 / 3;
-    const double z0 = d.ViewDepthMax * 0.1, z1 = d.ViewDepthMax * 0.2;
-    Tbody& body = ws.model.Bodies[b];
-    body.NumCorners = 5;
-    body.setCorner(1, x0, z0);
-    body.setCorner(2, x1, z0);
-    body.setCorner(3, x1, z1);
-    body.setCorner(4, x0, z1);
-    body.setCorner(5, x0, z0);
-    finishFirstBody(ws);
+    check::drawFirstBody(ws, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
     fuzz::requireSound(ws);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "app/newmodel_data.h"
 #include "io/real48.h"
 
+#include "../../fuzz/first_body.h"
 #include "../../fuzz/model_invariants.h"
 
 #include <gtest/gtest.h>
@@ -28,19 +29,7 @@ void newModelWithBody(Workspace& ws, const StationList& s)
 {
     NewModelInput in;
     applyNewModel(ws, in, &s);
-    const int b = prepareFirstBody(ws);
-    const Display& d = ws.display;
-    const double x0 = d.ViewXMin + (d.ViewXMax - d.ViewXMin) / 3;
-    const double x1 = d.ViewXMin + (d.ViewXMax - d.ViewXMin) * 2 / 3;
-    const double z0 = d.ViewDepthMax * 0.1, z1 = d.ViewDepthMax * 0.2;
-    Tbody& body = ws.model.Bodies[b];
-    body.NumCorners = 5;
-    body.setCorner(1, x0, z0);
-    body.setCorner(2, x1, z0);
-    body.setCorner(3, x1, z1);
-    body.setCorner(4, x0, z1);
-    body.setCorner(5, x0, z0);
-    finishFirstBody(ws);
+    check::drawFirstBody(ws, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "app/about.h"
+#include "version.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -55,7 +56,7 @@ TCorvaneAbout::TCorvaneAbout(QWidget* parent) : QDialog(parent)
     picture->setObjectName(QStringLiteral("ProgramIcon"));
     picture->setPixmap(aboutPicture());
 
-    auto* name = new QLabel(QStringLiteral("Corvane 2.06"), this);
+    auto* name = new QLabel(QStringLiteral("Corvane ") + QLatin1String(CorvaneVersion), this);
     name->setObjectName(QStringLiteral("ProductName"));
     QFont big = name->font();
     big.setPointSize(big.pointSize() + 4);

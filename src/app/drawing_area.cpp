@@ -36,7 +36,7 @@ void DrawingArea::renderPicture(bool inPaintEvent)
     picture_ = QPixmap(size() * ratio);
     picture_.setDevicePixelRatio(ratio);
     picture_.fill(palette().color(QPalette::Window));
-    if (!ws_.model.ModelExists || width() <= 0 || height() <= 0)
+    if (!ws_.model.ModelExists || clientRect().isEmpty())
         return;
     QPainter painter(&picture_);
     const std::optional<QString> text = PaintModel(painter, clientRect(), ws_);

@@ -1,8 +1,8 @@
 #pragma once
 // The main window's client area: shows the full picture drawn by PaintModel,
 // hosts at most one mouse command at a time, and carries the status panel
-// docked along its bottom edge (as in the original layout, the bottom 15
-// pixels of the client rectangle belong to the status panel).
+// docked along its bottom edge. The picture is drawn in the rectangle above
+// the status panel, so the panel covers none of it.
 #include "display/view.h"
 #include "display/workspace.h"
 #include "edit/mouse_command.h"
@@ -24,9 +24,10 @@ public:
     DrawingArea(Workspace& ws, QWidget* parent = nullptr);
     ~DrawingArea() override;
 
-    // The client rectangle in its own coordinates (Left = Top = 0).
-    QRect clientRect() const { return rect(); }
-    ViewLayout layout() const { return viewLayout(rect(), ws_.display); }
+    // The drawing rectangle in its own coordinates (Left = Top = 0): the
+    // widget less the status panel along its bottom.
+    QRect clientRect() const { return rect().adjusted(0, 0, 0, -StatusHeight); }
+    ViewLayout layout() const { return viewLayout(clientRect(), ws_.display); }
 
     // Draws the whole picture afresh (when a model exists) and shows it.
     void repaintModel();

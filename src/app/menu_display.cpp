@@ -99,7 +99,7 @@ bool Tcorvane::DisplayDblClick(const QPoint& pos)
     // Before a model is loaded or begun a double-click does nothing at all.
     if (!(ws_.display.ModelLoaded || ws_.display.ModelBegun))
         return true;
-    switch (doubleClickZone(pos.x(), pos.y(), area_->height())) {
+    switch (doubleClickZone(pos.x(), pos.y(), area_->clientRect().height())) {
     case DoubleClickZone::CurveProperties:
         if (execDialog(dialog<Tcurves>(ws_, *platform_, this)) == QDialog::Accepted) {
             setItemChecked(QStringLiteral("Displayindividual1"), ws_.display.ShowIndividual);

@@ -6,6 +6,7 @@
 #include "support/bodies.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
 #include <QSignalSpy>
@@ -201,4 +202,30 @@ TEST(DrawingArea, WindowPictureOfTwoBodiesWithObservedData)
     EXPECT_EQ(shot.pixelColor(red), QColor(255, 0, 0));
     EXPECT_EQ(shot.pixelColor(blue), QColor(0, 0, 255));
     EXPECT_TRUE(w.statusText().startsWith(QStringLiteral(" Misfit =")));
+}
+
+TEST(DrawingArea, StatusPanelCoversNoPartOfThePicture)
+{
+    ScriptedPlatform p;
+    Tcorvane w(p);
+    Workspace& ws = w.workspace();
+    modelInView(ws);
+    // A body down to the bottom of the view.
+    test::setBody(ws.model, 1, {{10, 60}, {40, 60}, {40, 100}, {10, 100}}, 0.2);
+    ws.model.RecalculateModel();
+    w.MenuStateLoaded();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    DrawingArea& area = w.drawingArea();
+    w.repaintModel();
+    const ViewLayout L = area.layout();
+    EXPECT_LE(L.Bottom, area.statusPanel()->geometry().top());
+    // The fill just above the body's outline along the bottom of the model
+    // panel, the margin below it that holds the last depth label, and the
+    // frame all show.
+    const QImage shot = area.grab().toImage();
+    const int col = SectionToScreen(L, ws.display, 25, 100).x();
+    EXPECT_EQ(shot.pixelColor(col, L.By - 3), QColor(0, 200, 0));
+    EXPECT_EQ(shot.pixelColor(col, L.Bottom - 1), QColor(Qt::black));
+    EXPECT_EQ(shot.pixelColor(col, L.By + 8), QColor(Qt::white));
 }

@@ -121,7 +121,7 @@ TEST(DisplayMenu, DisplayLimitsEnableZoomOut)
 TEST(DisplayMenu, DoubleClickZonesOpenTheirDialogs)
 {
     Window w;
-    const int h = w.window.drawingArea().height();
+    const int h = w.window.drawingArea().clientRect().height();
     const int mid = (h - 15) / 2;
     w.press("CancelBtn");
     EXPECT_TRUE(w.window.DisplayDblClick({20, mid - 10}));

@@ -1,5 +1,6 @@
 #include "app/newmodel_data.h"
 
+#include "display/paint.h"
 #include "edit/add_body.h"
 #include "io/real48.h"
 #include "model/text.h"
@@ -256,9 +257,7 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
             lo = std::min(lo, m.ObservedGravity[i]);
             hi = std::max(hi, m.ObservedGravity[i]);
         }
-        d.GravityTickStep = (hi - lo) * 0.25;
-        if (!(d.GravityTickStep > 0) || !std::isfinite(d.GravityTickStep))
-            d.GravityTickStep = 1.0;   // flat data: a step the axis can count in
+        d.GravityTickStep = autoGravityTickStep(lo, hi);
     }
 
     m.NumBodies = 0;

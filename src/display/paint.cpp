@@ -56,6 +56,39 @@ void setPen(QPainter& p, const QColor& colour, int width, Qt::PenStyle style = Q
     p.setPen(QPen(QBrush(colour), width, style, Qt::FlatCap, Qt::MiterJoin));
 }
 
+int leadingBlanks(const QString& s)
+{
+    int n = 0;
+    while (n < s.size() && s[n] == QLatin1Char(' '))
+        ++n;
+    return n;
+}
+
+// r moved the least distance that puts it inside area; nothing when it is
+// larger than area.
+std::optional<QRect> fitInto(QRect r, const QRect& area)
+{
+    if (r.width() > area.width() || r.height() > area.height())
+        return std::nullopt;
+    if (r.left() < area.left())
+        r.moveLeft(area.left());
+    if (r.right() > area.right())
+        r.moveRight(area.right());
+    if (r.top() < area.top())
+        r.moveTop(area.top());
+    if (r.bottom() > area.bottom())
+        r.moveBottom(area.bottom());
+    return r;
+}
+
+// The number of decimals that shows every multiple of step apart from its
+// neighbours, at least min.
+int decimalsFor(double step, int min)
+{
+    const double places = std::ceil(-std::log10(step) - 1e-9);
+    return std::clamp(static_cast<int>(std::isfinite(places) ? places : 0), min, 12);
+}
+
 bool inPanel(const ViewLayout& L, QPoint s)
 {
     return L.Left + L.SectionLeft < s.x() && s.x() <= L.Rx && L.Top < s.y() && s.y() <= L.By;
@@ -81,8 +114,9 @@ Extent bodyExtent(const Tbody& body)
 
 class Painter {
 public:
-    Painter(QPainter& p, Workspace& ws, const ViewLayout& L, const PrintOptions& print)
-        : p_(p), ws_(ws), m_(ws.model), d_(ws.display), L_(L), print_(print)
+    Painter(QPainter& p, Workspace& ws, const ViewLayout& L, const PrintOptions& print,
+            std::vector<DrawnText>* record)
+        : p_(p), ws_(ws), m_(ws.model), d_(ws.display), L_(L), print_(print), record_(record)
     {
     }
 
@@ -107,8 +141,44 @@ private:
     void gravityAxis();
     template <class Value>
     void polyline(const StationRange& r, Value value);
+    void layoutHoleLabels();
     void boreholes();
     void legend();
+
+    // Texts. Axis and borehole labels are laid out before they are drawn so
+    // that none covers another: a label that keeps to its tick is left out
+    // where it would overlap; a unit or name moves to the nearest free place.
+    struct Label {
+        QRect rect;   // the characters, leading blanks left out
+        QString text;
+    };
+    using Labels = std::vector<Label>;
+    enum class Crowded { Drop, Evict, Stay };
+    QRect profileArea() const;   // the curves' half with its axis strip, inside the divider
+    QRect sectionArea() const;   // the section's half with its axis strip and the margin below
+    QRect modelPanelArea() const;   // the section's half right of the axis strip
+    Label labelAt(int x, int y, const QString& s, bool trim = true) const;
+    bool isFree(const QRect& r, const Labels& pending) const;
+    QPolygon holePath(const THole& hole) const
+    {
+        QPolygon path;
+        for (int k = 1; k <= std::clamp(hole.NumDepths, 0, MaxHoleDepths); ++k) {
+            const QPoint s = section(hole.HoleX[k], hole.HoleDepth[k]);
+            path << QPoint(clampX(s.x()), std::max(s.y(), L_.Mid));
+        }
+        return path;
+    }
+    // A label of a borehole row in view (not above the top, not below the bottom).
+    bool holeLabelShown(const THole& hole, int row) const
+    {
+        const QPoint s = section(hole.HoleX[row], hole.HoleDepth[row]);
+        return axisX() < s.x() && s.x() < L_.Rx && hole.HoleDepth[row] >= d_.ViewDepthMin && s.y() <= L_.By;
+    }
+    void pin(Labels& pending, Label l, const QRect& area);
+    void slide(Labels& pending, Label l, const QRect& area, std::initializer_list<QPoint> steps,
+               Crowded crowded);
+    void flush(Labels& pending, bool opaque);
+    QRect text(int x, int y, const QString& s, bool opaque = false);   // returns its place
 
     QPainter& p_;
     Workspace& ws_;
@@ -116,8 +186,112 @@ private:
     Display& d_;
     ViewLayout L_;
     const PrintOptions& print_;
+    std::vector<DrawnText>* record_ = nullptr;
+    std::vector<QRect> taken_;   // places of the labels drawn so far
+    Labels holeLabels_;          // laid out before the bodies, drawn last
+    std::vector<QRect> holePaths_;   // where the boreholes run, kept clear of body labels
     double densLow_ = 1e8, densHigh_ = -1e8;
 };
+
+QRect Painter::profileArea() const
+{
+    return QRect(QPoint(L_.Left + 1, L_.Top + 1), QPoint(L_.Rx - 1, L_.Mid - 2));
+}
+
+QRect Painter::sectionArea() const
+{
+    return QRect(QPoint(L_.Left + 1, L_.Mid + 2), QPoint(L_.Rx - 1, L_.Bottom - 2));
+}
+
+QRect Painter::modelPanelArea() const
+{
+    QRect area = sectionArea();
+    area.setLeft(axisX() + 1);
+    return area;
+}
+
+Painter::Label Painter::labelAt(int x, int y, const QString& s, bool trim) const
+{
+    const QFontMetrics fm = p_.fontMetrics();
+    const int lead = trim ? leadingBlanks(s) : 0;
+    const QString shown = s.mid(lead);
+    return {QRect(x + fm.horizontalAdvance(s.left(lead)), y, fm.horizontalAdvance(shown), fm.height()), shown};
+}
+
+bool Painter::isFree(const QRect& r, const Labels& pending) const
+{
+    auto clear = [&](const QRect& other) { return !r.intersects(other); };
+    auto clearOf = [&](const Labels& labels) {
+        return std::all_of(labels.begin(), labels.end(), [&](const Label& l) { return clear(l.rect); });
+    };
+    return std::all_of(taken_.begin(), taken_.end(), clear)
+        && std::all_of(holePaths_.begin(), holePaths_.end(), clear) && clearOf(holeLabels_) && clearOf(pending);
+}
+
+void Painter::pin(Labels& pending, Label l, const QRect& area)
+{
+    const std::optional<QRect> r = fitInto(l.rect, area);
+    if (!r || !isFree(*r, pending))
+        return;
+    l.rect = *r;
+    pending.push_back(l);
+}
+
+void Painter::slide(Labels& pending, Label l, const QRect& area, std::initializer_list<QPoint> steps,
+                    Crowded crowded)
+{
+    const std::optional<QRect> r = fitInto(l.rect, area);
+    if (!r)
+        return;
+    for (const QPoint step : steps)
+        for (int k = 0;; ++k) {
+            bool inside = false;
+            for (const int sign : {1, -1}) {
+                const QRect c = r->translated(step * (k * sign));
+                if ((k == 0 && sign < 0) || !area.contains(c))
+                    continue;
+                inside = true;
+                if (isFree(c, pending)) {
+                    l.rect = c;
+                    pending.push_back(l);
+                    return;
+                }
+            }
+            if (!inside)
+                break;
+        }
+    // No free place at all.
+    l.rect = *r;
+    if (crowded == Crowded::Stay) {
+        pending.push_back(l);
+    } else if (crowded == Crowded::Evict) {
+        // The unit keeps its own place and the tick labels there give way.
+        std::erase_if(pending, [&](const Label& other) { return other.rect.intersects(*r); });
+        if (isFree(l.rect, pending))
+            pending.push_back(l);
+    }
+}
+
+void Painter::flush(Labels& pending, bool opaque)
+{
+    for (const Label& l : pending) {
+        textAt(p_, l.rect.x(), l.rect.y(), l.text, opaque);
+        taken_.push_back(l.rect);
+        if (record_)
+            record_->push_back({l.rect, l.text});
+    }
+    pending.clear();
+}
+
+QRect Painter::text(int x, int y, const QString& s, bool opaque)
+{
+    textAt(p_, x, y, s, opaque);
+    const QFontMetrics fm = p_.fontMetrics();
+    const QRect r(x, y, fm.horizontalAdvance(s), fm.height());
+    if (record_)
+        record_->push_back({r, s});
+    return r;
+}
 
 std::optional<QString> Painter::run()
 {
@@ -152,6 +326,7 @@ std::optional<QString> Painter::run()
         depthAxis();
         if (d_.DrawGrid && !d_.Printing)
             grid();
+        layoutHoleLabels();
         bodies();
     } else {
         planView();
@@ -170,17 +345,33 @@ void Painter::depthAxis()
 {
     setPen(p_, Qt::black, 1);
     p_.drawLine(axisX(), L_.By, axisX(), L_.Mid);
-    textAt(p_, L_.Left + 4, L_.By - roundPixel(0.4 * (L_.By - L_.Mid)), QString::fromLatin1(unitText()));
     const double extent = depthExtent(d_);
-    if (!(d_.DepthTickStep > 0))
-        return;
-    const long long count = truncCount((d_.ViewDepthMax - d_.ViewDepthMin) / d_.DepthTickStep);
+    const double range = d_.ViewDepthMax - d_.ViewDepthMin;
+    // Ticks from the top of the view at the set step; where that step leaves
+    // fewer than two in view (a zoomed view, narrowed limits), ticks at the
+    // multiples of a round step for the range shown.
+    double step = d_.DepthTickStep, base = d_.ViewDepthMin;
+    int decimals = 1;
+    long long count = step > 0 ? truncCount(range / step) : 0;
+    if (count < 2 && range > 0 && std::isfinite(range)) {
+        step = roundTickStep(0.25 * range);
+        base = std::floor(d_.ViewDepthMin / step) * step;
+        count = truncCount((d_.ViewDepthMax - base) / step * (1 + 1e-12));
+        decimals = decimalsFor(step, 1);
+    }
+    Labels pending;
     for (long long k = 1; k <= count; ++k) {
-        const double v = d_.ViewDepthMin + static_cast<double>(k) * d_.DepthTickStep;
+        const double v = base + static_cast<double>(k) * step;
+        if (v <= d_.ViewDepthMin)
+            continue;
         const int row = L_.Mid + roundPixel((v - d_.ViewDepthMin) * (L_.By - L_.Mid) / extent);
         p_.drawLine(axisX() - L_.TickLength, row, axisX(), row);
-        textAt(p_, L_.Left + L_.TickLength, row + 1, cut(fixed(v, 5, 1), 6));
+        pin(pending, labelAt(L_.Left + L_.TickLength, row + 1, cut(fixed(v, 5, decimals), 5 + decimals)),
+            sectionArea());
     }
+    slide(pending, labelAt(L_.Left + 4, L_.By - roundPixel(0.4 * (L_.By - L_.Mid)), QString::fromLatin1(unitText())),
+          sectionArea(), {QPoint(0, 1)}, Crowded::Evict);
+    flush(pending, false);
 }
 
 void Painter::grid()
@@ -275,10 +466,13 @@ void Painter::label(int b)
     if (!inPanel(L_, s))
         return;
     setPen(p_, Qt::black, 1);
-    if (d_.ShowDensities)
-        textAt(p_, s.x(), s.y(), cut(fixed(body.Density, 6, 5), 6), true);
-    if (d_.ShowBodyNumbers)
-        textAt(p_, s.x(), s.y(), QString::fromStdString(integer(b, 2)), true);
+    // Kept inside the panel and clear of the other labels: moved to the
+    // nearest free place, or left where it stands when there is none.
+    const QString shown = d_.ShowDensities ? cut(fixed(body.Density, 6, 5), 6) : QString::fromStdString(integer(b, 2));
+    Labels pending;
+    slide(pending, labelAt(s.x(), s.y(), shown, false), modelPanelArea(), {QPoint(1, 0), QPoint(0, 1)},
+          Crowded::Stay);
+    flush(pending, true);
 }
 
 void Painter::planView()
@@ -330,9 +524,9 @@ void Painter::planView()
         if (!d_.Printing && (d_.ShowBodyNumbers || d_.ShowDensities)) {
             p_.setBrush(Qt::white);
             if (d_.ShowBodyNumbers)
-                textAt(p_, sxMid, C - L_.TickHeight, QString::fromStdString(integer(b, 2)), true);
+                text(sxMid, C - L_.TickHeight, QString::fromStdString(integer(b, 2)), true);
             if (d_.ShowDensities)
-                textAt(p_, sxMid, C - L_.TickHeight, cut(fixed(body.Density, 6, 5), 6), true);
+                text(sxMid, C - L_.TickHeight, cut(fixed(body.Density, 6, 5), 6), true);
         }
     }
     // The strike axis, with arrow heads at both ends.
@@ -343,10 +537,10 @@ void Painter::planView()
     p_.drawLine(ax, L_.Mid, ax + TL, L_.Mid + TH);
     p_.drawLine(ax, L_.By, ax - TL, L_.By - TH);
     p_.drawLine(ax, L_.By, ax + TL, L_.By - TH);
-    textAt(p_, L_.Left + TL, L_.Mid + roundPixel(0.4 * (L_.By - L_.Mid)), QString::fromLatin1(unitText()));
+    text(L_.Left + TL, L_.Mid + roundPixel(0.4 * (L_.By - L_.Mid)), QString::fromLatin1(unitText()));
     const QString s = cut(fixed(S, 5, 1), 6);
-    textAt(p_, L_.Left + TL, L_.Mid + TH, s);
-    textAt(p_, L_.Left + TL, L_.By - 3 * TH, s);
+    text(L_.Left + TL, L_.Mid + TH, s);
+    text(L_.Left + TL, L_.By - 3 * TH, s);
 }
 
 template <class Value>
@@ -415,8 +609,16 @@ void Painter::distanceAxis()
     p_.drawLine(axisX(), y0, L_.Rx, y0);
     p_.drawLine(L_.Rx, y0, L_.Rx - TL, y0 - TH);
     p_.drawLine(L_.Rx, y0, L_.Rx - TL, y0 + TH);
-    textAt(p_, (L_.Rx + L_.SectionLeft) / 2, y0 + 4 * TH, QStringLiteral("Distance"));
 
+    // The labels stand below the axis, or above it where the panel ends too
+    // soon below; they keep within the panel, so the last one moves left.
+    QRect area = profileArea();
+    area.setLeft(axisX() + 1);
+    const int height = p_.fontMetrics().height();
+    auto labelRow = [&](int offset) {
+        return y0 + offset + height - 1 <= area.bottom() ? y0 + offset : y0 - offset - height;
+    };
+    Labels pending;
     const TickStep t = distanceTickStep(std::abs(d_.ViewXMax - d_.ViewXMin));
     for (int k = 1; k <= t.count; ++k) {
         const double x = d_.ViewXMin + k * t.step;
@@ -424,8 +626,11 @@ void Painter::distanceAxis()
         p_.drawLine(sx, y0 - TH, sx, y0 + TH);
         const double a = std::abs(x);
         const int width = static_cast<int>(std::trunc(a >= 1 ? std::log10(a) : 0)) + 3;
-        textAt(p_, sx - TL * width, y0 + roundPixel(1.5 * TH), cut(fixed(x, width, 1), 9));
+        pin(pending, labelAt(sx - TL * width, labelRow(roundPixel(1.5 * TH)), cut(fixed(x, width, 1), 9)), area);
     }
+    slide(pending, labelAt((L_.Rx + L_.SectionLeft) / 2, labelRow(4 * TH), QStringLiteral("Distance")), area,
+          {QPoint(1, 0), QPoint(0, y0 < labelRow(4 * TH) ? 1 : -1)}, Crowded::Evict);
+    flush(pending, false);
     if (t.count < 1)
         return;
     const double minor = t.step * (t.count > 6 ? 0.5 : 0.25);
@@ -445,30 +650,77 @@ void Painter::gravityAxis()
     p_.drawLine(ax, L_.Mid, ax, L_.Top);
     p_.drawLine(ax, L_.Top, ax - TL, L_.Top + TH);
     p_.drawLine(ax, L_.Top, ax + TL, L_.Top + TH);
-    textAt(p_, L_.Left + TL, L_.Top + roundPixel(0.75 * (L_.Mid - L_.Top)), QStringLiteral("mG"));
-    const double step = d_.GravityTickStep;
-    if (!(step > 0) || !std::isfinite(step))
-        return;
-    auto tick = [&](double value) {
+
+    // Multiples of the step counted from zero, those inside the axis only.
+    auto ticksAt = [&](double step) {
+        std::vector<double> values;
+        if (!(step > 0) || !std::isfinite(step))
+            return values;
+        const double slack = 1e-9 * step;
+        if (d_.GravityMin < 0) {
+            const long long n = std::min<long long>(roundHalfEven(std::min(-d_.GravityMin / step, 1e9)), MaxTicks);
+            for (long long k = 1; k <= n; ++k)
+                if (-static_cast<double>(k) * step >= d_.GravityMin - slack)
+                    values.push_back(-static_cast<double>(k) * step);
+        }
+        if (d_.GravityMax > 0) {
+            const long long n = std::min<long long>(roundHalfEven(std::min(d_.GravityMax / step, 1e9)), MaxTicks);
+            for (long long k = 1; k <= n; ++k)
+                if (static_cast<double>(k) * step <= d_.GravityMax + slack)
+                    values.push_back(static_cast<double>(k) * step);
+        }
+        return values;
+    };
+    int decimals = std::clamp(d_.GravityDecimals, 0, 30);
+    std::vector<double> values = ticksAt(d_.GravityTickStep);
+    if (values.size() < 2) {
+        // The set step does not fit this range (the difference of the
+        // curves, a flat stretch in view): a round step for the range shown.
+        const double step = roundTickStep(0.25 * (d_.GravityMax - d_.GravityMin));
+        values = ticksAt(step);
+        decimals = std::max(decimals, decimalsFor(step, 0));
+    }
+    Labels pending;
+    for (const double value : values) {
         const int row = profile(d_.ViewXMin, value).y();
         p_.drawLine(ax - TL, row, ax, row);
-        textAt(p_, L_.Left + 1, row, cut(fixed(value, 7, std::clamp(d_.GravityDecimals, 0, 30)), 8));
-    };
-    if (d_.GravityMin < 0) {
-        const long long n = std::min<long long>(roundHalfEven(std::min(-d_.GravityMin / step, 1e9)), MaxTicks);
-        for (long long k = 1; k <= n; ++k)
-            tick(-static_cast<double>(k) * step);
+        pin(pending, labelAt(L_.Left + 1, row, cut(fixed(value, 7, decimals), 8)), profileArea());
     }
-    if (d_.GravityMax > 0) {
-        const long long n = std::min<long long>(roundHalfEven(std::min(d_.GravityMax / step, 1e9)), MaxTicks);
-        for (long long k = 1; k <= n; ++k)
-            tick(static_cast<double>(k) * step);
+    slide(pending, labelAt(L_.Left + TL, L_.Top + roundPixel(0.75 * (L_.Mid - L_.Top)), QStringLiteral("mG")),
+          profileArea(), {QPoint(0, 1)}, Crowded::Evict);
+    flush(pending, false);
+}
+
+void Painter::layoutHoleLabels()
+{
+    // Each label keeps to the row of its tick where it can, else moves down
+    // or up to the nearest free row; the body labels then keep clear of them
+    // and of the boreholes' paths.
+    for (int h = 1; h <= std::clamp(m_.NumHoles, 0, MaxHoles); ++h) {
+        const THole& hole = m_.Holes[h];
+        const int nd = std::clamp(hole.NumDepths, 0, MaxHoleDepths);
+        for (int k = 1; k <= std::clamp(hole.NumLabels, 0, MaxHoleLabels); ++k) {
+            const int row = hole.LabelRow[k];
+            if (row < 1 || row > nd)
+                continue;
+            const QPoint s = section(hole.HoleX[row], hole.HoleDepth[row]);
+            if (holeLabelShown(hole, row))
+                slide(holeLabels_, labelAt(s.x() + L_.TickLength, s.y() + 1, QString::fromStdString(hole.Label[k])),
+                      modelPanelArea(), {QPoint(0, 1)}, Crowded::Drop);
+        }
+    }
+    for (int h = 1; h <= std::clamp(m_.NumHoles, 0, MaxHoles); ++h) {
+        const QPolygon path = holePath(m_.Holes[h]);
+        const int TL = L_.TickLength;
+        for (int k = 1; k < path.size(); ++k)
+            holePaths_.push_back(QRect(path[k - 1], path[k]).normalized().adjusted(-TL, 0, TL - 1, 0));
     }
 }
 
 void Painter::boreholes()
 {
     const int TL = L_.TickLength, TH = L_.TickHeight;
+    Labels names;
     for (int h = 1; h <= std::clamp(m_.NumHoles, 0, MaxHoles); ++h) {
         const THole& hole = m_.Holes[h];
         const int nd = std::clamp(hole.NumDepths, 0, MaxHoleDepths);
@@ -485,26 +737,23 @@ void Painter::boreholes()
             const QPoint b[] = {{x - 2 * TL, y}, {x + TL, y - 2 * TH}, {x - TL, y - 4 * TH}};
             p_.drawPolyline(b, 3);
             p_.drawLine(x + TL, y - 2 * TH, x - TL, y - 2 * TH);
-            textAt(p_, x + 2 * TL, y - 4 * TH, QString::fromStdString(hole.Name));
+            slide(names, labelAt(x + 2 * TL, y - 4 * TH, QString::fromStdString(hole.Name)), profileArea(),
+                  {QPoint(1, 0)}, Crowded::Drop);
         }
-        QPolygon path;
-        for (int k = 1; k <= nd; ++k) {
-            const QPoint s = section(hole.HoleX[k], hole.HoleDepth[k]);
-            path << QPoint(clampX(s.x()), std::max(s.y(), L_.Mid));
-        }
+        const QPolygon path = holePath(hole);
         if (path.size() > 1)
             p_.drawPolyline(path);
         for (int k = 1; k <= std::clamp(hole.NumLabels, 0, MaxHoleLabels); ++k) {
             const int row = hole.LabelRow[k];
-            if (row < 1 || row > nd)
+            if (row < 1 || row > nd || !holeLabelShown(hole, row))
                 continue;
             const QPoint s = section(hole.HoleX[row], hole.HoleDepth[row]);
-            if (axisX() < s.x() && s.x() < L_.Rx && hole.HoleDepth[row] >= d_.ViewDepthMin) {
-                p_.drawLine(s.x() - TL, s.y(), s.x() + TL, s.y());
-                textAt(p_, s.x() + TL, s.y() + 1, QString::fromStdString(hole.Label[k]), true);
-            }
+            p_.drawLine(s.x() - TL, s.y(), s.x() + TL, s.y());
         }
     }
+    // Names and labels last, on their white ground, so that no fill or curve covers them.
+    flush(names, true);
+    flush(holeLabels_, true);
 }
 
 void Painter::legend()
@@ -514,18 +763,18 @@ void Painter::legend()
     p_.setBrush(Qt::white);
     if (print_.titles) {
         const int c = (L_.Left + L_.Rx) / 2;
-        textAt(p_, c, 10, print_.title1);
-        textAt(p_, c + 1, 10, print_.title1);
-        textAt(p_, 0, 10, print_.title2);
-        textAt(p_, 1, 10, print_.title2);
+        text(c, 10, print_.title1);
+        text(c + 1, 10, print_.title1);
+        text(0, 10, print_.title2);
+        text(1, 10, print_.title2);
     }
     int R = L_.By + roundPixel(0.5 * v);
     if (print_.thirdLine) {
-        textAt(p_, 0, R, print_.thirdText);
+        text(0, R, print_.thirdText);
         R += roundPixel(0.25 * v);
     }
-    textAt(p_, L_.Left, R, QStringLiteral("Field gravity ---------"));
-    textAt(p_, L_.Left + roundPixel(2 * u), R, QStringLiteral("Calculated gravity"));
+    text(L_.Left, R, QStringLiteral("Field gravity ---------"));
+    text(L_.Left + roundPixel(2 * u), R, QStringLiteral("Calculated gravity"));
     setPen(p_, d_.CalcCurveColour, 1);
     p_.drawLine(L_.Left + roundPixel(3.5 * u), R + 5, L_.Left + roundPixel(4.5 * u), R + 5);
     setPen(p_, Qt::black, 1);
@@ -533,7 +782,7 @@ void Painter::legend()
         return;
     const int bodyRow = R + roundPixel(0.7 * v);
     R += roundPixel(0.2 * v);
-    textAt(p_, L_.Left, R, m_.UnitsKm ? QStringLiteral("Units are Km.") : QStringLiteral("Units are m."));
+    text(L_.Left, R, m_.UnitsKm ? QStringLiteral("Units are Km.") : QStringLiteral("Units are m."));
     const int step = roundPixel(0.2 * v);
     for (int b = 1; b <= std::min(numBodies(), 3); ++b) {
         const Tbody& body = m_.Bodies[b];
@@ -541,8 +790,8 @@ void Painter::legend()
         const int x = L_.Left + roundPixel(2 * u * (b - 1));
         int y = bodyRow;
         const QString title = QStringLiteral("Body ") + QString::number(b);
-        textAt(p_, x, y, title);
-        textAt(p_, x + 1, y, title);
+        text(x, y, title);
+        text(x + 1, y, title);
         const std::string lines[] = {
             "Body centre " + fixed((e.xLow + e.xHigh) * 0.5, 10, 2),
             "Max width " + fixed(e.xHigh - e.xLow, 10, 2),
@@ -554,7 +803,7 @@ void Painter::legend()
         };
         for (const std::string& line : lines) {
             y += step;
-            textAt(p_, x, y, cut(line, 25));
+            text(x, y, cut(line, 25));
         }
     }
 }
@@ -622,6 +871,30 @@ void DrawStar(QPainter& painter, int x, int y, int width, int dx, int dy)
     painter.drawLine(x + dx, y + dy, x - dx, y - dy);
 }
 
+double roundTickStep(double step)
+{
+    if (!(step > 0) || !std::isfinite(step))
+        return 0;
+    int e = static_cast<int>(std::floor(std::log10(step)));
+    // Powers of ten below 1 divide, so that 0.2 is the nearest double to 0.2.
+    auto times = [&e](double m) { return e >= 0 ? m * std::pow(10.0, e) : m / std::pow(10.0, -e); };
+    const double most = step * (1 + 1e-12);   // a step that is round already stays
+    if (times(10) <= most)
+        ++e;
+    else if (times(1) > most)
+        --e;
+    for (const double m : {5.0, 2.0})
+        if (times(m) <= most)
+            return times(m);
+    return times(1);
+}
+
+double autoGravityTickStep(double lo, double hi)
+{
+    const double step = roundTickStep((hi - lo) * 0.25);
+    return step > 0 ? step : 1.0;
+}
+
 ViewLayout printLayout(const PrintOptions& print)
 {
     ViewLayout L;
@@ -639,7 +912,7 @@ ViewLayout printLayout(const PrintOptions& print)
 }
 
 std::optional<QString> PaintModel(QPainter& painter, const QRect& rect, Workspace& ws,
-                                  const PrintOptions& print)
+                                  const PrintOptions& print, std::vector<DrawnText>* texts)
 {
     Display& d = ws.display;
     ViewLayout L;
@@ -654,7 +927,7 @@ std::optional<QString> PaintModel(QPainter& painter, const QRect& rect, Workspac
         setScreenLayoutValues(d);
         L = viewLayout(rect, d);
     }
-    Painter p(painter, ws, L, print);
+    Painter p(painter, ws, L, print, texts);
     return p.run();
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 class QPainter;
 
@@ -25,11 +26,19 @@ struct PrintOptions {
     bool legend = false;    // units and the first bodies' figures
 };
 
+// A text as drawn: the rectangle its characters cover (leading blanks of a
+// see-through axis label left out) and the characters.
+struct DrawnText {
+    QRect rect;
+    QString text;
+};
+
 // Draws everything into rect. On screen (Printing false) it returns the
 // status-panel text the drawing of the curves sets (the misfit read-out);
-// nothing when no curves were drawn.
+// nothing when no curves were drawn. When texts is given, every text drawn
+// is appended to it, in the order of drawing.
 std::optional<QString> PaintModel(QPainter& painter, const QRect& rect, Workspace& ws,
-                                  const PrintOptions& print = {});
+                                  const PrintOptions& print = {}, std::vector<DrawnText>* texts = nullptr);
 
 // The point symbol of observed data: four strokes through (x, y).
 void DrawStar(QPainter& painter, int x, int y, int width, int dx, int dy);
@@ -47,5 +56,13 @@ struct TickStep {
     int count = 0;
 };
 TickStep distanceTickStep(double range);
+
+// The largest of 1, 2 or 5 times a power of ten that is not above step, so
+// that axis labels fall on round values; 0 when step is not positive and finite.
+double roundTickStep(double step);
+
+// The gravity label step chosen for an anomaly range from lo to hi: a
+// quarter of it, rounded down to a round step; 1 when the range is flat.
+double autoGravityTickStep(double lo, double hi);
 
 }  // namespace corvane

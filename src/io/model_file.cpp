@@ -4,6 +4,8 @@
 #include "safe_file.h"
 #include "text_lines.h"
 
+#include "display/paint.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -283,10 +285,7 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f)
             lo = std::min(lo, m.ObservedGravity[i]);
         }
     }
-    d.GravityTickStep = (hi - lo) * 0.25;
-    // A flat profile (no bodies, no data) would give a zero step.
-    if (!(d.GravityTickStep > 0) || !std::isfinite(d.GravityTickStep))
-        d.GravityTickStep = 1.0;
+    d.GravityTickStep = autoGravityTickStep(lo, hi);
 
     m.ModelExists = true;
     d.ShowIndividual = false;

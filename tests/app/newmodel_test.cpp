@@ -226,6 +226,13 @@ TEST(NewModel, FieldDataSetTheGravityStep)
     EXPECT_EQ(ws.model.ObservedGravity[2], 6);
     EXPECT_EQ(ws.display.GravityTickStep, 2.0);
     EXPECT_EQ(ws.model.CalculatedGravity[1], 0);
+    // A quarter of the range, rounded down to 1, 2 or 5 times a power of ten.
+    s.g = {-30.43, 0, 1.5};
+    applyNewModel(ws, NewModelInput{}, &s);
+    EXPECT_EQ(ws.display.GravityTickStep, 5.0);
+    s.g = {0.1, 0.4, 0.2};
+    applyNewModel(ws, NewModelInput{}, &s);
+    EXPECT_DOUBLE_EQ(ws.display.GravityTickStep, 0.05);
     s.g = {4, 4, 4};
     applyNewModel(ws, NewModelInput{}, &s);
     EXPECT_GT(ws.display.GravityTickStep, 0);

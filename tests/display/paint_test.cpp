@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 using namespace corvane;
@@ -66,6 +67,57 @@ QPoint centre(const Workspace& ws, double x, double z)
 bool isBlack(QColor c)
 {
     return c.red() < 60 && c.green() < 60 && c.blue() < 60;
+}
+
+// The texts PaintModel draws, with the places they cover.
+std::vector<DrawnText> drawnTexts(Workspace& ws, const QRect& rect = window, const PrintOptions& print = {},
+                                  QImage* picture = nullptr)
+{
+    QImage img(rect.right() + 200, rect.bottom() + 200, QImage::Format_RGB32);
+    img.fill(Qt::magenta);
+    std::vector<DrawnText> texts;
+    QPainter p(&img);
+    PaintModel(p, rect, ws, print, &texts);
+    p.end();
+    if (picture)
+        *picture = img;
+    return texts;
+}
+
+// The texts whose top row lies within rows top..bottom and columns up to
+// right, in the order drawn, each followed by "|".
+std::string textsIn(const std::vector<DrawnText>& texts, int top, int bottom, int right = 1 << 20)
+{
+    std::string out;
+    for (const DrawnText& t : texts)
+        if (t.rect.top() >= top && t.rect.top() <= bottom && t.rect.left() <= right)
+            out += t.text.toStdString() + "|";
+    return out;
+}
+
+// A one-body model over an 81-station profile from 0 to 40 km with a
+// basin-shaped observed anomaly down to -28 mGal, as a first model is.
+std::unique_ptr<Workspace> basinProfile()
+{
+    auto ws = std::make_unique<Workspace>();
+    Model& m = ws->model;
+    setStations(m, 81, 0, 40);
+    setBody(m, 1, {{6, 0.1}, {18, 0.1}, {14, 3}, {10, 3}}, -0.3, 100, 100);
+    m.NumBodies = 1;
+    m.CurrentBody = 1;
+    m.HaveObserved = true;
+    m.ModelExists = true;
+    m.RecalculateModel();
+    for (int i = 1; i <= m.NumStations; ++i)
+        m.ObservedGravity[i] = -28 * std::exp(-std::pow((m.StationX[i] - 12) / 5, 2)) + 1;
+    Display& d = ws->display;
+    d.ModelLoaded = true;
+    d.ViewXMin = 0;
+    d.ViewXMax = 40;
+    d.ViewDepthMax = 20;
+    d.DepthTickStep = 5;
+    d.GravityTickStep = 7.61;   // a quarter of the range, as older versions set it
+    return ws;
 }
 
 // A line's pixel may fall one row or column off the exact point.
@@ -376,8 +428,21 @@ TEST(PaintModel, PrintingLayoutKeepsBodiesUnderCurves)
     EXPECT_NE(img.pixelColor(5, 5), QColor(Qt::magenta));   // page cleared
 }
 
-TEST(PaintModel, DistanceTickSteps)
+TEST(PaintModel, TickSteps)
 {
+    // Round label steps: the largest 1, 2 or 5 times a power of ten not above.
+    EXPECT_EQ(roundTickStep(7.6075), 5);
+    EXPECT_EQ(roundTickStep(2.5), 2);
+    EXPECT_EQ(roundTickStep(19.99), 10);
+    EXPECT_EQ(roundTickStep(1000), 1000);
+    EXPECT_EQ(roundTickStep(0.3), 0.2);
+    EXPECT_EQ(roundTickStep(0.075), 0.05);
+    EXPECT_EQ(roundTickStep(0), 0);
+    EXPECT_EQ(roundTickStep(-3), 0);
+    EXPECT_EQ(roundTickStep(HUGE_VAL), 0);
+    EXPECT_EQ(autoGravityTickStep(-28.43, 2), 5);
+    EXPECT_EQ(autoGravityTickStep(3, 3), 1);   // flat: still a step to count in
+
     EXPECT_DOUBLE_EQ(distanceTickStep(1000).step, 100);
     EXPECT_EQ(distanceTickStep(1000).count, 10);
     // 250: 100 gives 2 ticks, so 20 (12 ticks), more than 10, so 40.
@@ -386,4 +451,175 @@ TEST(PaintModel, DistanceTickSteps)
     EXPECT_DOUBLE_EQ(distanceTickStep(100).step, 10);   // 1 tick of 100 -> 10 ticks of 10
     EXPECT_EQ(distanceTickStep(100).count, 10);
     EXPECT_EQ(distanceTickStep(0).count, 0);
+}
+
+TEST(PaintModel, ProfileLabelsStayInTheirPanelClearOfEachOther)
+{
+    // On screen and on the printed page alike.
+    PrintOptions print;
+    print.u = 100;
+    print.v = 100;
+    print.plotWidth = 700;
+    print.plotHeight = 500;
+    for (const bool printing : {false, true}) {
+        SCOPED_TRACE(printing ? "printed" : "window");
+        auto ws = basinProfile();
+        ws->display.Printing = printing;
+        const auto texts = drawnTexts(*ws, printing ? QRect(0, 0, 1000, 1000) : window, print);
+        const ViewLayout L = printing ? printLayout(print) : viewLayout(window, ws->display);
+        QStringList profile, all;
+        for (const DrawnText& t : texts) {
+            all << t.text;
+            if (t.rect.top() > L.Mid || t.rect.top() < L.Top)
+                continue;   // the section and the page around the plot
+            profile << t.text;
+            // Inside the profile panel: above the divider, not cut at either edge.
+            EXPECT_GE(t.rect.left(), L.Left) << t.text.toStdString();
+            EXPECT_LE(t.rect.right(), L.Rx) << t.text.toStdString();
+            EXPECT_LT(t.rect.bottom(), L.Mid - 1) << t.text.toStdString();
+        }
+        // Each label whole, apart from every other one.
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            for (std::size_t j = i + 1; j < texts.size(); ++j)
+                EXPECT_FALSE(texts[i].rect.intersects(texts[j].rect))
+                    << texts[i].text.toStdString() << " / " << texts[j].text.toStdString();
+        // The last distance label and the unit are there; no tick is labelled
+        // past the bottom of the axis (the range ends at -27), in the section.
+        EXPECT_TRUE(profile.contains("40.0"));
+        EXPECT_TRUE(profile.contains("mG"));
+        EXPECT_TRUE(profile.contains("-22.83"));
+        EXPECT_FALSE(all.contains("-30.44"));
+    }
+}
+
+TEST(PaintModel, ZoomedDepthAxisAndDifferenceCurvesAreLabelled)
+{
+    auto ws = basinProfile();
+    Display& d = ws->display;
+    const int mid = viewLayout(window, d).Mid;
+    // Zoomed to 12.3 .. 18.1 km the set step of 5 km gives one tick only;
+    // the axis is labelled at round depths instead, as precisely as needed.
+    d.ViewDepthMin = 12.3;
+    d.ViewDepthMax = 18.1;
+    d.Zoomed = true;
+    EXPECT_EQ(textsIn(drawnTexts(*ws), mid, 1000, 39), "13.0|14.0|15.0|16.0|17.0|18.0|Km|");
+    d.ViewDepthMin = 3.05;
+    d.ViewDepthMax = 3.3;
+    EXPECT_EQ(textsIn(drawnTexts(*ws), mid, 1000, 39), "3.10|3.15|3.20|3.25|3.30|Km|");
+    // The view's own step is kept wherever it gives labels.
+    d.ViewDepthMin = 0;
+    d.ViewDepthMax = 20;
+    EXPECT_EQ(textsIn(drawnTexts(*ws), mid, 1000, 39), "5.0|10.0|15.0|20.0|Km|");
+
+    // The difference of the curves spans -1.5 .. 1.5 mGal, less than the set
+    // step of 7.61: labelled every 0.5 mGal.
+    Model& m = ws->model;
+    for (int i = 1; i <= m.NumStations; ++i)
+        m.ObservedGravity[i] = m.CalculatedGravity[i] + 1.5 * std::cos(m.StationX[i] * M_PI / 20);
+    d.ShowDifference = true;
+    EXPECT_EQ(textsIn(drawnTexts(*ws), 0, mid, 39), "-0.50|-1.00|-1.50|0.50|1.00|1.50|mG|");
+}
+
+TEST(PaintModel, BoreholeLabelsDrawnLastApartOnWhite)
+{
+    auto ws = basinProfile();
+    Model& m = ws->model;
+    m.HaveObserved = false;
+    ws->display.CalcCurveColour = QColor(0, 0, 255);
+    // The calculated curve dips to the bottom of the panel at the well.
+    for (int i = 1; i <= m.NumStations; ++i)
+        m.CalculatedGravity[i] = -20 * std::exp(-std::pow((m.StationX[i] - 12) / 2, 2));
+    THole& h = m.Holes[1];
+    h.Name = "Well A-1";
+    h.NumDepths = 3;
+    const double x[] = {12, 12, 12}, z[] = {0, 0.05, 6};
+    for (int k = 1; k <= 3; ++k) {
+        h.HoleX[k] = x[k - 1];
+        h.HoleDepth[k] = z[k - 1];
+    }
+    h.NumLabels = 2;   // two layers a pixel apart, both inside the basin's fill
+    h.Label[1] = "Quaternary";
+    h.LabelRow[1] = 1;
+    h.Label[2] = "Sandstone";
+    h.LabelRow[2] = 2;
+    m.NumHoles = 1;
+    QImage img;
+    const auto texts = drawnTexts(*ws, window, {}, &img);
+    ASSERT_GE(texts.size(), 3u);
+    // The name and the labels are the last texts, apart from each other and
+    // from the body's label.
+    const auto last = texts.end() - 3;
+    EXPECT_EQ(last[0].text, "Well A-1");
+    EXPECT_EQ(last[1].text, "Quaternary");
+    EXPECT_EQ(last[2].text, "Sandstone");
+    for (auto a = texts.begin(); a != texts.end(); ++a)
+        for (auto b = a + 1; b != texts.end(); ++b)
+            EXPECT_FALSE(a->rect.intersects(b->rect)) << a->text.toStdString() << " / " << b->text.toStdString();
+    // On their white ground: neither the curve nor the body's fill shows through.
+    for (auto t = last; t != texts.end(); ++t) {
+        int white = 0, showing = 0;
+        for (int y = t->rect.top(); y <= t->rect.bottom(); ++y)
+            for (int xx = t->rect.left(); xx <= t->rect.right(); ++xx) {
+                const QColor c = img.pixelColor(xx, y);
+                white += c == QColor(Qt::white) ? 1 : 0;
+                showing += (c.blue() > 150 && c.red() < 100) ? 1 : 0;
+            }
+        EXPECT_GT(white, t->rect.width() * t->rect.height() / 2) << t->text.toStdString();
+        EXPECT_EQ(showing, 0) << t->text.toStdString();
+    }
+}
+
+TEST(PaintModel, IndividualContributionsLeaveOutHiddenBodiesAndTheTotal)
+{
+    auto ws = twoBodies(0.4, 0.4);
+    Display& d = ws->display;
+    d.ShowIndividual = true;
+    d.CalcCurveColour = QColor(0, 0, 255);
+    const Model& m = ws->model;
+    // Station 51 (x = 50) between the bodies: both contribute, the total is their sum.
+    const int i = 51;
+    auto curveNear = [&](const QImage& img, double g) {
+        const QPoint s = ProfileToScreen(window, d, m.StationX[i], g);
+        for (int dy = -1; dy <= 1; ++dy)
+            if (img.pixelColor(s + QPoint(0, dy)) == d.CalcCurveColour)
+                return true;
+        return false;
+    };
+    QImage img = render(*ws);
+    const double g1 = m.Bodies[1].Gravity[i], g2 = m.Bodies[2].Gravity[i];
+    ASSERT_GT(std::abs(ProfileToScreen(window, d, 50, g1).y() - ProfileToScreen(window, d, 50, g1 + g2).y()), 4);
+    EXPECT_TRUE(curveNear(img, g1));
+    EXPECT_TRUE(curveNear(img, g2));
+    EXPECT_FALSE(curveNear(img, m.CalculatedGravity[i]));
+    // Body 2 hidden: its curve goes, body 1's stays.
+    ws->model.setHidden(2, true);
+    ws->model.Bodies[1].Density = 0.2;   // so that the two curves no longer coincide
+    ws->model.RecalculateModel();
+    img = render(*ws);
+    EXPECT_TRUE(curveNear(img, m.Bodies[1].Gravity[i]));
+    EXPECT_FALSE(curveNear(img, m.Bodies[2].Gravity[i]));
+}
+
+TEST(PaintModel, AxisAndBodyLabelTexts)
+{
+    auto ws = twoBodies(-0.25, 0.1);
+    Display& d = ws->display;
+    d.ShowDensities = true;
+    d.GravityTickStep = 20;
+    d.GravityDecimals = 1;
+    d.DepthTickStep = 25;
+    const auto texts = drawnTexts(*ws);
+    const int mid = viewLayout(window, d).Mid;
+    // Distance labels every 10 km with one decimal, then the axis name; gravity
+    // labels, downwards and then upwards from zero, with the set decimals.
+    ASSERT_NEAR(d.GravityMin, -88, 0.5);
+    EXPECT_EQ(textsIn(texts, 0, mid),
+              "10.0|20.0|30.0|40.0|50.0|60.0|70.0|80.0|90.0|100.0|Distance|-20.0|-40.0|-60.0|-80.0|mG|");
+    // Depth labels every 25 km with one decimal, the unit, and the bodies'
+    // densities cut to six characters.
+    EXPECT_EQ(textsIn(texts, mid, 1000), "25.0|50.0|75.0|100.0|Km|-0.250|0.1000|");
+    d.ShowDensities = false;
+    d.ShowBodyNumbers = true;
+    ws->model.UnitsKm = false;
+    EXPECT_EQ(textsIn(drawnTexts(*ws), mid, 1000), "25.0|50.0|75.0|100.0|m| 1| 2|");
 }

@@ -308,7 +308,9 @@ TEST(ModelFile, LoadRebuildsTheModelAndTheView)
     EXPECT_EQ(d.GridStepX, 100.0);
     EXPECT_EQ(d.GridStepZ, 50.0);
     EXPECT_EQ(d.DepthTickStep, 250.0);
-    EXPECT_DOUBLE_EQ(d.GravityTickStep, (hi - lo) * 0.25);
+    // A quarter of the anomaly range, 2.5 mGal, rounded down to a round step.
+    EXPECT_DOUBLE_EQ((hi - lo) * 0.25, 2.5);
+    EXPECT_EQ(d.GravityTickStep, 2.0);
     EXPECT_TRUE(d.ModelLoaded);
     EXPECT_TRUE(m.ModelExists);
     EXPECT_FALSE(d.ShowIndividual);

@@ -232,35 +232,63 @@ TEST(HostileModelFile, CountsAndValuesAtTheEdgesOfSixByteReals)
 
 TEST(HostileInputFiles, BinaryAndHugeTextsAreRefusedOrReadSoundly)
 {
-    const std::string texts[] = {
-        std::string(),
-        std::string(100000, '\0'),
-        std::string(5000, '\n'),
-        std::string(20000, '9'),
-        "No. of bodies  51\n" + std::string(100, 'x'),
-        "No. of bodies  1e999\nDensity 1\n",
-        "No. of bodies  1\nDensity        nan\nNo. of corners 3\nCorner 1       0 1\n"
-        "Corner 2       1 1\nCorner 3       0 2\n",
-        "No. of bodies  1\nDensity        0.1\nNo. of corners 3\nCorner 1       1e308 1\n"
-        "Corner 2       -1e308 1\nCorner 3       0 1e308\n",
-        "No. of bodies  1\nDensity        0.1\nNo. of corners 3\nCorner 1       5 1\n"
-        "Corner 2       5 1\nCorner 3       5 1\n",
-        slurp(dataDir / "field_profile.dta"),
-        slurp(dataDir / "one_body_100_stations.mod"),
+    // Each text read as a body file, a borehole file and a Sidero model, with
+    // the message each reader must give ("" when it reads the text). The body
+    // files carry their two heading lines, so that each is judged by what
+    // follows them.
+    const std::string heading = "Bodies keyed in by hand\n(two free lines)\n";
+    const std::string bodyEnds = "The body file \"hostile.txt\" ends after line ";
+    const std::string bodyLine = "of the body file \"hostile.txt\" does not hold the expected ";
+    const std::string notSidero = "\"hostile.txt\" is not a Sidero model that can be imported: ";
+    const std::string shortSidero = notSidero + "it is shorter than the 13 records that begin every Sidero model.";
+    struct Case {
+        std::string text, body, borehole, sidero;
     };
-    for (const std::string& text : texts) {
+    const Case cases[] = {
+        {std::string(), bodyEnds + "0, before all its bodies are read.", "The borehole file \"hostile.txt\" is empty.",
+         shortSidero},
+        // Read as a borehole without rows, and as a Sidero model of no bodies
+        // (the first six bytes of each of these texts round to a count of 0).
+        {std::string(100000, '\0'), bodyEnds + "1, before all its bodies are read.", "", ""},
+        {std::string(5000, '\n'), "Line 3 " + bodyLine + "whole number of bodies from column 16.", "", ""},
+        {std::string(20000, '9'), bodyEnds + "1, before all its bodies are read.", "", ""},
+        {heading + "No. of bodies  51\n" + std::string(100, 'x'), InvalidBodiesText, "", ""},
+        {heading + "No. of bodies  1e999\nDensity 1\n",
+         "Line 3 " + bodyLine + "whole number of bodies from column 16.", "", shortSidero},
+        {heading + "No. of bodies  1\nDensity        nan\nNo. of corners 3\nCorner 1       0 1\n"
+                   "Corner 2       1 1\nCorner 3       0 2\n",
+         "Line 4 " + bodyLine + "density contrast from column 16.", "", ""},
+        // Read: numbers at the edge of the reals, and a body that is a point.
+        {heading + "No. of bodies  1\nDensity        0.1\nNo. of corners 3\nCorner 1       1e308 1\n"
+                   "Corner 2       -1e308 1\nCorner 3       0 1e308\n",
+         "", "", ""},
+        {heading + "No. of bodies  1\nDensity        0.1\nNo. of corners 3\nCorner 1       5 1\n"
+                   "Corner 2       5 1\nCorner 3       5 1\n",
+         "", "", ""},
+        {slurp(dataDir / "field_profile.dta"), "Line 3 " + bodyLine + "whole number of bodies from column 16.",
+         "Line 11 of the borehole file \"hostile.txt\" holds a position but no depth.", ""},
+        {slurp(dataDir / "one_body_100_stations.mod"), "Line 3 " + bodyLine + "whole number of bodies from column 16.",
+         "", notSidero + "it ends before the corners of body 1 are complete."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 60));
         Workspace ws;
         test::fullModel(ws);
         ws.model.NumBodies = 3;
         ws.model.RecalculateModel();
         const std::string before = modelBytes(ws);
-        for (auto read : {&readBodyFile, &readBoreholeFile, &importSideroModel}) {
-            const std::string message = read(ws, text, "hostile.txt");
-            if (!message.empty()) {
-                EXPECT_EQ(modelBytes(ws), before) << message;
-            }
-            EXPECT_EQ(check::modelViolation(ws), "") << text.substr(0, 60);
+        EXPECT_EQ(readBodyFile(ws, c.text, "hostile.txt"), c.body);
+        if (c.body.empty()) {
+            // Appended, with an anomaly that is a number at every station.
+            ASSERT_EQ(ws.model.NumBodies, 4);
+            for (int i = 1; i <= ws.model.NumStations; ++i)
+                ASSERT_TRUE(std::isfinite(ws.model.Bodies[4].Gravity[i])) << i;
+        } else {
+            EXPECT_EQ(modelBytes(ws), before);
         }
+        EXPECT_EQ(readBoreholeFile(ws, c.text, "hostile.txt"), c.borehole);
+        EXPECT_EQ(importSideroModel(ws, c.text, "hostile.txt"), c.sidero);
+        EXPECT_EQ(check::modelViolation(ws), "");
     }
 }
 
@@ -284,14 +312,24 @@ TEST(ExtremeModels, FullModelSavesLoadsAndDrawsWithEveryOutput)
                     1e-9 * (1 + std::fabs(ws.model.CalculatedGravity[i])));
     expectAllOutputsSound(again);
 
-    // A full model takes no more bodies and no more boreholes than it can hold.
+    // A full model takes no more bodies and no more boreholes than it can
+    // hold; the body file itself is sound, as a model with room shows.
     const std::string body =
-        "No. of bodies  1\nDensity        0.1\nNo. of corners 3\nCorner 1       1 1\n"
-        "Corner 2       2 1\nCorner 3       1 2\n";
+        "One body\n(two free lines)\nNo. of bodies  1\nDensity        0.1\nNo. of corners 3\n"
+        "Corner 1       1 1\nCorner 2       2 1\nCorner 3       1 2\n";
+    const std::string hole = "BH\n\n\n1 0\n1 5\n";
+    again.model.NumHoles = MaxHoles;
     const std::string before = modelBytes(again);
-    EXPECT_FALSE(readBodyFile(again, body, "one.bod").empty());
+    EXPECT_EQ(readBodyFile(again, body, "one.bod"), InvalidBodiesText);
+    EXPECT_EQ(readBoreholeFile(again, hole, "bh.hol"), TooManyBoreholesText);
     EXPECT_EQ(modelBytes(again), before);
     EXPECT_EQ(check::modelViolation(again), "");
+    again.model.NumBodies = MaxBodies - 1;
+    again.model.NumHoles = MaxHoles - 1;
+    EXPECT_EQ(readBodyFile(again, body, "one.bod"), "");
+    EXPECT_EQ(again.model.NumBodies, MaxBodies);
+    EXPECT_EQ(readBoreholeFile(again, hole, "bh.hol"), "");
+    EXPECT_EQ(again.model.NumHoles, MaxHoles);
 }
 
 TEST(ExtremeModels, DegenerateBodiesAndProfiles)

@@ -129,6 +129,28 @@ TEST(Anomaly, CheckValuesOfTheRectangle)
     const auto r = anomaly(makeBody(reversed), {0, 5, -5});
     for (int i = 0; i < 3; ++i)
         EXPECT_NEAR(r[static_cast<std::size_t>(i)], -g[static_cast<std::size_t>(i)], 1e-10);
+
+    // The same values from the engine the program uses, body by body and in
+    // the total: the rectangle clockwise (body 1) and anticlockwise (body 2).
+    auto m = makeModel();
+    m->NumStations = 3;
+    const double at[] = {-5, 0, 5};
+    for (int i = 1; i <= 3; ++i)
+        m->StationX[i] = at[i - 1];
+    setBody(*m, 1, test::unitRectangle);
+    setBody(*m, 2, reversed);
+    m->NumBodies = 2;
+    m->CalculateBody(1);
+    EXPECT_NEAR(m->Bodies[1].Gravity[1], 1.5056, 5e-5);
+    EXPECT_NEAR(m->Bodies[1].Gravity[2], 16.0163, 5e-5);
+    EXPECT_NEAR(m->Bodies[1].Gravity[3], 1.5056, 5e-5);
+    EXPECT_NEAR(m->CalculatedGravity[2], 16.0163, 5e-5);
+    m->CalculateBody(2);
+    EXPECT_NEAR(m->Bodies[2].Gravity[1], -1.5056, 5e-5);
+    EXPECT_NEAR(m->Bodies[2].Gravity[2], -16.0163, 5e-5);
+    EXPECT_NEAR(m->Bodies[2].Gravity[3], -1.5056, 5e-5);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_NEAR(m->CalculatedGravity[i], 0, 1e-10) << i;
 }
 
 TEST(Anomaly, UnitsStrikeAndDuplicateCorners)

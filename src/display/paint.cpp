@@ -145,9 +145,11 @@ private:
     void boreholes();
     void legend();
 
-    // Texts. Axis and borehole labels are laid out before they are drawn so
-    // that none covers another: a label that keeps to its tick is left out
-    // where it would overlap; a unit or name moves to the nearest free place.
+    // Labels are laid out before they are drawn so that none covers another.
+    // A tick label keeps to its tick (pin) and is left out where it would
+    // overlap; units, names, body and borehole labels slide to the nearest
+    // free place, and where there is none they are dropped, keep their own
+    // place (Stay), or keep it while the tick labels there give way (Evict).
     struct Label {
         QRect rect;   // the characters, leading blanks left out
         QString text;
@@ -159,21 +161,8 @@ private:
     QRect modelPanelArea() const;   // the section's half right of the axis strip
     Label labelAt(int x, int y, const QString& s, bool trim = true) const;
     bool isFree(const QRect& r, const Labels& pending) const;
-    QPolygon holePath(const THole& hole) const
-    {
-        QPolygon path;
-        for (int k = 1; k <= std::clamp(hole.NumDepths, 0, MaxHoleDepths); ++k) {
-            const QPoint s = section(hole.HoleX[k], hole.HoleDepth[k]);
-            path << QPoint(clampX(s.x()), std::max(s.y(), L_.Mid));
-        }
-        return path;
-    }
-    // A label of a borehole row in view (not above the top, not below the bottom).
-    bool holeLabelShown(const THole& hole, int row) const
-    {
-        const QPoint s = section(hole.HoleX[row], hole.HoleDepth[row]);
-        return axisX() < s.x() && s.x() < L_.Rx && hole.HoleDepth[row] >= d_.ViewDepthMin && s.y() <= L_.By;
-    }
+    QPolygon holePath(const THole& hole) const;
+    bool holeLabelShown(const THole& hole, int row) const;
     void pin(Labels& pending, Label l, const QRect& area);
     void slide(Labels& pending, Label l, const QRect& area, std::initializer_list<QPoint> steps,
                Crowded crowded);
@@ -689,6 +678,23 @@ void Painter::gravityAxis()
     slide(pending, labelAt(L_.Left + TL, L_.Top + roundPixel(0.75 * (L_.Mid - L_.Top)), QStringLiteral("mG")),
           profileArea(), {QPoint(0, 1)}, Crowded::Evict);
     flush(pending, false);
+}
+
+QPolygon Painter::holePath(const THole& hole) const
+{
+    QPolygon path;
+    for (int k = 1; k <= std::clamp(hole.NumDepths, 0, MaxHoleDepths); ++k) {
+        const QPoint s = section(hole.HoleX[k], hole.HoleDepth[k]);
+        path << QPoint(clampX(s.x()), std::max(s.y(), L_.Mid));
+    }
+    return path;
+}
+
+// A row in view has its label: not above the top, not below the bottom.
+bool Painter::holeLabelShown(const THole& hole, int row) const
+{
+    const QPoint s = section(hole.HoleX[row], hole.HoleDepth[row]);
+    return axisX() < s.x() && s.x() < L_.Rx && hole.HoleDepth[row] >= d_.ViewDepthMin && s.y() <= L_.By;
 }
 
 void Painter::layoutHoleLabels()

@@ -17,32 +17,16 @@ std::string tooFewStationsMessage(std::size_t found)
            "The model is unchanged.";
 }
 
-SplitLine SplitFields(std::string_view line)
+SplitLine SplitFields(std::string_view line, Commas commas)
 {
     if (line.size() > FieldDataLineLength)
         line = line.substr(0, FieldDataLineLength);
     SplitLine out;
-    bool open = false;
-    std::size_t start = 0;
-    // One position past the end counts as a blank, which closes the last field.
-    for (std::size_t pos = 0; pos <= line.size(); ++pos) {
-        const char c = pos < line.size() ? line[pos] : ' ';
-        if (c != ' ') {
-            if (!open) {
-                open = true;
-                start = pos;
-            }
-            continue;
-        }
-        if (!open)
-            continue;
-        open = false;
-        if (out.count < MaxFieldsPerLine) {
-            const std::string_view field = line.substr(start, pos - start);
-            out.whole[out.count] = std::string(field);
-            out.fields[out.count] = std::string(field.substr(0, FieldWidth));
-            ++out.count;
-        }
+    out.commas = commas;
+    for (const std::string_view field : splitLine(line, commas, MaxFieldsPerLine)) {
+        out.whole[out.count] = std::string(field);
+        out.fields[out.count] = std::string(field.substr(0, FieldWidth));
+        ++out.count;
     }
     return out;
 }
@@ -50,12 +34,13 @@ SplitLine SplitFields(std::string_view line)
 FieldDataTable readFieldDataText(std::string_view text)
 {
     FieldDataTable table;
+    const Commas commas = commasOf(text);
     std::size_t pos = 0;
     while (pos < text.size() && static_cast<int>(table.lines.size()) < MaxFieldDataLines) {
         std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string_view::npos)
             end = text.size();
-        table.lines.push_back(SplitFields(text.substr(pos, end - pos)));
+        table.lines.push_back(SplitFields(text.substr(pos, end - pos), commas));
         table.maxFields = std::max(table.maxFields, table.lines.back().count);
         pos = end;
         if (pos < text.size())
@@ -67,19 +52,27 @@ FieldDataTable readFieldDataText(std::string_view text)
 
 bool storable(double v) { return std::fabs(v) <= Real48Max; }
 
-std::optional<double> storableNumber(const std::string& text)
+namespace {
+
+std::optional<double> storableValue(std::optional<double> v)
 {
-    const auto v = parseNumber(text);
     if (v && !storable(*v))
         return std::nullopt;
     return v;
+}
+
+}  // namespace
+
+std::optional<double> storableNumber(const std::string& text)
+{
+    return storableValue(parseNumber(text));
 }
 
 std::optional<double> fieldNumber(const SplitLine& line, int j)
 {
     if (j < 1 || j > line.count)
         return std::nullopt;
-    return storableNumber(line.whole[static_cast<std::size_t>(j - 1)]);
+    return storableValue(fieldValue(line.whole[static_cast<std::size_t>(j - 1)], line.commas));
 }
 
 bool hasNonNumber(const SplitLine& line)

@@ -2,6 +2,8 @@
 // Field data: a plain-text file of numbers in columns, split into fields and
 // turned into stations by the columns chosen. Read alike by "Begin a new
 // model" and by corvane-calc --stations.
+#include "io/text_lines.h"
+
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -16,18 +18,19 @@ inline constexpr int MaxFieldDataLines = 4108;
 inline constexpr int FieldDataLineLength = 80;
 inline constexpr int FieldWidth = 10;
 
-// One line split at spaces: at most 5 fields, each cut to 10 characters for
-// the grid. `whole` keeps the uncut text of each field, so that a long number
-// is read in full rather than as its first 10 characters.
+// One line split into at most 5 fields, each cut to 10 characters for the
+// grid. `whole` keeps the uncut text of each field, so that a long number is
+// read in full rather than as its first 10 characters.
 struct SplitLine {
     std::array<std::string, MaxFieldsPerLine> fields;
     std::array<std::string, MaxFieldsPerLine> whole;
     int count = 0;
+    Commas commas = Commas::Separate;   // how the file writes its numbers
 };
 
-// At most the first 80 characters; fields are separated by spaces only (tabs
-// and commas belong to a field).
-SplitLine SplitFields(std::string_view line);
+// At most the first 80 characters, split as text_lines.h describes (a line
+// of blank-separated fields as it always was).
+SplitLine SplitFields(std::string_view line, Commas commas = Commas::Separate);
 
 struct FieldDataTable {
     std::vector<SplitLine> lines;   // line r of the file is lines[r - 1]
@@ -36,7 +39,8 @@ struct FieldDataTable {
 };
 
 // Splits a file's text into lines (LF, CRLF or CR ends; a last line without
-// an end counts) and each line into fields; at most 4108 lines are taken.
+// an end counts) and each line into fields, commas read as the whole file
+// uses them; at most 4108 lines are taken.
 FieldDataTable readFieldDataText(std::string_view text);
 
 // A value the model file can hold. Anything larger could not be saved, and

@@ -2,6 +2,7 @@
 // against the reference transcription of the formula in the same run.
 // Wall-clock time is what the user waits for, so it is the time reported;
 // bench/run.sh prints the ratios.
+#include "big_model.h"
 #include "model/gravity.h"
 #include "model/gravity_pool.h"
 #include "model/model.h"
@@ -14,39 +15,9 @@
 #include <vector>
 
 using namespace corvane;
+using namespace corvane::bench;
 
 namespace {
-
-// Body b: a 50-corner star-shaped (concave) polygon, clockwise on screen.
-void fillBody(Model& m, int b, int corners, bool equalStrike)
-{
-    Tbody& body = m.Bodies[b];
-    body.NumCorners = corners + 1;
-    const double cx = -80 + 3.2 * b, cz = 4 + 0.2 * b;
-    for (int k = 1; k <= corners; ++k) {
-        const double a = -2 * 3.141592653589793 * (k - 1) / corners;
-        const double r = 1.5 + 0.5 * std::sin(5.0 * a);
-        body.CornerX[k] = cx + r * std::cos(a);
-        body.CornerZ[k] = cz - r * std::sin(a);
-    }
-    body.CornerX[corners + 1] = body.CornerX[1];
-    body.CornerZ[corners + 1] = body.CornerZ[1];
-    body.Density = 0.1 + 0.01 * b;
-    body.StrikeLength1 = 5 + b;   // unequal strike: the full 2.5-D path
-    body.StrikeLength2 = equalStrike ? 5 + b : 2;
-}
-
-std::unique_ptr<Model> bigModel(int bodies, int stations = MaxStations, bool equalStrike = false)
-{
-    auto m = makeModel();
-    m->NumStations = stations;
-    for (int i = 1; i <= stations; ++i)
-        m->StationX[i] = -100 + 200.0 * (i - 1) / std::max(stations - 1, 1);
-    m->NumBodies = bodies;
-    for (int b = 1; b <= bodies; ++b)
-        fillBody(*m, b, 50, equalStrike);
-    return m;
-}
 
 // The whole-model recalculation as the reference transcription does it.
 void referenceRecalculate(Model& m)

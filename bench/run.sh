@@ -1,7 +1,9 @@
 #!/bin/bash
 # Builds the benchmarks in Release and prints the fast engine's times against
-# the reference transcription measured in the same run (medians of several
-# interleaved repetitions: the ratios are what to compare on a busy machine).
+# the reference transcription measured in the same run, and corvane-calc's
+# time end to end against loading and recalculating in-process (medians of
+# several interleaved repetitions: the ratios are what to compare on a busy
+# machine).
 #
 #   bash bench/run.sh                      # everything
 #   bash bench/run.sh --benchmark_filter=UpdateBody
@@ -53,6 +55,9 @@ show("  equal strike lengths", "BM_ModelReference", "BM_RecalculateModelEqualStr
 show("UpdateBody 50 corners x 4096 (corner drag)", "BM_BodyReference", "BM_UpdateBody/0", 1.5)
 show("  the same on one thread", "BM_BodyReference", "BM_UpdateBody/1")
 show("UpdateBody on a 10-station profile", "BM_SmallProfileReference", "BM_SmallProfileUpdateBody")
+if "BM_CorvaneCalc" in median and "BM_LoadAndRecalculate" in median:
+    c, l = median["BM_CorvaneCalc"], median["BM_LoadAndRecalculate"]
+    print(f"{'corvane-calc 51x50x4096, end to end':<44} {c:9.3f} ms   load + recalculate {l:9.3f} ms   {c / l:6.2f} x the time")
 if "BM_RecalculateModel/0" in median and "BM_ModelReference" in median:
     ratio = median["BM_ModelReference"] / median["BM_RecalculateModel/0"]
     print("RecalculateModel speed-up target (20 x): %s" % ("met" if ratio >= 20 else "NOT met"))

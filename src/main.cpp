@@ -4,11 +4,15 @@
 
 #include <QApplication>
 
+#include <clocale>
 #include <memory>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Qt takes the whole locale from the environment; numbers in files and
+    // boxes are always written and read with a decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("Corvane"));
 
     auto platform = std::make_unique<corvane::QtPlatform>();

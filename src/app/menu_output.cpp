@@ -1,11 +1,12 @@
 // Output commands: the model report (file, clipboard, printer), the HP-GL and
-// DXF plots and the printed hardcopy.
+// DXF plots, the window's picture as SVG and PNG, and the printed hardcopy.
 #include "app/tcorvane.h"
 
 #include "display/view.h"
 #include "io/dxf.h"
 #include "io/hardcopy.h"
 #include "io/hpgl.h"
+#include "io/picture.h"
 #include "io/report.h"
 
 #include <QFile>
@@ -46,6 +47,12 @@ void plotGravityRange(Workspace& ws)
     computeGravityRange(m, d);
     ws.display.GravityMin = d.GravityMin;
     ws.display.GravityMax = d.GravityMax;
+}
+
+// The logical resolution the window's picture is drawn at.
+int pictureDpi(const DrawingArea& area)
+{
+    return area.picture().isNull() ? area.logicalDpiY() : area.picture().logicalDpiY();
 }
 
 }  // namespace
@@ -111,6 +118,45 @@ void Tcorvane::createaDXFfile1Click()
         return;
     }
     platform_->information(QStringLiteral("DXF data successfully saved."));
+}
+
+void Tcorvane::createanSVGfile1Click()
+{
+    const QString name = platform_->saveFileName(QStringLiteral("SVG files"), QStringLiteral("*.svg"));
+    if (name.isEmpty())
+        return;
+    std::string err;
+    {
+        BusyCursor busy(*platform_);
+        err = writeSvgPicture(ws_, area_->size(), pictureDpi(*area_), fileNameOf(name));
+    }
+    if (!err.empty()) {
+        platform_->error(messageOf(err));
+        return;
+    }
+    platform_->information(QStringLiteral("SVG data successfully saved."));
+}
+
+// The picture at the window's size, and beside it the same at twice the size
+// for print ("profile.png" and "profile@2x.png").
+void Tcorvane::createaPNGfile1Click()
+{
+    const QString name = platform_->saveFileName(QStringLiteral("PNG files"), QStringLiteral("*.png"));
+    if (name.isEmpty())
+        return;
+    const std::string path = fileNameOf(name);
+    std::string err;
+    {
+        BusyCursor busy(*platform_);
+        err = writePngPicture(ws_, area_->size(), pictureDpi(*area_), 1, path);
+        if (err.empty())
+            err = writePngPicture(ws_, area_->size(), pictureDpi(*area_), 2, printSizeName(path));
+    }
+    if (!err.empty()) {
+        platform_->error(messageOf(err));
+        return;
+    }
+    platform_->information(QStringLiteral("PNG data successfully saved."));
 }
 
 void Tcorvane::producehardcopy1Click()

@@ -24,7 +24,7 @@ class SpinArrows;
 class Tcorvane;
 
 inline const QString FieldDataFilter = QStringLiteral("Field data files");
-inline const QString FieldDataPattern = QStringLiteral("*.dta;*.dat");
+inline const QString FieldDataPattern = QStringLiteral("*.dta;*.dat;*.csv;*.txt");
 
 // "New Model Parameters".
 class Tnewmodel : public QDialog {

@@ -2,179 +2,21 @@
 
 #include "display/paint.h"
 #include "edit/add_body.h"
-#include "io/real48.h"
 #include "model/text.h"
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <numeric>
 
 namespace corvane {
 
-const QString StationsSortedText = QStringLiteral(
-    "The station positions were not in ascending order; the stations have been sorted by position.");
-const QString LinesDroppedText = QStringLiteral(
-    "The field data file has more than 4108 lines; the lines after line 4108 have not been read.");
-const QString StationsTruncatedText = QStringLiteral(
-    "The field data hold more than 4096 stations; only the first 4096 have been read.");
+const QString StationsSortedText = QString::fromUtf8(StationsSortedMessage);
+const QString LinesDroppedText = QString::fromUtf8(LinesDroppedMessage);
+const QString StationsTruncatedText = QString::fromUtf8(StationsTruncatedMessage);
 
 QString tooFewStationsText(std::size_t found)
 {
-    return QStringLiteral("The field data give %1 usable station(s); at least two stations at "
-                          "different positions are needed. The model is unchanged.")
-        .arg(found);
-}
-
-SplitLine SplitFields(std::string_view line)
-{
-    if (line.size() > FieldDataLineLength)
-        line = line.substr(0, FieldDataLineLength);
-    SplitLine out;
-    bool open = false;
-    std::size_t start = 0;
-    // One position past the end counts as a blank, which closes the last field.
-    for (std::size_t pos = 0; pos <= line.size(); ++pos) {
-        const char c = pos < line.size() ? line[pos] : ' ';
-        if (c != ' ') {
-            if (!open) {
-                open = true;
-                start = pos;
-            }
-            continue;
-        }
-        if (!open)
-            continue;
-        open = false;
-        if (out.count < MaxFieldsPerLine) {
-            const std::string_view field = line.substr(start, pos - start);
-            out.whole[out.count] = std::string(field);
-            out.fields[out.count] = std::string(field.substr(0, FieldWidth));
-            ++out.count;
-        }
-    }
-    return out;
-}
-
-FieldDataTable readFieldDataText(std::string_view text)
-{
-    FieldDataTable table;
-    std::size_t pos = 0;
-    while (pos < text.size() && static_cast<int>(table.lines.size()) < MaxFieldDataLines) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = text.size();
-        table.lines.push_back(SplitFields(text.substr(pos, end - pos)));
-        table.maxFields = std::max(table.maxFields, table.lines.back().count);
-        pos = end;
-        if (pos < text.size())
-            pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
-    }
-    table.linesDropped = pos < text.size();
-    return table;
-}
-
-namespace {
-
-// A value the model file can hold. Anything larger could not be saved, and
-// its differences and widths would overflow: it is read like a word.
-bool storable(double v) { return std::fabs(v) <= Real48Max; }
-
-std::optional<double> storableNumber(const std::string& text)
-{
-    const auto v = parseNumber(text);
-    if (v && !storable(*v))
-        return std::nullopt;
-    return v;
-}
-
-}  // namespace
-
-std::optional<double> fieldNumber(const SplitLine& line, int j)
-{
-    if (j < 1 || j > line.count)
-        return std::nullopt;
-    return storableNumber(line.whole[static_cast<std::size_t>(j - 1)]);
-}
-
-bool hasNonNumber(const SplitLine& line)
-{
-    for (int j = 1; j <= line.count; ++j)
-        if (!fieldNumber(line, j))
-            return true;
-    return false;
-}
-
-namespace {
-
-void sortByPosition(StationList& s)
-{
-    if (std::is_sorted(s.x.begin(), s.x.end()))
-        return;
-    std::vector<std::size_t> order(s.x.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return s.x[a] < s.x[b]; });
-    std::vector<double> x, g;
-    x.reserve(order.size());
-    g.reserve(order.size());
-    for (std::size_t i : order) {
-        x.push_back(s.x[i]);
-        g.push_back(s.g[i]);
-    }
-    s.x = std::move(x);
-    s.g = std::move(g);
-    s.sorted = true;
-}
-
-// Appends a station unless the arrays are full; returns false once they are.
-bool append(StationList& s, double x, double g)
-{
-    if (static_cast<int>(s.x.size()) >= MaxStations) {
-        s.truncated = true;
-        return false;
-    }
-    s.x.push_back(x);
-    s.g.push_back(g);
-    return true;
-}
-
-}  // namespace
-
-StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& choice)
-{
-    StationList s;
-    const std::size_t first = static_cast<std::size_t>(std::max(choice.commentLines, 0));
-    bool haveOrigin = false;
-    double x0 = 0, y0 = 0;
-    for (std::size_t r = first; r < table.lines.size(); ++r) {
-        const SplitLine& line = table.lines[r];
-        const auto x = fieldNumber(line, choice.xColumn);
-        const auto g = fieldNumber(line, choice.gravityColumn);
-        if (!x || !g)
-            continue;
-        double position = *x;
-        if (choice.xyData) {
-            const auto y = fieldNumber(line, choice.yColumn);
-            if (!y)
-                continue;
-            // The first line that reads in full is the origin: a heading or a
-            // broken line there must not shift every position.
-            if (!haveOrigin) {
-                haveOrigin = true;
-                x0 = *x;
-                y0 = *y;
-            }
-            position = std::hypot(*x - x0, *y - y0);
-            // Two storable coordinates can still lie further apart than that.
-            if (!storable(position))
-                continue;
-        }
-        if (!append(s, position, *g))
-            break;
-    }
-    sortByPosition(s);
-    return s;
+    return QString::fromStdString(tooFewStationsMessage(found));
 }
 
 std::vector<double> evenProfile(const QString& points, const QString& spacing)
@@ -324,7 +166,7 @@ StationList stationsFromRows(const std::vector<StationRow>& rows, const Model& m
             g = m.ObservedGravity[i];
         else
             g = storableNumber(rows[r].gravity.toStdString());
-        if (x && g && !append(s, *x, *g))
+        if (x && g && !appendStation(s, *x, *g))
             break;
     }
     sortByPosition(s);

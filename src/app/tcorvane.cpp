@@ -54,6 +54,8 @@ const std::vector<Menu>& menuTable()
              {"Plotthemodel1", "Plot the model", "", nullptr, false, true},
              {"createanHPGLfile1", "create an &HP-GL file", "", &Tcorvane::createanHPGLfile1Click},
              {"createaDXFfile1", "create a &DXF file", "", &Tcorvane::createaDXFfile1Click},
+             {"createanSVGfile1", "create an &SVG file", "", &Tcorvane::createanSVGfile1Click},
+             {"createaPNGfile1", "create a P&NG file", "", &Tcorvane::createaPNGfile1Click},
              {"<", "", "", nullptr},
              {"-", "", "", nullptr},
              {"configuretheprinter1", "configure the &printer", "", &Tcorvane::configuretheprinter1Click},
@@ -401,7 +403,8 @@ namespace {
 // Items enabled alike by the new-model and loaded states.
 const char* const modelItems[] = {
     "Savethecurrentmodel1", "ImportamodelfromSidero1", "totheprinter1", "toanASCIIfile1",
-    "totheclipboard1", "createanHPGLfile1", "createaDXFfile1", "configuretheprinter1",
+    "totheclipboard1", "createanHPGLfile1", "createaDXFfile1", "createanSVGfile1",
+    "createaPNGfile1", "configuretheprinter1",
     "producehardcopy1", "Readinamodelfile1", "Changebodyproperties1",
     "Changeacornerwiththemouse1", "Changeacornernumerically1", "Moveabody1", "Turnabody1",
     "Changeunits1", "bodynumbers1", "BodyDensities1", "Highlightbodycorners1", "PLanview1",

@@ -114,6 +114,8 @@ public slots:
     void totheclipboard1Click();
     void createanHPGLfile1Click();
     void createaDXFfile1Click();
+    void createanSVGfile1Click();
+    void createaPNGfile1Click();
     void configuretheprinter1Click();
     void producehardcopy1Click();
     void Expertusermode1Click();

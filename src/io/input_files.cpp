@@ -15,25 +15,6 @@ namespace {
 constexpr std::size_t MaxLineCharacters = 80;
 constexpr std::size_t MaxInputBytes = std::size_t{16} << 20;
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-// Blank-separated fields of a line, at most maxFields of them.
-std::vector<std::string> fieldsOf(std::string_view line, std::size_t maxFields)
-{
-    std::vector<std::string> out;
-    std::size_t i = 0;
-    while (i < line.size() && out.size() < maxFields) {
-        while (i < line.size() && isBlank(line[i]))
-            ++i;
-        const std::size_t start = i;
-        while (i < line.size() && !isBlank(line[i]))
-            ++i;
-        if (i > start)
-            out.emplace_back(line.substr(start, i - start));
-    }
-    return out;
-}
-
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // Clears what a body slot may still hold from an earlier body: the new body
@@ -97,14 +78,14 @@ private:
 
 }  // namespace
 
-bool ReadValueLine(LineReader& lines, std::vector<std::string>& fields)
+bool ReadValueLine(LineReader& lines, std::vector<std::string>& fields, Commas commas)
 {
     std::string_view line;
     fields.clear();
     if (!lines.next(line))
         return false;
     const std::string kept = firstCharacters(line, MaxLineCharacters);
-    for (std::string& f : fieldsOf(afterCharacters(kept, 15), 3))
+    for (const std::string_view f : splitLine(afterCharacters(kept, 15), commas, 3))
         fields.push_back(firstCharacters(f, 15));
     return true;
 }
@@ -195,6 +176,7 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
 std::string readBodyFile(Workspace& ws, std::string_view text, const std::string& fileName)
 {
     Model& m = ws.model;
+    const Commas commas = commasOf(text);
     LineReader lines(text);
     std::vector<std::string> fields;
     const std::string file = "the body file " + quoted(fileName);
@@ -207,7 +189,7 @@ std::string readBodyFile(Workspace& ws, std::string_view text, const std::string
                " does not hold the expected " + what + " from column 16.";
     };
     auto numberField = [&](std::size_t i) -> std::optional<double> {
-        return i < fields.size() ? parseNumber(fields[i]) : std::nullopt;
+        return i < fields.size() ? fieldValue(fields[i], commas) : std::nullopt;
     };
     auto wholeField = [&](std::size_t i) -> std::optional<long long> {
         const auto v = numberField(i);
@@ -217,7 +199,7 @@ std::string readBodyFile(Workspace& ws, std::string_view text, const std::string
     };
 
     std::string_view skipped;
-    if (!lines.next(skipped) || !lines.next(skipped) || !ReadValueLine(lines, fields))
+    if (!lines.next(skipped) || !lines.next(skipped) || !ReadValueLine(lines, fields, commas))
         return endedEarly();
     const auto count = wholeField(0);
     if (!count)
@@ -227,12 +209,12 @@ std::string readBodyFile(Workspace& ws, std::string_view text, const std::string
 
     std::vector<NewBody> bodies(static_cast<std::size_t>(*count));
     for (NewBody& nb : bodies) {
-        if (!ReadValueLine(lines, fields))
+        if (!ReadValueLine(lines, fields, commas))
             return endedEarly();
         const auto density = numberField(0);
         if (!density)
             return notANumber("density contrast");
-        if (!ReadValueLine(lines, fields))
+        if (!ReadValueLine(lines, fields, commas))
             return endedEarly();
         const auto corners = wholeField(0);
         if (!corners)
@@ -240,7 +222,7 @@ std::string readBodyFile(Workspace& ws, std::string_view text, const std::string
         if (*corners < 3 || *corners > MaxCorners - 1)
             return InvalidCornersText;
         for (long long k = 0; k < *corners; ++k) {
-            if (!ReadValueLine(lines, fields))
+            if (!ReadValueLine(lines, fields, commas))
                 return endedEarly();
             const auto x = numberField(0);
             const auto z = numberField(1);
@@ -265,6 +247,7 @@ std::string readBoreholeFile(Workspace& ws, std::string_view text, const std::st
     Model& m = ws.model;
     if (m.NumHoles >= MaxHoles)
         return TooManyBoreholesText;
+    const Commas commas = commasOf(text);
     LineReader lines(text);
     std::string_view line;
     if (!lines.next(line))
@@ -277,10 +260,11 @@ std::string readBoreholeFile(Workspace& ws, std::string_view text, const std::st
     int r = 0, l = 0;
     bool pending = false;
     while (r < MaxHoleDepths && lines.next(line)) {
-        const auto fields = fieldsOf(firstCharacters(line, MaxLineCharacters), 2);
-        if (fields.empty())
-            continue;   // a blank line
-        const auto x = parseNumber(fields[0]);
+        const std::string kept = firstCharacters(line, MaxLineCharacters);
+        const auto fields = splitLine(kept, commas, 2);
+        if (fields.empty() || fields[0].empty())
+            continue;   // a blank line, or a row without a position
+        const auto x = fieldValue(fields[0], commas);
         if (!x) {
             // A label names the data row that follows it; one that is followed
             // by another label instead names nothing and gives way to it.
@@ -293,7 +277,7 @@ std::string readBoreholeFile(Workspace& ws, std::string_view text, const std::st
             pending = true;
             continue;
         }
-        const auto depth = fields.size() > 1 ? parseNumber(fields[1]) : std::nullopt;
+        const auto depth = fields.size() > 1 ? fieldValue(fields[1], commas) : std::nullopt;
         if (!depth)
             return "Line " + std::to_string(lines.lineNumber()) + " of the borehole file " +
                    quoted(fileName) + " holds a position but no depth.";

@@ -20,10 +20,11 @@ inline const char* const TooManyBoreholesText =
     "The model already holds three boreholes; no more can be added.";
 
 // Reads the next line of a body file and returns its fields found from column
-// 16 on (at most three, each cut to 15 characters; only blanks separate them,
-// and only the first 80 characters of a line count). False at the end of the
-// text.
-bool ReadValueLine(LineReader& lines, std::vector<std::string>& fields);
+// 16 on (at most three, each cut to 15 characters, separated as text_lines.h
+// describes; only the first 80 characters of a line count). False at the end
+// of the text.
+bool ReadValueLine(LineReader& lines, std::vector<std::string>& fields,
+                   Commas commas = Commas::Separate);
 
 // Appends the bodies of a Sidero model file (bytes) after the model's own,
 // converted to the model's unit, as many as the 51 body slots allow, and takes

@@ -226,3 +226,90 @@ TEST(ExampleFiles, TheFieldProfileFitsTheStationLimit)
         EXPECT_LE(static_cast<int>(t.lines.size()), MaxStations);
     }
 }
+
+namespace {
+
+// The text file with the blanks between the fields of every line after the
+// first `free` lines replaced by sep (after a 15-column label where the file
+// has one); with semicolons, numbers are written with a decimal comma.
+std::string withSeparator(const std::string& text, std::size_t free, std::size_t label, char sep)
+{
+    std::string out;
+    const std::vector<std::string> lines = textLines(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string line = lines[i];
+        if (i >= free) {
+            const std::size_t keep = std::min(label, line.size());
+            std::istringstream words(line.substr(keep));
+            line.resize(keep);
+            bool first = true;
+            for (std::string w; words >> w; first = false) {
+                if (sep == ';' && numbersOf(w).size() == 1)
+                    std::replace(w.begin(), w.end(), '.', ',');
+                line += (first ? "" : std::string(1, sep)) + w;
+            }
+        }
+        out += line + "\r\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(ExampleFiles, CommasSemicolonsAndTabsReadLikeBlanks)
+{
+    int variants = 0;
+    for (const fs::path& p : exampleFiles()) {
+        SCOPED_TRACE(p.filename().string());
+        const std::string ext = p.extension().string();
+        const std::string text = readText(p);
+        for (const char sep : {',', ';', '\t'}) {
+            SCOPED_TRACE(std::string("separator ") + (sep == '\t' ? "tab" : std::string(1, sep)));
+            if (ext == ".dta" || ext == ".dat") {
+                const ColumnChoice opening;
+                const StationList blank = stationsFromTable(readFieldDataText(text), opening);
+                const StationList other = stationsFromTable(
+                    readFieldDataText(withSeparator(text, opening.commentLines, 0, sep)), opening);
+                EXPECT_GE(blank.x.size(), 300u);
+                EXPECT_EQ(other.x, blank.x);
+                EXPECT_EQ(other.g, blank.g);
+            } else if (ext == ".bod") {
+                Workspace blank, other;
+                ASSERT_EQ(readBodyFile(blank, text, "blank"), "");
+                ASSERT_EQ(readBodyFile(other, withSeparator(text, 2, 15, sep), "other"), "");
+                ASSERT_EQ(other.model.NumBodies, blank.model.NumBodies);
+                for (int b = 1; b <= blank.model.NumBodies; ++b) {
+                    const Tbody& x = blank.model.Bodies[b];
+                    const Tbody& y = other.model.Bodies[b];
+                    EXPECT_EQ(y.Density, x.Density) << "body " << b;
+                    ASSERT_EQ(y.NumCorners, x.NumCorners) << "body " << b;
+                    for (int k = 1; k <= x.NumCorners; ++k) {
+                        EXPECT_EQ(y.CornerX[k], x.CornerX[k]) << "body " << b << " corner " << k;
+                        EXPECT_EQ(y.CornerZ[k], x.CornerZ[k]) << "body " << b << " corner " << k;
+                    }
+                }
+            } else if (ext == ".hol") {
+                Workspace blank, other;
+                ASSERT_EQ(readBoreholeFile(blank, text, "blank"), "");
+                ASSERT_EQ(readBoreholeFile(other, withSeparator(text, 3, 0, sep), "other"), "");
+                const THole& x = blank.model.Holes[1];
+                const THole& y = other.model.Holes[1];
+                EXPECT_EQ(y.Name, x.Name);
+                ASSERT_EQ(y.NumDepths, x.NumDepths);
+                for (int k = 1; k <= x.NumDepths; ++k) {
+                    EXPECT_EQ(y.HoleX[k], x.HoleX[k]) << "row " << k;
+                    EXPECT_EQ(y.HoleDepth[k], x.HoleDepth[k]) << "row " << k;
+                }
+                ASSERT_EQ(y.NumLabels, x.NumLabels);
+                for (int l = 1; l <= x.NumLabels; ++l) {
+                    EXPECT_EQ(y.Label[l], x.Label[l]);
+                    EXPECT_EQ(y.LabelRow[l], x.LabelRow[l]);
+                }
+            } else {
+                continue;
+            }
+            ++variants;
+        }
+    }
+    EXPECT_GE(variants, 9);   // three text files, three separators each
+}

@@ -3,12 +3,18 @@
 #include "app/tcorvane.h"
 #include "io/dxf.h"
 #include "io/hardcopy.h"
+#include "display/paint.h"
+#include "display/view.h"
 #include "io/hpgl.h"
+#include "io/picture.h"
 #include "io/report.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
 
 #include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -179,4 +185,73 @@ TEST(OutputCommands, Hardcopy)
     EXPECT_TRUE(f.platform.messages.empty());
     EXPECT_EQ(slurp(f.path("hardcopy.pdf")).rfind("%PDF", 0), 0u);
     EXPECT_FALSE(f.window.workspace().display.Printing);
+}
+
+TEST(OutputCommands, SvgAndPngHoldTheWindowsPicture)
+{
+    Fixture f;
+    f.window.show();
+    f.window.repaintModel();
+    const DrawingArea& area = f.window.drawingArea();
+    const QImage shown = area.picture().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), area.size());
+    // Inside each body, clear of its label and corners.
+    const Workspace& ws = f.window.workspace();
+    const QPoint inside[] = {SectionToScreen(area.clientRect(), ws.display, 50, 12),
+                             SectionToScreen(area.clientRect(), ws.display, 82, 45)};
+    const QColor fill[] = {bodyColour(4, 0.3, -0.2, 0.3), bodyColour(4, -0.2, -0.2, 0.3)};
+    for (int b = 0; b < 2; ++b)
+        ASSERT_EQ(shown.pixelColor(inside[b]), fill[b]) << "body " << b + 1 << " in the window";
+
+    // Cancelled: nothing.
+    f.window.createanSVGfile1Click();
+    expectRequest(f.platform, "SVG files", "*.svg");
+    EXPECT_TRUE(f.platform.messages.empty());
+
+    f.platform.clear();
+    f.platform.saveNames.push_back(f.path("model.svg"));
+    f.window.createanSVGfile1Click();
+    EXPECT_EQ(f.platform.texts(Kind::Information), QStringList{"SVG data successfully saved."});
+    const QString rsvg = QStandardPaths::findExecutable(QStringLiteral("rsvg-convert"));
+    if (rsvg.isEmpty()) {
+        ADD_FAILURE() << "rsvg-convert is not installed (scripts/corvane.sh installs librsvg2-bin)";
+    } else {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(rsvg, {"-w", QString::number(area.width()), "-h", QString::number(area.height()),
+                       "-b", "white", "-o", f.path("svg.png"), f.path("model.svg")});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        ASSERT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
+        const QImage svg(f.path("svg.png"));
+        ASSERT_EQ(svg.size(), area.size());
+        for (int b = 0; b < 2; ++b)
+            EXPECT_EQ(svg.pixelColor(inside[b]), fill[b]) << "body " << b + 1 << " in the SVG";
+    }
+
+    // The PNG is the window's picture to the pixel; beside it the same at
+    // twice the size.
+    f.platform.clear();
+    f.platform.saveNames.push_back(f.path("model.png"));
+    f.window.createaPNGfile1Click();
+    expectRequest(f.platform, "PNG files", "*.png");
+    EXPECT_EQ(f.platform.texts(Kind::Information), QStringList{"PNG data successfully saved."});
+    const QImage png = QImage(f.path("model.png")).convertToFormat(QImage::Format_RGB32);
+    EXPECT_TRUE(png == shown);
+    const QImage big(f.path("model@2x.png"));
+    ASSERT_EQ(big.size(), 2 * area.size());
+    for (int b = 0; b < 2; ++b)
+        EXPECT_EQ(big.pixelColor(2 * inside[b] + QPoint(1, 1)), fill[b]) << "body " << b + 1 << " at twice the size";
+    EXPECT_EQ(big.logicalDpiX(), 2 * png.logicalDpiX());   // prints at the same size
+
+    // Files that cannot be made: one error box, no success message.
+    f.platform.clear();
+    f.platform.saveNames.push_back(f.path("no/such/folder/model.svg"));
+    f.platform.saveNames.push_back(f.path("no/such/folder/model.png"));
+    f.window.createanSVGfile1Click();
+    f.window.createaPNGfile1Click();
+    EXPECT_EQ(f.platform.texts(Kind::Error).size(), 2);
+    EXPECT_TRUE(f.platform.texts(Kind::Information).isEmpty());
+
+    EXPECT_EQ(printSizeName("/a.b/profile.PNG"), "/a.b/profile@2x.PNG");
+    EXPECT_EQ(printSizeName("/a.b/profile"), "/a.b/profile@2x");
 }

@@ -78,7 +78,7 @@ TEST(MenuStates, StartupLeavesSixItemsAndBlankStatus)
     Tcorvane w(p);
     EXPECT_EQ(enabledItems(w), (std::set<QString>{"Beginanewmodel1", "Loadanoldmodel1", "Expertusermode1",
                                                  "ExitCorvane1", "aboutbox", "help"}));
-    EXPECT_EQ(allItems(w).size(), 51);   // every leaf item of the menu table
+    EXPECT_EQ(allItems(w).size(), 53);   // every leaf item of the menu table
     EXPECT_FALSE(checked(w, "bodynumbers1"));
     EXPECT_TRUE(checked(w, "BodyDensities1"));
     EXPECT_TRUE(checked(w, "Highlightbodycorners1"));
@@ -96,7 +96,8 @@ TEST(MenuStates, NewModelEnablesEditingAndFieldDataGroup)
     setBody(w.workspace().model, 1, {{10, 5}, {20, 5}, {20, 15}, {10, 15}});   // 5 stored corners
     w.MenuStateNewModel();
     for (const char* n : {"Savethecurrentmodel1", "ImportamodelfromSidero1", "totheprinter1", "toanASCIIfile1",
-                          "totheclipboard1", "createanHPGLfile1", "createaDXFfile1", "configuretheprinter1",
+                          "totheclipboard1", "createanHPGLfile1", "createaDXFfile1", "createanSVGfile1",
+                          "createaPNGfile1", "configuretheprinter1",
                           "producehardcopy1", "Readinamodelfile1", "Addabody1", "KeyinaBody1",
                           "Changebodyproperties1", "Changeacornerwiththemouse1", "Changeacornernumerically1",
                           "Moveabody1", "Copyabody1", "Turnabody1", "Changeunits1", "bodynumbers1",

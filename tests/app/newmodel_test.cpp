@@ -39,10 +39,12 @@ StationList stations(std::string_view text, ColumnChoice c = {})
 TEST(SplitFields, SpacesSeparateAtMostFiveFieldsOfTenCharactersFromEightyColumns)
 {
     SplitLine s = SplitFields("  12.5   3,4\tx  -7 ");
-    ASSERT_EQ(s.count, 3);
+    ASSERT_EQ(s.count, 5);
     EXPECT_EQ(s.fields[0], "12.5");
-    EXPECT_EQ(s.fields[1], "3,4\tx");   // commas and tabs belong to the field
-    EXPECT_EQ(s.fields[2], "-7");
+    EXPECT_EQ(s.fields[1], "3");   // commas and tabs separate fields too
+    EXPECT_EQ(s.fields[2], "4");
+    EXPECT_EQ(s.fields[3], "x");
+    EXPECT_EQ(s.fields[4], "-7");
 
     s = SplitFields("1 2 3 4 5 6 7");
     EXPECT_EQ(s.count, 5);
@@ -367,7 +369,7 @@ TEST_F(WindowTest, NewModelFromAFileDrawAFourCornerBodySaveAndLoad)
     w->Beginanewmodel1Click();
     ASSERT_EQ(p.fileRequests.size(), 1u);
     EXPECT_EQ(p.fileRequests[0].filterName, "Field data files");
-    EXPECT_EQ(p.fileRequests[0].pattern, "*.dta;*.dat");
+    EXPECT_EQ(p.fileRequests[0].pattern, "*.dta;*.dat;*.csv;*.txt");
     EXPECT_EQ(p.texts(ScriptedPlatform::Kind::Information),
               QStringList{"Left button => Add corners. Right button => Automatic body Closure."});
     const Model& m = ws().model;

@@ -1,3 +1,4 @@
+#include "io/field_data.h"
 #include "io/input_files.h"
 #include "io/model_file.h"
 #include "io/real48.h"
@@ -186,6 +187,39 @@ TEST(SideroImport, BadFilesLeaveTheModelUntouched)
     EXPECT_TRUE(snapshot(ws) == before);
 }
 
+// ---------------------------------------------------------------- separators
+
+TEST(TextFields, EmptyCellsKeepTheirColumnsAndDecimalCommasAreReadPerFile)
+{
+    using V = std::vector<std::string_view>;
+    const auto sep = Commas::Separate;
+    EXPECT_EQ(splitLine("1.5,,3", sep, 5), (V{"1.5", "", "3"}));
+    EXPECT_EQ(splitLine(",7", sep, 5), (V{"", "7"}));
+    EXPECT_EQ(splitLine("1\t\t2", sep, 5), (V{"1", "", "2"}));
+    EXPECT_EQ(splitLine(" 1.5 , 2 ;3\t4,;", sep, 5), (V{"1.5", "2", "3", "4"}));   // blanks pad; a last mark adds nothing
+    EXPECT_EQ(splitLine("12,5;-3,25", Commas::Decimal, 5), (V{"12,5", "-3,25"}));
+    EXPECT_EQ(fieldValue("-3,25", Commas::Decimal), -3.25);
+    EXPECT_EQ(fieldValue("-3,25", sep), std::nullopt);
+
+    // Decimal commas where other separators already part the numbers; a
+    // semicolon in a heading or commas in comment lines do not decide it, and
+    // a body file's single-value lines do not outvote its corner lines.
+    EXPECT_EQ(commasOf("Survey, line 3\nx;g\n0,5;1,25\n10;2,5\n"), Commas::Decimal);
+    EXPECT_EQ(commasOf("0,5\t1,25\n"), Commas::Decimal);
+    EXPECT_EQ(commasOf("Density        0,25\nCorner 1       1,5  2\nCorner 2       3  2,5\n"), Commas::Decimal);
+    EXPECT_EQ(commasOf("x; g\n1.5,2\n10,25\n"), sep);
+    EXPECT_EQ(commasOf("0 1.5\n10 2.5\n"), sep);
+
+    // A missing anomaly leaves the station out rather than taking the next column.
+    StationList s = stationsFromTable(readFieldDataText("0,1.5,100\n5,,101\n10,2.5,102\n"),
+                                      ColumnChoice{1, 2, 2, 0, false});
+    EXPECT_EQ(s.x, (std::vector<double>{0, 10}));
+    EXPECT_EQ(s.g, (std::vector<double>{1.5, 2.5}));
+    s = stationsFromTable(readFieldDataText("x;g\n0,0;1,5\n10,0;-2,5\n"), ColumnChoice{1, 2, 2, 1, false});
+    EXPECT_EQ(s.x, (std::vector<double>{0, 10}));
+    EXPECT_EQ(s.g, (std::vector<double>{1.5, -2.5}));
+}
+
 // ---------------------------------------------------------------- body files
 
 TEST(BodyFile, ReadValueLineTakesFieldsFromColumn16)
@@ -314,7 +348,7 @@ TEST(BodyFile, FieldsThatAreNotNumbersAndShortFilesAreRefused)
         {replaceLine(4, line("Density", "heavy")), "Line 4 of the body file \"/d/x.bod\" does not hold the expected density contrast"},
         {replaceLine(5, line("Corners", "three")), "Line 5 "},
         {replaceLine(7, line("", "7.0")), "Line 7 "},
-        {replaceLine(8, line("", "5,0 4,0")), "Line 8 "},
+        {replaceLine(8, line("", "5.0 4.0.0")), "Line 8 "},
         {good.substr(0, good.size() - 10), "Line 8 "},
         {good.substr(0, good.rfind('\n', good.size() - 2) + 1), "ends after line 7"},
         {"only one line\n", "ends after line 1"},

@@ -1,0 +1,291 @@
+// corvane-calc: the anomaly of a saved model from the command line, for
+// scripts and batch runs. The model (and, if asked, the stations of a
+// field-data file) is read with the program's own readers and calculated with
+// its own engine, so the figures are the window's to the last digit. Results
+// go to standard output, messages to standard error; standard output stays
+// empty unless everything went well.
+#include "io/field_data.h"
+#include "io/model_file.h"
+#include "io/real48.h"
+#include "io/report.h"
+#include "io/safe_file.h"
+#include "version.h"
+
+#include <cerrno>
+#include <charconv>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace corvane;
+
+constexpr int ExitFailure = 1;   // a file could not be read, or the output not written
+constexpr int ExitUsage = 2;     // the command line is wrong
+
+constexpr const char* HelpText =
+    "Usage: corvane-calc [OPTION]... MODEL.mod\n"
+    "Calculate the gravity anomaly of a saved Corvane model and write it to\n"
+    "standard output as CSV: one row per station with its position, the\n"
+    "observed and the calculated anomaly and each body's own anomaly.\n"
+    "\n"
+    "  --report              write the model report instead, as \"Printout the\n"
+    "                        model\", \"to an ASCII file\" writes it\n"
+    "  --stations FILE       calculate at the stations of a field-data file,\n"
+    "                        read as \"Begin a new model\" reads it; its anomaly\n"
+    "                        column becomes the observed anomaly\n"
+    "  --columns X,G         the position and anomaly columns of FILE (default 1,2)\n"
+    "  --columns X,Y,G       x and y coordinates and anomaly: positions are the\n"
+    "                        distances from the first station\n"
+    "  --comment-lines N     lines at the top of FILE that are not data (default 3)\n"
+    "  --help                show this help and exit\n"
+    "  --version             show the version and exit\n"
+    "\n"
+    "Exit status: 0 on success, 1 when a file cannot be read or the output\n"
+    "cannot be written, 2 when the command line is wrong.\n";
+
+struct Options {
+    std::string model;
+    std::string stations;
+    ColumnChoice columns;
+    bool columnsGiven = false;
+    bool commentLinesGiven = false;
+    bool report = false;
+};
+
+struct UsageError {
+    std::string text;
+};
+
+// A whole number in [lo, hi] written in full, or nothing.
+bool readInt(std::string_view s, int lo, int hi, int& out)
+{
+    int v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || end != s.data() + s.size() || v < lo || v > hi)
+        return false;
+    out = v;
+    return true;
+}
+
+void readColumns(std::string_view s, Options& o)
+{
+    std::vector<int> cols;
+    bool ok = true;
+    for (std::size_t start = 0; ok;) {
+        const std::size_t comma = s.find(',', start);
+        int c = 0;
+        ok = readInt(s.substr(start, comma - start), 1, MaxFieldsPerLine, c);
+        cols.push_back(c);
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    if (!ok || (cols.size() != 2 && cols.size() != 3))
+        throw UsageError{"--columns takes two or three column numbers from 1 to " +
+                         std::to_string(MaxFieldsPerLine) + ", such as 1,2 or 1,2,3"};
+    o.columns.xColumn = cols[0];
+    o.columns.xyData = cols.size() == 3;
+    if (o.columns.xyData)
+        o.columns.yColumn = cols[1];
+    o.columns.gravityColumn = cols.back();
+    o.columnsGiven = true;
+}
+
+// Options and the model file name. Exits at once for --help and --version.
+Options parseArguments(int argc, char** argv)
+{
+    Options o;
+    bool optionsEnd = false;
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
+            files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        // --name=value and --name value alike.
+        std::string value;
+        bool inlineValue = false;
+        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg.resize(eq);
+            inlineValue = true;
+        }
+        auto takeValue = [&]() -> std::string {
+            if (inlineValue)
+                return value;
+            if (i + 1 >= argc)
+                throw UsageError{arg + " needs a value"};
+            return argv[++i];
+        };
+        auto noValue = [&] {
+            if (inlineValue)
+                throw UsageError{arg + " takes no value"};
+        };
+        if (arg == "--help" || arg == "-h") {
+            noValue();
+            std::fputs(HelpText, stdout);
+            std::exit(std::fflush(stdout) == 0 ? 0 : ExitFailure);
+        } else if (arg == "--version") {
+            noValue();
+            std::printf("corvane-calc %s\n", CorvaneVersion);
+            std::exit(std::fflush(stdout) == 0 ? 0 : ExitFailure);
+        } else if (arg == "--report") {
+            noValue();
+            o.report = true;
+        } else if (arg == "--stations") {
+            o.stations = takeValue();
+            if (o.stations.empty())
+                throw UsageError{"--stations needs a file name"};
+        } else if (arg == "--columns") {
+            readColumns(takeValue(), o);
+        } else if (arg == "--comment-lines") {
+            if (!readInt(takeValue(), 0, MaxFieldDataLines, o.columns.commentLines))
+                throw UsageError{"--comment-lines takes a whole number from 0 to " +
+                                 std::to_string(MaxFieldDataLines)};
+            o.commentLinesGiven = true;
+        } else {
+            throw UsageError{"unknown option " + arg};
+        }
+    }
+    if (files.empty())
+        throw UsageError{"no model file given"};
+    if (files.size() > 1)
+        throw UsageError{"one model file at a time, not " + std::to_string(files.size())};
+    if ((o.columnsGiven || o.commentLinesGiven) && o.stations.empty())
+        throw UsageError{"--columns and --comment-lines describe the file of --stations"};
+    o.model = files.front();
+    return o;
+}
+
+// The shortest fixed-point text that reads back as exactly v, so that no
+// digit of a result is lost. A figure read from a model file is a six-byte
+// real: it gets the shortest text that reads back as the same six-byte real,
+// which is the figure as it was typed ("1.35", not 1.3500000000003638).
+void appendNumber(std::string& out, double v, bool sixByteReal)
+{
+    if (v == 0)
+        v = 0;   // no "-0"
+    char buf[512];
+    if (const auto stored = sixByteReal ? encodeReal48(v) : std::nullopt) {
+        for (int decimals = 0; decimals <= 40; ++decimals) {
+            const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+            double back = 0;
+            if (r.ec == std::errc() && std::from_chars(buf, r.ptr, back).ec == std::errc() &&
+                encodeReal48(back) == stored) {
+                out.append(buf, r.ptr);
+                return;
+            }
+        }
+    }
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+    if (r.ec != std::errc())
+        r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+}
+
+// fromFile: the stations are the model file's own (six-byte reals).
+std::string csv(const Model& m, bool fromFile)
+{
+    std::string out = std::string("position (") + (m.UnitsKm ? "km" : "m") +
+                      "),observed (mGal),calculated (mGal)";
+    for (int b = 1; b <= m.NumBodies; ++b)
+        out += ",body " + std::to_string(b) + " (mGal)";
+    out += '\n';
+    out.reserve(out.size() + static_cast<std::size_t>(m.NumStations) * (3 + m.NumBodies) * 20);
+    for (int i = 1; i <= m.NumStations; ++i) {
+        appendNumber(out, m.StationX[i], fromFile);
+        out += ',';
+        if (m.HaveObserved)   // without field data the cell stays empty
+            appendNumber(out, m.ObservedGravity[i], fromFile);
+        out += ',';
+        appendNumber(out, m.CalculatedGravity[i], false);
+        for (int b = 1; b <= m.NumBodies; ++b) {
+            out += ',';
+            appendNumber(out, m.Bodies[b].Gravity[i], false);
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+void message(const std::string& text)
+{
+    std::fputs((text + "\n").c_str(), stderr);
+}
+
+// The stations of the field-data file replace the model's, with their
+// anomalies as the observed data. Empty on success, else the window's message.
+std::string takeStations(Model& m, const Options& o)
+{
+    std::string bytes;
+    if (std::string problem = readWholeFile(o.stations, bytes); !problem.empty())
+        return problem;
+    const FieldDataTable table = readFieldDataText(bytes);
+    const StationList s = stationsFromTable(table, o.columns);
+    if (s.x.size() < 2 || !(s.x.back() > s.x.front()))
+        return tooFewStationsMessage(s.x.size());
+    if (table.linesDropped)
+        message(LinesDroppedMessage);
+    if (s.truncated)
+        message(StationsTruncatedMessage);
+    if (s.sorted)
+        message(StationsSortedMessage);
+    m.NumStations = static_cast<int>(s.x.size());
+    for (int i = 1; i <= m.NumStations; ++i) {
+        m.StationX[i] = s.x[static_cast<std::size_t>(i - 1)];
+        m.ObservedGravity[i] = s.g[static_cast<std::size_t>(i - 1)];
+    }
+    m.HaveObserved = true;
+    m.RecalculateModel();
+    return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Messages in the user's language, as the window gives them; numbers
+    // always with a decimal point.
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");
+
+    Options o;
+    try {
+        o = parseArguments(argc, argv);
+    } catch (const UsageError& e) {
+        message("corvane-calc: " + e.text + ".\nTry 'corvane-calc --help' for more information.");
+        return ExitUsage;
+    }
+
+    Workspace ws;
+    if (std::string problem = loadModelFile(ws, o.model); !problem.empty()) {
+        message(problem);
+        return ExitFailure;
+    }
+    if (!o.stations.empty())
+        if (std::string problem = takeStations(ws.model, o); !problem.empty()) {
+            message(problem);
+            return ExitFailure;
+        }
+
+    const std::string out = o.report ? reportForFile(ws.model) : csv(ws.model, o.stations.empty());
+    errno = 0;
+    const bool written = std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
+    if (std::fflush(stdout) != 0 || !written) {
+        message(std::string("corvane-calc: the output could not be written: ") +
+                (errno ? std::strerror(errno) : "write error") + ".");
+        return ExitFailure;
+    }
+    return 0;
+}

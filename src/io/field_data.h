@@ -1,0 +1,95 @@
+#pragma once
+// Field data: a plain-text file of numbers in columns, split into fields and
+// turned into stations by the columns chosen. Read alike by "Begin a new
+// model" and by corvane-calc --stations.
+#include "io/text_lines.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+inline constexpr int MaxFieldsPerLine = 5;
+inline constexpr int MaxFieldDataLines = 4108;
+inline constexpr int FieldDataLineLength = 80;
+inline constexpr int FieldWidth = 10;
+
+// One line split into at most 5 fields, each cut to 10 characters for the
+// grid. `whole` keeps the uncut text of each field, so that a long number is
+// read in full rather than as its first 10 characters.
+struct SplitLine {
+    std::array<std::string, MaxFieldsPerLine> fields;
+    std::array<std::string, MaxFieldsPerLine> whole;
+    int count = 0;
+    Commas commas = Commas::Separate;   // how the file writes its numbers
+};
+
+// At most the first 80 characters, split as text_lines.h describes (a line
+// of blank-separated fields as it always was).
+SplitLine SplitFields(std::string_view line, Commas commas = Commas::Separate);
+
+struct FieldDataTable {
+    std::vector<SplitLine> lines;   // line r of the file is lines[r - 1]
+    int maxFields = 0;              // the largest field count of any line
+    bool linesDropped = false;      // the file had lines after the last one taken
+};
+
+// Splits a file's text into lines (LF, CRLF or CR ends; a last line without
+// an end counts) and each line into fields, commas read as the whole file
+// uses them; at most 4108 lines are taken.
+FieldDataTable readFieldDataText(std::string_view text);
+
+// A value the model file can hold. Anything larger could not be saved, and
+// its differences and widths would overflow: it is read like a word.
+bool storable(double v);
+// The number a text holds, if it is one and storable.
+std::optional<double> storableNumber(const std::string& text);
+
+// Field j (1-based) of a line as a number; nothing when the line has no such
+// field, or it is not a number or one beyond what the model file can hold.
+std::optional<double> fieldNumber(const SplitLine& line, int j);
+
+// A line with a field that is not a number: the grid marks it "*****".
+bool hasNonNumber(const SplitLine& line);
+
+// The column chooser of the field-data grid.
+struct ColumnChoice {
+    int xColumn = 1;
+    int yColumn = 2;
+    int gravityColumn = 2;
+    int commentLines = 3;
+    bool xyData = false;
+};
+
+struct StationList {
+    std::vector<double> x;
+    std::vector<double> g;
+    bool truncated = false;   // more usable lines than the 4096 stations hold
+    bool sorted = false;      // positions were out of order and have been sorted
+};
+
+// Appends a station unless the list is full (4096); returns false once it is.
+bool appendStation(StationList& s, double x, double g);
+// Sorts the stations by position (stable) if they are out of order, and says so.
+void sortByPosition(StationList& s);
+
+// Lines after the comment lines whose chosen cells are numbers become
+// stations, in file order, up to 4096. With x-y data the first such line is
+// the origin (position 0) and positions are distances from it. Positions out
+// of ascending order are sorted (stable), and `sorted` says so.
+StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& choice);
+
+// Messages of the field-data commands.
+std::string tooFewStationsMessage(std::size_t found);
+inline const char* const StationsSortedMessage =
+    "The station positions were not in ascending order; the stations have been sorted by position.";
+inline const char* const LinesDroppedMessage =
+    "The field data file has more than 4108 lines; the lines after line 4108 have not been read.";
+inline const char* const StationsTruncatedMessage =
+    "The field data hold more than 4096 stations; only the first 4096 have been read.";
+
+}  // namespace corvane

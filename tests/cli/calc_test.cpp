@@ -1,0 +1,282 @@
+// corvane-calc run as a user runs it, and compared with what the window
+// calculates, reports and says for the same files.
+#include "app/tcorvane.h"
+#include "io/field_data.h"
+#include "io/model_file.h"
+#include "io/real48.h"
+#include "model/gravity.h"
+#include "platform/scripted_platform.h"
+#include "version.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace corvane;
+
+namespace {
+
+const fs::path examples = fs::path(CORVANE_TEST_DATA) / ".." / ".." / "examples";
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+Outcome calc(const QStringList& args, const QString& outputFile = {})
+{
+    QProcess p;
+    if (!outputFile.isEmpty())
+        p.setStandardOutputFile(outputFile);
+    p.start(QStringLiteral(CORVANE_CALC), args);
+    Outcome r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.status = p.exitCode();
+    r.out = p.readAllStandardOutput().toStdString();
+    r.err = p.readAllStandardError().toStdString();
+    return r;
+}
+
+QString q(const fs::path& p) { return QString::fromStdString(p.string()); }
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::vector<std::string>> csvRows(const std::string& text)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> cells;
+        std::size_t start = 0;
+        for (std::size_t c; (c = line.find(',', start)) != std::string::npos; start = c + 1)
+            cells.push_back(line.substr(start, c - start));
+        cells.push_back(line.substr(start));
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+double number(const std::string& s)
+{
+    std::size_t used = 0;
+    const double v = std::stod(s, &used);
+    EXPECT_EQ(used, s.size()) << s;
+    return v;
+}
+
+// A figure of the model file: the text must give back the same six-byte real.
+bool sameSixByteReal(const std::string& text, double v)
+{
+    return encodeReal48(number(text)) == encodeReal48(v);
+}
+
+// The window with a model loaded through "Load an old model".
+struct Window {
+    ScriptedPlatform platform;
+    Tcorvane window{platform};
+
+    // The error box's text, or "" when the model was loaded.
+    QString load(const fs::path& p)
+    {
+        platform.clear();
+        platform.openNames.push_back(q(p));
+        window.Loadanoldmodel1Click();
+        const auto errors = platform.texts(ScriptedPlatform::Kind::Error);
+        return errors.isEmpty() ? QString() : errors.join('\n');
+    }
+};
+
+std::vector<fs::path> exampleModels()
+{
+    std::vector<fs::path> models;
+    for (const auto& e : fs::directory_iterator(examples))
+        if (e.path().extension() == ".mod")
+            models.push_back(e.path());
+    std::sort(models.begin(), models.end());
+    return models;
+}
+
+}  // namespace
+
+TEST(CorvaneCalc, ExampleModelsGiveTheWindowsFiguresAndReport)
+{
+    QTemporaryDir tmp;
+    const std::vector<fs::path> models = exampleModels();
+    ASSERT_GE(models.size(), 2u);
+    for (const fs::path& p : models) {
+        SCOPED_TRACE(p.filename().string());
+        Window w;
+        ASSERT_EQ(w.load(p), QString());
+        const Model& m = w.window.workspace().model;
+
+        const Outcome r = calc({q(p)});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        const auto rows = csvRows(r.out);
+        ASSERT_EQ(rows.size(), static_cast<std::size_t>(m.NumStations) + 1);
+        std::vector<std::string> header = {m.UnitsKm ? "position (km)" : "position (m)", "observed (mGal)",
+                                           "calculated (mGal)"};
+        for (int b = 1; b <= m.NumBodies; ++b)
+            header.push_back("body " + std::to_string(b) + " (mGal)");
+        EXPECT_EQ(rows[0], header);
+        for (int i = 1; i <= m.NumStations; ++i) {
+            const auto& row = rows[static_cast<std::size_t>(i)];
+            ASSERT_EQ(row.size(), header.size()) << "station " << i;
+            EXPECT_TRUE(sameSixByteReal(row[0], m.StationX[i])) << "station " << i << ": " << row[0];
+            EXPECT_TRUE(sameSixByteReal(row[1], m.ObservedGravity[i])) << "station " << i << ": " << row[1];
+            EXPECT_EQ(number(row[2]), m.CalculatedGravity[i]) << "station " << i;
+            for (int b = 1; b <= m.NumBodies; ++b)
+                EXPECT_EQ(number(row[2 + static_cast<std::size_t>(b)]), m.Bodies[b].Gravity[i])
+                    << "station " << i << " body " << b;
+        }
+
+        // The report is the window's "to an ASCII file", byte for byte.
+        const QString file = tmp.filePath(QString::fromStdString(p.stem().string() + ".dta"));
+        w.platform.saveNames.push_back(file);
+        w.window.toanASCIIfile1Click();
+        const Outcome report = calc({QStringLiteral("--report"), q(p)});
+        ASSERT_EQ(report.status, 0) << report.err;
+        EXPECT_EQ(report.out, slurp(file.toStdString()));
+    }
+}
+
+TEST(CorvaneCalc, BadFilesGiveTheWindowsMessageStatusOneAndNoOutput)
+{
+    QTemporaryDir tmp;
+    const fs::path dir = tmp.path().toStdString();
+    const std::string basin = slurp(examples / "basin.mod");
+    ASSERT_GT(basin.size(), 600u);
+    std::ofstream(dir / "cut.mod", std::ios::binary) << basin.substr(0, basin.size() - 600);
+    const fs::path files[] = {dir / "missing.mod", dir / "cut.mod", examples / "field_profile.dta"};
+    for (const fs::path& p : files) {
+        SCOPED_TRACE(p.filename().string());
+        Window w;
+        const QString shown = w.load(p);
+        ASSERT_FALSE(shown.isEmpty());
+        const Outcome r = calc({q(p)});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(QString::fromLocal8Bit(r.err), shown + "\n");
+    }
+
+    // A stations file that cannot be read, or gives too few stations.
+    const Outcome missing = calc({"--stations", q(dir / "none.dta"), q(examples / "basin.mod")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.err.find("none.dta"), std::string::npos) << missing.err;
+    std::ofstream(dir / "one.csv") << "x,g\n5,1.0\nend\n";
+    const Outcome few = calc({"--stations", q(dir / "one.csv"), "--comment-lines", "1", q(examples / "basin.mod")});
+    EXPECT_EQ(few.status, 1);
+    EXPECT_EQ(few.out, "");
+    EXPECT_EQ(few.err, tooFewStationsMessage(1) + "\n");
+
+    // Output that cannot be written is a failure, not a success.
+    const Outcome full = calc({q(examples / "basin.mod")}, QStringLiteral("/dev/full"));
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("could not be written"), std::string::npos) << full.err;
+}
+
+TEST(CorvaneCalc, StationsOfAFieldDataFile)
+{
+    const fs::path dta = examples / "field_profile.dta";
+    const fs::path mod = examples / "field_profile.mod";
+    const Outcome r = calc({"--stations", q(dta), q(mod)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const auto rows = csvRows(r.out);
+
+    // The data lines of the file, read here on their own.
+    std::vector<std::vector<double>> data;
+    std::istringstream in(slurp(dta));
+    int line = 0;
+    for (std::string text; std::getline(in, text);)
+        if (++line > 3) {
+            std::istringstream words(text);
+            std::vector<double> v;
+            for (double x; words >> x;)
+                v.push_back(x);
+            if (v.size() >= 2)
+                data.push_back(v);
+        }
+    ASSERT_EQ(data.size(), 398u);
+    ASSERT_EQ(rows.size(), data.size() + 1);
+
+    Workspace ws;
+    ASSERT_EQ(loadModelFile(ws, mod.string()), "");
+    const Model& m = ws.model;
+    std::vector<double> x;
+    for (const auto& v : data)
+        x.push_back(v[0]);
+    std::vector<double> total(x.size(), 0.0);
+    for (int b = 1; b <= m.NumBodies; ++b) {
+        std::vector<double> g(x.size());
+        referenceAnomaly(m.Bodies[b], x.data(), static_cast<int>(x.size()), m.UnitsKm, g.data());
+        for (std::size_t i = 0; i < x.size(); ++i)
+            total[i] += g[i];
+    }
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const auto& row = rows[i + 1];
+        ASSERT_EQ(row.size(), 3u + static_cast<std::size_t>(m.NumBodies));
+        EXPECT_EQ(number(row[0]), data[i][0]) << "line " << i + 4;
+        EXPECT_EQ(number(row[1]), data[i][1]) << "line " << i + 4;
+        EXPECT_NEAR(number(row[2]), total[i], 1e-9 * (1 + std::fabs(total[i]))) << "line " << i + 4;
+    }
+
+    // Other columns, and comment lines counted differently.
+    const auto elevation = csvRows(calc({"--stations", q(dta), "--columns", "1,3", q(mod)}).out);
+    ASSERT_EQ(elevation.size(), rows.size());
+    EXPECT_EQ(number(elevation[1][1]), data[0][2]);
+    EXPECT_EQ(elevation[1][2], rows[1][2]);
+    const auto later = csvRows(calc({"--stations=" + q(dta), "--comment-lines=10", q(mod)}).out);
+    EXPECT_EQ(later.size(), rows.size() - 7);   // 7 data lines fewer
+}
+
+TEST(CorvaneCalc, CommandLineHelpVersionAndMistakes)
+{
+    const Outcome version = calc({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("corvane-calc ") + CorvaneVersion + "\n");
+    const Outcome help = calc({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: corvane-calc"), std::string::npos);
+
+    const QString model = q(examples / "basin.mod");
+    const QStringList wrong[] = {{},
+                                 {"--frobnicate", model},
+                                 {model, model},
+                                 {"--stations"},
+                                 {"--columns", "1,2", model},
+                                 {"--stations", model, "--columns", "0,2", model},
+                                 {"--stations", model, "--columns", "1,2,3,4", model},
+                                 {"--stations", model, "--comment-lines", "-1", model},
+                                 {"--report=yes", model}};
+    for (const QStringList& args : wrong) {
+        const Outcome r = calc(args);
+        EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(r.out, "") << args.join(' ').toStdString();
+        EXPECT_EQ(r.err.rfind("corvane-calc: ", 0), 0u) << r.err;
+    }
+}
+
+TEST(CorvaneCalc, NeedsNoWidgets)
+{
+    QProcess p;
+    p.start(QStringLiteral("readelf"), {"-d", QStringLiteral(CORVANE_CALC)});
+    if (!p.waitForFinished(20000) || p.exitCode() != 0)
+        GTEST_SKIP() << "readelf (binutils) is not available";
+    const QString needed = QString::fromLocal8Bit(p.readAllStandardOutput());
+    EXPECT_TRUE(needed.contains(QStringLiteral("libc.so")));
+    EXPECT_FALSE(needed.contains(QStringLiteral("libQt6Widgets"))) << needed.toStdString();
+}

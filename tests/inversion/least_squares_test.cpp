@@ -329,3 +329,57 @@ TEST(Inversion, OtherCurrentBodyKeepsTheTotalConsistent)
         ASSERT_NEAR(m->CalculatedGravity[i], g1[static_cast<std::size_t>(i - 1)] + g2[static_cast<std::size_t>(i - 1)], 1e-9);
     }
 }
+
+TEST(Inversion, KeptLinksMoveThePartnerBodyAlong)
+{
+    // Two bodies sharing the edge from (10, 5) to (10, 15); the data want
+    // that edge at x = 12 and body 1 a little denser.
+    auto m = makeModel();
+    setStations(*m, 61, -20, 40);
+    setBody(*m, 1, {{0, 5}, {12, 5}, {12, 15}, {0, 15}}, 0.3, 50, 50);
+    setBody(*m, 2, {{12, 5}, {20, 5}, {20, 15}, {12, 15}}, -0.2, 50, 50);
+    m->NumBodies = 2;
+    m->HaveObserved = true;
+    m->RecalculateModel();
+    for (int i = 1; i <= m->NumStations; ++i)
+        m->ObservedGravity[i] = m->CalculatedGravity[i];
+    Tbody& b1 = m->Bodies[1];
+    const Tbody& b2 = m->Bodies[2];
+    b1.Density = 0.25;
+    b1.setCorner(2, 10, 5);
+    b1.setCorner(3, 10, 15);
+    m->Bodies[2].setCorner(1, 10, 5);
+    m->Bodies[2].setCorner(4, 10, 15);
+    link(*m, 1, 2, 2, 1);
+    link(*m, 1, 3, 2, 4);
+    m->RecalculateModel();
+    m->CurrentBody = 2;
+    b1.InvertDensity = b1.InvertAngle = true;
+    b1.CornerInvertX[2] = b1.CornerInvertX[3] = b1.CornerInvertZ[3] = true;
+    const double before = rmsMisfit(*m);
+    InversionState inv;
+    ASSERT_EQ(runInversion(*m, inv, viewOf(0, 20), 1, 10, {}, nullptr, {.keepLinks = true}),
+              InversionOutcome::Done);
+
+    EXPECT_LT(rmsMisfit(*m), before / 20);
+    EXPECT_NEAR(b1.CornerX[2], 12, 0.1);
+    for (auto [k, pk] : {std::pair{2, 1}, std::pair{3, 4}}) {
+        EXPECT_TRUE(b1.Linked[k] && b2.Linked[pk]);
+        EXPECT_EQ(b1.LinkBody[k], 2);
+        EXPECT_EQ(b1.LinkCorner[k], pk);
+        EXPECT_EQ(b2.LinkBody[pk], 1);
+        EXPECT_EQ(b2.LinkCorner[pk], k);
+        EXPECT_EQ(b1.CornerX[k], b2.CornerX[pk]);
+        EXPECT_EQ(b1.CornerZ[k], b2.CornerZ[pk]);
+    }
+    EXPECT_EQ(b2.CornerX[5], b2.CornerX[1]);   // the partner stays closed
+    EXPECT_EQ(b2.CornerZ[5], b2.CornerZ[1]);
+    // Every body's anomaly matches its corners, and the total their sum.
+    std::vector<double> g1(61), g2(61);
+    referenceAnomaly(b1, m->StationX.data(), 61, true, g1.data());
+    referenceAnomaly(b2, m->StationX.data(), 61, true, g2.data());
+    for (std::size_t i = 0; i < 61; ++i) {
+        ASSERT_NEAR(b2.Gravity[static_cast<int>(i) + 1], g2[i], 1e-9);
+        ASSERT_NEAR(m->CalculatedGravity[static_cast<int>(i) + 1], g1[i] + g2[i], 1e-9);
+    }
+}

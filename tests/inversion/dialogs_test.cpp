@@ -291,33 +291,60 @@ TEST(Tbodyinvert, LoadsAndStoresTheSelection)
     f.ws.inversion.InversionBody = 1;
     Tbodyinvert dlg(f.ws, f.platform);
     dlg.FormActivate();
+    // Bounds never typed show the defaults of this body (light) and model
+    // (profile -60 .. 60, section 0 .. 40).
     EXPECT_EQ(text(dlg, "noofbody"), " Body 2");
-    EXPECT_EQ(text(dlg, "xmin"), "    0.00");
-    EXPECT_EQ(text(dlg, "xmax"), " 1000.00");
-    EXPECT_EQ(text(dlg, "depthmax"), "10000.00");
+    EXPECT_EQ(text(dlg, "xmin"), "  -60.00");
+    EXPECT_EQ(text(dlg, "xmax"), "   60.00");
+    EXPECT_EQ(text(dlg, "Depthmin"), "    0.00");
+    EXPECT_EQ(text(dlg, "depthmax"), "   40.00");
     EXPECT_EQ(text(dlg, "anglemin"), "  -90.0");
-    EXPECT_EQ(text(dlg, "densmin"), "0.00010");
-    EXPECT_EQ(text(dlg, "densmax"), "1.00000");
+    EXPECT_EQ(text(dlg, "densmin"), "-1.00000");
+    EXPECT_EQ(text(dlg, "densmax"), "-0.00010");
 
     dlg.findChild<QCheckBox*>("density")->setChecked(true);
+    dlg.findChild<QCheckBox*>("xpos")->setChecked(true);   // left as shown: still the default
     type(dlg, "densmin", "-0.5");
-    type(dlg, "densmax", "heavy");   // not a number: the bound stays
+    type(dlg, "densmax", "heavy");   // not a number: the bound shown stays
     type(dlg, "Depthmin", "2");      // depth not checked: bounds kept for later
     dlg.accept();
     const Tbody& b = m.Bodies[2];
     EXPECT_EQ(f.ws.inversion.InversionBody, 2);
     EXPECT_TRUE(b.InvertDensity);
     EXPECT_EQ(b.DensMin, -0.5);
-    EXPECT_EQ(b.DensMax, 1.0);
+    EXPECT_EQ(b.DensMax, -0.0001);
+    EXPECT_TRUE(b.InvertXPos);
+    EXPECT_EQ(b.XPosMin, 0);
+    EXPECT_EQ(b.XPosMax, 1000);
     EXPECT_FALSE(b.InvertDepth);
     EXPECT_EQ(b.DepthMin, 0);
 
     dlg.FormActivate();
+    EXPECT_EQ(text(dlg, "densmin"), "-0.50000");   // typed bounds show as they are
     dlg.findChild<QCheckBox*>("density")->setChecked(false);
     type(dlg, "densmin", "0.1");
     dlg.reject();   // every way of closing stores
     EXPECT_FALSE(b.InvertDensity);
     EXPECT_EQ(b.DensMin, -0.5);
+
+    // A minimum above its maximum is refused, and the dialog stays open.
+    dlg.FormActivate();
+    dlg.show();
+    dlg.findChild<QCheckBox*>("density")->setChecked(true);
+    type(dlg, "densmin", "2");
+    type(dlg, "densmax", "1");
+    dlg.accept();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Error);
+    EXPECT_EQ(f.platform.last().text, "The minimum density contrast is greater than the maximum.");
+    EXPECT_FALSE(b.InvertDensity);
+    EXPECT_EQ(b.DensMin, -0.5);
+    EXPECT_EQ(b.DensMax, -0.0001);
+    type(dlg, "densmin", "0.5");
+    dlg.accept();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(b.DensMin, 0.5);
+    EXPECT_EQ(b.DensMax, 1);
 }
 
 TEST(Tbodyinvert, RefusesMoreThanTenUnknowns)

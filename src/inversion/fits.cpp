@@ -377,8 +377,10 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
         Bound held = Bound::None;
         p = bounds.limit(p + oneUnknownStep(r, J, lambda), held);
         rep.held = held == Bound::None ? std::string() : heldText(result, held, p);
-        if (held != Bound::None)
+        if (held != Bound::None) {
             result.bound = held;
+            result.boundValue = p;
+        }
 
         body.Density = p;
         m.UpdateBody(b);
@@ -461,8 +463,10 @@ FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
         Bound held = Bound::None;
         p = bounds.limit(p + oneUnknownStep(r, J, lambda) * perKm, held);
         rep.held = held == Bound::None ? std::string() : heldText(result, held, p);
-        if (held != Bound::None)
+        if (held != Bound::None) {
             result.bound = held;
+            result.boundValue = p;
+        }
 
         const double move = std::clamp(p - body.CornerZ[1], -2 * h, 2 * h);
         for (int k = 1; k <= n; ++k)

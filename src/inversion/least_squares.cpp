@@ -509,6 +509,7 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
             if (held == Bound::None)
                 continue;
             rep.parameters[k].bound = held;
+            rep.parameters[k].boundValue = now[k];
             rep.held += (rep.held.empty() ? "" : ", ") + heldText(rep.parameters[k], held, now[k]);
         }
         if (best.offer(rep.rms.back(), t))

@@ -30,7 +30,9 @@ std::string significant(double v)
     return buf;
 }
 
-const char* boundName(Bound b)
+}  // namespace
+
+std::string boundText(Bound b)
 {
     switch (b) {
     case Bound::Minimum:
@@ -40,23 +42,45 @@ const char* boundName(Bound b)
     case Bound::None:
         break;
     }
-    return "";
+    return {};
 }
 
-}  // namespace
+std::string errorText(const ParameterResult& p)
+{
+    if (!p.resolved)
+        return "not resolved";
+    return p.standardError ? significant(*p.standardError) : "-";
+}
 
-std::string unresolvedNames(const RunReport& report)
+std::string keptText(const RunReport& report)
+{
+    if (report.kept == 0)
+        return "No iteration fitted better than the start: the model is left as it was.";
+    return "The model is left as after iteration " + std::to_string(report.kept) +
+           ", the lowest misfit.";
+}
+
+std::string unresolvedText(const RunReport& report)
 {
     std::string names;
     for (const ParameterResult& p : report.parameters)
         if (!p.resolved)
             names += (names.empty() ? "" : ", ") + p.name;
-    return names;
+    return names.empty() ? names : "Not resolved by the data: " + names;
 }
 
 std::string heldText(const ParameterResult& p, Bound bound, double value)
 {
-    return p.name + " held at its " + boundName(bound) + " " + fixed(value, 0, p.decimals);
+    return p.name + " held at its " + boundText(bound) + " " + fixed(value, 0, p.decimals);
+}
+
+std::string heldSummary(const RunReport& report)
+{
+    std::string text;
+    for (const ParameterResult& p : report.parameters)
+        if (p.bound != Bound::None)
+            text += (text.empty() ? "" : ", ") + heldText(p, p.bound, p.boundValue);
+    return text;
 }
 
 std::string reportTable(const RunReport& report, const char* eol)
@@ -71,15 +95,12 @@ std::string reportTable(const RunReport& report, const char* eol)
     out += padded("Parameter", nameWidth) + "         Start         Final  Standard error  Bound" +
            eol;
     for (const ParameterResult& p : report.parameters) {
-        const std::string error = !p.resolved       ? "not resolved"
-                                  : p.standardError ? significant(*p.standardError)
-                                                    : "-";
-        out += padded(p.name, nameWidth) + fixed(p.start, 14, p.decimals) +
-               fixed(p.final, 14, p.decimals) + rightAligned(error, 16) + "  " +
-               boundName(p.bound);
-        while (!out.empty() && out.back() == ' ')
-            out.pop_back();
-        out += eol;
+        std::string line = padded(p.name, nameWidth) + fixed(p.start, 14, p.decimals) +
+                           fixed(p.final, 14, p.decimals) + rightAligned(errorText(p), 16) +
+                           "  " + boundText(p.bound);
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        out += line + eol;
     }
     out += eol;
     out += std::string("Iteration    RMS (mGal)    Misfit") + eol;
@@ -91,16 +112,9 @@ std::string reportTable(const RunReport& report, const char* eol)
             out += "  kept";
         out += eol;
     }
-    out += eol;
-    if (report.kept == 0)
-        out += "No iteration fitted better than the start: the model is left as it was.";
-    else
-        out += "The model is left as after iteration " + std::to_string(report.kept) +
-               ", the lowest misfit.";
-    out += eol;
-    const std::string unresolved = unresolvedNames(report);
-    if (!unresolved.empty())
-        out += "Not resolved by the data: " + unresolved + eol;
+    out += eol + keptText(report) + eol;
+    if (const std::string unresolved = unresolvedText(report); !unresolved.empty())
+        out += unresolved + eol;
     return out;
 }
 

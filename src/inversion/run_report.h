@@ -16,6 +16,7 @@ struct ParameterResult {
     double final = 0;
     int decimals = 5;                      // as the bound boxes show the parameter
     Bound bound = Bound::None;             // the last bound a step was held at
+    double boundValue = 0;                 // and its value
     std::optional<double> standardError = {};   // none: not resolved, or too few stations
     bool resolved = true;                  // false: the data do not determine it
 };
@@ -37,11 +38,16 @@ struct RunReport {
 // The report as a plain-text table, lines ended by eol.
 std::string reportTable(const RunReport& report, const char* eol);
 
-// The names of the parameters the data do not determine, joined by ", ".
-std::string unresolvedNames(const RunReport& report);
+// Pieces of the table, for a window that shows it.
+std::string boundText(Bound bound);                 // "minimum", "maximum" or ""
+std::string errorText(const ParameterResult& p);    // "0.00123", "not resolved" or "-"
+std::string keptText(const RunReport& report);      // which state the model is left in
+std::string unresolvedText(const RunReport& report);   // empty when all are resolved
 
 // "Density held at its minimum -0.00010".
 std::string heldText(const ParameterResult& p, Bound bound, double value);
+// Each parameter a bound held during the run, as heldText, joined by ", ".
+std::string heldSummary(const RunReport& report);
 
 // Standard errors of least-squares parameters from the Jacobian columns J
 // (column k holds dg/dp_k at every station) and the residuals r: covariance

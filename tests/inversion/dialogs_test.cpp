@@ -6,12 +6,16 @@
 #include "inversion/tbodyinvert.h"
 #include "inversion/texts.h"
 #include "inversion/tinvertmodel.h"
+#include "inversion/tinvertresult.h"
 #include "inversion/tproperties.h"
 #include "model/text.h"
 #include "platform/scripted_platform.h"
 #include "synthetic.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -420,4 +424,106 @@ TEST(Tinvertmodel, NothingSelectedStillUnlinks)
     EXPECT_FALSE(m.Bodies[1].Linked[2]);
     EXPECT_FALSE(m.Bodies[2].Linked[1]);
     EXPECT_EQ(f.repaints, 0);
+}
+
+TEST(Tinvertmodel, KeptLinksHeldBoundsAndTheRunsReport)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    link(m, 1, 2, 2, 1);
+    Tbody& b = m.Bodies[1];
+    b.InvertDensity = true;
+    b.DensMax = 0.25;   // the truth, 0.3, lies above
+    b.Density = 0.2;
+    m.UpdateBody(1);
+    Tinvertmodel dlg(f.ws, f.platform, f.repaint(), f.status());
+    dlg.FormActivate();
+    auto* keep = dlg.findChild<QCheckBox*>("keeplinks");
+    ASSERT_NE(keep, nullptr);
+    EXPECT_EQ(keep->text(), "Keep linked corners");
+    EXPECT_FALSE(keep->isChecked());
+    keep->setChecked(true);
+    type(dlg, "iterations", "4");
+    dlg.OKBtnClick();
+
+    EXPECT_TRUE(m.Bodies[1].Linked[2]);
+    EXPECT_TRUE(m.Bodies[2].Linked[1]);
+    EXPECT_EQ(b.Density, 0.25);
+    ASSERT_FALSE(f.statusTexts.isEmpty());
+    EXPECT_TRUE(f.statusTexts.first().startsWith(" Iteration 1    Misfit =")) << f.statusTexts.first().toStdString();
+    EXPECT_TRUE(f.statusTexts.first().endsWith("   Density held at its maximum 0.250000"));
+    EXPECT_EQ(f.statusTexts.last(), misfitText(m, 0) + "   Density held at its maximum 0.250000");
+    const RunReport* run = dlg.lastRun();
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(run->title, "Inversion of body 1");
+    ASSERT_EQ(run->parameters.size(), 1u);
+    EXPECT_EQ(run->parameters[0].start, 0.2);
+    EXPECT_EQ(run->parameters[0].final, 0.25);
+    EXPECT_EQ(run->parameters[0].bound, Bound::Maximum);
+    EXPECT_EQ(run->misfits.size(), 5u);
+
+    // Nothing selected: no report.
+    b.InvertDensity = false;
+    dlg.OKBtnClick();
+    EXPECT_EQ(dlg.lastRun(), nullptr);
+}
+
+TEST(Tinvertresult, ShowsCopiesAndSavesTheTable)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    m.Bodies[1].Density = 0.36;
+    m.UpdateBody(1);
+    Tproperties props(f.ws, f.platform, f.repaint(), f.status());
+    props.FormActivate();
+    props.invertdClick();   // the fit shows its result
+    EXPECT_EQ(f.platform.dialogsRun, QStringList({"Tinvertresult"}));
+
+    RunReport report;
+    ASSERT_EQ(densityFit(m, f.ws.inversion, 2, {}, &report), FitOutcome::Done);
+    Tinvertresult dlg(f.platform);
+    dlg.fill(report);
+    auto* table = dlg.findChild<QTableWidget*>("parameters");
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rowCount(), 1);
+    EXPECT_EQ(table->item(0, 0)->text(), "Density");
+    EXPECT_EQ(table->item(0, 1)->text(), QString::fromStdString(fixed(-0.2, 0, 6)));
+    EXPECT_EQ(table->item(0, 2)->text(), QString::fromStdString(fixed(report.parameters[0].final, 0, 6)));
+    EXPECT_EQ(table->item(0, 3)->text(), QString::fromStdString(errorText(report.parameters[0])));
+    auto* iterations = dlg.findChild<QTableWidget*>("iterations");
+    ASSERT_EQ(iterations->rowCount(), 11);
+    EXPECT_EQ(iterations->item(report.kept, 3)->text(), "kept");
+
+    f.platform.clear();
+    dlg.CopyBtnClick();
+    EXPECT_EQ(f.platform.clipboard, QString::fromStdString(reportTable(report, "\n")));
+    EXPECT_EQ(f.platform.last().text, "Data successfully transferred to Clipboard");
+
+    QTemporaryDir dir;
+    const QString name = dir.filePath("body2");
+    f.platform.saveNames = {name};
+    dlg.SaveBtnClick();
+    EXPECT_EQ(f.platform.fileRequests.back().pattern, "*.txt");
+    EXPECT_EQ(f.platform.last().text, "Inversion results successfully saved.");
+    QFile file(name + ".txt");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), reportTable(report, "\r\n"));
+    file.close();
+
+    // An existing file stays unless the user says to replace it.
+    QFile other(dir.filePath("kept.txt"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("mine");
+    other.close();
+    f.platform.saveNames = {other.fileName()};
+    f.platform.confirmAnswers = {false};
+    dlg.SaveBtnClick();
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(other.readAll(), "mine");
+    EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Confirm);
+
+    // A folder that does not exist: the error, no success.
+    f.platform.saveNames = {dir.filePath("no/such/folder/r.txt")};
+    dlg.SaveBtnClick();
+    EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Error);
 }

@@ -53,6 +53,10 @@ show("  equal strike lengths", "BM_ModelReference", "BM_RecalculateModelEqualStr
 show("UpdateBody 50 corners x 4096 (corner drag)", "BM_BodyReference", "BM_UpdateBody/0", 1.5)
 show("  the same on one thread", "BM_BodyReference", "BM_UpdateBody/1")
 show("UpdateBody on a 10-station profile", "BM_SmallProfileReference", "BM_SmallProfileUpdateBody")
+if "BM_InversionRun" in median and "BM_InversionBodyReference" in median:
+    run, ref = median["BM_InversionRun"], median["BM_InversionBodyReference"]
+    print(f"{'Inversion, 10 unknowns x 10 iterations':<44} {run:9.3f} ms   reference {ref:9.3f} ms   "
+          f"{run / ref:6.1f} reference calculations of the body")
 if "BM_RecalculateModel/0" in median and "BM_ModelReference" in median:
     ratio = median["BM_ModelReference"] / median["BM_RecalculateModel/0"]
     print("RecalculateModel speed-up target (20 x): %s" % ("met" if ratio >= 20 else "NOT met"))

@@ -239,7 +239,7 @@ Bounds densityBounds(const Tbody& body)
     // The density column divides by the density: the bounds must not cross 0.
     if (body.Density < 0)
         return holding(-1.0, -0.0001, body.Density);
-    return {0.0001, std::max(1.0, std::isfinite(body.Density) ? body.Density : 1.0)};
+    return holding(0.0001, 1.0, body.Density);
 }
 
 Bounds positionBounds(const Model& m, const Tbody& body)
@@ -338,7 +338,7 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
     RunReport local;
     RunReport& rep = report ? *report : local;
     startReport(rep, m, "Density fit of body " + std::to_string(b));
-    rep.parameters.push_back({.name = "Density", .start = body.Density, .decimals = 6});
+    rep.parameters.push_back({.name = "Density", .start = body.Density, .decimals = DensityDecimals});
     ParameterResult& result = rep.parameters.back();
     const Bounds bounds = densityBounds(body);
 
@@ -376,11 +376,9 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
         e0 = e;
         Bound held = Bound::None;
         p = bounds.limit(p + oneUnknownStep(r, J, lambda), held);
-        rep.held = held == Bound::None ? std::string() : heldText(result, held, p);
-        if (held != Bound::None) {
-            result.bound = held;
-            result.boundValue = p;
-        }
+        rep.held.clear();
+        if (held != Bound::None)
+            noteHeld(rep, 0, held, p);
 
         body.Density = p;
         m.UpdateBody(b);
@@ -418,7 +416,7 @@ FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
     RunReport local;
     RunReport& rep = report ? *report : local;
     startReport(rep, m, "Depth fit of body " + std::to_string(b));
-    rep.parameters.push_back({.name = "Depth", .start = body.CornerZ[1], .decimals = 4});
+    rep.parameters.push_back({.name = "Depth", .start = body.CornerZ[1], .decimals = DistanceDecimals});
     ParameterResult& result = rep.parameters.back();
     const Bounds bounds = depthBounds(d, body);
     const double perKm = unitsPerKm(m);
@@ -462,11 +460,9 @@ FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
             x *= perKm;
         Bound held = Bound::None;
         p = bounds.limit(p + oneUnknownStep(r, J, lambda) * perKm, held);
-        rep.held = held == Bound::None ? std::string() : heldText(result, held, p);
-        if (held != Bound::None) {
-            result.bound = held;
-            result.boundValue = p;
-        }
+        rep.held.clear();
+        if (held != Bound::None)
+            noteHeld(rep, 0, held, p);
 
         const double move = std::clamp(p - body.CornerZ[1], -2 * h, 2 * h);
         for (int k = 1; k <= n; ++k)

@@ -68,11 +68,11 @@ int decimalsOf(const Unknown& u)
 {
     switch (u.kind) {
     case UnknownKind::Density:
-        return 6;
+        return DensityDecimals;
     case UnknownKind::Rotation:
-        return 3;
+        return AngleDecimals;
     default:
-        return 4;
+        return DistanceDecimals;
     }
 }
 
@@ -441,14 +441,27 @@ bool Inversion::withinBounds() const
 {
     const Tbody& body = m_.Bodies[b_];
     for (const Unknown& u : unknowns_) {
-        const bool holds = u.kind == UnknownKind::Density     ? density_.holds(body.Density)
-                           : u.kind == UnknownKind::XPosition ? position_.holds(body.CornerX[1])
-                           : u.kind == UnknownKind::Depth     ? depth_.holds(body.CornerZ[1])
-                           : u.kind == UnknownKind::Rotation
-                               ? body.AngleMin <= rotation_ && rotation_ <= body.AngleMax
-                               : true;
-        if (!holds)
-            return false;
+        switch (u.kind) {
+        case UnknownKind::Density:
+            if (!density_.holds(body.Density))
+                return false;
+            break;
+        case UnknownKind::XPosition:
+            if (!position_.holds(body.CornerX[1]))
+                return false;
+            break;
+        case UnknownKind::Depth:
+            if (!depth_.holds(body.CornerZ[1]))
+                return false;
+            break;
+        case UnknownKind::Rotation:
+            if (!(body.AngleMin <= rotation_ && rotation_ <= body.AngleMax))
+                return false;
+            break;
+        case UnknownKind::CornerX:
+        case UnknownKind::CornerZ:
+            break;   // corners have no bounds
+        }
     }
     return true;
 }
@@ -504,14 +517,9 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
         recordMisfit(rep, m);
         rep.held.clear();
         const std::vector<double> now = run.values();
-        for (std::size_t k = 0; k < now.size(); ++k) {
-            const Bound held = run.held()[k];
-            if (held == Bound::None)
-                continue;
-            rep.parameters[k].bound = held;
-            rep.parameters[k].boundValue = now[k];
-            rep.held += (rep.held.empty() ? "" : ", ") + heldText(rep.parameters[k], held, now[k]);
-        }
+        for (std::size_t k = 0; k < now.size(); ++k)
+            if (run.held()[k] != Bound::None)
+                noteHeld(rep, k, run.held()[k], now[k]);
         if (best.offer(rep.rms.back(), t))
             keep();
         if (afterIteration)

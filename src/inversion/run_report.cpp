@@ -83,6 +83,14 @@ std::string heldSummary(const RunReport& report)
     return text;
 }
 
+void noteHeld(RunReport& report, std::size_t k, Bound bound, double value)
+{
+    ParameterResult& p = report.parameters.at(k);
+    p.bound = bound;
+    p.boundValue = value;
+    report.held += (report.held.empty() ? "" : ", ") + heldText(p, bound, value);
+}
+
 std::string reportTable(const RunReport& report, const char* eol)
 {
     std::size_t nameWidth = 9;   // "Parameter"

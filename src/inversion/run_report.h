@@ -10,11 +10,16 @@ namespace corvane {
 
 enum class Bound { None, Minimum, Maximum };
 
+// Decimals the results show.
+inline constexpr int DensityDecimals = 6;
+inline constexpr int DistanceDecimals = 4;
+inline constexpr int AngleDecimals = 3;
+
 struct ParameterResult {
     std::string name;                      // "Density", "Corner 3 depth"
     double start = 0;
     double final = 0;
-    int decimals = 5;                      // as the bound boxes show the parameter
+    int decimals = DensityDecimals;
     Bound bound = Bound::None;             // the last bound a step was held at
     double boundValue = 0;                 // and its value
     std::optional<double> standardError = {};   // none: not resolved, or too few stations
@@ -48,6 +53,9 @@ std::string unresolvedText(const RunReport& report);   // empty when all are res
 std::string heldText(const ParameterResult& p, Bound bound, double value);
 // Each parameter a bound held during the run, as heldText, joined by ", ".
 std::string heldSummary(const RunReport& report);
+// A bound held parameter k at value in the latest iteration: noted in the
+// parameter and added to report.held.
+void noteHeld(RunReport& report, std::size_t k, Bound bound, double value);
 
 // Standard errors of least-squares parameters from the Jacobian columns J
 // (column k holds dg/dp_k at every station) and the residuals r: covariance

@@ -338,7 +338,8 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
     RunReport local;
     RunReport& rep = report ? *report : local;
     startReport(rep, m, "Density fit of body " + std::to_string(b));
-    rep.parameters.push_back({.name = "Density", .start = body.Density, .decimals = DensityDecimals});
+    rep.parameters.push_back(
+        {.name = "Density", .start = body.Density, .decimals = DensityDecimals});
     ParameterResult& result = rep.parameters.back();
     const Bounds bounds = densityBounds(body);
 
@@ -416,7 +417,8 @@ FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
     RunReport local;
     RunReport& rep = report ? *report : local;
     startReport(rep, m, "Depth fit of body " + std::to_string(b));
-    rep.parameters.push_back({.name = "Depth", .start = body.CornerZ[1], .decimals = DistanceDecimals});
+    rep.parameters.push_back(
+        {.name = "Depth (corner 1)", .start = body.CornerZ[1], .decimals = DistanceDecimals});
     ParameterResult& result = rep.parameters.back();
     const Bounds bounds = depthBounds(d, body);
     const double perKm = unitsPerKm(m);

@@ -14,7 +14,10 @@ std::size_t ix(int k) { return static_cast<std::size_t>(k); }
 
 double depthRule(double z) { return z <= 0 ? MinDepth : z; }
 
-bool contains(const std::vector<int>& v, int x) { return std::find(v.begin(), v.end(), x) != v.end(); }
+bool contains(const std::vector<int>& v, int x)
+{
+    return std::find(v.begin(), v.end(), x) != v.end();
+}
 
 // Saves the corners and anomalies of the bodies a perturbation may change,
 // and the total, and puts them back exactly, so that a Jacobian column leaves
@@ -52,7 +55,10 @@ public:
     }
 
 private:
-    static std::size_t stations(const Model& m) { return static_cast<std::size_t>(std::max(m.NumStations, 0)); }
+    static std::size_t stations(const Model& m)
+    {
+        return static_cast<std::size_t>(std::max(m.NumStations, 0));
+    }
     struct Saved {
         int body;
         Array1<double, MaxCorners> x;
@@ -84,9 +90,9 @@ std::string unknownName(const Unknown& u)
     case UnknownKind::Density:
         return "Density";
     case UnknownKind::XPosition:
-        return "Horizontal position";
+        return "Horizontal position (corner 1)";
     case UnknownKind::Depth:
-        return "Depth";
+        return "Depth (corner 1)";
     case UnknownKind::Rotation:
         return "Body rotation";
     case UnknownKind::CornerX:
@@ -499,7 +505,8 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
     const std::vector<double> start = run.values();
     for (std::size_t k = 0; k < start.size(); ++k) {
         const Unknown& u = run.unknowns()[k];
-        rep.parameters.push_back({.name = unknownName(u), .start = start[k], .decimals = decimalsOf(u)});
+        rep.parameters.push_back(
+            {.name = unknownName(u), .start = start[k], .decimals = decimalsOf(u)});
     }
 
     BestState best;

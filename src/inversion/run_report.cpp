@@ -121,6 +121,8 @@ std::string reportTable(const RunReport& report, const char* eol)
         out += eol;
     }
     out += eol + keptText(report) + eol;
+    if (const std::string held = heldSummary(report); !held.empty())
+        out += held + "." + eol;
     if (const std::string unresolved = unresolvedText(report); !unresolved.empty())
         out += unresolved + eol;
     return out;

@@ -152,10 +152,13 @@ bool Tbodyinvert::FormDeactivate()
         const QString& reversed;
     };
     const Choice choices[4] = {
-        {density_->isChecked(), densityBounds_, body.DensMin, body.DensMax, texts::DensityBoundsReversed},
+        {density_->isChecked(), densityBounds_, body.DensMin, body.DensMax,
+         texts::DensityBoundsReversed},
         {xpos_->isChecked(), xBounds_, body.XPosMin, body.XPosMax, texts::PositionBoundsReversed},
-        {depth_->isChecked(), depthBounds_, body.DepthMin, body.DepthMax, texts::DepthBoundsReversed},
-        {rotate_->isChecked(), angleBounds_, body.AngleMin, body.AngleMax, texts::AngleBoundsReversed}};
+        {depth_->isChecked(), depthBounds_, body.DepthMin, body.DepthMax,
+         texts::DepthBoundsReversed},
+        {rotate_->isChecked(), angleBounds_, body.AngleMin, body.AngleMax,
+         texts::AngleBoundsReversed}};
     for (const Choice& c : choices) {
         if (!c.checked || !c.boxes.edited())
             continue;

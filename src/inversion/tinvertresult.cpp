@@ -27,6 +27,8 @@ QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& he
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->setFocusPolicy(Qt::NoFocus);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
     return table;
@@ -62,6 +64,9 @@ Tinvertresult::Tinvertresult(Platform& platform, QWidget* parent)
                              QStringLiteral("Misfit"), QString()});
     kept_ = new QLabel(this);
     kept_->setObjectName(QStringLiteral("kept"));
+    held_ = new QLabel(this);
+    held_->setObjectName(QStringLiteral("held"));
+    held_->setWordWrap(true);
     unresolved_ = new QLabel(this);
     unresolved_->setObjectName(QStringLiteral("unresolved"));
     CopyBtn_ = new QPushButton(QStringLiteral("Copy"), this);
@@ -71,6 +76,9 @@ Tinvertresult::Tinvertresult(Platform& platform, QWidget* parent)
     OKBtn_ = new QPushButton(QStringLiteral("OK"), this);
     OKBtn_->setObjectName(QStringLiteral("OKBtn"));
     OKBtn_->setDefault(true);
+    // Return means OK, whichever button was pressed last.
+    CopyBtn_->setAutoDefault(false);
+    SaveBtn_->setAutoDefault(false);
     connect(CopyBtn_, &QPushButton::clicked, this, &Tinvertresult::CopyBtnClick);
     connect(SaveBtn_, &QPushButton::clicked, this, &Tinvertresult::SaveBtnClick);
     connect(OKBtn_, &QPushButton::clicked, this, &QDialog::accept);
@@ -80,14 +88,15 @@ Tinvertresult::Tinvertresult(Platform& platform, QWidget* parent)
     layout->addWidget(parameters_, 1, 0);
     layout->addWidget(iterations_, 2, 0);
     layout->addWidget(kept_, 3, 0);
-    layout->addWidget(unresolved_, 4, 0);
+    layout->addWidget(held_, 4, 0);
+    layout->addWidget(unresolved_, 5, 0);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(CopyBtn_);
     buttons->addWidget(SaveBtn_);
     buttons->addStretch();
     buttons->addWidget(OKBtn_);
-    layout->addLayout(buttons, 5, 0);
-    resize(620, 520);
+    layout->addLayout(buttons, 6, 0);
+    resize(600, 460);
 }
 
 void Tinvertresult::fill(const RunReport& report)
@@ -103,17 +112,26 @@ void Tinvertresult::fill(const RunReport& report)
         setCell(parameters_, row, 3, errorText(p), true);
         setCell(parameters_, row, 4, boundText(p.bound), false);
     }
+    // The parameters (at most ten) all in view; the iterations scroll.
+    const int rows = parameters_->rowCount();
+    parameters_->setFixedHeight(parameters_->horizontalHeader()->sizeHint().height() +
+                                rows * parameters_->verticalHeader()->defaultSectionSize() +
+                                2 * parameters_->frameWidth());
     iterations_->setRowCount(static_cast<int>(report.misfits.size()));
     for (int row = 0; row < iterations_->rowCount(); ++row) {
         const auto t = static_cast<std::size_t>(row);
         setCell(iterations_, row, 0, std::to_string(row), true);
-        setCell(iterations_, row, 1, fixed(t < report.rms.size() ? report.rms[t] : 0.0, 0, 5), true);
+        const double rms = t < report.rms.size() ? report.rms[t] : 0.0;
+        setCell(iterations_, row, 1, fixed(rms, 0, 5), true);
         setCell(iterations_, row, 2, fixed(report.misfits[t], 0, 2), true);
         setCell(iterations_, row, 3, row == report.kept ? "kept" : "", false);
     }
     if (report.kept >= 0 && report.kept < iterations_->rowCount())
         iterations_->scrollToItem(iterations_->item(report.kept, 0));
     kept_->setText(text(keptText(report)));
+    const std::string held = heldSummary(report);
+    held_->setText(text(held + (held.empty() ? "" : ".")));
+    held_->setVisible(!held.empty());
     const std::string unresolved = unresolvedText(report);
     unresolved_->setText(text(unresolved));
     unresolved_->setVisible(!unresolved.empty());

@@ -33,6 +33,7 @@ private:
     QTableWidget* parameters_ = nullptr;
     QTableWidget* iterations_ = nullptr;
     QLabel* kept_ = nullptr;
+    QLabel* held_ = nullptr;
     QLabel* unresolved_ = nullptr;
     QPushButton* CopyBtn_ = nullptr;
     QPushButton* SaveBtn_ = nullptr;

@@ -461,6 +461,9 @@ TEST(Tinvertmodel, KeptLinksHeldBoundsAndTheRunsReport)
     EXPECT_EQ(run->parameters[0].final, 0.25);
     EXPECT_EQ(run->parameters[0].bound, Bound::Maximum);
     EXPECT_EQ(run->misfits.size(), 5u);
+    Tinvertresult result(f.platform);
+    result.fill(*run);
+    EXPECT_EQ(text(result, "held"), "Density held at its maximum 0.250000.");
 
     // Nothing selected: no report.
     b.InvertDensity = false;

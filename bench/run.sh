@@ -58,6 +58,10 @@ show("UpdateBody on a 10-station profile", "BM_SmallProfileReference", "BM_Small
 if "BM_CorvaneCalc" in median and "BM_LoadAndRecalculate" in median:
     c, l = median["BM_CorvaneCalc"], median["BM_LoadAndRecalculate"]
     print(f"{'corvane-calc 51x50x4096, end to end':<44} {c:9.3f} ms   load + recalculate {l:9.3f} ms   {c / l:6.2f} x the time")
+if "BM_InversionRun" in median and "BM_InversionBodyReference" in median:
+    run, ref = median["BM_InversionRun"], median["BM_InversionBodyReference"]
+    print(f"{'Inversion, 10 unknowns x 10 iterations':<44} {run:9.3f} ms   reference {ref:9.3f} ms   "
+          f"{run / ref:6.1f} reference calculations of the body")
 if "BM_RecalculateModel/0" in median and "BM_ModelReference" in median:
     ratio = median["BM_ModelReference"] / median["BM_RecalculateModel/0"]
     print("RecalculateModel speed-up target (20 x): %s" % ("met" if ratio >= 20 else "NOT met"))

@@ -5,6 +5,7 @@
 #include "inversion/tbodyinvert.h"
 #include "inversion/texts.h"
 #include "inversion/tinvertmodel.h"
+#include "inversion/tinvertresult.h"
 #include "inversion/tproperties.h"
 
 namespace corvane {
@@ -21,9 +22,17 @@ void Tcorvane::Changebodyproperties1Click()
 
 void Tcorvane::Invertthemodel1Click()
 {
-    Tinvertmodel& dlg = dialog<Tinvertmodel>(ws_, *platform_, [this] { repaintModel(); }, this);
+    Tinvertmodel& dlg = dialog<Tinvertmodel>(
+        ws_, *platform_, [this] { repaintModel(); },
+        [this](const QString& text) { setStatus(text); }, this);
     dlg.FormActivate();
     execDialog(dlg);
+    // The run, if OK started one, has ended here.
+    if (const RunReport* run = dlg.lastRun()) {
+        Tinvertresult& result = dialog<Tinvertresult>(*platform_, this);
+        result.fill(*run);
+        execDialog(result);
+    }
 }
 
 void Tcorvane::bodyinversionClick()

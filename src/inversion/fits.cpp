@@ -1,9 +1,12 @@
 #include "fits.h"
 
+#include "display/view.h"
+#include "model/gravity.h"
 #include "model/text.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <set>
 
 namespace corvane {
@@ -56,15 +59,6 @@ double oneUnknownStep(const std::vector<double>& r, const std::vector<double>& J
     }
     const double denominator = jj + lambda;
     return denominator > 0 ? rj / denominator : 0;
-}
-
-double clampTo(double v, double lo, double hi)
-{
-    if (v > hi)
-        v = hi;
-    if (v < lo)
-        v = lo;
-    return v;
 }
 
 }  // namespace
@@ -213,15 +207,149 @@ double residuals(const Model& m, std::vector<double>& r)
     return n > 0 ? std::sqrt(sum / n) : 0;
 }
 
+double Bounds::limit(double v, Bound& held) const
+{
+    if (v > max) {
+        v = max;
+        held = Bound::Maximum;
+    }
+    if (v < min) {
+        v = min;
+        held = Bound::Minimum;
+    }
+    return v;
+}
+
+namespace {
+
+// The default pair widened to hold v.
+Bounds holding(double lo, double hi, double v)
+{
+    if (!std::isfinite(v))
+        return {lo, hi};
+    return {std::min(lo, v), std::max(hi, v)};
+}
+
+}  // namespace
+
+Bounds densityBounds(const Tbody& body)
+{
+    if (!(body.DensMin == 0.0001 && body.DensMax == 1.0))
+        return {body.DensMin, body.DensMax};
+    // The density column divides by the density: the bounds must not cross 0.
+    if (body.Density < 0)
+        return holding(-1.0, -0.0001, body.Density);
+    return holding(0.0001, 1.0, body.Density);
+}
+
+Bounds positionBounds(const Model& m, const Tbody& body)
+{
+    if (!(body.XPosMin == 0 && body.XPosMax == 1000) || m.NumStations < 1)
+        return {body.XPosMin, body.XPosMax};
+    return holding(m.StationX[1], m.StationX[m.NumStations], body.CornerX[1]);
+}
+
+Bounds depthBounds(const Display& d, const Tbody& body)
+{
+    if (!(body.DepthMin == 0 && body.DepthMax == 10000))
+        return {body.DepthMin, body.DepthMax};
+    return holding(d.ViewDepthMin, d.ViewDepthMax, body.CornerZ[1]);
+}
+
+void BodyShapes::take(const Model& m, const std::vector<int>& bodies)
+{
+    shapes_.clear();
+    for (int b : bodies) {
+        const Tbody& body = m.Bodies[b];
+        shapes_.push_back({b, body.Density, body.CornerX, body.CornerZ});
+    }
+}
+
+void BodyShapes::restore(Model& m) const
+{
+    for (const Shape& s : shapes_) {
+        Tbody& body = m.Bodies[s.body];
+        body.Density = s.density;
+        body.CornerX = s.x;
+        body.CornerZ = s.z;
+    }
+    for (const Shape& s : shapes_)
+        m.UpdateBody(s.body);
+}
+
+void anomalyPerUnitDensity(const Model& m, const Tbody& body, std::vector<double>& out)
+{
+    const int N = std::max(m.NumStations, 0);
+    out.assign(static_cast<std::size_t>(N), 0.0);
+    // A hidden body adds nothing to the calculated anomaly.
+    if (body.Hidden)
+        return;
+    if (body.Density != 0) {
+        for (int i = 1; i <= N; ++i)
+            out[at(i)] = body.Gravity[i] / body.Density;
+        return;
+    }
+    // Density 0: the anomaly of the same body at density 1, which Gravity /
+    // Density gives for any other density.
+    auto unit = std::make_unique<Tbody>(body);
+    unit->Density = 1;
+    bodyAnomaly(*unit, m.StationX.data(), N, m.UnitsKm, out.data());
+}
+
+void startReport(RunReport& report, const Model& m, std::string title)
+{
+    report = RunReport{};
+    report.title = std::move(title);
+    report.unitsKm = m.UnitsKm;
+    recordMisfit(report, m);
+}
+
+void recordMisfit(RunReport& report, const Model& m)
+{
+    std::vector<double> r;
+    report.rms.push_back(residuals(m, r));
+    report.misfits.push_back(misfit(m));
+}
+
+namespace {
+
+// The standard error of a fit's one unknown in the kept state, from its
+// derivative J per model unit; perKm is the unknown's model units per km.
+void oneUnknownError(const Model& m, ParameterResult& p, std::vector<double> J, double perKm)
+{
+    for (double& x : J)
+        x *= perKm;
+    std::vector<double> r;
+    residuals(m, r);
+    const ErrorEstimate e = standardErrors({J}, r);
+    p.resolved = e.resolved[0];
+    if (e.errors[0])
+        p.standardError = *e.errors[0] * perKm;
+}
+
+}  // namespace
+
 FitOutcome densityFit(Model& m, InversionState& inv, int b,
-                      const std::function<void()>& afterIteration)
+                      const std::function<void()>& afterIteration, RunReport* report)
 {
     if (!m.HaveObserved)
         return FitOutcome::NoFieldData;
     Tbody& body = m.Bodies[b];
+    RunReport local;
+    RunReport& rep = report ? *report : local;
+    startReport(rep, m, "Density fit of body " + std::to_string(b));
+    rep.parameters.push_back(
+        {.name = "Density", .start = body.Density, .decimals = DensityDecimals});
+    ParameterResult& result = rep.parameters.back();
+    const Bounds bounds = densityBounds(body);
+
     double lambda = 2;
     double p = body.Density;
     double e0 = 0;
+    BestState best;
+    double bestDensity = body.Density;
+    if (bounds.holds(body.Density))
+        best.offer(rep.rms.back(), 0);
     inv.IterationCount = 0;
     Snapshot copy;
     std::vector<double> r, J(static_cast<std::size_t>(m.NumStations));
@@ -247,19 +375,34 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
 
         lambda = nextDamping(lambda, e, e0);
         e0 = e;
-        p = clampTo(p + oneUnknownStep(r, J, lambda), body.DensMin, body.DensMax);
+        Bound held = Bound::None;
+        p = bounds.limit(p + oneUnknownStep(r, J, lambda), held);
+        rep.held.clear();
+        if (held != Bound::None)
+            noteHeld(rep, 0, held, p);
 
         body.Density = p;
         m.UpdateBody(b);
+        recordMisfit(rep, m);
+        if (best.offer(rep.rms.back(), inv.IterationCount))
+            bestDensity = p;
         if (afterIteration)
             afterIteration();
     }
+    if (best.iteration >= 0 && best.iteration != inv.IterationCount) {
+        body.Density = bestDensity;
+        m.UpdateBody(b);
+    }
+    rep.kept = best.iteration >= 0 ? best.iteration : inv.IterationCount;
+    result.final = body.Density;
+    anomalyPerUnitDensity(m, body, J);
+    oneUnknownError(m, result, J, 1.0);
     inv.IterationCount = 0;
     return FitOutcome::Done;
 }
 
 FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
-                    const std::function<void()>& afterIteration)
+                    const std::function<void()>& afterIteration, RunReport* report)
 {
     if (!m.HaveObserved)
         return FitOutcome::NoFieldData;
@@ -271,20 +414,28 @@ FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
     for (int k = 1; k <= n; ++k)
         m.UnlinkCorner(b, k);
 
+    RunReport local;
+    RunReport& rep = report ? *report : local;
+    startReport(rep, m, "Depth fit of body " + std::to_string(b));
+    rep.parameters.push_back(
+        {.name = "Depth (corner 1)", .start = body.CornerZ[1], .decimals = DistanceDecimals});
+    ParameterResult& result = rep.parameters.back();
+    const Bounds bounds = depthBounds(d, body);
+    const double perKm = unitsPerKm(m);
+
     double lambda = 2;
     double p = body.CornerZ[1];
     double e0 = 0;
+    BestState best;
+    BodyShapes bestShape;
+    bestShape.take(m, {b});
+    if (bounds.holds(body.CornerZ[1]))
+        best.offer(rep.rms.back(), 0);
     inv.IterationCount = 0;
     Snapshot copy;
     std::vector<double> r, J(static_cast<std::size_t>(m.NumStations));
     std::vector<double> savedZ(static_cast<std::size_t>(n));
-    while (inv.IterationCount < inv.NumIterations) {
-        ++inv.IterationCount;
-        copy.take(m, b);
-        const double e = residuals(m, r);
-        if (inv.IterationCount == 1)
-            e0 = e;
-
+    auto derivative = [&] {
         for (int k = 1; k <= n; ++k) {
             savedZ[at(k)] = body.CornerZ[k];
             body.CornerZ[k] += h;
@@ -295,18 +446,43 @@ FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
         copy.restore(m, b);
         for (int k = 1; k <= n; ++k)   // exactly as before, not z + h - h
             body.CornerZ[k] = savedZ[at(k)];
+    };
+    while (inv.IterationCount < inv.NumIterations) {
+        ++inv.IterationCount;
+        copy.take(m, b);
+        const double e = residuals(m, r);
+        if (inv.IterationCount == 1)
+            e0 = e;
+        derivative();
 
         lambda = nextDamping(lambda, e, e0);
         e0 = e;
-        p = clampTo(p + oneUnknownStep(r, J, lambda), body.DepthMin, body.DepthMax);
+        // The step with the depth in kilometres.
+        for (double& x : J)
+            x *= perKm;
+        Bound held = Bound::None;
+        p = bounds.limit(p + oneUnknownStep(r, J, lambda) * perKm, held);
+        rep.held.clear();
+        if (held != Bound::None)
+            noteHeld(rep, 0, held, p);
 
         const double move = std::clamp(p - body.CornerZ[1], -2 * h, 2 * h);
         for (int k = 1; k <= n; ++k)
             body.CornerZ[k] += move;
         m.UpdateBody(b);
+        recordMisfit(rep, m);
+        if (best.offer(rep.rms.back(), inv.IterationCount))
+            bestShape.take(m, {b});
         if (afterIteration)
             afterIteration();
     }
+    if (best.iteration >= 0 && best.iteration != inv.IterationCount)
+        bestShape.restore(m);
+    rep.kept = best.iteration >= 0 ? best.iteration : inv.IterationCount;
+    result.final = body.CornerZ[1];
+    copy.take(m, b);
+    derivative();
+    oneUnknownError(m, result, J, perKm);
     inv.IterationCount = 0;
     return FitOutcome::Done;
 }

@@ -2,10 +2,13 @@
 // The body-properties edits and the one-parameter fits of density and depth.
 // Plain C++ over the model, so the dialog stays thin and tests need no window.
 #include "display/display_state.h"
+#include "inversion/run_report.h"
 #include "model/model.h"
 #include "model/settings.h"
 
+#include <cmath>
 #include <functional>
+#include <string>
 #include <optional>
 #include <vector>
 
@@ -70,19 +73,92 @@ double nextDamping(double lambda, double e, double e0);
 // the residuals (r[0] for station 1).
 double residuals(const Model& m, std::vector<double>& r);
 
+// The range a fit or an inversion keeps one parameter in.
+struct Bounds {
+    double min = 0;
+    double max = 0;
+    bool holds(double v) const { return min <= v && v <= max; }
+    // v lowered to max if above it, then raised to min if below it; held
+    // tells which of the two did it.
+    double limit(double v, Bound& held) const;
+};
+
+// The bounds a run uses, taken when it starts. Bounds the user has typed are
+// used as they stand. The start-up values (density 0.0001 .. 1, position
+// 0 .. 1000, depth 0 .. 10000) stand for "none typed" and are replaced by
+// bounds that suit the body and the model's unit: the density keeps the sign
+// of the contrast (-1 .. -0.0001 for a light body), the horizontal position
+// covers the profile, the depth the displayed section. These defaults are
+// widened to hold the body's present value, so that no default moves a body
+// by itself.
+Bounds densityBounds(const Tbody& body);
+Bounds positionBounds(const Model& m, const Tbody& body);
+Bounds depthBounds(const Display& d, const Tbody& body);
+
+// Model units per kilometre: the runs do their arithmetic with distances in
+// kilometres, so that a metre model is fitted exactly as its kilometre copy.
+inline double unitsPerKm(const Model& m) { return m.UnitsKm ? 1.0 : 1000.0; }
+
+// The density and corners of some bodies, so that a run can go back to the
+// best state it has seen.
+class BodyShapes {
+public:
+    void take(const Model& m, const std::vector<int>& bodies);
+    // Puts every body back and recalculates it.
+    void restore(Model& m) const;
+
+private:
+    struct Shape {
+        int body = 0;
+        double density = 0;
+        Array1<double, MaxCorners> x;
+        Array1<double, MaxCorners> z;
+    };
+    std::vector<Shape> shapes_;
+};
+
+// The lowest misfit a run has seen and when; a later state wins a tie, so a
+// run whose misfit falls at every iteration ends where it always did.
+struct BestState {
+    double misfit = 0;
+    int iteration = -1;   // none yet
+    bool offer(double e, int t)
+    {
+        if (std::isnan(e) || (iteration >= 0 && e > misfit))
+            return false;
+        misfit = e;
+        iteration = t;
+        return true;
+    }
+};
+
+// The anomaly of the body per unit density at every station (out[0] for
+// station 1): what the density column of a fit or an inversion holds.
+void anomalyPerUnitDensity(const Model& m, const Tbody& body, std::vector<double>& out);
+
+// The report of a run starting now: title, the misfit of the start.
+void startReport(RunReport& report, const Model& m, std::string title);
+// The misfit of the state after iteration t.
+void recordMisfit(RunReport& report, const Model& m);
+
 enum class FitOutcome { Done, NoFieldData, ZeroDepthRange };
 
-// Fits the density of body b alone, NumIterations iterations, within
-// DensMin..DensMax. afterIteration runs after each iteration (with
+// Fits the density of body b alone, NumIterations iterations, within its
+// density bounds. afterIteration runs after each iteration (with
 // IterationCount still set) so the caller can show the value and repaint.
+// The run ends in the state of the lowest misfit it has seen, the start
+// included. report, when given, is filled as the run goes.
 FitOutcome densityFit(Model& m, InversionState& inv, int b,
-                      const std::function<void()>& afterIteration = {});
+                      const std::function<void()>& afterIteration = {},
+                      RunReport* report = nullptr);
 
-// Fits the depth of body b alone (its corner 1 within DepthMin..DepthMax, the
+// Fits the depth of body b alone (its corner 1 within its depth bounds, the
 // whole body following by at most twice the step per iteration). The step is
 // 2.5 % of the displayed depth range; a zero range is refused before anything
 // changes. The body's corners are unlinked first, so no other body moves.
+// Ends in its best state as the density fit does.
 FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
-                    const std::function<void()>& afterIteration = {});
+                    const std::function<void()>& afterIteration = {},
+                    RunReport* report = nullptr);
 
 }  // namespace corvane

@@ -10,40 +10,98 @@ namespace corvane {
 
 namespace {
 
-std::size_t at(int i) { return static_cast<std::size_t>(i - 1); }
 std::size_t ix(int k) { return static_cast<std::size_t>(k); }
 
 double depthRule(double z) { return z <= 0 ? MinDepth : z; }
 
-double clampTo(double v, double lo, double hi)
+bool contains(const std::vector<int>& v, int x)
 {
-    if (v > hi)
-        v = hi;
-    if (v < lo)
-        v = lo;
-    return v;
+    return std::find(v.begin(), v.end(), x) != v.end();
 }
 
-// Saves the corners of a body and puts them back exactly, so that a
-// perturbation leaves no rounding trace.
-class CornerGuard {
+// Saves the corners and anomalies of the bodies a perturbation may change,
+// and the total, and puts them back exactly, so that a Jacobian column leaves
+// no rounding trace.
+class PerturbationGuard {
 public:
-    explicit CornerGuard(Tbody& body) : body_(body), x_(body.CornerX), z_(body.CornerZ) {}
-    ~CornerGuard()
+    PerturbationGuard(Model& m, const std::vector<int>& bodies)
+        : m_(m), calculated_(m.CalculatedGravity.data(), m.CalculatedGravity.data() + stations(m))
     {
-        body_.CornerX = x_;
-        body_.CornerZ = z_;
+        for (int b : bodies)
+            saved_.push_back({b, m.Bodies[b].CornerX, m.Bodies[b].CornerZ,
+                              std::vector<double>(m.Bodies[b].Gravity.data(),
+                                                  m.Bodies[b].Gravity.data() + stations(m))});
     }
-    CornerGuard(const CornerGuard&) = delete;
-    CornerGuard& operator=(const CornerGuard&) = delete;
+    ~PerturbationGuard()
+    {
+        for (const Saved& s : saved_) {
+            Tbody& body = m_.Bodies[s.body];
+            body.CornerX = s.x;
+            body.CornerZ = s.z;
+            std::copy(s.gravity.begin(), s.gravity.end(), body.Gravity.data());
+        }
+        std::copy(calculated_.begin(), calculated_.end(), m_.CalculatedGravity.data());
+    }
+    PerturbationGuard(const PerturbationGuard&) = delete;
+    PerturbationGuard& operator=(const PerturbationGuard&) = delete;
+
+    // The anomaly of body b before the perturbation.
+    const double* gravityBefore(int b) const
+    {
+        for (const Saved& s : saved_)
+            if (s.body == b)
+                return s.gravity.data();
+        return m_.Bodies[b].Gravity.data();
+    }
 
 private:
-    Tbody& body_;
-    Array1<double, MaxCorners> x_;
-    Array1<double, MaxCorners> z_;
+    static std::size_t stations(const Model& m)
+    {
+        return static_cast<std::size_t>(std::max(m.NumStations, 0));
+    }
+    struct Saved {
+        int body;
+        Array1<double, MaxCorners> x;
+        Array1<double, MaxCorners> z;
+        std::vector<double> gravity;
+    };
+    Model& m_;
+    std::vector<double> calculated_;
+    std::vector<Saved> saved_;
 };
 
+int decimalsOf(const Unknown& u)
+{
+    switch (u.kind) {
+    case UnknownKind::Density:
+        return DensityDecimals;
+    case UnknownKind::Rotation:
+        return AngleDecimals;
+    default:
+        return DistanceDecimals;
+    }
+}
+
 }  // namespace
+
+std::string unknownName(const Unknown& u)
+{
+    switch (u.kind) {
+    case UnknownKind::Density:
+        return "Density";
+    case UnknownKind::XPosition:
+        return "Horizontal position (corner 1)";
+    case UnknownKind::Depth:
+        return "Depth (corner 1)";
+    case UnknownKind::Rotation:
+        return "Body rotation";
+    case UnknownKind::CornerX:
+        return "Corner " + std::to_string(u.corner) + " horizontal position";
+    case UnknownKind::CornerZ:
+        return "Corner " + std::to_string(u.corner) + " depth";
+    }
+    return {};
+}
 
 std::vector<Unknown> inversionUnknowns(const Tbody& body)
 {
@@ -93,12 +151,49 @@ int inversionIterationCount(std::string_view s)
     return static_cast<int>(std::min(v, 255LL));
 }
 
-Inversion::Inversion(Model& m, const Display& d, int body) : m_(m), d_(d), b_(body)
+Inversion::Inversion(Model& m, const Display& d, int body, InversionOptions options)
+    : m_(m), d_(d), b_(body), options_(options)
 {
-    // The inversion moves this body only: links to other bodies are dropped.
-    for (int k = 1; k <= m_.Bodies[b_].NumCorners; ++k)
-        m_.UnlinkCorner(b_, k);
-    unknowns_ = inversionUnknowns(m_.Bodies[b_]);
+    const int n = m_.Bodies[b_].NumCorners;
+    bodies_ = {b_};
+    if (options_.keepLinks) {
+        for (int k = 1; k <= n; ++k) {
+            int pb = 0, pk = 0;
+            if (m_.partnerOf(b_, k, pb, pk) && pb <= m_.NumBodies && !contains(bodies_, pb))
+                bodies_.push_back(pb);
+        }
+    } else {
+        // The inversion moves this body only: links to other bodies are dropped.
+        for (int k = 1; k <= n; ++k)
+            m_.UnlinkCorner(b_, k);
+    }
+    const Tbody& b = m_.Bodies[b_];
+    unknowns_ = inversionUnknowns(b);
+    for (const Unknown& u : unknowns_) {
+        const bool distance = u.kind != UnknownKind::Density && u.kind != UnknownKind::Rotation;
+        perKm_.push_back(distance ? unitsPerKm(m_) : 1.0);
+    }
+    density_ = densityBounds(b);
+    position_ = positionBounds(m_, b);
+    depth_ = depthBounds(d_, b);
+    held_.assign(unknowns_.size(), Bound::None);
+}
+
+void Inversion::carry(int k, std::vector<int>& touched)
+{
+    int pb = 0, pk = 0;
+    if (!m_.partnerOf(b_, k, pb, pk) || !contains(bodies_, pb))
+        return;
+    const Tbody& body = m_.Bodies[b_];
+    m_.Bodies[pb].setCorner(pk, body.CornerX[k], body.CornerZ[k]);
+    if (!contains(touched, pb))
+        touched.push_back(pb);
+}
+
+void Inversion::carryAll(std::vector<int>& touched)
+{
+    for (int k = 1; k <= m_.Bodies[b_].NumCorners - 1; ++k)
+        carry(k, touched);
 }
 
 std::vector<double> Inversion::column(int k)
@@ -107,59 +202,43 @@ std::vector<double> Inversion::column(int k)
     const int N = m_.NumStations;
     const int n = body.NumCorners;
     std::vector<double> J(static_cast<std::size_t>(std::max(N, 0)), 0.0);
-    // A hidden body adds nothing to the calculated anomaly: no parameter of it
-    // changes the fit.
-    if (body.Hidden || N < 1)
+    if (N < 1)
         return J;
-    std::vector<double> g(J.size());
-    auto perturbed = [&](double step) {
-        bodyAnomaly(body, m_.StationX.data(), N, m_.UnitsKm, g.data());
-        for (int i = 1; i <= N; ++i)
-            J[at(i)] = (g[at(i)] - body.Gravity[i]) / step;
-    };
-
     const Unknown& u = unknowns_.at(ix(k));
+    if (u.kind == UnknownKind::Density) {
+        anomalyPerUnitDensity(m_, body, J);
+        return J;
+    }
+
+    PerturbationGuard guard(m_, bodies_);
+    std::vector<int> touched{b_};
+    double step = 0;
     switch (u.kind) {
     case UnknownKind::Density:
-        if (body.Density != 0) {
-            for (int i = 1; i <= N; ++i)
-                J[at(i)] = body.Gravity[i] / body.Density;
-        } else {
-            // The anomaly per unit density, which Gravity / Density gives for
-            // any other density.
-            body.Density = 1;
-            bodyAnomaly(body, m_.StationX.data(), N, m_.UnitsKm, J.data());
-            body.Density = 0;
-        }
         break;
-    case UnknownKind::XPosition: {
-        const double dx = -std::abs(0.001 * (m_.StationX[N] - m_.StationX[1]));
-        if (dx == 0)
-            break;
-        CornerGuard guard(body);
+    case UnknownKind::XPosition:
+        step = -std::abs(0.001 * (m_.StationX[N] - m_.StationX[1]));
+        if (step == 0)
+            return J;
         for (int c = 1; c <= n; ++c) {
-            body.CornerX[c] += dx;
+            body.CornerX[c] += step;
             body.CornerZ[c] = depthRule(body.CornerZ[c]);
         }
-        perturbed(dx);
+        carryAll(touched);
         break;
-    }
-    case UnknownKind::Depth: {
-        const double dz = std::abs(0.05 * (d_.ViewDepthMax - d_.ViewDepthMin));
-        if (!(dz > 0) || !std::isfinite(dz))
-            break;
-        CornerGuard guard(body);
+    case UnknownKind::Depth:
+        step = std::abs(0.05 * (d_.ViewDepthMax - d_.ViewDepthMin));
+        if (!(step > 0) || !std::isfinite(step))
+            return J;
         for (int c = 1; c <= n; ++c)
-            body.CornerZ[c] = depthRule(body.CornerZ[c] + dz);
-        perturbed(dz);
+            body.CornerZ[c] = depthRule(body.CornerZ[c] + step);
+        carryAll(touched);
         break;
-    }
-    case UnknownKind::Rotation: {
-        CornerGuard guard(body);
-        m_.TurnBody(b_, 2);
-        perturbed(2);   // per degree
+    case UnknownKind::Rotation:
+        step = 2;   // per degree
+        m_.TurnBody(b_, 2);   // carries kept partner corners along
+        touched = bodies_;
         break;
-    }
     case UnknownKind::CornerX:
     case UnknownKind::CornerZ: {
         // Steps from the body's size, the horizontal one within the profile.
@@ -173,17 +252,44 @@ std::vector<double> Inversion::column(int k)
         right = std::min(right, m_.StationX[N]);
         left = std::max(left, m_.StationX[1]);
         const bool isX = u.kind == UnknownKind::CornerX;
-        const double h = isX ? 0.1 * (right - left) : 0.1 * (bottom - top);
-        if (h == 0 || !std::isfinite(h))
-            break;   // a flat or degenerate body: no usable difference
-        CornerGuard guard(body);
+        step = isX ? 0.1 * (right - left) : 0.1 * (bottom - top);
+        if (step == 0 || !std::isfinite(step))
+            return J;   // a flat or degenerate body: no usable difference
         auto& coord = isX ? body.CornerX : body.CornerZ;
-        coord[u.corner] += h;
+        coord[u.corner] += step;
         if (u.corner == 1)
-            coord[n] += h;
-        perturbed(h);
+            coord[n] += step;
+        carry(u.corner, touched);
         break;
     }
+    }
+
+    // The change of the calculated anomaly: the visible bodies that moved.
+    std::vector<double> g(J.size());
+    for (int tb : touched) {
+        const Tbody& t = m_.Bodies[tb];
+        if (t.Hidden)
+            continue;
+        bodyAnomaly(t, m_.StationX.data(), N, m_.UnitsKm, g.data());
+        const double* before = guard.gravityBefore(tb);
+        for (std::size_t i = 0; i < J.size(); ++i)
+            J[i] += g[i] - before[i];
+    }
+    for (double& x : J)
+        x /= step;
+    return J;
+}
+
+std::vector<std::vector<double>> Inversion::jacobianPerKm()
+{
+    // Every column per kilometre (density and rotation as they are), so the
+    // damping and the singular-value threshold weigh the unknowns alike in
+    // either unit.
+    std::vector<std::vector<double>> J(unknowns_.size());
+    for (std::size_t k = 0; k < J.size(); ++k) {
+        J[k] = column(static_cast<int>(k));
+        for (double& x : J[k])
+            x *= perKm_[k];
     }
     return J;
 }
@@ -209,10 +315,7 @@ void Inversion::iterate(int t)
     if (t == 1)
         e0_ = e;
 
-    std::vector<std::vector<double>> J(ix(M));
-    for (int k = 0; k < M; ++k)
-        J[ix(k)] = column(k);
-
+    const std::vector<std::vector<double>> J = jacobianPerKm();
     Matrix A(M, M);
     for (int k = 0; k < M; ++k)
         for (int l = k; l < M; ++l) {
@@ -233,7 +336,7 @@ void Inversion::iterate(int t)
     else if (M > 1)
         inverse = pseudoInverse(A, 1e-6);
 
-    // delta = (inverse of A) J-transpose r
+    // delta = (inverse of A) J-transpose r, back from kilometres
     std::vector<double> jtr(ix(M), 0.0);
     for (int k = 0; k < M; ++k)
         for (int i = 0; i < N; ++i)
@@ -242,6 +345,7 @@ void Inversion::iterate(int t)
     for (int k = 0; k < M; ++k) {
         for (int l = 0; l < M; ++l)
             delta_[ix(k)] += inverse(k, l) * jtr[ix(l)];
+        delta_[ix(k)] *= perKm_[ix(k)];
         unknowns_[ix(k)].value += delta_[ix(k)];
     }
 
@@ -253,19 +357,21 @@ void Inversion::applyUnknowns()
 {
     Tbody& body = m_.Bodies[b_];
     const int n = body.NumCorners;
+    std::vector<int> touched;
+    held_.assign(unknowns_.size(), Bound::None);
     for (std::size_t k = 0; k < unknowns_.size(); ++k) {
         Unknown& u = unknowns_[k];
         switch (u.kind) {
         case UnknownKind::Density:
-            u.value = clampTo(u.value, body.DensMin, body.DensMax);
+            u.value = density_.limit(u.value, held_[k]);
             body.Density = u.value;
             break;
         case UnknownKind::XPosition:
-            u.value = clampTo(u.value, body.XPosMin, body.XPosMax);
+            u.value = position_.limit(u.value, held_[k]);
             moveBody(u.value - body.CornerX[1], 0);
             break;
         case UnknownKind::Depth:
-            u.value = clampTo(u.value, body.DepthMin, body.DepthMax);
+            u.value = depth_.limit(u.value, held_[k]);
             moveBody(0, u.value - body.CornerZ[1]);
             break;
         case UnknownKind::Rotation: {
@@ -275,9 +381,11 @@ void Inversion::applyUnknowns()
             if (rotation_ + u.value > body.AngleMax) {
                 u.value = body.AngleMax - rotation_;
                 rotation_ = body.AngleMax;
+                held_[k] = Bound::Maximum;
             } else if (rotation_ + u.value < body.AngleMin) {
                 u.value = body.AngleMin - rotation_;
                 rotation_ = body.AngleMin;
+                held_[k] = Bound::Minimum;
             } else {
                 rotation_ += u.value;
             }
@@ -288,6 +396,7 @@ void Inversion::applyUnknowns()
             body.CornerX[u.corner] += delta_[k];
             if (u.corner == 1)
                 body.CornerX[n] = body.CornerX[1];
+            carry(u.corner, touched);
             break;
         case UnknownKind::CornerZ: {
             double z = body.CornerZ[u.corner] + delta_[k];
@@ -296,26 +405,145 @@ void Inversion::applyUnknowns()
             body.CornerZ[u.corner] = z;
             if (u.corner == 1)
                 body.CornerZ[n] = z;
+            carry(u.corner, touched);
             break;
         }
         }
     }
+    for (int pb : touched)
+        m_.UpdateBody(pb);
+}
+
+std::vector<double> Inversion::values() const
+{
+    const Tbody& body = m_.Bodies[b_];
+    std::vector<double> v;
+    for (const Unknown& u : unknowns_) {
+        switch (u.kind) {
+        case UnknownKind::Density:
+            v.push_back(body.Density);
+            break;
+        case UnknownKind::XPosition:
+            v.push_back(body.CornerX[1]);
+            break;
+        case UnknownKind::Depth:
+            v.push_back(body.CornerZ[1]);
+            break;
+        case UnknownKind::Rotation:
+            v.push_back(rotation_);
+            break;
+        case UnknownKind::CornerX:
+            v.push_back(body.CornerX[u.corner]);
+            break;
+        case UnknownKind::CornerZ:
+            v.push_back(body.CornerZ[u.corner]);
+            break;
+        }
+    }
+    return v;
+}
+
+bool Inversion::withinBounds() const
+{
+    const Tbody& body = m_.Bodies[b_];
+    for (const Unknown& u : unknowns_) {
+        switch (u.kind) {
+        case UnknownKind::Density:
+            if (!density_.holds(body.Density))
+                return false;
+            break;
+        case UnknownKind::XPosition:
+            if (!position_.holds(body.CornerX[1]))
+                return false;
+            break;
+        case UnknownKind::Depth:
+            if (!depth_.holds(body.CornerZ[1]))
+                return false;
+            break;
+        case UnknownKind::Rotation:
+            if (!(body.AngleMin <= rotation_ && rotation_ <= body.AngleMax))
+                return false;
+            break;
+        case UnknownKind::CornerX:
+        case UnknownKind::CornerZ:
+            break;   // corners have no bounds
+        }
+    }
+    return true;
+}
+
+void Inversion::setProgress(const Progress& p)
+{
+    unknowns_ = p.unknowns;
+    rotation_ = p.rotation;
+}
+
+ErrorEstimate Inversion::errors()
+{
+    residuals(m_, r_);
+    ErrorEstimate e = standardErrors(jacobianPerKm(), r_);
+    for (std::size_t k = 0; k < e.errors.size(); ++k)
+        if (e.errors[k])
+            *e.errors[k] *= perKm_[k];
+    return e;
 }
 
 InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, int b,
-                              int iterations, const std::function<void()>& afterIteration)
+                              int iterations, const std::function<void()>& afterIteration,
+                              RunReport* report, InversionOptions options)
 {
     if (countUnknowns(m.Bodies[b]) > MaxUnknowns)
         return InversionOutcome::TooManyUnknowns;
     inv.NumIterations = iterations;
-    Inversion run(m, d, b);   // unlinks the body's corners
+    Inversion run(m, d, b, options);   // unlinks the body's corners unless they are kept
     if (run.unknowns().empty())
         return InversionOutcome::NothingSelected;
+
+    RunReport local;
+    RunReport& rep = report ? *report : local;
+    startReport(rep, m, "Inversion of body " + std::to_string(b));
+    const std::vector<double> start = run.values();
+    for (std::size_t k = 0; k < start.size(); ++k) {
+        const Unknown& u = run.unknowns()[k];
+        rep.parameters.push_back(
+            {.name = unknownName(u), .start = start[k], .decimals = decimalsOf(u)});
+    }
+
+    BestState best;
+    BodyShapes bestShapes;
+    Inversion::Progress bestProgress;
+    auto keep = [&] {
+        bestShapes.take(m, run.bodies());
+        bestProgress = run.progress();
+    };
+    if (run.withinBounds() && best.offer(rep.rms.back(), 0))
+        keep();
     for (int t = 1; t <= iterations; ++t) {
         inv.IterationCount = t;
         run.iterate(t);
+        recordMisfit(rep, m);
+        rep.held.clear();
+        const std::vector<double> now = run.values();
+        for (std::size_t k = 0; k < now.size(); ++k)
+            if (run.held()[k] != Bound::None)
+                noteHeld(rep, k, run.held()[k], now[k]);
+        if (best.offer(rep.rms.back(), t))
+            keep();
         if (afterIteration)
             afterIteration();
+    }
+    if (best.iteration >= 0 && best.iteration != iterations) {
+        bestShapes.restore(m);
+        run.setProgress(bestProgress);
+    }
+    rep.kept = best.iteration >= 0 ? best.iteration : iterations;
+
+    const std::vector<double> final = run.values();
+    const ErrorEstimate errors = run.errors();
+    for (std::size_t k = 0; k < final.size(); ++k) {
+        rep.parameters[k].final = final[k];
+        rep.parameters[k].standardError = errors.errors[k];
+        rep.parameters[k].resolved = errors.resolved[k];
     }
     inv.IterationCount = 0;
     return InversionOutcome::Done;

@@ -4,12 +4,14 @@
 // solved through a singular value decomposition, bounded update.
 // Plain C++ over the model.
 #include "display/display_state.h"
+#include "inversion/fits.h"
 #include "inversion/svd.h"
 #include "model/model.h"
 #include "model/settings.h"
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,18 +39,28 @@ int countUnknowns(const Tbody& body);
 // value, at most 255; anything else gives 10.
 int inversionIterationCount(std::string_view typed);
 
+// The name of an unknown as the result window shows it.
+std::string unknownName(const Unknown& u);
+
+struct InversionOptions {
+    // Corners of other bodies linked to the inversion body's corners move with
+    // them (their bodies recalculated in the Jacobian and in every update),
+    // instead of the links being removed first.
+    bool keepLinks = false;
+};
+
 // One inversion run over body b with its working state.
 class Inversion {
 public:
-    Inversion(Model& m, const Display& d, int body);
+    Inversion(Model& m, const Display& d, int body, InversionOptions options = {});
 
     const std::vector<Unknown>& unknowns() const { return unknowns_; }
     double lambda() const { return lambda_; }
     double rotation() const { return rotation_; }   // accumulated, degrees
     double lastMisfit() const { return e0_; }
 
-    // Column k of J for the current state (index 0 for station 1). The model
-    // is left exactly as it was.
+    // Column k of J for the current state (index 0 for station 1), per model
+    // unit of the unknown. The model is left exactly as it was.
     std::vector<double> column(int k);
 
     // One iteration t (1-based): residuals, Jacobian, damping, solve, update.
@@ -56,30 +68,64 @@ public:
 
     // The increments of the last iteration.
     const std::vector<double>& increments() const { return delta_; }
+    // Which bound held each unknown in the last iteration.
+    const std::vector<Bound>& held() const { return held_; }
+
+    // The present value of each unknown: the body's density, position and
+    // depth (of corner 1), the accumulated rotation, the corner coordinates.
+    std::vector<double> values() const;
+    // Whether the present values lie within the bounds of the run.
+    bool withinBounds() const;
+    // The bodies the run changes: the inversion body and, with kept links,
+    // the bodies holding its partner corners.
+    const std::vector<int>& bodies() const { return bodies_; }
+
+    // The run's working state besides the bodies, to go back to a best state.
+    struct Progress {
+        std::vector<Unknown> unknowns;
+        double rotation = 0;
+    };
+    Progress progress() const { return {unknowns_, rotation_}; }
+    void setProgress(const Progress& p);
+
+    // The standard errors of the unknowns in the present state.
+    ErrorEstimate errors();
 
 private:
     void recalculateAfterMove();
     void moveBody(double dx, double dz);
     void applyUnknowns();
+    void carry(int k, std::vector<int>& touched);
+    void carryAll(std::vector<int>& touched);
+    std::vector<std::vector<double>> jacobianPerKm();
 
     Model& m_;
     const Display& d_;
     int b_;
+    InversionOptions options_;
     std::vector<Unknown> unknowns_;
+    std::vector<double> perKm_;   // model units per km of each unknown
+    std::vector<int> bodies_;
+    Bounds density_, position_, depth_;
     double lambda_ = 2;
     double e0_ = 0;
     double rotation_ = 0;
-    double hx_ = 0, hz_ = 0;
     std::vector<double> delta_;
+    std::vector<Bound> held_;
     std::vector<double> r_;
 };
 
 enum class InversionOutcome { Done, NothingSelected, TooManyUnknowns };
 
-// The whole run: corners of body b unlinked, then `iterations` iterations with
-// IterationCount showing the iteration. afterIteration runs after each one.
-// More than MaxUnknowns unknowns are refused before anything changes.
+// The whole run: corners of body b unlinked (unless options keep them), then
+// `iterations` iterations with IterationCount showing the iteration.
+// afterIteration runs after each one. The run ends in the state of the lowest
+// misfit it has seen, the start included when it lies within the bounds.
+// report, when given, is filled as the run goes, so afterIteration can show
+// its held bounds. More than MaxUnknowns unknowns are refused before anything
+// changes.
 InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, int b,
-                              int iterations, const std::function<void()>& afterIteration = {});
+                              int iterations, const std::function<void()>& afterIteration = {},
+                              RunReport* report = nullptr, InversionOptions options = {});
 
 }  // namespace corvane

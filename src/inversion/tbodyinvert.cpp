@@ -1,5 +1,6 @@
 #include "inversion/tbodyinvert.h"
 
+#include "inversion/fits.h"
 #include "inversion/least_squares.h"
 #include "inversion/texts.h"
 #include "model/text.h"
@@ -11,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <tuple>
 
 namespace corvane {
 
@@ -24,18 +27,32 @@ QLineEdit* makeBox(QWidget* parent, const char* name)
     return box;
 }
 
-void showBound(QLineEdit* box, double v, int w, int d)
-{
-    box->setText(QString::fromStdString(fixed(v, w, d)));
-}
-
-void store(const QLineEdit* box, double& bound)
-{
-    if (const auto v = parseNumber(box->text().toStdString()))
-        bound = *v;
-}
-
 }  // namespace
+
+void Tbodyinvert::BoundBoxes::show(double lo, double hi, int w, int d)
+{
+    shownMin = lo;
+    shownMax = hi;
+    shownMinText = QString::fromStdString(fixed(lo, w, d));
+    shownMaxText = QString::fromStdString(fixed(hi, w, d));
+    min->setText(shownMinText);
+    max->setText(shownMaxText);
+}
+
+bool Tbodyinvert::BoundBoxes::edited() const
+{
+    return min->text() != shownMinText || max->text() != shownMaxText;
+}
+
+std::pair<double, double> Tbodyinvert::BoundBoxes::typed() const
+{
+    auto read = [](const QLineEdit* box, const QString& shownText, double shown) {
+        if (box->text() == shownText)
+            return shown;   // exactly, not as rounded for the box
+        return parseNumber(box->text().toStdString()).value_or(shown);
+    };
+    return {read(min, shownMinText, shownMin), read(max, shownMaxText, shownMax)};
+}
 
 Tbodyinvert::Tbodyinvert(Workspace& ws, Platform& platform, QWidget* parent)
     : QDialog(parent), ws_(ws), platform_(platform)
@@ -58,14 +75,14 @@ Tbodyinvert::Tbodyinvert(Workspace& ws, Platform& platform, QWidget* parent)
     depth_ = makeCheck("depth", "Invert depth");
     rotate_ = makeCheck("rotate", "Invert body angle");
     density_ = makeCheck("density", "Invert density contrast");
-    xmin_ = makeBox(this, "xmin");
-    xmax_ = makeBox(this, "xmax");
-    Depthmin_ = makeBox(this, "Depthmin");
-    depthmax_ = makeBox(this, "depthmax");
-    anglemin_ = makeBox(this, "anglemin");
-    anglemax_ = makeBox(this, "anglemax");
-    densmin_ = makeBox(this, "densmin");
-    densmax_ = makeBox(this, "densmax");
+    xBounds_.min = makeBox(this, "xmin");
+    xBounds_.max = makeBox(this, "xmax");
+    depthBounds_.min = makeBox(this, "Depthmin");
+    depthBounds_.max = makeBox(this, "depthmax");
+    angleBounds_.min = makeBox(this, "anglemin");
+    angleBounds_.max = makeBox(this, "anglemax");
+    densityBounds_.min = makeBox(this, "densmin");
+    densityBounds_.max = makeBox(this, "densmax");
 
     auto* panelLayout = new QVBoxLayout(panel);
     for (QCheckBox* c : {xpos_, depth_, rotate_, density_})
@@ -84,11 +101,10 @@ Tbodyinvert::Tbodyinvert(Workspace& ws, Platform& platform, QWidget* parent)
     grid->addWidget(new QLabel(QStringLiteral("Minimum"), this), 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Maximum "), this), 0, 2);
     grid->addWidget(panel, 1, 0, 4, 1);
-    QLineEdit* bounds[4][2] = {
-        {xmin_, xmax_}, {Depthmin_, depthmax_}, {anglemin_, anglemax_}, {densmin_, densmax_}};
+    const BoundBoxes* bounds[4] = {&xBounds_, &depthBounds_, &angleBounds_, &densityBounds_};
     for (int r = 0; r < 4; ++r) {
-        grid->addWidget(bounds[r][0], r + 1, 1);
-        grid->addWidget(bounds[r][1], r + 1, 2);
+        grid->addWidget(bounds[r]->min, r + 1, 1);
+        grid->addWidget(bounds[r]->max, r + 1, 2);
     }
     grid->addWidget(OKBtn_, 5, 1, 1, 2);
     grid->setSizeConstraint(QLayout::SetFixedSize);
@@ -105,14 +121,13 @@ void Tbodyinvert::FormActivate()
     xpos_->setChecked(body.InvertXPos);
     depth_->setChecked(body.InvertDepth);
     rotate_->setChecked(body.InvertAngle);
-    showBound(xmin_, body.XPosMin, 8, 2);
-    showBound(xmax_, body.XPosMax, 8, 2);
-    showBound(Depthmin_, body.DepthMin, 8, 2);
-    showBound(depthmax_, body.DepthMax, 8, 2);
-    showBound(anglemin_, body.AngleMin, 7, 1);
-    showBound(anglemax_, body.AngleMax, 7, 1);
-    showBound(densmin_, body.DensMin, 7, 5);
-    showBound(densmax_, body.DensMax, 7, 5);
+    const Bounds x = positionBounds(m, body);
+    const Bounds z = depthBounds(ws_.display, body);
+    const Bounds density = corvane::densityBounds(body);
+    xBounds_.show(x.min, x.max, 8, 2);
+    depthBounds_.show(z.min, z.max, 8, 2);
+    angleBounds_.show(body.AngleMin, body.AngleMax, 7, 1);
+    densityBounds_.show(density.min, density.max, 7, 5);
 }
 
 bool Tbodyinvert::FormDeactivate()
@@ -127,27 +142,40 @@ bool Tbodyinvert::FormDeactivate()
         platform_.error(texts::TooManyUnknowns);
         return false;
     }
+    // Each checked parameter whose boxes were edited takes the pair typed;
+    // bounds left as shown stay as they are.
+    struct Choice {
+        bool checked;
+        const BoundBoxes& boxes;
+        double& min;
+        double& max;
+        const QString& reversed;
+    };
+    const Choice choices[4] = {
+        {density_->isChecked(), densityBounds_, body.DensMin, body.DensMax,
+         texts::DensityBoundsReversed},
+        {xpos_->isChecked(), xBounds_, body.XPosMin, body.XPosMax, texts::PositionBoundsReversed},
+        {depth_->isChecked(), depthBounds_, body.DepthMin, body.DepthMax,
+         texts::DepthBoundsReversed},
+        {rotate_->isChecked(), angleBounds_, body.AngleMin, body.AngleMax,
+         texts::AngleBoundsReversed}};
+    for (const Choice& c : choices) {
+        if (!c.checked || !c.boxes.edited())
+            continue;
+        if (const auto [lo, hi] = c.boxes.typed(); lo > hi) {
+            platform_.error(c.reversed);
+            return false;
+        }
+    }
+
     ws_.inversion.InversionBody = m.CurrentBody;
     body.InvertDensity = density_->isChecked();
-    if (body.InvertDensity) {
-        store(densmin_, body.DensMin);
-        store(densmax_, body.DensMax);
-    }
     body.InvertXPos = xpos_->isChecked();
-    if (body.InvertXPos) {
-        store(xmin_, body.XPosMin);
-        store(xmax_, body.XPosMax);
-    }
     body.InvertDepth = depth_->isChecked();
-    if (body.InvertDepth) {
-        store(Depthmin_, body.DepthMin);
-        store(depthmax_, body.DepthMax);
-    }
     body.InvertAngle = rotate_->isChecked();
-    if (body.InvertAngle) {
-        store(anglemin_, body.AngleMin);
-        store(anglemax_, body.AngleMax);
-    }
+    for (const Choice& c : choices)
+        if (c.checked && c.boxes.edited())
+            std::tie(c.min, c.max) = c.boxes.typed();
     return true;
 }
 

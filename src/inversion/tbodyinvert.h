@@ -6,6 +6,9 @@
 #include "platform/platform.h"
 
 #include <QDialog>
+#include <QString>
+
+#include <utility>
 
 class QCheckBox;
 class QLabel;
@@ -22,8 +25,9 @@ public:
     // Loads the current body into the dialog.
     void FormActivate();
     // Stores the dialog into the current body. A choice that would give the
-    // body more unknowns than the inversion can take is refused with a message
-    // and nothing is stored; returns false then.
+    // body more unknowns than the inversion can take, or a minimum typed above
+    // its maximum, is refused with a message and nothing is stored; returns
+    // false then.
     bool FormDeactivate();
 
     // Closing (OK, Esc or the title bar) stores; a refused store keeps the
@@ -31,6 +35,21 @@ public:
     void done(int result) override;
 
 private:
+    // One pair of bound boxes and what it showed on opening: the bounds the
+    // inversion would use, which for bounds never typed are the defaults that
+    // suit the body and the model.
+    struct BoundBoxes {
+        QLineEdit* min = nullptr;
+        QLineEdit* max = nullptr;
+        double shownMin = 0, shownMax = 0;
+        QString shownMinText, shownMaxText;
+        void show(double lo, double hi, int w, int d);
+        bool edited() const;
+        // The pair as typed; a box left as shown or not holding a number
+        // gives the value shown.
+        std::pair<double, double> typed() const;
+    };
+
     Workspace& ws_;
     Platform& platform_;
     QLabel* noofbody_ = nullptr;
@@ -38,14 +57,7 @@ private:
     QCheckBox* depth_ = nullptr;
     QCheckBox* rotate_ = nullptr;
     QCheckBox* density_ = nullptr;
-    QLineEdit* xmin_ = nullptr;
-    QLineEdit* xmax_ = nullptr;
-    QLineEdit* Depthmin_ = nullptr;
-    QLineEdit* depthmax_ = nullptr;
-    QLineEdit* anglemin_ = nullptr;
-    QLineEdit* anglemax_ = nullptr;
-    QLineEdit* densmin_ = nullptr;
-    QLineEdit* densmax_ = nullptr;
+    BoundBoxes xBounds_, depthBounds_, angleBounds_, densityBounds_;
     QPushButton* OKBtn_ = nullptr;
 };
 

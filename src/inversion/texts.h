@@ -16,6 +16,14 @@ inline const QString TooManyUnknowns = QStringLiteral(
 inline const QString ZeroDepthRange = QStringLiteral(
     "The displayed depth range is zero, so the depth fit has no step. Set the model display "
     "limits first.");
+inline const QString DensityBoundsReversed =
+    QStringLiteral("The minimum density contrast is greater than the maximum.");
+inline const QString PositionBoundsReversed =
+    QStringLiteral("The minimum horizontal position is greater than the maximum.");
+inline const QString DepthBoundsReversed =
+    QStringLiteral("The minimum depth is greater than the maximum.");
+inline const QString AngleBoundsReversed =
+    QStringLiteral("The minimum body angle is greater than the maximum.");
 inline const QString ZeroWidth = QStringLiteral(" A body of zero width cannot be widened");
 
 }  // namespace corvane::texts

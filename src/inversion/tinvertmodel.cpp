@@ -2,7 +2,9 @@
 
 #include "inversion/least_squares.h"
 #include "inversion/texts.h"
+#include "inversion/tinvertresult.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -25,8 +27,9 @@ int inversionBody(Workspace& ws)
 }  // namespace
 
 Tinvertmodel::Tinvertmodel(Workspace& ws, Platform& platform, std::function<void()> repaint,
-                           QWidget* parent)
-    : QDialog(parent), ws_(ws), platform_(platform), repaint_(std::move(repaint))
+                           std::function<void(const QString&)> status, QWidget* parent)
+    : QDialog(parent), ws_(ws), platform_(platform), repaint_(std::move(repaint)),
+      status_(std::move(status))
 {
     setObjectName(QStringLiteral("Tinvertmodel"));
     setWindowTitle(QStringLiteral("Invert the Model"));
@@ -63,13 +66,17 @@ Tinvertmodel::Tinvertmodel(Workspace& ws, Platform& platform, std::function<void
     iterations_ = new QLineEdit(this);
     iterations_->setObjectName(QStringLiteral("iterations"));
     grid->addWidget(iterations_, 8, 1);
+    // Off: the inversion body's corners are unlinked, so no other body moves.
+    keeplinks_ = new QCheckBox(QStringLiteral("Keep linked corners"), this);
+    keeplinks_->setObjectName(QStringLiteral("keeplinks"));
+    grid->addWidget(keeplinks_, 9, 0, 1, 2);
     OKBtn_ = new QPushButton(QStringLiteral("OK"), this);
     OKBtn_->setObjectName(QStringLiteral("OKBtn"));
     OKBtn_->setDefault(true);
     CancelBtn_ = new QPushButton(QStringLiteral("Cancel"), this);
     CancelBtn_->setObjectName(QStringLiteral("CancelBtn"));
-    grid->addWidget(OKBtn_, 9, 0);
-    grid->addWidget(CancelBtn_, 9, 1);
+    grid->addWidget(OKBtn_, 10, 0);
+    grid->addWidget(CancelBtn_, 10, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
     connect(OKBtn_, &QPushButton::clicked, this, &Tinvertmodel::OKBtnClick);
     connect(CancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
@@ -98,21 +105,36 @@ void Tinvertmodel::FormActivate()
 void Tinvertmodel::OKBtnClick()
 {
     hide();
+    report_.reset();
     const int count = inversionIterationCount(iterations_->text().toStdString());
     ws_.inversion.NumIterations = count;
+    Model& m = ws_.model;
+    RunReport report;
     InversionOutcome outcome = InversionOutcome::Done;
     {
         BusyCursor busy(platform_);
-        outcome = runInversion(ws_.model, ws_.inversion, ws_.display,
-                               inversionBody(ws_), count, [this] {
-                                   if (repaint_)
-                                       repaint_();
-                               });
+        outcome = runInversion(
+            m, ws_.inversion, ws_.display, inversionBody(ws_), count,
+            [&] {
+                if (repaint_)
+                    repaint_();
+                if (status_ && !report.held.empty())
+                    status_(heldStatus(m, ws_.inversion.IterationCount, report.held));
+            },
+            &report, {.keepLinks = keeplinks_->isChecked()});
     }
     if (outcome == InversionOutcome::NothingSelected)
         platform_.error(texts::NothingSelected);
     else if (outcome == InversionOutcome::TooManyUnknowns)
         platform_.error(texts::TooManyUnknowns);
+    if (outcome == InversionOutcome::Done) {
+        // The run went back to a better state than its last: show it.
+        if (report.kept != count && repaint_)
+            repaint_();
+        if (status_ && !heldSummary(report).empty())
+            status_(heldStatus(m, 0, heldSummary(report)));
+        report_ = std::move(report);
+    }
     accept();
 }
 

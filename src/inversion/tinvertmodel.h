@@ -2,12 +2,15 @@
 // "Invert the Model": shows what will be inverted for the inversion body and
 // takes the iteration count; OK runs the inversion.
 #include "display/workspace.h"
+#include "inversion/run_report.h"
 #include "platform/platform.h"
 
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -17,11 +20,15 @@ namespace corvane {
 class Tinvertmodel : public QDialog {
     Q_OBJECT
 public:
-    // repaint redraws the main window (its status line shows the iteration).
+    // repaint redraws the main window (its status line shows the iteration);
+    // status shows a text in its status panel.
     Tinvertmodel(Workspace& ws, Platform& platform, std::function<void()> repaint,
-                 QWidget* parent = nullptr);
+                 std::function<void(const QString&)> status = {}, QWidget* parent = nullptr);
 
     void FormActivate();
+
+    // The report of the run the last OK made, if it ran one.
+    const RunReport* lastRun() const { return report_ ? &*report_ : nullptr; }
 
 public slots:
     // Hides the dialog, runs the inversion, then closes the dialog.
@@ -31,6 +38,8 @@ private:
     Workspace& ws_;
     Platform& platform_;
     std::function<void()> repaint_;
+    std::function<void(const QString&)> status_;
+    std::optional<RunReport> report_;
     QLabel* density_ = nullptr;
     QLabel* xpos_ = nullptr;
     QLabel* depth_ = nullptr;
@@ -39,6 +48,7 @@ private:
     QLabel* ny_ = nullptr;
     QLabel* NoOfBody_ = nullptr;
     QLineEdit* iterations_ = nullptr;
+    QCheckBox* keeplinks_ = nullptr;
     QPushButton* OKBtn_ = nullptr;
     QPushButton* CancelBtn_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "edit/spin_arrows.h"
 #include "inversion/fits.h"
 #include "inversion/texts.h"
+#include "inversion/tinvertresult.h"
 #include "model/text.h"
 
 #include <QFrame>
@@ -307,6 +308,24 @@ void Tproperties::readIterations()
     iterations_->setText(QString::number(ws_.inversion.NumIterations));
 }
 
+void Tproperties::showHeld(const RunReport& report)
+{
+    if (status_ && !report.held.empty())
+        status_(heldStatus(ws_.model, ws_.inversion.IterationCount, report.held));
+}
+
+// After a fit: show the state it kept, the bounds that held it, and its result.
+void Tproperties::finishFit(const RunReport& report, const std::function<void()>& show)
+{
+    if (report.kept != ws_.inversion.NumIterations)
+        show();
+    if (status_ && !heldSummary(report).empty())
+        status_(heldStatus(ws_.model, 0, heldSummary(report)));
+    Tinvertresult result(platform_, this);
+    result.fill(report);
+    platform_.execDialog(result);
+}
+
 void Tproperties::invertdClick()
 {
     Model& m = ws_.model;
@@ -315,13 +334,21 @@ void Tproperties::invertdClick()
         return;
     }
     readIterations();
-    BusyCursor busy(platform_);
     const int b = m.CurrentBody;
-    densityFit(m, ws_.inversion, b, [&] {
+    auto show = [&] {
         setBox(density_, m.Bodies[b].Density, 8, 7);
         density_->repaint();
         repaintModel();
-    });
+    };
+    RunReport report;
+    {
+        BusyCursor busy(platform_);
+        densityFit(m, ws_.inversion, b, [&] {
+            show();
+            showHeld(report);
+        }, &report);
+    }
+    finishFit(report, show);
 }
 
 void Tproperties::InvertdepthClick()
@@ -333,17 +360,24 @@ void Tproperties::InvertdepthClick()
     }
     readIterations();
     const int b = m.CurrentBody;
+    auto show = [&] {
+        setBox(Depth_, bodyFigures(m.Bodies[b]).top, 6, 5);
+        Depth_->repaint();
+        repaintModel();
+    };
+    RunReport report;
     FitOutcome outcome = FitOutcome::Done;
     {
         BusyCursor busy(platform_);
         outcome = depthFit(m, ws_.inversion, ws_.display, b, [&] {
-            setBox(Depth_, bodyFigures(m.Bodies[b]).top, 6, 5);
-            Depth_->repaint();
-            repaintModel();
-        });
+            show();
+            showHeld(report);
+        }, &report);
     }
     if (outcome == FitOutcome::ZeroDepthRange)
         platform_.error(texts::ZeroDepthRange);
+    else
+        finishFit(report, show);
 }
 
 }  // namespace corvane

@@ -2,6 +2,7 @@
 // "Body Properties": density, depth, width and strike lengths of one body at a
 // time, spin steps applied at once, and the one-parameter fits.
 #include "display/workspace.h"
+#include "inversion/run_report.h"
 #include "platform/platform.h"
 
 #include <QDialog>
@@ -45,6 +46,8 @@ private:
     void widthSpin(double sign);
     void fillAfterBodyChange();
     void readIterations();
+    void showHeld(const RunReport& report);
+    void finishFit(const RunReport& report, const std::function<void()>& show);
     void setBox(QLineEdit* box, double v, int w, int d);
     void repaintModel();
 

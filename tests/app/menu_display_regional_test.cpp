@@ -1,6 +1,6 @@
-// The display-option and regional commands as the user meets them through the
-// menu and double-clicks: check marks, enabled items, the dialogs run and what
-// they change.
+// The display-option, regional and inversion commands as the user meets them
+// through the menu and double-clicks: check marks, enabled items, the dialogs
+// run and what they change.
 #include "app/tcorvane.h"
 #include "platform/scripted_platform.h"
 #include "regional/regional.h"
@@ -167,3 +167,17 @@ TEST(RegionalMenu, RemovalAndCut)
 }
 
 }  // namespace
+
+TEST(InversionMenu, RunEndsWithItsResultWindow)
+{
+    Window w;
+    w.ws.model.Bodies[1].InvertDensity = true;
+    w.press("CancelBtn");
+    w.window.Invertthemodel1Click();
+    EXPECT_EQ(w.platform.dialogsRun, QStringList({"Tinvertmodel"}));
+
+    w.press("OKBtn");
+    w.window.Invertthemodel1Click();
+    EXPECT_EQ(w.platform.dialogsRun, QStringList({"Tinvertmodel", "Tinvertmodel", "Tinvertresult"}));
+    EXPECT_NE(w.ws.model.Bodies[1].Density, 0.3);
+}

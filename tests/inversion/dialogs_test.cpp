@@ -6,12 +6,16 @@
 #include "inversion/tbodyinvert.h"
 #include "inversion/texts.h"
 #include "inversion/tinvertmodel.h"
+#include "inversion/tinvertresult.h"
 #include "inversion/tproperties.h"
 #include "model/text.h"
 #include "platform/scripted_platform.h"
 #include "synthetic.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -291,33 +295,60 @@ TEST(Tbodyinvert, LoadsAndStoresTheSelection)
     f.ws.inversion.InversionBody = 1;
     Tbodyinvert dlg(f.ws, f.platform);
     dlg.FormActivate();
+    // Bounds never typed show the defaults of this body (light) and model
+    // (profile -60 .. 60, section 0 .. 40).
     EXPECT_EQ(text(dlg, "noofbody"), " Body 2");
-    EXPECT_EQ(text(dlg, "xmin"), "    0.00");
-    EXPECT_EQ(text(dlg, "xmax"), " 1000.00");
-    EXPECT_EQ(text(dlg, "depthmax"), "10000.00");
+    EXPECT_EQ(text(dlg, "xmin"), "  -60.00");
+    EXPECT_EQ(text(dlg, "xmax"), "   60.00");
+    EXPECT_EQ(text(dlg, "Depthmin"), "    0.00");
+    EXPECT_EQ(text(dlg, "depthmax"), "   40.00");
     EXPECT_EQ(text(dlg, "anglemin"), "  -90.0");
-    EXPECT_EQ(text(dlg, "densmin"), "0.00010");
-    EXPECT_EQ(text(dlg, "densmax"), "1.00000");
+    EXPECT_EQ(text(dlg, "densmin"), "-1.00000");
+    EXPECT_EQ(text(dlg, "densmax"), "-0.00010");
 
     dlg.findChild<QCheckBox*>("density")->setChecked(true);
+    dlg.findChild<QCheckBox*>("xpos")->setChecked(true);   // left as shown: still the default
     type(dlg, "densmin", "-0.5");
-    type(dlg, "densmax", "heavy");   // not a number: the bound stays
+    type(dlg, "densmax", "heavy");   // not a number: the bound shown stays
     type(dlg, "Depthmin", "2");      // depth not checked: bounds kept for later
     dlg.accept();
     const Tbody& b = m.Bodies[2];
     EXPECT_EQ(f.ws.inversion.InversionBody, 2);
     EXPECT_TRUE(b.InvertDensity);
     EXPECT_EQ(b.DensMin, -0.5);
-    EXPECT_EQ(b.DensMax, 1.0);
+    EXPECT_EQ(b.DensMax, -0.0001);
+    EXPECT_TRUE(b.InvertXPos);
+    EXPECT_EQ(b.XPosMin, 0);
+    EXPECT_EQ(b.XPosMax, 1000);
     EXPECT_FALSE(b.InvertDepth);
     EXPECT_EQ(b.DepthMin, 0);
 
     dlg.FormActivate();
+    EXPECT_EQ(text(dlg, "densmin"), "-0.50000");   // typed bounds show as they are
     dlg.findChild<QCheckBox*>("density")->setChecked(false);
     type(dlg, "densmin", "0.1");
     dlg.reject();   // every way of closing stores
     EXPECT_FALSE(b.InvertDensity);
     EXPECT_EQ(b.DensMin, -0.5);
+
+    // A minimum above its maximum is refused, and the dialog stays open.
+    dlg.FormActivate();
+    dlg.show();
+    dlg.findChild<QCheckBox*>("density")->setChecked(true);
+    type(dlg, "densmin", "2");
+    type(dlg, "densmax", "1");
+    dlg.accept();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Error);
+    EXPECT_EQ(f.platform.last().text, "The minimum density contrast is greater than the maximum.");
+    EXPECT_FALSE(b.InvertDensity);
+    EXPECT_EQ(b.DensMin, -0.5);
+    EXPECT_EQ(b.DensMax, -0.0001);
+    type(dlg, "densmin", "0.5");
+    dlg.accept();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(b.DensMin, 0.5);
+    EXPECT_EQ(b.DensMax, 1);
 }
 
 TEST(Tbodyinvert, RefusesMoreThanTenUnknowns)
@@ -393,4 +424,109 @@ TEST(Tinvertmodel, NothingSelectedStillUnlinks)
     EXPECT_FALSE(m.Bodies[1].Linked[2]);
     EXPECT_FALSE(m.Bodies[2].Linked[1]);
     EXPECT_EQ(f.repaints, 0);
+}
+
+TEST(Tinvertmodel, KeptLinksHeldBoundsAndTheRunsReport)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    link(m, 1, 2, 2, 1);
+    Tbody& b = m.Bodies[1];
+    b.InvertDensity = true;
+    b.DensMax = 0.25;   // the truth, 0.3, lies above
+    b.Density = 0.2;
+    m.UpdateBody(1);
+    Tinvertmodel dlg(f.ws, f.platform, f.repaint(), f.status());
+    dlg.FormActivate();
+    auto* keep = dlg.findChild<QCheckBox*>("keeplinks");
+    ASSERT_NE(keep, nullptr);
+    EXPECT_EQ(keep->text(), "Keep linked corners");
+    EXPECT_FALSE(keep->isChecked());
+    keep->setChecked(true);
+    type(dlg, "iterations", "4");
+    dlg.OKBtnClick();
+
+    EXPECT_TRUE(m.Bodies[1].Linked[2]);
+    EXPECT_TRUE(m.Bodies[2].Linked[1]);
+    EXPECT_EQ(b.Density, 0.25);
+    ASSERT_FALSE(f.statusTexts.isEmpty());
+    EXPECT_TRUE(f.statusTexts.first().startsWith(" Iteration 1    Misfit =")) << f.statusTexts.first().toStdString();
+    EXPECT_TRUE(f.statusTexts.first().endsWith("   Density held at its maximum 0.250000"));
+    EXPECT_EQ(f.statusTexts.last(), misfitText(m, 0) + "   Density held at its maximum 0.250000");
+    const RunReport* run = dlg.lastRun();
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(run->title, "Inversion of body 1");
+    ASSERT_EQ(run->parameters.size(), 1u);
+    EXPECT_EQ(run->parameters[0].start, 0.2);
+    EXPECT_EQ(run->parameters[0].final, 0.25);
+    EXPECT_EQ(run->parameters[0].bound, Bound::Maximum);
+    EXPECT_EQ(run->misfits.size(), 5u);
+    Tinvertresult result(f.platform);
+    result.fill(*run);
+    EXPECT_EQ(text(result, "held"), "Density held at its maximum 0.250000.");
+
+    // Nothing selected: no report.
+    b.InvertDensity = false;
+    dlg.OKBtnClick();
+    EXPECT_EQ(dlg.lastRun(), nullptr);
+}
+
+TEST(Tinvertresult, ShowsCopiesAndSavesTheTable)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    m.Bodies[1].Density = 0.36;
+    m.UpdateBody(1);
+    Tproperties props(f.ws, f.platform, f.repaint(), f.status());
+    props.FormActivate();
+    props.invertdClick();   // the fit shows its result
+    EXPECT_EQ(f.platform.dialogsRun, QStringList({"Tinvertresult"}));
+
+    RunReport report;
+    ASSERT_EQ(densityFit(m, f.ws.inversion, 2, {}, &report), FitOutcome::Done);
+    Tinvertresult dlg(f.platform);
+    dlg.fill(report);
+    auto* table = dlg.findChild<QTableWidget*>("parameters");
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rowCount(), 1);
+    EXPECT_EQ(table->item(0, 0)->text(), "Density");
+    EXPECT_EQ(table->item(0, 1)->text(), QString::fromStdString(fixed(-0.2, 0, 6)));
+    EXPECT_EQ(table->item(0, 2)->text(), QString::fromStdString(fixed(report.parameters[0].final, 0, 6)));
+    EXPECT_EQ(table->item(0, 3)->text(), QString::fromStdString(errorText(report.parameters[0])));
+    auto* iterations = dlg.findChild<QTableWidget*>("iterations");
+    ASSERT_EQ(iterations->rowCount(), 11);
+    EXPECT_EQ(iterations->item(report.kept, 3)->text(), "kept");
+
+    f.platform.clear();
+    dlg.CopyBtnClick();
+    EXPECT_EQ(f.platform.clipboard, QString::fromStdString(reportTable(report, "\n")));
+    EXPECT_EQ(f.platform.last().text, "Data successfully transferred to Clipboard");
+
+    QTemporaryDir dir;
+    const QString name = dir.filePath("body2");
+    f.platform.saveNames = {name};
+    dlg.SaveBtnClick();
+    EXPECT_EQ(f.platform.fileRequests.back().pattern, "*.txt");
+    EXPECT_EQ(f.platform.last().text, "Inversion results successfully saved.");
+    QFile file(name + ".txt");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), reportTable(report, "\r\n"));
+    file.close();
+
+    // An existing file stays unless the user says to replace it.
+    QFile other(dir.filePath("kept.txt"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("mine");
+    other.close();
+    f.platform.saveNames = {other.fileName()};
+    f.platform.confirmAnswers = {false};
+    dlg.SaveBtnClick();
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    EXPECT_EQ(other.readAll(), "mine");
+    EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Confirm);
+
+    // A folder that does not exist: the error, no success.
+    f.platform.saveNames = {dir.filePath("no/such/folder/r.txt")};
+    dlg.SaveBtnClick();
+    EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Error);
 }

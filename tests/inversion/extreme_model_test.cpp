@@ -4,6 +4,7 @@
 #include "inversion/least_squares.h"
 #include "model/gravity.h"
 #include "support/full_model.h"
+#include "synthetic.h"
 
 #include <gtest/gtest.h>
 
@@ -75,6 +76,7 @@ TEST(ExtremeModel, InversionOfTenUnknownsOnAFiftyCornerBody)
     }
     ASSERT_EQ(countUnknowns(body), 10);
     const double before = ws.model.CalculatedGravity[2048];
+    const double misfitBefore = test::rmsMisfit(ws.model);
     int iterations = 0;
     const InversionOutcome outcome =
         runInversion(ws.model, ws.inversion, ws.display, 26, 3, [&] { ++iterations; });
@@ -82,5 +84,6 @@ TEST(ExtremeModel, InversionOfTenUnknownsOnAFiftyCornerBody)
     EXPECT_EQ(iterations, 3);
     EXPECT_EQ(ws.inversion.IterationCount, 0);
     EXPECT_NE(ws.model.CalculatedGravity[2048], before);
+    EXPECT_LT(test::rmsMisfit(ws.model), misfitBefore);
     expectSound(ws);
 }

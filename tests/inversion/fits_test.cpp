@@ -240,3 +240,55 @@ TEST(DepthFit, UnlinksTheBodyAndRefusesAZeroDepthRange)
     EXPECT_EQ(m->Bodies[2].CornerZ, before->Bodies[2].CornerZ);   // the neighbour stays
     EXPECT_NE(m->Bodies[1].CornerZ[1], before->Bodies[1].CornerZ[1]);
 }
+
+TEST(Fits, FirstStepUsesThePinnedDerivatives)
+{
+    // One iteration of each fit against its damped step worked out here.
+    auto m = syntheticModel();
+    Tbody& body = m->Bodies[1];
+    const int N = m->NumStations;
+    InversionState inv;
+    inv.NumIterations = 1;
+    auto step = [&](const std::vector<double>& J) {   // lambda 2 x 0.6666 on iteration 1
+        double rj = 0, jj = 0;
+        for (int i = 1; i <= N; ++i) {
+            rj += (m->ObservedGravity[i] - m->CalculatedGravity[i]) * J[static_cast<std::size_t>(i - 1)];
+            jj += J[static_cast<std::size_t>(i - 1)] * J[static_cast<std::size_t>(i - 1)];
+        }
+        return rj / (jj + 1.3332);
+    };
+    auto anomaly = [&](const Tbody& b) {
+        std::vector<double> g(static_cast<std::size_t>(N));
+        bodyAnomaly(b, m->StationX.data(), N, true, g.data());
+        return g;
+    };
+
+    // Density: the change from a 5 % larger density, over 5 % of that larger density.
+    body.Density = 0.36;
+    m->UpdateBody(1);
+    Tbody denser = body;
+    denser.Density = 1.05 * 0.36;
+    std::vector<double> J = anomaly(denser);
+    for (int i = 1; i <= N; ++i)
+        J[static_cast<std::size_t>(i - 1)] = (J[static_cast<std::size_t>(i - 1)] - body.Gravity[i]) / (0.05 * 1.05 * 0.36);
+    const double density = 0.36 + step(J);
+    densityFit(*m, inv, 1);
+    EXPECT_NEAR(body.Density, density, 1e-12);
+
+    // Depth: the whole body 2.5 % of the displayed range deeper.
+    Display d;
+    d.ViewDepthMin = 0;
+    d.ViewDepthMax = 16;   // h = 0.4
+    shiftBodyDepth(*m, 1, 0.5, 0);
+    m->UpdateBody(1);
+    Tbody deeper = body;
+    for (int k = 1; k <= body.NumCorners; ++k)
+        deeper.CornerZ[k] += 0.4;
+    J = anomaly(deeper);
+    for (int i = 1; i <= N; ++i)
+        J[static_cast<std::size_t>(i - 1)] = (J[static_cast<std::size_t>(i - 1)] - body.Gravity[i]) / 0.4;
+    const double z1 = body.CornerZ[1] + step(J);
+    ASSERT_LT(std::abs(z1 - body.CornerZ[1]), 0.8);   // within the move limit of 2h
+    depthFit(*m, inv, d, 1);
+    EXPECT_NEAR(body.CornerZ[1], z1, 1e-12);
+}

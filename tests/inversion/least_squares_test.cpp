@@ -66,60 +66,43 @@ TEST(Inversion, UnknownsInTheirFixedOrder)
     EXPECT_EQ(inversionIterationCount("123456789012345678901234"), 255);
 }
 
-TEST(Inversion, JacobianColumnsLeaveTheModelAsItWas)
+TEST(Inversion, JacobianColumnsTakeTheirStepsAndLeaveTheModelAsItWas)
 {
+    // A profile from -6 to 5 under a body from -7 to 7: both edges are
+    // clipped to the profile for the horizontal corner step.
     auto m = syntheticModel();
+    setStations(*m, 45, -6, 5);
+    m->RecalculateModel();
     Tbody& body = m->Bodies[1];
     body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = true;
-    body.CornerInvertX[3] = body.CornerInvertZ[3] = true;
-    const Display d = viewOf(0, 20);
+    body.CornerInvertX[3] = body.CornerInvertZ[1] = true;
+    const Display d = viewOf(2, 22);
     const auto before = std::make_unique<Model>(*m);
     Inversion run(*m, d, 1);
     const int N = m->NumStations;
+    const int n = body.NumCorners;
 
-    // Each finite-difference column against a small central difference of the
-    // reference formula, as an independent derivative.
-    auto derivative = [&](auto perturb, double h) {
-        Tbody plus = body, minus = body;
-        perturb(plus, h);
-        perturb(minus, -h);
-        std::vector<double> gp(static_cast<std::size_t>(N)), gm(gp.size()), out(gp.size());
-        referenceAnomaly(plus, m->StationX.data(), N, true, gp.data());
-        referenceAnomaly(minus, m->StationX.data(), N, true, gm.data());
-        for (std::size_t i = 0; i < gp.size(); ++i)
-            out[i] = (gp[i] - gm[i]) / (2 * h);
+    // The forward difference of the body's anomaly for a given change of it.
+    auto difference = [&](auto change, double divisor) {
+        auto scratch = std::make_unique<Model>(*before);
+        change(*scratch, scratch->Bodies[1]);
+        std::vector<double> g(static_cast<std::size_t>(N)), out(g.size());
+        bodyAnomaly(scratch->Bodies[1], m->StationX.data(), N, true, g.data());
+        for (int i = 1; i <= N; ++i)
+            out[static_cast<std::size_t>(i - 1)] = (g[static_cast<std::size_t>(i - 1)] - body.Gravity[i]) / divisor;
         return out;
     };
-    auto shiftAll = [](bool x) {
-        return [x](Tbody& b, double h) {
-            for (int k = 1; k <= b.NumCorners; ++k)
-                (x ? b.CornerX[k] : b.CornerZ[k]) += h;
-        };
-    };
-    auto rotate = [](Tbody& b, double degrees) {
-        const int n = b.NumCorners;
-        double cx = 0, cz = 0;
-        for (int k = 1; k < n; ++k) {
-            cx += b.CornerX[k] / (n - 1);
-            cz += b.CornerZ[k] / (n - 1);
-        }
-        const double c = std::cos(degrees * Pi / 180), s = std::sin(degrees * Pi / 180);
-        for (int k = 1; k <= n; ++k) {
-            const double x = b.CornerX[k] - cx, z = b.CornerZ[k] - cz;
-            b.CornerX[k] = cx + x * c - z * s;
-            b.CornerZ[k] = cz + x * s + z * c;
-        }
-    };
-    auto corner3 = [](bool x) {
-        return [x](Tbody& b, double h) { (x ? b.CornerX[3] : b.CornerZ[3]) += h; };
-    };
-    const std::vector<std::vector<double>> truth{
+    const double dx = -0.001 * 11;   // a thousandth of the profile, leftwards
+    const double dz = 0.05 * 20;     // 5 % of the displayed depth range
+    const double hx = 0.1 * 11;      // a tenth of the body's width within the profile
+    const double hz = 0.1 * 8;       // a tenth of the body's height
+    const std::vector<std::vector<double>> expected{
         {},   // density: exact, below
-        derivative(shiftAll(true), 1e-4),
-        derivative(shiftAll(false), 1e-4),
-        derivative(rotate, 1e-3),
-        derivative(corner3(true), 1e-4),
-        derivative(corner3(false), 1e-4)};
+        difference([&](Model&, Tbody& b) { for (int k = 1; k <= n; ++k) b.CornerX[k] += dx; }, dx),
+        difference([&](Model&, Tbody& b) { for (int k = 1; k <= n; ++k) b.CornerZ[k] += dz; }, dz),
+        difference([](Model& s, Tbody&) { s.TurnBody(1, 2); }, 2),   // per degree
+        difference([&](Model&, Tbody& b) { b.CornerX[3] += hx; }, hx),
+        difference([&](Model&, Tbody& b) { b.CornerZ[1] += hz; b.CornerZ[n] += hz; }, hz)};
 
     for (int k = 0; k < 6; ++k) {
         const std::vector<double> J = run.column(k);
@@ -128,19 +111,10 @@ TEST(Inversion, JacobianColumnsLeaveTheModelAsItWas)
         EXPECT_EQ(body.CornerZ, before->Bodies[1].CornerZ) << "column " << k;
         EXPECT_EQ(body.Gravity, before->Bodies[1].Gravity) << "column " << k;
         EXPECT_EQ(m->CalculatedGravity, before->CalculatedGravity) << "column " << k;
-        if (k == 0) {
-            for (int i = 1; i <= N; ++i)
-                EXPECT_DOUBLE_EQ(J[static_cast<std::size_t>(i - 1)], body.Gravity[i] / 0.3);
-        } else {
-            // Finite differences of 0.1 % of the profile, 5 % of the view, 2 degrees,
-            // 10 % of the body: a coarse agreement.
-            double maxTruth = 0, maxErr = 0;
-            for (std::size_t i = 0; i < J.size(); ++i) {
-                maxTruth = std::max(maxTruth, std::abs(truth[static_cast<std::size_t>(k)][i]));
-                maxErr = std::max(maxErr, std::abs(J[i] - truth[static_cast<std::size_t>(k)][i]));
-            }
-            EXPECT_GT(maxTruth, 0.01) << "column " << k;
-            EXPECT_LT(maxErr, 0.25 * maxTruth) << "column " << k;
+        for (int i = 1; i <= N; ++i) {
+            const std::size_t at = static_cast<std::size_t>(i - 1);
+            const double want = k == 0 ? body.Gravity[i] / 0.3 : expected[static_cast<std::size_t>(k)][at];
+            ASSERT_NEAR(J[at], want, 1e-12 * (1 + std::abs(want))) << "column " << k << " station " << i;
         }
     }
 }
@@ -353,5 +327,59 @@ TEST(Inversion, OtherCurrentBodyKeepsTheTotalConsistent)
     for (int i = 1; i <= 121; ++i) {
         ASSERT_NEAR(m->Bodies[1].Gravity[i], g1[static_cast<std::size_t>(i - 1)], 1e-9);
         ASSERT_NEAR(m->CalculatedGravity[i], g1[static_cast<std::size_t>(i - 1)] + g2[static_cast<std::size_t>(i - 1)], 1e-9);
+    }
+}
+
+TEST(Inversion, KeptLinksMoveThePartnerBodyAlong)
+{
+    // Two bodies sharing the edge from (10, 5) to (10, 15); the data want
+    // that edge at x = 12 and body 1 a little denser.
+    auto m = makeModel();
+    setStations(*m, 61, -20, 40);
+    setBody(*m, 1, {{0, 5}, {12, 5}, {12, 15}, {0, 15}}, 0.3, 50, 50);
+    setBody(*m, 2, {{12, 5}, {20, 5}, {20, 15}, {12, 15}}, -0.2, 50, 50);
+    m->NumBodies = 2;
+    m->HaveObserved = true;
+    m->RecalculateModel();
+    for (int i = 1; i <= m->NumStations; ++i)
+        m->ObservedGravity[i] = m->CalculatedGravity[i];
+    Tbody& b1 = m->Bodies[1];
+    const Tbody& b2 = m->Bodies[2];
+    b1.Density = 0.25;
+    b1.setCorner(2, 10, 5);
+    b1.setCorner(3, 10, 15);
+    m->Bodies[2].setCorner(1, 10, 5);
+    m->Bodies[2].setCorner(4, 10, 15);
+    link(*m, 1, 2, 2, 1);
+    link(*m, 1, 3, 2, 4);
+    m->RecalculateModel();
+    m->CurrentBody = 2;
+    b1.InvertDensity = b1.InvertAngle = true;
+    b1.CornerInvertX[2] = b1.CornerInvertX[3] = b1.CornerInvertZ[3] = true;
+    const double before = rmsMisfit(*m);
+    InversionState inv;
+    ASSERT_EQ(runInversion(*m, inv, viewOf(0, 20), 1, 10, {}, nullptr, {.keepLinks = true}),
+              InversionOutcome::Done);
+
+    EXPECT_LT(rmsMisfit(*m), before / 20);
+    EXPECT_NEAR(b1.CornerX[2], 12, 0.1);
+    for (auto [k, pk] : {std::pair{2, 1}, std::pair{3, 4}}) {
+        EXPECT_TRUE(b1.Linked[k] && b2.Linked[pk]);
+        EXPECT_EQ(b1.LinkBody[k], 2);
+        EXPECT_EQ(b1.LinkCorner[k], pk);
+        EXPECT_EQ(b2.LinkBody[pk], 1);
+        EXPECT_EQ(b2.LinkCorner[pk], k);
+        EXPECT_EQ(b1.CornerX[k], b2.CornerX[pk]);
+        EXPECT_EQ(b1.CornerZ[k], b2.CornerZ[pk]);
+    }
+    EXPECT_EQ(b2.CornerX[5], b2.CornerX[1]);   // the partner stays closed
+    EXPECT_EQ(b2.CornerZ[5], b2.CornerZ[1]);
+    // Every body's anomaly matches its corners, and the total their sum.
+    std::vector<double> g1(61), g2(61);
+    referenceAnomaly(b1, m->StationX.data(), 61, true, g1.data());
+    referenceAnomaly(b2, m->StationX.data(), 61, true, g2.data());
+    for (std::size_t i = 0; i < 61; ++i) {
+        ASSERT_NEAR(b2.Gravity[static_cast<int>(i) + 1], g2[i], 1e-9);
+        ASSERT_NEAR(m->CalculatedGravity[static_cast<int>(i) + 1], g1[i] + g2[i], 1e-9);
     }
 }

@@ -1,0 +1,180 @@
+#include "run_report.h"
+
+#include "inversion/svd.h"
+#include "model/text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace corvane {
+
+namespace {
+
+std::string padded(std::string s, std::size_t width)
+{
+    if (s.size() < width)
+        s.append(width - s.size(), ' ');
+    return s;
+}
+
+std::string rightAligned(const std::string& s, std::size_t width)
+{
+    return s.size() < width ? std::string(width - s.size(), ' ') + s : s;
+}
+
+std::string significant(double v)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3g", v);
+    return buf;
+}
+
+}  // namespace
+
+std::string boundText(Bound b)
+{
+    switch (b) {
+    case Bound::Minimum:
+        return "minimum";
+    case Bound::Maximum:
+        return "maximum";
+    case Bound::None:
+        break;
+    }
+    return {};
+}
+
+std::string errorText(const ParameterResult& p)
+{
+    if (!p.resolved)
+        return "not resolved";
+    return p.standardError ? significant(*p.standardError) : "-";
+}
+
+std::string keptText(const RunReport& report)
+{
+    if (report.kept == 0)
+        return "No iteration fitted better than the start: the model is left as it was.";
+    return "The model is left as after iteration " + std::to_string(report.kept) +
+           ", the lowest misfit.";
+}
+
+std::string unresolvedText(const RunReport& report)
+{
+    std::string names;
+    for (const ParameterResult& p : report.parameters)
+        if (!p.resolved)
+            names += (names.empty() ? "" : ", ") + p.name;
+    return names.empty() ? names : "Not resolved by the data: " + names;
+}
+
+std::string heldText(const ParameterResult& p, Bound bound, double value)
+{
+    return p.name + " held at its " + boundText(bound) + " " + fixed(value, 0, p.decimals);
+}
+
+std::string heldSummary(const RunReport& report)
+{
+    std::string text;
+    for (const ParameterResult& p : report.parameters)
+        if (p.bound != Bound::None)
+            text += (text.empty() ? "" : ", ") + heldText(p, p.bound, p.boundValue);
+    return text;
+}
+
+void noteHeld(RunReport& report, std::size_t k, Bound bound, double value)
+{
+    ParameterResult& p = report.parameters.at(k);
+    p.bound = bound;
+    p.boundValue = value;
+    report.held += (report.held.empty() ? "" : ", ") + heldText(p, bound, value);
+}
+
+std::string reportTable(const RunReport& report, const char* eol)
+{
+    std::size_t nameWidth = 9;   // "Parameter"
+    for (const ParameterResult& p : report.parameters)
+        nameWidth = std::max(nameWidth, p.name.size());
+    nameWidth += 2;
+
+    std::string out = report.title + ", distances in " + (report.unitsKm ? "km" : "m") +
+                      ", density in g/cm3, rotation in degrees" + eol + eol;
+    out += padded("Parameter", nameWidth) + "         Start         Final  Standard error  Bound" +
+           eol;
+    for (const ParameterResult& p : report.parameters) {
+        std::string line = padded(p.name, nameWidth) + fixed(p.start, 14, p.decimals) +
+                           fixed(p.final, 14, p.decimals) + rightAligned(errorText(p), 16) +
+                           "  " + boundText(p.bound);
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        out += line + eol;
+    }
+    out += eol;
+    out += std::string("Iteration    RMS (mGal)    Misfit") + eol;
+    for (std::size_t t = 0; t < report.misfits.size(); ++t) {
+        out += integer(static_cast<long long>(t), 9) +
+               fixed(t < report.rms.size() ? report.rms[t] : 0.0, 14, 5) +
+               fixed(report.misfits[t], 10, 2);
+        if (static_cast<int>(t) == report.kept)
+            out += "  kept";
+        out += eol;
+    }
+    out += eol + keptText(report) + eol;
+    if (const std::string held = heldSummary(report); !held.empty())
+        out += held + "." + eol;
+    if (const std::string unresolved = unresolvedText(report); !unresolved.empty())
+        out += unresolved + eol;
+    return out;
+}
+
+ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
+                             const std::vector<double>& r)
+{
+    const int M = static_cast<int>(J.size());
+    const int N = static_cast<int>(r.size());
+    ErrorEstimate e;
+    e.errors.assign(J.size(), std::nullopt);
+    e.resolved.assign(J.size(), false);
+    if (M == 0)
+        return e;
+    auto at = [](int i) { return static_cast<std::size_t>(i); };
+    Matrix A(M, M);
+    for (int k = 0; k < M; ++k)
+        for (int l = k; l < M; ++l) {
+            double sum = 0;
+            for (int i = 0; i < N; ++i)
+                sum += J[at(k)][at(i)] * J[at(l)][at(i)];
+            A(k, l) = A(l, k) = sum;
+        }
+    const Svd d = decomposeSvd(A);
+    double wmax = 0;
+    for (double w : d.w)
+        wmax = std::max(wmax, w);
+    const double threshold = wmax * 1e-6;
+    auto kept = [&](int j) { return d.w[at(j)] > 0 && d.w[at(j)] >= threshold; };
+
+    double sumR2 = 0;
+    for (double x : r)
+        sumR2 += x * x;
+    const bool haveS2 = N > M && std::isfinite(sumR2);
+    const double s2 = haveS2 ? sumR2 / (N - M) : 0;
+    for (int k = 0; k < M; ++k) {
+        double variance = 0, dropped = 0;
+        for (int j = 0; j < M; ++j) {
+            const double v = d.v(k, j);
+            if (kept(j))
+                variance += v * v / d.w[at(j)];
+            else
+                dropped += v * v;
+        }
+        // A component of more than one percent in an undetermined direction
+        // leaves the parameter undetermined: its error would be unbounded.
+        e.resolved[at(k)] = dropped < 1e-4;
+        if (e.resolved[at(k)] && haveS2)
+            e.errors[at(k)] = std::sqrt(s2 * variance);
+    }
+    return e;
+}
+
+}  // namespace corvane

@@ -1,0 +1,74 @@
+#pragma once
+// What a fit or an inversion run reports when it ends: each unknown's start
+// and final value, the bound it was held at, its standard error, and the
+// misfit of every iteration. Plain C++, so tests read it without a window.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+enum class Bound { None, Minimum, Maximum };
+
+// Decimals the results show.
+inline constexpr int DensityDecimals = 6;
+inline constexpr int DistanceDecimals = 4;
+inline constexpr int AngleDecimals = 3;
+
+struct ParameterResult {
+    std::string name;                      // "Density", "Corner 3 depth"
+    double start = 0;
+    double final = 0;
+    int decimals = DensityDecimals;
+    Bound bound = Bound::None;             // the last bound a step was held at
+    double boundValue = 0;                 // and its value
+    std::optional<double> standardError = {};   // none: not resolved, or too few stations
+    bool resolved = true;                  // false: the data do not determine it
+};
+
+struct RunReport {
+    std::string title;                     // "Inversion of body 2"
+    bool unitsKm = true;
+    std::vector<ParameterResult> parameters;
+    // The status panel's misfit and the RMS residual (mGal) of each state:
+    // index 0 the start, index t after iteration t.
+    std::vector<double> misfits;
+    std::vector<double> rms;
+    int kept = 0;                          // the state the model is left in
+    // The bounds the latest iteration's steps were held at, for the status
+    // panel ("Density held at its minimum -0.00010"); empty when none was.
+    std::string held;
+};
+
+// The report as a plain-text table, lines ended by eol.
+std::string reportTable(const RunReport& report, const char* eol);
+
+// Pieces of the table, for a window that shows it.
+std::string boundText(Bound bound);                 // "minimum", "maximum" or ""
+std::string errorText(const ParameterResult& p);    // "0.00123", "not resolved" or "-"
+std::string keptText(const RunReport& report);      // which state the model is left in
+std::string unresolvedText(const RunReport& report);   // empty when all are resolved
+
+// "Density held at its minimum -0.00010".
+std::string heldText(const ParameterResult& p, Bound bound, double value);
+// Each parameter a bound held during the run, as heldText, joined by ", ".
+std::string heldSummary(const RunReport& report);
+// A bound held parameter k at value in the latest iteration: noted in the
+// parameter and added to report.held.
+void noteHeld(RunReport& report, std::size_t k, Bound bound, double value);
+
+// Standard errors of least-squares parameters from the Jacobian columns J
+// (column k holds dg/dp_k at every station) and the residuals r: covariance
+// s^2 (J'J)^-1 through the singular value decomposition of J'J, with
+// s^2 = sum r^2 / (N - M). Directions whose singular values fall below 1e-6 of
+// the largest are not determined by the data: a parameter with a share in one
+// of them is not resolved and gets no error. Without more stations than
+// parameters there is no error either.
+struct ErrorEstimate {
+    std::vector<std::optional<double>> errors;
+    std::vector<bool> resolved;
+};
+ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
+                             const std::vector<double>& r);
+
+}  // namespace corvane

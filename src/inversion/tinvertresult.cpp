@@ -1,0 +1,176 @@
+#include "inversion/tinvertresult.h"
+
+#include "display/view.h"
+#include "io/safe_file.h"
+#include "model/text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace corvane {
+
+namespace {
+
+QString text(const std::string& s) { return QString::fromStdString(s); }
+
+QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& headings)
+{
+    auto* table = new QTableWidget(0, static_cast<int>(headings.size()), parent);
+    table->setObjectName(QString::fromLatin1(name));
+    table->setHorizontalHeaderLabels(headings);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::NoSelection);
+    table->setFocusPolicy(Qt::NoFocus);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
+}
+
+void setCell(QTableWidget* table, int row, int column, const std::string& s, bool number)
+{
+    auto* item = new QTableWidgetItem(text(s));
+    if (number)
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    table->setItem(row, column, item);
+}
+
+}  // namespace
+
+Tinvertresult::Tinvertresult(Platform& platform, QWidget* parent)
+    : QDialog(parent), platform_(platform)
+{
+    setObjectName(QStringLiteral("Tinvertresult"));
+    setWindowTitle(QStringLiteral("Inversion Results"));
+    QFont f(QStringLiteral("Sans Serif"), 8);
+    f.setBold(true);
+    setFont(f);
+
+    title_ = new QLabel(this);
+    title_->setObjectName(QStringLiteral("title"));
+    parameters_ = makeTable(this, "parameters",
+                            {QStringLiteral("Parameter"), QStringLiteral("Start"),
+                             QStringLiteral("Final"), QStringLiteral("Standard error"),
+                             QStringLiteral("Bound")});
+    iterations_ = makeTable(this, "iterations",
+                            {QStringLiteral("Iteration"), QStringLiteral("RMS (mGal)"),
+                             QStringLiteral("Misfit"), QString()});
+    kept_ = new QLabel(this);
+    kept_->setObjectName(QStringLiteral("kept"));
+    held_ = new QLabel(this);
+    held_->setObjectName(QStringLiteral("held"));
+    held_->setWordWrap(true);
+    unresolved_ = new QLabel(this);
+    unresolved_->setObjectName(QStringLiteral("unresolved"));
+    CopyBtn_ = new QPushButton(QStringLiteral("Copy"), this);
+    CopyBtn_->setObjectName(QStringLiteral("CopyBtn"));
+    SaveBtn_ = new QPushButton(QStringLiteral("Save..."), this);
+    SaveBtn_->setObjectName(QStringLiteral("SaveBtn"));
+    OKBtn_ = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn_->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn_->setDefault(true);
+    // Return means OK, whichever button was pressed last.
+    CopyBtn_->setAutoDefault(false);
+    SaveBtn_->setAutoDefault(false);
+    connect(CopyBtn_, &QPushButton::clicked, this, &Tinvertresult::CopyBtnClick);
+    connect(SaveBtn_, &QPushButton::clicked, this, &Tinvertresult::SaveBtnClick);
+    connect(OKBtn_, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(title_, 0, 0);
+    layout->addWidget(parameters_, 1, 0);
+    layout->addWidget(iterations_, 2, 0);
+    layout->addWidget(kept_, 3, 0);
+    layout->addWidget(held_, 4, 0);
+    layout->addWidget(unresolved_, 5, 0);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(CopyBtn_);
+    buttons->addWidget(SaveBtn_);
+    buttons->addStretch();
+    buttons->addWidget(OKBtn_);
+    layout->addLayout(buttons, 6, 0);
+    resize(600, 460);
+}
+
+void Tinvertresult::fill(const RunReport& report)
+{
+    report_ = report;
+    title_->setText(text(report.title + ", distances in " + (report.unitsKm ? "km" : "m")));
+    parameters_->setRowCount(static_cast<int>(report.parameters.size()));
+    for (int row = 0; row < parameters_->rowCount(); ++row) {
+        const ParameterResult& p = report.parameters[static_cast<std::size_t>(row)];
+        setCell(parameters_, row, 0, p.name, false);
+        setCell(parameters_, row, 1, fixed(p.start, 0, p.decimals), true);
+        setCell(parameters_, row, 2, fixed(p.final, 0, p.decimals), true);
+        setCell(parameters_, row, 3, errorText(p), true);
+        setCell(parameters_, row, 4, boundText(p.bound), false);
+    }
+    // The parameters (at most ten) all in view; the iterations scroll.
+    const int rows = parameters_->rowCount();
+    parameters_->setFixedHeight(parameters_->horizontalHeader()->sizeHint().height() +
+                                rows * parameters_->verticalHeader()->defaultSectionSize() +
+                                2 * parameters_->frameWidth());
+    iterations_->setRowCount(static_cast<int>(report.misfits.size()));
+    for (int row = 0; row < iterations_->rowCount(); ++row) {
+        const auto t = static_cast<std::size_t>(row);
+        setCell(iterations_, row, 0, std::to_string(row), true);
+        const double rms = t < report.rms.size() ? report.rms[t] : 0.0;
+        setCell(iterations_, row, 1, fixed(rms, 0, 5), true);
+        setCell(iterations_, row, 2, fixed(report.misfits[t], 0, 2), true);
+        setCell(iterations_, row, 3, row == report.kept ? "kept" : "", false);
+    }
+    if (report.kept >= 0 && report.kept < iterations_->rowCount())
+        iterations_->scrollToItem(iterations_->item(report.kept, 0));
+    kept_->setText(text(keptText(report)));
+    const std::string held = heldSummary(report);
+    held_->setText(text(held + (held.empty() ? "" : ".")));
+    held_->setVisible(!held.empty());
+    const std::string unresolved = unresolvedText(report);
+    unresolved_->setText(text(unresolved));
+    unresolved_->setVisible(!unresolved.empty());
+}
+
+void Tinvertresult::CopyBtnClick()
+{
+    platform_.setClipboardText(text(reportTable(report_, "\n")));
+    platform_.information(QStringLiteral("Data successfully transferred to Clipboard"));
+}
+
+void Tinvertresult::SaveBtnClick()
+{
+    QString name = platform_.saveFileName(QStringLiteral("text files"), QStringLiteral("*.txt"));
+    if (name.isEmpty())
+        return;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".txt");
+    // A file the user already has is replaced only when they say so.
+    if (QFileInfo::exists(name) &&
+        !platform_.confirm(QStringLiteral("A file with that name already exists. Overwrite it ?")))
+        return;
+    const std::string err =
+        writeFileSafely(QFile::encodeName(name).toStdString(), reportTable(report_, "\r\n"));
+    if (!err.empty()) {
+        platform_.error(QString::fromLocal8Bit(err.c_str()));
+        return;
+    }
+    platform_.information(QStringLiteral("Inversion results successfully saved."));
+}
+
+QString heldStatus(const Model& m, int iterationCount, const std::string& held)
+{
+    QString status = misfitText(m, iterationCount);
+    if (held.empty())
+        return status;
+    if (iterationCount == 0)
+        status += QStringLiteral("   ");
+    return status + text(held);
+}
+
+}  // namespace corvane

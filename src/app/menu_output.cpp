@@ -128,7 +128,7 @@ void Tcorvane::createanSVGfile1Click()
     std::string err;
     {
         BusyCursor busy(*platform_);
-        err = writeSvgPicture(ws_, area_->size(), pictureDpi(*area_), fileNameOf(name));
+        err = writeSvgPicture(ws_, area_->clientRect().size(), pictureDpi(*area_), fileNameOf(name));
     }
     if (!err.empty()) {
         platform_->error(messageOf(err));
@@ -148,9 +148,9 @@ void Tcorvane::createaPNGfile1Click()
     std::string err;
     {
         BusyCursor busy(*platform_);
-        err = writePngPicture(ws_, area_->size(), pictureDpi(*area_), 1, path);
+        err = writePngPicture(ws_, area_->clientRect().size(), pictureDpi(*area_), 1, path);
         if (err.empty())
-            err = writePngPicture(ws_, area_->size(), pictureDpi(*area_), 2, printSizeName(path));
+            err = writePngPicture(ws_, area_->clientRect().size(), pictureDpi(*area_), 2, printSizeName(path));
     }
     if (!err.empty()) {
         platform_->error(messageOf(err));

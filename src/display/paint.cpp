@@ -877,30 +877,6 @@ void DrawStar(QPainter& painter, int x, int y, int width, int dx, int dy)
     painter.drawLine(x + dx, y + dy, x - dx, y - dy);
 }
 
-double roundTickStep(double step)
-{
-    if (!(step > 0) || !std::isfinite(step))
-        return 0;
-    int e = static_cast<int>(std::floor(std::log10(step)));
-    // Powers of ten below 1 divide, so that 0.2 is the nearest double to 0.2.
-    auto times = [&e](double m) { return e >= 0 ? m * std::pow(10.0, e) : m / std::pow(10.0, -e); };
-    const double most = step * (1 + 1e-12);   // a step that is round already stays
-    if (times(10) <= most)
-        ++e;
-    else if (times(1) > most)
-        --e;
-    for (const double m : {5.0, 2.0})
-        if (times(m) <= most)
-            return times(m);
-    return times(1);
-}
-
-double autoGravityTickStep(double lo, double hi)
-{
-    const double step = roundTickStep((hi - lo) * 0.25);
-    return step > 0 ? step : 1.0;
-}
-
 ViewLayout printLayout(const PrintOptions& print)
 {
     ViewLayout L;

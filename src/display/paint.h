@@ -1,5 +1,6 @@
 #pragma once
 // PaintModel: the one drawing routine for the window, an image and the printer.
+#include "display/tick_steps.h"
 #include "display/view.h"
 #include "display/workspace.h"
 
@@ -56,13 +57,5 @@ struct TickStep {
     int count = 0;
 };
 TickStep distanceTickStep(double range);
-
-// The largest of 1, 2 or 5 times a power of ten that is not above step, so
-// that axis labels fall on round values; 0 when step is not positive and finite.
-double roundTickStep(double step);
-
-// The gravity label step chosen for an anomaly range from lo to hi: a
-// quarter of it, rounded down to a round step; 1 when the range is flat.
-double autoGravityTickStep(double lo, double hi);
 
 }  // namespace corvane

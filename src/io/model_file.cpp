@@ -4,7 +4,7 @@
 #include "safe_file.h"
 #include "text_lines.h"
 
-#include "display/paint.h"
+#include "display/tick_steps.h"
 
 #include <algorithm>
 #include <cmath>

@@ -193,8 +193,9 @@ TEST(OutputCommands, SvgAndPngHoldTheWindowsPicture)
     f.window.show();
     f.window.repaintModel();
     const DrawingArea& area = f.window.drawingArea();
-    const QImage shown = area.picture().toImage().convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(shown.size(), area.size());
+    // The picture above the status panel.
+    const QImage shown = area.picture().toImage().copy(area.clientRect()).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), area.clientRect().size());
     // Inside each body, clear of its label and corners.
     const Workspace& ws = f.window.workspace();
     const QPoint inside[] = {SectionToScreen(area.clientRect(), ws.display, 50, 12),
@@ -218,12 +219,12 @@ TEST(OutputCommands, SvgAndPngHoldTheWindowsPicture)
     } else {
         QProcess p;
         p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(rsvg, {"-w", QString::number(area.width()), "-h", QString::number(area.height()),
+        p.start(rsvg, {"-w", QString::number(shown.width()), "-h", QString::number(shown.height()),
                        "-b", "white", "-o", f.path("svg.png"), f.path("model.svg")});
         ASSERT_TRUE(p.waitForFinished(30000));
         ASSERT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
         const QImage svg(f.path("svg.png"));
-        ASSERT_EQ(svg.size(), area.size());
+        ASSERT_EQ(svg.size(), shown.size());
         for (int b = 0; b < 2; ++b)
             EXPECT_EQ(svg.pixelColor(inside[b]), fill[b]) << "body " << b + 1 << " in the SVG";
     }
@@ -238,7 +239,7 @@ TEST(OutputCommands, SvgAndPngHoldTheWindowsPicture)
     const QImage png = QImage(f.path("model.png")).convertToFormat(QImage::Format_RGB32);
     EXPECT_TRUE(png == shown);
     const QImage big(f.path("model@2x.png"));
-    ASSERT_EQ(big.size(), 2 * area.size());
+    ASSERT_EQ(big.size(), 2 * shown.size());
     for (int b = 0; b < 2; ++b)
         EXPECT_EQ(big.pixelColor(2 * inside[b] + QPoint(1, 1)), fill[b]) << "body " << b + 1 << " at twice the size";
     EXPECT_EQ(big.logicalDpiX(), 2 * png.logicalDpiX());   // prints at the same size

@@ -336,6 +336,27 @@ TEST_F(EditWindowTest, MoveBySpinButtonsThenByDraggingTheOutline)
     EXPECT_DOUBLE_EQ(model().Bodies[3].CornerZ[1], 5 + dz);
     EXPECT_DOUBLE_EQ(model().Bodies[3].CornerX[1], 70);
     EXPECT_TRUE(anomalyFresh(model()));
+
+    // Dragged up past the surface: the body stops whole where its top reaches
+    // it, and the status panel says so, also once the window is drawn again.
+    onDialog = [](QDialog& d) {
+        auto& dlg = dynamic_cast<TMoveBody&>(d);
+        dlg.graphic->setChecked(true);
+        dlg.OKBtn->click();
+        return dlg.result();
+    };
+    w->Moveabody1Click();
+    ASSERT_TRUE(w->commandRunning());
+    QTest::mousePress(&area(), Qt::LeftButton, {}, pixel(75, 25));
+    QTest::mouseMove(&area(), pixel(75, 1));
+    QTest::mouseRelease(&area(), Qt::LeftButton, {}, pixel(75, 1));
+    EXPECT_FALSE(w->commandRunning());
+    EXPECT_NEAR(model().Bodies[3].CornerZ[1], MinDepth, 1e-9);
+    EXPECT_NEAR(model().Bodies[3].CornerZ[3] - model().Bodies[3].CornerZ[1], 10, 1e-9);
+    EXPECT_EQ(w->statusText().toStdString(), StepShortenedText.toStdString());
+    area().repaint();
+    EXPECT_EQ(w->statusText().toStdString(), StepShortenedText.toStdString());
+    EXPECT_TRUE(anomalyFresh(model()));
 }
 
 TEST_F(EditWindowTest, CopyABodyKeepsTheSourceCurrentAndUpdatesTheMenu)

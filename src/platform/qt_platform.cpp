@@ -171,10 +171,12 @@ QString QtPlatform::openFileName(const QString& filterName, const QString& patte
 QString QtPlatform::saveFileName(const QString& filterName, const QString& pattern)
 {
     const ModalScope modal(*this);
-    // The program asks itself where overwriting needs a question.
-    return QFileDialog::getSaveFileName(parent_, QStringLiteral("Save As"), QString(),
-                                        filterText(filterName, pattern), nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    // The program asks itself where overwriting needs a question, once the
+    // name has its extension.
+    return withFilterExtension(QFileDialog::getSaveFileName(parent_, QStringLiteral("Save As"), QString(),
+                                                            filterText(filterName, pattern), nullptr,
+                                                            QFileDialog::DontConfirmOverwrite),
+                               pattern);
 }
 
 std::optional<QColor> QtPlatform::chooseColour(const QColor& initial)

@@ -48,6 +48,33 @@ TEST(ScriptedPlatform, AnswersFromQueuesThenRefuses)
     EXPECT_EQ(p.messages.front().text, QStringLiteral("Exit Corvane ?"));
 }
 
+TEST(SaveDialogs, TypedNamesWithoutAnExtensionGetTheFilters)
+{
+    const struct {
+        const char* typed;
+        const char* pattern;
+        const char* used;
+    } cases[] = {
+        {"/data/after_edit", "*.mod", "/data/after_edit.mod"},
+        {"/data/after_edit.", "*.mod", "/data/after_edit.mod"},
+        {"/data/after_edit.mod", "*.mod", "/data/after_edit.mod"},
+        {"/data/copy.bak", "*.mod", "/data/copy.bak"},            // an extension of its own
+        {"/data/v1.2/line7", "*.hpg", "/data/v1.2/line7.hpg"},    // a dot in a folder name
+        {"report", "*.dta;*.dat", "report.dta"},
+        {"/data/", "*.dxf", "/data/"},
+        {"", "*.mod", ""},                                          // cancelled
+        {"/data/any", "*", "/data/any"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(withFilterExtension(c.typed, c.pattern), QString(c.used)) << c.typed << " " << c.pattern;
+
+    // The scripted dialog gives back, and records, the name the desktop's would.
+    ScriptedPlatform p;
+    p.saveNames = {QStringLiteral("/tmp/after_edit")};
+    EXPECT_EQ(p.saveFileName(QStringLiteral("Saved models"), QStringLiteral("*.mod")), "/tmp/after_edit.mod");
+    EXPECT_EQ(p.fileRequests.back().name, "/tmp/after_edit.mod");
+}
+
 TEST(ScriptedPlatform, RecordsMessagesOfEachKind)
 {
     ScriptedPlatform p;

@@ -4,6 +4,7 @@
 #include "app/tcorvane.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
+#include "version.h"
 
 #include <QAction>
 #include <QDir>
@@ -261,7 +262,8 @@ TEST(MainWindow, ExitAskAboutExpertModeAndHelp)
     };
     w.action(QStringLiteral("aboutbox"))->trigger();
     EXPECT_EQ(caption, QStringLiteral("About Corvane"));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Corvane 2.06|")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Corvane ") + QLatin1String(CorvaneVersion) + QLatin1Char('|')))
+        << lines.toStdString();
     EXPECT_TRUE(lines.contains(QStringLiteral("for Microsoft Windows|")));
     EXPECT_EQ(p.dialogsRun, QStringList{QStringLiteral("TCorvaneAbout")});
 
@@ -297,6 +299,26 @@ TEST(MainWindow, ExitAskAboutExpertModeAndHelp)
     f.close();
     w.action(QStringLiteral("help"))->trigger();
     EXPECT_EQ(p.helpFiles, QStringList{dir.filePath(QStringLiteral("ghelp.hlp"))});
+}
+
+TEST(MainWindow, ManualPageAndChangelogCarryTheProgramsVersion)
+{
+    // The package takes its version from the same project version as the
+    // About box; these two files are written by hand.
+    const QString packaging = QStringLiteral(CORVANE_TEST_DATA "/../../packaging/");
+    auto firstLine = [&](const char* name, const char* starting) {
+        QFile f(packaging + QLatin1String(name));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text)) << name;
+        while (!f.atEnd()) {
+            const QString line = QString::fromUtf8(f.readLine());
+            if (line.startsWith(QLatin1String(starting)))
+                return line;
+        }
+        return QString();
+    };
+    const QString version = QLatin1String(CorvaneVersion);
+    EXPECT_TRUE(firstLine("changelog", "corvane ").startsWith("corvane (" + version + ")"));
+    EXPECT_TRUE(firstLine("corvane.1", ".TH ").contains("\"Corvane " + version + "\""));
 }
 
 TEST(MainWindow, StartupDefaults)

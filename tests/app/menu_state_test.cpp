@@ -85,9 +85,21 @@ TEST(MenuStates, StartupLeavesSixItemsAndBlankStatus)
     EXPECT_TRUE(checked(w, "Highlightbodycorners1"));
     EXPECT_FALSE(checked(w, "Expertusermode1"));
     EXPECT_EQ(w.statusText(), QStringLiteral(" "));
-    // Submenus stay open so their items can be reached once enabled.
-    EXPECT_TRUE(w.action(QStringLiteral("Printoutthemodel1"))->isEnabled());
-    EXPECT_TRUE(w.action(QStringLiteral("Plotthemodel1"))->isEnabled());
+    // A submenu is offered exactly while one of its items is.
+    EXPECT_FALSE(on(w, "Printoutthemodel1"));
+    EXPECT_FALSE(on(w, "Plotthemodel1"));
+    w.MenuStateNewModel();
+    EXPECT_TRUE(on(w, "Printoutthemodel1"));
+    EXPECT_TRUE(on(w, "Plotthemodel1"));
+    for (const char* n : {"totheprinter1", "toanASCIIfile1", "totheclipboard1"})
+        w.setItemEnabled(QString::fromLatin1(n), false);
+    EXPECT_FALSE(on(w, "Printoutthemodel1"));
+    EXPECT_TRUE(on(w, "Plotthemodel1"));
+    w.setItemEnabled(QStringLiteral("totheclipboard1"), true);
+    EXPECT_TRUE(on(w, "Printoutthemodel1"));
+    w.MenuStateStartup();
+    EXPECT_FALSE(on(w, "Printoutthemodel1"));
+    EXPECT_FALSE(on(w, "Plotthemodel1"));
 }
 
 TEST(MenuStates, NewModelEnablesEditingAndFieldDataGroup)

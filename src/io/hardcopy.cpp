@@ -148,8 +148,10 @@ Thardcopyout::Thardcopyout(Workspace& ws, QWidget* parent) : QDialog(parent), ws
     auto* titleGrid = new QGridLayout;
     title1_ = edit(QStringLiteral("title1"));
     title2_ = edit(QStringLiteral("Title2"));
-    title1_->setMaxLength(MaxTitle);
-    title2_->setMaxLength(MaxTitle);
+    for (QLineEdit* t : {title1_, title2_}) {
+        t->setMaxLength(MaxTitle);
+        t->setMinimumWidth(t->fontMetrics().horizontalAdvance(QString(MaxTitle, QLatin1Char('n'))));   // a whole title in view
+    }
     title1_->setText(titleText(ws_.app.Title1));
     title2_->setText(titleText(ws_.app.Title2));
     titleGrid->addWidget(new QLabel(QStringLiteral("Title 1 :"), this), 0, 0);

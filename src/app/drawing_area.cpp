@@ -43,12 +43,14 @@ void DrawingArea::renderPicture(bool inPaintEvent)
     painter.end();
     // While a command runs the status panel carries its position read-out.
     // Inside a paint event the panel is only told to update later: repainting
-    // another widget from here would disturb the painting under way.
+    // another widget from here would disturb the painting under way; and a
+    // text put there since the picture was last drawn afresh (a dialog's
+    // note) stays until it is drawn afresh again.
     if (text && !command_) {
-        if (inPaintEvent)
+        if (!inPaintEvent)
+            showStatus(*text);
+        else if (!statusHeld_)
             status_->setText(*text);
-        else
-            setStatus(*text);
     }
 }
 
@@ -59,6 +61,18 @@ void DrawingArea::repaintModel()
 }
 
 void DrawingArea::setStatus(const QString& text)
+{
+    statusHeld_ = true;   // before the repaint, which may draw the picture below too
+    putStatus(text);
+}
+
+void DrawingArea::showStatus(const QString& text)
+{
+    statusHeld_ = false;
+    putStatus(text);
+}
+
+void DrawingArea::putStatus(const QString& text)
 {
     status_->setText(text);
     status_->repaint();

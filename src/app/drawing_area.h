@@ -33,7 +33,8 @@ public:
     void repaintModel();
     const QPixmap& picture() const { return picture_; }
 
-    // The status panel: text set and repainted at once.
+    // The status panel: text set and repainted at once; it stays until the
+    // picture is next drawn afresh (repaintModel, a command's end).
     void setStatus(const QString& text);
     QString statusText() const;
     QLabel* statusPanel() const { return status_; }
@@ -66,6 +67,8 @@ protected:
 
 private:
     void renderPicture(bool inPaintEvent = false);
+    void showStatus(const QString& text);   // the picture's own text
+    void putStatus(const QString& text);
     void updateReadout(QPoint pos);
     void afterCommandEvent();
     void endCommand();
@@ -75,6 +78,7 @@ private:
     QLabel* status_ = nullptr;
     std::unique_ptr<MouseCommand> command_;
     bool pressedOutsideCommand_ = false;
+    bool statusHeld_ = false;
 };
 
 }  // namespace corvane

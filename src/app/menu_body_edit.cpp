@@ -146,6 +146,7 @@ void Tcorvane::Moveabody1Click()
         return;
     TMoveBody& dlg = dialog<TMoveBody>(ws_, *platform_, this);
     dlg.repaint = [this] { repaintModel(); };
+    dlg.status = [this](const QString& text) { setStatus(text); };
     if (!dlg.FormActivate())
         return;
     const bool ok = execDialog(dlg) == QDialog::Accepted;
@@ -153,7 +154,14 @@ void Tcorvane::Moveabody1Click()
     if (!ok || !dlg.dragWanted())
         return;
     instruction(DragBodyText);
-    runCaptured(*this, std::make_unique<BodyDragCommand>(contextOf(*this), BodyDragCommand::Mode::Move));
+    runCaptured(*this, std::make_unique<BodyDragCommand>(
+                           contextOf(*this), BodyDragCommand::Mode::Move, [this](int, const DepthShift& shift) {
+                               // Said once the command has ended and the window is drawn afresh.
+                               const QString note = depthShiftNote(shift);
+                               if (!note.isEmpty())
+                                   connect(area_, &DrawingArea::commandEnded, this,
+                                           [this, note] { setStatus(note); }, Qt::SingleShotConnection);
+                           }));
 }
 
 void Tcorvane::Copyabody1Click()
@@ -166,8 +174,9 @@ void Tcorvane::Copyabody1Click()
         return;
     if (dlg.dragWanted()) {
         instruction(DragBodyText);
-        runCaptured(*this, std::make_unique<BodyDragCommand>(contextOf(*this), BodyDragCommand::Mode::Copy,
-                                                             [this](int) { apply(*this, menuAfterCopy(ws_.model)); }));
+        runCaptured(*this, std::make_unique<BodyDragCommand>(
+                               contextOf(*this), BodyDragCommand::Mode::Copy,
+                               [this](int, const DepthShift&) { apply(*this, menuAfterCopy(ws_.model)); }));
         return;
     }
     if (dlg.copiedBody() > 0) {

@@ -54,8 +54,8 @@ void Tcorvane::Addabody1Click()
     instruction(AddCornersText);
     const int b = beginNewBody(m, dlg.values());
     startBodyDrawing(*this, b, [this, b](int corners) {
-        if (corners < 2) {
-            // Ended (Esc) before the body had an area: it is not kept.
+        if (corners == 0) {
+            // Ended (Esc) before the body had two distinct corners: not kept.
             ws_.model.NumBodies = b - 1;
             return;
         }

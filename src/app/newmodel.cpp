@@ -341,6 +341,28 @@ std::vector<StationRow> TDataDisplay::rows() const
 
 // ---- Command flows ------------------------------------------------------
 
+namespace {
+
+// What a new model replaces, kept until its first body is closed: cancelled
+// before then, the new model gives the previous one back exactly.
+struct ModelBeforeNew {
+    explicit ModelBeforeNew(const Workspace& ws)
+        : model(ws.model), display(ws.display), inversion(ws.inversion)
+    {
+    }
+    void restore(Workspace& ws) const
+    {
+        ws.model = model;
+        ws.display = display;
+        ws.inversion = inversion;
+    }
+    Model model;
+    Display display;
+    InversionState inversion;
+};
+
+}  // namespace
+
 void startBodyDrawing(Tcorvane& window, int body, std::function<void(int)> closed)
 {
     DrawingArea& area = window.drawingArea();
@@ -369,43 +391,51 @@ void beginNewModel(Tcorvane& window)
         return;
     const NewModelInput in = dlg.input();
 
-    // Everything is read and checked before the model is touched.
+    // Everything is read and checked before the model is touched; cancelling
+    // any step leaves the model as it was.
     std::optional<StationList> stations;
     if (in.readFieldData) {
         const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
-        if (!name.isEmpty()) {
-            std::string bytes;
-            const std::string problem = readWholeFile(QFile::encodeName(name).toStdString(), bytes);
-            if (!problem.empty()) {
-                platform.error(QString::fromStdString(problem));
-                return;
-            }
-            const FieldDataTable table = readFieldDataText(bytes);
-            Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
-            grid.fill(table);
-            if (window.execDialog(grid) != QDialog::Accepted)
-                return;
-            StationList s = stationsFromTable(table, grid.choice());
-            if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
-                platform.error(tooFewStationsText(s.x.size()));
-                return;
-            }
-            if (table.linesDropped)
-                platform.warning(LinesDroppedText);
-            if (s.truncated)
-                platform.warning(StationsTruncatedText);
-            if (s.sorted)
-                platform.warning(StationsSortedText);
-            stations = std::move(s);
+        if (name.isEmpty())
+            return;
+        std::string bytes;
+        const std::string problem = readWholeFile(QFile::encodeName(name).toStdString(), bytes);
+        if (!problem.empty()) {
+            platform.error(QString::fromStdString(problem));
+            return;
         }
+        const FieldDataTable table = readFieldDataText(bytes);
+        Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
+        grid.fill(table);
+        if (window.execDialog(grid) != QDialog::Accepted)
+            return;
+        StationList s = stationsFromTable(table, grid.choice());
+        if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
+            platform.error(tooFewStationsText(s.x.size()));
+            return;
+        }
+        if (table.linesDropped)
+            platform.warning(LinesDroppedText);
+        if (s.truncated)
+            platform.warning(StationsTruncatedText);
+        if (s.sorted)
+            platform.warning(StationsSortedText);
+        stations = std::move(s);
     }
 
+    auto before = std::make_shared<const ModelBeforeNew>(ws);
     applyNewModel(ws, in, stations ? &*stations : nullptr);
     window.repaintModel();
     window.instruction(AddCornersText);
     window.repaintModel();
     const int b = prepareFirstBody(ws);
-    startBodyDrawing(window, b, [&window](int) {
+    startBodyDrawing(window, b, [&window, before](int corners) {
+        if (corners == 0) {
+            // Ended (Esc) before body 1 had two distinct corners.
+            before->restore(window.workspace());
+            window.repaintModel();
+            return;
+        }
         {
             BusyCursor busy(window.platform());
             finishFirstBody(window.workspace());

@@ -99,8 +99,8 @@ public:
 };
 
 // The corner entry of a new body in the window: pointer placed, cross-hair,
-// pointer held to the model panel; released again when the body is closed,
-// and then `closed` runs with the number of corners drawn.
+// pointer held to the model panel; released again when the command ends,
+// and then `closed` runs with the number of corners drawn (0: body dropped).
 void startBodyDrawing(Tcorvane& window, int body, std::function<void(int)> closed);
 
 // The whole "Begin a new model" and "Edit the field data" commands.

@@ -201,6 +201,16 @@ void Tcorvane::buildMenus()
             }
             QAction* a = target->addAction(QString::fromUtf8(it.caption));
             a->setObjectName(name);
+            if (target != menu) {
+                // A submenu is offered while any of its items is.
+                QMenu* sub = target;
+                connect(a, &QAction::changed, this, [sub] {
+                    bool any = false;
+                    for (const QAction* item : sub->actions())
+                        any = any || (!item->isSeparator() && item->isEnabled());
+                    sub->menuAction()->setEnabled(any);
+                });
+            }
             if (*it.shortcut)
                 a->setShortcut(QKeySequence(QString::fromUtf8(it.shortcut)));
             const Handler h = it.handler;
@@ -386,7 +396,7 @@ void Tcorvane::MenuStateStartup()
 {
     for (auto& [name, a] : actions_) {
         if (a->menu())
-            continue;   // submenus stay open to their items
+            continue;   // submenus follow their items
         bool keep = false;
         for (const char* s : startupItems)
             keep = keep || name == QLatin1String(s);

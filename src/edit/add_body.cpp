@@ -145,9 +145,9 @@ void DrawBody::press(const MouseEvent& e)
     if (e.button != Qt::LeftButton && e.button != Qt::RightButton)
         return;
     const int k = stored_ + 1;
-    // Up to the second corner the right button adds a corner too; the 51st
-    // press closes the body whatever the button.
-    const bool closing = k >= MaxCorners || (e.button == Qt::RightButton && k >= 3);
+    // Until the body has two distinct corners the right button adds a corner
+    // too; the 51st press closes the body whatever the button.
+    const bool closing = k >= MaxCorners || (e.button == Qt::RightButton && hasTwoDistinctCorners());
     if (closing) {
         close();
         return;
@@ -160,10 +160,20 @@ void DrawBody::press(const MouseEvent& e)
     stored_ = k;
 }
 
+bool DrawBody::hasTwoDistinctCorners() const
+{
+    const Tbody& body = ws_.model.Bodies[body_];
+    for (int k = 2; k <= stored_; ++k)
+        if (body.CornerX[k] != body.CornerX[1] || body.CornerZ[k] != body.CornerZ[1])
+            return true;
+    return false;
+}
+
 void DrawBody::close()
 {
-    Tbody& body = ws_.model.Bodies[body_];
-    if (stored_ > 0) {
+    const bool kept = hasTwoDistinctCorners();
+    if (kept) {
+        Tbody& body = ws_.model.Bodies[body_];
         const int n = stored_ + 1;
         body.NumCorners = n;
         body.CornerX[n] = body.CornerX[1];
@@ -171,7 +181,7 @@ void DrawBody::close()
     }
     done_ = true;
     if (onClosed_)
-        onClosed_(stored_);
+        onClosed_(kept ? stored_ : 0);
 }
 
 void DrawBody::cancel()

@@ -68,13 +68,15 @@ int beginNewBody(Model& m, const NewBodyValues& v);
 void finishNewBody(Workspace& ws, int b);
 
 // Corner entry for body b. Each press inside the model panel is a corner
-// (snapped when snapping is on); the right button closes the body from the
-// third corner on, and the 51st press closes it whichever button it was.
+// (snapped when snapping is on); the right button closes the body once it has
+// two distinct corners (before that it adds a corner too), and the 51st press
+// closes it whichever button it was. A body never ends as a single point:
+// ended before it has two distinct corners, it is dropped.
 class DrawBody : public MouseCommand {
 public:
     // client gives the drawing area's client rectangle for the overlay;
-    // onClosed runs once, when the body is closed, with its distinct corner
-    // count (0 when the command was cancelled before the first corner).
+    // onClosed runs once, when the command ends, with the number of corners
+    // stored, or 0 when the body was dropped.
     DrawBody(Workspace& ws, int body, std::function<QRect()> client,
              std::function<void(int)> onClosed);
 
@@ -82,12 +84,14 @@ public:
     void press(const MouseEvent& e) override;
     void paintOverlay(QPainter& painter) override;
     bool finished() const override { return done_; }
-    // Esc or the window closing: the corners given so far make the body.
+    // Esc or the window closing: the corners given so far make the body, or
+    // it is dropped when they are fewer than two distinct ones.
     void cancel() override;
 
     int cornersStored() const { return stored_; }
 
 private:
+    bool hasTwoDistinctCorners() const;
     void close();
 
     Workspace& ws_;

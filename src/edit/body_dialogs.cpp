@@ -117,9 +117,11 @@ void TMoveBody::moveBy(double x, double z)
     const Model& m = ws_.model;
     if (m.CurrentBody < 1 || m.CurrentBody > m.NumBodies || m.Bodies[m.CurrentBody].Hidden)
         return;
-    moveCurrentBody(ws_.model, x, z);
+    const QString note = depthShiftNote(moveCurrentBody(ws_.model, x, z));
     if (repaint)
         repaint();
+    if (!note.isEmpty() && status)
+        status(note);
 }
 
 void TMoveBody::xchangeUpClick()

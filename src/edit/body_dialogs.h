@@ -45,6 +45,8 @@ public:
     bool dragWanted() const;   // "Set distance graphically" ticked
 
     std::function<void()> repaint;
+    // Shows a text in the status panel (a step that was shortened).
+    std::function<void(const QString&)> status;
 
     QLineEdit* dx = nullptr;
     QLineEdit* dy = nullptr;

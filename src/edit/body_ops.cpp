@@ -2,6 +2,7 @@
 
 #include "model/text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace corvane {
@@ -152,11 +153,37 @@ MenuUpdate menuAfterCopy(const Model& m)
     return menu;
 }
 
-void moveCurrentBody(Model& m, double dx, double dz)
+DepthShift shapeKeepingShift(const Tbody& body, double dz, double floor)
+{
+    double top = body.CornerZ[1];
+    for (int k = 2; k <= body.NumCorners - 1; ++k)
+        top = std::min(top, body.CornerZ[k]);
+    // The largest lift allowed; none when the top is at the floor already, to
+    // within the rounding of the lift that brought it there.
+    double highest = std::min(0.0, floor - top);
+    if (highest > -1e-12 * std::max(1.0, std::fabs(top)))
+        highest = 0;
+    if (!(dz < highest))
+        return {dz, false};
+    return {highest, true};
+}
+
+QString depthShiftNote(const DepthShift& shift)
+{
+    if (!shift.shortened)
+        return QString();
+    return shift.dz == 0 ? AtSurfaceText : StepShortenedText;
+}
+
+DepthShift moveCurrentBody(Model& m, double dx, double dz)
 {
     if (m.CurrentBody < 1)
-        return;
-    m.MoveBody(m.CurrentBody, dx, dz);   // recalculates partners and the current body
+        return {};
+    // The move's own floor: a corner at or above the surface would be pinned
+    // there, and the body's shape lost.
+    const DepthShift shift = shapeKeepingShift(m.Bodies[m.CurrentBody], dz, MinDepth);
+    m.MoveBody(m.CurrentBody, dx, shift.dz);   // recalculates partners and the current body
+    return shift;
 }
 
 void turnCurrentBody(Model& m, double angle)

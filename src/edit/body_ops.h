@@ -50,8 +50,26 @@ double defaultStepZ(const Display& d);
 int copyBodyTo(Model& m, int src, double dx, double dz);
 MenuUpdate menuAfterCopy(const Model& m);
 
-// Moves the current body (linked partners follow) with the anomaly updated.
-void moveCurrentBody(Model& m, double dx, double dz);
+// A vertical shift of a whole body that keeps its shape: one that would lift
+// a corner above `floor` is shortened so that the shallowest corner just
+// reaches it, to no shift at all when it is there already.
+struct DepthShift {
+    double dz = 0;
+    bool shortened = false;
+};
+DepthShift shapeKeepingShift(const Tbody& body, double dz, double floor);
+
+// What the status panel says of a shortened shift (empty when it was not).
+inline const QString StepShortenedText =
+    QStringLiteral(" The step was shortened: the body's top has reached the surface");
+inline const QString AtSurfaceText =
+    QStringLiteral(" The body's top is at the surface: it cannot go higher");
+QString depthShiftNote(const DepthShift& shift);
+
+// Moves the current body (linked partners follow) with the anomaly updated;
+// upwards no further than its top reaching the surface. Returns the vertical
+// shift made.
+DepthShift moveCurrentBody(Model& m, double dx, double dz);
 
 // Turns the current body by angle degrees (positive: clockwise on screen).
 void turnCurrentBody(Model& m, double angle);

@@ -232,7 +232,7 @@ void UnlinkCornersCommand::paintOverlay(QPainter& painter)
 
 // ---- Drag a body -------------------------------------------------------------
 
-BodyDragCommand::BodyDragCommand(CommandContext context, Mode mode, std::function<void(int)> onDone)
+BodyDragCommand::BodyDragCommand(CommandContext context, Mode mode, Done onDone)
     : EditCommand(std::move(context)), mode_(mode), onDone_(std::move(onDone))
 {
 }
@@ -284,12 +284,13 @@ void BodyDragCommand::release(const MouseEvent& e)
     const QPointF to = ScreenToSection(client, d, pointer_);
     const double dx = to.x() - from.x(), dz = to.y() - from.y();
     int done = body_;
+    DepthShift shift{dz, false};
     if (mode_ == Mode::Move)
-        moveCurrentBody(model(), dx, dz);
+        shift = moveCurrentBody(model(), dx, dz);
     else
         done = copyBodyTo(model(), body_, dx, dz);
     if (done > 0 && onDone_)
-        onDone_(done);
+        onDone_(done, shift);
     notifyChanged();
 }
 

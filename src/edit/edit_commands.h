@@ -5,6 +5,7 @@
 // only through the operations of corner_edit.h and body_ops.h, and draws its
 // marks and rubber bands as an overlay.
 #include "display/workspace.h"
+#include "edit/body_ops.h"
 #include "edit/mouse_command.h"
 #include "edit/picking.h"
 #include "platform/platform.h"
@@ -149,8 +150,10 @@ class BodyDragCommand : public EditCommand {
 public:
     enum class Mode { Move, Copy };
     // onDone runs after the body was moved or copied (with the new body's
-    // number for a copy, the current body for a move).
-    BodyDragCommand(CommandContext context, Mode mode, std::function<void(int)> onDone = {});
+    // number for a copy, the current body for a move) and the vertical shift
+    // made (a move upwards stops where the body's top reaches the surface).
+    using Done = std::function<void(int, const DepthShift&)>;
+    BodyDragCommand(CommandContext context, Mode mode, Done onDone = {});
     ~BodyDragCommand() override;
     void press(const MouseEvent& e) override;
     void move(const MouseEvent& e) override;
@@ -163,7 +166,7 @@ public:
 private:
     void letGo();
     Mode mode_;
-    std::function<void(int)> onDone_;
+    Done onDone_;
     bool gripped_ = false;
     QPoint anchor_;
     QPoint pointer_;

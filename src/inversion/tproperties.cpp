@@ -1,5 +1,6 @@
 #include "inversion/tproperties.h"
 
+#include "edit/body_ops.h"
 #include "edit/spin_arrows.h"
 #include "inversion/fits.h"
 #include "inversion/texts.h"
@@ -37,6 +38,23 @@ SpinArrows* makeSpin(QWidget* parent, const char* name)
     spin->setObjectName(QString::fromLatin1(name));
     return spin;
 }
+
+// The depth step: a fraction of the body's top depth, or of its depth extent
+// when the body reaches the surface and that step would show as 0.000.
+double depthStep(const Tbody& body, double fraction)
+{
+    const double top = bodyFigures(body).top;
+    const double step = fraction * top;
+    if (std::abs(step) >= 0.0005)
+        return step;
+    double bottom = top;
+    for (int k = 1; k <= body.NumCorners - 1; ++k)
+        bottom = std::max(bottom, body.CornerZ[k]);
+    return fraction * (bottom - top);
+}
+
+// The depth arrows' lowest depth for a corner.
+constexpr double DepthSpinFloor = 1e-5;
 
 }  // namespace
 
@@ -169,7 +187,7 @@ void Tproperties::FormActivate()
     setBox(density_, body.Density, 8, 6);
     setBox(DeltaD_, 0.05 * body.Density, 8, 7);
     setBox(Depth_, f.top, 9, 4);
-    setBox(DeltaDepth_, 0.075 * f.top, 9, 3);
+    setBox(DeltaDepth_, depthStep(body, 0.075), 9, 3);
     setBox(width_, f.width(), 9, 3);
     setBox(deltawidth_, 0.1 * f.width(), 9, 3);
     setBox(strike1_, body.StrikeLength1, 9, 3);
@@ -188,7 +206,7 @@ void Tproperties::fillAfterBodyChange()
     setBox(density_, body.Density, 8, 6);
     setBox(DeltaD_, 0.05 * body.Density, 8, 7);
     setBox(Depth_, f.top, 9, 3);
-    setBox(DeltaDepth_, 0.05 * f.top, 9, 3);
+    setBox(DeltaDepth_, depthStep(body, 0.05), 9, 3);
     setBox(width_, f.width(), 9, 3);
     setBox(deltawidth_, 0.1 * f.width(), 9, 3);
     setBox(strike1_, body.StrikeLength1, 9, 3);
@@ -237,17 +255,21 @@ void Tproperties::depthSpin(double sign)
 {
     Model& m = ws_.model;
     const int b = m.CurrentBody;
-    const double t = bodyFigures(m.Bodies[b]).top;
     const auto step = numberIn(DeltaDepth_);
     if (!step) {
-        setBox(DeltaDepth_, 0.075 * t, 9, 3);
+        setBox(DeltaDepth_, depthStep(m.Bodies[b], 0.075), 9, 3);
         return;
     }
-    const double s = std::abs(*step);
-    shiftBodyDepth(m, b, sign * s, 1e-5);
-    setBox(Depth_, std::max(t + sign * s, 1e-5), 9, 3);
-    m.UpdateBody(b);
-    repaintModel();
+    // The whole body moves, so its shape stays: a lift past the surface is shortened.
+    const DepthShift shift = shapeKeepingShift(m.Bodies[b], sign * std::abs(*step), DepthSpinFloor);
+    if (shift.dz != 0) {
+        shiftBodyDepth(m, b, shift.dz, DepthSpinFloor);
+        m.UpdateBody(b);
+        repaintModel();
+    }
+    setBox(Depth_, bodyFigures(m.Bodies[b]).top, 9, 3);
+    if (shift.shortened && status_)
+        status_(depthShiftNote(shift));
 }
 
 void Tproperties::depthchangeUpClick() { depthSpin(+1); }

@@ -22,7 +22,9 @@ namespace corvane {
 
 namespace {
 
-constexpr int MaxTitle = 25;   // characters of a title line
+// Characters of a title line: room for a title such as "Line 7 Bouguer
+// anomaly model" in each half of the plot's width.
+constexpr int MaxTitle = 40;
 constexpr double InchesPerMetre = 1 / 0.0254;
 // Bounds of a plot side in inches: a scale typed as 1 must not make a plot
 // whose size overflows the page's pixel coordinates.
@@ -41,6 +43,16 @@ double scale(const QString& text)
 {
     const auto v = parseNumber(text.toStdString());
     return v && *v != 0 ? std::fabs(*v) : 100000.0;
+}
+
+// A title as its box shows it: the blanks a title starts as (and any a
+// title ends with) would fill the box and leave no room for typing.
+QString titleText(const std::string& title)
+{
+    QString t = QString::fromStdString(title).left(MaxTitle);
+    while (t.endsWith(QLatin1Char(' ')))
+        t.chop(1);
+    return t;
 }
 
 int pixels(double inches, double dpi)
@@ -136,10 +148,12 @@ Thardcopyout::Thardcopyout(Workspace& ws, QWidget* parent) : QDialog(parent), ws
     auto* titleGrid = new QGridLayout;
     title1_ = edit(QStringLiteral("title1"));
     title2_ = edit(QStringLiteral("Title2"));
-    title1_->setMaxLength(MaxTitle);
-    title2_->setMaxLength(MaxTitle);
-    title1_->setText(QString::fromStdString(ws_.app.Title1).left(MaxTitle));
-    title2_->setText(QString::fromStdString(ws_.app.Title2).left(MaxTitle));
+    for (QLineEdit* t : {title1_, title2_}) {
+        t->setMaxLength(MaxTitle);
+        t->setMinimumWidth(t->fontMetrics().horizontalAdvance(QString(MaxTitle, QLatin1Char('n'))));   // a whole title in view
+    }
+    title1_->setText(titleText(ws_.app.Title1));
+    title2_->setText(titleText(ws_.app.Title2));
     titleGrid->addWidget(new QLabel(QStringLiteral("Title 1 :"), this), 0, 0);
     titleGrid->addWidget(title1_, 0, 1);
     titleGrid->addWidget(new QLabel(QStringLiteral("Title 2 :"), this), 1, 0);

@@ -1,5 +1,6 @@
 #include "input_files.h"
 
+#include "model_file.h"
 #include "real48.h"
 #include "safe_file.h"
 
@@ -128,9 +129,9 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
             !r.get(skipped) || !r.get(skipped))
             return bad + "it ends before the data of " + which + " are complete.";
         const double corners = std::nearbyint(n);
-        if (!(corners >= 4 && corners <= MaxCorners))
-            return bad + which + " announces " + fixed(n, 0, 0) + " stored corners; a body holds 4 to " +
-                   std::to_string(MaxCorners) + ".";
+        if (!(corners >= MinFileCorners && corners <= MaxCorners))
+            return bad + which + " announces " + fixed(n, 0, 0) + " stored corners; a body holds " +
+                   std::to_string(MinFileCorners) + " to " + std::to_string(MaxCorners) + ".";
         const auto nc = static_cast<std::size_t>(corners);
         if (r.left() < 2 * nc)
             return bad + "it ends before the corners of " + which + " are complete.";

@@ -110,7 +110,7 @@ std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reas
         const int n = m.Bodies[b].NumCorners;
         if (n < MinFileCorners || n > MaxCorners) {
             reason = "body " + std::to_string(b) + " has " + std::to_string(n - 1) +
-                     " corners; a body needs 3 to 50";
+                     " corners; a body needs " + range(MinFileCorners - 1, MaxCorners - 1);
             return std::nullopt;
         }
         records += 4 + 2 * static_cast<std::size_t>(n);

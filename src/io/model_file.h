@@ -13,7 +13,8 @@ namespace corvane {
 
 // The limits a model file must keep to be loaded (and that a saved model keeps).
 inline constexpr int MinFileStations = 1;
-inline constexpr int MinFileCorners = 4;   // 3 distinct corners and the closing copy
+// 2 distinct corners and the closing copy: the smallest body "Add a body" closes.
+inline constexpr int MinFileCorners = 3;
 
 // The bytes of the model file for ws. Nothing and a reason (for the sentence
 // "... cannot be saved: <reason>.") when the model holds something the file

@@ -27,7 +27,9 @@ public:
     virtual bool confirm(const QString& text) = 0;   // Yes / No: true for Yes
 
     // File dialogs with one filter, e.g. ("Saved models", "*.mod").
-    // An empty result means the user cancelled.
+    // An empty result means the user cancelled. A name typed into a save
+    // dialog without an extension comes back with the filter's (see
+    // withFilterExtension).
     virtual QString openFileName(const QString& filterName, const QString& pattern) = 0;
     virtual QString saveFileName(const QString& filterName, const QString& pattern) = 0;
 
@@ -68,6 +70,12 @@ public:
     }
     virtual void releasePointer() {}
 };
+
+// A file name with the extension of the filter's first pattern ("*.mod") added
+// when its last part has none, as desktop programs do, so that a file saved
+// as "after_edit" shows in the program's own filtered open dialogs. Names
+// with an extension of their own, and empty names, stay as they are.
+QString withFilterExtension(const QString& name, const QString& pattern);
 
 // The hourglass for the length of a scope.
 class BusyCursor {

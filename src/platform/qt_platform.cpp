@@ -27,17 +27,20 @@ namespace corvane {
 // the nearest point inside whenever it leaves.
 class QtPlatform::Confiner : public QObject {
 public:
-    Confiner(QWidget& w, const QRect& r) : widget_(&w), rect_(r.normalized())
+    Confiner(QWidget& w, const QRect& r) : widget_(&w), rect_(r.normalized()) { hold(); }
+    ~Confiner() override { letGo(); }
+
+    // A box or dialog opened meanwhile needs the pointer: lets go while it is
+    // open (boxes may open from boxes) and takes hold again after the last.
+    void suspend()
     {
-        widget_->installEventFilter(this);
-        widget_->grabMouse();
+        if (suspended_++ == 0)
+            letGo();
     }
-    ~Confiner() override
+    void resume()
     {
-        if (widget_) {
-            widget_->removeEventFilter(this);
-            widget_->releaseMouse();
-        }
+        if (suspended_ > 0 && --suspended_ == 0)
+            hold();
     }
 
 protected:
@@ -55,8 +58,55 @@ protected:
     }
 
 private:
+    void hold()
+    {
+        if (!widget_ || holding_)
+            return;
+        widget_->installEventFilter(this);
+        widget_->grabMouse();
+        holding_ = true;
+    }
+    void letGo()
+    {
+        if (!widget_ || !holding_)
+            return;
+        widget_->removeEventFilter(this);
+        widget_->releaseMouse();
+        holding_ = false;
+    }
+
     QPointer<QWidget> widget_;
     QRect rect_;
+    int suspended_ = 0;
+    bool holding_ = false;
+};
+
+// For the life of a modal box or dialog: the pointer is free and an arrow.
+class QtPlatform::ModalScope {
+public:
+    explicit ModalScope(QtPlatform& p) : platform_(p), confiner_(p.confiner_.get())
+    {
+        if (confiner_)
+            confiner_->suspend();
+        arrow_ = platform_.cursorDepth_ > 0;
+        if (arrow_)
+            QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    }
+    ~ModalScope()
+    {
+        if (arrow_)
+            QApplication::restoreOverrideCursor();
+        // The command may have ended while the box was open.
+        if (confiner_ && platform_.confiner_.get() == confiner_)
+            confiner_->resume();
+    }
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+
+private:
+    QtPlatform& platform_;
+    Confiner* confiner_;
+    bool arrow_ = false;
 };
 
 QtPlatform::QtPlatform() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
@@ -70,6 +120,7 @@ QtPlatform::~QtPlatform()
 
 void QtPlatform::information(const QString& text)
 {
+    const ModalScope modal(*this);
     QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok,
                     parent_);
     box.exec();
@@ -77,18 +128,21 @@ void QtPlatform::information(const QString& text)
 
 void QtPlatform::error(const QString& text)
 {
+    const ModalScope modal(*this);
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), text, QMessageBox::Ok, parent_);
     box.exec();
 }
 
 void QtPlatform::warning(const QString& text)
 {
+    const ModalScope modal(*this);
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok, parent_);
     box.exec();
 }
 
 bool QtPlatform::confirm(const QString& text)
 {
+    const ModalScope modal(*this);
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text,
                     QMessageBox::Yes | QMessageBox::No, parent_);
     box.setDefaultButton(QMessageBox::Yes);
@@ -109,20 +163,25 @@ QString filterText(const QString& name, const QString& pattern)
 
 QString QtPlatform::openFileName(const QString& filterName, const QString& pattern)
 {
+    const ModalScope modal(*this);
     return QFileDialog::getOpenFileName(parent_, QStringLiteral("Open"), QString(),
                                         filterText(filterName, pattern));
 }
 
 QString QtPlatform::saveFileName(const QString& filterName, const QString& pattern)
 {
-    // The program asks itself where overwriting needs a question.
-    return QFileDialog::getSaveFileName(parent_, QStringLiteral("Save As"), QString(),
-                                        filterText(filterName, pattern), nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    const ModalScope modal(*this);
+    // The program asks itself where overwriting needs a question, once the
+    // name has its extension.
+    return withFilterExtension(QFileDialog::getSaveFileName(parent_, QStringLiteral("Save As"), QString(),
+                                                            filterText(filterName, pattern), nullptr,
+                                                            QFileDialog::DontConfirmOverwrite),
+                               pattern);
 }
 
 std::optional<QColor> QtPlatform::chooseColour(const QColor& initial)
 {
+    const ModalScope modal(*this);
     const QColor c = QColorDialog::getColor(initial, parent_, QStringLiteral("Color"));
     if (!c.isValid())
         return std::nullopt;
@@ -136,11 +195,13 @@ void QtPlatform::setClipboardText(const QString& text)
 
 int QtPlatform::execDialog(QDialog& dialog)
 {
+    const ModalScope modal(*this);
     return dialog.exec();
 }
 
 void QtPlatform::configurePrinter()
 {
+    const ModalScope modal(*this);
     QPrintDialog dialog(printer_.get(), parent_);
     if (dialog.exec() == QDialog::Accepted)
         printerChosen_ = true;

@@ -48,6 +48,7 @@ public:
 
 private:
     class Confiner;
+    class ModalScope;
 
     QPointer<QWidget> parent_;
     std::unique_ptr<QPrinter> printer_;

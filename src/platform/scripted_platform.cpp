@@ -57,23 +57,31 @@ bool ScriptedPlatform::confirm(const QString& text)
     return yes;
 }
 
+namespace {
+
+QString take(std::deque<QString>& names)
+{
+    if (names.empty())
+        return QString();
+    QString name = names.front();
+    names.pop_front();
+    return name;
+}
+
+}  // namespace
+
 QString ScriptedPlatform::openFileName(const QString& filterName, const QString& pattern)
 {
-    fileRequests.push_back({false, filterName, pattern});
-    if (openNames.empty())
-        return QString();
-    QString name = openNames.front();
-    openNames.pop_front();
+    const QString name = take(openNames);
+    fileRequests.push_back({false, filterName, pattern, name});
     return name;
 }
 
 QString ScriptedPlatform::saveFileName(const QString& filterName, const QString& pattern)
 {
-    fileRequests.push_back({true, filterName, pattern});
-    if (saveNames.empty())
-        return QString();
-    QString name = saveNames.front();
-    saveNames.pop_front();
+    // As typed into the desktop's dialog: the filter's extension is added.
+    const QString name = withFilterExtension(take(saveNames), pattern);
+    fileRequests.push_back({true, filterName, pattern, name});
     return name;
 }
 

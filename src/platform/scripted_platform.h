@@ -24,6 +24,7 @@ public:
         bool save;
         QString filterName;
         QString pattern;
+        QString name;   // the name given back (a save's with the filter's extension)
     };
 
     ScriptedPlatform();

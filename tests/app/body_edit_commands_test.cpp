@@ -143,6 +143,90 @@ TEST_F(EditWindowTest, ChangeACornerWithTheMouseMovesTheLinkedPartnerCornerOne)
     EXPECT_TRUE(p.cursorStack.empty());
 }
 
+TEST_F(EditWindowTest, CornerCommandsWithoutSnappingAndEndedByTheRightButtonMidway)
+{
+    ws().app.ExpertUser = true;
+    ASSERT_FALSE(ws().display.SnapToGrid);
+    const Tbody& b2 = model().Bodies[2];
+    auto unchanged = [&](const Tbody& before) {
+        if (b2.NumCorners != before.NumCorners)
+            return false;
+        for (int k = 1; k <= b2.NumCorners; ++k)
+            if (b2.CornerX[k] != before.CornerX[k] || b2.CornerZ[k] != before.CornerZ[k])
+                return false;
+        return true;
+    };
+    auto ended = [&] {
+        return !w->commandRunning() && w->menuBar()->isEnabled() && p.confinement.isNull() &&
+               p.cursorStack.empty();
+    };
+
+    // Change a corner: the new place is where the press was, not a grid node.
+    w->Changeacornerwiththemouse1Click();
+    click(pixel(60, 5));   // body 2's corner 2
+    const QPoint to = pixel(57.3, 7.7);
+    click(to);
+    EXPECT_EQ(b2.CornerX[2], modelAt(to).x());
+    EXPECT_EQ(b2.CornerZ[2], modelAt(to).y());
+    EXPECT_NE(b2.CornerX[2], std::round(b2.CornerX[2]));
+    EXPECT_TRUE(anomalyFresh(model()));
+    // A right press with a corner picked ends the command; the corner stays.
+    Tbody before = b2;
+    click(pixel(40, 20));   // corner 4
+    auto* running = dynamic_cast<CapturedCommand*>(area().command());
+    ASSERT_NE(running, nullptr);
+    EXPECT_EQ(dynamic_cast<ChangeCornerCommand&>(running->inner()).selectedCorner(), 4);
+    click(pixel(50, 12), Qt::RightButton);
+    EXPECT_TRUE(ended());
+    EXPECT_TRUE(unchanged(before));
+
+    // Add a corner: placed where pressed; a right press after the previous
+    // corner is picked ends the command and adds nothing.
+    w->Addacorner1Click();
+    const QPoint at = pixel(61.7, 13.2);
+    click(pixel(60, 20));   // corner 3
+    click(at);
+    ASSERT_EQ(b2.NumCorners, 6);
+    EXPECT_EQ(b2.CornerX[4], modelAt(at).x());
+    EXPECT_EQ(b2.CornerZ[4], modelAt(at).y());
+    EXPECT_TRUE(ended());
+    EXPECT_TRUE(anomalyFresh(model()));
+    before = b2;
+    w->Addacorner1Click();
+    click(pixel(40, 5));
+    running = dynamic_cast<CapturedCommand*>(area().command());
+    ASSERT_NE(running, nullptr);
+    EXPECT_EQ(dynamic_cast<AddCornerCommand&>(running->inner()).previousCorner(), 1);
+    click(pixel(70, 25), Qt::RightButton);
+    EXPECT_TRUE(ended());
+    EXPECT_TRUE(unchanged(before));
+}
+
+TEST_F(EditWindowTest, DoubleClickOnABodySelectsItAndOpensItsPropertiesOnlyWhenVisible)
+{
+    // Items the selection of a visible body enables, switched off first.
+    for (const QString& n : {menu::Moveabody, menu::Turnabody, menu::Changeacornerwiththemouse})
+        w->setItemEnabled(n, false);
+    QTest::mouseDClick(&area(), Qt::LeftButton, {}, pixel(75, 8));   // inside body 3
+    EXPECT_EQ(model().CurrentBody, 3);
+    EXPECT_EQ(ws().inversion.InversionBody, 3);
+    EXPECT_EQ(p.dialogsRun, QStringList{"Tproperties"});
+    EXPECT_TRUE(on(menu::Moveabody) && on(menu::Turnabody) && on(menu::Changeacornerwiththemouse));
+
+    // A hidden body is selected and its items switched off, without the dialog.
+    model().setHidden(1, true);
+    QTest::mouseDClick(&area(), Qt::LeftButton, {}, pixel(30, 12), 300);
+    EXPECT_EQ(model().CurrentBody, 1);
+    EXPECT_EQ(ws().inversion.InversionBody, 1);
+    EXPECT_EQ(p.dialogsRun, QStringList{"Tproperties"});
+    EXPECT_FALSE(on(menu::Moveabody) || on(menu::Turnabody) || on(menu::Changeacornerwiththemouse));
+
+    // Beside every body nothing changes.
+    QTest::mouseDClick(&area(), Qt::LeftButton, {}, pixel(95, 27), 300);
+    EXPECT_EQ(model().CurrentBody, 1);
+    EXPECT_EQ(p.dialogsRun.size(), 1);
+}
+
 TEST_F(EditWindowTest, NumericCornerChangeStoresTypedCornersAndLeavesTheCurvesRight)
 {
     onDialog = [](QDialog& d) {
@@ -335,6 +419,27 @@ TEST_F(EditWindowTest, MoveBySpinButtonsThenByDraggingTheOutline)
     const double dz = modelAt(to).y() - modelAt(from).y();
     EXPECT_DOUBLE_EQ(model().Bodies[3].CornerZ[1], 5 + dz);
     EXPECT_DOUBLE_EQ(model().Bodies[3].CornerX[1], 70);
+    EXPECT_TRUE(anomalyFresh(model()));
+
+    // Dragged up past the surface: the body stops whole where its top reaches
+    // it, and the status panel says so, also once the window is drawn again.
+    onDialog = [](QDialog& d) {
+        auto& dlg = dynamic_cast<TMoveBody&>(d);
+        dlg.graphic->setChecked(true);
+        dlg.OKBtn->click();
+        return dlg.result();
+    };
+    w->Moveabody1Click();
+    ASSERT_TRUE(w->commandRunning());
+    QTest::mousePress(&area(), Qt::LeftButton, {}, pixel(75, 25));
+    QTest::mouseMove(&area(), pixel(75, 1));
+    QTest::mouseRelease(&area(), Qt::LeftButton, {}, pixel(75, 1));
+    EXPECT_FALSE(w->commandRunning());
+    EXPECT_NEAR(model().Bodies[3].CornerZ[1], MinDepth, 1e-9);
+    EXPECT_NEAR(model().Bodies[3].CornerZ[3] - model().Bodies[3].CornerZ[1], 10, 1e-9);
+    EXPECT_EQ(w->statusText().toStdString(), StepShortenedText.toStdString());
+    area().repaint();
+    EXPECT_EQ(w->statusText().toStdString(), StepShortenedText.toStdString());
     EXPECT_TRUE(anomalyFresh(model()));
 }
 

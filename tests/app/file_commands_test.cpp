@@ -99,6 +99,21 @@ TEST(ModelFileCommands, SaveAsksBeforeOverwritingAndConfirmsSuccess)
     EXPECT_EQ(p.last().text, "Model successfully saved.");
     EXPECT_EQ(slurp(file), bytesOf(w.workspace()));
 
+    // A name typed without an extension gets the filter's, before the
+    // overwrite question is asked of it.
+    p.clear();
+    p.saveNames.push_back(q(dir / "two"));
+    p.confirmAnswers.push_back(false);
+    w.Savethecurrentmodel1Click();
+    EXPECT_EQ(p.fileRequests.back().name, q(file));
+    EXPECT_EQ(p.texts(Kind::Confirm), QStringList{"A file with that name already exists. Overwrite it ?"});
+    p.clear();
+    p.saveNames.push_back(q(dir / "after_edit"));
+    w.Savethecurrentmodel1Click();
+    EXPECT_TRUE(p.texts(Kind::Confirm).isEmpty());
+    EXPECT_EQ(slurp(dir / "after_edit.mod"), bytesOf(w.workspace()));
+    EXPECT_FALSE(fs::exists(dir / "after_edit"));
+
     // A failed save: one error box naming the file, no success message.
     p.clear();
     const fs::path impossible = file / "inside.mod";   // the "folder" is a file

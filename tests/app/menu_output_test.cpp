@@ -82,9 +82,10 @@ TEST(OutputCommands, ReportToFileAndClipboard)
     EXPECT_TRUE(f.platform.messages.empty());
 
     f.platform.clear();
-    f.platform.saveNames.push_back(f.path("model.dta"));
+    f.platform.saveNames.push_back(f.path("model"));   // typed without the extension
     f.window.toanASCIIfile1Click();
     EXPECT_EQ(slurp(f.path("model.dta")), reportForFile(m));
+    EXPECT_FALSE(QFile::exists(f.path("model")));
     EXPECT_EQ(f.platform.texts(Kind::Information), QStringList{"ASCII data successfully saved."});
 
     // A file that cannot be made: one error box, no success message.
@@ -132,7 +133,7 @@ TEST(OutputCommands, PlotFiles)
     EXPECT_EQ(hpgl.rfind("IN;SP1;SC;PA;", 0), 0u);
 
     f.platform.clear();
-    f.platform.saveNames.push_back(f.path("model.dxf"));
+    f.platform.saveNames.push_back(f.path("model"));
     f.window.createaDXFfile1Click();
     expectRequest(f.platform, "DXF files", "*.dxf");
     EXPECT_EQ(f.platform.texts(Kind::Information), QStringList{"DXF data successfully saved."});
@@ -147,7 +148,7 @@ TEST(OutputCommands, PlotFiles)
     ws.display.GravityMin = -0.6;
     ws.display.GravityMax = -0.4;
     f.platform.clear();
-    f.platform.saveNames.push_back(f.path("zoomed.hpg"));
+    f.platform.saveNames.push_back(f.path("zoomed"));
     f.window.createanHPGLfile1Click();
     EXPECT_EQ(slurp(f.path("zoomed.hpg")), hpgl);
 

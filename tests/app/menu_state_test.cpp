@@ -4,6 +4,7 @@
 #include "app/tcorvane.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
+#include "version.h"
 
 #include <QAction>
 #include <QDir>
@@ -84,9 +85,21 @@ TEST(MenuStates, StartupLeavesSixItemsAndBlankStatus)
     EXPECT_TRUE(checked(w, "Highlightbodycorners1"));
     EXPECT_FALSE(checked(w, "Expertusermode1"));
     EXPECT_EQ(w.statusText(), QStringLiteral(" "));
-    // Submenus stay open so their items can be reached once enabled.
-    EXPECT_TRUE(w.action(QStringLiteral("Printoutthemodel1"))->isEnabled());
-    EXPECT_TRUE(w.action(QStringLiteral("Plotthemodel1"))->isEnabled());
+    // A submenu is offered exactly while one of its items is.
+    EXPECT_FALSE(on(w, "Printoutthemodel1"));
+    EXPECT_FALSE(on(w, "Plotthemodel1"));
+    w.MenuStateNewModel();
+    EXPECT_TRUE(on(w, "Printoutthemodel1"));
+    EXPECT_TRUE(on(w, "Plotthemodel1"));
+    for (const char* n : {"totheprinter1", "toanASCIIfile1", "totheclipboard1"})
+        w.setItemEnabled(QString::fromLatin1(n), false);
+    EXPECT_FALSE(on(w, "Printoutthemodel1"));
+    EXPECT_TRUE(on(w, "Plotthemodel1"));
+    w.setItemEnabled(QStringLiteral("totheclipboard1"), true);
+    EXPECT_TRUE(on(w, "Printoutthemodel1"));
+    w.MenuStateStartup();
+    EXPECT_FALSE(on(w, "Printoutthemodel1"));
+    EXPECT_FALSE(on(w, "Plotthemodel1"));
 }
 
 TEST(MenuStates, NewModelEnablesEditingAndFieldDataGroup)
@@ -262,7 +275,8 @@ TEST(MainWindow, ExitAskAboutExpertModeAndHelp)
     };
     w.action(QStringLiteral("aboutbox"))->trigger();
     EXPECT_EQ(caption, QStringLiteral("About Corvane"));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Corvane 2.06|")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Corvane ") + QLatin1String(CorvaneVersion) + QLatin1Char('|')))
+        << lines.toStdString();
     EXPECT_TRUE(lines.contains(QStringLiteral("for Microsoft Windows|")));
     EXPECT_EQ(p.dialogsRun, QStringList{QStringLiteral("TCorvaneAbout")});
 
@@ -298,6 +312,26 @@ TEST(MainWindow, ExitAskAboutExpertModeAndHelp)
     f.close();
     w.action(QStringLiteral("help"))->trigger();
     EXPECT_EQ(p.helpFiles, QStringList{dir.filePath(QStringLiteral("ghelp.hlp"))});
+}
+
+TEST(MainWindow, ManualPageAndChangelogCarryTheProgramsVersion)
+{
+    // The package takes its version from the same project version as the
+    // About box; these two files are written by hand.
+    const QString packaging = QStringLiteral(CORVANE_TEST_DATA "/../../packaging/");
+    auto firstLine = [&](const char* name, const char* starting) {
+        QFile f(packaging + QLatin1String(name));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text)) << name;
+        while (!f.atEnd()) {
+            const QString line = QString::fromUtf8(f.readLine());
+            if (line.startsWith(QLatin1String(starting)))
+                return line;
+        }
+        return QString();
+    };
+    const QString version = QLatin1String(CorvaneVersion);
+    EXPECT_TRUE(firstLine("changelog", "corvane ").startsWith("corvane (" + version + ")"));
+    EXPECT_TRUE(firstLine("corvane.1", ".TH ").contains("\"Corvane " + version + "\""));
 }
 
 TEST(MainWindow, StartupDefaults)

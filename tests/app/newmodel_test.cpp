@@ -8,6 +8,7 @@
 #include "edit/num_add.h"
 #include "edit/picking.h"
 #include "edit/spin_arrows.h"
+#include "io/model_file.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
 
@@ -591,6 +592,95 @@ TEST_F(WindowTest, EscBeforeTheBodyHasAnAreaDropsTheAddedBody)
     EXPECT_EQ(ws().model.NumBodies, 1);
     EXPECT_TRUE(p.confinement.isNull());
     EXPECT_TRUE(w->menuBar()->isEnabled());
+}
+
+TEST_F(WindowTest, CancelOrEscBeforeTheFirstBodyIsClosedLeavesThePreviousModel)
+{
+    // The previous model: two bodies loaded from a file, body 2 current.
+    Workspace& k = ws();
+    test::setStations(k.model, 21, 0, 100);
+    for (int i = 1; i <= 21; ++i)
+        k.model.ObservedGravity[i] = 0.1 * i;
+    test::setBody(k.model, 1, {{20, 5}, {40, 5}, {40, 20}, {20, 20}}, 0.2, 50, 50);
+    test::setBody(k.model, 2, {{60, 5}, {80, 5}, {70, 25}}, -0.1, 50, 50);
+    k.model.NumBodies = 2;
+    k.model.CurrentBody = 2;
+    k.model.ModelExists = true;
+    k.model.RecalculateModel();
+    k.display.ModelLoaded = true;
+    k.display.ViewXMin = 10;
+    k.display.ViewXMax = 90;
+    k.display.ViewDepthMax = 30;
+    k.display.Zoomed = true;
+    k.app.ModelFileName = "/data/line7.mod";
+    w->MenuStateLoaded();
+    w->repaintModel();
+    auto state = [&] {
+        std::string reason;
+        std::string s = modelFileBytes(k, reason).value_or(reason);
+        for (int i = 1; i <= k.model.NumStations; ++i)
+            s += std::to_string(k.model.CalculatedGravity[i]) + ";";
+        const corvane::Display& d = k.display;
+        for (double v : {d.ViewXMin, d.ViewXMax, d.ViewDepthMin, d.ViewDepthMax, d.GravityTickStep,
+                         d.DepthTickStep})
+            s += std::to_string(v) + ";";
+        s += std::to_string(d.Zoomed) + std::to_string(d.ModelBegun) + std::to_string(d.ModelLoaded) +
+             std::to_string(k.model.CurrentBody) + k.app.ModelFileName;
+        for (QAction* a : w->findChildren<QAction*>())
+            if (!a->objectName().isEmpty() && a->isEnabled())
+                s += a->objectName().toStdString() + ",";
+        return s;
+    };
+    const std::string before = state();
+    auto expectUnchanged = [&](const char* how) {
+        EXPECT_FALSE(w->commandRunning()) << how;
+        EXPECT_TRUE(w->menuBar()->isEnabled()) << how;
+        EXPECT_TRUE(p.confinement.isNull()) << how;
+        EXPECT_TRUE(state() == before) << how;
+    };
+
+    // Cancel in the parameters box, in the file dialog, in the column chooser.
+    p.dialogHandler = [](QDialog&) { return int(QDialog::Rejected); };
+    w->Beginanewmodel1Click();
+    expectUnchanged("parameters cancelled");
+    p.dialogHandler = [](QDialog& d) { return int(qobject_cast<Tnewmodel*>(&d) ? QDialog::Accepted : QDialog::Rejected); };
+    w->Beginanewmodel1Click();
+    ASSERT_EQ(p.fileRequests.size(), 1u);
+    expectUnchanged("file dialog cancelled");
+    p.openNames.push_back(profileFile);
+    w->Beginanewmodel1Click();
+    EXPECT_EQ(p.dialogsRun.back(), "Tdatadisplay1");
+    expectUnchanged("columns cancelled");
+
+    // Esc while body 1 has one corner, with or without field data.
+    p.dialogHandler = [](QDialog&) { return int(QDialog::Accepted); };
+    p.openNames.push_back(profileFile);
+    w->Beginanewmodel1Click();
+    ASSERT_TRUE(w->commandRunning());
+    EXPECT_EQ(k.model.NumBodies, 1);
+    click(pixel(50, 20));
+    QTest::keyClick(&area(), Qt::Key_Escape);
+    expectUnchanged("Esc with one corner");
+    newModel = [](Tnewmodel& n) { n.ObservedData->setChecked(false); };
+    p.dialogHandler = [this](QDialog& d) {
+        newModel(dynamic_cast<Tnewmodel&>(d));
+        return int(QDialog::Accepted);
+    };
+    w->Beginanewmodel1Click();
+    ASSERT_TRUE(w->commandRunning());
+    QTest::keyClick(&area(), Qt::Key_Escape);
+    expectUnchanged("Esc without field data");
+
+    // With two distinct corners Esc closes body 1 and the new model stands.
+    w->Beginanewmodel1Click();
+    click(pixel(100, 10));
+    click(pixel(300, 40));
+    QTest::keyClick(&area(), Qt::Key_Escape);
+    EXPECT_FALSE(w->commandRunning());
+    EXPECT_EQ(k.model.NumBodies, 1);
+    EXPECT_EQ(k.model.Bodies[1].NumCorners, 3);
+    EXPECT_EQ(k.model.NumStations, 100);
+    EXPECT_TRUE(on("Savethecurrentmodel1"));
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ TEST_F(DrawBodyTest, PressesOutsideThePanelOrWithOtherButtonsAreIgnoredAndSnappi
     EXPECT_EQ(body.CornerZ[2], 20);
 }
 
-TEST_F(DrawBodyTest, CancelClosesWhatWasDrawnAndReportsAnEmptyBody)
+TEST_F(DrawBodyTest, CancelClosesWhatWasDrawnAndDropsABodyWithoutTwoDistinctCorners)
 {
     int b = start();
     click(Qt::LeftButton, 10, 10);
@@ -159,6 +159,29 @@ TEST_F(DrawBodyTest, CancelClosesWhatWasDrawnAndReportsAnEmptyBody)
     b = start();
     cmd->cancel();
     EXPECT_EQ(closedWith, 0);
+    start();
+    click(Qt::LeftButton, 10, 10);
+    cmd->cancel();
+    EXPECT_EQ(closedWith, 0);
+
+    // Two presses on one point (a snapped grid node) make no body: the right
+    // button adds a corner until there is a second distinct one.
+    b = start();
+    click(Qt::LeftButton, 10, 10);
+    click(Qt::LeftButton, 10, 10);
+    click(Qt::RightButton, 10, 10);
+    EXPECT_FALSE(cmd->finished());
+    EXPECT_EQ(cmd->cornersStored(), 3);
+    cmd->cancel();
+    EXPECT_EQ(closedWith, 0);
+    b = start();
+    click(Qt::LeftButton, 10, 10);
+    click(Qt::LeftButton, 10, 10);
+    click(Qt::RightButton, 30, 10);
+    click(Qt::RightButton, 50, 50);
+    ASSERT_TRUE(cmd->finished());
+    EXPECT_EQ(closedWith, 3);
+    EXPECT_EQ(m.Bodies[b].NumCorners, 4);
 }
 
 TEST_F(DrawBodyTest, OverlayShowsTheCornersEnteredSoFar)

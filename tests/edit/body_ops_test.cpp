@@ -176,7 +176,7 @@ TEST_F(BodyOpsTest, ACopyHasNoLinksAndTheSourceKeepsItsOwn)
 TEST_F(BodyOpsTest, MovingPastTheSurfaceStopsLinkedCornersTooAndTurnsWrap)
 {
     m.CurrentBody = 2;
-    moveCurrentBody(m, 0, -10);
+    m.MoveBody(2, 0, -10);   // corner by corner; the commands keep the shape (below)
     EXPECT_EQ(m.Bodies[2].CornerZ[1], MinDepth);
     EXPECT_EQ(m.Bodies[2].CornerZ[3], 15);
     EXPECT_EQ(m.Bodies[1].CornerZ[2], MinDepth);   // partner of corner 1
@@ -357,6 +357,29 @@ TEST_F(BodyDialogTest, MoveStepsApplyAtOnceAndABadBoxIsResetWithoutMoving)
     EXPECT_EQ(platform.texts(ScriptedPlatform::Kind::Error), QStringList{UnhideFirstText});
 }
 
+TEST_F(BodyDialogTest, MovingUpKeepsTheShapeAndSaysWhenTheStepWasShortened)
+{
+    TMoveBody dlg(ws, platform);
+    QStringList notes;
+    dlg.status = [&notes](const QString& t) { notes << t; };
+    ASSERT_TRUE(dlg.FormActivate());
+    dlg.dy->setText("12");   // body 2 reaches from 5 to 25
+    dlg.ychangeUpClick();
+    EXPECT_NEAR(m.Bodies[2].CornerZ[1], MinDepth, 1e-12);
+    EXPECT_NEAR(m.Bodies[2].CornerZ[3], 20 + MinDepth, 1e-12);
+    EXPECT_EQ(m.Bodies[1].CornerZ[3], m.Bodies[2].CornerZ[4]);   // the partner went as far
+    EXPECT_EQ(notes, QStringList{StepShortenedText});
+    dlg.ychangeUpClick();
+    EXPECT_NEAR(m.Bodies[2].CornerZ[3], 20 + MinDepth, 1e-12);
+    EXPECT_EQ(notes.back(), AtSurfaceText);
+    dlg.ychangeDownClick();
+    EXPECT_NEAR(m.Bodies[2].CornerZ[1], 12 + MinDepth, 1e-12);
+    dlg.xchangeUpClick();
+    EXPECT_EQ(notes.size(), 2);
+    EXPECT_TRUE(linksConsistent(m));
+    EXPECT_TRUE(anomalyConsistent(m));
+}
+
 TEST_F(BodyDialogTest, CopyByTheBoxesOrNothingWhenTheyDoNotRead)
 {
     Tcopybody dlg(ws);
@@ -467,7 +490,7 @@ TEST_F(BodyCommandTest, DraggingACopyTakesTheDistanceFromThePointerAndAnyButtonG
 {
     m.CurrentBody = 4;
     int done = 0;
-    BodyDragCommand copy(context(), BodyDragCommand::Mode::Copy, [&done](int b) { done = b; });
+    BodyDragCommand copy(context(), BodyDragCommand::Mode::Copy, [&done](int b, const DepthShift&) { done = b; });
     copy.press(at(150, 15, Qt::RightButton));
     copy.move(at(150, 35));
     copy.release(at(150, 35, Qt::RightButton));

@@ -2,6 +2,7 @@
 // formats, the spins, the applies, the fits and their messages.
 #include "display/view.h"
 #include "display/workspace.h"
+#include "edit/body_ops.h"
 #include "inversion/fits.h"
 #include "inversion/tbodyinvert.h"
 #include "inversion/texts.h"
@@ -147,14 +148,28 @@ TEST(Tproperties, SpinsApplyAtOnce)
     EXPECT_DOUBLE_EQ(m.Bodies[1].Density, 0.4);
     EXPECT_EQ(f.repaints, 1);
 
-    // Depth: lifting by more than the top flattens the top corners at 1e-5.
-    type(dlg, "DeltaDepth", "5");
+    // Depth: a lift past the surface is shortened so that the top just
+    // reaches it (1e-5), the whole body with it, and the status panel says so.
+    type(dlg, "DeltaDepth", "5");   // the top is at 4, the bottom at 12
     dlg.depthchangeDownClick();
-    EXPECT_EQ(m.Bodies[1].CornerZ[1], 1e-5);
-    EXPECT_EQ(m.Bodies[1].CornerZ[3], 2);
+    EXPECT_NEAR(m.Bodies[1].CornerZ[1], 1e-5, 1e-12);
+    EXPECT_NEAR(m.Bodies[1].CornerZ[4], 8 + 1e-5, 1e-12);
     EXPECT_EQ(text(dlg, "Depth"), "    0.000");
+    EXPECT_EQ(f.statusTexts, QStringList{StepShortenedText});
+    EXPECT_EQ(f.repaints, 2);
+    dlg.depthchangeDownClick();   // at the surface already: nothing moves
+    EXPECT_NEAR(m.Bodies[1].CornerZ[4], 8 + 1e-5, 1e-12);
+    EXPECT_EQ(f.statusTexts.back(), AtSurfaceText);
+    EXPECT_EQ(f.repaints, 2);
+    // Its default step is taken from the body's depth extent, not its top.
+    type(dlg, "DeltaDepth", "");
+    dlg.depthchangeUpClick();
+    EXPECT_EQ(text(dlg, "DeltaDepth"), "    0.600");
+    type(dlg, "DeltaDepth", "5");
     dlg.depthchangeUpClick();
     EXPECT_EQ(text(dlg, "Depth"), "    5.000");
+    EXPECT_NEAR(m.Bodies[1].CornerZ[4], 13 + 1e-5, 1e-12);
+    EXPECT_EQ(f.statusTexts.size(), 2);
     type(dlg, "DeltaDepth", "");
     dlg.depthchangeUpClick();
     EXPECT_EQ(text(dlg, "DeltaDepth"), "    0.375");

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <fstream>
 
@@ -107,14 +108,55 @@ TEST(Thardcopyout, OpensWithItsValuesAndShowsWhatEachModeUses)
     EXPECT_FALSE(shown("width") || shown("units") || shown("xscale") || shown("yscale"));
     EXPECT_EQ(dialog.settings().plotSize, HardcopySettings::FitToPage);
 
-    // OK takes the titles (at most 25 characters) into the workspace.
+    // OK takes the titles (at most 40 characters) into the workspace.
     child<QLineEdit>(dialog, "Title2")->setText("Second");
     dialog.OKBtnClick();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(ws.app.Title1, "Line A-A'");
     EXPECT_EQ(ws.app.Title2, "Second");
-    title1->setText(QString(40, 'x'));
-    EXPECT_EQ(title1->text().size(), 25);
+    title1->setText(QString(50, 'x'));
+    EXPECT_EQ(title1->text().size(), 40);
+}
+
+TEST(Thardcopyout, TitlesTypedIntoTheBoxesStandInTheBoxesAndOnThePage)
+{
+    Workspace ws;   // both titles start as blanks
+    exampleModel(ws);
+    Thardcopyout dialog(ws);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    auto* title1 = child<QLineEdit>(dialog, "title1");
+    auto* title2 = child<QLineEdit>(dialog, "Title2");
+    ASSERT_TRUE(title1 && title2);
+
+    // Click into the empty box and type; type after text already there.
+    QTest::mouseClick(title1, Qt::LeftButton, {}, title1->rect().center());
+    QTest::keyClicks(title1, "Line 7 Bouguer anomaly model");
+    EXPECT_EQ(title1->text(), "Line 7 Bouguer anomaly model");
+    QTest::mouseClick(title2, Qt::LeftButton, {}, title2->rect().center());
+    QTest::keyClicks(title2, "Observed");
+    QTest::keyClick(title2, Qt::Key_End);
+    QTest::keyClicks(title2, " and calculated");
+    EXPECT_EQ(title2->text(), "Observed and calculated");
+    dialog.OKBtnClick();
+    EXPECT_EQ(ws.app.Title1, "Line 7 Bouguer anomaly model");
+    EXPECT_EQ(ws.app.Title2, "Observed and calculated");
+
+    QTemporaryDir tmp;
+    const QString pdf = tmp.filePath("titles.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    ASSERT_EQ(printHardcopy(printer, ws, dialog.settings()), "");
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    if (pdftotext.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed (scripts/corvane.sh installs it)";
+    QProcess p;
+    p.start(pdftotext, {pdf, "-"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString page = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+    EXPECT_TRUE(page.contains("Line 7 Bouguer anomaly model")) << page.toStdString();
+    EXPECT_TRUE(page.contains("Observed and calculated")) << page.toStdString();
 }
 
 TEST(Hardcopy, PlotSizeForEachMode)
@@ -193,7 +235,7 @@ TEST(Hardcopy, PrintsToAPdfAndLeavesTheDisplayAsItWas)
     ws.app.ModelFileName = "/data/line1.mod";
     ws.display.GravityMin = -1;
     ws.display.GravityMax = 2;
-    const Display before = ws.display;
+    const corvane::Display before = ws.display;
 
     const QString pdf = tmp.filePath("hardcopy.pdf");
     QPrinter printer(QPrinter::HighResolution);

@@ -135,6 +135,13 @@ TEST(SideroImport, AppendsBodiesInTheModelsUnit)
     modelWithBodies(same, 1);
     ASSERT_EQ(importSideroModel(same, sidero(1, 0, 0, 5, 2.5, {square(3, 1, 2)}), "c.mod"), "");
     EXPECT_DOUBLE_EQ(same.model.Bodies[2].CornerX[2], 5.0);
+
+    // A body of two distinct corners is taken like any other.
+    const SideroBody line{3, 0.02, 2000, {{1, 1}, {3, 2}, {1, 1}}};
+    ASSERT_EQ(importSideroModel(same, sidero(1, 0, 0, 5, 1, {line}), "d.mod"), "");
+    EXPECT_EQ(same.model.NumBodies, 3);
+    EXPECT_EQ(same.model.Bodies[3].NumCorners, 3);
+    EXPECT_EQ(same.model.Bodies[3].CornerX[2], 3.0);
 }
 
 TEST(SideroImport, OnlyAsManyBodiesAsTheSlotsHold)
@@ -161,7 +168,7 @@ TEST(SideroImport, BadFilesLeaveTheModelUntouched)
     SideroBody tooMany = square(1, 1, 1);
     tooMany.n = 52;
     SideroBody tooFew = square(1, 1, 1);
-    tooFew.n = 3;
+    tooFew.n = 2;
     const std::string good = sidero(2, 4, 0, 10, 1, {square(1, 1, 1), square(2, 2, 1)});
     const struct {
         const char* what;
@@ -175,7 +182,7 @@ TEST(SideroImport, BadFilesLeaveTheModelUntouched)
         {"body cut", good.substr(0, 6 * (13 + 8 + 3)), "body 1 are complete"},
         {"corners cut", good.substr(0, good.size() - 6), "corners of body 2"},
         {"52 corners", sidero(1, 0, 0, 10, 1, {tooMany}), "body 1 announces 52 stored corners"},
-        {"3 corners", sidero(1, 0, 0, 10, 1, {tooFew}), "body 1 announces 3 stored corners"},
+        {"2 corners", sidero(1, 0, 0, 10, 1, {tooFew}), "body 1 announces 2 stored corners; a body holds 3 to 51"},
     };
     for (const auto& b : bad) {
         const std::string msg = importSideroModel(ws, b.bytes, "/data/bad.mod");

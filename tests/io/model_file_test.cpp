@@ -406,7 +406,7 @@ TEST(ModelFile, BadFilesLeaveTheModelUntouched)
         {"negative stations", with(2, -5), "-5 stations"},
         {"4097 stations", with(2, 4097), "4097 stations"},
         {"52 corners", with(body1 + 1, 52), "body 1 announces 52 stored corners"},
-        {"3 corners", with(body1 + 1, 3), "body 1 announces 3 stored corners"},
+        {"2 corners", with(body1 + 1, 2), "body 1 announces 2 stored corners"},
         {"negative corners", with(body1 + 1, -8), "body 1"},
         {"more stations than data", with(2, 4000), "stations are complete"},
     };
@@ -457,10 +457,24 @@ TEST(ModelFile, FilesOnDisk)
     EXPECT_NE(saveModelFile(ws, path), "");
     EXPECT_EQ(slurp(path), old);
     ws.model.Bodies[1].Density = 0.25;
-    ws.model.Bodies[1].NumCorners = 3;   // not a complete body: it could never load again
-    EXPECT_NE(saveModelFile(ws, path), "");
+
+    // A body of two distinct corners, the smallest "Add a body" closes, goes
+    // to the file and comes back; fewer corners the editor cannot make.
+    test::setBody(ws.model, 1, {{40, 2}, {60, 6}}, 0.25, 100, 100);
+    ws.model.RecalculateModel();
+    const std::string two = (dir / "two.mod").string();
+    ASSERT_EQ(saveModelFile(ws, two), "");
+    ASSERT_EQ(loadModelFile(back, two), "");
+    ASSERT_EQ(back.model.Bodies[1].NumCorners, 3);
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_EQ(back.model.Bodies[1].CornerX[k], ws.model.Bodies[1].CornerX[k]);
+        EXPECT_EQ(back.model.Bodies[1].CornerZ[k], ws.model.Bodies[1].CornerZ[k]);
+    }
+    EXPECT_EQ(slurp(two), save(back));
+    ws.model.Bodies[1].NumCorners = 2;
+    EXPECT_NE(saveModelFile(ws, path).find("body 1 has 1 corners; a body needs 2 to 50"), std::string::npos);
     EXPECT_EQ(slurp(path), old);
-    ws.model.Bodies[1].NumCorners = 5;
+    oneBodyModel(ws);
 
     // A folder in the way, and a "folder" that is a file.
     fs::create_directory(dir / "taken.mod");

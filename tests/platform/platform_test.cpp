@@ -8,10 +8,15 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +46,33 @@ TEST(ScriptedPlatform, AnswersFromQueuesThenRefuses)
     EXPECT_EQ(p.fileRequests[2].pattern, QStringLiteral("*.hpg"));
     EXPECT_EQ(p.texts(Kind::Confirm).size(), 3);
     EXPECT_EQ(p.messages.front().text, QStringLiteral("Exit Corvane ?"));
+}
+
+TEST(SaveDialogs, TypedNamesWithoutAnExtensionGetTheFilters)
+{
+    const struct {
+        const char* typed;
+        const char* pattern;
+        const char* used;
+    } cases[] = {
+        {"/data/after_edit", "*.mod", "/data/after_edit.mod"},
+        {"/data/after_edit.", "*.mod", "/data/after_edit.mod"},
+        {"/data/after_edit.mod", "*.mod", "/data/after_edit.mod"},
+        {"/data/copy.bak", "*.mod", "/data/copy.bak"},            // an extension of its own
+        {"/data/v1.2/line7", "*.hpg", "/data/v1.2/line7.hpg"},    // a dot in a folder name
+        {"report", "*.dta;*.dat", "report.dta"},
+        {"/data/", "*.dxf", "/data/"},
+        {"", "*.mod", ""},                                          // cancelled
+        {"/data/any", "*", "/data/any"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(withFilterExtension(c.typed, c.pattern), QString(c.used)) << c.typed << " " << c.pattern;
+
+    // The scripted dialog gives back, and records, the name the desktop's would.
+    ScriptedPlatform p;
+    p.saveNames = {QStringLiteral("/tmp/after_edit")};
+    EXPECT_EQ(p.saveFileName(QStringLiteral("Saved models"), QStringLiteral("*.mod")), "/tmp/after_edit.mod");
+    EXPECT_EQ(p.fileRequests.back().name, "/tmp/after_edit.mod");
 }
 
 TEST(ScriptedPlatform, RecordsMessagesOfEachKind)
@@ -127,4 +159,60 @@ TEST(QtPlatform, ClipboardAndCursorOverrides)
     p.popCursor();
     p.popCursor();   // one too many is harmless
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(QtPlatform, BoxesDuringAMouseCommandTakeClicksAndTheGrabReturns)
+{
+    QWidget area;   // as the drawing area is while a command runs
+    area.setMouseTracking(true);
+    area.resize(400, 300);
+    area.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+    QtPlatform p;
+    p.setParentWindow(&area);
+    const QRect panel(40, 150, 300, 100);
+    p.pushCursor(Platform::Cursor::Cross);
+    p.confinePointer(area, panel);
+    ASSERT_EQ(QWidget::mouseGrabber(), &area);
+
+    // Clicks OK of the box the way the window system delivers a click, so a
+    // grab held elsewhere would take it; a box the click misses is closed
+    // from here and counted, so that the test cannot hang.
+    bool grabbedWhileOpen = true, missed = false;
+    Qt::CursorShape cursorWhileOpen = Qt::CrossCursor;
+    int boxes = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || !box->windowHandle() || !box->windowHandle()->isExposed())
+            return;
+        poll.stop();
+        ++boxes;
+        grabbedWhileOpen = QWidget::mouseGrabber() != nullptr;
+        cursorWhileOpen = QApplication::overrideCursor()->shape();
+        QAbstractButton* ok = box->buttons().front();
+        QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {}, ok->mapTo(box, ok->rect().center()));
+        QTimer::singleShot(200, box, [&, box] {
+            if (box->isVisible()) {
+                missed = true;
+                box->done(QMessageBox::Ok);
+            }
+        });
+    });
+    poll.start(10);
+    p.error(QStringLiteral("The minimum no. of corners in a body is 3."));
+    EXPECT_EQ(boxes, 1);
+    EXPECT_FALSE(grabbedWhileOpen);
+    EXPECT_FALSE(missed);
+    EXPECT_EQ(cursorWhileOpen, Qt::ArrowCursor);
+
+    // Afterwards the command has the pointer again, held to its panel.
+    EXPECT_EQ(QWidget::mouseGrabber(), &area);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
+    QCursor::setPos(area.mapToGlobal(QPoint(5, 5)));
+    QTest::mouseMove(area.windowHandle(), QPoint(5, 5));
+    EXPECT_TRUE(panel.contains(area.mapFromGlobal(QCursor::pos())));
+    p.releasePointer();
+    p.popCursor();
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }

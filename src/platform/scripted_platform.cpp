@@ -57,6 +57,16 @@ bool ScriptedPlatform::confirm(const QString& text)
     return yes;
 }
 
+Platform::Answer ScriptedPlatform::ask(const QString& text)
+{
+    messages.push_back({Kind::Question, text});
+    if (questionAnswers.empty())
+        return Answer::Cancel;
+    const Answer a = questionAnswers.front();
+    questionAnswers.pop_front();
+    return a;
+}
+
 QString ScriptedPlatform::openFileName(const QString& filterName, const QString& pattern)
 {
     fileRequests.push_back({false, filterName, pattern});

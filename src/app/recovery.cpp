@@ -313,11 +313,11 @@ bool RecoveryFiles::lockOwn()
 std::string RecoveryFiles::write(const Workspace& ws, const QString& modelFile)
 {
     if (!lockOwn())
-        return "the folder \"" + QFile::encodeName(folder_).toStdString() + "\" cannot be written";
+        return "Could not write in the folder \"" + QFile::encodeName(folder_).toStdString() + "\".";
     std::string reason;
     const std::optional<std::string> bytes = recoveryBytes(ws, modelFile, reason);
     if (!bytes)
-        return reason;
+        return "A model file cannot hold the model: " + reason + ".";
     return writeFileSafely(QFile::encodeName(file_).toStdString(), *bytes);
 }
 

@@ -39,7 +39,8 @@ public:
 
     QString fileName() const { return file_; }
     bool exists() const;
-    // Writes this program's file with the safe write; empty or the reason.
+    // Writes this program's file with the safe write; empty, or a sentence
+    // saying why it could not.
     std::string write(const Workspace& ws, const QString& modelFile);
     void remove();
 

@@ -353,6 +353,17 @@ TEST_F(UnsavedWork, RecoveryFileWrittenRestoredAndRemoved)
     EXPECT_EQ(p4.texts(Kind::Error).size(), 1);
     EXPECT_FALSE(w4.workspace().model.ModelExists);
     EXPECT_EQ(leftInFolder(), 0);
+
+    // A folder that cannot be made is said once, not every minute.
+    spit(state.filePath(QStringLiteral("plain")), "x");
+    w4.enableRecovery(state.filePath(QStringLiteral("plain/inside")));   // under a file
+    threeBodies(w4.workspace());
+    w4.history().markUnsaved();
+    p4.clear();
+    w4.writeRecovery();
+    w4.writeRecovery();
+    ASSERT_EQ(p4.texts(Kind::Warning).size(), 1);
+    EXPECT_TRUE(p4.last().text.startsWith(QStringLiteral("Unsaved work cannot be kept for recovery. ")));
 }
 
 TEST(RecoveryFile, ExtrasComeBackAndDamagedOnesAreLeftOut)

@@ -216,6 +216,8 @@ bool Tcorvane::loadModelFrom(const QString& name)
 
 void Tcorvane::enableRecovery(const QString& folder)
 {
+    if (folder.isEmpty())
+        return;   // no state folder: never the working directory instead
     recovery_ = std::make_unique<RecoveryFiles>(folder);
     if (!recoveryTimer_) {
         recoveryTimer_ = new QTimer(this);

@@ -65,4 +65,9 @@ if "BM_InversionRun" in median and "BM_InversionBodyReference" in median:
 if "BM_RecalculateModel/0" in median and "BM_ModelReference" in median:
     ratio = median["BM_ModelReference"] / median["BM_RecalculateModel/0"]
     print("RecalculateModel speed-up target (20 x): %s" % ("met" if ratio >= 20 else "NOT met"))
+print()
+print("Undo and redo, against one RecalculateModel of the same model as reference:")
+show("Undo + redo of a linked body move, 51x50x4096", "BM_RecalculateModel/0", "BM_UndoRedoLinkedMove", 100)
+show("Undo + redo of a change of units (all bodies)", "BM_RecalculateModel/0", "BM_UndoRedoChangeUnits", 100)
+show("Recording one step (copy and compare)", "BM_RecalculateModel/0", "BM_RecordStep")
 PY

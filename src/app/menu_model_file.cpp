@@ -1,9 +1,6 @@
 // Commands of the model file: load and save.
 #include "app/tcorvane.h"
 
-#include "io/model_file.h"
-
-#include <QFile>
 #include <QFileInfo>
 
 namespace corvane {
@@ -15,21 +12,12 @@ const QString modelPattern = QStringLiteral("*.mod");
 
 void Tcorvane::Loadanoldmodel1Click()
 {
+    if (!saveFirst())
+        return;
     const QString name = platform_->openFileName(modelFilter, modelPattern);
     if (name.isEmpty())
         return;
-    std::string err;
-    {
-        BusyCursor busy(*platform_);
-        // The model is replaced only if the whole file is sound.
-        err = loadModelFile(ws_, QFile::encodeName(name).toStdString());
-    }
-    if (!err.empty()) {
-        platform_->error(QString::fromLocal8Bit(err.c_str()));
-        return;
-    }
-    repaintModel();
-    MenuStateLoaded();
+    loadModelFrom(name);
 }
 
 void Tcorvane::Savethecurrentmodel1Click()
@@ -40,12 +28,7 @@ void Tcorvane::Savethecurrentmodel1Click()
     if (QFileInfo::exists(name) &&
         !platform_->confirm(QStringLiteral("A file with that name already exists. Overwrite it ?")))
         return;
-    const std::string err = saveModelFile(ws_, QFile::encodeName(name).toStdString());
-    if (!err.empty()) {
-        platform_->error(QString::fromLocal8Bit(err.c_str()));
-        return;
-    }
-    platform_->information(QStringLiteral("Model successfully saved."));
+    saveModelTo(name);
 }
 
 }  // namespace corvane

@@ -6,6 +6,8 @@ namespace corvane {
 
 void Tcorvane::Beginanewmodel1Click()
 {
+    if (!saveFirst())
+        return;
     beginNewModel(*this);
 }
 

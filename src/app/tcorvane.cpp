@@ -1,6 +1,8 @@
 #include "app/tcorvane.h"
 
 #include "app/about.h"
+#include "app/history.h"
+#include "app/recovery.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -166,8 +168,14 @@ void Tcorvane::init()
     area_ = new DrawingArea(ws_, this);
     setCentralWidget(area_);
     buildMenus();
-    connect(area_, &DrawingArea::clicked, this, &Tcorvane::FormClick);
-    connect(area_, &DrawingArea::doubleClicked, this, &Tcorvane::FormDblClick);
+    initHistory();
+    connect(area_, &DrawingArea::clicked, this, [this](const QPoint& pos) {
+        runRecorded(QStringLiteral("FormClick"), QStringLiteral("Select a body"), [this, pos] { FormClick(pos); });
+    });
+    connect(area_, &DrawingArea::doubleClicked, this, [this](const QPoint& pos) {
+        runRecorded(QStringLiteral("FormDblClick"), QStringLiteral("Change body properties"),
+                    [this, pos] { FormDblClick(pos); });
+    });
     connect(area_, &DrawingArea::commandStarted, this, [this] { menuBar()->setEnabled(false); });
     connect(area_, &DrawingArea::commandEnded, this, [this] { menuBar()->setEnabled(true); });
     resize(652, 486);
@@ -214,19 +222,22 @@ void Tcorvane::buildMenus()
             if (*it.shortcut)
                 a->setShortcut(QKeySequence(QString::fromUtf8(it.shortcut)));
             const Handler h = it.handler;
+            // Every item runs as one undo step named after it.
+            const QString step = QString::fromUtf8(it.caption).remove(QLatin1Char('&'));
             if (it.checkable) {
                 a->setCheckable(true);
                 // Check marks follow the program's flags only: undo Qt's own
                 // toggle before the handler decides.
-                connect(a, &QAction::triggered, this, [this, a, h](bool checked) {
+                connect(a, &QAction::triggered, this, [this, a, h, name, step](bool checked) {
                     {
                         const QSignalBlocker block(a);
                         a->setChecked(!checked);
                     }
-                    (this->*h)();
+                    runRecorded(name, step, [this, h] { (this->*h)(); });
                 });
             } else {
-                connect(a, &QAction::triggered, this, [this, h] { (this->*h)(); });
+                connect(a, &QAction::triggered, this,
+                        [this, h, name, step] { runRecorded(name, step, [this, h] { (this->*h)(); }); });
             }
             actions_[name] = a;
         }
@@ -386,7 +397,15 @@ void Tcorvane::FormDeactivate()
 void Tcorvane::closeEvent(QCloseEvent* event)
 {
     area_->cancelCommand();
+    // The close box asks only when unsaved work would be lost.
+    if (!exitAnswered_ && !saveFirst()) {
+        event->ignore();
+        return;
+    }
+    exitAnswered_ = false;
     FormDeactivate();
+    if (recovery_)
+        recovery_->remove();   // a clean exit
     event->accept();
 }
 
@@ -508,8 +527,10 @@ void Tcorvane::MenuStateFieldData()
 
 void Tcorvane::ExitCorvane1Click()
 {
-    if (platform_->confirm(QStringLiteral("Exit Corvane ?")))
-        close();
+    if (history_->modified() ? !saveFirst() : !platform_->confirm(QStringLiteral("Exit Corvane ?")))
+        return;
+    exitAnswered_ = true;
+    close();
 }
 
 void Tcorvane::aboutboxClick()

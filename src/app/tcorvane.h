@@ -9,6 +9,8 @@
 #include <QMainWindow>
 #include <QPoint>
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <typeindex>
@@ -16,8 +18,12 @@
 class QAction;
 class QDialog;
 class QMenu;
+class QTimer;
 
 namespace corvane {
+
+class ModelHistory;
+class RecoveryFiles;
 
 class Tcorvane : public QMainWindow {
     Q_OBJECT
@@ -166,12 +172,45 @@ public slots:
     void aboutboxClick();
     void helpClick();
 
+    // ---- Undo, redo and unsaved work (menu_history.cpp) ----
+    void Undo1Click();
+    void Redo1Click();
+
+public:
+    ModelHistory& history() { return *history_; }
+    // Runs a command as one undo step named stepName; when it starts a mouse
+    // command, the step ends with that command. Refused while one runs.
+    void runRecorded(const QString& item, const QString& stepName, const std::function<void()>& handler);
+    // The menu states the model as it stands calls for (after an undo or redo).
+    void MenuStateCurrentModel();
+    // Before a changed model is replaced: save it first? False when the user
+    // cancels or the save does not succeed.
+    bool saveFirst();
+    // Writes the model to name and says so; name is the model's file from then on.
+    bool saveModelTo(const QString& name);
+    // "Load an old model" once its file is chosen.
+    bool loadModelFrom(const QString& name);
+    // The file the model was last loaded from or saved to ("" for none).
+    QString modelFile() const { return modelFile_; }
+    // Keeps unsaved work in a recovery file in folder, every minute.
+    void enableRecovery(const QString& folder);
+    RecoveryFiles* recovery() { return recovery_.get(); }
+    void writeRecovery();
+    // Offers the work a program left behind when it ended unsaved; true when restored.
+    bool offerRecovery();
+    // After the window is shown: the recovery offer, then the command line's file.
+    void startUp(const QString& file);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
     void init();
+    void initHistory();
+    void finishStep(const QString& item);
+    void afterUndoRedo();
+    void afterHistoryChange();
 
     std::unique_ptr<Platform> ownedPlatform_;
     Platform* platform_ = nullptr;
@@ -181,6 +220,16 @@ private:
     std::map<std::type_index, std::shared_ptr<void>> dialogs_;
     std::map<std::type_index, std::shared_ptr<void>> parts_;
     bool activated_ = false;
+
+    std::unique_ptr<ModelHistory> history_;
+    std::unique_ptr<RecoveryFiles> recovery_;
+    QTimer* recoveryTimer_ = nullptr;
+    QString modelFile_;
+    QString pendingItem_;             // the item whose mouse command still runs
+    bool stepAwaitsCommand_ = false;
+    bool exitAnswered_ = false;       // the exit has asked already
+    std::uint64_t recoveryVersion_ = 0;
+    bool recoveryWarned_ = false;
 };
 
 // The temporary body of a command that is not built yet.

@@ -25,6 +25,9 @@ public:
     virtual void error(const QString& text) = 0;
     virtual void warning(const QString& text) = 0;
     virtual bool confirm(const QString& text) = 0;   // Yes / No: true for Yes
+    // A question with Yes, No and Cancel (Esc and the close box cancel).
+    enum class Answer { Yes, No, Cancel };
+    virtual Answer ask(const QString& text) = 0;
 
     // File dialogs with one filter, e.g. ("Saved models", "*.mod").
     // An empty result means the user cancelled. A name typed into a save

@@ -149,6 +149,19 @@ bool QtPlatform::confirm(const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
+Platform::Answer QtPlatform::ask(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent_);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+
 namespace {
 
 // Patterns may be written "*.dta;*.dat"; Qt's file dialog separates them by blanks.

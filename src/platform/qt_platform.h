@@ -26,6 +26,7 @@ public:
     void error(const QString& text) override;
     void warning(const QString& text) override;
     bool confirm(const QString& text) override;
+    Answer ask(const QString& text) override;
 
     QString openFileName(const QString& filterName, const QString& pattern) override;
     QString saveFileName(const QString& filterName, const QString& pattern) override;

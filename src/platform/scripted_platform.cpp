@@ -70,6 +70,16 @@ QString take(std::deque<QString>& names)
 
 }  // namespace
 
+Platform::Answer ScriptedPlatform::ask(const QString& text)
+{
+    messages.push_back({Kind::Question, text});
+    if (questionAnswers.empty())
+        return Answer::Cancel;
+    const Answer a = questionAnswers.front();
+    questionAnswers.pop_front();
+    return a;
+}
+
 QString ScriptedPlatform::openFileName(const QString& filterName, const QString& pattern)
 {
     const QString name = take(openNames);

@@ -15,7 +15,7 @@ namespace corvane {
 
 class ScriptedPlatform : public Platform {
 public:
-    enum class Kind { Information, Error, Warning, Confirm };
+    enum class Kind { Information, Error, Warning, Confirm, Question };
     struct Message {
         Kind kind;
         QString text;
@@ -32,6 +32,7 @@ public:
 
     // --- answers (an empty queue answers No, cancel, or no colour) ---
     std::deque<bool> confirmAnswers;
+    std::deque<Answer> questionAnswers;   // Yes / No / Cancel; empty answers Cancel
     std::deque<QString> openNames;
     std::deque<QString> saveNames;
     std::deque<std::optional<QColor>> colours;
@@ -64,6 +65,7 @@ public:
     void error(const QString& text) override;
     void warning(const QString& text) override;
     bool confirm(const QString& text) override;
+    Answer ask(const QString& text) override;
     QString openFileName(const QString& filterName, const QString& pattern) override;
     QString saveFileName(const QString& filterName, const QString& pattern) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;

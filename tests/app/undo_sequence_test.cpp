@@ -36,6 +36,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <utility>
 
 using namespace corvane;
 
@@ -78,10 +79,12 @@ struct UndoSequence : ::testing::Test {
         w->resize(652, 486);
         w->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+        // A dialog opened from inside another (a fit's result window) is
+        // closed as it stands.
         p.dialogHandler = [this](QDialog& d) {
-            if (fill)
-                fill(d);
-            fill = nullptr;
+            const std::function<void(QDialog&)> f = std::exchange(fill, nullptr);
+            if (f)
+                f(d);
             return d.result();
         };
 

@@ -251,7 +251,7 @@ TEST_F(UnsavedWork, TheQuestionBeforeAChangedModelIsReplaced)
 
         // A model without a file of its own: Yes asks for a name; a
         // cancelled or failed save stops the command.
-        for (const QString& name : {QString(), dir.path()}) {
+        for (const QString& name : {QString(), dir.filePath(QStringLiteral("no/such/folder/model.mod"))}) {
             w = std::make_unique<Tcorvane>(p);
             w->show();
             threeBodies(ws());
@@ -261,7 +261,7 @@ TEST_F(UnsavedWork, TheQuestionBeforeAChangedModelIsReplaced)
             p.clear();
             p.questionAnswers = {Answer::Yes};
             if (!name.isEmpty()) {
-                p.saveNames = {name};   // a folder
+                p.saveNames = {name};   // cannot be written
                 p.confirmAnswers = {true};
             }
             trigger(c.item);

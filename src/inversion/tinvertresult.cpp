@@ -145,11 +145,10 @@ void Tinvertresult::CopyBtnClick()
 
 void Tinvertresult::SaveBtnClick()
 {
-    QString name = platform_.saveFileName(QStringLiteral("text files"), QStringLiteral("*.txt"));
+    // The dialog gives the name its ".txt" when none was typed.
+    const QString name = platform_.saveFileName(QStringLiteral("text files"), QStringLiteral("*.txt"));
     if (name.isEmpty())
         return;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += QStringLiteral(".txt");
     // A file the user already has is replaced only when they say so.
     if (QFileInfo::exists(name) &&
         !platform_.confirm(QStringLiteral("A file with that name already exists. Overwrite it ?")))

@@ -180,4 +180,16 @@ TEST(InversionMenu, RunEndsWithItsResultWindow)
     w.window.Invertthemodel1Click();
     EXPECT_EQ(w.platform.dialogsRun, QStringList({"Tinvertmodel", "Tinvertmodel", "Tinvertresult"}));
     EXPECT_NE(w.ws.model.Bodies[1].Density, 0.3);
+
+    // A bound that holds the density is still named in the status panel once
+    // the whole command, result window and all, has ended.
+    Tbody& b = w.ws.model.Bodies[1];
+    b.DensMin = 0.1;
+    b.DensMax = b.Density = 0.3;
+    w.ws.model.RecalculateModel();
+    w.window.show();
+    w.press("OKBtn");
+    w.window.action("Invertthemodel1")->trigger();
+    EXPECT_EQ(b.Density, 0.3);
+    EXPECT_TRUE(w.window.statusText().contains(QStringLiteral("maximum"))) << w.window.statusText().toStdString();
 }

@@ -12,6 +12,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <functional>
 
 namespace corvane {
 
@@ -55,7 +56,28 @@ int pictureDpi(const DrawingArea& area)
     return area.picture().isNull() ? area.logicalDpiY() : area.picture().logicalDpiY();
 }
 
+// Asks for the file, writes it with write (which answers "" or the reason it
+// failed) and confirms with done.
+void saveOutput(Platform& platform, const QString& filterName, const QString& pattern,
+                const std::function<std::string(const std::string&)>& write, const QString& done)
+{
+    const QString name = platform.saveFileName(filterName, pattern);
+    if (name.isEmpty())
+        return;
+    std::string err;
+    {
+        BusyCursor busy(platform);
+        err = write(fileNameOf(name));
+    }
+    if (!err.empty()) {
+        platform.error(messageOf(err));
+        return;
+    }
+    platform.information(done);
+}
+
 }  // namespace
+
 
 void Tcorvane::totheprinter1Click()
 {
@@ -73,15 +95,9 @@ void Tcorvane::totheprinter1Click()
 
 void Tcorvane::toanASCIIfile1Click()
 {
-    const QString name = platform_->saveFileName(QStringLiteral("ascii files"), QStringLiteral("*.dta"));
-    if (name.isEmpty())
-        return;
-    const std::string err = writeReportFile(ws_.model, fileNameOf(name));
-    if (!err.empty()) {
-        platform_->error(messageOf(err));
-        return;
-    }
-    platform_->information(QStringLiteral("ASCII data successfully saved."));
+    saveOutput(*platform_, QStringLiteral("ascii files"), QStringLiteral("*.dta"),
+               [this](const std::string& path) { return writeReportFile(ws_.model, path); },
+               QStringLiteral("ASCII data successfully saved."));
 }
 
 void Tcorvane::totheclipboard1Click()
@@ -94,69 +110,46 @@ void Tcorvane::totheclipboard1Click()
 
 void Tcorvane::createanHPGLfile1Click()
 {
-    const QString name = platform_->saveFileName(QStringLiteral("HPGL files"), QStringLiteral("*.hpg"));
-    if (name.isEmpty())
-        return;
-    plotGravityRange(ws_);
-    const std::string err = WriteHPGL(ws_, fileNameOf(name));
-    if (!err.empty()) {
-        platform_->error(messageOf(err));
-        return;
-    }
-    platform_->information(QStringLiteral("HPGL data successfully saved."));
+    saveOutput(*platform_, QStringLiteral("HPGL files"), QStringLiteral("*.hpg"),
+               [this](const std::string& path) {
+                   plotGravityRange(ws_);
+                   return WriteHPGL(ws_, path);
+               },
+               QStringLiteral("HPGL data successfully saved."));
 }
 
 void Tcorvane::createaDXFfile1Click()
 {
-    const QString name = platform_->saveFileName(QStringLiteral("DXF files"), QStringLiteral("*.dxf"));
-    if (name.isEmpty())
-        return;
-    plotGravityRange(ws_);
-    const std::string err = WriteDXF(ws_, fileNameOf(name));
-    if (!err.empty()) {
-        platform_->error(messageOf(err));
-        return;
-    }
-    platform_->information(QStringLiteral("DXF data successfully saved."));
+    saveOutput(*platform_, QStringLiteral("DXF files"), QStringLiteral("*.dxf"),
+               [this](const std::string& path) {
+                   plotGravityRange(ws_);
+                   return WriteDXF(ws_, path);
+               },
+               QStringLiteral("DXF data successfully saved."));
 }
 
 void Tcorvane::createanSVGfile1Click()
 {
-    const QString name = platform_->saveFileName(QStringLiteral("SVG files"), QStringLiteral("*.svg"));
-    if (name.isEmpty())
-        return;
-    std::string err;
-    {
-        BusyCursor busy(*platform_);
-        err = writeSvgPicture(ws_, area_->clientRect().size(), pictureDpi(*area_), fileNameOf(name));
-    }
-    if (!err.empty()) {
-        platform_->error(messageOf(err));
-        return;
-    }
-    platform_->information(QStringLiteral("SVG data successfully saved."));
+    saveOutput(*platform_, QStringLiteral("SVG files"), QStringLiteral("*.svg"),
+               [this](const std::string& path) {
+                   return writeSvgPicture(ws_, area_->clientRect().size(), pictureDpi(*area_), path);
+               },
+               QStringLiteral("SVG data successfully saved."));
 }
 
 // The picture at the window's size, and beside it the same at twice the size
 // for print ("profile.png" and "profile@2x.png").
 void Tcorvane::createaPNGfile1Click()
 {
-    const QString name = platform_->saveFileName(QStringLiteral("PNG files"), QStringLiteral("*.png"));
-    if (name.isEmpty())
-        return;
-    const std::string path = fileNameOf(name);
-    std::string err;
-    {
-        BusyCursor busy(*platform_);
-        err = writePngPicture(ws_, area_->clientRect().size(), pictureDpi(*area_), 1, path);
-        if (err.empty())
-            err = writePngPicture(ws_, area_->clientRect().size(), pictureDpi(*area_), 2, printSizeName(path));
-    }
-    if (!err.empty()) {
-        platform_->error(messageOf(err));
-        return;
-    }
-    platform_->information(QStringLiteral("PNG data successfully saved."));
+    saveOutput(*platform_, QStringLiteral("PNG files"), QStringLiteral("*.png"),
+               [this](const std::string& path) {
+                   const QSize size = area_->clientRect().size();
+                   std::string err = writePngPicture(ws_, size, pictureDpi(*area_), 1, path);
+                   if (err.empty())
+                       err = writePngPicture(ws_, size, pictureDpi(*area_), 2, printSizeName(path));
+                   return err;
+               },
+               QStringLiteral("PNG data successfully saved."));
 }
 
 void Tcorvane::producehardcopy1Click()

@@ -112,9 +112,11 @@ StrictApplyResult applyPropertiesStrict(Model& m, int b, const PropertyBoxes& bo
     if (boxes.density)
         body.Density = *boxes.density;
     if (boxes.depth) {
-        const double shift = *boxes.depth - bodyFigures(body).top;
-        if (std::abs(shift) > 1e-6)
-            shiftBodyDepth(m, b, shift, 1e-6);
+        // A top typed above the surface takes the body up until its top is
+        // there, keeping its shape.
+        result.depthShift = shapeKeepingShift(body, *boxes.depth - bodyFigures(body).top, 1e-6);
+        if (std::abs(result.depthShift.dz) > 1e-6)
+            shiftBodyDepth(m, b, result.depthShift.dz, 1e-6);
     }
     if (boxes.width) {
         double w = *boxes.width;
@@ -141,7 +143,7 @@ bool applyPropertiesOnChange(Model& m, int b, const PropertyBoxes& boxes)
         changed = true;
     }
     if (boxes.depth) {
-        const double shift = *boxes.depth - bodyFigures(body).top;
+        const double shift = shapeKeepingShift(body, *boxes.depth - bodyFigures(body).top, 1e-6).dz;
         if (std::abs(shift) > 0.0001) {
             changed = true;
             shiftBodyDepth(m, b, shift, 1e-6);

@@ -2,6 +2,7 @@
 // The body-properties edits and the one-parameter fits of density and depth.
 // Plain C++ over the model, so the dialog stays thin and tests need no window.
 #include "display/display_state.h"
+#include "edit/body_ops.h"
 #include "inversion/run_report.h"
 #include "model/model.h"
 #include "model/settings.h"
@@ -50,6 +51,7 @@ struct PropertyBoxes {
 struct StrictApplyResult {
     std::optional<double> correctedWidth;
     bool widthRefused = false;   // body of zero width: not scaled
+    DepthShift depthShift;       // shortened when the top was typed above the surface
 };
 StrictApplyResult applyPropertiesStrict(Model& m, int b, const PropertyBoxes& boxes);
 

@@ -314,7 +314,11 @@ void Tproperties::calcClick()
         setBox(width_, bodyFigures(m.Bodies[b]).width(), 9, 3);   // what the body really has
     else if (r.correctedWidth)
         setBox(width_, *r.correctedWidth, 9, 3);
+    if (r.depthShift.shortened)
+        setBox(Depth_, bodyFigures(m.Bodies[b]).top, 9, 3);
     repaintModel();
+    if (status_ && r.depthShift.shortened)
+        status_(depthShiftNote(r.depthShift));
 }
 
 void Tproperties::OKBtnClick()

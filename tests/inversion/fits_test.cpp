@@ -130,6 +130,27 @@ TEST(BodyEdits, StrictAndThresholdedApply)
     EXPECT_EQ(body.StrikeLength1, 210);
     EXPECT_TRUE(applyPropertiesOnChange(*m, 1, {.density = 0.4}));
     EXPECT_EQ(body.Density, 0.4);
+
+    // A top typed above the surface lifts the body only until its top is
+    // there: the shape stays, in both kinds of apply.
+    auto height = [&body] {
+        double lo = body.CornerZ[1], hi = lo;
+        for (int k = 2; k <= body.NumCorners; ++k) {
+            lo = std::min(lo, body.CornerZ[k]);
+            hi = std::max(hi, body.CornerZ[k]);
+        }
+        return hi - lo;
+    };
+    for (const bool strict : {true, false}) {
+        applyPropertiesStrict(*m, 1, {.depth = 6.0});
+        const double before = height();
+        if (strict)
+            EXPECT_TRUE(applyPropertiesStrict(*m, 1, {.depth = -2.0}).depthShift.shortened);
+        else
+            EXPECT_TRUE(applyPropertiesOnChange(*m, 1, {.depth = -2.0}));
+        EXPECT_NEAR(bodyFigures(body).top, 1e-6, 1e-12);
+        EXPECT_NEAR(height(), before, 1e-12);
+    }
 }
 
 TEST(BodyEdits, BodyChangeSkipsHiddenBodiesAndStopsAfterOneRound)

@@ -234,9 +234,20 @@ Bounds holding(double lo, double hi, double v)
 
 }  // namespace
 
+namespace {
+
+// A new body's bounds, and the ones every body gets at start-up: neither was
+// typed by the user.
+bool untouched(double lo, double hi, double freshHi, double startHi, double startLo = 0)
+{
+    return (lo == 0 && hi == freshHi) || (lo == startLo && hi == startHi);
+}
+
+}  // namespace
+
 Bounds densityBounds(const Tbody& body)
 {
-    if (!(body.DensMin == 0.0001 && body.DensMax == 1.0))
+    if (!untouched(body.DensMin, body.DensMax, 1.0, 1.0, 0.0001))
         return {body.DensMin, body.DensMax};
     // The density column divides by the density: the bounds must not cross 0.
     if (body.Density < 0)
@@ -246,14 +257,14 @@ Bounds densityBounds(const Tbody& body)
 
 Bounds positionBounds(const Model& m, const Tbody& body)
 {
-    if (!(body.XPosMin == 0 && body.XPosMax == 1000) || m.NumStations < 1)
+    if (!untouched(body.XPosMin, body.XPosMax, 1000, 1000) || m.NumStations < 1)
         return {body.XPosMin, body.XPosMax};
     return holding(m.StationX[1], m.StationX[m.NumStations], body.CornerX[1]);
 }
 
 Bounds depthBounds(const Display& d, const Tbody& body)
 {
-    if (!(body.DepthMin == 0 && body.DepthMax == 10000))
+    if (!untouched(body.DepthMin, body.DepthMax, 1000, 10000))
         return {body.DepthMin, body.DepthMax};
     return holding(d.ViewDepthMin, d.ViewDepthMax, body.CornerZ[1]);
 }
@@ -350,7 +361,8 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
     double e0 = 0;
     BestState best;
     double bestDensity = body.Density;
-    if (bounds.holds(body.Density))
+    rep.startOutsideBounds = !bounds.holds(body.Density);
+    if (!rep.startOutsideBounds)
         best.offer(rep.rms.back(), 0);
     inv.IterationCount = 0;
     Snapshot copy;
@@ -431,7 +443,8 @@ FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
     BestState best;
     BodyShapes bestShape;
     bestShape.take(m, {b});
-    if (bounds.holds(body.CornerZ[1]))
+    rep.startOutsideBounds = !bounds.holds(body.CornerZ[1]);
+    if (!rep.startOutsideBounds)
         best.offer(rep.rms.back(), 0);
     inv.IterationCount = 0;
     Snapshot copy;

@@ -516,7 +516,8 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
         bestShapes.take(m, run.bodies());
         bestProgress = run.progress();
     };
-    if (run.withinBounds() && best.offer(rep.rms.back(), 0))
+    rep.startOutsideBounds = !run.withinBounds();
+    if (!rep.startOutsideBounds && best.offer(rep.rms.back(), 0))
         keep();
     for (int t = 1; t <= iterations; ++t) {
         inv.IterationCount = t;

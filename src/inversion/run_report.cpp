@@ -56,6 +56,9 @@ std::string keptText(const RunReport& report)
 {
     if (report.kept == 0)
         return "No iteration fitted better than the start: the model is left as it was.";
+    if (report.startOutsideBounds)
+        return "The start lay outside the bounds: the model is left as after iteration " +
+               std::to_string(report.kept) + ", the lowest misfit within them.";
     return "The model is left as after iteration " + std::to_string(report.kept) +
            ", the lowest misfit.";
 }

@@ -35,6 +35,7 @@ struct RunReport {
     std::vector<double> misfits;
     std::vector<double> rms;
     int kept = 0;                          // the state the model is left in
+    bool startOutsideBounds = false;       // the start was no candidate to keep
     // The bounds the latest iteration's steps were held at, for the status
     // panel ("Density held at its minimum -0.00010"); empty when none was.
     std::string held;

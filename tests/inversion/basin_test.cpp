@@ -117,6 +117,16 @@ TEST(Basin, LightBodyStaysLightUnderTheDefaultBounds)
     const Bounds z = depthBounds(run.d, body);
     EXPECT_EQ(z.min, 0);
     EXPECT_EQ(z.max, 4000);
+
+    // A body made afresh (as a new model makes its bodies) has not had its
+    // bounds typed either.
+    Tbody fresh;
+    fresh.Density = -0.35;
+    fresh.CornerX = body.CornerX;
+    fresh.CornerZ = body.CornerZ;
+    EXPECT_EQ(densityBounds(fresh).max, -0.0001);
+    EXPECT_EQ(positionBounds(*run.m, fresh).max, 40000);
+    EXPECT_EQ(depthBounds(run.d, fresh).max, 4000);
 }
 
 TEST(Basin, RunNeverEndsWorseThanItStarted)

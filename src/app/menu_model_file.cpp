@@ -1,7 +1,6 @@
 // Commands of the model file: load and save.
 #include "app/tcorvane.h"
 
-#include <QFileInfo>
 
 namespace corvane {
 
@@ -25,8 +24,7 @@ void Tcorvane::Savethecurrentmodel1Click()
     const QString name = platform_->saveFileName(modelFilter, modelPattern);
     if (name.isEmpty())
         return;
-    if (QFileInfo::exists(name) &&
-        !platform_->confirm(QStringLiteral("A file with that name already exists. Overwrite it ?")))
+    if (!mayReplace(*platform_, name))
         return;
     saveModelTo(name);
 }

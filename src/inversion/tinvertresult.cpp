@@ -5,7 +5,6 @@
 #include "model/text.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -149,9 +148,7 @@ void Tinvertresult::SaveBtnClick()
     const QString name = platform_.saveFileName(QStringLiteral("text files"), QStringLiteral("*.txt"));
     if (name.isEmpty())
         return;
-    // A file the user already has is replaced only when they say so.
-    if (QFileInfo::exists(name) &&
-        !platform_.confirm(QStringLiteral("A file with that name already exists. Overwrite it ?")))
+    if (!mayReplace(platform_, name))
         return;
     const std::string err =
         writeFileSafely(QFile::encodeName(name).toStdString(), reportTable(report_, "\r\n"));

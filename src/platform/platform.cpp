@@ -20,4 +20,10 @@ QString withFilterExtension(const QString& name, const QString& pattern)
     return (name.endsWith(QLatin1Char('.')) ? name : name + QLatin1Char('.')) + extension;
 }
 
+bool mayReplace(Platform& platform, const QString& name)
+{
+    return !QFileInfo::exists(name) ||
+           platform.confirm(QStringLiteral("A file with that name already exists. Overwrite it ?"));
+}
+
 }  // namespace corvane

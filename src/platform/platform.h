@@ -80,6 +80,10 @@ public:
 // with an extension of their own, and empty names, stay as they are.
 QString withFilterExtension(const QString& name, const QString& pattern);
 
+// True when name may be written: it does not exist, or the user agreed to
+// replace it.
+bool mayReplace(Platform& platform, const QString& name);
+
 // The hourglass for the length of a scope.
 class BusyCursor {
 public:

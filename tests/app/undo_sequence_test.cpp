@@ -186,6 +186,15 @@ struct UndoSequence : ::testing::Test {
         QTest::mouseMove(&area(), to);
         QTest::mouseRelease(&area(), Qt::LeftButton, {}, to);
     }
+    // A command that went on to the mouse drags the outline a little and ends.
+    void dragIfRunning()
+    {
+        if (!w->commandRunning())
+            return;
+        const QPoint from = area().rect().center();
+        drag(from, somewhereNear(from, 20));
+        endCommand();
+    }
     // Not now: a body in view (with a linked corner) becomes the current one
     // by a click, for a later edit.
     bool selectBodyInView(bool linked = false)
@@ -316,11 +325,7 @@ std::vector<UndoSequence::Edit> UndoSequence::edits()
                      dlg.OKBtn->click();
                  }))
                  return false;
-             if (w->commandRunning()) {
-                 const QPoint from = area().rect().center();
-                 drag(from, somewhereNear(from, 20));
-                 endCommand();
-             }
+             dragIfRunning();
              return true;
          }},
         {"Copy a body",
@@ -337,11 +342,7 @@ std::vector<UndoSequence::Edit> UndoSequence::edits()
                      dlg.OKBtn->click();
                  }))
                  return false;
-             if (w->commandRunning()) {
-                 const QPoint from = area().rect().center();
-                 drag(from, somewhereNear(from, 20));
-                 endCommand();
-             }
+             dragIfRunning();
              return true;
          }},
         {"Turn a body",

@@ -1,9 +1,15 @@
 #pragma once
 // The DXF drawing of the whole picture: the HP-GL plot's frame scaled to 100 x
-// 75 drawing units, as LINE and TEXT entities of an ENTITIES section.
+// 75 drawing units, as LINE and TEXT entities of an ENTITIES section, each on
+// a named layer (a TABLES section before it lists them) that has the colour
+// the window draws it in.
 #include "display/workspace.h"
 
+#include <QColor>
+
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace corvane {
 
@@ -11,6 +17,11 @@ namespace corvane {
 // minus sign, one digit, the point, 14 decimals, "E", the exponent's sign and
 // four exponent digits (" 3.75000000000000E+0001").
 std::string dxfReal(double x);
+
+// The drawing's layers in the order of its table, each with its colour:
+// AXES, LABELS, CALCULATED, OBSERVED (with field data), BODY_1 .. BODY_n,
+// BOREHOLES (with boreholes).
+std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Display& d);
 
 // The DXF file's bytes. Applies the GravityMin rule to ws.display first.
 // Returns an empty string and sets `problem` when the plot cannot be scaled.

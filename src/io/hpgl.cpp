@@ -12,6 +12,9 @@ namespace {
 
 constexpr char ETX = '\x03';   // label terminator
 const std::string W = " 10000.0";   // 10000.0:8:1, the frame width
+// The labels on the left edge stand on their ticks, as the bottom one stands
+// on the divider, clear of the tick's stroke.
+constexpr int LabelAboveTick = 50;
 
 // A plotter coordinate, rounded halves to even. Saturated, so that a corner
 // far outside the frame cannot overflow the conversion.
@@ -27,7 +30,32 @@ std::string plotInt(double v)
     return std::to_string(plotRound(v));
 }
 
+// A label's text: the number without the blanks that pad it to its field,
+// which would push the digits off the point the label is placed at.
+std::string labelText(double v, int w, int d)
+{
+    std::string s = fixed(v, w, d);
+    s.erase(0, s.find_first_not_of(' '));
+    return s;
+}
+
+// Where a distance label starts so that it stands centred under its tick at
+// xt, moved inwards where it would cross the frame's side.
+double distanceLabelX(double xt, std::size_t chars)
+{
+    const double width = labelWidth(chars);
+    const double margin = 20;
+    return std::clamp(xt - width / 2, margin, std::max(margin, 10000 - margin - width));
+}
+
 }  // namespace
+
+double labelWidth(std::size_t chars)
+{
+    if (chars == 0)
+        return 0;
+    return (static_cast<double>(chars) - 1) * 1.5 * HpglCharWidth + HpglCharWidth;
+}
 
 void applyPlotGravityRule(Display& d)
 {
@@ -109,6 +137,9 @@ std::string hpglBytes(Workspace& ws, std::string& problem)
     out += "PU0,3750;PD " + W + ",3750";
     if (d.GravityMin != 0)
         out += "PU0," + y0 + "PD " + W + "," + y0 + "\r\n";
+    // The character size the labels are placed for; a plotter's own default
+    // depends on its paper.
+    out += HpglCharSize;
 
     for (int b = 1; b <= nb; ++b) {
         const Tbody& body = m.Bodies[b];
@@ -153,29 +184,34 @@ std::string hpglBytes(Workspace& ws, std::string& problem)
         const double xt = j * f.step * std::fabs(f.sx);
         out += "PU" + fixed(xt, 10, 3) + "," + fixed(f.y0, 10, 3) + "XT";
         const double value = f.x1 + dir * j * f.step;
-        out += "PU" + fixed(xt - 600, 10, 3) + "," + fixed(f.y0 - 200, 10, 2);
-        out += "LB" + fixed(value, 10, std::fabs(f.R) <= 10 ? 2 : 1) + ETX;
+        const std::string text = labelText(value, 10, std::fabs(f.R) <= 10 ? 2 : 1);
+        out += "PU" + fixed(distanceLabelX(xt, text.size()), 10, 3) + "," + fixed(f.y0 - 200, 10, 2);
+        out += "LB" + text + ETX;
     }
+
+    // The ticks on the left edge point inwards only, so that nothing is drawn
+    // outside the frame.
+    out += "TL0.5,0;";
 
     // Gravity labels: the top, half-way up from the base level, and the bottom.
     out += "PU75,7375\r\n";
-    out += "LB" + fixed(d.GravityMax, 5, 1) + ETX;
+    out += "LB" + labelText(d.GravityMax, 5, 1) + ETX;
     const double half = f.gBase + (d.GravityMax - f.gBase) * 0.5;
     const long long yh = plotRound(f.y0 + (d.GravityMax - f.gBase) * f.sg * 0.5);
-    out += "PU75," + std::to_string(yh - 50);
-    out += "LB" + fixed(half, 5, 1) + ETX;
+    out += "PU75," + std::to_string(yh + LabelAboveTick);
+    out += "LB" + labelText(half, 5, 1) + ETX;
     out += "PU0," + std::to_string(yh) + "YT";
     if (d.GravityMin != 0) {
         out += "PU75,3800";
-        out += "LB" + fixed(d.GravityMin, 5, 1) + ETX;
+        out += "LB" + labelText(d.GravityMin, 5, 1) + ETX;
     }
 
     const double t = f.D * 0.25;
     for (int j = 1; j <= 3; ++j) {
         const long long yj = roundHalfEven(3750 - j * 937.5);
         out += "PU0," + std::to_string(yj) + "YT";
-        out += "PU75," + std::to_string(yj - 50);
-        out += "LB" + fixed(d.ViewDepthMin + j * t, 4, 1) + ETX;
+        out += "PU75," + std::to_string(yj + LabelAboveTick);
+        out += "LB" + labelText(d.ViewDepthMin + j * t, 4, 1) + ETX;
     }
     return out;
 }

@@ -5,6 +5,7 @@
 // pure functions of the workspace, written to disk safely.
 #include "display/workspace.h"
 
+#include <cstddef>
 #include <string>
 
 namespace corvane {
@@ -40,6 +41,16 @@ PlotFrame plotFrame(const Model& m, const Display& d, double width, double half)
 // The distance tick rule: step a power of ten below the range, refined to a
 // fifth or a tenth when that gives only two or one tick.
 void plotTickStep(double range, double& step, int& count);
+
+// The labels' character size, set in the file before the first label: 0.18 cm
+// wide and 0.25 cm high, 72 and 100 plotter units (40 to the millimetre).
+inline constexpr const char* HpglCharSize = "SI0.18,0.25;";
+inline constexpr double HpglCharWidth = 72;
+inline constexpr double HpglCharHeight = 100;
+
+// The width in plotter units that a label of chars characters covers: each
+// character but the last takes one and a half character widths.
+double labelWidth(std::size_t chars);
 
 // The HP-GL file's bytes. Applies the GravityMin rule to ws.display first.
 // Returns an empty string and sets `problem` when the plot cannot be scaled.

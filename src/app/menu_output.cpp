@@ -10,6 +10,7 @@
 #include "io/report.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <functional>
@@ -56,13 +57,35 @@ int pictureDpi(const DrawingArea& area)
     return area.picture().isNull() ? area.logicalDpiY() : area.picture().logicalDpiY();
 }
 
-// Asks for the file, writes it with write (which answers "" or the reason it
-// failed) and confirms with done.
+// True when the files may be written: none of them exists, or the user
+// agreed to replace the ones that do. The first is the file the user named;
+// the others are written beside it and are named in the question.
+bool mayReplaceAll(Platform& platform, const QString& name, const QStringList& besides)
+{
+    QStringList also;
+    for (const QString& other : besides)
+        if (QFileInfo::exists(other))
+            also << QLatin1Char('"') + QFileInfo(other).fileName() + QLatin1Char('"');
+    if (also.isEmpty())
+        return mayReplace(platform, name);
+    const QString others = also.join(QStringLiteral(", "));
+    if (QFileInfo::exists(name))
+        return platform.confirm(QStringLiteral("A file with that name already exists, and so does %1. "
+                                               "Overwrite them ?").arg(others));
+    return platform.confirm(QStringLiteral("The file %1 already exists. Overwrite it ?").arg(others));
+}
+
+// Asks for the file, asks before replacing it (and the files written beside
+// it, named by companions), writes it with write (which answers "" or the
+// reason it failed) and confirms with done.
 void saveOutput(Platform& platform, const QString& filterName, const QString& pattern,
-                const std::function<std::string(const std::string&)>& write, const QString& done)
+                const std::function<std::string(const std::string&)>& write, const QString& done,
+                const std::function<QStringList(const QString&)>& companions = {})
 {
     const QString name = platform.saveFileName(filterName, pattern);
     if (name.isEmpty())
+        return;
+    if (!mayReplaceAll(platform, name, companions ? companions(name) : QStringList()))
         return;
     std::string err;
     {
@@ -143,13 +166,11 @@ void Tcorvane::createaPNGfile1Click()
 {
     saveOutput(*platform_, QStringLiteral("PNG files"), QStringLiteral("*.png"),
                [this](const std::string& path) {
-                   const QSize size = area_->clientRect().size();
-                   std::string err = writePngPicture(ws_, size, pictureDpi(*area_), 1, path);
-                   if (err.empty())
-                       err = writePngPicture(ws_, size, pictureDpi(*area_), 2, printSizeName(path));
-                   return err;
+                   return writePngPictures(ws_, area_->clientRect().size(), pictureDpi(*area_), path);
                },
-               QStringLiteral("PNG data successfully saved."));
+               QStringLiteral("PNG data successfully saved."), [](const QString& name) {
+                   return QStringList{QFile::decodeName(printSizeName(fileNameOf(name)).c_str())};
+               });
 }
 
 void Tcorvane::producehardcopy1Click()

@@ -48,7 +48,11 @@ std::string writeSvgPicture(Workspace& ws, QSize size, int dpi, const std::strin
                                                   static_cast<std::size_t>(buffer.data().size())));
 }
 
-std::string writePngPicture(Workspace& ws, QSize size, int dpi, int scale, const std::string& path)
+namespace {
+
+// The picture as PNG bytes at scale times the window's pixels, or the reason
+// it could not be made.
+std::string pngBytes(Workspace& ws, QSize size, int dpi, int scale, QByteArray& bytes)
 {
     if (!drawable(size) || scale < 1)
         return NoPicture;
@@ -63,12 +67,36 @@ std::string writePngPicture(Workspace& ws, QSize size, int dpi, int scale, const
         PaintModel(painter, QRect(QPoint(0, 0), size), ws);
     }
     setDpi(image, dpi * scale);
-    QBuffer buffer;
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
         return "The PNG picture could not be made.";
-    return writeFileSafely(path, std::string_view(buffer.data().constData(),
-                                                  static_cast<std::size_t>(buffer.data().size())));
+    return {};
+}
+
+std::string_view viewOf(const QByteArray& bytes)
+{
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace
+
+std::string writePngPicture(Workspace& ws, QSize size, int dpi, int scale, const std::string& path)
+{
+    QByteArray bytes;
+    const std::string err = pngBytes(ws, size, dpi, scale, bytes);
+    return err.empty() ? writeFileSafely(path, viewOf(bytes)) : err;
+}
+
+std::string writePngPictures(Workspace& ws, QSize size, int dpi, const std::string& path)
+{
+    QByteArray screen, print;
+    std::string err = pngBytes(ws, size, dpi, 1, screen);
+    if (err.empty())
+        err = pngBytes(ws, size, dpi, 2, print);
+    if (!err.empty())
+        return err;
+    return writeFilesSafely({{path, viewOf(screen)}, {printSizeName(path), viewOf(print)}});
 }
 
 std::string printSizeName(const std::string& path)

@@ -20,6 +20,10 @@ std::string writeSvgPicture(Workspace& ws, QSize size, int dpi, const std::strin
 // that it prints at the same size).
 std::string writePngPicture(Workspace& ws, QSize size, int dpi, int scale, const std::string& path);
 
+// The pair the PNG command saves: the picture at scale 1 at path and at scale
+// 2 at printSizeName(path). Both are written or, on any failure, neither.
+std::string writePngPictures(Workspace& ws, QSize size, int dpi, const std::string& path);
+
 // Where the print-size PNG goes beside path: "profile.png" -> "profile@2x.png".
 std::string printSizeName(const std::string& path);
 

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace corvane {
 
@@ -45,38 +46,84 @@ bool writeAll(int fd, std::string_view data)
 
 }  // namespace
 
-std::string writeFileSafely(const std::string& path, std::string_view bytes)
-{
-    if (path.empty())
-        return "Could not write the file: no file name was given.";
+namespace {
 
-    // Replace the file a link points to, not the link itself.
-    std::string target = path;
+// Where a write to path lands: the final file behind any chain of symbolic
+// links, found one link at a time so that a link to a file not yet made
+// still leads to it rather than being replaced itself.
+std::string followLinks(const std::string& path)
+{
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return at;
+        std::string to(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t n = ::readlink(at.c_str(), to.data(), to.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= to.size())
+            return at;
+        to.resize(static_cast<std::size_t>(n));
+        at = to.front() == '/' ? to : folderOf(at) + "/" + to;
+    }
+    return at;
+}
+
+// One file of a group being written: where it goes, what it was, and the
+// temporary that holds its new contents until every file of the group is
+// ready.
+struct Pending {
+    std::string path;     // as named by the caller, for messages
+    std::string target;   // the file that is replaced
+    bool existed = false;
     struct stat old {};
-    const bool exists = ::stat(path.c_str(), &old) == 0;
-    if (exists) {
-        if (S_ISDIR(old.st_mode))
-            return failure("Could not write", path, EISDIR);
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
+    std::string temp;
+    std::string backup;   // a second name of the old file while the group is renamed
+};
+
+void discard(std::vector<Pending>& files)
+{
+    for (Pending& f : files) {
+        if (!f.temp.empty())
+            ::unlink(f.temp.c_str());
+        if (!f.backup.empty())
+            ::unlink(f.backup.c_str());
+    }
+}
+
+// Checks the target and writes the new contents to a temporary beside it.
+std::string prepare(Pending& f, std::string_view bytes)
+{
+    if (f.path.empty())
+        return "Could not write the file: no file name was given.";
+    f.target = followLinks(f.path);
+    f.existed = ::stat(f.target.c_str(), &f.old) == 0;
+    if (f.existed) {
+        if (S_ISDIR(f.old.st_mode))
+            return failure("Could not write", f.path, EISDIR);
+        // Renaming over a file would replace it whatever its permissions, and
+        // the superuser may write anything: the mode bits decide.
+        if ((f.old.st_mode & 0222) == 0 || (::access(f.target.c_str(), W_OK) != 0 && errno == EACCES))
+            return "Could not write \"" + f.path + "\": the file is write-protected.";
     }
 
-    std::string temp = folderOf(target) + "/.corvane-save-XXXXXX";
+    std::string temp = folderOf(f.target) + "/.corvane-save-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
-        return failure("Could not write", path, errno);
+        return failure("Could not write", f.path, errno);
+    f.temp = temp;
 
     int err = 0;
     if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
         err = errno;
     // A new file gets the usual permissions rather than mkstemp's 0600; an
-    // existing one keeps its own.
+    // existing one keeps its own, and its owner where that may be given.
     if (err == 0) {
         mode_t mode;
-        if (exists) {
-            mode = old.st_mode & 07777;
+        if (f.existed) {
+            mode = f.old.st_mode & 07777;
+            if (::fchown(fd, f.old.st_uid, f.old.st_gid) != 0) {
+                // Not permitted for an ordinary user: the file becomes theirs.
+            }
         } else {
             const mode_t mask = ::umask(0);
             ::umask(mask);
@@ -86,18 +133,69 @@ std::string writeFileSafely(const std::string& path, std::string_view bytes)
     }
     if (::close(fd) != 0 && err == 0)
         err = errno;
-    if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0)
-        err = errno;
-    if (err != 0) {
-        ::unlink(temp.c_str());
-        return failure("Could not write", path, err);
+    return err == 0 ? std::string() : failure("Could not write", f.path, err);
+}
+
+}  // namespace
+
+std::string writeFileSafely(const std::string& path, std::string_view bytes)
+{
+    return writeFilesSafely({{path, bytes}});
+}
+
+std::string writeFilesSafely(const std::vector<std::pair<std::string, std::string_view>>& files)
+{
+    std::vector<Pending> pending(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        pending[i].path = files[i].first;
+        const std::string err = prepare(pending[i], files[i].second);
+        if (!err.empty()) {
+            discard(pending);
+            return err;
+        }
     }
 
-    // Make the rename itself durable.
-    const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    // Every new file is on disk. Each old file keeps a second name until the
+    // whole group is in place, so that a rename that fails half-way can put
+    // back the ones already replaced.
+    if (pending.size() > 1)
+        for (Pending& f : pending) {
+            if (!f.existed)
+                continue;
+            std::string backup = folderOf(f.target) + "/.corvane-save-XXXXXX";
+            const int fd = ::mkstemp(backup.data());
+            if (fd < 0)
+                continue;
+            ::close(fd);
+            if (::unlink(backup.c_str()) == 0 && ::link(f.target.c_str(), backup.c_str()) == 0)
+                f.backup = backup;
+        }
+
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        if (::rename(pending[i].temp.c_str(), pending[i].target.c_str()) == 0) {
+            pending[i].temp.clear();
+            continue;
+        }
+        const int err = errno;
+        for (std::size_t j = 0; j < i; ++j) {
+            Pending& done = pending[j];
+            if (!done.backup.empty() && ::rename(done.backup.c_str(), done.target.c_str()) == 0)
+                done.backup.clear();
+            else if (!done.existed)
+                ::unlink(done.target.c_str());
+        }
+        discard(pending);
+        return failure("Could not write", pending[i].path, err);
+    }
+    discard(pending);   // the backups: the new files stand
+
+    // Make the renames themselves durable.
+    for (const Pending& f : pending) {
+        const int dir = ::open(folderOf(f.target).c_str(), O_RDONLY | O_DIRECTORY);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
     }
     return {};
 }

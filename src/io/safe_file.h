@@ -6,14 +6,21 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace corvane {
 
 // Writes bytes to path. Returns an empty string on success, otherwise a
 // sentence naming the file and what went wrong; the old file (if any) is then
 // untouched and no temporary file is left behind. A symbolic link is followed:
-// the file it points to is replaced, the link stays.
+// the file it points to is replaced (or made), the link stays. A file without
+// write permission is refused, not replaced.
 std::string writeFileSafely(const std::string& path, std::string_view bytes);
+
+// Writes several files (path, bytes) as one: either every file gets its new
+// contents or, on any failure, none is changed. Returns as writeFileSafely.
+std::string writeFilesSafely(const std::vector<std::pair<std::string, std::string_view>>& files);
 
 // Reads the whole of path into bytes. Returns an empty string on success,
 // otherwise a sentence naming the file and what went wrong (bytes is then

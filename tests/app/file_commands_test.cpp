@@ -122,6 +122,19 @@ TEST(ModelFileCommands, SaveAsksBeforeOverwritingAndConfirmsSuccess)
     ASSERT_EQ(p.messages.size(), 1u);
     EXPECT_EQ(p.messages[0].kind, Kind::Error);
     EXPECT_TRUE(p.messages[0].text.contains(q(impossible))) << p.messages[0].text.toStdString();
+
+    // A write-protected model is not replaced, even on Yes, and no success is claimed.
+    const std::string kept = slurp(file);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    w.workspace().model.Bodies[1].Density = -0.4;
+    p.clear();
+    p.saveNames.push_back(q(file));
+    p.confirmAnswers.push_back(true);
+    w.Savethecurrentmodel1Click();
+    ASSERT_EQ(p.texts(Kind::Error).size(), 1);
+    EXPECT_TRUE(p.texts(Kind::Error)[0].contains("write-protected")) << p.texts(Kind::Error)[0].toStdString();
+    EXPECT_TRUE(p.texts(Kind::Information).isEmpty());
+    EXPECT_EQ(slurp(file), kept);
 }
 
 TEST(ModelFileCommands, LoadReplacesTheModelOnlyFromASoundFile)

@@ -21,6 +21,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 using namespace corvane;
 using Kind = ScriptedPlatform::Kind;
@@ -256,4 +257,120 @@ TEST(OutputCommands, SvgAndPngHoldTheWindowsPicture)
 
     EXPECT_EQ(printSizeName("/a.b/profile.PNG"), "/a.b/profile@2x.PNG");
     EXPECT_EQ(printSizeName("/a.b/profile"), "/a.b/profile@2x");
+}
+
+TEST(OutputCommands, EverySaveAsksBeforeReplacingAFile)
+{
+    const QString question = QStringLiteral("A file with that name already exists. Overwrite it ?");
+    struct Command {
+        const char* file;
+        void (Tcorvane::*click)();
+        const char* done;
+        QString asked;
+    } commands[] = {
+        {"out.dta", &Tcorvane::toanASCIIfile1Click, "ASCII data successfully saved.", question},
+        {"out.hpg", &Tcorvane::createanHPGLfile1Click, "HPGL data successfully saved.", question},
+        {"out.dxf", &Tcorvane::createaDXFfile1Click, "DXF data successfully saved.", question},
+        {"out.svg", &Tcorvane::createanSVGfile1Click, "SVG data successfully saved.", question},
+        // The print-size picture beside it was made too, and is named.
+        {"out.png", &Tcorvane::createaPNGfile1Click, "PNG data successfully saved.",
+         "A file with that name already exists, and so does \"out@2x.png\". Overwrite them ?"},
+    };
+    Fixture f;
+    f.window.show();
+    f.window.repaintModel();
+    for (const Command& c : commands) {
+        SCOPED_TRACE(c.file);
+        const QString path = f.path(c.file);
+        auto save = [&](std::optional<bool> answer) {
+            f.platform.clear();
+            f.platform.saveNames.push_back(path);
+            if (answer)
+                f.platform.confirmAnswers.push_back(*answer);
+            (f.window.*c.click)();
+        };
+
+        // A new file: no question.
+        save(std::nullopt);
+        EXPECT_TRUE(f.platform.texts(Kind::Confirm).isEmpty());
+        EXPECT_EQ(f.platform.texts(Kind::Information), QStringList{c.done});
+        const std::string written = slurp(path);
+        ASSERT_FALSE(written.empty());
+
+        // An existing one: asked; No keeps it as it is, with no message.
+        {
+            std::ofstream(path.toStdString(), std::ios::binary) << "mine";
+        }
+        save(false);
+        EXPECT_EQ(f.platform.texts(Kind::Confirm), QStringList{c.asked});
+        EXPECT_EQ(f.platform.messages.size(), 1u);
+        EXPECT_EQ(slurp(path), "mine");
+
+        // Yes replaces it.
+        save(true);
+        EXPECT_EQ(f.platform.texts(Kind::Information), QStringList{c.done});
+        EXPECT_NE(slurp(path), "mine");
+
+        // A write-protected file is not replaced even on Yes: an error says
+        // why, and no success is claimed.
+        QFile::remove(path);
+        {
+            std::ofstream(path.toStdString(), std::ios::binary) << "protected";
+        }
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        save(true);
+        ASSERT_EQ(f.platform.texts(Kind::Error).size(), 1);
+        EXPECT_TRUE(f.platform.texts(Kind::Error)[0].contains("write-protected"));
+        EXPECT_TRUE(f.platform.texts(Kind::Information).isEmpty());
+        EXPECT_EQ(slurp(path), "protected");
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::remove(path);
+    }
+}
+
+TEST(OutputCommands, ThePngPairIsAskedForAndWrittenTogether)
+{
+    Fixture f;
+    f.window.show();
+    f.window.repaintModel();
+    const QString png = f.path("pair.png"), big = f.path("pair@2x.png");
+    auto put = [](const QString& p, const char* bytes) { std::ofstream(p.toStdString(), std::ios::binary) << bytes; };
+    auto save = [&](bool answer) {
+        f.platform.clear();
+        f.platform.saveNames.push_back(png);
+        f.platform.confirmAnswers.push_back(answer);
+        f.window.createaPNGfile1Click();
+    };
+
+    // Only the print-size file exists: the question names it; No keeps it
+    // and makes nothing.
+    put(big, "old big");
+    save(false);
+    EXPECT_EQ(f.platform.texts(Kind::Confirm),
+              QStringList{"The file \"pair@2x.png\" already exists. Overwrite it ?"});
+    EXPECT_FALSE(QFile::exists(png));
+    EXPECT_EQ(slurp(big), "old big");
+
+    // Both exist: one question names both.
+    put(png, "old png");
+    save(false);
+    EXPECT_EQ(f.platform.texts(Kind::Confirm),
+              QStringList{"A file with that name already exists, and so does \"pair@2x.png\". Overwrite them ?"});
+    EXPECT_EQ(slurp(png), "old png");
+    EXPECT_EQ(slurp(big), "old big");
+
+    // The print-size file cannot be replaced: neither is, and an error says so.
+    QFile::setPermissions(big, QFileDevice::ReadOwner);
+    save(true);
+    EXPECT_EQ(f.platform.texts(Kind::Error).size(), 1);
+    EXPECT_TRUE(f.platform.texts(Kind::Information).isEmpty());
+    EXPECT_EQ(slurp(png), "old png");
+    EXPECT_EQ(slurp(big), "old big");
+
+    // Once it can: both are new.
+    QFile::setPermissions(big, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    save(true);
+    EXPECT_EQ(f.platform.texts(Kind::Information), QStringList{"PNG data successfully saved."});
+    EXPECT_FALSE(QImage(png).isNull());
+    EXPECT_EQ(QImage(big).size(), 2 * QImage(png).size());
 }

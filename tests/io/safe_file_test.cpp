@@ -121,3 +121,110 @@ TEST(SafeFile, ReadFailuresNameTheFile)
     EXPECT_EQ(readWholeFile((dir / "big").string(), bytes, 100), "");
     EXPECT_EQ(bytes.size(), 100u);
 }
+
+TEST(SafeFile, WriteProtectedFilesAndLinks)
+{
+    QTemporaryDir tmp;
+    const fs::path dir = tmp.path().toStdString();
+
+    // What is named, what it is, and where the new bytes must land (empty:
+    // refused, everything left as it was).
+    struct Case {
+        const char* name;
+        mode_t mode;            // of the existing file, 0 for none
+        const char* linkTo;     // the name is a symbolic link to this, or ""
+        const char* lands;
+    } cases[] = {
+        {"plain.dta", 0644, "", "plain.dta"},
+        {"readonly.dta", 0444, "", ""},
+        {"owneronly.dta", 0400, "", ""},
+        {"executable.dta", 0555, "", ""},
+        {"linked.dta", 0644, "real/target.dta", "real/target.dta"},
+        {"linkedreadonly.dta", 0444, "real/locked.dta", ""},
+        {"dangling.dta", 0, "real/new.dta", "real/new.dta"},
+        {"chain.dta", 0644, "hop.dta", "real/end.dta"},
+    };
+    fs::create_directory(dir / "real");
+    // The middle link of the chain, relative to its own folder.
+    fs::create_symlink("real/end.dta", dir / "hop.dta");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path named = dir / c.name;
+        fs::path file = named;
+        if (*c.linkTo) {
+            fs::create_symlink(c.linkTo, named);
+            file = std::string(c.linkTo) == "hop.dta" ? dir / "real/end.dta" : dir / c.linkTo;
+        }
+        if (c.mode != 0) {
+            spit(file, "old");
+            ::chmod(file.c_str(), c.mode);
+        }
+        const std::string err = writeFileSafely(named.string(), "new");
+        if (*c.lands) {
+            EXPECT_EQ(err, "");
+            EXPECT_EQ(slurp(dir / c.lands), "new");
+        } else {
+            EXPECT_NE(err.find(named.string()), std::string::npos) << err;
+            EXPECT_NE(err.find("write-protected"), std::string::npos) << err;
+            EXPECT_EQ(slurp(file), "old");
+            struct stat st {};
+            ASSERT_EQ(::stat(file.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, c.mode);
+        }
+        // A link stays a link.
+        EXPECT_EQ(fs::is_symlink(named), *c.linkTo != 0);
+    }
+    EXPECT_TRUE(fs::is_symlink(dir / "hop.dta"));
+    // No temporary left anywhere.
+    for (const fs::path& d : {dir, dir / "real"})
+        for (const auto& e : fs::directory_iterator(d))
+            EXPECT_EQ(e.path().filename().string().rfind(".corvane-save-", 0), std::string::npos) << e.path();
+}
+
+TEST(SafeFile, AGroupOfFilesIsWrittenWholeOrNotAtAll)
+{
+    QTemporaryDir tmp;
+    const fs::path dir = tmp.path().toStdString();
+    const fs::path a = dir / "out.png", b = dir / "out@2x.png";
+
+    // The second cannot be written, for each reason in turn: the first keeps
+    // its old bytes, or is not made at all when it was new.
+    enum Spoil { Protected, Folder, NoFolder };
+    for (const bool firstExists : {true, false})
+        for (const Spoil spoil : {Protected, Folder, NoFolder}) {
+            SCOPED_TRACE(std::to_string(firstExists) + " " + std::to_string(spoil));
+            fs::remove_all(dir);
+            fs::create_directory(dir);
+            if (firstExists)
+                spit(a, "old a");
+            fs::path second = b;
+            if (spoil == Protected) {
+                spit(b, "old b");
+                ::chmod(b.c_str(), 0444);
+            } else if (spoil == Folder) {
+                fs::create_directory(b);
+            } else {
+                second = dir / "none" / "out@2x.png";
+            }
+            const std::string err = corvane::writeFilesSafely({{a.string(), "new a"}, {second.string(), "new b"}});
+            EXPECT_NE(err.find(second.string()), std::string::npos) << err;
+            EXPECT_EQ(fs::exists(a), firstExists);
+            if (firstExists) {
+                EXPECT_EQ(slurp(a), "old a");
+            }
+            if (spoil == Protected) {
+                EXPECT_EQ(slurp(b), "old b");
+            }
+            EXPECT_EQ(entries(dir), (firstExists ? 1 : 0) + (spoil == NoFolder ? 0 : 1));
+        }
+
+    // Both writable: both replaced, nothing else left beside them.
+    fs::remove_all(dir);
+    fs::create_directory(dir);
+    spit(a, "old a");
+    spit(b, "old b");
+    EXPECT_EQ(corvane::writeFilesSafely({{a.string(), "new a"}, {b.string(), "new b"}}), "");
+    EXPECT_EQ(slurp(a), "new a");
+    EXPECT_EQ(slurp(b), "new b");
+    EXPECT_EQ(entries(dir), 2);
+}

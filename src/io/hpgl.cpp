@@ -137,8 +137,9 @@ std::string hpglBytes(Workspace& ws, std::string& problem)
     out += "PU0,3750;PD " + W + ",3750";
     if (d.GravityMin != 0)
         out += "PU0," + y0 + "PD " + W + "," + y0 + "\r\n";
-    // The character size the labels are placed for; a plotter's own default
-    // depends on its paper.
+    // The character size the labels are placed for and the ticks' scale; a
+    // plotter's own defaults depend on its paper.
+    out += HpglScalingPoints;
     out += HpglCharSize;
 
     for (int b = 1; b <= nb; ++b) {
@@ -198,7 +199,12 @@ std::string hpglBytes(Workspace& ws, std::string& problem)
     out += "LB" + labelText(d.GravityMax, 5, 1) + ETX;
     const double half = f.gBase + (d.GravityMax - f.gBase) * 0.5;
     const long long yh = plotRound(f.y0 + (d.GravityMax - f.gBase) * f.sg * 0.5);
-    out += "PU75," + std::to_string(yh + LabelAboveTick);
+    // Where the tick is so high that the label on it would reach the top
+    // value (or cross the frame), the label hangs below its tick instead.
+    long long yhLabel = yh + LabelAboveTick;
+    if (yhLabel + HpglCharHeight > 7375 - 25)
+        yhLabel = yh - LabelAboveTick - static_cast<long long>(HpglCharHeight);
+    out += "PU75," + std::to_string(yhLabel);
     out += "LB" + labelText(half, 5, 1) + ETX;
     out += "PU0," + std::to_string(yh) + "YT";
     if (d.GravityMin != 0) {

@@ -45,6 +45,9 @@ void plotTickStep(double range, double& step, int& count);
 // The labels' character size, set in the file before the first label: 0.18 cm
 // wide and 0.25 cm high, 72 and 100 plotter units (40 to the millimetre).
 inline constexpr const char* HpglCharSize = "SI0.18,0.25;";
+// The scaling points on the frame's corners, so that tick lengths (a share of
+// the distance between them) do not depend on the paper.
+inline constexpr const char* HpglScalingPoints = "IP0,0,10000,7500;";
 inline constexpr double HpglCharWidth = 72;
 inline constexpr double HpglCharHeight = 100;
 

@@ -121,7 +121,7 @@ TEST(Hpgl, SmallModelByteForByte)
     const std::string expected =
         "IN;SP1;SC;PA;PU0,0;PD 10000.0,0, 10000.0,7500,0,7500,0,0PU0,3750;PD  10000.0,3750"
         "PU0,4688PD  10000.0,4688\r\n"
-        "SI0.18,0.25;"
+        "IP0,0,10000,7500;SI0.18,0.25;"
         "PU2000,2812PD6000,2812PD4000,1875PD2000,2812"
         "PU  4000.000,  2500.000LB1\x03"
         "PU0,4688PD5000,6562PD10000,3750"
@@ -277,15 +277,16 @@ std::vector<TickLabel> distanceLabels(const std::string& hpgl)
 TEST(Hpgl, LabelsStandOnTheirTicksInsideTheFrame)
 {
     const struct Case {
-        double first, range, gravityMax;
-    } cases[] = {{0, 40, 17.5}, {0, 1000, 30}, {-35, 250, 125.25}, {1000, 7.5, 3}, {0, 123456, -2}};
+        double first, range, gravityMax, gravitySpan;
+    } cases[] = {{0, 40, 17.5, 10},   {0, 1000, 30, 10},    {-35, 250, 125.25, 10},
+                 {1000, 7.5, 3, 10},  {0, 123456, -2, 10},  {0, 40, 1.8, 30.2}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.range);
         Workspace ws;
         profileOf(ws, c.range);
         for (int i = 1; i <= ws.model.NumStations; ++i)
             ws.model.StationX[i] += c.first;
-        ws.display.GravityMin = c.gravityMax - 10;
+        ws.display.GravityMin = c.gravityMax - c.gravitySpan;
         ws.display.GravityMax = c.gravityMax;
         std::string problem;
         const std::string bytes = hpglBytes(ws, problem);
@@ -326,6 +327,20 @@ TEST(Hpgl, LabelsStandOnTheirTicksInsideTheFrame)
             }
         }
         EXPECT_EQ(bytes.find("LB "), std::string::npos);
+
+        // The labels on the left edge: inside the frame, none over another.
+        std::vector<long> rows;
+        for (auto at = bytes.find("PU75,"); at != std::string::npos; at = bytes.find("PU75,", at + 1))
+            rows.push_back(std::strtol(bytes.c_str() + at + 5, nullptr, 10));
+        ASSERT_GE(rows.size(), 5u);
+        std::sort(rows.begin(), rows.end());
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            EXPECT_GE(rows[k], 0);
+            EXPECT_LE(rows[k] + HpglCharHeight, 7500);
+            if (k > 0) {
+                EXPECT_GE(rows[k] - rows[k - 1], HpglCharHeight) << rows[k - 1] << " " << rows[k];
+            }
+        }
     }
 }
 
@@ -564,26 +579,36 @@ TEST(PlotReaders, Hp2xxRendersTheHpglFile)
     EXPECT_GT(dark, all / 200);
     EXPECT_LT(dark, all / 4);
 
-    // A short profile whose last tick is the frame's right edge and whose
-    // top value has four characters: both labels stay inside.
-    Workspace edge;
-    profileOf(edge, 40);
-    for (int i = 1; i <= edge.model.NumStations; ++i) {
-        edge.model.CalculatedGravity[i] -= 12.5;
-        edge.model.ObservedGravity[i] -= 12.5;
+    // A short profile whose last tick is the frame's right edge, with a top
+    // value of four characters, or with the zero line just under the top
+    // (the half-way tick close to the top value): every label stays inside.
+    const struct {
+        double low, high;
+        const char* label;
+    } ranges[] = {{7.5, 17.5, "LB17.5\x03"}, {-28.4, 1.8, "LB0.9\x03"}};
+    for (const auto& r : ranges) {
+        SCOPED_TRACE(r.label);
+        Workspace edge;
+        profileOf(edge, 40);
+        for (int i = 1; i <= edge.model.NumStations; ++i) {
+            const double t = (edge.model.CalculatedGravity[i] - 20) / 10;   // 0 .. 1
+            edge.model.CalculatedGravity[i] = r.low + t * (r.high - r.low);
+            edge.model.ObservedGravity[i] = r.low + 0.9 * t * (r.high - r.low);
+        }
+        edge.display.GravityMin = r.low;
+        edge.display.GravityMax = r.high;
+        const QString edgeHpg = tmp.filePath("edge.hpg");
+        ASSERT_EQ(WriteHPGL(edge, edgeHpg.toStdString()), "");
+        QProcess e;
+        e.setProcessChannelMode(QProcess::MergedChannels);
+        e.start(hp2xx, {"-m", "png", "-d", "100", "-f", tmp.filePath("edge.png"), edgeHpg});
+        ASSERT_TRUE(e.waitForFinished(60000));
+        const QString edgeLog = QString::fromLocal8Bit(e.readAll());
+        EXPECT_TRUE(edgeLog.contains("Coordinate range: (0, 0) ... (10000, 7500)")) << edgeLog.toStdString();
+        const std::string written = slurp(edgeHpg.toStdString());
+        EXPECT_NE(written.find("LB40.0\x03"), std::string::npos);
+        EXPECT_NE(written.find(r.label), std::string::npos);
     }
-    edge.display.GravityMin = 7.5;
-    edge.display.GravityMax = 17.5;
-    const QString edgeHpg = tmp.filePath("edge.hpg");
-    ASSERT_EQ(WriteHPGL(edge, edgeHpg.toStdString()), "");
-    QProcess e;
-    e.setProcessChannelMode(QProcess::MergedChannels);
-    e.start(hp2xx, {"-m", "png", "-d", "100", "-f", tmp.filePath("edge.png"), edgeHpg});
-    ASSERT_TRUE(e.waitForFinished(60000));
-    const QString edgeLog = QString::fromLocal8Bit(e.readAll());
-    EXPECT_TRUE(edgeLog.contains("Coordinate range: (0, 0) ... (10000, 7500)")) << edgeLog.toStdString();
-    EXPECT_NE(slurp(edgeHpg.toStdString()).find("LB40.0\x03"), std::string::npos);
-    EXPECT_NE(slurp(edgeHpg.toStdString()).find("LB17.5\x03"), std::string::npos);
 
     if (const char* keep = std::getenv("CORVANE_KEEP_PLOTS")) {   // to look at
         QFile::copy(png, QString::fromLocal8Bit(keep) + "/hpgl.png");

@@ -2,6 +2,7 @@
 
 #include "display/view.h"
 #include "edit/picking.h"
+#include "model/bounds.h"
 #include "model/text.h"
 
 #include <QDialogButtonBox>
@@ -121,6 +122,7 @@ int beginNewBody(Model& m, const NewBodyValues& v)
     body.StrikeLength2 = v.strike2;
     body.Hidden = false;
     clearLinksAndFlags(body);
+    resetInversionBounds(body);   // none carried over from a deleted body
     return b;
 }
 

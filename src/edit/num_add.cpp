@@ -2,6 +2,7 @@
 
 #include "edit/add_body.h"
 #include "edit/spin_arrows.h"
+#include "model/bounds.h"
 #include "model/text.h"
 
 #include <QDialogButtonBox>
@@ -191,6 +192,7 @@ bool TNumAdd::OKBtnClick()
     // new body starts visible and unlinked.
     body.Hidden = false;
     clearLinksAndFlags(body);
+    resetInversionBounds(body);
     body.NumCorners = m_ + 1;
     body.CornerX[m_ + 1] = body.CornerX[1];
     body.CornerZ[m_ + 1] = body.CornerZ[1];

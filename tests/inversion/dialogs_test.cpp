@@ -325,7 +325,7 @@ TEST(Tbodyinvert, LoadsAndStoresTheSelection)
     dlg.findChild<QCheckBox*>("xpos")->setChecked(true);   // left as shown: still the default
     type(dlg, "densmin", "-0.5");
     type(dlg, "densmax", "heavy");   // not a number: the bound shown stays
-    type(dlg, "Depthmin", "2");      // depth not checked: bounds kept for later
+    type(dlg, "Depthmin", "2");      // depth not ticked: the bounds typed are kept all the same
     dlg.accept();
     const Tbody& b = m.Bodies[2];
     EXPECT_EQ(f.ws.inversion.InversionBody, 2);
@@ -336,15 +336,19 @@ TEST(Tbodyinvert, LoadsAndStoresTheSelection)
     EXPECT_EQ(b.XPosMin, 0);
     EXPECT_EQ(b.XPosMax, 1000);
     EXPECT_FALSE(b.InvertDepth);
-    EXPECT_EQ(b.DepthMin, 0);
+    EXPECT_EQ(b.DepthMin, 2);
+    EXPECT_EQ(b.DepthMax, 40);   // left as shown: the default the box showed
 
     dlg.FormActivate();
     EXPECT_EQ(text(dlg, "densmin"), "-0.50000");   // typed bounds show as they are
     dlg.findChild<QCheckBox*>("density")->setChecked(false);
-    type(dlg, "densmin", "0.1");
-    dlg.reject();   // every way of closing stores
+    type(dlg, "densmin", "-0.4");
+    dlg.reject();   // every way of closing stores, the bounds of an unticked box too
     EXPECT_FALSE(b.InvertDensity);
-    EXPECT_EQ(b.DensMin, -0.5);
+    EXPECT_EQ(b.DensMin, -0.4);
+    dlg.FormActivate();
+    EXPECT_EQ(text(dlg, "Depthmin"), "    2.00");
+    EXPECT_EQ(text(dlg, "densmin"), "-0.40000");
 
     // A minimum above its maximum is refused, and the dialog stays open.
     dlg.FormActivate();
@@ -357,7 +361,7 @@ TEST(Tbodyinvert, LoadsAndStoresTheSelection)
     EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Error);
     EXPECT_EQ(f.platform.last().text, "The minimum density contrast is greater than the maximum.");
     EXPECT_FALSE(b.InvertDensity);
-    EXPECT_EQ(b.DensMin, -0.5);
+    EXPECT_EQ(b.DensMin, -0.4);
     EXPECT_EQ(b.DensMax, -0.0001);
     type(dlg, "densmin", "0.5");
     dlg.accept();

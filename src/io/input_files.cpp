@@ -238,7 +238,7 @@ std::string readBodyFile(Workspace& ws, std::string_view text, const std::string
         nb.x.push_back(nb.x.front());   // the closing copy
         nb.z.push_back(nb.z.front());
         nb.Density = *density;
-        nb.StrikeLength1 = nb.StrikeLength2 = 100.0;
+        nb.StrikeLength1 = nb.StrikeLength2 = m.UnitsKm ? 100.0 : 100000.0;   // 100 km
     }
     appendBodies(m, bodies);
     return {};

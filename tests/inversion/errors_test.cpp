@@ -126,36 +126,6 @@ TEST(StandardErrors, ResolutionDoesNotDependOnUnitsAndFindsRedundantSets)
     }
 }
 
-TEST(StandardErrors, RotationErrorIsTheScatterOfRepeatedFits)
-{
-    // The one-sigma error of a rotation fitted with the density: the spread
-    // of the fitted angle over noisy copies of the data matches it.
-    const auto truth = syntheticModel();
-    Display d;
-    d.ViewDepthMax = 20;
-    std::vector<double> angles;
-    double error = 0;
-    for (int trial = 0; trial < 40; ++trial) {
-        auto m = std::make_unique<Model>(*truth);
-        for (int i = 1; i <= m->NumStations; ++i)
-            m->ObservedGravity[i] += 0.4 * std::sin(0.37 * i * (trial + 1) + trial);
-        m->Bodies[1].InvertDensity = m->Bodies[1].InvertAngle = true;
-        InversionState inv;
-        RunReport report;
-        runInversion(*m, inv, d, 1, 6, {}, &report);
-        ASSERT_TRUE(report.parameters[1].standardError) << trial;
-        error += *report.parameters[1].standardError / 40;
-        angles.push_back(report.parameters[1].final);
-    }
-    double mean = 0, var = 0;
-    for (double a : angles)
-        mean += a / 40;
-    for (double a : angles)
-        var += (a - mean) * (a - mean) / 39;
-    EXPECT_GT(error, 0.5 * std::sqrt(var));
-    EXPECT_LT(error, 2.0 * std::sqrt(var));
-}
-
 TEST(StandardErrors, ParameterHeldAtABoundIsNotEstimated)
 {
     // The truth's density is 0.3; bounds typed at 0.2 .. 0.25 hold it.

@@ -85,6 +85,7 @@ Tnewmodel::Tnewmodel(QWidget* parent) : QDialog(parent)
     ObservedData = new QCheckBox(QStringLiteral("Read in field data"), this);
     ObservedData->setObjectName(QStringLiteral("ObservedData"));
     connect(ObservedData, &QCheckBox::toggled, this, &Tnewmodel::ObservedDataClick);
+    connect(unitsKm, &QRadioButton::toggled, this, &Tnewmodel::unitsClick);
 
     auto* buttons = new QDialogButtonBox(this);
     OKBtn = addButton(buttons, "OKBtn", "OK", QDialogButtonBox::AcceptRole);
@@ -119,6 +120,13 @@ void Tnewmodel::FormActivate()
     unitsKm->setChecked(true);
     ObservedData->setChecked(true);
     ObservedDataClick();
+}
+
+void Tnewmodel::unitsClick()
+{
+    // The 100 km defaults follow the unit; a length typed stays as typed.
+    for (QLineEdit* box : {Strike1, Strike2, MaxZ})
+        box->setText(unitDefaultAfterSwitch(box->text(), unitsKm->isChecked()));
 }
 
 void Tnewmodel::ObservedDataClick()

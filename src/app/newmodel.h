@@ -34,6 +34,7 @@ public:
 
     void FormActivate();          // the default texts
     void ObservedDataClick();     // spacing and points shown only without field data
+    void unitsClick();            // the length defaults in the unit chosen
     NewModelInput input() const;
 
     QLineEdit* density = nullptr;

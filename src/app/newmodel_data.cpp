@@ -69,7 +69,7 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
 
     // A bottom at or above the surface would leave no section to draw.
     const auto maxZ = parseNumber(in.maxDepth.toStdString());
-    d.ViewDepthMax = maxZ && *maxZ > 0 ? *maxZ : 100.0;
+    d.ViewDepthMax = maxZ && *maxZ > 0 ? *maxZ : hundredKm(in.km);
 
     d.GridStepX = std::abs(m.StationX[n] - m.StationX[1]) * 0.1;
     // Stations near both ends of the number range: their span overflows,
@@ -79,7 +79,7 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
     d.GridStepZ = d.ViewDepthMax * 0.05;
     m.UnitsKm = in.km;
 
-    const NewBodyValues v = readNewBodyValues(in.density, in.strike1, in.strike2);
+    const NewBodyValues v = readNewBodyValues(in.density, in.strike1, in.strike2, in.km);
     m.Bodies[1].Density = v.density;
     m.Bodies[1].StrikeLength1 = v.strike1;
     m.Bodies[1].StrikeLength2 = v.strike2;

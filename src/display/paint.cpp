@@ -163,7 +163,8 @@ private:
     bool isFree(const QRect& r, const Labels& pending) const;
     QPolygon holePath(const THole& hole) const;
     bool holeLabelShown(const THole& hole, int row) const;
-    void pin(Labels& pending, Label l, const QRect& area);
+    // row: the label must still cover this row once kept inside the area.
+    void pin(Labels& pending, Label l, const QRect& area, std::optional<int> row = std::nullopt);
     void slide(Labels& pending, Label l, const QRect& area, std::initializer_list<QPoint> steps,
                Crowded crowded);
     void flush(Labels& pending, bool opaque);
@@ -217,10 +218,14 @@ bool Painter::isFree(const QRect& r, const Labels& pending) const
         && std::all_of(holePaths_.begin(), holePaths_.end(), clear) && clearOf(holeLabels_) && clearOf(pending);
 }
 
-void Painter::pin(Labels& pending, Label l, const QRect& area)
+void Painter::pin(Labels& pending, Label l, const QRect& area, std::optional<int> row)
 {
     const std::optional<QRect> r = fitInto(l.rect, area);
     if (!r || !isFree(*r, pending))
+        return;
+    // A label moved into the panel off its tick's row would name another
+    // value; at the ends of the axis it may stand a pixel or two inside.
+    if (row && (*row < r->top() - 2 || *row > r->bottom() + 2))
         return;
     l.rect = *r;
     pending.push_back(l);
@@ -648,15 +653,19 @@ void Painter::gravityAxis()
         const double slack = 1e-9 * step;
         if (d_.GravityMin < 0) {
             const long long n = std::min<long long>(roundHalfEven(std::min(-d_.GravityMin / step, 1e9)), MaxTicks);
+            // Zoomed onto negative values only, the ticks nearest zero lie
+            // above the axis: they are not its labels.
             for (long long k = 1; k <= n; ++k)
-                if (-static_cast<double>(k) * step >= d_.GravityMin - slack)
-                    values.push_back(-static_cast<double>(k) * step);
+                if (const double v = -static_cast<double>(k) * step;
+                    v >= d_.GravityMin - slack && v <= d_.GravityMax + slack)
+                    values.push_back(v);
         }
         if (d_.GravityMax > 0) {
             const long long n = std::min<long long>(roundHalfEven(std::min(d_.GravityMax / step, 1e9)), MaxTicks);
             for (long long k = 1; k <= n; ++k)
-                if (static_cast<double>(k) * step <= d_.GravityMax + slack)
-                    values.push_back(static_cast<double>(k) * step);
+                if (const double v = static_cast<double>(k) * step;
+                    v <= d_.GravityMax + slack && v >= d_.GravityMin - slack)
+                    values.push_back(v);
         }
         return values;
     };
@@ -673,7 +682,7 @@ void Painter::gravityAxis()
     for (const double value : values) {
         const int row = profile(d_.ViewXMin, value).y();
         p_.drawLine(ax - TL, row, ax, row);
-        pin(pending, labelAt(L_.Left + 1, row, cut(fixed(value, 7, decimals), 8)), profileArea());
+        pin(pending, labelAt(L_.Left + 1, row, cut(fixed(value, 7, decimals), 8)), profileArea(), row);
     }
     slide(pending, labelAt(L_.Left + TL, L_.Top + roundPixel(0.75 * (L_.Mid - L_.Top)), QStringLiteral("mG")),
           profileArea(), {QPoint(0, 1)}, Crowded::Evict);

@@ -2,6 +2,7 @@
 
 #include "display/view.h"
 #include "edit/picking.h"
+#include "model/bounds.h"
 #include "model/text.h"
 
 #include <QDialogButtonBox>
@@ -27,13 +28,25 @@ double numberOr(const QString& text, double fallback)
 
 }  // namespace
 
+double hundredKm(bool unitsKm) { return unitsKm ? 100.0 : 100000.0; }
+
+QString hundredKmText(bool unitsKm)
+{
+    return unitsKm ? QStringLiteral("100.0") : QStringLiteral("100000.0");
+}
+
+QString unitDefaultAfterSwitch(const QString& text, bool unitsKm)
+{
+    return text == hundredKmText(!unitsKm) ? hundredKmText(unitsKm) : text;
+}
+
 NewBodyValues readNewBodyValues(const QString& density, const QString& strike1,
-                                const QString& strike2)
+                                const QString& strike2, bool unitsKm)
 {
     NewBodyValues v;
     v.density = numberOr(density, 0.1);
-    v.strike1 = numberOr(strike1, 100.0);
-    v.strike2 = numberOr(strike2, 100.0);
+    v.strike1 = numberOr(strike1, hundredKm(unitsKm));
+    v.strike2 = numberOr(strike2, hundredKm(unitsKm));
     return v;
 }
 
@@ -74,14 +87,15 @@ Taddbody::Taddbody(QWidget* parent) : QDialog(parent)
 void Taddbody::FormActivate(const Model& m)
 {
     noofbody->setText(QStringLiteral("Body ") + QString::number(m.NumBodies + 1));
-    Strike1->setText(QStringLiteral("100.0"));
-    Strike2->setText(QStringLiteral("100.0"));
+    unitsKm_ = m.UnitsKm;
+    Strike1->setText(hundredKmText(unitsKm_));
+    Strike2->setText(hundredKmText(unitsKm_));
     density->setText(QStringLiteral("0.1"));
 }
 
 NewBodyValues Taddbody::values() const
 {
-    return readNewBodyValues(density->text(), Strike1->text(), Strike2->text());
+    return readNewBodyValues(density->text(), Strike1->text(), Strike2->text(), unitsKm_);
 }
 
 std::vector<std::pair<QString, bool>> addedBodyMenuChanges(const Model& m)
@@ -121,6 +135,7 @@ int beginNewBody(Model& m, const NewBodyValues& v)
     body.StrikeLength2 = v.strike2;
     body.Hidden = false;
     clearLinksAndFlags(body);
+    resetInversionBounds(body);   // none carried over from a deleted body
     return b;
 }
 

@@ -25,14 +25,22 @@ inline const QString AddCornersText =
     QStringLiteral("Left button => Add corners. Right button => Automatic body Closure.");
 
 // Density contrast and strike lengths of a new body; boxes that do not read
-// as numbers give 0.1 and 100.0.
+// as numbers give 0.1 and 100 km in the model's unit.
 struct NewBodyValues {
     double density = 0.1;
     double strike1 = 100.0;
     double strike2 = 100.0;
 };
 NewBodyValues readNewBodyValues(const QString& density, const QString& strike1,
-                                const QString& strike2);
+                                const QString& strike2, bool unitsKm = true);
+
+// The 100 km that strike lengths and the displayed depth start from, in the
+// model's unit, and as the boxes show it ("100.0" or "100000.0").
+double hundredKm(bool unitsKm);
+QString hundredKmText(bool unitsKm);
+// The box text after the unit changes: a box still holding the default of the
+// other unit shows this unit's; anything typed stays.
+QString unitDefaultAfterSwitch(const QString& text, bool unitsKm);
 
 // "Add a Body to the Model".
 class Taddbody : public QDialog {
@@ -49,6 +57,9 @@ public:
     QLineEdit* Strike2 = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
+
+private:
+    bool unitsKm_ = true;
 };
 
 // Menu items switched once a body has been added, by objectName.

@@ -2,6 +2,7 @@
 
 #include "edit/add_body.h"
 #include "edit/spin_arrows.h"
+#include "model/bounds.h"
 #include "model/text.h"
 
 #include <QDialogButtonBox>
@@ -109,8 +110,8 @@ void TNumAdd::FormActivate()
     noofcorners->setText(QStringLiteral("4"));
     density->setText(QStringLiteral("0.1"));
     cornerno->setText(QStringLiteral("Corner 1"));
-    strike1->setText(QStringLiteral("100.0"));
-    strike2->setText(QStringLiteral("100.0"));
+    strike1->setText(hundredKmText(ws_.model.UnitsKm));
+    strike2->setText(hundredKmText(ws_.model.UnitsKm));
     xpos->setText(format(ws_.model.StationX[1], 8, 1));
     depth->setText(format(ws_.display.ViewDepthMin, 8, 1));
 }
@@ -183,7 +184,8 @@ bool TNumAdd::OKBtnClick()
     storeCornerOnShow(0.00001);
 
     Tbody& body = m.Bodies[b_];
-    const NewBodyValues v = readNewBodyValues(density->text(), strike1->text(), strike2->text());
+    const NewBodyValues v = readNewBodyValues(density->text(), strike1->text(), strike2->text(),
+                                              m.UnitsKm);
     body.Density = v.density;
     body.StrikeLength1 = v.strike1;
     body.StrikeLength2 = v.strike2;
@@ -191,6 +193,7 @@ bool TNumAdd::OKBtnClick()
     // new body starts visible and unlinked.
     body.Hidden = false;
     clearLinksAndFlags(body);
+    resetInversionBounds(body);
     body.NumCorners = m_ + 1;
     body.CornerX[m_ + 1] = body.CornerX[1];
     body.CornerZ[m_ + 1] = body.CornerZ[1];

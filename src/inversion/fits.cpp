@@ -328,16 +328,21 @@ namespace {
 
 // The standard error of a fit's one unknown in the kept state, from its
 // derivative J per model unit; perKm is the unknown's model units per km.
-void oneUnknownError(const Model& m, ParameterResult& p, std::vector<double> J, double perKm)
+void oneUnknownError(const Model& m, RunReport& report, std::vector<double> J, double perKm,
+                     const Bounds& bounds)
 {
+    ParameterResult& p = report.parameters.at(0);
+    p.atBound = onBound(p.final, bounds.min) || onBound(p.final, bounds.max);
     for (double& x : J)
         x *= perKm;
     std::vector<double> r;
     residuals(m, r);
-    const ErrorEstimate e = standardErrors({J}, r);
+    const ErrorEstimate e = standardErrors({J}, r, {p.atBound});
     p.resolved = e.resolved[0];
     if (e.errors[0])
         p.standardError = *e.errors[0] * perKm;
+    report.stations = m.NumStations;
+    report.freeParameters = e.freeParameters;
 }
 
 }  // namespace
@@ -410,7 +415,7 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
     rep.kept = best.iteration >= 0 ? best.iteration : inv.IterationCount;
     result.final = body.Density;
     anomalyPerUnitDensity(m, body, J);
-    oneUnknownError(m, result, J, 1.0);
+    oneUnknownError(m, rep, J, 1.0, bounds);
     inv.IterationCount = 0;
     return FitOutcome::Done;
 }
@@ -497,7 +502,7 @@ FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
     result.final = body.CornerZ[1];
     copy.take(m, b);
     derivative();
-    oneUnknownError(m, result, J, perKm);
+    oneUnknownError(m, rep, J, perKm, bounds);
     inv.IterationCount = 0;
     return FitOutcome::Done;
 }

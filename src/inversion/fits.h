@@ -7,6 +7,7 @@
 #include "model/model.h"
 #include "model/settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -84,6 +85,12 @@ struct Bounds {
     // tells which of the two did it.
     double limit(double v, Bound& held) const;
 };
+
+// Whether x lies on bound b (to within the rounding of a move onto it).
+inline bool onBound(double x, double b)
+{
+    return std::abs(x - b) <= 1e-12 * std::max(1.0, std::abs(b));
+}
 
 // The bounds a run uses, taken when it starts. Bounds the user has typed are
 // used as they stand. The start-up values (density 0.0001 .. 1, position

@@ -196,7 +196,7 @@ void Inversion::carryAll(std::vector<int>& touched)
         carry(k, touched);
 }
 
-std::vector<double> Inversion::column(int k)
+std::vector<double> Inversion::column(int k, double stepScale)
 {
     Tbody& body = m_.Bodies[b_];
     const int N = m_.NumStations;
@@ -217,7 +217,7 @@ std::vector<double> Inversion::column(int k)
     case UnknownKind::Density:
         break;
     case UnknownKind::XPosition:
-        step = -std::abs(0.001 * (m_.StationX[N] - m_.StationX[1]));
+        step = -std::abs(0.001 * (m_.StationX[N] - m_.StationX[1])) * stepScale;
         if (step == 0)
             return J;
         for (int c = 1; c <= n; ++c) {
@@ -227,7 +227,7 @@ std::vector<double> Inversion::column(int k)
         carryAll(touched);
         break;
     case UnknownKind::Depth:
-        step = std::abs(0.05 * (d_.ViewDepthMax - d_.ViewDepthMin));
+        step = std::abs(0.05 * (d_.ViewDepthMax - d_.ViewDepthMin)) * stepScale;
         if (!(step > 0) || !std::isfinite(step))
             return J;
         for (int c = 1; c <= n; ++c)
@@ -235,8 +235,8 @@ std::vector<double> Inversion::column(int k)
         carryAll(touched);
         break;
     case UnknownKind::Rotation:
-        step = 2;   // per degree
-        m_.TurnBody(b_, 2);   // carries kept partner corners along
+        step = 2 * stepScale;   // per degree
+        m_.TurnBody(b_, step);   // carries kept partner corners along
         touched = bodies_;
         break;
     case UnknownKind::CornerX:
@@ -252,7 +252,7 @@ std::vector<double> Inversion::column(int k)
         right = std::min(right, m_.StationX[N]);
         left = std::max(left, m_.StationX[1]);
         const bool isX = u.kind == UnknownKind::CornerX;
-        step = isX ? 0.1 * (right - left) : 0.1 * (bottom - top);
+        step = (isX ? 0.1 * (right - left) : 0.1 * (bottom - top)) * stepScale;
         if (step == 0 || !std::isfinite(step))
             return J;   // a flat or degenerate body: no usable difference
         auto& coord = isX ? body.CornerX : body.CornerZ;
@@ -280,14 +280,14 @@ std::vector<double> Inversion::column(int k)
     return J;
 }
 
-std::vector<std::vector<double>> Inversion::jacobianPerKm()
+std::vector<std::vector<double>> Inversion::jacobianPerKm(double stepScale)
 {
     // Every column per kilometre (density and rotation as they are), so the
     // damping and the singular-value threshold weigh the unknowns alike in
     // either unit.
     std::vector<std::vector<double>> J(unknowns_.size());
     for (std::size_t k = 0; k < J.size(); ++k) {
-        J[k] = column(static_cast<int>(k));
+        J[k] = column(static_cast<int>(k), stepScale);
         for (double& x : J[k])
             x *= perKm_[k];
     }
@@ -472,16 +472,46 @@ bool Inversion::withinBounds() const
     return true;
 }
 
+std::vector<bool> Inversion::atBounds() const
+{
+    const Tbody& body = m_.Bodies[b_];
+    const std::vector<double> v = values();
+    std::vector<bool> at(unknowns_.size(), false);
+    auto on = [](double x, double lo, double hi) { return onBound(x, lo) || onBound(x, hi); };
+    for (std::size_t k = 0; k < unknowns_.size(); ++k) {
+        switch (unknowns_[k].kind) {
+        case UnknownKind::Density:
+            at[k] = on(v[k], density_.min, density_.max);
+            break;
+        case UnknownKind::XPosition:
+            at[k] = on(v[k], position_.min, position_.max);
+            break;
+        case UnknownKind::Depth:
+            at[k] = on(v[k], depth_.min, depth_.max);
+            break;
+        case UnknownKind::Rotation:
+            at[k] = on(v[k], body.AngleMin, body.AngleMax);
+            break;
+        case UnknownKind::CornerX:
+        case UnknownKind::CornerZ:
+            break;
+        }
+    }
+    return at;
+}
+
 void Inversion::setProgress(const Progress& p)
 {
     unknowns_ = p.unknowns;
     rotation_ = p.rotation;
 }
 
-ErrorEstimate Inversion::errors()
+ErrorEstimate Inversion::errors(const std::vector<bool>& held)
 {
     residuals(m_, r_);
-    ErrorEstimate e = standardErrors(jacobianPerKm(), r_);
+    // The linearisation at this state: steps of a ten-thousandth of the
+    // iterations' ones.
+    ErrorEstimate e = standardErrors(jacobianPerKm(1e-4), r_, held);
     for (std::size_t k = 0; k < e.errors.size(); ++k)
         if (e.errors[k])
             *e.errors[k] *= perKm_[k];
@@ -540,12 +570,16 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
     rep.kept = best.iteration >= 0 ? best.iteration : iterations;
 
     const std::vector<double> final = run.values();
-    const ErrorEstimate errors = run.errors();
+    const std::vector<bool> held = run.atBounds();
+    const ErrorEstimate errors = run.errors(held);
     for (std::size_t k = 0; k < final.size(); ++k) {
         rep.parameters[k].final = final[k];
         rep.parameters[k].standardError = errors.errors[k];
         rep.parameters[k].resolved = errors.resolved[k];
+        rep.parameters[k].atBound = held[k];
     }
+    rep.stations = m.NumStations;
+    rep.freeParameters = errors.freeParameters;
     inv.IterationCount = 0;
     return InversionOutcome::Done;
 }

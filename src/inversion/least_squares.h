@@ -60,8 +60,11 @@ public:
     double lastMisfit() const { return e0_; }
 
     // Column k of J for the current state (index 0 for station 1), per model
-    // unit of the unknown. The model is left exactly as it was.
-    std::vector<double> column(int k);
+    // unit of the unknown. The model is left exactly as it was. stepScale
+    // shrinks the finite-difference steps of the iterations: the standard
+    // errors want the derivative itself, in which a redundant set of unknowns
+    // is redundant to the last digits.
+    std::vector<double> column(int k, double stepScale = 1);
 
     // One iteration t (1-based): residuals, Jacobian, damping, solve, update.
     void iterate(int t);
@@ -76,6 +79,8 @@ public:
     std::vector<double> values() const;
     // Whether the present values lie within the bounds of the run.
     bool withinBounds() const;
+    // Which unknowns lie on a bound of the run now (corners have none).
+    std::vector<bool> atBounds() const;
     // The bodies the run changes: the inversion body and, with kept links,
     // the bodies holding its partner corners.
     const std::vector<int>& bodies() const { return bodies_; }
@@ -88,8 +93,9 @@ public:
     Progress progress() const { return {unknowns_, rotation_}; }
     void setProgress(const Progress& p);
 
-    // The standard errors of the unknowns in the present state.
-    ErrorEstimate errors();
+    // The standard errors of the unknowns in the present state, those held
+    // at a bound left out.
+    ErrorEstimate errors(const std::vector<bool>& held = {});
 
 private:
     void recalculateAfterMove();
@@ -97,7 +103,7 @@ private:
     void applyUnknowns();
     void carry(int k, std::vector<int>& touched);
     void carryAll(std::vector<int>& touched);
-    std::vector<std::vector<double>> jacobianPerKm();
+    std::vector<std::vector<double>> jacobianPerKm(double stepScale = 1);
 
     Model& m_;
     const Display& d_;

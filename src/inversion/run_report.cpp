@@ -47,9 +47,19 @@ std::string boundText(Bound b)
 
 std::string errorText(const ParameterResult& p)
 {
+    if (p.atBound)
+        return "at bound";
     if (!p.resolved)
         return "not resolved";
     return p.standardError ? significant(*p.standardError) : "-";
+}
+
+std::string errorsBasisText(const RunReport& report)
+{
+    return "Standard errors from the undamped linearisation at the kept state, scaled by "
+           "s^2 = sum r^2 / (N - M), N = " +
+           std::to_string(report.stations) + " stations, M = " +
+           std::to_string(report.freeParameters) + " free parameters.";
 }
 
 std::string keptText(const RunReport& report)
@@ -128,34 +138,54 @@ std::string reportTable(const RunReport& report, const char* eol)
         out += held + "." + eol;
     if (const std::string unresolved = unresolvedText(report); !unresolved.empty())
         out += unresolved + eol;
+    out += errorsBasisText(report) + eol;
     return out;
 }
 
 ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
-                             const std::vector<double>& r)
+                             const std::vector<double>& r, const std::vector<bool>& held)
 {
-    const int M = static_cast<int>(J.size());
+    const std::size_t all = J.size();
     const int N = static_cast<int>(r.size());
     ErrorEstimate e;
-    e.errors.assign(J.size(), std::nullopt);
-    e.resolved.assign(J.size(), false);
+    e.errors.assign(all, std::nullopt);
+    e.resolved.assign(all, true);
+    // The free parameters: a parameter held at a bound is not estimated, and
+    // its column takes no part in the others' errors.
+    std::vector<std::size_t> free;
+    for (std::size_t k = 0; k < all; ++k)
+        if (k >= held.size() || !held[k])
+            free.push_back(k);
+    const int M = static_cast<int>(free.size());
+    e.freeParameters = M;
     if (M == 0)
         return e;
     auto at = [](int i) { return static_cast<std::size_t>(i); };
+
+    // Each column scaled to unit length, so that the test does not depend on
+    // the units of the parameters.
+    std::vector<double> norm(at(M), 0.0);
+    for (int k = 0; k < M; ++k) {
+        double sum = 0;
+        for (int i = 0; i < N; ++i)
+            sum += J[free[at(k)]][at(i)] * J[free[at(k)]][at(i)];
+        norm[at(k)] = std::sqrt(sum);
+    }
     Matrix A(M, M);
     for (int k = 0; k < M; ++k)
         for (int l = k; l < M; ++l) {
+            if (!(norm[at(k)] > 0) || !(norm[at(l)] > 0) || !std::isfinite(norm[at(k)]) ||
+                !std::isfinite(norm[at(l)]))
+                continue;
             double sum = 0;
             for (int i = 0; i < N; ++i)
-                sum += J[at(k)][at(i)] * J[at(l)][at(i)];
-            A(k, l) = A(l, k) = sum;
+                sum += J[free[at(k)]][at(i)] * J[free[at(l)]][at(i)];
+            A(k, l) = A(l, k) = sum / (norm[at(k)] * norm[at(l)]);
         }
+    // The eigenvalues of the scaled J'J are the squares of the scaled
+    // Jacobian's singular values.
     const Svd d = decomposeSvd(A);
-    double wmax = 0;
-    for (double w : d.w)
-        wmax = std::max(wmax, w);
-    const double threshold = wmax * 1e-6;
-    auto kept = [&](int j) { return d.w[at(j)] > 0 && d.w[at(j)] >= threshold; };
+    auto weak = [&](int j) { return !(std::sqrt(std::max(d.w[at(j)], 0.0)) >= ResolutionThreshold); };
 
     double sumR2 = 0;
     for (double x : r)
@@ -163,19 +193,19 @@ ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
     const bool haveS2 = N > M && std::isfinite(sumR2);
     const double s2 = haveS2 ? sumR2 / (N - M) : 0;
     for (int k = 0; k < M; ++k) {
-        double variance = 0, dropped = 0;
-        for (int j = 0; j < M; ++j) {
+        const std::size_t p = free[at(k)];
+        double variance = 0;
+        bool resolved = norm[at(k)] > 0 && std::isfinite(norm[at(k)]);
+        for (int j = 0; j < M && resolved; ++j) {
             const double v = d.v(k, j);
-            if (kept(j))
-                variance += v * v / d.w[at(j)];
+            if (weak(j))
+                resolved = v * v < SignificantShare;
             else
-                dropped += v * v;
+                variance += v * v / d.w[at(j)];
         }
-        // A component of more than one percent in an undetermined direction
-        // leaves the parameter undetermined: its error would be unbounded.
-        e.resolved[at(k)] = dropped < 1e-4;
-        if (e.resolved[at(k)] && haveS2)
-            e.errors[at(k)] = std::sqrt(s2 * variance);
+        e.resolved[p] = resolved;
+        if (resolved && haveS2)
+            e.errors[p] = std::sqrt(s2 * variance) / norm[at(k)];
     }
     return e;
 }

@@ -22,8 +22,9 @@ struct ParameterResult {
     int decimals = DensityDecimals;
     Bound bound = Bound::None;             // the last bound a step was held at
     double boundValue = 0;                 // and its value
-    std::optional<double> standardError = {};   // none: not resolved, or too few stations
+    std::optional<double> standardError = {};   // none: not resolved, at a bound, or too few stations
     bool resolved = true;                  // false: the data do not determine it
+    bool atBound = false;                  // held at a bound in the state kept: not estimated
 };
 
 struct RunReport {
@@ -39,6 +40,9 @@ struct RunReport {
     // The bounds the latest iteration's steps were held at, for the status
     // panel ("Density held at its minimum -0.00010"); empty when none was.
     std::string held;
+    // What the standard errors were computed from: N stations, M free parameters.
+    int stations = 0;
+    int freeParameters = 0;
 };
 
 // The report as a plain-text table, lines ended by eol.
@@ -46,7 +50,8 @@ std::string reportTable(const RunReport& report, const char* eol);
 
 // Pieces of the table, for a window that shows it.
 std::string boundText(Bound bound);                 // "minimum", "maximum" or ""
-std::string errorText(const ParameterResult& p);    // "0.00123", "not resolved" or "-"
+std::string errorText(const ParameterResult& p);    // "0.00123", "not resolved", "at bound" or "-"
+std::string errorsBasisText(const RunReport& report);   // how the errors were computed
 std::string keptText(const RunReport& report);      // which state the model is left in
 std::string unresolvedText(const RunReport& report);   // empty when all are resolved
 
@@ -59,17 +64,23 @@ std::string heldSummary(const RunReport& report);
 void noteHeld(RunReport& report, std::size_t k, Bound bound, double value);
 
 // Standard errors of least-squares parameters from the Jacobian columns J
-// (column k holds dg/dp_k at every station) and the residuals r: covariance
-// s^2 (J'J)^-1 through the singular value decomposition of J'J, with
-// s^2 = sum r^2 / (N - M). Directions whose singular values fall below 1e-6 of
-// the largest are not determined by the data: a parameter with a share in one
-// of them is not resolved and gets no error. Without more stations than
-// parameters there is no error either.
+// (column k holds dg/dp_k at every station) and the residuals r at the state
+// the run keeps: the undamped linearisation there, covariance s^2 (J'J)^-1
+// over the free parameters, with s^2 = sum r^2 / (N - M), M the number of free
+// parameters. A parameter held at a bound is not free: it gets no error and
+// its column is left out. Resolution is judged on J with each column scaled to
+// unit length: a parameter with a share of more than SignificantShare (of its
+// squared unit vector) in a direction whose scaled singular value is below
+// ResolutionThreshold is not determined by the data, and gets no error.
+// Without more stations than free parameters there is no error either.
+inline constexpr double ResolutionThreshold = 1e-3;
+inline constexpr double SignificantShare = 1e-4;
 struct ErrorEstimate {
     std::vector<std::optional<double>> errors;
     std::vector<bool> resolved;
+    int freeParameters = 0;
 };
 ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
-                             const std::vector<double>& r);
+                             const std::vector<double>& r, const std::vector<bool>& held = {});
 
 }  // namespace corvane

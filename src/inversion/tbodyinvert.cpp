@@ -142,25 +142,25 @@ bool Tbodyinvert::FormDeactivate()
         platform_.error(texts::TooManyUnknowns);
         return false;
     }
-    // Each checked parameter whose boxes were edited takes the pair typed;
+    // Each parameter whose boxes were edited takes the pair typed, ticked or
+    // not, so that bounds typed before the tick are there when it is given;
     // bounds left as shown stay as they are.
     struct Choice {
-        bool checked;
         const BoundBoxes& boxes;
         double& min;
         double& max;
         const QString& reversed;
     };
     const Choice choices[4] = {
-        {density_->isChecked(), densityBounds_, body.DensMin, body.DensMax,
+        {densityBounds_, body.DensMin, body.DensMax,
          texts::DensityBoundsReversed},
-        {xpos_->isChecked(), xBounds_, body.XPosMin, body.XPosMax, texts::PositionBoundsReversed},
-        {depth_->isChecked(), depthBounds_, body.DepthMin, body.DepthMax,
+        {xBounds_, body.XPosMin, body.XPosMax, texts::PositionBoundsReversed},
+        {depthBounds_, body.DepthMin, body.DepthMax,
          texts::DepthBoundsReversed},
-        {rotate_->isChecked(), angleBounds_, body.AngleMin, body.AngleMax,
+        {angleBounds_, body.AngleMin, body.AngleMax,
          texts::AngleBoundsReversed}};
     for (const Choice& c : choices) {
-        if (!c.checked || !c.boxes.edited())
+        if (!c.boxes.edited())
             continue;
         if (const auto [lo, hi] = c.boxes.typed(); lo > hi) {
             platform_.error(c.reversed);
@@ -174,7 +174,7 @@ bool Tbodyinvert::FormDeactivate()
     body.InvertDepth = depth_->isChecked();
     body.InvertAngle = rotate_->isChecked();
     for (const Choice& c : choices)
-        if (c.checked && c.boxes.edited())
+        if (c.boxes.edited())
             std::tie(c.min, c.max) = c.boxes.typed();
     return true;
 }

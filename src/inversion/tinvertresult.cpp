@@ -68,6 +68,9 @@ Tinvertresult::Tinvertresult(Platform& platform, QWidget* parent)
     held_->setWordWrap(true);
     unresolved_ = new QLabel(this);
     unresolved_->setObjectName(QStringLiteral("unresolved"));
+    errorsBasis_ = new QLabel(this);
+    errorsBasis_->setObjectName(QStringLiteral("errorsBasis"));
+    errorsBasis_->setWordWrap(true);
     CopyBtn_ = new QPushButton(QStringLiteral("Copy"), this);
     CopyBtn_->setObjectName(QStringLiteral("CopyBtn"));
     SaveBtn_ = new QPushButton(QStringLiteral("Save..."), this);
@@ -89,12 +92,13 @@ Tinvertresult::Tinvertresult(Platform& platform, QWidget* parent)
     layout->addWidget(kept_, 3, 0);
     layout->addWidget(held_, 4, 0);
     layout->addWidget(unresolved_, 5, 0);
+    layout->addWidget(errorsBasis_, 6, 0);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(CopyBtn_);
     buttons->addWidget(SaveBtn_);
     buttons->addStretch();
     buttons->addWidget(OKBtn_);
-    layout->addLayout(buttons, 6, 0);
+    layout->addLayout(buttons, 7, 0);
     resize(600, 460);
 }
 
@@ -134,6 +138,7 @@ void Tinvertresult::fill(const RunReport& report)
     const std::string unresolved = unresolvedText(report);
     unresolved_->setText(text(unresolved));
     unresolved_->setVisible(!unresolved.empty());
+    errorsBasis_->setText(text(errorsBasisText(report)));
 }
 
 void Tinvertresult::CopyBtnClick()

@@ -35,6 +35,7 @@ private:
     QLabel* kept_ = nullptr;
     QLabel* held_ = nullptr;
     QLabel* unresolved_ = nullptr;
+    QLabel* errorsBasis_ = nullptr;
     QPushButton* CopyBtn_ = nullptr;
     QPushButton* SaveBtn_ = nullptr;
     QPushButton* OKBtn_ = nullptr;

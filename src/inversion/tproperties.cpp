@@ -1,5 +1,6 @@
 #include "inversion/tproperties.h"
 
+#include "display/view.h"
 #include "edit/body_ops.h"
 #include "edit/spin_arrows.h"
 #include "inversion/fits.h"
@@ -161,7 +162,27 @@ Tproperties::Tproperties(Workspace& ws, Platform& platform, std::function<void()
 
 void Tproperties::setBox(QLineEdit* box, double v, int w, int d)
 {
-    box->setText(QString::fromStdString(fixed(v, w, d)));
+    const QString t = QString::fromStdString(fixed(v, w, d));
+    box->setText(t);
+    shown_[box] = {t, v};
+}
+
+std::optional<double> Tproperties::valueIn(const QLineEdit* box) const
+{
+    if (const auto it = shown_.find(box); it != shown_.end() && it->second.first == box->text())
+        return it->second.second;
+    return numberIn(box);
+}
+
+PropertyBoxes Tproperties::boxes() const
+{
+    PropertyBoxes b;
+    b.density = valueIn(density_);
+    b.depth = valueIn(Depth_);
+    b.width = valueIn(width_);
+    b.strike1 = valueIn(strike1_);
+    b.strike2 = valueIn(strike2_);
+    return b;
 }
 
 void Tproperties::repaintModel()
@@ -216,13 +237,7 @@ void Tproperties::fillAfterBodyChange()
 void Tproperties::bodyChange(int dir)
 {
     Model& m = ws_.model;
-    PropertyBoxes boxes;
-    boxes.density = numberIn(density_);
-    boxes.depth = numberIn(Depth_);
-    boxes.width = numberIn(width_);
-    boxes.strike1 = numberIn(strike1_);
-    boxes.strike2 = numberIn(strike2_);
-    applyPropertiesOnChange(m, m.CurrentBody, boxes);
+    applyPropertiesOnChange(m, m.CurrentBody, boxes());
     m.CurrentBody = nextVisibleBody(m, m.CurrentBody, dir);
     repaintModel();
     fillAfterBodyChange();
@@ -303,13 +318,7 @@ void Tproperties::calcClick()
 {
     Model& m = ws_.model;
     const int b = m.CurrentBody;
-    PropertyBoxes boxes;
-    boxes.density = numberIn(density_);
-    boxes.depth = numberIn(Depth_);
-    boxes.width = numberIn(width_);
-    boxes.strike1 = numberIn(strike1_);
-    boxes.strike2 = numberIn(strike2_);
-    const StrictApplyResult r = applyPropertiesStrict(m, b, boxes);
+    const StrictApplyResult r = applyPropertiesStrict(m, b, boxes());
     if (r.widthRefused)
         setBox(width_, bodyFigures(m.Bodies[b]).width(), 9, 3);   // what the body really has
     else if (r.correctedWidth)
@@ -317,8 +326,9 @@ void Tproperties::calcClick()
     if (r.depthShift.shortened)
         setBox(Depth_, bodyFigures(m.Bodies[b]).top, 9, 3);
     repaintModel();
+    // The misfit stays in view; a depth typed above the surface adds its note.
     if (status_ && r.depthShift.shortened)
-        status_(depthShiftNote(r.depthShift));
+        status_(misfitText(m, 0) + QStringLiteral("  ") + depthShiftNote(r.depthShift));
 }
 
 void Tproperties::OKBtnClick()

@@ -2,12 +2,16 @@
 // "Body Properties": density, depth, width and strike lengths of one body at a
 // time, spin steps applied at once, and the one-parameter fits.
 #include "display/workspace.h"
+#include "inversion/fits.h"
 #include "inversion/run_report.h"
 #include "platform/platform.h"
 
 #include <QDialog>
 
 #include <functional>
+#include <map>
+#include <optional>
+#include <utility>
 
 class QLabel;
 class QLineEdit;
@@ -49,6 +53,11 @@ private:
     void showHeld(const RunReport& report);
     void finishFit(const RunReport& report, const std::function<void()>& show);
     void setBox(QLineEdit* box, double v, int w, int d);
+    // The number a box holds; a box still showing what the dialog wrote into
+    // it stands for the exact value behind the rounded text, so that applying
+    // the boxes changes nothing the user did not type.
+    std::optional<double> valueIn(const QLineEdit* box) const;
+    PropertyBoxes boxes() const;
     void repaintModel();
 
     Workspace& ws_;
@@ -74,6 +83,7 @@ private:
     QLineEdit* strike1_ = nullptr;
     QLineEdit* strike2_ = nullptr;
     QPushButton* calc_ = nullptr;
+    std::map<const QLineEdit*, std::pair<QString, double>> shown_;
 };
 
 }  // namespace corvane

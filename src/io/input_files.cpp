@@ -4,6 +4,7 @@
 #include "real48.h"
 #include "safe_file.h"
 
+#include "model/bounds.h"
 #include "model/text.h"
 
 #include <cmath>
@@ -19,10 +20,12 @@ constexpr std::size_t MaxInputBytes = std::size_t{16} << 20;
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // Clears what a body slot may still hold from an earlier body: the new body
-// is visible, stands alone and takes part in no inversion.
+// is visible, stands alone, takes part in no inversion and has no typed
+// bounds.
 void freshSlot(Tbody& body)
 {
     body.Hidden = false;
+    resetInversionBounds(body);
     body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = false;
     for (int k = 1; k <= MaxCorners; ++k) {
         body.CornerInvertX[k] = false;
@@ -235,7 +238,7 @@ std::string readBodyFile(Workspace& ws, std::string_view text, const std::string
         nb.x.push_back(nb.x.front());   // the closing copy
         nb.z.push_back(nb.z.front());
         nb.Density = *density;
-        nb.StrikeLength1 = nb.StrikeLength2 = 100.0;
+        nb.StrikeLength1 = nb.StrikeLength2 = m.UnitsKm ? 100.0 : 100000.0;   // 100 km
     }
     appendBodies(m, bodies);
     return {};

@@ -5,6 +5,7 @@
 #include "text_lines.h"
 
 #include "display/tick_steps.h"
+#include "model/bounds.h"
 
 #include <algorithm>
 #include <cmath>
@@ -249,6 +250,8 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f)
     d.ViewXMax = last;
     d.Zoomed = false;
     for (int b = 1; b <= MaxBodies; ++b) {
+        // Bounds typed for the bodies of the model before are not this one's.
+        resetInversionBounds(m.Bodies[b]);
         m.Bodies[b].XPosMin = first;
         m.Bodies[b].XPosMax = last;
     }

@@ -3,7 +3,9 @@
 #include "model/text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <system_error>
 
 namespace corvane {
 
@@ -147,12 +149,42 @@ std::optional<LineFit> fitRegionalLine(const Model& m)
     return fitLineLAD(x, y);
 }
 
-std::string linearText(double M, double C, std::optional<double> dev)
+int slopeDecimals(double span)
 {
-    std::string s = " Y = " + fixed(M, 6, 2) + (C >= 0 ? " X +" : " X ") + fixed(C, 6, 1);
+    // Rounding the slope to d decimals moves the line by at most
+    // 0.5 10^-d x span at the profile's ends.
+    const double a = std::abs(span);
+    if (!(a > 0) || !std::isfinite(a))
+        return 2;
+    const int d = static_cast<int>(std::ceil(std::log10(a / (2 * LineTolerance))));
+    return std::clamp(d, 2, 12);
+}
+
+std::string linearText(double M, double C, std::optional<double> dev, double origin, double span)
+{
+    std::string x = " X";
+    if (origin != 0) {
+        // The removal measures X from the first station: say so.
+        char buf[32];
+        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, std::abs(origin));
+        x = std::string(" (X ") + (origin > 0 ? "- " : "+ ") +
+            (ec == std::errc() ? std::string(buf, end) : fixed(std::abs(origin), 0, 3)) + ")";
+    }
+    std::string s = " Y = " + fixed(M, 6, slopeDecimals(span)) + x + (C >= 0 ? " +" : " ") +
+                    fixed(C, 6, InterceptDecimals);
     if (dev)
         s += "  ( Dev = " + fixed(*dev, 6, 1) + " )";
     return s;
+}
+
+std::string stepText(double step, int width)
+{
+    // Enough decimals for the step's first digit: 0.001 is not "0.00".
+    int d = 2;
+    const double a = std::abs(step);
+    if (a > 0 && std::isfinite(a))
+        d = std::clamp(static_cast<int>(std::ceil(-std::log10(a) - 1e-9)), 2, 12);
+    return fixed(step, width, d);
 }
 
 CubicSpline::CubicSpline(std::vector<double> x, std::vector<double> y)

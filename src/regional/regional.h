@@ -47,9 +47,19 @@ std::optional<LineFit> fitLineLAD(const std::vector<double>& x, const std::vecto
 // station so that its intercept is the one the removal uses.
 std::optional<LineFit> fitRegionalLine(const Model& m);
 
-// " Y = " M:6:2 " X +" C:6:1 (or " X " for a negative C), followed by
-// "  ( Dev = " d:6:1 " )" when a deviation is given.
-std::string linearText(double M, double C, std::optional<double> dev = std::nullopt);
+// The regional line as the builder shows it: " Y = " M " X +" C (or " X " for
+// a negative C), followed by "  ( Dev = " d:6:1 " )" when a deviation is
+// given. X is measured from the first station, origin; when that is not 0
+// the text says "(X - origin)". M and C carry enough decimals that the line
+// shown differs from the one removed by less than LineTolerance twice over
+// a profile of the given span.
+inline constexpr double LineTolerance = 0.0005;   // mGal
+inline constexpr int InterceptDecimals = 3;
+int slopeDecimals(double span);
+std::string linearText(double M, double C, std::optional<double> dev = std::nullopt,
+                       double origin = 0, double span = 0);
+// A step of the builder's buttons with enough decimals to show it (at least 2).
+std::string stepText(double step, int width);
 
 // Cubic spline through knots with strictly increasing x and zero slope at both
 // ends; flat beyond the end knots. Knots that do not increase give the first

@@ -222,7 +222,10 @@ void Tregbuild::showConstant()
 
 void Tregbuild::showLinear(std::optional<double> dev)
 {
-    LinearValue_->setText(q(linearText(state_.RegionalM, state_.RegionalC, dev)));
+    const Model& m = ws_.model;
+    const double origin = m.NumStations > 0 ? m.StationX[1] : 0.0;
+    const double span = m.NumStations > 0 ? m.StationX[m.NumStations] - origin : 0.0;
+    LinearValue_->setText(q(linearText(state_.RegionalM, state_.RegionalC, dev, origin, span)));
     update();
 }
 
@@ -264,7 +267,7 @@ void Tregbuild::SpinButton2Up()
     if (state_.RegionalMode != RegionalKind::Constant)
         return;
     state_.RegionalCStep *= 10;
-    incr1_->setText(q(fixed(state_.RegionalCStep, 7, 2)));
+    incr1_->setText(q(stepText(state_.RegionalCStep, 7)));
 }
 
 void Tregbuild::SpinButton2Down()
@@ -272,7 +275,7 @@ void Tregbuild::SpinButton2Down()
     if (state_.RegionalMode != RegionalKind::Constant)
         return;
     state_.RegionalCStep *= 0.1;
-    incr1_->setText(q(fixed(state_.RegionalCStep, 7, 2)));
+    incr1_->setText(q(stepText(state_.RegionalCStep, 7)));
 }
 
 void Tregbuild::mplusClick()
@@ -312,7 +315,7 @@ void Tregbuild::SpinButton3Up()
     if (state_.RegionalMode != RegionalKind::Linear)
         return;
     state_.RegionalLinStep *= 10;
-    incr2_->setText(q(fixed(state_.RegionalLinStep, 6, 2)));
+    incr2_->setText(q(stepText(state_.RegionalLinStep, 6)));
 }
 
 void Tregbuild::SpinButton3Down()
@@ -320,7 +323,7 @@ void Tregbuild::SpinButton3Down()
     if (state_.RegionalMode != RegionalKind::Linear)
         return;
     state_.RegionalLinStep *= 0.1;
-    incr2_->setText(q(fixed(state_.RegionalLinStep, 6, 2)));
+    incr2_->setText(q(stepText(state_.RegionalLinStep, 6)));
 }
 
 void Tregbuild::FormMouseDown(Qt::MouseButton button, const QPoint& pos)

@@ -197,12 +197,12 @@ TEST(NewModel, ProfileWithoutFieldData)
     EXPECT_EQ(m.NumBodies, 0);
     EXPECT_EQ(m.CurrentBody, 1);
     EXPECT_EQ(m.Bodies[1].Density, 0.3);
-    EXPECT_EQ(m.Bodies[1].StrikeLength2, 100.0);
+    EXPECT_EQ(m.Bodies[1].StrikeLength2, 100000.0);   // 100 km in this metre model
 
     // A bottom at or above the surface is not taken.
     in.maxDepth = "-5";
     applyNewModel(ws, in, nullptr);
-    EXPECT_EQ(ws.display.ViewDepthMax, 100);
+    EXPECT_EQ(ws.display.ViewDepthMax, 100000);
 
     m.Bodies[2].Linked[1] = true;
     m.Bodies[2].NumCorners = 9;

@@ -625,3 +625,45 @@ TEST(PaintModel, AxisAndBodyLabelTexts)
     ws->model.UnitsKm = false;
     EXPECT_EQ(textsIn(drawnTexts(*ws), mid, 1000), "25.0|50.0|75.0|100.0|m| 1| 2|");
 }
+
+TEST(PaintModel, GravityLabelsStandAtTheValuesTheyName)
+{
+    // Zoomed onto stretches of the profile where every value is negative,
+    // where the values cross zero, and with the whole profile in view: each
+    // gravity label covers the row of its value on the axis drawn (one value
+    // stood 59 px from its row, at the top of an axis it was not on).
+    struct Case {
+        double xmin, xmax;
+        bool zoomed;
+    };
+    const Case cases[] = {{8, 16, true}, {10, 13, true}, {0, 10, true}, {0, 40, false}, {30, 40, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.xmin) + " .. " + std::to_string(c.xmax));
+        auto ws = basinProfile();
+        Display& d = ws->display;
+        d.ViewXMin = c.xmin;
+        d.ViewXMax = c.xmax;
+        d.Zoomed = c.zoomed;
+        d.GravityTickStep = 5;
+        const auto texts = drawnTexts(*ws);   // sets the gravity range in view
+        const ViewLayout L = viewLayout(window, d);
+        int labels = 0;
+        for (const DrawnText& t : texts) {
+            if (t.rect.left() >= L.Left + L.SectionLeft || t.rect.top() >= L.Mid)
+                continue;   // not left of the gravity axis
+            bool ok = false;
+            const double value = t.text.toDouble(&ok);
+            if (!ok)
+                continue;   // the unit
+            ++labels;
+            EXPECT_GE(value, d.GravityMin - 1e-9) << t.text.toStdString();
+            EXPECT_LE(value, d.GravityMax + 1e-9) << t.text.toStdString();
+            const int row = ProfileToScreen(window, d, d.ViewXMin, value).y();
+            // At the ends of the axis a label keeps inside the panel, a
+            // pixel or two off its row.
+            EXPECT_LE(t.rect.top() - 2, row) << t.text.toStdString();
+            EXPECT_GE(t.rect.bottom() + 2, row) << t.text.toStdString();
+        }
+        EXPECT_GE(labels, 2);
+    }
+}

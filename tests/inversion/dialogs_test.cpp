@@ -325,7 +325,7 @@ TEST(Tbodyinvert, LoadsAndStoresTheSelection)
     dlg.findChild<QCheckBox*>("xpos")->setChecked(true);   // left as shown: still the default
     type(dlg, "densmin", "-0.5");
     type(dlg, "densmax", "heavy");   // not a number: the bound shown stays
-    type(dlg, "Depthmin", "2");      // depth not checked: bounds kept for later
+    type(dlg, "Depthmin", "2");      // depth not ticked: the bounds typed are kept all the same
     dlg.accept();
     const Tbody& b = m.Bodies[2];
     EXPECT_EQ(f.ws.inversion.InversionBody, 2);
@@ -336,15 +336,19 @@ TEST(Tbodyinvert, LoadsAndStoresTheSelection)
     EXPECT_EQ(b.XPosMin, 0);
     EXPECT_EQ(b.XPosMax, 1000);
     EXPECT_FALSE(b.InvertDepth);
-    EXPECT_EQ(b.DepthMin, 0);
+    EXPECT_EQ(b.DepthMin, 2);
+    EXPECT_EQ(b.DepthMax, 40);   // left as shown: the default the box showed
 
     dlg.FormActivate();
     EXPECT_EQ(text(dlg, "densmin"), "-0.50000");   // typed bounds show as they are
     dlg.findChild<QCheckBox*>("density")->setChecked(false);
-    type(dlg, "densmin", "0.1");
-    dlg.reject();   // every way of closing stores
+    type(dlg, "densmin", "-0.4");
+    dlg.reject();   // every way of closing stores, the bounds of an unticked box too
     EXPECT_FALSE(b.InvertDensity);
-    EXPECT_EQ(b.DensMin, -0.5);
+    EXPECT_EQ(b.DensMin, -0.4);
+    dlg.FormActivate();
+    EXPECT_EQ(text(dlg, "Depthmin"), "    2.00");
+    EXPECT_EQ(text(dlg, "densmin"), "-0.40000");
 
     // A minimum above its maximum is refused, and the dialog stays open.
     dlg.FormActivate();
@@ -357,7 +361,7 @@ TEST(Tbodyinvert, LoadsAndStoresTheSelection)
     EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Error);
     EXPECT_EQ(f.platform.last().text, "The minimum density contrast is greater than the maximum.");
     EXPECT_FALSE(b.InvertDensity);
-    EXPECT_EQ(b.DensMin, -0.5);
+    EXPECT_EQ(b.DensMin, -0.4);
     EXPECT_EQ(b.DensMax, -0.0001);
     type(dlg, "densmin", "0.5");
     dlg.accept();
@@ -544,4 +548,65 @@ TEST(Tinvertresult, ShowsCopiesAndSavesTheTable)
     f.platform.saveNames = {dir.filePath("no/such/folder/r.txt")};
     dlg.SaveBtnClick();
     EXPECT_EQ(f.platform.last().kind, ScriptedPlatform::Kind::Error);
+}
+
+TEST(Tproperties, CalculateAfterADensityChangeMovesNothingAndShowsTheMisfit)
+{
+    // Body 2 with its top at or near the surface: the Depth box shows the top
+    // rounded (four decimals on opening, three after a body change), and a
+    // Calculate for a new density must not read that as a depth typed.
+    struct Case {
+        const char* name;
+        double top;
+        bool afterBodyChange;
+    };
+    const Case cases[] = {
+        {"at the surface, opened", MinDepth, false},
+        {"at the surface, after a body change", MinDepth, true},
+        {"just below it, after a body change", 0.00012, true},
+        {"at the apply floor, after a body change", 1e-6, true},
+        {"at an odd depth, opened", 2.34567, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        Model& m = f.ws.model;
+        setBody(m, 2, {{20.00037, c.top}, {30, c.top}, {30, 6}, {20.00037, 6}}, -0.2123456, 100.00049, 50);
+        m.RecalculateModel();
+        m.CurrentBody = c.afterBodyChange ? 1 : 2;
+        Tproperties dlg(f.ws, f.platform, f.repaint(), f.status());
+        dlg.FormActivate();
+        if (c.afterBodyChange)
+            dlg.bodychangeUpClick();
+        ASSERT_EQ(m.CurrentBody, 2);
+        const Tbody before = m.Bodies[2];
+        type(dlg, "density", "-0.25");
+        dlg.calcClick();
+        const Tbody& after = m.Bodies[2];
+        EXPECT_EQ(after.Density, -0.25);
+        for (int k = 1; k <= after.NumCorners; ++k) {
+            EXPECT_EQ(after.CornerX[k], before.CornerX[k]) << "corner " << k;
+            EXPECT_EQ(after.CornerZ[k], before.CornerZ[k]) << "corner " << k;
+        }
+        EXPECT_EQ(after.StrikeLength1, before.StrikeLength1);
+        EXPECT_TRUE(f.statusTexts.isEmpty()) << f.statusTexts.join("|").toStdString();
+        EXPECT_EQ(f.statusLines.last(), misfitText(m, 0));
+        // The same again, with nothing typed: still nothing moves.
+        dlg.calcClick();
+        EXPECT_EQ(after.CornerZ[1], before.CornerZ[1]);
+        EXPECT_TRUE(f.statusTexts.isEmpty());
+    }
+
+    // A top typed above the surface is still shortened, and said so beside
+    // the misfit.
+    Fixture f;
+    Model& m = f.ws.model;
+    m.CurrentBody = 2;
+    Tproperties dlg(f.ws, f.platform, f.repaint(), f.status());
+    dlg.FormActivate();
+    type(dlg, "Depth", "-1");
+    dlg.calcClick();
+    ASSERT_EQ(f.statusTexts.size(), 1);
+    EXPECT_TRUE(f.statusTexts[0].startsWith(misfitText(m, 0)));
+    EXPECT_TRUE(f.statusTexts[0].endsWith(StepShortenedText));
 }

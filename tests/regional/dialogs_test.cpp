@@ -120,7 +120,7 @@ TEST_F(RegionalDialog, BestFitLine)
         dlg.findChild<QRadioButton*>("regtype1")->click();
         EXPECT_EQ(dlg.state().RegionalMode, RegionalKind::Linear);
         EXPECT_EQ(dlg.findChild<QLabel*>("LinearValue")->text(),
-                  " Y =  -0.02 X +   1.0  ( Dev =    0.0 )");
+                  " Y = -0.020000 (X - 100) + 1.000  ( Dev =    0.0 )");
         EXPECT_TRUE(dlg.findChild<QToolButton*>("cminus")->isVisible());
         EXPECT_FALSE(dlg.findChild<QLineEdit*>("constant")->isVisible());
         EXPECT_TRUE(platform.cursorStack.empty());   // the hourglass was restored
@@ -139,7 +139,7 @@ TEST_F(RegionalDialog, BestFitLine)
         dlg.findChild<QToolButton*>("cminus")->click();
         EXPECT_NEAR(dlg.state().RegionalM, m0 + 0.1, 1e-12);
         EXPECT_NEAR(dlg.state().RegionalC, c0 - 0.2, 1e-12);
-        EXPECT_EQ(dlg.findChild<QLabel*>("LinearValue")->text(), " Y =   0.10 X   -0.2");
+        EXPECT_EQ(dlg.findChild<QLabel*>("LinearValue")->text(), " Y = 0.100000 (X - 100) -0.200");
     }, "BitBtn2");
     EXPECT_NEAR(observed(1), 0.2, 1e-9);
     EXPECT_NEAR(observed(21), 0.2 - 0.1 * 200, 1e-9);
@@ -288,4 +288,56 @@ TEST_F(AbstractDialog, FlatDataAndTheDialogsPaint)
 }
 
 }  // namespace
+}  // namespace corvane
+
+namespace corvane {
+
+TEST(RegionalDialogDigits, TheLineShownIsTheLineRemovedInKilometresAndMetres)
+{
+    // A regional of 0.156361 mGal/km over 48 km with a basin in it, in either
+    // unit; the line is fitted, moved with the buttons at small steps, and
+    // removed. The line read back from the dialog's text is the one removed.
+    for (const double perKm : {1.0, 1000.0}) {
+        SCOPED_TRACE(perKm == 1 ? "km" : "m");
+        Workspace ws;
+        ScriptedPlatform platform;
+        Model& m = ws.model;
+        m.UnitsKm = perKm == 1;
+        test::setStations(m, 97, 0, 48 * perKm);
+        for (int i = 1; i <= m.NumStations; ++i) {
+            const double km = m.StationX[i] / perKm;
+            m.ObservedGravity[i] = -18.2 + 0.156361 * km - 30 * std::exp(-std::pow((km - 15) / 6, 2));
+        }
+        std::vector<double> before(static_cast<std::size_t>(m.NumStations));
+        for (int i = 1; i <= m.NumStations; ++i)
+            before[static_cast<std::size_t>(i - 1)] = m.ObservedGravity[i];
+        Tregbuild dlg(ws, platform);
+        QString shown, step;
+        platform.dialogHandler = [&](QDialog& d) {
+            dlg.regtypeClick(1);
+            auto* spin = dlg.findChild<SpinButton*>("SpinButton3");
+            for (int k = 0; k < 5; ++k)
+                spin->clickDown();   // 0.00001
+            dlg.mminusClick();
+            dlg.cplusClick();
+            step = dlg.findChild<QLabel*>("incr2")->text();
+            shown = dlg.findChild<QLabel*>("LinearValue")->text();
+            d.findChild<QPushButton*>("BitBtn2")->click();
+            return d.result();
+        };
+        platform.execDialog(dlg);
+        EXPECT_EQ(step.trimmed(), "0.00001");
+        // " Y = M X + C" or " Y = M X C"
+        const QStringList parts = shown.simplified().split(' ');
+        ASSERT_GE(parts.size(), 5) << shown.toStdString();
+        const double M = parts[2].toDouble();
+        const double C = parts.size() > 5 && parts[4] == "+" ? parts[5].toDouble() : parts[4].toDouble();
+        EXPECT_NE(M, 0) << shown.toStdString();
+        for (int i = 1; i <= m.NumStations; ++i) {
+            const double removed = before[static_cast<std::size_t>(i - 1)] - m.ObservedGravity[i];
+            EXPECT_NEAR(M * m.StationX[i] + C, removed, 2 * LineTolerance) << i << " " << shown.toStdString();
+        }
+    }
+}
+
 }  // namespace corvane

@@ -108,9 +108,17 @@ TEST(RegionalLine, UndefinedFitsAreRefused)
 
 TEST(RegionalLine, TextOfTheLine)
 {
-    EXPECT_EQ(linearText(1.234, 5.67, 0.26), " Y =   1.23 X +   5.7  ( Dev =    0.3 )");
-    EXPECT_EQ(linearText(-0.5, -12.34), " Y =  -0.50 X  -12.3");
-    EXPECT_EQ(linearText(0, 0), " Y =   0.00 X +   0.0");
+    EXPECT_EQ(linearText(1.234, 5.67, 0.26), " Y =   1.23 X + 5.670  ( Dev =    0.3 )");
+    EXPECT_EQ(linearText(-0.5, -12.34), " Y =  -0.50 X -12.340");
+    EXPECT_EQ(linearText(0, 0), " Y =   0.00 X + 0.000");
+    // Over 48 km five decimals of the slope, over 48000 m eight.
+    EXPECT_EQ(linearText(0.156361234, -18.2004, std::nullopt, 0, 48), " Y = 0.15636 X -18.200");
+    EXPECT_EQ(linearText(0.000156361234, -18.2004, std::nullopt, 0, 48000),
+              " Y = 0.00015636 X -18.200");
+    EXPECT_EQ(linearText(-0.02, 1, std::nullopt, 100, 200), " Y = -0.020000 (X - 100) + 1.000");
+    EXPECT_EQ(stepText(1, 6), "  1.00");
+    EXPECT_EQ(stepText(1.0 * 0.1 * 0.1 * 0.1, 6), " 0.001");
+    EXPECT_EQ(stepText(1e-5, 6), "0.00001");
 }
 
 TEST(RegionalLine, ZeroSlopeRemovalEqualsConstantRemoval)

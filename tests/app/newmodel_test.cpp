@@ -325,9 +325,10 @@ TEST(NewModelDialogs, SpacingShownOnlyWithoutFieldDataAndChooserLimits)
     EXPECT_EQ(c.commentLines, 1);
     EXPECT_TRUE(c.xyData);
 
-    // Opening again starts from the opening numbers.
+    // Opening again starts from the opening numbers: as many comment lines
+    // as come before the first station.
     grid.fill(readFieldDataText("1 2\n"));
-    EXPECT_EQ(grid.CommentLines->text(), "3");
+    EXPECT_EQ(grid.CommentLines->text(), "0");
     EXPECT_FALSE(grid.XYData->isChecked());
 }
 

@@ -473,8 +473,13 @@ void beginNewModel(Tcorvane& window)
         }
         window.repaintModel();
         window.MenuStateNewModel();
+        // Said beside the misfit once the drawing has ended and the window
+        // shows the new model.
         if (!skippedNote.isEmpty())
-            window.setStatus(skippedNote);
+            QObject::connect(
+                &window.drawingArea(), &DrawingArea::commandEnded, &window,
+                [&window, skippedNote] { window.setStatus(window.statusText() + "   " + skippedNote); },
+                Qt::SingleShotConnection);
     });
 }
 

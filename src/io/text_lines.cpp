@@ -187,8 +187,9 @@ Vote lineVote(std::string_view line, std::size_t minFields)
             return groupedNumber(f, ',', '.').has_value();
         });
         // A line that writes its decimals with points and its thousands
-        // with commas: "1,000 -3.2".
-        if (commaOnly.empty() ? twoMarks : (pointOnly && grouped))
+        // with commas: "1,000 -3.2". With fewer fields than a data line
+        // holds, "12,100.5" is two fields of a CSV line instead.
+        if ((commaOnly.empty() ? twoMarks : (pointOnly && grouped)) && inner.size() >= minFields)
             return commaOnly.empty() ? Vote::Grouping : Vote::GroupingCommaOnly;
         const bool decimal = !commaOnly.empty() &&
             std::all_of(commaOnly.begin(), commaOnly.end(),

@@ -325,3 +325,30 @@ TEST(CorvaneCalc, SpreadsheetFilesAsTheWindowReadsThem)
     EXPECT_EQ(csvRows(r.out).size(), 18u);
     EXPECT_EQ(r.err, "1 line of the field data was skipped (line 6).\n");
 }
+
+TEST(CorvaneCalc, ReadmeStationsExampleReadsTheModelsOwnStationsBack)
+{
+    // The model's stations written as CSV (heading row included) and read
+    // back with --stations give the same stations and the same misfit.
+    const QString model = q(examples / "field_profile.mod");
+    const Outcome own = calc({model});
+    ASSERT_EQ(own.status, 0) << own.err;
+    std::string twoColumns;
+    for (const auto& row : csvRows(own.out))
+        twoColumns += row[0] + "," + row[1] + "\n";
+    QTemporaryDir dir;
+    const fs::path residual = fs::path(dir.path().toStdString()) / "residual.csv";
+    std::ofstream(residual, std::ios::binary) << twoColumns;
+    const Outcome back = calc({"--stations", q(residual), model});
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(back.err, "");
+    const auto a = csvRows(own.out), b = csvRows(back.out);
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        EXPECT_EQ(number(b[i][0]), number(a[i][0])) << i;
+        EXPECT_EQ(number(b[i][1]), number(a[i][1])) << i;
+        // Positions print as the six-byte reals they are; read back as
+        // doubles they differ in the last bits only.
+        EXPECT_NEAR(number(b[i][2]), number(a[i][2]), 1e-9) << i;
+    }
+}

@@ -600,6 +600,22 @@ TEST(SpreadsheetFiles, EveryKindGivesTheStationsItHoldsOrIsRefusedWithTheReason)
     }
 }
 
+TEST(SpreadsheetFiles, CsvLinesThatLookLikeGroupedNumbersStayTwoFields)
+{
+    // "12,100.5" alone is a grouped number; as a station line of a CSV file
+    // it is a position and an anomaly.
+    for (const char* text : {"x,g\n12,100.5\n13,101.25\n", "12,100.5\n13,-4.5\n"}) {
+        SCOPED_TRACE(text);
+        const FieldDataTable table = readFieldDataText(text);
+        ASSERT_EQ(table.problem, "");
+        ColumnChoice choice{1, 2, 2, 0, false};
+        choice.commentLines = leadingNonStationLines(table, choice);
+        const StationList s = stationsFromTable(table, choice);
+        EXPECT_EQ(s.x, (std::vector<double>{12, 13}));
+        EXPECT_EQ(s.g[0], 100.5);
+    }
+}
+
 TEST(SpreadsheetFiles, LinesThatGiveNoStationAreCountedAndNamed)
 {
     std::string text = "x g\n";

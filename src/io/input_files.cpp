@@ -209,7 +209,8 @@ std::string readBodyFile(Workspace& ws, std::string_view bytes, const std::strin
             return false;
         // The last field kept is the number cut in two, when it is one of
         // the three read and the part kept reads as a number.
-        const auto kept = splitLine(afterCharacters(firstCharacters(line, MaxLineCharacters), 15), commas, 4);
+        const std::string first80 = firstCharacters(line, MaxLineCharacters);
+        const auto kept = splitLine(afterCharacters(first80, 15), commas, 4);
         return !kept.empty() && kept.size() <= 3 && fieldValue(kept.back(), commas).has_value();
     };
     auto notANumber = [&](const char* what) {

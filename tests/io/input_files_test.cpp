@@ -676,6 +676,9 @@ TEST(SpreadsheetFiles, BodyAndBoreholeFilesFollowTheSameRules)
         {"CR only", replaced(body("0.1", {"1 1", "2 1", "1 2"}), '\n', '\r'), 0.1, {{1, 1}, {2, 1}, {1, 2}}},
         {"UTF-8 mark", "\xEF\xBB\xBF" + body("0.1", {"1 1", "2 1", "1 2"}), 0.1, {{1, 1}, {2, 1}, {1, 2}}},
         {"UTF-16", utf16(body("0.1", {"1\t\t1", "2\t\t1", "1\t\t2"}), false), 0.1, {{1, 1}, {2, 1}, {1, 2}}},
+        // Found by the fuzzer: a line past column 80 whose kept part is no number.
+        {"NUL bytes across column 80", body("0.1", {"1 1", "19.6       " + std::string(90, '\0') + "0.4", "1 2"}), 0, {},
+         "Line 7 of the body file \"b.bod\" does not hold the expected corner position and depth"},
         {"a corner cut at column 80", body("0.1", {"1 1", "2 1", "1" + std::string(60, ' ') + "2.123456"}), 0, {},
          "Line 8 of the body file \"b.bod\" holds a number cut at column 80"},
     };

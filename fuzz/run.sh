@@ -11,7 +11,7 @@ seconds=${1:-300}
 shift || true
 build=${CORVANE_FUZZ_DIR:-build-fuzz}
 jobs=${CORVANE_JOBS:-1}
-all=(model_file sidero_model body_file borehole_file field_data dialog_numbers)
+all=(model_file sidero_model body_file borehole_file field_data field_roundtrip dialog_numbers)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 
@@ -32,6 +32,7 @@ seed sidero_model tests/data/*.mod examples/*.mod fuzz/seeds/sidero/*
 seed body_file examples/*.bod fuzz/seeds/body/* tests/data/*.dta
 seed borehole_file examples/*.hol fuzz/seeds/borehole/* tests/data/*.dta
 seed field_data tests/data/*.dta fuzz/seeds/field/*
+seed field_roundtrip fuzz/seeds/roundtrip/*
 seed dialog_numbers fuzz/seeds/numbers/*
 
 mkdir -p "$build/findings"

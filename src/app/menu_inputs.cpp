@@ -69,12 +69,15 @@ void Tcorvane::boreholedata1Click()
     const QString name = platform_->openFileName(QStringLiteral("Borehole data"), QStringLiteral("*.hol"));
     if (name.isEmpty())
         return;
-    const std::string err = readBoreholeFileAt(ws_, localName(name));
+    std::string note;
+    const std::string err = readBoreholeFileAt(ws_, localName(name), &note);
     if (!err.empty()) {
         platform_->error(QString::fromLocal8Bit(err.c_str()));
         return;
     }
     repaintModel();
+    if (!note.empty())
+        setStatus(QString::fromLocal8Bit(note.c_str()));
 }
 
 }  // namespace corvane

@@ -208,7 +208,12 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
     chooser->addWidget(CommentLines, 3, 1);
     chooser->addWidget(CommentSpin, 3, 2);
     chooser->addWidget(XYData, 4, 0, 1, 3);
-    chooser->setRowStretch(5, 1);
+    SkippedNote = new QLabel(this);
+    SkippedNote->setObjectName(QStringLiteral("SkippedNote"));
+    SkippedNote->setWordWrap(true);
+    SkippedNote->setMaximumWidth(260);
+    chooser->addWidget(SkippedNote, 5, 0, 1, 3);
+    chooser->setRowStretch(6, 1);
 
     auto* buttons = new QDialogButtonBox(this);
     OKBtn = addButton(buttons, "OKBtn", "OK", QDialogButtonBox::AcceptRole);
@@ -227,6 +232,8 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
 
 void Tdatadisplay1::fill(const FieldDataTable& table)
 {
+    table_ = table;
+    commentLinesSet_ = false;
     maxFields_ = table.maxFields;
     const int rows = static_cast<int>(table.lines.size()) + 1;
     datagrid->clearContents();
@@ -236,8 +243,6 @@ void Tdatadisplay1::fill(const FieldDataTable& table)
         datagrid->setItem(0, j, fixedCell(QString::number(j)));
     for (int r = 1; r < rows; ++r) {
         const SplitLine& line = table.lines[static_cast<std::size_t>(r - 1)];
-        datagrid->setItem(r, 0, fixedCell(hasNonNumber(line) ? QStringLiteral("*****")
-                                                             : QString::number(r)));
         for (int j = 1; j <= MaxFieldsPerLine; ++j) {
             const QString text = j <= line.count
                 ? QString::fromStdString(line.fields[static_cast<std::size_t>(j - 1)])
@@ -248,9 +253,9 @@ void Tdatadisplay1::fill(const FieldDataTable& table)
     XColumn->setText(QStringLiteral("1"));
     YColumn->setText(QStringLiteral("2"));
     GravColumn->setText(QStringLiteral("2"));
-    CommentLines->setText(QStringLiteral("3"));
     XYData->setChecked(false);
     XYDataClick();
+    markLines();
     setWindowState(windowState() | Qt::WindowMaximized);
 }
 
@@ -274,6 +279,24 @@ void Tdatadisplay1::spin(Value v, int delta)
     const int hi = v == Value::CommentLines ? INT_MAX - 1 : std::max(maxFields_, 1);
     const int value = std::clamp(shown->text().toInt() + delta, lo, hi);
     shown->setText(QString::number(value));
+    if (v == Value::CommentLines)
+        commentLinesSet_ = true;
+    markLines();
+}
+
+void Tdatadisplay1::markLines()
+{
+    // Until the user sets them, the comment lines follow the columns chosen.
+    if (!commentLinesSet_)
+        CommentLines->setText(QString::number(leadingNonStationLines(table_, choice())));
+    const ColumnChoice c = choice();
+    const int rows = std::min(datagrid->rowCount() - 1, static_cast<int>(table_.lines.size()));
+    for (int r = 1; r <= rows; ++r) {
+        const SplitLine& line = table_.lines[static_cast<std::size_t>(r - 1)];
+        const bool mark = line.count > 0 && !isStationLine(line, c);
+        datagrid->setItem(r, 0, fixedCell(mark ? QStringLiteral("*****") : QString::number(r)));
+    }
+    SkippedNote->setText(QString::fromStdString(skippedStationsNote(stationsFromTable(table_, c))));
 }
 
 void Tdatadisplay1::XYDataClick()
@@ -282,6 +305,8 @@ void Tdatadisplay1::XYDataClick()
     YColumnLabel->setVisible(show);
     YColumn->setVisible(show);
     YSpin->setVisible(show);
+    if (SkippedNote)
+        markLines();
 }
 
 ColumnChoice Tdatadisplay1::choice() const
@@ -402,6 +427,7 @@ void beginNewModel(Tcorvane& window)
     // Everything is read and checked before the model is touched; cancelling
     // any step leaves the model as it was.
     std::optional<StationList> stations;
+    QString skippedNote;
     if (in.readFieldData) {
         const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
         if (name.isEmpty())
@@ -412,7 +438,11 @@ void beginNewModel(Tcorvane& window)
             platform.error(QString::fromStdString(problem));
             return;
         }
-        const FieldDataTable table = readFieldDataText(bytes);
+        const FieldDataTable table = readFieldDataText(bytes, QFile::encodeName(name).toStdString());
+        if (!table.problem.empty()) {
+            platform.error(QString::fromStdString(table.problem));
+            return;
+        }
         Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
         grid.fill(table);
         if (window.execDialog(grid) != QDialog::Accepted)
@@ -428,6 +458,7 @@ void beginNewModel(Tcorvane& window)
             platform.warning(StationsTruncatedText);
         if (s.sorted)
             platform.warning(StationsSortedText);
+        skippedNote = QString::fromStdString(skippedStationsNote(s));
         stations = std::move(s);
     }
 
@@ -437,7 +468,7 @@ void beginNewModel(Tcorvane& window)
     window.instruction(AddCornersText);
     window.repaintModel();
     const int b = prepareFirstBody(ws);
-    startBodyDrawing(window, b, [&window, before](int corners) {
+    startBodyDrawing(window, b, [&window, before, skippedNote](int corners) {
         if (corners == 0) {
             // Ended (Esc) before body 1 had two distinct corners.
             before->restore(window.workspace());
@@ -450,6 +481,13 @@ void beginNewModel(Tcorvane& window)
         }
         window.repaintModel();
         window.MenuStateNewModel();
+        // Said beside the misfit once the drawing has ended and the window
+        // shows the new model.
+        if (!skippedNote.isEmpty())
+            QObject::connect(
+                &window.drawingArea(), &DrawingArea::commandEnded, &window,
+                [&window, skippedNote] { window.setStatus(window.statusText() + "   " + skippedNote); },
+                Qt::SingleShotConnection);
     });
 }
 

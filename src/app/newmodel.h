@@ -59,7 +59,8 @@ class Tdatadisplay1 : public QDialog {
 public:
     explicit Tdatadisplay1(QWidget* parent = nullptr);
 
-    // Fills the grid and puts the column chooser back to its opening numbers.
+    // Fills the grid and puts the column chooser back to its opening numbers:
+    // as many comment lines as the file has lines before its first station.
     void fill(const FieldDataTable& table);
     ColumnChoice choice() const;
 
@@ -79,11 +80,17 @@ public:
     SpinArrows* GravSpin = nullptr;
     SpinArrows* CommentSpin = nullptr;
     QCheckBox* XYData = nullptr;
+    QLabel* SkippedNote = nullptr;   // the lines the choice would skip
     QPushButton* OKBtn = nullptr;
 
 private:
     QLabel* label(Value v) const;
+    // Marks the lines that give no station under the shown choice, and says
+    // which data lines would be skipped.
+    void markLines();
+    FieldDataTable table_;
     int maxFields_ = 0;
+    bool commentLinesSet_ = false;   // the user has spun the comment lines
 };
 
 // "Edit the Field Data".

@@ -42,7 +42,8 @@ constexpr const char* HelpText =
     "  --columns X,G         the position and anomaly columns of FILE (default 1,2)\n"
     "  --columns X,Y,G       x and y coordinates and anomaly: positions are the\n"
     "                        distances from the first station\n"
-    "  --comment-lines N     lines at the top of FILE that are not data (default 3)\n"
+    "  --comment-lines N     lines at the top of FILE that are not data (default:\n"
+    "                        the lines before the first station)\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -231,8 +232,13 @@ std::string takeStations(Model& m, const Options& o)
     std::string bytes;
     if (std::string problem = readWholeFile(o.stations, bytes); !problem.empty())
         return problem;
-    const FieldDataTable table = readFieldDataText(bytes);
-    const StationList s = stationsFromTable(table, o.columns);
+    const FieldDataTable table = readFieldDataText(bytes, o.stations);
+    if (!table.problem.empty())
+        return table.problem;
+    ColumnChoice columns = o.columns;
+    if (!o.commentLinesGiven)
+        columns.commentLines = leadingNonStationLines(table, columns);
+    const StationList s = stationsFromTable(table, columns);
     if (s.x.size() < 2 || !(s.x.back() > s.x.front()))
         return tooFewStationsMessage(s.x.size());
     if (table.linesDropped)
@@ -241,6 +247,8 @@ std::string takeStations(Model& m, const Options& o)
         message(StationsTruncatedMessage);
     if (s.sorted)
         message(StationsSortedMessage);
+    if (const std::string note = skippedStationsNote(s); !note.empty())
+        message(note);
     m.NumStations = static_cast<int>(s.x.size());
     for (int i = 1; i <= m.NumStations; ++i) {
         m.StationX[i] = s.x[static_cast<std::size_t>(i - 1)];

@@ -17,10 +17,24 @@ std::string tooFewStationsMessage(std::size_t found)
            "The model is unchanged.";
 }
 
+std::string skippedStationsNote(const StationList& s)
+{
+    std::string note = skippedLinesNote(s.skipped, "of the field data");
+    if (!s.cut.empty()) {
+        note += note.empty() ? "" : " ";
+        note += s.cut.size() == 1 ? "Line " : "Lines ";
+        for (std::size_t i = 0; i < s.cut.size() && i < 5; ++i)
+            note += (i ? ", " : "") + std::to_string(s.cut[i]);
+        note += s.cut.size() > 5 ? ", ..." : "";
+        note += s.cut.size() == 1 ? " holds a number cut at column 80." : " hold numbers cut at column 80.";
+    }
+    return note;
+}
+
 SplitLine SplitFields(std::string_view line, Commas commas)
 {
-    if (line.size() > FieldDataLineLength)
-        line = line.substr(0, FieldDataLineLength);
+    const bool cut = cutAtColumn80(line);
+    line = line.substr(0, firstCharacters(line, FieldDataLineLength).size());
     SplitLine out;
     out.commas = commas;
     for (const std::string_view field : splitLine(line, commas, MaxFieldsPerLine)) {
@@ -28,25 +42,42 @@ SplitLine SplitFields(std::string_view line, Commas commas)
         out.fields[out.count] = std::string(field.substr(0, FieldWidth));
         ++out.count;
     }
+    // The field that ends at column 80 is the one cut, if any reached it.
+    if (cut && out.count > 0) {
+        const auto all = splitLine(line, commas, 64);
+        if (static_cast<int>(all.size()) == out.count)
+            out.cutField = out.count;
+    }
     return out;
 }
 
-FieldDataTable readFieldDataText(std::string_view text)
+FieldDataTable readFieldDataText(std::string_view bytes, const std::string& fileName)
 {
     FieldDataTable table;
-    const Commas commas = commasOf(text);
-    std::size_t pos = 0;
-    while (pos < text.size() && static_cast<int>(table.lines.size()) < MaxFieldDataLines) {
-        std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = text.size();
-        table.lines.push_back(SplitFields(text.substr(pos, end - pos), commas));
-        table.maxFields = std::max(table.maxFields, table.lines.back().count);
-        pos = end;
-        if (pos < text.size())
-            pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
+    const auto text = decodeText(bytes, fileName, table.problem);
+    if (!text)
+        return table;
+    std::vector<std::string_view> lines = textLines(*text);
+    if (lines.size() > static_cast<std::size_t>(MaxFieldDataLines)) {
+        lines.resize(MaxFieldDataLines);
+        table.linesDropped = true;
     }
-    table.linesDropped = pos < text.size();
+    std::vector<std::string_view> kept(lines.size());
+    std::vector<int> numbers(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        kept[i] = std::string_view(lines[i]).substr(0, firstCharacters(lines[i], FieldDataLineLength).size());
+        numbers[i] = static_cast<int>(i) + 1;
+    }
+    const CommaDecision commas = decideCommas(kept, numbers, 2, fileName);
+    if (!commas.problem.empty()) {
+        table.problem = commas.problem;
+        table.linesDropped = false;
+        return table;
+    }
+    for (const std::string_view line : lines) {
+        table.lines.push_back(SplitFields(line, commas.commas));
+        table.maxFields = std::max(table.maxFields, table.lines.back().count);
+    }
     return table;
 }
 
@@ -70,7 +101,7 @@ std::optional<double> storableNumber(const std::string& text)
 
 std::optional<double> fieldNumber(const SplitLine& line, int j)
 {
-    if (j < 1 || j > line.count)
+    if (j < 1 || j > line.count || j == line.cutField)
         return std::nullopt;
     return storableValue(fieldValue(line.whole[static_cast<std::size_t>(j - 1)], line.commas));
 }
@@ -114,6 +145,21 @@ bool appendStation(StationList& s, double x, double g)
     return true;
 }
 
+bool isStationLine(const SplitLine& line, const ColumnChoice& choice)
+{
+    return fieldNumber(line, choice.xColumn) && fieldNumber(line, choice.gravityColumn) &&
+           (!choice.xyData || fieldNumber(line, choice.yColumn));
+}
+
+int leadingNonStationLines(const FieldDataTable& table, const ColumnChoice& choice)
+{
+    int n = 0;
+    while (n < static_cast<int>(table.lines.size()) &&
+           !isStationLine(table.lines[static_cast<std::size_t>(n)], choice))
+        ++n;
+    return n == static_cast<int>(table.lines.size()) ? 0 : n;
+}
+
 StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& choice)
 {
     StationList s;
@@ -124,13 +170,20 @@ StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& c
         const SplitLine& line = table.lines[r];
         const auto x = fieldNumber(line, choice.xColumn);
         const auto g = fieldNumber(line, choice.gravityColumn);
-        if (!x || !g)
+        const auto y = choice.xyData ? fieldNumber(line, choice.yColumn) : std::optional<double>(0);
+        if (!x || !g || !y) {
+            // A line with text that gives no station is said, not passed over.
+            if (line.count > 0) {
+                s.skipped.push_back(static_cast<int>(r) + 1);
+                const int c = line.cutField;
+                if (c != 0 && (c == choice.xColumn || c == choice.gravityColumn ||
+                               (choice.xyData && c == choice.yColumn)))
+                    s.cut.push_back(static_cast<int>(r) + 1);
+            }
             continue;
+        }
         double position = *x;
         if (choice.xyData) {
-            const auto y = fieldNumber(line, choice.yColumn);
-            if (!y)
-                continue;
             // The first line that reads in full is the origin: a heading or a
             // broken line there must not shift every position.
             if (!haveOrigin) {
@@ -140,8 +193,10 @@ StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& c
             }
             position = std::hypot(*x - x0, *y - y0);
             // Two storable coordinates can still lie further apart than that.
-            if (!storable(position))
+            if (!storable(position)) {
+                s.skipped.push_back(static_cast<int>(r) + 1);
                 continue;
+            }
         }
         if (!appendStation(s, position, *g))
             break;

@@ -26,6 +26,7 @@ struct SplitLine {
     std::array<std::string, MaxFieldsPerLine> whole;
     int count = 0;
     Commas commas = Commas::Separate;   // how the file writes its numbers
+    int cutField = 0;                   // the field cut at column 80 (1-based), 0 for none
 };
 
 // At most the first 80 characters, split as text_lines.h describes (a line
@@ -36,12 +37,14 @@ struct FieldDataTable {
     std::vector<SplitLine> lines;   // line r of the file is lines[r - 1]
     int maxFields = 0;              // the largest field count of any line
     bool linesDropped = false;      // the file had lines after the last one taken
+    std::string problem;            // not empty: the file cannot be read (nothing in lines)
 };
 
-// Splits a file's text into lines (LF, CRLF or CR ends; a last line without
-// an end counts) and each line into fields, commas read as the whole file
-// uses them; at most 4108 lines are taken.
-FieldDataTable readFieldDataText(std::string_view text);
+// Decodes a file's bytes (decodeText), splits the text into lines (LF, CRLF or
+// CR ends; a last line without an end counts) and each line into fields,
+// commas read as the file's data lines use them; at most 4108 lines are
+// taken. fileName only names the file in messages.
+FieldDataTable readFieldDataText(std::string_view bytes, const std::string& fileName = "field data");
 
 // A value the model file can hold. Anything larger could not be saved, and
 // its differences and widths would overflow: it is read like a word.
@@ -50,7 +53,8 @@ bool storable(double v);
 std::optional<double> storableNumber(const std::string& text);
 
 // Field j (1-based) of a line as a number; nothing when the line has no such
-// field, or it is not a number or one beyond what the model file can hold.
+// field, or it is not a number, one beyond what the model file can hold or
+// one cut at column 80.
 std::optional<double> fieldNumber(const SplitLine& line, int j);
 
 // A line with a field that is not a number: the grid marks it "*****".
@@ -65,11 +69,18 @@ struct ColumnChoice {
     bool xyData = false;
 };
 
+// Whether a line gives a station under the choice (its chosen cells are numbers).
+bool isStationLine(const SplitLine& line, const ColumnChoice& choice);
+// The lines before the first station line: the comment lines a file has.
+int leadingNonStationLines(const FieldDataTable& table, const ColumnChoice& choice);
+
 struct StationList {
     std::vector<double> x;
     std::vector<double> g;
     bool truncated = false;   // more usable lines than the 4096 stations hold
     bool sorted = false;      // positions were out of order and have been sorted
+    std::vector<int> skipped; // data lines with text that gave no station (file line numbers)
+    std::vector<int> cut;     // of those, the lines whose chosen number was cut at column 80
 };
 
 // Appends a station unless the list is full (4096); returns false once it is.
@@ -85,6 +96,8 @@ StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& c
 
 // Messages of the field-data commands.
 std::string tooFewStationsMessage(std::size_t found);
+// What was skipped or cut in reading the stations ("" when nothing was).
+std::string skippedStationsNote(const StationList& s);
 inline const char* const StationsSortedMessage =
     "The station positions were not in ascending order; the stations have been sorted by position.";
 inline const char* const LinesDroppedMessage =

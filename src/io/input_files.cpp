@@ -8,6 +8,7 @@
 #include "model/text.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 
 namespace corvane {
@@ -177,10 +178,27 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
 
 // ---------------------------------------------------------------- body file
 
-std::string readBodyFile(Workspace& ws, std::string_view text, const std::string& fileName)
+std::string readBodyFile(Workspace& ws, std::string_view bytes, const std::string& fileName)
 {
     Model& m = ws.model;
-    const Commas commas = commasOf(text);
+    std::string problem;
+    const auto decoded = decodeText(bytes, fileName, problem);
+    if (!decoded)
+        return problem;
+    const std::string_view text = *decoded;
+    const std::vector<std::string_view> all = textLines(text);
+    // Commas are judged by the values only: the two free lines and the label
+    // columns hold words and dates.
+    std::vector<std::string_view> values;
+    std::vector<int> numbers;
+    for (std::size_t i = 2; i < all.size(); ++i) {
+        values.push_back(afterCharacters(all[i].substr(0, firstCharacters(all[i], MaxLineCharacters).size()), 15));
+        numbers.push_back(static_cast<int>(i) + 1);
+    }
+    const CommaDecision decision = decideCommas(values, numbers, 1, fileName);
+    if (!decision.problem.empty())
+        return decision.problem;
+    const Commas commas = decision.commas;
     LineReader lines(text);
     std::vector<std::string> fields;
     const std::string file = "the body file " + quoted(fileName);
@@ -188,7 +206,20 @@ std::string readBodyFile(Workspace& ws, std::string_view text, const std::string
         return "The body file " + quoted(fileName) + " ends after line " +
                std::to_string(lines.lineNumber()) + ", before all its bodies are read.";
     };
+    auto cut = [&] {
+        const std::string_view line = all[static_cast<std::size_t>(lines.lineNumber() - 1)];
+        if (!cutAtColumn80(line))
+            return false;
+        // The last field kept is the number cut in two, when it is one of
+        // the three read and the part kept reads as a number.
+        const std::string first80 = firstCharacters(line, MaxLineCharacters);
+        const auto kept = splitLine(afterCharacters(first80, 15), commas, 4);
+        return !kept.empty() && kept.size() <= 3 && fieldValue(kept.back(), commas).has_value();
+    };
     auto notANumber = [&](const char* what) {
+        if (cut())
+            return "Line " + std::to_string(lines.lineNumber()) + " of " + file +
+                   " holds a number cut at column 80; only 80 characters of a line are read.";
         return "Line " + std::to_string(lines.lineNumber()) + " of " + file +
                " does not hold the expected " + what + " from column 16.";
     };
@@ -216,7 +247,7 @@ std::string readBodyFile(Workspace& ws, std::string_view text, const std::string
         if (!ReadValueLine(lines, fields, commas))
             return endedEarly();
         const auto density = numberField(0);
-        if (!density)
+        if (!density || cut())
             return notANumber("density contrast");
         if (!ReadValueLine(lines, fields, commas))
             return endedEarly();
@@ -230,7 +261,7 @@ std::string readBodyFile(Workspace& ws, std::string_view text, const std::string
                 return endedEarly();
             const auto x = numberField(0);
             const auto z = numberField(1);
-            if (!x || !z)
+            if (!x || !z || cut())
                 return notANumber("corner position and depth");
             nb.x.push_back(*x);
             nb.z.push_back(*z);
@@ -246,12 +277,43 @@ std::string readBodyFile(Workspace& ws, std::string_view text, const std::string
 
 // ---------------------------------------------------------------- borehole file
 
-std::string readBoreholeFile(Workspace& ws, std::string_view text, const std::string& fileName)
+namespace {
+
+// A text that the number reader would take were it not infinite, not a
+// number or beyond the range of doubles: "nan", "-inf", "1e400".
+bool unusableNumber(std::string_view field)
+{
+    const std::string s(field);
+    char* end = nullptr;
+    std::strtod(s.c_str(), &end);
+    return !s.empty() && end == s.c_str() + s.size();
+}
+
+}  // namespace
+
+std::string readBoreholeFile(Workspace& ws, std::string_view bytes, const std::string& fileName,
+                             std::string* note)
 {
     Model& m = ws.model;
     if (m.NumHoles >= MaxHoles)
         return TooManyBoreholesText;
-    const Commas commas = commasOf(text);
+    std::string problem;
+    const auto decoded = decodeText(bytes, fileName, problem);
+    if (!decoded)
+        return problem;
+    const std::string_view text = *decoded;
+    const std::vector<std::string_view> all = textLines(text);
+    std::vector<std::string_view> rows;
+    std::vector<int> numbers;
+    for (std::size_t i = 3; i < all.size(); ++i) {
+        rows.push_back(all[i].substr(0, firstCharacters(all[i], MaxLineCharacters).size()));
+        numbers.push_back(static_cast<int>(i) + 1);
+    }
+    const CommaDecision decision = decideCommas(rows, numbers, 2, fileName);
+    if (!decision.problem.empty())
+        return decision.problem;
+    const Commas commas = decision.commas;
+    const std::string file = "the borehole file " + quoted(fileName);
     LineReader lines(text);
     std::string_view line;
     if (!lines.next(line))
@@ -263,12 +325,19 @@ std::string readBoreholeFile(Workspace& ws, std::string_view text, const std::st
     lines.next(line);
     int r = 0, l = 0;
     bool pending = false;
+    std::vector<int> skipped;
     while (r < MaxHoleDepths && lines.next(line)) {
         const std::string kept = firstCharacters(line, MaxLineCharacters);
         const auto fields = splitLine(kept, commas, 2);
         if (fields.empty() || fields[0].empty())
             continue;   // a blank line, or a row without a position
         const auto x = fieldValue(fields[0], commas);
+        // A line with NUL bytes or a number that cannot be held is neither a
+        // row nor a label: it is skipped and said.
+        if (line.find('\0') != std::string_view::npos || (!x && unusableNumber(fields[0]))) {
+            skipped.push_back(lines.lineNumber());
+            continue;
+        }
         if (!x) {
             // A label names the data row that follows it; one that is followed
             // by another label instead names nothing and gives way to it.
@@ -282,6 +351,14 @@ std::string readBoreholeFile(Workspace& ws, std::string_view text, const std::st
             continue;
         }
         const auto depth = fields.size() > 1 ? fieldValue(fields[1], commas) : std::nullopt;
+        if (const auto all = splitLine(kept, commas, 3);
+            cutAtColumn80(line) && all.size() <= 2 && fieldValue(all.back(), commas))
+            return "Line " + std::to_string(lines.lineNumber()) + " of " + file +
+                   " holds a number cut at column 80; only 80 characters of a line are read.";
+        if (!depth && fields.size() > 1 && unusableNumber(fields[1])) {
+            skipped.push_back(lines.lineNumber());
+            continue;
+        }
         if (!depth)
             return "Line " + std::to_string(lines.lineNumber()) + " of the borehole file " +
                    quoted(fileName) + " holds a position but no depth.";
@@ -293,6 +370,9 @@ std::string readBoreholeFile(Workspace& ws, std::string_view text, const std::st
             pending = false;
         }
     }
+    if (r == 0)
+        return "The borehole file " + quoted(fileName) +
+               " holds no data rows (a position and a depth from line 4 on); no borehole was added.";
     if (pending)
         --l;   // the last label names no row
     hole.NumDepths = r;
@@ -300,6 +380,8 @@ std::string readBoreholeFile(Workspace& ws, std::string_view text, const std::st
 
     ++m.NumHoles;
     m.Holes[m.NumHoles] = std::move(hole);
+    if (note)
+        *note = skippedLinesNote(skipped, "of " + file);
     return {};
 }
 
@@ -321,14 +403,14 @@ std::string readBodyFileAt(Workspace& ws, const std::string& path)
     return readBodyFile(ws, text, path);
 }
 
-std::string readBoreholeFileAt(Workspace& ws, const std::string& path)
+std::string readBoreholeFileAt(Workspace& ws, const std::string& path, std::string* note)
 {
     if (ws.model.NumHoles >= MaxHoles)
         return TooManyBoreholesText;
     std::string text;
     if (std::string err = readWholeFile(path, text, MaxInputBytes); !err.empty())
         return err;
-    return readBoreholeFile(ws, text, path);
+    return readBoreholeFile(ws, text, path, note);
 }
 
 }  // namespace corvane

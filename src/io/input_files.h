@@ -31,18 +31,22 @@ bool ReadValueLine(LineReader& lines, std::vector<std::string>& fields,
 // its displayed depth range. fileName only names the file in messages.
 std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::string& fileName);
 
-// Appends the bodies of a body file (text), with strike lengths 100 and 100.
-std::string readBodyFile(Workspace& ws, std::string_view text, const std::string& fileName);
+// Appends the bodies of a body file (its bytes, decoded by decodeText), with
+// strike lengths 100 and 100.
+std::string readBodyFile(Workspace& ws, std::string_view bytes, const std::string& fileName);
 
-// Fills the next borehole slot from a borehole file (text). Rows beyond 50
-// and labels beyond 10 are ignored; a label that names no data row is dropped.
-std::string readBoreholeFile(Workspace& ws, std::string_view text, const std::string& fileName);
+// Fills the next borehole slot from a borehole file (its bytes). Rows beyond
+// 50 and labels beyond 10 are ignored; a label that names no data row is
+// dropped; a file without data rows is refused. Lines skipped (NUL bytes,
+// numbers that cannot be held) are said in *note.
+std::string readBoreholeFile(Workspace& ws, std::string_view bytes, const std::string& fileName,
+                             std::string* note = nullptr);
 
 // The same three, reading the file at path first. A file that cannot be read
 // gives "That file is inaccessible." for the import and a message naming the
 // file for the others.
 std::string importSideroFile(Workspace& ws, const std::string& path);
 std::string readBodyFileAt(Workspace& ws, const std::string& path);
-std::string readBoreholeFileAt(Workspace& ws, const std::string& path);
+std::string readBoreholeFileAt(Workspace& ws, const std::string& path, std::string* note = nullptr);
 
 }  // namespace corvane

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -325,9 +326,10 @@ TEST(NewModelDialogs, SpacingShownOnlyWithoutFieldDataAndChooserLimits)
     EXPECT_EQ(c.commentLines, 1);
     EXPECT_TRUE(c.xyData);
 
-    // Opening again starts from the opening numbers.
+    // Opening again starts from the opening numbers: as many comment lines
+    // as come before the first station.
     grid.fill(readFieldDataText("1 2\n"));
-    EXPECT_EQ(grid.CommentLines->text(), "3");
+    EXPECT_EQ(grid.CommentLines->text(), "0");
     EXPECT_FALSE(grid.XYData->isChecked());
 }
 
@@ -684,3 +686,66 @@ TEST_F(WindowTest, CancelOrEscBeforeTheFirstBodyIsClosedLeavesThePreviousModel)
 }
 
 }  // namespace
+
+TEST_F(WindowTest, SpreadsheetFileWithAHeadingRowKeepsEveryStationAndSaysWhatItSkipped)
+{
+    // One heading row, then 20 stations; two of them are not numbers.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("survey.csv");
+    std::string text = "\xEF\xBB\xBF\"x (km)\",\"g (mGal)\"\r\n";
+    for (int i = 0; i < 20; ++i)
+        text += "\"" + std::to_string(i) + ".5\"," + (i == 6 ? std::string("nan") : i == 9 ? "inf" : std::to_string(i % 7)) + "\r\n";
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.data(), static_cast<qint64>(text.size()));
+    }
+    QStringList marks;
+    QString comments, note;
+    grid = [&](Tdatadisplay1& g) {
+        for (int r = 1; r < g.datagrid->rowCount(); ++r)
+            marks << g.datagrid->item(r, 0)->text();
+        comments = g.CommentLines->text();
+        note = g.SkippedNote->text();
+    };
+    w->Expertusermode1Click();
+    p.openNames.push_back(file);
+    w->Beginanewmodel1Click();
+    // Only the heading and the two lines that are not stations are marked,
+    // and the comment lines are the heading alone.
+    ASSERT_EQ(marks.size(), 21);
+    EXPECT_EQ(marks.count(QStringLiteral("*****")), 3);
+    EXPECT_EQ(marks[0], "*****");
+    EXPECT_EQ(marks[7], "*****");
+    EXPECT_EQ(marks[10], "*****");
+    EXPECT_EQ(marks[1], "2");
+    EXPECT_EQ(comments, "1");
+    const QString said = QStringLiteral("2 lines of the field data were skipped (lines 8, 11).");
+    EXPECT_EQ(note, said);
+    const Model& m = ws().model;
+    ASSERT_EQ(m.NumStations, 18);
+    EXPECT_EQ(m.StationX[1], 0.5);
+    EXPECT_EQ(m.ObservedGravity[2], 1);
+    click(pixel(5, 20));
+    click(pixel(10, 20));
+    click(pixel(8, 60), Qt::RightButton);
+    ASSERT_FALSE(w->commandRunning());
+    EXPECT_TRUE(w->statusText().startsWith(" Misfit = ")) << w->statusText().toStdString();
+    EXPECT_TRUE(w->statusText().endsWith("   " + said)) << w->statusText().toStdString();
+
+    // A file that cannot be read safely is refused before the grid opens.
+    p.clear();
+    marks.clear();
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("1,5 2,5\n0.25,1.5\n");
+    }
+    p.openNames.push_back(file);
+    w->Beginanewmodel1Click();
+    EXPECT_TRUE(marks.isEmpty());
+    ASSERT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(p.messages[0].kind, ScriptedPlatform::Kind::Error);
+    EXPECT_TRUE(p.messages[0].text.contains("cannot be read safely")) << p.messages[0].text.toStdString();
+    EXPECT_EQ(m.NumStations, 18);
+}

@@ -280,3 +280,75 @@ TEST(CorvaneCalc, NeedsNoWidgets)
     EXPECT_TRUE(needed.contains(QStringLiteral("libc.so")));
     EXPECT_FALSE(needed.contains(QStringLiteral("libQt6Widgets"))) << needed.toStdString();
 }
+
+TEST(CorvaneCalc, SpreadsheetFilesAsTheWindowReadsThem)
+{
+    QTemporaryDir dir;
+    auto write = [&](const char* name, const std::string& bytes) {
+        const fs::path f = fs::path(dir.path().toStdString()) / name;
+        std::ofstream(f, std::ios::binary) << bytes;
+        return q(f);
+    };
+    const QString model = q(examples / "basin.mod");
+    std::string csv = "x,g\r";
+    for (int i = 0; i < 20; ++i)
+        csv += std::to_string(i * 2) + "," + (i == 4 ? std::string("1e400") : std::to_string(i - 10)) + "\r";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int status;
+        std::size_t rows;
+        std::string err;   // standard error (a part of it when refused)
+    };
+    const Case cases[] = {
+        // A heading row and CR line ends: every station but the one that is not a number.
+        {"heading.csv", csv, 0, 19, "1 line of the field data was skipped (line 6).\n"},
+        {"utf16.csv", std::string("\xFF\xFEx\0,\0g\0\n\0001\0,\0002\0\n\0003\0,\0004\0\n\0", 26), 0, 2, ""},
+        {"nomark.csv", std::string("x\0,\0g\0\n\0001\0,\0002\0\n\0", 18), 1, 0,
+         "is written in UTF-16 without a byte order mark"},
+        {"tie.csv", "1,5 2,5\n0.25,1.5\n", 1, 0, "cannot be read safely"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome r = calc({"--stations", write(c.name, c.bytes), model});
+        EXPECT_EQ(r.status, c.status);
+        if (c.status != 0) {
+            EXPECT_EQ(r.out, "");
+            EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+            continue;
+        }
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(csvRows(r.out).size(), c.rows + 1);
+    }
+    // Comment lines given on the command line still count as given.
+    const Outcome r = calc({"--stations", write("heading2.csv", csv), "--comment-lines", "3", model});
+    EXPECT_EQ(csvRows(r.out).size(), 18u);
+    EXPECT_EQ(r.err, "1 line of the field data was skipped (line 6).\n");
+}
+
+TEST(CorvaneCalc, ReadmeStationsExampleReadsTheModelsOwnStationsBack)
+{
+    // The model's stations written as CSV (heading row included) and read
+    // back with --stations give the same stations and the same misfit.
+    const QString model = q(examples / "field_profile.mod");
+    const Outcome own = calc({model});
+    ASSERT_EQ(own.status, 0) << own.err;
+    std::string twoColumns;
+    for (const auto& row : csvRows(own.out))
+        twoColumns += row[0] + "," + row[1] + "\n";
+    QTemporaryDir dir;
+    const fs::path residual = fs::path(dir.path().toStdString()) / "residual.csv";
+    std::ofstream(residual, std::ios::binary) << twoColumns;
+    const Outcome back = calc({"--stations", q(residual), model});
+    ASSERT_EQ(back.status, 0) << back.err;
+    EXPECT_EQ(back.err, "");
+    const auto a = csvRows(own.out), b = csvRows(back.out);
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        EXPECT_EQ(number(b[i][0]), number(a[i][0])) << i;
+        EXPECT_EQ(number(b[i][1]), number(a[i][1])) << i;
+        // Positions print as the six-byte reals they are; read back as
+        // doubles they differ in the last bits only.
+        EXPECT_NEAR(number(b[i][2]), number(a[i][2]), 1e-9) << i;
+    }
+}

@@ -241,34 +241,37 @@ TEST(HostileInputFiles, BinaryAndHugeTextsAreRefusedOrReadSoundly)
     const std::string bodyLine = "of the body file \"hostile.txt\" does not hold the expected ";
     const std::string notSidero = "\"hostile.txt\" is not a Sidero model that can be imported: ";
     const std::string shortSidero = notSidero + "it is shorter than the 13 records that begin every Sidero model.";
+    const std::string noRows =
+        "The borehole file \"hostile.txt\" holds no data rows (a position and a depth from line 4 on); "
+        "no borehole was added.";
     struct Case {
         std::string text, body, borehole, sidero;
     };
     const Case cases[] = {
         {std::string(), bodyEnds + "0, before all its bodies are read.", "The borehole file \"hostile.txt\" is empty.",
          shortSidero},
-        // Read as a borehole without rows, and as a Sidero model of no bodies
+        // Refused as a borehole without rows, read as a Sidero model of no bodies
         // (the first six bytes of each of these texts round to a count of 0).
-        {std::string(100000, '\0'), bodyEnds + "1, before all its bodies are read.", "", ""},
-        {std::string(5000, '\n'), "Line 3 " + bodyLine + "whole number of bodies from column 16.", "", ""},
-        {std::string(20000, '9'), bodyEnds + "1, before all its bodies are read.", "", ""},
-        {heading + "No. of bodies  51\n" + std::string(100, 'x'), InvalidBodiesText, "", ""},
+        {std::string(100000, '\0'), bodyEnds + "1, before all its bodies are read.", noRows, ""},
+        {std::string(5000, '\n'), "Line 3 " + bodyLine + "whole number of bodies from column 16.", noRows, ""},
+        {std::string(20000, '9'), bodyEnds + "1, before all its bodies are read.", noRows, ""},
+        {heading + "No. of bodies  51\n" + std::string(100, 'x'), InvalidBodiesText, noRows, ""},
         {heading + "No. of bodies  1e999\nDensity 1\n",
-         "Line 3 " + bodyLine + "whole number of bodies from column 16.", "", shortSidero},
+         "Line 3 " + bodyLine + "whole number of bodies from column 16.", noRows, shortSidero},
         {heading + "No. of bodies  1\nDensity        nan\nNo. of corners 3\nCorner 1       0 1\n"
                    "Corner 2       1 1\nCorner 3       0 2\n",
-         "Line 4 " + bodyLine + "density contrast from column 16.", "", ""},
+         "Line 4 " + bodyLine + "density contrast from column 16.", noRows, ""},
         // Read: numbers at the edge of the reals, and a body that is a point.
         {heading + "No. of bodies  1\nDensity        0.1\nNo. of corners 3\nCorner 1       1e308 1\n"
                    "Corner 2       -1e308 1\nCorner 3       0 1e308\n",
-         "", "", ""},
+         "", noRows, ""},
         {heading + "No. of bodies  1\nDensity        0.1\nNo. of corners 3\nCorner 1       5 1\n"
                    "Corner 2       5 1\nCorner 3       5 1\n",
-         "", "", ""},
+         "", noRows, ""},
         {slurp(dataDir / "field_profile.dta"), "Line 3 " + bodyLine + "whole number of bodies from column 16.",
          "Line 11 of the borehole file \"hostile.txt\" holds a position but no depth.", ""},
         {slurp(dataDir / "one_body_100_stations.mod"), "Line 3 " + bodyLine + "whole number of bodies from column 16.",
-         "", notSidero + "it ends before the corners of body 1 are complete."},
+         noRows, notSidero + "it ends before the corners of body 1 are complete."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.substr(0, 60));

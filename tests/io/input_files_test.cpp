@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 using namespace corvane;
@@ -202,18 +205,18 @@ TEST(TextFields, EmptyCellsKeepTheirColumnsAndDecimalCommasAreReadPerFile)
     const auto sep = Commas::Separate;
     EXPECT_EQ(splitLine("1.5,,3", sep, 5), (V{"1.5", "", "3"}));
     EXPECT_EQ(splitLine(",7", sep, 5), (V{"", "7"}));
-    EXPECT_EQ(splitLine("1\t\t2", sep, 5), (V{"1", "", "2"}));
+    EXPECT_EQ(splitLine("1\t\t2", sep, 5), (V{"1", "2"}));   // tabs align, as blanks do
+    EXPECT_EQ(splitLine("1;;2", sep, 5), (V{"1", "", "2"}));
     EXPECT_EQ(splitLine(" 1.5 , 2 ;3\t4,;", sep, 5), (V{"1.5", "2", "3", "4"}));   // blanks pad; a last mark adds nothing
     EXPECT_EQ(splitLine("12,5;-3,25", Commas::Decimal, 5), (V{"12,5", "-3,25"}));
     EXPECT_EQ(fieldValue("-3,25", Commas::Decimal), -3.25);
-    EXPECT_EQ(fieldValue("-3,25", sep), std::nullopt);
+    EXPECT_EQ(fieldValue("-3,25", Commas::Grouping), std::nullopt);
 
     // Decimal commas where other separators already part the numbers; a
     // semicolon in a heading or commas in comment lines do not decide it, and
     // a body file's single-value lines do not outvote its corner lines.
     EXPECT_EQ(commasOf("Survey, line 3\nx;g\n0,5;1,25\n10;2,5\n"), Commas::Decimal);
     EXPECT_EQ(commasOf("0,5\t1,25\n"), Commas::Decimal);
-    EXPECT_EQ(commasOf("Density        0,25\nCorner 1       1,5  2\nCorner 2       3  2,5\n"), Commas::Decimal);
     EXPECT_EQ(commasOf("x; g\n1.5,2\n10,25\n"), sep);
     EXPECT_EQ(commasOf("0 1.5\n10 2.5\n"), sep);
 
@@ -442,9 +445,10 @@ TEST(BoreholeFile, LimitsAndBadFiles)
 
     // Slots fill in order; a fourth borehole is refused.
     ASSERT_EQ(readBoreholeFile(ws, "second\n\n\n2 5\n", "2.hol"), "");
-    ASSERT_EQ(readBoreholeFile(ws, "third", "3.hol"), "");
+    EXPECT_NE(readBoreholeFile(ws, "third", "3.hol").find("holds no data rows"), std::string::npos);
+    ASSERT_EQ(readBoreholeFile(ws, "third\n\n\n3 1\n", "3.hol"), "");
     EXPECT_EQ(ws.model.Holes[2].Name, "second");
-    EXPECT_EQ(ws.model.Holes[3].NumDepths, 0);
+    EXPECT_EQ(ws.model.Holes[3].NumDepths, 1);
     const std::string full = snapshot(ws);
     EXPECT_EQ(readBoreholeFile(ws, "fourth\n\n\n1 1\n", "4.hol"), TooManyBoreholesText);
     EXPECT_TRUE(snapshot(ws) == full);
@@ -465,4 +469,275 @@ TEST(InputFiles, ExamplesReadIntoTheExampleModel)
     EXPECT_EQ(h.Label[4], "Granite");
     EXPECT_EQ(h.LabelRow[4], 7);
     expectTotalIsSumOfVisibleBodies(ws.model);
+}
+
+// ---------------------------------------------------------------- spreadsheet files
+
+namespace {
+
+// Twenty stations as a spreadsheet writes them: the texts of each cell.
+struct Cells {
+    std::string x, g;
+};
+std::vector<Cells> stationCells(bool grouped = false)
+{
+    std::vector<Cells> out;
+    for (int i = 0; i < 20; ++i) {
+        char x[32], g[32];
+        std::snprintf(x, sizeof x, "%.3f", grouped ? 950.0 + i * 1234.5 : i * 2.5 - 1);
+        std::snprintf(g, sizeof g, "%.2f", -10 + 0.37 * i);
+        out.push_back({x, g});
+    }
+    return out;
+}
+
+// A number text with a decimal point, read independently of the readers.
+double plain(std::string s)
+{
+    s.erase(std::remove(s.begin(), s.end(), ','), s.end());
+    return std::strtod(s.c_str(), nullptr);
+}
+
+// "12345.5" as "12,345.5".
+std::string withThousands(const std::string& s)
+{
+    const auto point = s.find('.');
+    std::string whole = s.substr(0, point);
+    for (int i = static_cast<int>(whole.size()) - 3; i > 0; i -= 3)
+        whole.insert(static_cast<std::size_t>(i), ",");
+    return whole + s.substr(point);
+}
+
+std::string utf16(const std::string& ascii, bool bigEndian, bool mark = true)
+{
+    std::string out = mark ? (bigEndian ? std::string("\xFE\xFF") : std::string("\xFF\xFE")) : std::string();
+    for (char c : ascii) {
+        out += bigEndian ? '\0' : c;
+        out += bigEndian ? c : '\0';
+    }
+    return out;
+}
+
+std::string replaced(std::string s, char from, char to)
+{
+    std::replace(s.begin(), s.end(), from, to);
+    return s;
+}
+
+}  // namespace
+
+TEST(SpreadsheetFiles, EveryKindGivesTheStationsItHoldsOrIsRefusedWithTheReason)
+{
+    const std::vector<Cells> cells = stationCells();
+    const std::vector<Cells> big = stationCells(true);
+    auto lines = [](const std::vector<Cells>& rows, const std::function<std::string(const Cells&)>& f) {
+        std::string s;
+        for (const Cells& c : rows)
+            s += f(c) + "\n";
+        return s;
+    };
+    const std::string csv = lines(cells, [](const Cells& c) { return c.x + "," + c.g; });
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int commentLines;              // the default the reader must find
+        bool thousands = false;        // positions are the grouped ones
+        std::string refusal = {};      // a part of the message when refused
+    };
+    const Case cases[] = {
+        {"header row", "x,g\n" + csv, 1},
+        {"quoted", "\"x\",\"g\"\n" + lines(cells, [](const Cells& c) { return "\"" + c.x + "\",\"" + c.g + "\""; }), 1},
+        {"UTF-8 mark", "\xEF\xBB\xBF" + csv, 0},
+        {"semicolons, decimal commas",
+         "x;g\n" + lines(cells, [](const Cells& c) { return replaced(c.x, '.', ',') + ";" + replaced(c.g, '.', ','); }), 1},
+        {"two tabs", "x\t\tg\t\televation\n" +
+                         lines(cells, [](const Cells& c) { return c.x + "\t\t" + c.g + "\t\t240.5"; }), 1},
+        {"thousands, tabs", "x\tg\n" + lines(big, [](const Cells& c) { return withThousands(c.x) + "\t" + c.g; }), 1, true},
+        {"thousands, quoted CSV",
+         "x,g\n" + lines(big, [](const Cells& c) { return "\"" + withThousands(c.x) + "\"," + c.g; }), 1, true},
+        {"thousands, semicolons and decimal commas",
+         "x;g\n" + lines(big, [](const Cells& c) {
+             std::string x = withThousands(c.x);
+             for (char& ch : x)
+                 ch = ch == ',' ? '.' : ch == '.' ? ',' : ch;   // 12.345,500
+             return x + ";" + replaced(c.g, '.', ',');
+         }), 1, true},
+        {"UTF-16, little-endian", utf16("x,g\n" + csv, false), 1},
+        {"UTF-16, big-endian", utf16("x,g\n" + csv, true), 1},
+        {"CR only", replaced("x,g\n" + csv, '\n', '\r'), 1},
+        {"CR LF", [&] { std::string s; for (char c : "x,g\n" + csv) s += c == '\n' ? std::string("\r\n") : std::string(1, c); return s; }(), 1},
+        {"dated heading, decimal commas",
+         "Date 01,02,2024\n" + lines(cells, [](const Cells& c) { return c.x + " " + replaced(c.g, '.', ','); }), 1},
+        // Refused, saying why.
+        {"UTF-16 without its mark", utf16("x,g\n" + csv, false, false), 0, false, "UTF-16 without a byte order mark"},
+        {"UTF-32", std::string("\xFF\xFE\0\0", 4) + "x", 0, false, "UTF-32"},
+        {"thousands unquoted in CSV", "x,g\n0.5,1\n1,000.5,2\n1.5,3\n", 0, false,
+         "Line 3 of \"t.csv\" holds a number with a thousands separator"},
+        {"as many CSV lines as decimal-comma lines", "1,5 2,5\n0.25,1.5\n", 0, false, "as many data lines"},
+        {"one CSV line among decimal-comma lines", "1,5 2,5\n3,5 4,5\n0.5,1.5\n", 0, false,
+         "line 3 uses commas to separate its fields, while most data lines use them as decimal commas"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const FieldDataTable table = readFieldDataText(c.bytes, "t.csv");
+        if (!c.refusal.empty()) {
+            EXPECT_NE(table.problem.find(c.refusal), std::string::npos) << table.problem;
+            EXPECT_TRUE(table.lines.empty());
+            continue;
+        }
+        ASSERT_EQ(table.problem, "");
+        ColumnChoice choice{1, 2, 2, 0, false};
+        choice.commentLines = leadingNonStationLines(table, choice);
+        EXPECT_EQ(choice.commentLines, c.commentLines);
+        const StationList s = stationsFromTable(table, choice);
+        EXPECT_TRUE(s.skipped.empty());
+        const std::vector<Cells>& want = c.thousands ? big : cells;
+        ASSERT_EQ(s.x.size(), want.size());
+        for (std::size_t i = 0; i < want.size(); ++i) {
+            EXPECT_EQ(s.x[i], plain(want[i].x)) << i;
+            EXPECT_EQ(s.g[i], plain(want[i].g)) << i;
+        }
+    }
+}
+
+TEST(SpreadsheetFiles, CsvLinesThatLookLikeGroupedNumbersStayTwoFields)
+{
+    // "12,100.5" alone is a grouped number; as a station line of a CSV file
+    // it is a position and an anomaly.
+    for (const char* text : {"x,g\n12,100.5\n13,101.25\n", "12,100.5\n13,-4.5\n"}) {
+        SCOPED_TRACE(text);
+        const FieldDataTable table = readFieldDataText(text);
+        ASSERT_EQ(table.problem, "");
+        ColumnChoice choice{1, 2, 2, 0, false};
+        choice.commentLines = leadingNonStationLines(table, choice);
+        const StationList s = stationsFromTable(table, choice);
+        EXPECT_EQ(s.x, (std::vector<double>{12, 13}));
+        EXPECT_EQ(s.g[0], 100.5);
+    }
+}
+
+TEST(SpreadsheetFiles, LinesThatGiveNoStationAreCountedAndNamed)
+{
+    std::string text = "x g\n";
+    std::vector<int> bad;
+    for (int i = 0; i < 12; ++i) {
+        const int line = i + 2;
+        std::string row = std::to_string(i) + " " + std::to_string(i * 0.5);
+        switch (i) {
+        case 2: row = "2 nan"; break;
+        case 4: row = "inf 3"; break;
+        case 5: row = "5 1e400"; break;
+        case 7: row = std::string("7 3.5\0", 6); break;
+        case 9: row = "9" + std::string(70, ' ') + "123456789.125"; break;   // crosses column 80
+        case 10: row = ""; break;                                              // blank: nothing to say
+        default: break;
+        }
+        if (i == 2 || i == 4 || i == 5 || i == 7 || i == 9)
+            bad.push_back(line);
+        text += row + "\n";
+    }
+    const FieldDataTable table = readFieldDataText(text);
+    ColumnChoice choice{1, 2, 2, 1, false};
+    const StationList s = stationsFromTable(table, choice);
+    EXPECT_EQ(s.skipped, bad);
+    EXPECT_EQ(s.cut, std::vector<int>{11});
+    EXPECT_EQ(s.x.size(), 6u);
+    EXPECT_EQ(std::count(s.g.begin(), s.g.end(), 12345678.0), 0);
+    const std::string note = skippedStationsNote(s);
+    EXPECT_NE(note.find("5 lines of the field data were skipped (lines 4, 6, 7, 9, 11)"), std::string::npos) << note;
+    EXPECT_NE(note.find("Line 11 holds a number cut at column 80."), std::string::npos) << note;
+}
+
+TEST(SpreadsheetFiles, BodyAndBoreholeFilesFollowTheSameRules)
+{
+    auto label = [](std::string s) { return s.append(15 - s.size(), ' '); };
+    auto body = [&](const std::string& density, const std::vector<std::string>& corners,
+                    const std::string& cornerLabel = "Corner") {
+        std::string s = "Two dykes\nkeyed in 01,02,2024\n" + label("No. of bodies") + "1\n" +
+                        label("Density") + density + "\n" + label("Corners") + std::to_string(corners.size()) + "\n";
+        for (std::size_t k = 0; k < corners.size(); ++k)
+            s += label(cornerLabel + " " + std::to_string(k + 1) + ",0") + corners[k] + "\n";
+        return s;
+    };
+    struct BodyCase {
+        const char* what;
+        std::string bytes;
+        double density;
+        std::vector<std::pair<double, double>> corners;
+        std::string refusal = {};
+    };
+    const BodyCase bodies[] = {
+        {"decimal-comma density, whole corners", body("-0,35", {"10 1", "20 1", "15 4"}), -0.35,
+         {{10, 1}, {20, 1}, {15, 4}}},
+        {"labelled decimal-comma corners", body("0,2", {"20,1  1,5", "30,2  1,5", "25  4,25"}), 0.2,
+         {{20.1, 1.5}, {30.2, 1.5}, {25, 4.25}}},
+        {"thousands", body("0.1", {"1,500.0  300.0", "2,500.5  300.0", "2,000.0  1,200.0"}), 0.1,
+         {{1500, 300}, {2500.5, 300}, {2000, 1200}}},
+        {"CR only", replaced(body("0.1", {"1 1", "2 1", "1 2"}), '\n', '\r'), 0.1, {{1, 1}, {2, 1}, {1, 2}}},
+        {"UTF-8 mark", "\xEF\xBB\xBF" + body("0.1", {"1 1", "2 1", "1 2"}), 0.1, {{1, 1}, {2, 1}, {1, 2}}},
+        {"UTF-16", utf16(body("0.1", {"1\t\t1", "2\t\t1", "1\t\t2"}), false), 0.1, {{1, 1}, {2, 1}, {1, 2}}},
+        // Found by the fuzzer: a line past column 80 whose kept part is no number.
+        {"NUL bytes across column 80", body("0.1", {"1 1", "19.6       " + std::string(90, '\0') + "0.4", "1 2"}), 0, {},
+         "Line 7 of the body file \"b.bod\" does not hold the expected corner position and depth"},
+        {"a corner cut at column 80", body("0.1", {"1 1", "2 1", "1" + std::string(60, ' ') + "2.123456"}), 0, {},
+         "Line 8 of the body file \"b.bod\" holds a number cut at column 80"},
+    };
+    for (const BodyCase& c : bodies) {
+        SCOPED_TRACE(c.what);
+        Workspace ws;
+        modelWithBodies(ws, 0);
+        const std::string msg = readBodyFile(ws, c.bytes, "b.bod");
+        if (!c.refusal.empty()) {
+            EXPECT_NE(msg.find(c.refusal), std::string::npos) << msg;
+            EXPECT_EQ(ws.model.NumBodies, 0);
+            continue;
+        }
+        ASSERT_EQ(msg, "");
+        ASSERT_EQ(ws.model.NumBodies, 1);
+        const Tbody& b = ws.model.Bodies[1];
+        EXPECT_EQ(b.Density, c.density);
+        ASSERT_EQ(b.NumCorners, static_cast<int>(c.corners.size()) + 1);
+        for (std::size_t k = 0; k < c.corners.size(); ++k) {
+            EXPECT_EQ(b.CornerX[static_cast<int>(k) + 1], c.corners[k].first) << k;
+            EXPECT_EQ(b.CornerZ[static_cast<int>(k) + 1], c.corners[k].second) << k;
+        }
+    }
+
+    // Boreholes: every line end, the mark, and files without rows.
+    struct HoleCase {
+        const char* what;
+        std::string bytes;
+        int rows;
+        std::string message;   // refusal, or the note of skipped lines
+    };
+    const HoleCase holes[] = {
+        {"LF", "Well A1\nfree\nfree\nsand\n10 120\n10 250\n", 2, ""},
+        {"CR only", "Well A1\rfree\rfree\rsand\r10 120\r10 250\r", 2, ""},
+        {"CR LF", "Well A1\r\nfree\r\nfree\r\nsand\r\n10 120\r\n10 250\r\n", 2, ""},
+        {"UTF-8 mark", "\xEF\xBB\xBFWell A1\nfree\nfree\nsand\n10 120\n10 250\n", 2, ""},
+        {"decimal commas", "Well A1\nfree\nfree\nsand\n10,5 120,25\n10,5 250\n", 2, ""},
+        {"nan, 1e400 and NUL lines", std::string("Well A1\nfree\nfree\nnan 5\n10 120\n10 1e400\n10 5\0\n10 250\n", 53), 2,
+         "3 lines of the borehole file \"h.hol\" were skipped (lines 4, 6, 7)."},
+        {"no rows", "Well A1\nfree\nfree\nsand\n", 0, "holds no data rows"},
+        {"no rows, CR only", "Well A1\rfree\rfree\rsand\r", 0, "holds no data rows"},
+    };
+    for (const HoleCase& c : holes) {
+        SCOPED_TRACE(c.what);
+        Workspace ws;
+        modelWithBodies(ws, 1);
+        std::string note;
+        const std::string msg = readBoreholeFile(ws, c.bytes, "h.hol", &note);
+        if (c.rows == 0) {
+            EXPECT_NE(msg.find(c.message), std::string::npos) << msg;
+            EXPECT_EQ(ws.model.NumHoles, 0);
+            continue;
+        }
+        ASSERT_EQ(msg, "");
+        EXPECT_EQ(note, c.message);
+        const THole& h = ws.model.Holes[1];
+        EXPECT_EQ(h.Name, "Well A1");
+        ASSERT_EQ(h.NumDepths, c.rows);
+        EXPECT_EQ(h.HoleDepth[2], 250.0);
+        EXPECT_EQ(h.NumLabels, c.message.empty() ? 1 : 0);
+    }
 }

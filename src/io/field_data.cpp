@@ -91,26 +91,31 @@ void sortByPosition(StationList& s)
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return s.x[a] < s.x[b]; });
-    std::vector<double> x, g;
+    std::vector<double> x, g, h;
     x.reserve(order.size());
     g.reserve(order.size());
+    h.reserve(order.size());
     for (std::size_t i : order) {
         x.push_back(s.x[i]);
         g.push_back(s.g[i]);
+        h.push_back(i < s.h.size() ? s.h[i] : 0.0);
     }
     s.x = std::move(x);
     s.g = std::move(g);
+    s.h = std::move(h);
     s.sorted = true;
 }
 
-bool appendStation(StationList& s, double x, double g)
+bool appendStation(StationList& s, double x, double g, double h)
 {
     if (static_cast<int>(s.x.size()) >= MaxStations) {
         s.truncated = true;
         return false;
     }
+    s.h.resize(s.x.size(), 0.0);   // a list filled without heights
     s.x.push_back(x);
     s.g.push_back(g);
+    s.h.push_back(h);
     return true;
 }
 
@@ -126,6 +131,13 @@ StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& c
         const auto g = fieldNumber(line, choice.gravityColumn);
         if (!x || !g)
             continue;
+        double height = choice.constantHeight;
+        if (choice.heightData) {
+            const auto h = fieldNumber(line, choice.heightColumn);
+            if (!h)
+                continue;
+            height = *h;
+        }
         double position = *x;
         if (choice.xyData) {
             const auto y = fieldNumber(line, choice.yColumn);
@@ -143,7 +155,7 @@ StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& c
             if (!storable(position))
                 continue;
         }
-        if (!appendStation(s, position, *g))
+        if (!appendStation(s, position, *g, height))
             break;
     }
     sortByPosition(s);

@@ -361,8 +361,10 @@ void TDataDisplay::fill(const Model& m)
     DataGrid->clearContents();
     DataGrid->setColumnCount(heights ? 4 : 3);
     DataGrid->setRowCount(static_cast<int>(rows.size()) + 1);
-    if (heights)
+    if (heights) {
         DataGrid->setItem(0, 3, fixedCell(QStringLiteral("Height")));
+        resize(std::max(width(), 460), height());   // room for the fourth column
+    }
     DataGrid->setItem(0, 0, fixedCell(QString()));
     DataGrid->setItem(0, 1, fixedCell(QStringLiteral("Position")));
     DataGrid->setItem(0, 2, fixedCell(QStringLiteral("Gravity")));

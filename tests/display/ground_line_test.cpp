@@ -57,7 +57,7 @@ int groundPixelsNear(const QImage& img, QPoint s)
 
 }  // namespace
 
-TEST(GroundLine, DrawnThroughTheStationsAndFlatBeyondTheEnds)
+TEST(GroundLine, DrawnThroughTheStationsFlatBeyondTheEndsAndNoneOnTheDatum)
 {
     Workspace ws;
     hill(ws);
@@ -83,19 +83,15 @@ TEST(GroundLine, DrawnThroughTheStationsAndFlatBeyondTheEnds)
     // The depth axis starts above the highest station.
     EXPECT_LT(ws.display.ViewDepthMin, -25);
     EXPECT_GT(SectionToScreen(L, ws.display, 50, -25).y(), L.Mid);
-}
 
-TEST(GroundLine, NoneWhereEveryStationStandsOnTheDatum)
-{
-    Workspace ws;
-    hill(ws);
+    // With every station on the datum there is no ground line at all.
     ws.model.StationHeight.fill(0);
     ws.display.ViewDepthMin = 0;
     EXPECT_TRUE(groundLinePoints(viewLayout(window, ws.display), ws.display, ws.model).isEmpty());
-    const QImage img = render(ws);
+    const QImage flat = render(ws);
     int ground = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            ground += img.pixelColor(x, y) == GroundColour;
+    for (int y = 0; y < flat.height(); ++y)
+        for (int x = 0; x < flat.width(); ++x)
+            ground += flat.pixelColor(x, y) == GroundColour;
     EXPECT_EQ(ground, 0);
 }

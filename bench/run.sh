@@ -52,6 +52,12 @@ print("Median wall-clock times, fast engine against the reference in the same ru
 show("RecalculateModel 51x50x4096, unequal strike", "BM_ModelReference", "BM_RecalculateModel/0", 50)
 show("  the same on one thread", "BM_ModelReference", "BM_RecalculateModel/1")
 show("  equal strike lengths", "BM_ModelReference", "BM_RecalculateModelEqualStrike")
+for arg, what in (("0", ""), ("1", ", one thread")):
+    flat, lifted = "BM_RecalculateModel/" + arg, "BM_RecalculateModelHeights/" + arg
+    if flat in median and lifted in median:
+        r = median[lifted] / median[flat]
+        print(f"{'  stations at heights' + what:<44} {median[lifted]:9.3f} ms   flat {median[flat]:9.3f} ms   "
+              f"{r:6.3f} x the time   (target <= 1.10: {'met' if r <= 1.10 else 'NOT met'})")
 show("UpdateBody 50 corners x 4096 (corner drag)", "BM_BodyReference", "BM_UpdateBody/0", 1.5)
 show("  the same on one thread", "BM_BodyReference", "BM_UpdateBody/1")
 show("UpdateBody on a 10-station profile", "BM_SmallProfileReference", "BM_SmallProfileUpdateBody")

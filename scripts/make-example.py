@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Writes examples/field_profile.dta: a synthetic Bouguer anomaly profile over
 a half-graben sedimentary basin with a dense gabbro intrusion beneath its
-eastern shoulder, on a regional gradient, with reading noise.
+eastern shoulder, on a regional gradient, with reading noise; and beside it
+examples/field_profile_heights.dta, the same survey with the stations on a
+smooth topography: a third column holds each station's height above the datum
+in km, and the anomaly is computed where the station stands.
 
 The anomaly of each body is the two-and-a-half-dimensional polygon anomaly
 (bodies 100 km long on either side of the profile, as a body drawn in Corvane
@@ -9,7 +12,7 @@ gets by default), so a user who draws the true bodies below recovers the data
 to within the noise. The random generator is seeded: running the script again
 writes the same file.
 
-    python3 scripts/make-example.py [output-file]
+    python3 scripts/make-example.py [output-file [heights-file]]
 """
 import math
 import random
@@ -36,10 +39,12 @@ MEAN_SPACING = 0.12        # km
 SEED = 1977
 
 
-def polygon_anomaly(corners, density, station, y1=STRIKE, y2=STRIKE):
-    """Vertical attraction (mGal) at the surface point `station` of a prism
-    with the given closed polygon cross-section, extending y1 and y2 along
-    strike on either side of the profile."""
+def polygon_anomaly(corners, density, station, y1=STRIKE, y2=STRIKE, height=0.0):
+    """Vertical attraction (mGal) at the point `station` at `height` above the
+    datum of a prism with the given closed polygon cross-section, extending y1
+    and y2 along strike on either side of the profile."""
+    if height:
+        corners = [(x, z + height) for x, z in corners]
     def corner_terms(x, z):
         r = max(math.hypot(x, z), 1e-8)
         return r, [math.hypot(r, y) for y in (y1, y2)]
@@ -119,6 +124,34 @@ def main():
     with open(out, "w", encoding="ascii", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
     print(f"{out}: {len(stations)} stations from {stations[0]} to {stations[-1]} km")
+
+    # The same stations on a smooth topography: a ridge over the gabbro and a
+    # lower plain over the basin, heights in km like the positions.
+    heights_out = sys.argv[2] if len(sys.argv) > 2 else "examples/field_profile_heights.dta"
+    rng = random.Random(SEED + 1)
+    lines = [
+        "Line 7 Bouguer anomaly (2.67 g/cm3), synthetic: basin and gabbro, stations on the topography",
+        "x along line (km), Bouguer anomaly (mGal), station height above datum (km), station no.",
+        "x_km      bouguer_mgal  height_km  stn",
+    ]
+    for number, s in enumerate(stations, start=1):
+        h = topography(s)
+        g = REGIONAL_AT_0 + REGIONAL_GRADIENT * s
+        g += sum(polygon_anomaly(corners, rho, s, height=h) for _, rho, corners in BODIES)
+        g += rng.gauss(0.0, NOISE)
+        lines.append(f"{s:8.3f}  {g:10.3f}  {h:9.4f}  {number:4d}")
+    for line in lines[3:]:
+        assert len(line) <= 80
+    with open(heights_out, "w", encoding="ascii", newline="\n") as f:
+        f.write("\n".join(lines) + "\n")
+    print(f"{heights_out}: heights from {min(map(topography, stations)):.3f} "
+          f"to {max(map(topography, stations)):.3f} km")
+
+
+def topography(s):
+    """Station height above the datum (km) at position s: a plain at 0.15 km
+    rising to a ridge 0.65 km high near x = 37 km."""
+    return 0.15 + 0.5 * math.exp(-((s - 37.0) / 6.0) ** 2) + 0.05 * math.sin(2 * math.pi * s / 16.0)
 
 
 if __name__ == "__main__":

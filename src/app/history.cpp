@@ -15,18 +15,19 @@ namespace {
 using StationArray = Array1<double, MaxStations>;
 using HoleTable = Array1<THole, MaxHoles>;
 
-// The model's big tables, compared and restored as bytes: the three station
+// The model's big tables, compared and restored as bytes: the four station
 // arrays and the 51 body slots (slots above NumBodies included, so that a
 // body that comes back after an undo brings what its slot held).
 static_assert(std::is_trivially_copyable_v<Tbody> && std::is_standard_layout_v<Tbody>);
 static_assert(sizeof(Tbody) % 8 == 0 && sizeof(StationArray) % 8 == 0);
-constexpr int StationRegions = 3;
+constexpr int StationRegions = 4;
 constexpr int NumRegions = StationRegions + MaxBodies;
 
 std::span<std::byte> region(Model& m, int r)
 {
     if (r < StationRegions) {
-        StationArray* arrays[] = {&m.StationX, &m.ObservedGravity, &m.CalculatedGravity};
+        StationArray* arrays[] = {&m.StationX, &m.ObservedGravity, &m.CalculatedGravity,
+                                  &m.StationHeight};
         return {reinterpret_cast<std::byte*>(arrays[r]), sizeof(StationArray)};
     }
     return {reinterpret_cast<std::byte*>(&m.Bodies[r - StationRegions + 1]), sizeof(Tbody)};

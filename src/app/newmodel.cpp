@@ -213,7 +213,8 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
     SkippedNote->setWordWrap(true);
     SkippedNote->setMaximumWidth(260);
     chooser->addWidget(SkippedNote, 5, 0, 1, 3);
-    chooser->setRowStretch(6, 1);
+    addHeightChooser(chooser, 6);
+    chooser->setRowStretch(8, 1);
 
     auto* buttons = new QDialogButtonBox(this);
     OKBtn = addButton(buttons, "OKBtn", "OK", QDialogButtonBox::AcceptRole);
@@ -255,6 +256,10 @@ void Tdatadisplay1::fill(const FieldDataTable& table)
     GravColumn->setText(QStringLiteral("2"));
     XYData->setChecked(false);
     XYDataClick();
+    HColumn->setText(QStringLiteral("3"));
+    ConstHeight->setText(QStringLiteral("0"));
+    HeightData->setChecked(false);
+    HeightDataClick();
     markLines();
     setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -266,6 +271,7 @@ QLabel* Tdatadisplay1::label(Value v) const
     case Value::YColumn: return YColumn;
     case Value::GravityColumn: return GravColumn;
     case Value::CommentLines: return CommentLines;
+    case Value::HeightColumn: return HColumn;
     }
     return XColumn;
 }
@@ -309,6 +315,40 @@ void Tdatadisplay1::XYDataClick()
         markLines();
 }
 
+void Tdatadisplay1::addHeightChooser(QGridLayout* chooser, int row)
+{
+    HeightData = new QCheckBox(QStringLiteral("Height column"), this);
+    HeightData->setObjectName(QStringLiteral("HeightData"));
+    HColumn = new QLabel(this);
+    HColumn->setObjectName(QStringLiteral("HColumn"));
+    HColumn->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    HColumn->setMinimumWidth(40);
+    HColumn->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    HSpin = new SpinArrows(this);
+    HSpin->setObjectName(QStringLiteral("HSpin"));
+    connect(HSpin, &SpinArrows::up, this, [this] { spin(Value::HeightColumn, +1); });
+    connect(HSpin, &SpinArrows::down, this, [this] { spin(Value::HeightColumn, -1); });
+    ConstHeightLabel = new QLabel(QStringLiteral("Height of every station"), this);
+    ConstHeight = edit(this, "ConstHeight");
+    connect(HeightData, &QCheckBox::toggled, this, &Tdatadisplay1::HeightDataClick);
+    chooser->addWidget(HeightData, row, 0);
+    chooser->addWidget(HColumn, row, 1);
+    chooser->addWidget(HSpin, row, 2);
+    chooser->addWidget(ConstHeightLabel, row + 1, 0);
+    chooser->addWidget(ConstHeight, row + 1, 1, 1, 2);
+}
+
+void Tdatadisplay1::HeightDataClick()
+{
+    const bool column = HeightData->isChecked();
+    HColumn->setVisible(column);
+    HSpin->setVisible(column);
+    ConstHeightLabel->setVisible(!column);
+    ConstHeight->setVisible(!column);
+    if (SkippedNote)
+        markLines();
+}
+
 ColumnChoice Tdatadisplay1::choice() const
 {
     ColumnChoice c;
@@ -317,6 +357,11 @@ ColumnChoice Tdatadisplay1::choice() const
     c.gravityColumn = GravColumn->text().toInt();
     c.commentLines = CommentLines->text().toInt();
     c.xyData = XYData->isChecked();
+    c.heightData = HeightData->isChecked();
+    c.heightColumn = HColumn->text().toInt();
+    // A height that is not a number puts the stations on the datum.
+    if (const auto h = storableNumber(ConstHeight->text().toStdString()))
+        c.constantHeight = *h;
     return c;
 }
 
@@ -347,8 +392,14 @@ TDataDisplay::TDataDisplay(QWidget* parent) : QDialog(parent)
 void TDataDisplay::fill(const Model& m)
 {
     const std::vector<StationRow> rows = stationRows(m);
+    const bool heights = !rows.empty() && !rows.front().height.isEmpty();
     DataGrid->clearContents();
+    DataGrid->setColumnCount(heights ? 4 : 3);
     DataGrid->setRowCount(static_cast<int>(rows.size()) + 1);
+    if (heights) {
+        DataGrid->setItem(0, 3, fixedCell(QStringLiteral("Height")));
+        resize(std::max(width(), 460), height());   // room for the fourth column
+    }
     DataGrid->setItem(0, 0, fixedCell(QString()));
     DataGrid->setItem(0, 1, fixedCell(QStringLiteral("Position")));
     DataGrid->setItem(0, 2, fixedCell(QStringLiteral("Gravity")));
@@ -357,6 +408,8 @@ void TDataDisplay::fill(const Model& m)
         DataGrid->setItem(i, 0, fixedCell(QString::number(i)));
         DataGrid->setItem(i, 1, new QTableWidgetItem(r.position));
         DataGrid->setItem(i, 2, new QTableWidgetItem(r.gravity));
+        if (heights)
+            DataGrid->setItem(i, 3, new QTableWidgetItem(r.height));
     }
 }
 
@@ -368,7 +421,7 @@ std::vector<StationRow> TDataDisplay::rows() const
     };
     std::vector<StationRow> out;
     for (int r = 1; r < DataGrid->rowCount(); ++r)
-        out.push_back({text(r, 1), text(r, 2)});
+        out.push_back({text(r, 1), text(r, 2), DataGrid->columnCount() > 3 ? text(r, 3) : QString()});
     return out;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 class QCheckBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -64,10 +65,11 @@ public:
     void fill(const FieldDataTable& table);
     ColumnChoice choice() const;
 
-    enum class Value { XColumn, YColumn, GravityColumn, CommentLines };
+    enum class Value { XColumn, YColumn, GravityColumn, CommentLines, HeightColumn };
     // One spin click: +1 or -1, held to the value's limits.
     void spin(Value v, int delta);
     void XYDataClick();   // the y column shown only for x-y data
+    void HeightDataClick();   // a height column, or one height for every station
 
     QTableWidget* datagrid = nullptr;
     QLabel* XColumn = nullptr;
@@ -81,9 +83,15 @@ public:
     SpinArrows* CommentSpin = nullptr;
     QCheckBox* XYData = nullptr;
     QLabel* SkippedNote = nullptr;   // the lines the choice would skip
+    QCheckBox* HeightData = nullptr;   // "Height column"
+    QLabel* HColumn = nullptr;
+    SpinArrows* HSpin = nullptr;
+    QLabel* ConstHeightLabel = nullptr;
+    QLineEdit* ConstHeight = nullptr;   // the height of every station without a column
     QPushButton* OKBtn = nullptr;
 
 private:
+    void addHeightChooser(QGridLayout* chooser, int row);
     QLabel* label(Value v) const;
     // Marks the lines that give no station under the shown choice, and says
     // which data lines would be skipped.

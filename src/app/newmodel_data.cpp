@@ -2,6 +2,7 @@
 
 #include "display/paint.h"
 #include "edit/add_body.h"
+#include "model/ground.h"
 #include "model/text.h"
 
 #include <algorithm>
@@ -47,14 +48,18 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
     if (m.HaveObserved) {
         if (stations) {
             m.NumStations = static_cast<int>(std::min<std::size_t>(stations->x.size(), MaxStations));
+            m.StationHeight.fill(0);
             for (int i = 1; i <= m.NumStations; ++i) {
-                m.StationX[i] = stations->x[static_cast<std::size_t>(i - 1)];
-                m.ObservedGravity[i] = stations->g[static_cast<std::size_t>(i - 1)];
+                const auto at = static_cast<std::size_t>(i - 1);
+                m.StationX[i] = stations->x[at];
+                m.ObservedGravity[i] = stations->g[at];
+                m.StationHeight[i] = at < stations->h.size() ? stations->h[at] : 0.0;
             }
         }
     } else {
         const std::vector<double> x = evenProfile(in.points, in.spacing);
         m.NumStations = static_cast<int>(x.size());
+        m.StationHeight.fill(0);
         for (int i = 1; i <= m.NumStations; ++i)
             m.StationX[i] = x[static_cast<std::size_t>(i - 1)];
     }
@@ -77,6 +82,8 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
     if (!std::isfinite(d.GridStepX))
         d.GridStepX = std::abs(m.StationX[n] * 0.1 - m.StationX[1] * 0.1);
     d.GridStepZ = d.ViewDepthMax * 0.05;
+    // Stations above the datum: the section starts above the highest one.
+    d.ViewDepthMin = sectionTop(m, d.ViewDepthMax);
     m.UnitsKm = in.km;
 
     const NewBodyValues v = readNewBodyValues(in.density, in.strike1, in.strike2, in.km);
@@ -138,12 +145,14 @@ void finishFirstBody(Workspace& ws)
 std::vector<StationRow> stationRows(const Model& m)
 {
     const int n = std::clamp(m.NumStations, 0, MaxStations);
+    const bool heights = hasStationHeights(m);
     std::vector<StationRow> rows;
     rows.reserve(static_cast<std::size_t>(n));
     for (int i = 1; i <= n; ++i) {
         const std::string x = fixed(m.StationX[i], 9, 2).substr(0, FieldWidth);
         const std::string g = fixed(m.ObservedGravity[i], 6, 3).substr(0, FieldWidth);
-        rows.push_back({QString::fromStdString(x), QString::fromStdString(g)});
+        const std::string h = heights ? fixed(m.StationHeight[i], 9, 2).substr(0, FieldWidth) : "";
+        rows.push_back({QString::fromStdString(x), QString::fromStdString(g), QString::fromStdString(h)});
     }
     return rows;
 }
@@ -153,6 +162,7 @@ StationList stationsFromRows(const std::vector<StationRow>& rows, const Model& m
     // The grid shows rounded values; a cell the user left as it was keeps
     // the exact value behind it, so that pressing OK changes nothing.
     const std::vector<StationRow> shown = stationRows(m);
+    const bool heights = hasStationHeights(m);
     StationList s;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const bool known = r < shown.size();
@@ -166,7 +176,15 @@ StationList stationsFromRows(const std::vector<StationRow>& rows, const Model& m
             g = m.ObservedGravity[i];
         else
             g = storableNumber(rows[r].gravity.toStdString());
-        if (x && g && !appendStation(s, *x, *g))
+        // Without a height column every station stays on the datum.
+        std::optional<double> h = 0.0;
+        if (heights) {
+            if (known && rows[r].height == shown[r].height)
+                h = m.StationHeight[i];
+            else
+                h = storableNumber(rows[r].height.toStdString());
+        }
+        if (x && g && h && !appendStation(s, *x, *g, *h))
             break;
     }
     sortByPosition(s);
@@ -176,14 +194,26 @@ StationList stationsFromRows(const std::vector<StationRow>& rows, const Model& m
 void applyEditedStations(Workspace& ws, const StationList& s)
 {
     Model& m = ws.model;
+    const bool hadHeights = hasStationHeights(m);
     m.NumStations = static_cast<int>(std::min<std::size_t>(s.x.size(), MaxStations));
+    m.StationHeight.fill(0);
     for (int i = 1; i <= m.NumStations; ++i) {
-        m.StationX[i] = s.x[static_cast<std::size_t>(i - 1)];
-        m.ObservedGravity[i] = s.g[static_cast<std::size_t>(i - 1)];
+        const auto at = static_cast<std::size_t>(i - 1);
+        m.StationX[i] = s.x[at];
+        m.ObservedGravity[i] = s.g[at];
+        m.StationHeight[i] = at < s.h.size() ? s.h[at] : 0.0;
     }
     // Each body's anomaly is held per station: with stations removed or moved
     // the old values would stand at the wrong positions.
     m.RecalculateModel();
+    // Heights given for the first time bring the ground into view; taken
+    // away, the section starts at the datum again.
+    Display& d = ws.display;
+    const bool hasHeights = hasStationHeights(m);
+    if (hasHeights && !hadHeights)
+        d.ViewDepthMin = std::min(d.ViewDepthMin, sectionTop(m, d.ViewDepthMax));
+    else if (!hasHeights && hadHeights && d.ViewDepthMin < 0)
+        d.ViewDepthMin = 0;
 }
 
 }  // namespace corvane

@@ -42,10 +42,12 @@ int prepareFirstBody(Workspace& ws);
 // current body and its anomaly is calculated.
 void finishFirstBody(Workspace& ws);
 
-// The grid of "Edit the field data": one row per station.
+// The grid of "Edit the field data": one row per station, with the heights
+// where some station stands off the datum (height empty otherwise).
 struct StationRow {
     QString position;
     QString gravity;
+    QString height = {};
 };
 std::vector<StationRow> stationRows(const Model& m);
 // Rows whose two cells are numbers, in order, as stations. A cell still

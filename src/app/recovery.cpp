@@ -1,5 +1,6 @@
 #include "app/recovery.h"
 
+#include "io/elevation.h"
 #include "io/model_file.h"
 #include "io/safe_file.h"
 
@@ -125,6 +126,7 @@ void applyExtras(Workspace& ws, std::string_view text, QString& modelFile)
 {
     Model& m = ws.model;
     auto bodyIn = [&m](std::string_view s, int& b) { return take(s, b) && b >= 1 && b <= m.NumBodies; };
+    bool heights = false;
     while (!text.empty()) {
         const std::size_t eol = std::min(text.find('\n'), text.size());
         const std::vector<std::string_view> f = fieldsOf(text.substr(0, eol));
@@ -168,6 +170,8 @@ void applyExtras(Workspace& ws, std::string_view text, QString& modelFile)
                 for (int i = 0; i < NumBodyBounds; ++i)
                     *bodyBound(m.Bodies[b], i) = bounds[i];
             }
+        } else if (f[0] == ElevationKey && f.size() == 3) {
+            heights = readElevation(f[1], f[2], m) || heights;
         } else if (f[0] == "corner" && f.size() == 8) {
             int b = 0, k = 0, lb = 0, lc = 0;
             bool ix = false, iz = false, linked = false;
@@ -192,6 +196,19 @@ void applyExtras(Workspace& ws, std::string_view text, QString& modelFile)
                 unsound.emplace_back(b, k);
     for (const auto& [b, k] : unsound)
         m.Bodies[b].clearLink(k);
+
+    // The bodies were calculated with the stations on the datum: with
+    // heights, again, every body shown as the file was read.
+    if (heights) {
+        std::vector<bool> hidden(static_cast<std::size_t>(m.NumBodies) + 1);
+        for (int b = 1; b <= m.NumBodies; ++b) {
+            hidden[static_cast<std::size_t>(b)] = m.Bodies[b].Hidden;
+            m.Bodies[b].Hidden = false;
+        }
+        m.RecalculateModel();
+        for (int b = 1; b <= m.NumBodies; ++b)
+            m.Bodies[b].Hidden = hidden[static_cast<std::size_t>(b)];
+    }
 
     // The file was read with every body shown; the hidden ones leave the
     // total now, but one body always stays visible.
@@ -240,7 +257,9 @@ std::optional<std::string> recoveryBytes(const Workspace& ws, const QString& mod
     s += "current";
     put(s, m.CurrentBody);
     put(s, ws.inversion.InversionBody);
-    s += "\nview";
+    s += '\n';
+    s += elevationLines(m);
+    s += "view";
     put(s, ws.display.ViewXMin);
     put(s, ws.display.ViewXMax);
     put(s, ws.display.Zoomed ? 1 : 0);

@@ -369,6 +369,7 @@ void Tcorvane::FormActivate()
         m.ObservedGravity[i] = 0;
         m.CalculatedGravity[i] = 0;
     }
+    m.StationHeight.fill(0);
     for (int b = 1; b <= MaxBodies; ++b) {
         Tbody& body = m.Bodies[b];
         body.Gravity.fill(0);

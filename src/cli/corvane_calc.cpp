@@ -9,6 +9,7 @@
 #include "io/real48.h"
 #include "io/report.h"
 #include "io/safe_file.h"
+#include "model/ground.h"
 #include "version.h"
 
 #include <cerrno>
@@ -42,8 +43,11 @@ constexpr const char* HelpText =
     "  --columns X,G         the position and anomaly columns of FILE (default 1,2)\n"
     "  --columns X,Y,G       x and y coordinates and anomaly: positions are the\n"
     "                        distances from the first station\n"
-    "  --comment-lines N     lines at the top of FILE that are not data (default:\n"
-    "                        the lines before the first station)\n"
+    "  --columns X,Y,G,H     the same with each station's height above the datum\n"
+    "  --columns x=1,g=2,h=3 columns named by letter (x, y, g, h): this way a\n"
+    "                        height column goes without y (X,G,H)\n"
+    "                        With heights the CSV gets a height column.\n"
+    "  --comment-lines N     lines at the top of FILE that are not data (default 3)\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -77,24 +81,48 @@ bool readInt(std::string_view s, int lo, int hi, int& out)
 void readColumns(std::string_view s, Options& o)
 {
     std::vector<int> cols;
+    std::string names;   // the letter of each column, or blanks for plain numbers
     bool ok = true;
     for (std::size_t start = 0; ok;) {
         const std::size_t comma = s.find(',', start);
+        std::string_view item = s.substr(start, comma - start);
+        char name = ' ';
+        if (item.size() >= 2 && item[1] == '=') {
+            name = static_cast<char>(item[0] | 0x20);   // either case
+            item.remove_prefix(2);
+            ok = std::string_view("xygh").find(name) != std::string_view::npos &&
+                 names.find(name) == std::string::npos;
+        }
         int c = 0;
-        ok = readInt(s.substr(start, comma - start), 1, MaxFieldsPerLine, c);
+        ok = ok && readInt(item, 1, MaxFieldsPerLine, c);
         cols.push_back(c);
+        names += name;
         if (comma == std::string_view::npos)
             break;
         start = comma + 1;
     }
-    if (!ok || (cols.size() != 2 && cols.size() != 3))
-        throw UsageError{"--columns takes two or three column numbers from 1 to " +
-                         std::to_string(MaxFieldsPerLine) + ", such as 1,2 or 1,2,3"};
-    o.columns.xColumn = cols[0];
-    o.columns.xyData = cols.size() == 3;
-    if (o.columns.xyData)
-        o.columns.yColumn = cols[1];
-    o.columns.gravityColumn = cols.back();
+    const bool named = names.find_first_not_of(' ') != std::string::npos;
+    if (named) {
+        // Every column named, x and g among them.
+        ok = ok && names.find(' ') == std::string::npos && names.find('x') != std::string::npos &&
+             names.find('g') != std::string::npos;
+    } else {
+        ok = ok && cols.size() >= 2 && cols.size() <= 4;
+        names = cols.size() == 2 ? "xg" : cols.size() == 3 ? "xyg" : "xygh";
+    }
+    if (!ok)
+        throw UsageError{"--columns takes two to four column numbers from 1 to " +
+                         std::to_string(MaxFieldsPerLine) +
+                         ", such as 1,2 (X,G), 1,2,3 (X,Y,G) or 1,2,3,4 (X,Y,G,H), or named "
+                         "columns such as x=1,g=2,h=3"};
+    for (std::size_t i = 0; i < cols.size(); ++i) {
+        switch (names[i]) {
+        case 'x': o.columns.xColumn = cols[i]; break;
+        case 'y': o.columns.yColumn = cols[i]; o.columns.xyData = true; break;
+        case 'g': o.columns.gravityColumn = cols[i]; break;
+        case 'h': o.columns.heightColumn = cols[i]; o.columns.heightData = true; break;
+        }
+    }
     o.columnsGiven = true;
 }
 
@@ -198,8 +226,14 @@ void appendNumber(std::string& out, double v, bool sixByteReal)
 // fromFile: the stations are the model file's own (six-byte reals).
 std::string csv(const Model& m, bool fromFile)
 {
-    std::string out = std::string("position (") + (m.UnitsKm ? "km" : "m") +
-                      "),observed (mGal),calculated (mGal)";
+    const char* unit = m.UnitsKm ? "km" : "m";
+    // A height column only where some station stands off the datum, so that
+    // flat profiles give the same CSV as ever.
+    const bool heights = hasStationHeights(m);
+    std::string out = std::string("position (") + unit + ")";
+    if (heights)
+        out += std::string(",height (") + unit + ")";
+    out += ",observed (mGal),calculated (mGal)";
     for (int b = 1; b <= m.NumBodies; ++b)
         out += ",body " + std::to_string(b) + " (mGal)";
     out += '\n';
@@ -207,6 +241,10 @@ std::string csv(const Model& m, bool fromFile)
     for (int i = 1; i <= m.NumStations; ++i) {
         appendNumber(out, m.StationX[i], fromFile);
         out += ',';
+        if (heights) {
+            appendNumber(out, m.StationHeight[i], false);
+            out += ',';
+        }
         if (m.HaveObserved)   // without field data the cell stays empty
             appendNumber(out, m.ObservedGravity[i], fromFile);
         out += ',';
@@ -250,9 +288,12 @@ std::string takeStations(Model& m, const Options& o)
     if (const std::string note = skippedStationsNote(s); !note.empty())
         message(note);
     m.NumStations = static_cast<int>(s.x.size());
+    m.StationHeight.fill(0);
     for (int i = 1; i <= m.NumStations; ++i) {
-        m.StationX[i] = s.x[static_cast<std::size_t>(i - 1)];
-        m.ObservedGravity[i] = s.g[static_cast<std::size_t>(i - 1)];
+        const auto at = static_cast<std::size_t>(i - 1);
+        m.StationX[i] = s.x[at];
+        m.ObservedGravity[i] = s.g[at];
+        m.StationHeight[i] = s.h[at];
     }
     m.HaveObserved = true;
     m.RecalculateModel();

@@ -1,4 +1,5 @@
 #include "display/options.h"
+#include "model/ground.h"
 
 #include "model/text.h"
 
@@ -129,8 +130,11 @@ void applyDisplayLimits(Display& d, const Model& m, const DisplayLimitsInput& in
         d.ViewDepthMin = *in.depthMin;
     if (in.depthMax)
         d.ViewDepthMax = *in.depthMax;
-    if (d.ViewDepthMin < 0)
-        d.ViewDepthMin = 0;
+    // Not above the surface: depth 0, or the top that shows the ground line
+    // where stations stand off the datum.
+    const double top = sectionTop(m, d.ViewDepthMax);
+    if (d.ViewDepthMin < top)
+        d.ViewDepthMin = top;
     // Equal depths would leave the section without height: treated like a
     // maximum above the minimum.
     if (d.ViewDepthMax <= d.ViewDepthMin)
@@ -198,7 +202,7 @@ void applyGravityTickStep(Display& d, std::optional<double> step)
     }
 }
 
-void applyDepthAxis(Display& d, const DepthAxisInput& in)
+void applyDepthAxis(Display& d, const DepthAxisInput& in, const Model& m)
 {
     if (in.depthMax)
         d.ViewDepthMax = *in.depthMax;
@@ -212,8 +216,9 @@ void applyDepthAxis(Display& d, const DepthAxisInput& in)
     // A step of 0 or less would give the depth axis no end of ticks.
     if (d.DepthTickStep > 0.5 * range || d.DepthTickStep <= 0)
         d.DepthTickStep = 0.25 * range;
-    if (d.ViewDepthMin < 0)
-        d.ViewDepthMin = 0;
+    const double top = sectionTop(m, d.ViewDepthMax);
+    if (d.ViewDepthMin < top)
+        d.ViewDepthMin = top;
     // A maximum depth of 0 or above the surface leaves nothing to show once
     // the minimum is held at the surface.
     if (d.ViewDepthMax <= d.ViewDepthMin) {

@@ -76,7 +76,7 @@ void applyGravityTickStep(Display& d, std::optional<double> step);
 struct DepthAxisInput {
     std::optional<double> depthMax, depthMin, tickStep;
 };
-void applyDepthAxis(Display& d, const DepthAxisInput& in);
+void applyDepthAxis(Display& d, const DepthAxisInput& in, const Model& m);
 
 // The spin button of the gravity axis dialog: no upper limit, not below 0.
 void gravityDecimalsUp(Display& d);

@@ -326,7 +326,7 @@ void TDepthScale::FormActivate()
 
 void TDepthScale::apply()
 {
-    applyDepthAxis(ws_.display, {read(max_), read(min_), read(step_)});
+    applyDepthAxis(ws_.display, {read(max_), read(min_), read(step_)}, ws_.model);
 }
 
 // ---- Curve Properties ----

@@ -1,5 +1,6 @@
 #include "display/paint.h"
 
+#include "display/ground_line.h"
 #include "model/text.h"
 
 #include <QFontMetrics>
@@ -322,6 +323,7 @@ std::optional<QString> Painter::run()
             grid();
         layoutHoleLabels();
         bodies();
+        drawGroundLine(p_, L_, d_, m_);
     } else {
         planView();
     }

@@ -167,7 +167,7 @@ void DrawBody::press(const MouseEvent& e)
         close();
         return;
     }
-    const QPointF p = snapIfOn(ws_.display, e.model);
+    const QPointF p = cornerPlace(ws_.model, ws_.display, e.model);
     Tbody& body = ws_.model.Bodies[body_];
     body.CornerX[k] = p.x();
     body.CornerZ[k] = p.y();

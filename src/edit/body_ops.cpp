@@ -1,5 +1,6 @@
 #include "edit/body_ops.h"
 
+#include "model/ground.h"
 #include "model/text.h"
 
 #include <algorithm>
@@ -168,6 +169,25 @@ DepthShift shapeKeepingShift(const Tbody& body, double dz, double floor)
     return {highest, true};
 }
 
+DepthShift shapeKeepingShift(const Model& m, const Tbody& body, double dz, double floor)
+{
+    const Ground ground(m);
+    if (ground.flat())
+        return shapeKeepingShift(body, dz, floor);
+    double highest = -HUGE_VAL;
+    double scale = 1.0;
+    for (int k = 1; k <= std::max(body.NumCorners - 1, 1); ++k) {
+        highest = std::max(highest, ground.depthAt(body.CornerX[k]) + floor - body.CornerZ[k]);
+        scale = std::max(scale, std::fabs(body.CornerZ[k]));
+    }
+    highest = std::min(0.0, highest);
+    if (highest > -1e-12 * scale)
+        highest = 0;
+    if (!(dz < highest))
+        return {dz, false};
+    return {highest, true};
+}
+
 QString depthShiftNote(const DepthShift& shift)
 {
     if (!shift.shortened)
@@ -181,7 +201,7 @@ DepthShift moveCurrentBody(Model& m, double dx, double dz)
         return {};
     // The move's own floor: a corner at or above the surface would be pinned
     // there, and the body's shape lost.
-    const DepthShift shift = shapeKeepingShift(m.Bodies[m.CurrentBody], dz, MinDepth);
+    const DepthShift shift = shapeKeepingShift(m, m.Bodies[m.CurrentBody], dz, MinDepth);
     m.MoveBody(m.CurrentBody, dx, shift.dz);   // recalculates partners and the current body
     return shift;
 }

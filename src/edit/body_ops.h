@@ -58,6 +58,9 @@ struct DepthShift {
     bool shortened = false;
 };
 DepthShift shapeKeepingShift(const Tbody& body, double dz, double floor);
+// The same with the model's ground in place of depth 0: each corner may
+// rise to `floor` below the ground above it.
+DepthShift shapeKeepingShift(const Model& m, const Tbody& body, double dz, double floor);
 
 // What the status panel says of a shortened shift (empty when it was not).
 inline const QString StepShortenedText =

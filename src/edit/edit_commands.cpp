@@ -96,7 +96,7 @@ void ChangeCornerCommand::press(const MouseEvent& e)
         selected_ = pick(e);
         return;
     }
-    const QPointF p = snapIfOn(ctx_.ws.display, e.model);
+    const QPointF p = cornerPlace(model(), ctx_.ws.display, e.model);
     moveCorner(model(), body_, selected_, p.x(), p.y());
     selected_ = 0;
     notifyChanged();
@@ -117,7 +117,7 @@ void AddCornerCommand::press(const MouseEvent& e)
         previous_ = pick(e);
         return;
     }
-    const QPointF p = snapIfOn(ctx_.ws.display, e.model);
+    const QPointF p = cornerPlace(model(), ctx_.ws.display, e.model);
     insertCorner(model(), body_, previous_, p.x(), p.y());
     previous_ = 0;
     finished_ = true;

@@ -1,5 +1,7 @@
 #include "edit/num_add.h"
 
+#include "model/ground.h"
+
 #include "edit/add_body.h"
 #include "edit/spin_arrows.h"
 #include "model/bounds.h"
@@ -121,8 +123,12 @@ void TNumAdd::storeCornerOnShow(double depthFloor)
     Tbody& body = ws_.model.Bodies[b_];
     if (const auto x = number(xpos))
         body.CornerX[k_] = *x;
-    if (const auto z = number(depth))
-        body.CornerZ[k_] = *z <= 0 ? depthFloor : *z;
+    // At or above the surface (the ground, where stations stand off the
+    // datum) the corner goes just below it.
+    if (const auto z = number(depth)) {
+        const double surface = Ground(ws_.model).depthAt(body.CornerX[k_]);
+        body.CornerZ[k_] = *z <= surface ? surface + depthFloor : *z;
+    }
 }
 
 void TNumAdd::readCornerCount()

@@ -1,5 +1,7 @@
 #include "edit/picking.h"
 
+#include "model/ground.h"
+
 #include <QPainter>
 #include <QPen>
 
@@ -104,6 +106,15 @@ QPointF snapToGrid(const Display& d, QPointF p)
 QPointF snapIfOn(const Display& d, QPointF p)
 {
     return d.SnapToGrid ? snapToGrid(d, p) : p;
+}
+
+QPointF cornerPlace(const Model& m, const Display& d, QPointF p)
+{
+    p = snapIfOn(d, p);
+    const Ground ground(m);
+    if (!ground.flat())
+        p.setY(ground.rule(p.x(), p.y()));
+    return p;
 }
 
 QRect modelPanel(const QRect& client, const Display& d)

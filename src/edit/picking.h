@@ -50,6 +50,11 @@ double snapCoordinate(double v, double step);
 QPointF snapToGrid(const Display& d, QPointF p);       // always snaps
 QPointF snapIfOn(const Display& d, QPointF p);         // only when SnapToGrid is on
 
+// Where a corner placed with the mouse goes: snapped when snapping is on, and
+// where stations stand off the datum, held below the ground (a click above
+// it puts the corner just below the ground there).
+QPointF cornerPlace(const Model& m, const Display& d, QPointF p);
+
 // ---- Model panel and the pointer ---------------------------------------
 
 // Columns SectionLeft..Right-5 and rows Mid..Bottom-15 of the client area.

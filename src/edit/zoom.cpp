@@ -2,6 +2,7 @@
 
 #include "display/view.h"
 #include "edit/picking.h"
+#include "model/ground.h"
 
 #include <QPainter>
 
@@ -48,7 +49,9 @@ void zoomIn(const Model& m, Display& d, QPointF topLeft, QPointF bottomRight)
     }
     d.ViewXMin = xmin;
     d.ViewXMax = xmax;
-    d.ViewDepthMin = std::max(0.0, z1);   // the view never starts above the surface
+    // The view never starts above the surface (above the ground line's top
+    // where stations stand off the datum).
+    d.ViewDepthMin = std::max(sectionTop(m, z2), z1);
     d.ViewDepthMax = z2;
     d.Zoomed = true;
 }
@@ -57,7 +60,6 @@ void zoomOut(const Model& m, Display& d)
 {
     d.ViewXMin = m.StationX[1];
     d.ViewXMax = m.StationX[m.NumStations];
-    d.ViewDepthMin = 0;
     double deepest = 0;
     for (int b = 1; b <= m.NumBodies; ++b) {
         const Tbody& body = m.Bodies[b];
@@ -65,6 +67,7 @@ void zoomOut(const Model& m, Display& d)
             deepest = std::max(deepest, body.CornerZ[k]);
     }
     d.ViewDepthMax = deepest * 1.05;
+    d.ViewDepthMin = sectionTop(m, d.ViewDepthMax);
     d.Zoomed = false;
 }
 

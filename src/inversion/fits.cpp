@@ -2,6 +2,7 @@
 
 #include "display/view.h"
 #include "model/gravity.h"
+#include "model/ground.h"
 #include "model/text.h"
 
 #include <algorithm>
@@ -78,10 +79,13 @@ void shiftBodyDepth(Model& m, int b, double dz, double floor)
 {
     Tbody& body = m.Bodies[b];
     std::set<int> partners;
+    const Ground ground(m);
     for (int k = 1; k <= body.NumCorners; ++k) {
         body.CornerZ[k] += dz;
-        if (body.CornerZ[k] < floor)
-            body.CornerZ[k] = floor;
+        // floor below the ground (below depth 0 without station heights)
+        const double lowest = ground.depthAt(body.CornerX[k]) + floor;
+        if (body.CornerZ[k] < lowest)
+            body.CornerZ[k] = lowest;
         carryCorner(m, b, k, partners);
     }
     recalculate(m, partners);
@@ -114,7 +118,7 @@ StrictApplyResult applyPropertiesStrict(Model& m, int b, const PropertyBoxes& bo
     if (boxes.depth) {
         // A top typed above the surface takes the body up until its top is
         // there, keeping its shape.
-        result.depthShift = shapeKeepingShift(body, *boxes.depth - bodyFigures(body).top, 1e-6);
+        result.depthShift = shapeKeepingShift(m, body, *boxes.depth - bodyFigures(body).top, 1e-6);
         if (std::abs(result.depthShift.dz) > 1e-6)
             shiftBodyDepth(m, b, result.depthShift.dz, 1e-6);
     }
@@ -143,7 +147,7 @@ bool applyPropertiesOnChange(Model& m, int b, const PropertyBoxes& boxes)
         changed = true;
     }
     if (boxes.depth) {
-        const double shift = shapeKeepingShift(body, *boxes.depth - bodyFigures(body).top, 1e-6).dz;
+        const double shift = shapeKeepingShift(m, body, *boxes.depth - bodyFigures(body).top, 1e-6).dz;
         if (std::abs(shift) > 0.0001) {
             changed = true;
             shiftBodyDepth(m, b, shift, 1e-6);
@@ -306,7 +310,7 @@ void anomalyPerUnitDensity(const Model& m, const Tbody& body, std::vector<double
     // Density gives for any other density.
     auto unit = std::make_unique<Tbody>(body);
     unit->Density = 1;
-    bodyAnomaly(*unit, m.StationX.data(), N, m.UnitsKm, out.data());
+    bodyAnomaly(*unit, m.StationX.data(), N, m.UnitsKm, out.data(), m.StationHeight.data());
 }
 
 void startReport(RunReport& report, const Model& m, std::string title)

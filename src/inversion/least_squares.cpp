@@ -2,6 +2,7 @@
 
 #include "inversion/fits.h"
 #include "model/gravity.h"
+#include "model/ground.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,8 +12,6 @@ namespace corvane {
 namespace {
 
 std::size_t ix(int k) { return static_cast<std::size_t>(k); }
-
-double depthRule(double z) { return z <= 0 ? MinDepth : z; }
 
 bool contains(const std::vector<int>& v, int x)
 {
@@ -212,6 +211,7 @@ std::vector<double> Inversion::column(int k, double stepScale)
 
     PerturbationGuard guard(m_, bodies_);
     std::vector<int> touched{b_};
+    const Ground ground(m_);
     double step = 0;
     switch (u.kind) {
     case UnknownKind::Density:
@@ -222,7 +222,7 @@ std::vector<double> Inversion::column(int k, double stepScale)
             return J;
         for (int c = 1; c <= n; ++c) {
             body.CornerX[c] += step;
-            body.CornerZ[c] = depthRule(body.CornerZ[c]);
+            body.CornerZ[c] = ground.rule(body.CornerX[c], body.CornerZ[c]);
         }
         carryAll(touched);
         break;
@@ -231,7 +231,7 @@ std::vector<double> Inversion::column(int k, double stepScale)
         if (!(step > 0) || !std::isfinite(step))
             return J;
         for (int c = 1; c <= n; ++c)
-            body.CornerZ[c] = depthRule(body.CornerZ[c] + step);
+            body.CornerZ[c] = ground.rule(body.CornerX[c], body.CornerZ[c] + step);
         carryAll(touched);
         break;
     case UnknownKind::Rotation:
@@ -270,7 +270,7 @@ std::vector<double> Inversion::column(int k, double stepScale)
         const Tbody& t = m_.Bodies[tb];
         if (t.Hidden)
             continue;
-        bodyAnomaly(t, m_.StationX.data(), N, m_.UnitsKm, g.data());
+        bodyAnomaly(t, m_.StationX.data(), N, m_.UnitsKm, g.data(), m_.StationHeight.data());
         const double* before = guard.gravityBefore(tb);
         for (std::size_t i = 0; i < J.size(); ++i)
             J[i] += g[i] - before[i];
@@ -358,6 +358,7 @@ void Inversion::applyUnknowns()
     Tbody& body = m_.Bodies[b_];
     const int n = body.NumCorners;
     std::vector<int> touched;
+    const Ground ground(m_);
     held_.assign(unknowns_.size(), Bound::None);
     for (std::size_t k = 0; k < unknowns_.size(); ++k) {
         Unknown& u = unknowns_[k];
@@ -400,8 +401,9 @@ void Inversion::applyUnknowns()
             break;
         case UnknownKind::CornerZ: {
             double z = body.CornerZ[u.corner] + delta_[k];
-            if (z < 0)
-                z = MinDepth;
+            const double surface = ground.depthAt(body.CornerX[u.corner]);
+            if (z < surface)
+                z = surface + MinDepth;
             body.CornerZ[u.corner] = z;
             if (u.corner == 1)
                 body.CornerZ[n] = z;

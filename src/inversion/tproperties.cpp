@@ -276,7 +276,7 @@ void Tproperties::depthSpin(double sign)
         return;
     }
     // The whole body moves, so its shape stays: a lift past the surface is shortened.
-    const DepthShift shift = shapeKeepingShift(m.Bodies[b], sign * std::abs(*step), DepthSpinFloor);
+    const DepthShift shift = shapeKeepingShift(m, m.Bodies[b], sign * std::abs(*step), DepthSpinFloor);
     if (shift.dz != 0) {
         shiftBodyDepth(m, b, shift.dz, DepthSpinFloor);
         m.UpdateBody(b);

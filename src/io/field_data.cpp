@@ -122,33 +122,39 @@ void sortByPosition(StationList& s)
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return s.x[a] < s.x[b]; });
-    std::vector<double> x, g;
+    std::vector<double> x, g, h;
     x.reserve(order.size());
     g.reserve(order.size());
+    h.reserve(order.size());
     for (std::size_t i : order) {
         x.push_back(s.x[i]);
         g.push_back(s.g[i]);
+        h.push_back(i < s.h.size() ? s.h[i] : 0.0);
     }
     s.x = std::move(x);
     s.g = std::move(g);
+    s.h = std::move(h);
     s.sorted = true;
 }
 
-bool appendStation(StationList& s, double x, double g)
+bool appendStation(StationList& s, double x, double g, double h)
 {
     if (static_cast<int>(s.x.size()) >= MaxStations) {
         s.truncated = true;
         return false;
     }
+    s.h.resize(s.x.size(), 0.0);   // a list filled without heights
     s.x.push_back(x);
     s.g.push_back(g);
+    s.h.push_back(h);
     return true;
 }
 
 bool isStationLine(const SplitLine& line, const ColumnChoice& choice)
 {
     return fieldNumber(line, choice.xColumn) && fieldNumber(line, choice.gravityColumn) &&
-           (!choice.xyData || fieldNumber(line, choice.yColumn));
+           (!choice.xyData || fieldNumber(line, choice.yColumn)) &&
+           (!choice.heightData || fieldNumber(line, choice.heightColumn));
 }
 
 int leadingNonStationLines(const FieldDataTable& table, const ColumnChoice& choice)
@@ -171,17 +177,21 @@ StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& c
         const auto x = fieldNumber(line, choice.xColumn);
         const auto g = fieldNumber(line, choice.gravityColumn);
         const auto y = choice.xyData ? fieldNumber(line, choice.yColumn) : std::optional<double>(0);
-        if (!x || !g || !y) {
+        const auto h = choice.heightData ? fieldNumber(line, choice.heightColumn)
+                                         : std::optional<double>(choice.constantHeight);
+        if (!x || !g || !y || !h) {
             // A line with text that gives no station is said, not passed over.
             if (line.count > 0) {
                 s.skipped.push_back(static_cast<int>(r) + 1);
                 const int c = line.cutField;
                 if (c != 0 && (c == choice.xColumn || c == choice.gravityColumn ||
-                               (choice.xyData && c == choice.yColumn)))
+                               (choice.xyData && c == choice.yColumn) ||
+                               (choice.heightData && c == choice.heightColumn)))
                     s.cut.push_back(static_cast<int>(r) + 1);
             }
             continue;
         }
+        const double height = *h;
         double position = *x;
         if (choice.xyData) {
             // The first line that reads in full is the origin: a heading or a
@@ -198,7 +208,7 @@ StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& c
                 continue;
             }
         }
-        if (!appendStation(s, position, *g))
+        if (!appendStation(s, position, *g, height))
             break;
     }
     sortByPosition(s);

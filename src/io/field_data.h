@@ -67,6 +67,11 @@ struct ColumnChoice {
     int gravityColumn = 2;
     int commentLines = 3;
     bool xyData = false;
+    // Station heights: from a column when ticked, otherwise one height for
+    // every station (an airborne or shipborne survey; 0 on the datum).
+    bool heightData = false;
+    int heightColumn = 3;
+    double constantHeight = 0;
 };
 
 // Whether a line gives a station under the choice (its chosen cells are numbers).
@@ -77,6 +82,7 @@ int leadingNonStationLines(const FieldDataTable& table, const ColumnChoice& choi
 struct StationList {
     std::vector<double> x;
     std::vector<double> g;
+    std::vector<double> h;   // heights above the datum, one per station
     bool truncated = false;   // more usable lines than the 4096 stations hold
     bool sorted = false;      // positions were out of order and have been sorted
     std::vector<int> skipped; // data lines with text that gave no station (file line numbers)
@@ -84,12 +90,13 @@ struct StationList {
 };
 
 // Appends a station unless the list is full (4096); returns false once it is.
-bool appendStation(StationList& s, double x, double g);
+bool appendStation(StationList& s, double x, double g, double h = 0);
 // Sorts the stations by position (stable) if they are out of order, and says so.
 void sortByPosition(StationList& s);
 
 // Lines after the comment lines whose chosen cells are numbers become
-// stations, in file order, up to 4096. With x-y data the first such line is
+// stations, in file order, up to 4096 (with a height column, a line needs a
+// number there too). With x-y data the first such line is
 // the origin (position 0) and positions are distances from it. Positions out
 // of ascending order are sorted (stable), and `sorted` says so.
 StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& choice);

@@ -31,12 +31,19 @@ double endAngle(double t, double y, double p, double R)
     return a;
 }
 
-double stationAnomaly(const Tbody& body, double S, const double y[2])
+// The depth of corner k below a station at height h. At h = 0 it is the
+// stored depth itself, so a station on the datum is calculated as it always was.
+double depthBelow(const Tbody& body, int k, double h)
+{
+    return h == 0 ? body.CornerZ[k] : body.CornerZ[k] + h;
+}
+
+double stationAnomaly(const Tbody& body, double S, double h, const double y[2])
 {
     double E[2] = {0, 0}, F[2] = {0, 0}, H[2] = {0, 0}, K[2] = {0, 0};
     const int n = body.NumCorners;
     double x1 = body.CornerX[1] - S;
-    double z1 = body.CornerZ[1];
+    double z1 = depthBelow(body, 1, h);
     double r1 = floorRadius(std::sqrt(x1 * x1 + z1 * z1));
     double R1[2], R2[2];
     for (int j = 0; j < 2; ++j)
@@ -45,7 +52,7 @@ double stationAnomaly(const Tbody& body, double S, const double y[2])
     for (int k = 1; k <= n; ++k) {
         const int next = k == n ? 1 : k + 1;
         const double x2 = body.CornerX[next] - S;
-        const double z2 = body.CornerZ[next];
+        const double z2 = depthBelow(body, next, h);
         const double dx = x2 - x1, dz = z2 - z1;
         const double L = std::sqrt(dx * dx + dz * dz);
         double r2 = r1;
@@ -92,12 +99,13 @@ double stationAnomaly(const Tbody& body, double S, const double y[2])
 }  // namespace
 
 void referenceAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
-                      double* out)
+                      double* out, const double* stationHeight)
 {
     const double y[2] = {body.StrikeLength1, body.StrikeLength2};
     const double scale = -body.Density * GravityFactor;
     for (int i = 0; i < numStations; ++i) {
-        double g = scale * stationAnomaly(body, stationX[i], y);
+        const double h = stationHeight ? stationHeight[i] : 0.0;
+        double g = scale * stationAnomaly(body, stationX[i], h, y);
         if (!unitsKm)
             g *= MetreFactor;
         out[i] = boundedAnomaly(g);
@@ -115,13 +123,14 @@ constexpr long ParallelWork = 32768;
 int chunkCount(int numStations) { return (numStations + ChunkStations - 1) / ChunkStations; }
 
 // One body at stations [first, first + count).
-void anomalyRange(const Tbody& body, const double* stationX, int first, int count, bool unitsKm,
-                  double* out)
+void anomalyRange(const Tbody& body, const double* stationX, const double* stationHeight,
+                  int first, int count, bool unitsKm, double* out)
 {
-    if (fast::fastDomain(body, stationX + first, count))
-        fast::fastAnomaly(body, stationX + first, count, unitsKm, out + first);
+    const double* h = stationHeight ? stationHeight + first : nullptr;
+    if (fast::fastDomain(body, stationX + first, count, h))
+        fast::fastAnomaly(body, stationX + first, count, unitsKm, out + first, h);
     else
-        referenceAnomaly(body, stationX + first, count, unitsKm, out + first);
+        referenceAnomaly(body, stationX + first, count, unitsKm, out + first, h);
 }
 
 bool worthThreads(long work, int numStations)
@@ -132,24 +141,24 @@ bool worthThreads(long work, int numStations)
 }  // namespace
 
 void bodyAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
-                 double* out)
+                 double* out, const double* stationHeight)
 {
     if (numStations <= 0)
         return;
     const long work = static_cast<long>(numStations) * std::max(body.NumCorners, 1);
     if (!worthThreads(work, numStations)) {
-        anomalyRange(body, stationX, 0, numStations, unitsKm, out);
+        anomalyRange(body, stationX, stationHeight, 0, numStations, unitsKm, out);
         return;
     }
     StationPool::instance().run(chunkCount(numStations), [&](int chunk) {
         const int first = chunk * ChunkStations;
-        anomalyRange(body, stationX, first, std::min(ChunkStations, numStations - first),
-                     unitsKm, out);
+        anomalyRange(body, stationX, stationHeight, first,
+                     std::min(ChunkStations, numStations - first), unitsKm, out);
     });
 }
 
 void modelAnomaly(Array1<Tbody, MaxBodies>& bodies, int numBodies, const double* stationX,
-                  int numStations, bool unitsKm, double* total)
+                  int numStations, bool unitsKm, double* total, const double* stationHeight)
 {
     if (numStations <= 0)
         return;
@@ -159,7 +168,8 @@ void modelAnomaly(Array1<Tbody, MaxBodies>& bodies, int numBodies, const double*
     // time.
     auto piece = [&](int first, int count) {
         for (int b = 1; b <= numBodies; ++b)
-            anomalyRange(bodies[b], stationX, first, count, unitsKm, bodies[b].Gravity.data());
+            anomalyRange(bodies[b], stationX, stationHeight, first, count, unitsKm,
+                         bodies[b].Gravity.data());
         for (int i = first; i < first + count; ++i)
             total[i] = 0;
         for (int b = 1; b <= numBodies; ++b) {

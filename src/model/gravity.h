@@ -25,20 +25,24 @@ inline double boundedAnomaly(double g) { return std::fabs(g) <= MaxAnomaly ? g :
 
 // The edge-by-edge formula exactly as derived, one station at a time.
 // Kept as the oracle for faster engines. stationX and out hold numStations
-// values starting at index 0.
+// values starting at index 0. stationHeight, when given, holds each
+// station's height above the datum (positive up): a corner's depth is then
+// taken from the station. A station at height 0 gets exactly the figure of a
+// station on the datum.
 void referenceAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
-                      double* out);
+                      double* out, const double* stationHeight = nullptr);
 
 // The engine the program uses: same results as referenceAnomaly (within
 // 1e-9 relative), much faster, spread over the cores for large calculations.
 void bodyAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
-                 double* out);
+                 double* out, const double* stationHeight = nullptr);
 
 // Every body 1..numBodies into its Gravity array, and total[i] (index 0 for
 // station 1) set to the sum of the visible bodies' values, added in body
 // order: the whole-model recalculation in one parallel pass.
 void modelAnomaly(Array1<Tbody, MaxBodies>& bodies, int numBodies, const double* stationX,
-                  int numStations, bool unitsKm, double* total);
+                  int numStations, bool unitsKm, double* total,
+                  const double* stationHeight = nullptr);
 
 // ln(num / den), taken as 0 where the quotient is 0 or not finite: such terms
 // only arise with a factor that is 0 (strike length 0, or a station on the

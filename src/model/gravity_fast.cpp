@@ -161,6 +161,7 @@ struct Plan {
 template <int B>
 struct CornerTerms {
     alignas(64) double x[B];     // CornerX - S
+    alignas(64) double z[B];     // CornerZ + station height   (stations off the datum only)
     alignas(64) double d[B];     // r^2 - (x^2 + z^2): nonzero only where r is the floor
     alignas(64) double R1[B];    // sqrt(r^2 + y1^2)
     alignas(64) double R2[B];    // sqrt(r^2 + y2^2)   (Two only)
@@ -179,12 +180,17 @@ struct Sums {
     alignas(64) double cp[B];     // c * p
 };
 
-// Terms of one corner at station i.
-template <Sides M, int B>
-CORVANE_INLINE void cornerAt(const Plan& plan, double X, double Z, double S, CornerTerms<B>& c,
-                             int i)
+// Terms of one corner at station i (Lift: at height h above the datum).
+template <Sides M, bool Lift, int B>
+CORVANE_INLINE void cornerAt(const Plan& plan, double X, double Zc, double S, double h,
+                             CornerTerms<B>& c, int i)
 {
     const double x = X - S;
+    double Z = Zc;
+    if constexpr (Lift) {
+        Z = Zc + h;
+        c.z[i] = Z;
+    }
     const double rsq = x * x + Z * Z;
     double r = std::sqrt(rsq);
     const bool floored = r < RadiusFloor;
@@ -247,18 +253,23 @@ CORVANE_INLINE void angleParts(double y, double ysq, double p, double t1, double
     den = (p * p) * (Ra * Rb) + ysq * (t1 * t2);
 }
 
-template <int B, Sides M>
-CORVANE_INLINE void edgeTerms(const Plan& plan, int k, int next, const double* S,
+template <int B, Sides M, bool Lift>
+CORVANE_INLINE void edgeTerms(const Plan& plan, int k, int next, const double* S, const double* Hs,
                               const CornerTerms<B>& a, CornerTerms<B>& b, Sums<B>& sum)
 {
-    const double z1 = plan.Z[k], z2 = plan.Z[next], X2 = plan.X[next];
+    const double Z1 = plan.Z[k], Z2 = plan.Z[next], X2 = plan.X[next];
     // The direction is the edge's own, the same at every station.
     const double c = plan.c[k], s = plan.s[k], L = plan.L[k];
     const double y1 = plan.y1, y2 = plan.y2, y1sq = plan.y1sq, y2sq = plan.y2sq;
     for (int i = 0; i < B; ++i)
-        cornerAt<M>(plan, X2, z2, S[i], b, i);
+        cornerAt<M, Lift>(plan, X2, Z2, S[i], Lift ? Hs[i] : 0.0, b, i);
     for (int i = 0; i < B; ++i) {
         const double x1 = a.x[i], x2 = b.x[i];
+        double z1 = Z1, z2 = Z2;
+        if constexpr (Lift) {
+            z1 = a.z[i];
+            z2 = b.z[i];
+        }
         const double t1 = c * x1 + s * z1;
         const double t2 = c * x2 + s * z2;
         const double p = c * z1 - s * x1;
@@ -298,8 +309,8 @@ CORVANE_INLINE void edgeTerms(const Plan& plan, int k, int next, const double* S
     }
 }
 
-template <int B, Sides M>
-CORVANE_INLINE void bodyBlock(const Plan& plan, const double* S, double* out)
+template <int B, Sides M, bool Lift>
+CORVANE_INLINE void bodyBlock(const Plan& plan, const double* S, const double* Hs, double* out)
 {
     CornerTerms<B> ta, tb;
     Sums<B> sum;
@@ -310,12 +321,12 @@ CORVANE_INLINE void bodyBlock(const Plan& plan, const double* S, double* out)
     const int n = plan.n;
     if (n >= 1)
         for (int i = 0; i < B; ++i)
-            cornerAt<M>(plan, plan.X[1], plan.Z[1], S[i], *a, i);
+            cornerAt<M, Lift>(plan, plan.X[1], plan.Z[1], S[i], Lift ? Hs[i] : 0.0, *a, i);
     for (int k = 1; k <= n; ++k) {
         if (plan.same[k])
             continue;   // zero length at every station; the start corner stays
         const int next = k == n ? 1 : k + 1;
-        edgeTerms<B, M>(plan, k, next, S, *a, *b, sum);
+        edgeTerms<B, M, Lift>(plan, k, next, S, Hs, *a, *b, sum);
         std::swap(a, b);
     }
     const double scale = plan.scale;
@@ -329,13 +340,13 @@ CORVANE_INLINE void bodyBlock(const Plan& plan, const double* S, double* out)
     }
 }
 
-template <int B>
-CORVANE_INLINE void anyBlock(const Plan& plan, const double* S, double* out)
+template <int B, bool Lift>
+CORVANE_INLINE void anyBlock(const Plan& plan, const double* S, const double* Hs, double* out)
 {
     switch (plan.sides) {
-    case Sides::Two: bodyBlock<B, Sides::Two>(plan, S, out); break;
-    case Sides::Equal: bodyBlock<B, Sides::Equal>(plan, S, out); break;
-    case Sides::One: bodyBlock<B, Sides::One>(plan, S, out); break;
+    case Sides::Two: bodyBlock<B, Sides::Two, Lift>(plan, S, Hs, out); break;
+    case Sides::Equal: bodyBlock<B, Sides::Equal, Lift>(plan, S, Hs, out); break;
+    case Sides::One: bodyBlock<B, Sides::One, Lift>(plan, S, Hs, out); break;
     case Sides::None:
         for (int i = 0; i < B; ++i) {
             // NaN when the density overflowed the scale: kept out as above.
@@ -354,13 +365,38 @@ constexpr int SmallBlock = 8;
 CORVANE_CLONES
 void blockAnomaly(const Plan& plan, const double* S, double* out)
 {
-    anyBlock<BlockSize>(plan, S, out);
+    anyBlock<BlockSize, false>(plan, S, nullptr, out);
 }
 
 CORVANE_CLONES
 void smallBlockAnomaly(const Plan& plan, const double* S, double* out)
 {
-    anyBlock<SmallBlock>(plan, S, out);
+    anyBlock<SmallBlock, false>(plan, S, nullptr, out);
+}
+
+// The same for stations off the datum: their own copies, so that the blocks
+// without heights keep their code to the last instruction.
+CORVANE_CLONES
+void liftedBlockAnomaly(const Plan& plan, const double* S, const double* Hs, double* out)
+{
+    anyBlock<BlockSize, true>(plan, S, Hs, out);
+}
+
+CORVANE_CLONES
+void liftedSmallBlockAnomaly(const Plan& plan, const double* S, const double* Hs, double* out)
+{
+    anyBlock<SmallBlock, true>(plan, S, Hs, out);
+}
+
+// True when some station of [first, first + count) is off the datum.
+bool lifted(const double* Hs, int first, int count)
+{
+    if (!Hs)
+        return false;
+    for (int i = first; i < first + count; ++i)
+        if (Hs[i] != 0)
+            return true;
+    return false;
 }
 
 void makePlan(const Tbody& body, bool unitsKm, Plan& plan)
@@ -404,7 +440,8 @@ bool sane(double v) { return std::fabs(v) <= MaxMagnitude; }   // false for NaN 
 
 }  // namespace
 
-bool fastDomain(const Tbody& body, const double* stationX, int numStations)
+bool fastDomain(const Tbody& body, const double* stationX, int numStations,
+                const double* stationHeight)
 {
     const int n = body.NumCorners;
     if (n < 0 || n > MaxCorners)
@@ -416,27 +453,38 @@ bool fastDomain(const Tbody& body, const double* stationX, int numStations)
         if (!(y == 0 || (y >= MinStrike && sane(y))))
             return false;
     for (int i = 0; i < numStations; ++i)
-        if (!sane(stationX[i]))
+        if (!sane(stationX[i]) || (stationHeight && !sane(stationHeight[i])))
             return false;
     return true;
 }
 
 void fastAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
-                 double* out)
+                 double* out, const double* stationHeight)
 {
     Plan plan;
     makePlan(body, unitsKm, plan);
     alignas(64) double S[SmallBlock];
+    alignas(64) double H[SmallBlock];
     alignas(64) double g[SmallBlock];
     int first = 0;
-    for (; first + BlockSize <= numStations; first += BlockSize)
-        blockAnomaly(plan, stationX + first, out + first);
+    for (; first + BlockSize <= numStations; first += BlockSize) {
+        if (lifted(stationHeight, first, BlockSize))
+            liftedBlockAnomaly(plan, stationX + first, stationHeight + first, out + first);
+        else
+            blockAnomaly(plan, stationX + first, out + first);
+    }
     for (; first < numStations; first += SmallBlock) {
         const int count = std::min(numStations - first, SmallBlock);
         // A short last block is padded with its last station.
         for (int i = 0; i < SmallBlock; ++i)
             S[i] = stationX[first + std::min(i, count - 1)];
-        smallBlockAnomaly(plan, S, g);
+        if (lifted(stationHeight, first, count)) {
+            for (int i = 0; i < SmallBlock; ++i)
+                H[i] = stationHeight[first + std::min(i, count - 1)];
+            liftedSmallBlockAnomaly(plan, S, H, g);
+        } else {
+            smallBlockAnomaly(plan, S, g);
+        }
         for (int i = 0; i < count; ++i)
             out[first + i] = g[i];
     }

@@ -34,13 +34,17 @@ inline constexpr double MinStrike = 1e-30;
 
 // True when the fast engine gives the reference's figures for this body and
 // these stations; otherwise use referenceAnomaly.
-bool fastDomain(const Tbody& body, const double* stationX, int numStations);
+bool fastDomain(const Tbody& body, const double* stationX, int numStations,
+                const double* stationHeight = nullptr);
 
 // The anomaly of the body at stations [0, numStations), as referenceAnomaly
 // (density, gravitational factor and metre factor applied), on this thread.
-// The body must be in fastDomain.
+// The body must be in fastDomain. A block of stations all at height 0 (or no
+// heights at all) goes through the kernel without heights, to the last bit as
+// it always has; a block with a station off the datum takes each corner's
+// depth from its station.
 void fastAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
-                 double* out);
+                 double* out, const double* stationHeight = nullptr);
 
 // ln(num / den) for num and den in [1e-150, 1e150], without rounding the
 // quotient first. Exposed for tests.

@@ -1,15 +1,12 @@
 #include "model.h"
 #include "gravity.h"
+#include "ground.h"
 
 #include <cmath>
 #include <set>
 #include <utility>
 
 namespace corvane {
-
-namespace {
-double depthRule(double z) { return z <= 0 ? MinDepth : z; }
-}  // namespace
 
 void Tbody::setCorner(int k, double x, double z)
 {
@@ -64,9 +61,10 @@ void Model::MoveBody(int b, double dx, double dz)
 {
     Tbody& body = Bodies[b];
     const int n = body.NumCorners;
+    const Ground ground(*this);
     for (int k = 1; k <= n; ++k) {
         body.CornerX[k] += dx;
-        body.CornerZ[k] = depthRule(body.CornerZ[k] + dz);
+        body.CornerZ[k] = ground.rule(body.CornerX[k], body.CornerZ[k] + dz);
     }
     // Corner n may carry a copy of corner 1's link record: each partner corner
     // moves once, however many records point at it.
@@ -77,7 +75,8 @@ void Model::MoveBody(int b, double dx, double dz)
         if (!partnerOf(b, k, pb, pk) || !moved.insert({pb, pk}).second)
             continue;
         Tbody& partner = Bodies[pb];
-        partner.setCorner(pk, partner.CornerX[pk] + dx, depthRule(partner.CornerZ[pk] + dz));
+        const double x = partner.CornerX[pk] + dx;
+        partner.setCorner(pk, x, ground.rule(x, partner.CornerZ[pk] + dz));
         partnerBodies.insert(pb);
     }
     for (int pb : partnerBodies)
@@ -104,10 +103,11 @@ void Model::TurnBody(int b, double angle)
     cx /= n - 1;
     cz /= n - 1;
     const double c = std::cos(rad), s = std::sin(rad);
+    const Ground ground(*this);
     for (int k = 1; k <= n; ++k) {
         const double x = body.CornerX[k] - cx, z = body.CornerZ[k] - cz;
         body.CornerX[k] = cx + x * c - z * s;
-        body.CornerZ[k] = depthRule(cz + x * s + z * c);
+        body.CornerZ[k] = ground.rule(body.CornerX[k], cz + x * s + z * c);
     }
     std::set<int> partnerBodies;
     for (int k = 1; k <= n; ++k) {
@@ -183,7 +183,8 @@ void Model::ClearInversionFlags(int first, int last)
 void Model::CalculateBody(int b)
 {
     Tbody& body = Bodies[b];
-    bodyAnomaly(body, StationX.data(), NumStations, UnitsKm, body.Gravity.data());
+    bodyAnomaly(body, StationX.data(), NumStations, UnitsKm, body.Gravity.data(),
+                StationHeight.data());
     if (!body.Hidden)
         for (int i = 1; i <= NumStations; ++i)
             CalculatedGravity[i] += body.Gravity[i];
@@ -201,7 +202,7 @@ void Model::UpdateBody(int b)
 void Model::RecalculateModel()
 {
     modelAnomaly(Bodies, NumBodies, StationX.data(), NumStations, UnitsKm,
-                 CalculatedGravity.data());
+                 CalculatedGravity.data(), StationHeight.data());
 }
 
 void Model::setHidden(int b, bool hidden)

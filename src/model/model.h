@@ -69,6 +69,9 @@ public:
     Array1<double, MaxStations> StationX;
     Array1<double, MaxStations> ObservedGravity;
     Array1<double, MaxStations> CalculatedGravity;
+    // Each station's height above the datum (positive up; its depth is
+    // minus this). 0 everywhere unless the field data gave heights.
+    Array1<double, MaxStations> StationHeight;
     bool HaveObserved = true;
     bool UnitsKm = true;
     bool ModelExists = false;

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -243,6 +244,60 @@ TEST(CorvaneCalc, StationsOfAFieldDataFile)
     EXPECT_EQ(later.size(), rows.size() - 7);   // 7 data lines fewer
 }
 
+TEST(CorvaneCalc, StationHeightsFromAColumn)
+{
+    // The heights example: X,G,H by name, and the same stations as X,Y,G,H
+    // (y 0 everywhere) from a file written here; both give the anomaly where
+    // the stations stand, and a height column. Without H: no height column.
+    const fs::path dta = examples / "field_profile_heights.dta";
+    const QString mod = q(examples / "field_profile.mod");
+    const Outcome named = calc({"--stations", q(dta), "--columns", "x=1,g=2,h=3", mod});
+    ASSERT_EQ(named.status, 0) << named.err;
+    const auto rows = csvRows(named.out);
+    ASSERT_GT(rows.size(), 300u);
+    EXPECT_EQ(rows[0][0], "position (km)");
+    EXPECT_EQ(rows[0][1], "height (km)");
+    EXPECT_EQ(rows[0][2], "observed (mGal)");
+
+    Workspace ws;
+    ASSERT_EQ(loadModelFile(ws, (examples / "field_profile.mod").string()), "");
+    const Model& m = ws.model;
+    std::vector<double> x, h;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        x.push_back(number(rows[i][0]));
+        h.push_back(number(rows[i][1]));
+    }
+    EXPECT_GT(*std::max_element(h.begin(), h.end()), 0.5);
+    std::vector<double> total(x.size(), 0.0), flat(x.size(), 0.0);
+    for (int b = 1; b <= m.NumBodies; ++b) {
+        std::vector<double> g(x.size()), g0(x.size());
+        referenceAnomaly(m.Bodies[b], x.data(), static_cast<int>(x.size()), true, g.data(), h.data());
+        referenceAnomaly(m.Bodies[b], x.data(), static_cast<int>(x.size()), true, g0.data());
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            total[i] += g[i];
+            flat[i] += g0[i];
+        }
+    }
+    for (std::size_t i = 0; i < x.size(); ++i)
+        ASSERT_NEAR(number(rows[i + 1][3]), total[i], 1e-9 * (1 + std::fabs(total[i]))) << i;
+
+    QTemporaryDir dir;
+    std::string xygh = "a\nb\nc\n";
+    for (std::size_t i = 0; i < x.size(); ++i)
+        xygh += rows[i + 1][0] + " 0 " + rows[i + 1][2] + " " + rows[i + 1][1] + "\n";
+    const fs::path file = fs::path(dir.path().toStdString()) / "xygh.dta";
+    std::ofstream(file, std::ios::binary) << xygh;
+    const Outcome four = calc({"--stations", q(file), "--columns", "1,2,3,4", mod});
+    ASSERT_EQ(four.status, 0) << four.err;
+    EXPECT_EQ(four.out, named.out);
+
+    const auto noHeights = csvRows(calc({"--stations", q(dta), "--columns", "1,2", mod}).out);
+    ASSERT_EQ(noHeights.size(), rows.size());
+    EXPECT_EQ(noHeights[0][1], "observed (mGal)");
+    for (std::size_t i = 0; i < x.size(); ++i)
+        ASSERT_NEAR(number(noHeights[i + 1][2]), flat[i], 1e-9 * (1 + std::fabs(flat[i]))) << i;
+}
+
 TEST(CorvaneCalc, CommandLineHelpVersionAndMistakes)
 {
     const Outcome version = calc({"--version"});
@@ -259,7 +314,10 @@ TEST(CorvaneCalc, CommandLineHelpVersionAndMistakes)
                                  {"--stations"},
                                  {"--columns", "1,2", model},
                                  {"--stations", model, "--columns", "0,2", model},
-                                 {"--stations", model, "--columns", "1,2,3,4", model},
+                                 {"--stations", model, "--columns", "1,2,3,4,5", model},
+                                 {"--stations", model, "--columns", "x=1,h=3", model},
+                                 {"--stations", model, "--columns", "x=1,g=2,g=3", model},
+                                 {"--stations", model, "--columns", "x=1,2,h=3", model},
                                  {"--stations", model, "--comment-lines", "-1", model},
                                  {"--report=yes", model}};
     for (const QStringList& args : wrong) {

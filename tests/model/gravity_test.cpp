@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <vector>
 
@@ -253,4 +256,126 @@ TEST(Anomaly, EngineInUseMatchesReference)
     bodyAnomaly(m->Bodies[1], m->StationX.data(), 257, true, fast.data());
     for (std::size_t i = 0; i < ref.size(); ++i)
         EXPECT_NEAR(fast[i], ref[i], 1e-9 * std::abs(ref[i]) + 1e-9);
+}
+
+// ---- stations above or below the datum ------------------------------------
+
+TEST(StationHeights, AgainstQuadratureTheLoweredBodyAndTheFastEngine)
+{
+    // A station at height H sees the body as a station on the datum sees the
+    // body lowered by H: against the integral of that lowered body, against
+    // the reference for it, and the fast engine against the reference.
+    const Corners corners = {{-3, 1.5}, {0.5, 0.8}, {4, 2.0}, {2.5, 4.5}, {-2, 3.5}};
+    const std::vector<double> stations = {-12, -4, -1, 0, 0.5, 2, 3.3, 7, 15};
+    const int n = static_cast<int>(stations.size());
+    for (const double H : {-0.6, 0.25, 1.0, 3.5, 40.0}) {
+        auto m = makeModel();
+        setBody(*m, 1, corners, 0.4, 30, 8);
+        Corners lowered = corners;
+        for (auto& c : lowered)
+            c.second += H;
+        setBody(*m, 2, lowered, 0.4, 30, 8);
+        const std::vector<double> heights(stations.size(), H);
+        std::vector<double> atHeight(stations.size()), onDatum(stations.size()), fast(stations.size());
+        referenceAnomaly(m->Bodies[1], stations.data(), n, true, atHeight.data(), heights.data());
+        referenceAnomaly(m->Bodies[2], stations.data(), n, true, onDatum.data());
+        bodyAnomaly(m->Bodies[1], stations.data(), n, true, fast.data(), heights.data());
+        for (std::size_t i = 0; i < stations.size(); ++i) {
+            SCOPED_TRACE("H " + std::to_string(H) + " station " + std::to_string(stations[i]));
+            const double q = quadrature(lowered, 0.4, 30, 8, stations[i]);
+            EXPECT_NEAR(atHeight[i], q, 1e-6 * std::abs(q) + 1e-9);
+            EXPECT_EQ(atHeight[i], onDatum[i]);
+            EXPECT_NEAR(fast[i], atHeight[i], 1e-9 * std::abs(atHeight[i]) + 1e-12);
+        }
+    }
+}
+
+TEST(StationHeights, AHillStationSeesLessThanAValleyStation)
+{
+    // The same body under a station on a hill and one in a valley at the same
+    // place: the hill station is further away and sees less; each sees what a
+    // datum station sees of the body moved by its height.
+    const Corners corners = {{-1, 1}, {1, 1}, {1, 2}, {-1, 2}};
+    auto m = makeModel();
+    setBody(*m, 1, corners);
+    const double x[] = {0.3, 0.3};
+    const double h[] = {0.7, -0.4};   // hill, valley
+    double g[2];
+    for (bool fastEngine : {false, true}) {
+        if (fastEngine)
+            bodyAnomaly(m->Bodies[1], x, 2, true, g, h);
+        else
+            referenceAnomaly(m->Bodies[1], x, 2, true, g, h);
+        EXPECT_LT(g[0], g[1]);
+        for (int s = 0; s < 2; ++s) {
+            Corners moved = corners;
+            for (auto& c : moved)
+                c.second += h[s];
+            const double q = quadrature(moved, 1, 1000, 1000, x[s]);
+            EXPECT_NEAR(g[s], q, 1e-6 * std::abs(q)) << "fast " << fastEngine << " station " << s;
+        }
+    }
+}
+
+TEST(StationHeights, StationsOnTheDatumKeepTheirFiguresToTheLastBit)
+{
+    // 300 stations: four full blocks of the fast engine and a short tail. With
+    // heights all 0, and where only some stations are raised, every station
+    // on the datum whose block is all on the datum (the reference: every
+    // station on the datum) gets exactly the figure it had without heights.
+    auto m = makeModel();
+    setStations(*m, 300, -40, 40);
+    setBody(*m, 1, {{-6, 0.5}, {3, 1.2}, {8, 6}, {-2, 9}, {-9, 4}}, 0.3, 12, 3);
+    const Tbody& body = m->Bodies[1];
+    const int N = 300;
+    std::vector<double> flatRef(N), flatFast(N), ref(N), fast(N), heights(N, 0.0);
+    referenceAnomaly(body, m->StationX.data(), N, true, flatRef.data());
+    bodyAnomaly(body, m->StationX.data(), N, true, flatFast.data());
+
+    struct Case {
+        const char* name;
+        int firstRaised, lastRaised;   // 0-based, inclusive; none when first > last
+    };
+    for (const Case c : {Case{"all on the datum", 1, 0}, Case{"second block raised", 64, 127},
+                         Case{"tail raised", 290, 299}, Case{"one station raised", 200, 200}}) {
+        SCOPED_TRACE(c.name);
+        std::fill(heights.begin(), heights.end(), 0.0);
+        for (int i = c.firstRaised; i <= c.lastRaised; ++i)
+            heights[static_cast<std::size_t>(i)] = 0.5;
+        referenceAnomaly(body, m->StationX.data(), N, true, ref.data(), heights.data());
+        bodyAnomaly(body, m->StationX.data(), N, true, fast.data(), heights.data());
+        for (int i = 0; i < N; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            const bool raised = i >= c.firstRaised && i <= c.lastRaised;
+            const int block = i < 256 ? i / 64 : 4 + (i - 256) / 8;
+            const int from = block < 4 ? block * 64 : 256 + (block - 4) * 8;
+            const int to = block < 4 ? from + 63 : std::min(from + 7, N - 1);
+            const bool blockFlat = c.lastRaised < from || c.firstRaised > to;
+            if (!raised) {
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(ref[at]), std::bit_cast<std::uint64_t>(flatRef[at])) << i;
+            } else {
+                EXPECT_NE(ref[at], flatRef[at]) << i;
+            }
+            if (blockFlat) {
+                EXPECT_EQ(std::bit_cast<std::uint64_t>(fast[at]), std::bit_cast<std::uint64_t>(flatFast[at])) << i;
+            }
+            EXPECT_NEAR(fast[at], ref[at], 1e-9 * std::abs(ref[at]) + 1e-12) << i;
+        }
+    }
+
+    // The model's own upkeep, whole-model and body by body, takes the heights.
+    std::fill(heights.begin(), heights.end(), 0.0);
+    for (int i = 64; i < 128; ++i)
+        heights[static_cast<std::size_t>(i)] = 0.5;
+    bodyAnomaly(body, m->StationX.data(), N, true, fast.data(), heights.data());
+    m->NumBodies = 1;
+    for (int i = 1; i <= N; ++i)
+        m->StationHeight[i] = heights[static_cast<std::size_t>(i - 1)];
+    m->RecalculateModel();
+    for (int i = 1; i <= N; ++i)
+        EXPECT_EQ(m->CalculatedGravity[i], fast[static_cast<std::size_t>(i - 1)]) << i;
+    m->CalculatedGravity.fill(0);
+    m->CalculateBody(1);
+    for (int i = 1; i <= N; ++i)
+        EXPECT_EQ(m->Bodies[1].Gravity[i], fast[static_cast<std::size_t>(i - 1)]) << i;
 }

@@ -1,8 +1,11 @@
 // Cutting the profile: line rules, the kept stations and the model after a cut.
+#include "model/gravity.h"
 #include "regional/abstract.h"
 #include "support/bodies.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -138,6 +141,29 @@ TEST(AbstractPlotMapping, DegenerateRangesStayFinite)
     test::setStations(*f.m, 3, 5, 5);
     EXPECT_EQ(plotColumn(*f.m, f.p, 5), 48);
     EXPECT_EQ(cutValueAt(*f.m, f.p, 300), 5.0);
+}
+
+TEST(AbstractCut, StationHeightsGoWithTheirStations)
+{
+    Fixture f;
+    Model& m = *f.m;
+    for (int i = 1; i <= m.NumStations; ++i)
+        m.StationHeight[i] = 0.5 * i;
+    m.NumBodies = 1;
+    test::setBody(m, 1, {{20, 2}, {40, 2}, {40, 6}, {20, 6}}, 0.3);
+    m.RecalculateModel();
+    Display d;
+    cutProfile(m, d, 25, 55);   // stations 3..7 kept
+    ASSERT_EQ(m.NumStations, 5);
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(m.StationHeight[i], 0.5 * (i + 2)) << i;
+    for (int i = 6; i <= 11; ++i)
+        EXPECT_EQ(m.StationHeight[i], 0) << i;
+    // The anomaly is that of the kept stations at their heights.
+    std::vector<double> g(5);
+    referenceAnomaly(m.Bodies[1], m.StationX.data(), 5, true, g.data(), m.StationHeight.data());
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_NEAR(m.CalculatedGravity[i], g[static_cast<std::size_t>(i - 1)], 1e-9) << i;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // the recovery file, and the command line.
 #include "app/command_line.h"
 #include "app/history.h"
+#include "app/newmodel_data.h"
 #include "app/recovery.h"
 #include "app/tcorvane.h"
 #include "display/view.h"
@@ -613,6 +614,25 @@ TEST_F(UnsavedWork, CaptionNamesTheFileAndTheSaveOffersIt)
     w2.startUp(other);
     EXPECT_TRUE(w2.workspace().model.Bodies[2].Hidden);
     EXPECT_EQ(w2.windowTitle(), Caption + QStringLiteral(" - after edit.mod"));
+}
+
+TEST(RecoveryFile, ANewModelCarriesNothingOfTheLastFile)
+{
+    Workspace ws;
+    threeBodies(ws);
+    std::string reason;
+    std::string bytes = modelFileBytes(ws, reason).value();
+    ASSERT_NE(bytes.find("#END"), std::string::npos);   // its link is an extra already
+    bytes.insert(bytes.find("#END"), "elevation 2 0.5\r\nregional constant 3.5\r\nfuture item\r\n");
+    Workspace back;
+    ASSERT_EQ(loadModelBytes(back, bytes), "");
+    ASSERT_NE(modelFileBytes(back, reason).value().find("future item"), std::string::npos);
+    NewModelInput in;
+    in.readFieldData = false;
+    applyNewModel(back, in, nullptr);
+    const std::string fresh = modelFileBytes(back, reason).value();
+    for (const char* gone : {"elevation", "regional", "future"})
+        EXPECT_EQ(fresh.find(gone), std::string::npos) << gone;
 }
 
 TEST(CommandLine, ArgumentsAndStartUp)

@@ -38,9 +38,9 @@ struct Item {
     }
 };
 
-std::vector<std::string_view> splitFields(std::string_view s)
+void splitFields(std::string_view s, std::vector<std::string_view>& out)
 {
-    std::vector<std::string_view> out;
+    out.clear();
     std::size_t i = 0;
     while (i < s.size()) {
         while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
@@ -52,7 +52,6 @@ std::vector<std::string_view> splitFields(std::string_view s)
             out.push_back(s.substr(i, j - i));
         i = j;
     }
-    return out;
 }
 
 bool readDouble(std::string_view s, double& out)
@@ -617,6 +616,8 @@ std::optional<ModelExtras> readExtras(std::string_view bytes, std::size_t at, Ex
     int number = 1;
     bool ended = false;
     std::size_t lineStart = pos;
+    Item it;
+    std::vector<std::string_view> f;   // reused: one allocation for the whole block
     while (nextLine(bytes, pos, line)) {
         ++number;
         const std::size_t thisLine = lineStart;
@@ -625,10 +626,9 @@ std::optional<ModelExtras> readExtras(std::string_view bytes, std::size_t at, Ex
             ended = true;
             break;
         }
-        Item it;
         it.line = line;
         it.number = number;
-        std::vector<std::string_view> f = splitFields(line);
+        splitFields(line, f);
         if (f.empty())
             continue;   // a blank line
         // The key begins the line; a line that begins with a blank has none.
@@ -654,8 +654,12 @@ std::optional<ModelExtras> readExtras(std::string_view bytes, std::size_t at, Ex
             reading.Problems.push_back(lineProblem(number, why));
             continue;
         }
-        if (k->carried)
-            x.Carried.Known[std::string(it.key)].emplace_back(line);
+        if (k->carried) {
+            auto kept = x.Carried.Known.find(it.key);
+            if (kept == x.Carried.Known.end())
+                kept = x.Carried.Known.emplace(std::string(it.key), std::vector<std::string>{}).first;
+            kept->second.emplace_back(line);
+        }
     }
     if (!ended)
         reading.Problems.push_back("The extras end without their \"#END\" line: they may be cut short.");

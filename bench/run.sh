@@ -71,6 +71,12 @@ if "BM_InversionRun" in median and "BM_InversionBodyReference" in median:
 if "BM_RecalculateModel/0" in median and "BM_ModelReference" in median:
     ratio = median["BM_ModelReference"] / median["BM_RecalculateModel/0"]
     print("RecalculateModel speed-up target (20 x): %s" % ("met" if ratio >= 20 else "NOT met"))
+if "BM_LoadLargestModel/0" in median and "BM_LoadLargestModel/1" in median:
+    plain, full = median["BM_LoadLargestModel/0"], median["BM_LoadLargestModel/1"]
+    print(f"{'Load 51x50x4096 with a full extras block':<44} {full:9.3f} ms   without {plain:9.3f} ms   "
+          f"{full / plain:6.3f} x the time")
+    if "BM_ReadFullExtras" in median:
+        print(f"{'  reading the block alone':<44} {median['BM_ReadFullExtras']:9.3f} ms")
 print()
 print("Undo and redo, against one RecalculateModel of the same model as reference:")
 show("Undo + redo of a linked body move, 51x50x4096", "BM_RecalculateModel/0", "BM_UndoRedoLinkedMove", 100)

@@ -150,6 +150,7 @@ struct ModelHistory::Snapshot {
     Counts counts;
     std::array<double, NumViewFields + 1> view{};
     HoleTable holes;
+    ExtrasState extras;
     std::string fileName;
 };
 
@@ -173,6 +174,7 @@ struct ModelHistory::Step {
     std::optional<Counts> counts;
     std::vector<ViewChange> view;
     std::unique_ptr<HoleTable> holes;
+    std::unique_ptr<ExtrasState> extras;
     std::size_t size = 0;
 
     void addRuns(int r, const std::byte* before, const std::byte* now, std::size_t n)
@@ -215,6 +217,7 @@ void ModelHistory::begin(const QString& name, Kind kind)
     for (int f = 0; f <= NumViewFields; ++f)
         s.view[static_cast<std::size_t>(f)] = viewValue(ws_.display, f);
     s.holes = ws_.model.Holes;
+    s.extras = ws_.extras;
     s.fileName = ws_.app.ModelFileName;
 }
 
@@ -233,7 +236,7 @@ bool ModelHistory::differsFromBefore(bool countSelection) const
         if (std::bit_cast<std::uint64_t>(s.view[static_cast<std::size_t>(f)]) !=
             std::bit_cast<std::uint64_t>(viewValue(ws_.display, f)))
             return true;
-    return !sameHoles(s.holes, ws_.model.Holes);
+    return !sameHoles(s.holes, ws_.model.Holes) || !(s.extras == ws_.extras);
 }
 
 bool ModelHistory::unsaved() const
@@ -269,9 +272,11 @@ ModelHistory::Outcome ModelHistory::end()
     }
     if (!sameHoles(s.holes, ws_.model.Holes))
         step.holes = std::make_unique<HoleTable>(s.holes);
+    if (!(s.extras == ws_.extras))
+        step.extras = std::make_unique<ExtrasState>(s.extras);
 
     const bool selectionOnly = !step.counts || step.counts->sameBesidesSelection(now);
-    if (step.patches.empty() && step.view.empty() && !step.holes && selectionOnly)
+    if (step.patches.empty() && step.view.empty() && !step.holes && !step.extras && selectionOnly)
         return Outcome::Unchanged;
 
     step.bytes.shrink_to_fit();
@@ -279,7 +284,7 @@ ModelHistory::Outcome ModelHistory::end()
     step.size = sizeof(Step) + step.bytes.size() + step.patches.size() * sizeof(Step::Patch) +
                 step.view.size() * sizeof(Step::ViewChange) +
                 static_cast<std::size_t>(step.name.size()) * sizeof(QChar) +
-                (step.holes ? holeBytes(*step.holes) : 0);
+                (step.holes ? holeBytes(*step.holes) : 0) + (step.extras ? sizeof(ExtrasState) : 0);
     push(std::move(step));
     return Outcome::Recorded;
 }
@@ -328,6 +333,8 @@ void ModelHistory::apply(Step& step)
     }
     if (step.holes)
         std::swap(ws_.model.Holes, *step.holes);
+    if (step.extras)
+        std::swap(ws_.extras, *step.extras);
     ++version_;
 }
 

@@ -33,6 +33,16 @@ void toggle(Tcorvane& w, DisplayToggle t)
 
 }  // namespace
 
+void Tcorvane::showDisplayChecks()
+{
+    const Display& d = ws_.display;
+    for (const DisplayToggle t : AllToggles)
+        setItemChecked(toggleActionName(t), toggleFlag(d, t));
+    if (d.PlanView)
+        for (const MenuEnable& e : planViewMenuChanges(d, ws_.model))
+            setItemEnabled(e.action, e.enabled);
+}
+
 void Tcorvane::bodynumbers1Click()
 {
     toggle(*this, DisplayToggle::BodyNumbers);

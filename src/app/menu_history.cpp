@@ -105,7 +105,10 @@ void Tcorvane::afterHistoryChange()
     };
     show(UndoItem, QStringLiteral("&Undo"), history_->undoName(), history_->canUndo());
     show(RedoItem, QStringLiteral("&Redo"), history_->redoName(), history_->canRedo());
-    setWindowTitle(history_->modified() ? QLatin1Char('*') + Caption : Caption);
+    // The caption names the model's file, with a "*" while it has changed.
+    const QString caption =
+        modelFile_.isEmpty() ? Caption : Caption + QStringLiteral(" - ") + QFileInfo(modelFile_).fileName();
+    setWindowTitle(history_->modified() ? QLatin1Char('*') + caption : caption);
     if (recovery_ && !history_->unsaved())
         recovery_->remove();
 }
@@ -197,10 +200,11 @@ bool Tcorvane::saveModelTo(const QString& name)
 bool Tcorvane::loadModelFrom(const QString& name)
 {
     std::string err;
+    std::vector<std::string> notes;
     {
         BusyCursor busy(*platform_);
         // The model is replaced only if the whole file is sound.
-        err = loadModelFile(ws_, QFile::encodeName(name).toStdString());
+        err = loadModelFile(ws_, QFile::encodeName(name).toStdString(), &notes);
     }
     if (!err.empty()) {
         platform_->error(QString::fromLocal8Bit(err.c_str()));
@@ -209,6 +213,9 @@ bool Tcorvane::loadModelFrom(const QString& name)
     modelFile_ = QFileInfo(name).absoluteFilePath();
     repaintModel();
     MenuStateLoaded();
+    showDisplayChecks();
+    if (!notes.empty())
+        platform_->warning(QString::fromUtf8(extrasNotesText(notes).c_str()));
     return true;
 }
 
@@ -247,25 +254,41 @@ void Tcorvane::writeRecovery()
     }
 }
 
-bool Tcorvane::offerRecovery()
+bool Tcorvane::offerRecovery(const QString& named)
 {
     if (!recovery_)
         return false;
+    recovery_->removeLeftovers();
     for (const RecoveryFiles::Found& found : recovery_->leftBehind()) {
         const QString when = found.written.toString(QStringLiteral("yyyy-MM-dd hh:mm"));
-        if (!platform_->confirm(QStringLiteral("Unsaved work from %1 was found. Restore it ?").arg(when))) {
-            recovery_->discard(found.path);
-            continue;
-        }
         const std::string path = QFile::encodeName(found.path).toStdString();
         std::string bytes;
         std::string err = readWholeFile(path, bytes, std::size_t{16} << 20);
-        QString file;
         if (err.empty())
-            if (const std::string reason = restoreRecoveryBytes(ws_, bytes, file); !reason.empty())
-                err = "\"" + path + "\" cannot be restored: " + reason + ".";
+            err = checkRecoveryBytes(bytes);
         if (!err.empty()) {
-            platform_->error(QString::fromLocal8Bit(err.c_str()));
+            // Not offered as good; kept, in case the user wants what is left of it.
+            const QString aside = recovery_->setAside(found.path);
+            platform_->warning(
+                QStringLiteral("Unsaved work from %1 was found, but its recovery file is damaged and cannot be "
+                               "restored: %2.")
+                    .arg(when, QString::fromLocal8Bit(err.c_str())) +
+                (aside.isEmpty() ? QString() : QStringLiteral(" It is kept as \"%1\".").arg(aside)));
+            continue;
+        }
+        const QString question =
+            named.isEmpty()
+                ? QStringLiteral("Unsaved work from %1 was found. Restore it ?").arg(when)
+                : QStringLiteral("Unsaved work from %1 was found. Restore it instead of opening \"%2\" ?")
+                      .arg(when, QFileInfo(named).fileName());
+        if (!platform_->confirm(question)) {
+            recovery_->discard(found.path);
+            continue;
+        }
+        QString file;
+        std::vector<std::string> notes;
+        if (const std::string reason = restoreRecoveryBytes(ws_, bytes, file, &notes); !reason.empty()) {
+            platform_->error(QString::fromLocal8Bit(("\"" + path + "\" cannot be restored: " + reason + ".").c_str()));
             recovery_->discard(found.path);
             continue;
         }
@@ -275,11 +298,14 @@ bool Tcorvane::offerRecovery()
         history_->markUnsaved();
         repaintModel();
         MenuStateCurrentModel();
+        showDisplayChecks();
         afterHistoryChange();
         // The work is in this program's own file before the old one goes.
         writeRecovery();
         if (recovery_->exists())
             recovery_->discard(found.path);
+        if (!notes.empty())
+            platform_->warning(QString::fromUtf8(extrasNotesText(notes).c_str()));
         return true;
     }
     return false;
@@ -287,7 +313,9 @@ bool Tcorvane::offerRecovery()
 
 void Tcorvane::startUp(const QString& file)
 {
-    if (offerRecovery() || file.isEmpty())
+    // A file named on the command line was part of the question, and the
+    // user chose the restored work over it.
+    if (offerRecovery(file) || file.isEmpty())
         return;
     const QString name = QFileInfo(file).absoluteFilePath();
     runRecorded(QStringLiteral("Loadanoldmodel1"), QStringLiteral("Load an old model"),

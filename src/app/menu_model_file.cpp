@@ -21,7 +21,8 @@ void Tcorvane::Loadanoldmodel1Click()
 
 void Tcorvane::Savethecurrentmodel1Click()
 {
-    const QString name = platform_->saveFileName(modelFilter, modelPattern);
+    // The model's own file is offered: saving again is one click.
+    const QString name = platform_->saveFileName(modelFilter, modelPattern, modelFile_);
     if (name.isEmpty())
         return;
     if (!mayReplace(*platform_, name))

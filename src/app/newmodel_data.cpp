@@ -67,6 +67,9 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
 
     d.ViewDepthMin = 0;
     ws.inversion.InversionBody = 1;
+    // What the last model's file carried belongs to that model.
+    ws.extras.RegionalRemoved.reset();
+    ws.extras.Carried = {};
     m.CalculatedGravity.fill(0);
     d.ModelBegun = true;
     m.ModelExists = true;

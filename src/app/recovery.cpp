@@ -1,6 +1,5 @@
 #include "app/recovery.h"
 
-#include "io/elevation.h"
 #include "io/model_file.h"
 #include "io/safe_file.h"
 
@@ -15,227 +14,43 @@
 #include <cmath>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace corvane {
 
 namespace {
 
-// The extras begin with this line right after the model file's last record.
-constexpr std::string_view Heading = "\nCorvane recovery 1\n";
-
-// The length of the model file that parseModelFile read.
-std::size_t modelFileLength(const ModelFileContents& f)
+// Locks the lock file at lockPath, creating it if need be; the descriptor, or
+// -1 when another program holds it.
+int lockPath(const QByteArray& lockPath)
 {
-    std::size_t records = 9 + 2 * static_cast<std::size_t>(f.NumStations);
-    for (const ModelFileBody& b : f.Bodies)
-        records += 4 + 2 * static_cast<std::size_t>(b.NumCorners);
-    return 6 * records;
-}
-
-// Doubles are written in their shortest form that reads back exactly.
-void put(std::string& out, double v)
-{
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out += ' ';
-    out.append(buf, r.ptr);
-}
-
-void put(std::string& out, int v)
-{
-    out += ' ';
-    out += std::to_string(v);
-}
-
-template <class T>
-bool take(std::string_view s, T& out)
-{
-    const auto r = std::from_chars(s.data(), s.data() + s.size(), out);
-    return r.ec == std::errc() && r.ptr == s.data() + s.size();
-}
-
-bool takeFlag(std::string_view s, bool& out)
-{
-    int v = -1;
-    if (!take(s, v) || (v != 0 && v != 1))
-        return false;
-    out = v == 1;
-    return true;
-}
-
-bool takeFinite(std::string_view s, double& out)
-{
-    return take(s, out) && std::isfinite(out);
-}
-
-std::vector<std::string_view> fieldsOf(std::string_view line)
-{
-    std::vector<std::string_view> out;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        const std::size_t j = std::min(line.find(' ', i), line.size());
-        if (j > i)
-            out.push_back(line.substr(i, j - i));
-        i = j + 1;
-    }
-    return out;
-}
-
-// The body's hidden flag, inversion choices and bounds, in the order they
-// are written.
-constexpr int NumBodyFlags = 5;
-constexpr int NumBodyBounds = 8;
-
-template <class B>
-auto bodyFlag(B& b, int i) -> decltype(&b.Hidden)
-{
-    decltype(&b.Hidden) flags[] = {&b.Hidden, &b.InvertDensity, &b.InvertXPos, &b.InvertDepth,
-                                   &b.InvertAngle};
-    return flags[i];
-}
-
-template <class B>
-auto bodyBound(B& b, int i) -> decltype(&b.DensMin)
-{
-    decltype(&b.DensMin) bounds[] = {&b.DensMin, &b.DensMax, &b.XPosMin, &b.XPosMax,
-                                     &b.DepthMin, &b.DepthMax, &b.AngleMin, &b.AngleMax};
-    return bounds[i];
-}
-
-// A link record that the model can keep: a distinct corner of another body
-// that names this corner back and lies in the same place. A closing copy may
-// only repeat corner 1's record.
-bool linkSound(const Model& m, int b, int k)
-{
-    const Tbody& body = m.Bodies[b];
-    const int n = body.NumCorners;
-    if (k == n)
-        return body.Linked[1] && body.LinkBody[n] == body.LinkBody[1] &&
-               body.LinkCorner[n] == body.LinkCorner[1] && linkSound(m, b, 1);
-    const int pb = body.LinkBody[k], pk = body.LinkCorner[k];
-    if (pb < 1 || pb > m.NumBodies || pb == b)
-        return false;
-    const Tbody& partner = m.Bodies[pb];
-    return pk >= 1 && pk <= partner.NumCorners - 1 && partner.Linked[pk] && partner.LinkBody[pk] == b &&
-           partner.LinkCorner[pk] == k && partner.CornerX[pk] == body.CornerX[k] &&
-           partner.CornerZ[pk] == body.CornerZ[k];
-}
-
-void applyExtras(Workspace& ws, std::string_view text, QString& modelFile)
-{
-    Model& m = ws.model;
-    auto bodyIn = [&m](std::string_view s, int& b) { return take(s, b) && b >= 1 && b <= m.NumBodies; };
-    bool heights = false;
-    while (!text.empty()) {
-        const std::size_t eol = std::min(text.find('\n'), text.size());
-        const std::vector<std::string_view> f = fieldsOf(text.substr(0, eol));
-        text.remove_prefix(std::min(eol + 1, text.size()));
-        if (f.empty())
-            continue;
-        if (f[0] == "end")
-            break;
-        if (f[0] == "file" && f.size() == 2) {
-            modelFile = QUrl::fromPercentEncoding(QByteArray(f[1].data(), static_cast<qsizetype>(f[1].size())));
-        } else if (f[0] == "current" && f.size() == 3) {
-            int current = 0, inversion = 0;
-            if (bodyIn(f[1], current) && bodyIn(f[2], inversion)) {
-                m.CurrentBody = current;
-                ws.inversion.InversionBody = inversion;
-            }
-        } else if (f[0] == "view" && f.size() == 6) {
-            double lo = 0, hi = 0, depthStep = 0, gravityStep = 0;
-            bool zoomed = false;
-            if (takeFinite(f[1], lo) && takeFinite(f[2], hi) && hi > lo && takeFlag(f[3], zoomed) &&
-                takeFinite(f[4], depthStep) && depthStep > 0 && takeFinite(f[5], gravityStep) &&
-                gravityStep > 0) {
-                ws.display.ViewXMin = lo;
-                ws.display.ViewXMax = hi;
-                ws.display.Zoomed = zoomed;
-                ws.display.DepthTickStep = depthStep;
-                ws.display.GravityTickStep = gravityStep;
-            }
-        } else if (f[0] == "body" && f.size() == 2 + NumBodyFlags + NumBodyBounds) {
-            int b = 0;
-            bool flags[NumBodyFlags] = {};
-            double bounds[NumBodyBounds] = {};
-            bool ok = bodyIn(f[1], b);
-            for (int i = 0; ok && i < NumBodyFlags; ++i)
-                ok = takeFlag(f[static_cast<std::size_t>(2 + i)], flags[i]);
-            for (int i = 0; ok && i < NumBodyBounds; ++i)
-                ok = takeFinite(f[static_cast<std::size_t>(2 + NumBodyFlags + i)], bounds[i]);
-            if (ok) {
-                for (int i = 0; i < NumBodyFlags; ++i)
-                    *bodyFlag(m.Bodies[b], i) = flags[i];
-                for (int i = 0; i < NumBodyBounds; ++i)
-                    *bodyBound(m.Bodies[b], i) = bounds[i];
-            }
-        } else if (f[0] == ElevationKey && f.size() == 3) {
-            heights = readElevation(f[1], f[2], m) || heights;
-        } else if (f[0] == "corner" && f.size() == 8) {
-            int b = 0, k = 0, lb = 0, lc = 0;
-            bool ix = false, iz = false, linked = false;
-            if (bodyIn(f[1], b) && take(f[2], k) && k >= 1 && k <= m.Bodies[b].NumCorners &&
-                takeFlag(f[3], ix) && takeFlag(f[4], iz) && takeFlag(f[5], linked) && take(f[6], lb) &&
-                take(f[7], lc)) {
-                Tbody& body = m.Bodies[b];
-                body.CornerInvertX[k] = ix;
-                body.CornerInvertZ[k] = iz;
-                body.Linked[k] = linked;
-                body.LinkBody[k] = linked ? lb : 0;
-                body.LinkCorner[k] = linked ? lc : 0;
-            }
+    // A lock removed by a cleaner between our open and our flock would lock
+    // nothing: the lock counts only while the name is still the file locked.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return -1;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            return -1;
         }
+        struct stat held {}, named {};
+        if (::fstat(fd, &held) == 0 && ::stat(lockPath.constData(), &named) == 0 && held.st_dev == named.st_dev &&
+            held.st_ino == named.st_ino)
+            return fd;
+        ::close(fd);
     }
-
-    // Links are judged against the records as read, then the unsound ones go.
-    std::vector<std::pair<int, int>> unsound;
-    for (int b = 1; b <= m.NumBodies; ++b)
-        for (int k = 1; k <= m.Bodies[b].NumCorners; ++k)
-            if (m.Bodies[b].Linked[k] && !linkSound(m, b, k))
-                unsound.emplace_back(b, k);
-    for (const auto& [b, k] : unsound)
-        m.Bodies[b].clearLink(k);
-
-    // The bodies were calculated with the stations on the datum: with
-    // heights, again, every body shown as the file was read.
-    if (heights) {
-        std::vector<bool> hidden(static_cast<std::size_t>(m.NumBodies) + 1);
-        for (int b = 1; b <= m.NumBodies; ++b) {
-            hidden[static_cast<std::size_t>(b)] = m.Bodies[b].Hidden;
-            m.Bodies[b].Hidden = false;
-        }
-        m.RecalculateModel();
-        for (int b = 1; b <= m.NumBodies; ++b)
-            m.Bodies[b].Hidden = hidden[static_cast<std::size_t>(b)];
-    }
-
-    // The file was read with every body shown; the hidden ones leave the
-    // total now, but one body always stays visible.
-    int visible = m.NumBodies;
-    for (int b = 1; b <= m.NumBodies; ++b) {
-        if (!m.Bodies[b].Hidden)
-            continue;
-        m.Bodies[b].Hidden = false;
-        if (visible > 1) {
-            m.setHidden(b, true);
-            --visible;
-        }
-    }
+    return -1;
 }
 
 int lockFile(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path + QStringLiteral(".lock")).constData(),
-                          O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return -1;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return lockPath(QFile::encodeName(path + QStringLiteral(".lock")));
 }
+
+// Temporaries of a write that stopped half way; a write takes far less.
+constexpr qint64 StaleTemporarySeconds = 10 * 60;
 
 void unlock(const QString& path, int fd)
 {
@@ -247,58 +62,56 @@ void unlock(const QString& path, int fd)
 
 std::optional<std::string> recoveryBytes(const Workspace& ws, const QString& modelFile, std::string& reason)
 {
-    std::optional<std::string> out = modelFileBytes(ws, reason);
-    if (!out)
-        return out;
-    const Model& m = ws.model;
-    std::string& s = *out;
-    s += Heading;
-    s += "file " + QUrl::toPercentEncoding(modelFile).toStdString() + "\n";
-    s += "current";
-    put(s, m.CurrentBody);
-    put(s, ws.inversion.InversionBody);
-    s += '\n';
-    s += elevationLines(m);
-    s += "view";
-    put(s, ws.display.ViewXMin);
-    put(s, ws.display.ViewXMax);
-    put(s, ws.display.Zoomed ? 1 : 0);
-    put(s, ws.display.DepthTickStep);
-    put(s, ws.display.GravityTickStep);
-    s += '\n';
-    for (int b = 1; b <= m.NumBodies; ++b) {
-        const Tbody& body = m.Bodies[b];
-        s += "body";
-        put(s, b);
-        for (int i = 0; i < NumBodyFlags; ++i)
-            put(s, *bodyFlag(body, i) ? 1 : 0);
-        for (int i = 0; i < NumBodyBounds; ++i)
-            put(s, *bodyBound(body, i));
-        s += '\n';
-        for (int k = 1; k <= body.NumCorners; ++k) {
-            if (!body.CornerInvertX[k] && !body.CornerInvertZ[k] && !body.Linked[k])
-                continue;
-            s += "corner";
-            for (int v : {b, k, int(body.CornerInvertX[k]), int(body.CornerInvertZ[k]), int(body.Linked[k]),
-                          body.LinkBody[k], body.LinkCorner[k]})
-                put(s, v);
-            s += '\n';
-        }
-    }
-    s += "end\n";
-    return out;
+    ModelExtras x = extrasOf(ws);
+    const std::string file = QFile::encodeName(modelFile).toStdString();
+    // A name that would break its line is left out: the work comes back unnamed.
+    if (!file.empty() && file.find_first_of("\r\n") == std::string::npos)
+        x.ModelFile = file;
+    x.CurrentBody = ExtrasHidden{ws.model.CurrentBody, 0};
+    x.View = ExtrasView{ws.display.ViewXMin, ws.display.ViewXMax, ws.display.Zoomed, ws.display.DepthTickStep,
+                        ws.display.GravityTickStep};
+    return modelFileBytes(ws, x, true, reason);
 }
 
-std::string restoreRecoveryBytes(Workspace& ws, std::string_view bytes, QString& modelFile)
+namespace {
+
+std::string checkContents(std::string_view bytes, ModelFileContents& contents)
 {
-    ModelFileContents contents;
     if (std::string reason = parseModelFile(bytes, contents); !reason.empty())
         return reason;
-    applyModelFile(ws, contents);
-    modelFile.clear();
-    const std::size_t at = modelFileLength(contents);
-    if (bytes.size() >= at && bytes.substr(at).starts_with(Heading))
-        applyExtras(ws, bytes.substr(at + Heading.size()), modelFile);
+    // The work is restored only as it was written: a file damaged since
+    // would bring back wrong numbers without a word.
+    if (!contents.Extras || !contents.ExtrasRead.HasChecksum || !contents.ExtrasRead.ChecksumGood)
+        return "its checksum does not match its contents, so it was damaged after it was written";
+    return {};
+}
+
+}  // namespace
+
+std::string checkRecoveryBytes(std::string_view bytes)
+{
+    ModelFileContents contents;
+    return checkContents(bytes, contents);
+}
+
+std::string restoreRecoveryBytes(Workspace& ws, std::string_view bytes, QString& modelFile,
+                                 std::vector<std::string>* notes)
+{
+    ModelFileContents contents;
+    if (std::string reason = checkContents(bytes, contents); !reason.empty())
+        return reason;
+    applyModelFile(ws, contents, notes);
+    const ModelExtras& x = *contents.Extras;
+    modelFile = x.ModelFile ? QFile::decodeName(QByteArray::fromStdString(*x.ModelFile)) : QString();
+    if (x.CurrentBody && x.CurrentBody->Body >= 1 && x.CurrentBody->Body <= ws.model.NumBodies)
+        ws.model.CurrentBody = x.CurrentBody->Body;
+    if (x.View) {
+        ws.display.ViewXMin = x.View->XMin;
+        ws.display.ViewXMax = x.View->XMax;
+        ws.display.Zoomed = x.View->Zoomed;
+        ws.display.DepthTickStep = x.View->DepthStep;
+        ws.display.GravityTickStep = x.View->GravityStep;
+    }
     return {};
 }
 
@@ -376,6 +189,50 @@ void RecoveryFiles::discard(const QString& path)
         return;
     unlock(path, it->second);
     heldLocks_.erase(it);
+}
+
+QString RecoveryFiles::setAside(const QString& path)
+{
+    QString aside = path + QStringLiteral(".damaged");
+    QFile::remove(aside);
+    if (!QFile::rename(path, aside))
+        aside.clear();
+    discard(path);
+    return aside;
+}
+
+int RecoveryFiles::removeLeftovers()
+{
+    int removed = 0;
+    const QDir dir(folder_);
+    const QString own = file_ + QStringLiteral(".lock");
+    bool othersRun = false;
+    for (const QFileInfo& f : dir.entryInfoList({QStringLiteral("*.lock")}, QDir::Files | QDir::Hidden)) {
+        const QString path = f.absoluteFilePath();
+        const QString file = path.chopped(5);
+        if (path == own || heldLocks_.count(file))
+            continue;
+        const QByteArray name = QFile::encodeName(path);
+        const int fd = lockPath(name);
+        if (fd < 0) {
+            othersRun = true;   // its program is running
+            continue;
+        }
+        // Removed while held, so no program can take it meanwhile.
+        if (!QFileInfo::exists(file) && ::unlink(name.constData()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const QFileInfo& f :
+         dir.entryInfoList({QStringLiteral(".corvane-save-*")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        // While another program runs one of these may be its write under way.
+        if (othersRun && f.lastModified().secsTo(now) < StaleTemporarySeconds)
+            continue;
+        if (QFile::remove(f.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
 }
 
 }  // namespace corvane

@@ -58,6 +58,8 @@ public:
     void MenuStateBodySelected();
     // Items that need observed data: enabled exactly when HaveObserved.
     void MenuStateFieldData();
+    // Check marks of the display toggles as the flags stand (after a load).
+    void showDisplayChecks();
 
     // Hosts a mouse command in the drawing area (menu bar disabled while it runs).
     void startCommand(std::unique_ptr<MouseCommand> command);
@@ -196,8 +198,11 @@ public:
     void enableRecovery(const QString& folder);
     RecoveryFiles* recovery() { return recovery_.get(); }
     void writeRecovery();
-    // Offers the work a program left behind when it ended unsaved; true when restored.
-    bool offerRecovery();
+    // Offers the work a program left behind when it ended unsaved (the
+    // question names the model that restoring would not open, if any); true
+    // when restored. Leftovers of ended programs are cleaned first, and a
+    // file that fails its checksum is set aside, not offered.
+    bool offerRecovery(const QString& named = {});
     // After the window is shown: the recovery offer, then the command line's file.
     void startUp(const QString& file);
 

@@ -3,7 +3,8 @@
 // field-data file) is read with the program's own readers and calculated with
 // its own engine, so the figures are the window's to the last digit. Results
 // go to standard output, messages to standard error; standard output stays
-// empty unless everything went well.
+// empty unless everything went well. The model file's extras count as in the
+// window: a hidden body keeps its own column but is not in "calculated".
 #include "io/field_data.h"
 #include "io/model_file.h"
 #include "io/real48.h"
@@ -34,6 +35,8 @@ constexpr const char* HelpText =
     "Calculate the gravity anomaly of a saved Corvane model and write it to\n"
     "standard output as CSV: one row per station with its position, the\n"
     "observed and the calculated anomaly and each body's own anomaly.\n"
+    "A body the model file marks hidden keeps its column but is left out of\n"
+    "the calculated anomaly, as in the window.\n"
     "\n"
     "  --report              write the model report instead, as \"Printout the\n"
     "                        model\", \"to an ASCII file\" writes it\n"
@@ -318,10 +321,14 @@ int main(int argc, char** argv)
     }
 
     Workspace ws;
-    if (std::string problem = loadModelFile(ws, o.model); !problem.empty()) {
+    std::vector<std::string> notes;
+    if (std::string problem = loadModelFile(ws, o.model, &notes); !problem.empty()) {
         message(problem);
         return ExitFailure;
     }
+    // The extras the window would report, each once; the model is read.
+    for (const std::string& note : notes)
+        message(note);
     if (!o.stations.empty())
         if (std::string problem = takeStations(ws.model, o); !problem.empty()) {
             message(problem);

@@ -16,6 +16,7 @@ struct Workspace {
     Display display;
     InversionState inversion;
     AppSettings app;
+    ExtrasState extras;
 
     Workspace() = default;
     Workspace(const Workspace&) = delete;

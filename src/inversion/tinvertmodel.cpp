@@ -99,6 +99,7 @@ void Tinvertmodel::FormActivate()
     nx_->setText(QString::number(nx));
     ny_->setText(QString::number(ny));
     iterations_->setText(QString::number(ws_.inversion.NumIterations));
+    keeplinks_->setChecked(ws_.extras.KeepLinkedCorners);
     NoOfBody_->setText(QStringLiteral(" Body ") + QString::number(b));
 }
 
@@ -108,6 +109,7 @@ void Tinvertmodel::OKBtnClick()
     report_.reset();
     const int count = inversionIterationCount(iterations_->text().toStdString());
     ws_.inversion.NumIterations = count;
+    ws_.extras.KeepLinkedCorners = keeplinks_->isChecked();
     Model& m = ws_.model;
     RunReport report;
     InversionOutcome outcome = InversionOutcome::Done;

@@ -91,6 +91,12 @@ std::string range(int lo, int hi) { return std::to_string(lo) + " to " + std::to
 
 std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason)
 {
+    return modelFileBytes(ws, extrasOf(ws), false, reason);
+}
+
+std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum,
+                                          std::string& reason)
+{
     const Model& m = ws.model;
     const Display& d = ws.display;
     reason.clear();
@@ -146,7 +152,11 @@ std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reas
         reason = w.problem();
         return std::nullopt;
     }
-    return w.take();
+    std::string bytes = w.take();
+    // A model with nothing beyond the records keeps the file older programs write.
+    if (checksum || !extras.empty())
+        bytes += extrasText(extras, bytes, checksum);
+    return bytes;
 }
 
 std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
@@ -204,11 +214,15 @@ std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
         if (body.CornerX.back() != body.CornerX.front() || body.CornerZ.back() != body.CornerZ.front())
             return which + " is not closed: its last corner does not repeat its first";
     }
+    f.RecordBytes = 6 * (9 + 2 * static_cast<std::size_t>(f.NumStations));
+    for (const ModelFileBody& body : f.Bodies)
+        f.RecordBytes += 6 * (4 + 2 * static_cast<std::size_t>(body.NumCorners));
+    f.Extras = readExtras(bytes, f.RecordBytes, f.ExtrasRead);
     out = std::move(f);
     return {};
 }
 
-void applyModelFile(Workspace& ws, const ModelFileContents& f)
+void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::string>* notes)
 {
     Model& m = ws.model;
     Display& d = ws.display;
@@ -246,6 +260,10 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f)
         m.ObservedGravity[i] = f.ObservedGravity[static_cast<std::size_t>(i - 1)];
         m.CalculatedGravity[i] = 0;
     }
+
+    std::vector<std::string> problems = f.ExtrasRead.Problems;
+    if (f.Extras)
+        applyElevations(m, *f.Extras, problems);
 
     const double first = m.StationX[1];
     const double last = m.StationX[m.NumStations];
@@ -295,15 +313,37 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f)
 
     m.ModelExists = true;
     d.ShowIndividual = false;
+
+    // Without a block, what the records do not hold stays as the last model
+    // left it, as it always has; only what belonged to that file goes.
+    if (f.Extras) {
+        applyExtras(ws, *f.Extras, problems);
+    } else {
+        ws.extras.RegionalRemoved.reset();
+        ws.extras.Carried = {};
+    }
+    if (notes)
+        *notes = std::move(problems);
 }
 
-std::string loadModelBytes(Workspace& ws, std::string_view bytes)
+std::string loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes)
 {
     ModelFileContents contents;
     std::string reason = parseModelFile(bytes, contents);
     if (reason.empty())
-        applyModelFile(ws, contents);
+        applyModelFile(ws, contents, notes);
     return reason;
+}
+
+std::string extrasNotesText(const std::vector<std::string>& notes)
+{
+    constexpr std::size_t Shown = 5;
+    std::string text;
+    for (std::size_t i = 0; i < std::min(notes.size(), Shown); ++i)
+        text += (i ? "\n" : "") + notes[i];
+    if (notes.size() > Shown)
+        text += "\n" + std::to_string(notes.size() - Shown) + " more line(s) of the extras could not be read.";
+    return text;
 }
 
 std::string saveModelFile(const Workspace& ws, const std::string& path)
@@ -315,13 +355,13 @@ std::string saveModelFile(const Workspace& ws, const std::string& path)
     return writeFileSafely(path, *bytes);
 }
 
-std::string loadModelFile(Workspace& ws, const std::string& path)
+std::string loadModelFile(Workspace& ws, const std::string& path, std::vector<std::string>* notes)
 {
     std::string bytes;
     // The largest sound file is under 100 kB; anything far beyond is not one.
     if (std::string err = readWholeFile(path, bytes, std::size_t{16} << 20); !err.empty())
         return err;
-    if (std::string reason = loadModelBytes(ws, bytes); !reason.empty())
+    if (std::string reason = loadModelBytes(ws, bytes, notes); !reason.empty())
         return "\"" + path + "\" is not a model file that can be loaded: " + reason + ".";
     ws.app.ModelFileName = firstCharacters(path, 80);
     return {};

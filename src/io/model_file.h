@@ -3,6 +3,7 @@
 // counts, a few display settings, the stations with their observed anomalies
 // and the bodies with their corners.
 #include "display/workspace.h"
+#include "io/model_extras.h"
 
 #include <optional>
 #include <string>
@@ -16,10 +17,15 @@ inline constexpr int MinFileStations = 1;
 // 2 distinct corners and the closing copy: the smallest body "Add a body" closes.
 inline constexpr int MinFileCorners = 3;
 
-// The bytes of the model file for ws. Nothing and a reason (for the sentence
-// "... cannot be saved: <reason>.") when the model holds something the file
-// cannot carry.
+// The bytes of the model file for ws: the records, then the extras block when
+// the model holds anything the records cannot. Nothing and a reason (for the
+// sentence "... cannot be saved: <reason>.") when the model holds something
+// the file cannot carry.
 std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason);
+// The records of ws followed by the block of extras (none when extras is
+// empty and no checksum is asked for).
+std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum,
+                                          std::string& reason);
 
 // Everything a model file holds, read and checked.
 struct ModelFileBody {
@@ -43,20 +49,26 @@ struct ModelFileContents {
     std::vector<double> StationX;   // 0-based, NumStations entries
     std::vector<double> ObservedGravity;
     std::vector<ModelFileBody> Bodies;
+    std::size_t RecordBytes = 0;          // where the records end
+    std::optional<ModelExtras> Extras;    // the block after them, if there is one
+    ExtrasReading ExtrasRead;             // what reading the block found
 };
 
 // Reads and checks the whole file. Returns an empty string when the file is
-// sound, otherwise the reason it is not. Bytes after the last announced record
-// are ignored.
+// sound, otherwise the reason it is not. The extras block after the last
+// announced record is read too (lines of it that cannot be read are only
+// noted); other bytes there are ignored.
 std::string parseModelFile(std::string_view bytes, ModelFileContents& out);
 
 // Replaces the model in ws with the file's contents and rebuilds what follows
-// from it: every body recalculated, view limits and axis steps, flags.
-void applyModelFile(Workspace& ws, const ModelFileContents& file);
+// from it: every body recalculated, view limits and axis steps, flags, and
+// the extras. Each line of the extras that could not be read or does not fit
+// the model adds a sentence to notes.
+void applyModelFile(Workspace& ws, const ModelFileContents& file, std::vector<std::string>* notes = nullptr);
 
 // parseModelFile, then applyModelFile when the file is sound; ws is untouched
 // otherwise.
-std::string loadModelBytes(Workspace& ws, std::string_view bytes);
+std::string loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes = nullptr);
 
 // The file-level commands. Each returns an empty string on success, otherwise
 // a sentence for an error box that names the file and says what is wrong.
@@ -64,6 +76,10 @@ std::string loadModelBytes(Workspace& ws, std::string_view bytes);
 // the model as it was unless the whole file is sound, and then remembers the
 // file name.
 std::string saveModelFile(const Workspace& ws, const std::string& path);
-std::string loadModelFile(Workspace& ws, const std::string& path);
+std::string loadModelFile(Workspace& ws, const std::string& path, std::vector<std::string>* notes = nullptr);
+
+// The notes of a load as one text for a message box: the first few, and how
+// many more there are.
+std::string extrasNotesText(const std::vector<std::string>& notes);
 
 }  // namespace corvane

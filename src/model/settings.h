@@ -1,6 +1,9 @@
 #pragma once
 // Process-wide settings that are not part of the model itself.
+#include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -18,6 +21,32 @@ struct AppSettings {
     std::string Title1 = std::string(24, ' ');   // hardcopy title lines
     std::string Title2 = std::string(24, ' ');
     bool HardcopyLayout = false;    // the hardcopy layout switch
+};
+
+// A regional field as it was removed from the observed data: its kind
+// ("constant", "linear", "spline") and its coefficients.
+struct RegionalRecord {
+    std::string Kind;
+    std::vector<double> Coefficients;
+    bool operator==(const RegionalRecord&) const = default;
+};
+
+// Lines of a model file's extras that the program keeps without using them:
+// those of keys it knows but has no data for yet, by key, and those of keys
+// it does not know, in the order read.
+struct CarriedLines {
+    std::map<std::string, std::vector<std::string>, std::less<>> Known;
+    std::vector<std::string> Unknown;
+    bool empty() const { return Known.empty() && Unknown.empty(); }
+    bool operator==(const CarriedLines&) const = default;
+};
+
+// What a model keeps for its file that has no other home.
+struct ExtrasState {
+    bool KeepLinkedCorners = false;              // the inversion's "Keep linked corners"
+    std::optional<RegionalRecord> RegionalRemoved;   // the regional last removed
+    CarriedLines Carried;
+    bool operator==(const ExtrasState&) const = default;
 };
 
 }  // namespace corvane

@@ -34,7 +34,9 @@ public:
     // dialog without an extension comes back with the filter's (see
     // withFilterExtension).
     virtual QString openFileName(const QString& filterName, const QString& pattern) = 0;
-    virtual QString saveFileName(const QString& filterName, const QString& pattern) = 0;
+    // suggested: the name the dialog starts with ("" for none).
+    virtual QString saveFileName(const QString& filterName, const QString& pattern,
+                                 const QString& suggested = {}) = 0;
 
     virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
 

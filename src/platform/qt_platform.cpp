@@ -181,12 +181,12 @@ QString QtPlatform::openFileName(const QString& filterName, const QString& patte
                                         filterText(filterName, pattern));
 }
 
-QString QtPlatform::saveFileName(const QString& filterName, const QString& pattern)
+QString QtPlatform::saveFileName(const QString& filterName, const QString& pattern, const QString& suggested)
 {
     const ModalScope modal(*this);
     // The program asks itself where overwriting needs a question, once the
     // name has its extension.
-    return withFilterExtension(QFileDialog::getSaveFileName(parent_, QStringLiteral("Save As"), QString(),
+    return withFilterExtension(QFileDialog::getSaveFileName(parent_, QStringLiteral("Save As"), suggested,
                                                             filterText(filterName, pattern), nullptr,
                                                             QFileDialog::DontConfirmOverwrite),
                                pattern);

@@ -29,7 +29,7 @@ public:
     Answer ask(const QString& text) override;
 
     QString openFileName(const QString& filterName, const QString& pattern) override;
-    QString saveFileName(const QString& filterName, const QString& pattern) override;
+    QString saveFileName(const QString& filterName, const QString& pattern, const QString& suggested = {}) override;
 
     std::optional<QColor> chooseColour(const QColor& initial) override;
     void setClipboardText(const QString& text) override;

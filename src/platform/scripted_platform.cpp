@@ -83,15 +83,15 @@ Platform::Answer ScriptedPlatform::ask(const QString& text)
 QString ScriptedPlatform::openFileName(const QString& filterName, const QString& pattern)
 {
     const QString name = take(openNames);
-    fileRequests.push_back({false, filterName, pattern, name});
+    fileRequests.push_back({false, filterName, pattern, name, {}});
     return name;
 }
 
-QString ScriptedPlatform::saveFileName(const QString& filterName, const QString& pattern)
+QString ScriptedPlatform::saveFileName(const QString& filterName, const QString& pattern, const QString& suggested)
 {
     // As typed into the desktop's dialog: the filter's extension is added.
     const QString name = withFilterExtension(take(saveNames), pattern);
-    fileRequests.push_back({true, filterName, pattern, name});
+    fileRequests.push_back({true, filterName, pattern, name, suggested});
     return name;
 }
 

@@ -25,6 +25,7 @@ public:
         QString filterName;
         QString pattern;
         QString name;   // the name given back (a save's with the filter's extension)
+        QString suggested;   // the name a save dialog started with
     };
 
     ScriptedPlatform();
@@ -67,7 +68,7 @@ public:
     bool confirm(const QString& text) override;
     Answer ask(const QString& text) override;
     QString openFileName(const QString& filterName, const QString& pattern) override;
-    QString saveFileName(const QString& filterName, const QString& pattern) override;
+    QString saveFileName(const QString& filterName, const QString& pattern, const QString& suggested = {}) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
     void setClipboardText(const QString& text) override;
     int execDialog(QDialog& dialog) override;

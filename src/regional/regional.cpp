@@ -322,6 +322,24 @@ void subtractRegional(Model& m, const RegionalState& s)
     }
 }
 
+RegionalRecord regionalRecord(const RegionalState& s)
+{
+    switch (s.RegionalMode) {
+    case RegionalKind::Constant:
+        return {"constant", {s.RegionalC}};
+    case RegionalKind::Linear:
+        return {"linear", {s.RegionalM, s.RegionalC}};
+    case RegionalKind::Spline:
+        break;
+    }
+    RegionalRecord r{"spline", {}};
+    for (int j = 0; j < NumKnots; ++j) {
+        r.Coefficients.push_back(s.KnotX[static_cast<std::size_t>(j)]);
+        r.Coefficients.push_back(s.KnotG[static_cast<std::size_t>(j)]);
+    }
+    return r;
+}
+
 void observedRange(const Model& m, double& gravityMin, double& gravityMax)
 {
     gravityMin = 1.0e8;

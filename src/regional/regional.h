@@ -3,6 +3,7 @@
 // drawn over the observed profile, and its removal from the observed data.
 // Plain functions over the model so that they are tested without a window.
 #include "model/model.h"
+#include "model/settings.h"
 
 #include <array>
 #include <optional>
@@ -102,6 +103,10 @@ void subtractConstant(Model& m, double C);
 void subtractLinear(Model& m, double M, double C);   // M (x - StationX[1]) + C
 void subtractSpline(Model& m, const CubicSpline& spline);
 void subtractRegional(Model& m, const RegionalState& s);
+// The regional of the state's mode as the model file keeps it: "constant" C;
+// "linear" M C (M (x - StationX[1]) + C); "spline" with its seven knots as
+// position, value pairs.
+RegionalRecord regionalRecord(const RegionalState& s);
 
 // Smallest and largest observed value (GravityMin and GravityMax as the
 // builder's opening sets them: a minimum between 0 and 10 taken down to 0).

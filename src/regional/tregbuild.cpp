@@ -353,6 +353,7 @@ void Tregbuild::BitBtn2Click()
     if (state_.RegionalMode == RegionalKind::Spline)
         knotsToModel(state_, plotArea(), ws_.model, axisMin_, axisMax_);
     subtractRegional(ws_.model, state_);
+    ws_.extras.RegionalRemoved = regionalRecord(state_);
     accept();
 }
 

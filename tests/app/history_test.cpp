@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace corvane;
 using Outcome = ModelHistory::Outcome;
 
@@ -175,4 +177,33 @@ TEST(ModelHistory, KeepsAtLeastAHundredStepsInBoundedMemory)
     EXPECT_EQ(h.undoSteps(), ModelHistory::MaxSteps);
     h.undo();
     EXPECT_EQ(m.StationX[1], ModelHistory::MaxSteps + 19);
+}
+
+TEST(ModelHistory, WhatOnlyTheModelFileKeepsIsUndoneToo)
+{
+    Workspace ws;
+    test::fullModel(ws);
+    ModelHistory h(ws);
+    struct Case {
+        const char* name;
+        std::function<void(ExtrasState&)> change;
+    };
+    const Case cases[] = {
+        {"Invert the model", [](ExtrasState& e) { e.KeepLinkedCorners = true; }},
+        {"Modify the regional field", [](ExtrasState& e) { e.RegionalRemoved = RegionalRecord{"linear", {0.2, -3}}; }},
+        {"Load an old model", [](ExtrasState& e) { e.Carried.Unknown.push_back("future 1 2"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ExtrasState before = ws.extras;
+        h.begin(QString::fromLatin1(c.name));
+        c.change(ws.extras);
+        ASSERT_EQ(h.end(), Outcome::Recorded);
+        const ExtrasState after = ws.extras;
+        ASSERT_FALSE(after == before);
+        h.undo();
+        EXPECT_TRUE(ws.extras == before);
+        h.redo();
+        EXPECT_TRUE(ws.extras == after);
+    }
 }

@@ -3,6 +3,7 @@
 // the recovery file, and the command line.
 #include "app/command_line.h"
 #include "app/history.h"
+#include "app/newmodel_data.h"
 #include "app/recovery.h"
 #include "app/tcorvane.h"
 #include "display/view.h"
@@ -108,7 +109,8 @@ struct UnsavedWork : ::testing::Test {
 
 TEST_F(UnsavedWork, CaptionUndoAndRedoItemsFollowTheEditsAndTheSave)
 {
-    EXPECT_EQ(w->windowTitle(), Caption);
+    const QString Three = QStringLiteral(" - three.mod"), Two = QStringLiteral(" - two.mod");
+    EXPECT_EQ(w->windowTitle(), Caption + Three);
     EXPECT_EQ(w->modelFile(), QFileInfo(file).absoluteFilePath());
     EXPECT_FALSE(on("Undo1"));
     EXPECT_FALSE(on("Redo1"));
@@ -120,7 +122,7 @@ TEST_F(UnsavedWork, CaptionUndoAndRedoItemsFollowTheEditsAndTheSave)
 
     const QString misfit = w->statusText();
     deleteBody();
-    EXPECT_EQ(w->windowTitle(), QLatin1Char('*') + Caption);
+    EXPECT_EQ(w->windowTitle(), QLatin1Char('*') + Caption + Three);
     EXPECT_TRUE(on("Undo1"));
     EXPECT_EQ(item("Undo1")->text(), QStringLiteral("&Undo Delete a body"));
     EXPECT_NE(w->statusText(), misfit);
@@ -128,22 +130,22 @@ TEST_F(UnsavedWork, CaptionUndoAndRedoItemsFollowTheEditsAndTheSave)
     // Undo goes back to the loaded model: no star, the picture redrawn.
     trigger("Undo1");
     EXPECT_EQ(ws().model.NumBodies, 3);
-    EXPECT_EQ(w->windowTitle(), Caption);
+    EXPECT_EQ(w->windowTitle(), Caption + Three);
     EXPECT_EQ(w->statusText(), misfit);
     EXPECT_FALSE(on("Undo1"));
     EXPECT_EQ(item("Redo1")->text(), QStringLiteral("&Redo Delete a body"));
     trigger("Redo1");
-    EXPECT_EQ(w->windowTitle(), QLatin1Char('*') + Caption);
+    EXPECT_EQ(w->windowTitle(), QLatin1Char('*') + Caption + Three);
 
     // Saved: the star goes; an undo past the save brings it back.
     p.saveNames.push_back(dir.filePath(QStringLiteral("two.mod")));
     trigger("Savethecurrentmodel1");
     EXPECT_EQ(p.last().text, QStringLiteral("Model successfully saved."));
-    EXPECT_EQ(w->windowTitle(), Caption);
+    EXPECT_EQ(w->windowTitle(), Caption + Two);
     trigger("Undo1");
-    EXPECT_EQ(w->windowTitle(), QLatin1Char('*') + Caption);
+    EXPECT_EQ(w->windowTitle(), QLatin1Char('*') + Caption + Two);
     trigger("Redo1");
-    EXPECT_EQ(w->windowTitle(), Caption);
+    EXPECT_EQ(w->windowTitle(), Caption + Two);
 
     // Selecting a body, a display toggle and an output are no steps.
     const int steps = w->history().undoSteps();
@@ -153,7 +155,7 @@ TEST_F(UnsavedWork, CaptionUndoAndRedoItemsFollowTheEditsAndTheSave)
                       SectionToScreen(w->drawingArea().clientRect(), ws().display, 8, 2));
     EXPECT_EQ(ws().model.CurrentBody, 1);
     EXPECT_EQ(w->history().undoSteps(), steps);
-    EXPECT_EQ(w->windowTitle(), Caption);
+    EXPECT_EQ(w->windowTitle(), Caption + Two);
 }
 
 TEST_F(UnsavedWork, MenuStatesAfterUndoAndRedo)
@@ -312,7 +314,7 @@ TEST_F(UnsavedWork, RecoveryFileWrittenRestoredAndRemoved)
     ASSERT_EQ(r.NumBodies, 3);   // as it was before the saved deletion was undone
     EXPECT_TRUE(r.Bodies[3].Hidden);
     EXPECT_EQ(w2.modelFile(), QFileInfo(file).absoluteFilePath());
-    EXPECT_EQ(w2.windowTitle(), QLatin1Char('*') + Caption);
+    EXPECT_EQ(w2.windowTitle(), QLatin1Char('*') + Caption + QStringLiteral(" - ") + QFileInfo(file).fileName());
     EXPECT_TRUE(w2.action(QStringLiteral("Savethecurrentmodel1"))->isEnabled());
     for (int i = 1; i <= r.NumStations; ++i)
         ASSERT_NEAR(r.CalculatedGravity[i], r.Bodies[1].Gravity[i] + r.Bodies[2].Gravity[i], 1e-9);
@@ -329,7 +331,7 @@ TEST_F(UnsavedWork, RecoveryFileWrittenRestoredAndRemoved)
     EXPECT_FALSE(w3.offerRecovery());
     EXPECT_TRUE(p3.messages.empty());
 
-    // No removes a file left behind; a damaged one is reported and removed.
+    // No removes a file left behind; a damaged one is not offered but set aside.
     threeBodies(w3.workspace());
     w3.history().markUnsaved();
     w3.writeRecovery();
@@ -339,7 +341,6 @@ TEST_F(UnsavedWork, RecoveryFileWrittenRestoredAndRemoved)
     const QString older = state.filePath(QStringLiteral("recovery-1-1.mod"));
     spit(older, bytes);
     spit(state.filePath(QStringLiteral("recovery-2-2.mod")), bytes.substr(0, 100));
-    // Offered newest first: the damaged one, then the sound one.
     QFile f(older);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
@@ -347,12 +348,15 @@ TEST_F(UnsavedWork, RecoveryFileWrittenRestoredAndRemoved)
     ScriptedPlatform p4;
     Tcorvane w4(p4);
     w4.enableRecovery(state.path());
-    p4.confirmAnswers = {true, false};
+    p4.confirmAnswers = {false};
     EXPECT_FALSE(w4.offerRecovery());
-    EXPECT_EQ(p4.texts(Kind::Confirm).size(), 2);
-    EXPECT_EQ(p4.texts(Kind::Error).size(), 1);
+    EXPECT_EQ(p4.texts(Kind::Confirm).size(), 1);
+    ASSERT_EQ(p4.texts(Kind::Warning).size(), 1);
+    EXPECT_TRUE(p4.texts(Kind::Warning)[0].contains(QStringLiteral("damaged")));
+    EXPECT_TRUE(p4.texts(Kind::Error).empty());
     EXPECT_FALSE(w4.workspace().model.ModelExists);
     EXPECT_EQ(leftInFolder(), 0);
+    EXPECT_TRUE(QFileInfo::exists(state.filePath(QStringLiteral("recovery-2-2.mod.damaged"))));
 
     // A folder that cannot be made is said once, not every minute.
     spit(state.filePath(QStringLiteral("plain")), "x");
@@ -399,17 +403,49 @@ TEST(RecoveryFile, ExtrasComeBackAndDamagedOnesAreLeftOut)
     for (int i = 1; i <= r.NumStations; ++i)
         ASSERT_NEAR(r.CalculatedGravity[i], r.Bodies[2].Gravity[i] + r.Bodies[3].Gravity[i], 1e-9);
 
-    // Damaged extras: a one-sided link, a corner beyond the body, a body
-    // beyond the model, a bad flag, every body hidden. The model still comes.
-    const std::size_t at = bytes.find("\nCorvane recovery 1\n");
-    ASSERT_NE(at, std::string::npos);
-    std::string damaged = bytes.substr(0, at) +
-        "\nCorvane recovery 1\ncurrent 9 1\ncorner 2 2 0 0 1 3 3\ncorner 3 1 0 0 1 2 2\n"
-        "corner 1 7 1 1 0 0 0\nbody 4 1 0 0 0 0 0 1 0 40 0 10 -90 90\nbody 2 2 0 0 0 0 0 1 0 40 0 10 -90 90\n"
-        "body 1 1 0 0 0 0 0 1 0 40 0 10 -90 90\nbody 2 1 0 0 0 0 0 1 0 40 0 10 -90 90\n"
-        "body 3 1 0 0 0 0 0 1 0 40 0 10 -90 90\nend\n";
+    // Boreholes come back too, and the recovery file is a model file with
+    // its block, loadable as one.
+    Workspace holes;
+    threeBodies(holes);
+    for (int h = 1; h <= 3; ++h) {
+        holes.model.Holes[h].Name = "hole " + std::to_string(h);
+        holes.model.Holes[h].NumDepths = h;
+        for (int r = 1; r <= h; ++r) {
+            holes.model.Holes[h].HoleX[r] = 10 + h;
+            holes.model.Holes[h].HoleDepth[r] = 0.5 * r;
+        }
+        holes.model.Holes[h].NumLabels = 1;
+        holes.model.Holes[h].Label[1] = "top";
+        holes.model.Holes[h].LabelRow[1] = h;
+    }
+    holes.model.NumHoles = 3;
+    const std::string withHoles = recoveryBytes(holes, QString(), reason).value();
+    Workspace holesBack;
+    ASSERT_EQ(restoreRecoveryBytes(holesBack, withHoles, name), "");
+    ASSERT_EQ(holesBack.model.NumHoles, 3);
+    for (int h = 1; h <= 3; ++h) {
+        const THole& got = holesBack.model.Holes[h];
+        EXPECT_EQ(got.Name, holes.model.Holes[h].Name);
+        ASSERT_EQ(got.NumDepths, h);
+        EXPECT_EQ(got.HoleDepth[h], 0.5 * h);
+        EXPECT_EQ(got.Label[1], "top");
+        EXPECT_EQ(got.LabelRow[1], h);
+    }
+    Workspace asModel;
+    ASSERT_EQ(loadModelBytes(asModel, withHoles), "");
+    EXPECT_EQ(asModel.model.NumHoles, 3);
+
+    // Extras that do not fit the model are left out with a note; the rest comes.
+    const std::size_t end = bytes.find("#END");
+    const std::string records = bytes.substr(0, bytes.find("\r\n#CORVANE-EXTRAS 1"));
+    std::string block = "\r\n#CORVANE-EXTRAS 1\r\ncurrent 9\r\nlink 2 2 3 3\r\ncorner-invert 1 7 1 1\r\n"
+                        "invert 4 1 0 0 0\r\ninvert 2 2 0 0 0\r\nhidden 1\r\nhidden 2\r\nhidden 3\r\n";
+    std::string damaged = records + block;
+    damaged += "checksum " + extrasChecksum(damaged) + "\r\n#END\r\n";
+    ASSERT_NE(end, std::string::npos);
     Workspace hurt;
-    ASSERT_EQ(restoreRecoveryBytes(hurt, damaged, name), "");
+    std::vector<std::string> notes;
+    ASSERT_EQ(restoreRecoveryBytes(hurt, damaged, name, &notes), "");
     const Model& h = hurt.model;
     EXPECT_EQ(h.NumBodies, 3);
     EXPECT_EQ(h.CurrentBody, 1);
@@ -417,12 +453,186 @@ TEST(RecoveryFile, ExtrasComeBackAndDamagedOnesAreLeftOut)
     EXPECT_FALSE(h.Bodies[3].Linked[1]);
     EXPECT_FALSE(h.Bodies[2].InvertDensity);
     EXPECT_EQ(int(h.Bodies[1].Hidden) + int(h.Bodies[2].Hidden) + int(h.Bodies[3].Hidden), 2);
+    EXPECT_EQ(notes.size(), 5u);
     EXPECT_EQ(name, QString());
 
     // A damaged model part leaves the workspace untouched.
     Workspace untouched;
     EXPECT_NE(restoreRecoveryBytes(untouched, bytes.substr(0, 50), name), "");
     EXPECT_FALSE(untouched.model.ModelExists);
+}
+
+TEST(RecoveryFile, DamagedFilesAreNotOfferedAsGood)
+{
+    QTemporaryDir state;
+    Workspace ws;
+    threeBodies(ws);
+    ws.model.Bodies[2].DensMin = 0.05;
+    std::string reason;
+    const std::string bytes = recoveryBytes(ws, QStringLiteral("/data/basin.mod"), reason).value();
+    ASSERT_EQ(checkRecoveryBytes(bytes), "");
+    // One bit changed anywhere, in the records or in the extras, and the
+    // file is refused: a station, a corner, a bound, the model's name, the
+    // checksum itself; and a file cut before its checksum.
+    const std::size_t extras = bytes.find("#CORVANE-EXTRAS");
+    const std::vector<std::size_t> places = {60, 6 * 9 + 3, extras - 10, bytes.find("bounds 2 0.05") + 9,
+                                             bytes.find("/data/basin") + 3, bytes.find("checksum ") + 12};
+    for (std::size_t at : places) {
+        std::string hurt = bytes;
+        hurt[at] = static_cast<char>(hurt[at] ^ 0x01);
+        EXPECT_NE(checkRecoveryBytes(hurt), "") << at;
+        Workspace w;
+        QString name;
+        EXPECT_NE(restoreRecoveryBytes(w, hurt, name), "") << at;
+        EXPECT_FALSE(w.model.ModelExists);
+    }
+    EXPECT_NE(checkRecoveryBytes(bytes.substr(0, bytes.find("checksum"))), "");
+    // A plain model file has no checksum: it is no recovery file.
+    EXPECT_NE(checkRecoveryBytes(modelFileBytes(ws, reason).value()), "");
+
+    // In the window: a damaged file is said to be damaged, not offered, and
+    // kept aside; the sound one beside it is offered.
+    spit(state.filePath(QStringLiteral("recovery-1-1.mod")), bytes);
+    {   // Older than the damaged one, which is met first.
+        QFile f(state.filePath(QStringLiteral("recovery-1-1.mod")));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    }
+    std::string hurt = bytes;
+    hurt[70] = static_cast<char>(hurt[70] ^ 0x10);
+    spit(state.filePath(QStringLiteral("recovery-2-2.mod")), hurt);
+    ScriptedPlatform p;
+    Tcorvane w(p);
+    w.enableRecovery(state.path());
+    p.confirmAnswers = {true};
+    ASSERT_TRUE(w.offerRecovery());
+    EXPECT_EQ(p.texts(Kind::Confirm).size(), 1);
+    ASSERT_EQ(p.texts(Kind::Warning).size(), 1);
+    EXPECT_TRUE(p.texts(Kind::Warning)[0].contains(QStringLiteral("is damaged and cannot be restored")));
+    EXPECT_EQ(w.workspace().model.Bodies[2].DensMin, 0.05);
+    EXPECT_EQ(slurp(state.filePath(QStringLiteral("recovery-2-2.mod.damaged"))), hurt);
+}
+
+TEST(RecoveryFile, LeftoversOfEndedProgramsAreCleanedAtStartUp)
+{
+    QTemporaryDir state;
+    const QString dir = state.path();
+    auto path = [&dir](const char* name) { return QDir(dir).filePath(QString::fromLatin1(name)); };
+    auto age = [](const QString& p, int seconds) {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime));
+    };
+    // Ended programs: a temporary of a write cut short, a lock without its file.
+    spit(path(".corvane-save-AbC123"), "a whole model, mode 0600");
+    spit(path("recovery-7-7.mod.lock"), "");
+    // A lock with its file: work left behind, offered (and declined here).
+    spit(path("recovery-8-8.mod"), "x");
+    spit(path("recovery-8-8.mod.lock"), "");
+    {
+        ScriptedPlatform p;
+        Tcorvane w(p);
+        w.enableRecovery(dir);
+        p.confirmAnswers = {false};
+        EXPECT_FALSE(w.offerRecovery());
+    }
+    const QStringList left = QDir(dir).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_FALSE(left.contains(QStringLiteral(".corvane-save-AbC123"))) << left.join(' ').toStdString();
+    EXPECT_FALSE(left.contains(QStringLiteral("recovery-7-7.mod.lock"))) << left.join(' ').toStdString();
+
+    // While another program runs, its lock stays, and so does a fresh
+    // temporary that may be its write under way; an old one goes.
+    ScriptedPlatform p1;
+    Tcorvane running(p1);
+    running.enableRecovery(dir);
+    threeBodies(running.workspace());
+    running.history().markUnsaved();
+    running.writeRecovery();
+    ASSERT_TRUE(running.recovery()->exists());
+    spit(path(".corvane-save-fresh1"), "being written");
+    spit(path(".corvane-save-stale1"), "old");
+    age(path(".corvane-save-stale1"), 3600);
+    ScriptedPlatform p2;
+    Tcorvane second(p2);
+    second.enableRecovery(dir);
+    EXPECT_FALSE(second.offerRecovery());
+    EXPECT_TRUE(p2.messages.empty());
+    EXPECT_TRUE(QFileInfo::exists(running.recovery()->fileName() + QStringLiteral(".lock")));
+    EXPECT_TRUE(QFileInfo::exists(path(".corvane-save-fresh1")));
+    EXPECT_FALSE(QFileInfo::exists(path(".corvane-save-stale1")));
+}
+
+TEST(CommandLine, ANamedModelIsNotIgnoredWhenWorkIsRestored)
+{
+    QTemporaryDir dir;
+    Workspace source;
+    threeBodies(source);
+    const QString named = dir.filePath(QStringLiteral("basin.mod"));
+    ASSERT_EQ(saveModelFile(source, QFile::encodeName(named).toStdString()), "");
+    Workspace work;
+    threeBodies(work);
+    work.model.NumBodies = 2;
+    std::string reason;
+    const std::string bytes = recoveryBytes(work, QString(), reason).value();
+    for (const bool restore : {true, false}) {
+        SCOPED_TRACE(restore);
+        QTemporaryDir state;
+        spit(state.filePath(QStringLiteral("recovery-1-1.mod")), bytes);
+        ScriptedPlatform p;
+        Tcorvane w(p);
+        w.enableRecovery(state.path());
+        p.confirmAnswers = {restore};
+        w.startUp(named);
+        // The question says which model the answer opens.
+        ASSERT_EQ(p.texts(Kind::Confirm).size(), 1);
+        EXPECT_TRUE(p.texts(Kind::Confirm)[0].endsWith(
+            QStringLiteral(" was found. Restore it instead of opening \"basin.mod\" ?")));
+        EXPECT_EQ(w.workspace().model.NumBodies, restore ? 2 : 3);
+        EXPECT_EQ(w.modelFile(), restore ? QString() : named);
+        EXPECT_EQ(w.windowTitle(), restore ? QLatin1Char('*') + Caption : Caption + QStringLiteral(" - basin.mod"));
+    }
+}
+
+TEST_F(UnsavedWork, CaptionNamesTheFileAndTheSaveOffersIt)
+{
+    const QString name = QFileInfo(file).fileName();
+    EXPECT_EQ(w->windowTitle(), Caption + QStringLiteral(" - ") + name);
+    ws().model.CurrentBody = 2;
+    trigger("Hideabody1");
+    EXPECT_EQ(w->windowTitle(), QLatin1Char('*') + Caption + QStringLiteral(" - ") + name);
+    // The save dialog starts at the model's own file; saved elsewhere, the
+    // caption follows the new name.
+    const QString other = dir.filePath(QStringLiteral("after edit.mod"));
+    p.saveNames = {other};
+    trigger("Savethecurrentmodel1");
+    ASSERT_FALSE(p.fileRequests.empty());
+    EXPECT_EQ(p.fileRequests.back().suggested, QFileInfo(file).absoluteFilePath());
+    EXPECT_EQ(w->windowTitle(), Caption + QStringLiteral(" - after edit.mod"));
+    // The hidden body is in the file: a new window shows it hidden.
+    ScriptedPlatform p2;
+    Tcorvane w2(p2);
+    w2.startUp(other);
+    EXPECT_TRUE(w2.workspace().model.Bodies[2].Hidden);
+    EXPECT_EQ(w2.windowTitle(), Caption + QStringLiteral(" - after edit.mod"));
+}
+
+TEST(RecoveryFile, ANewModelCarriesNothingOfTheLastFile)
+{
+    Workspace ws;
+    threeBodies(ws);
+    std::string reason;
+    std::string bytes = modelFileBytes(ws, reason).value();
+    ASSERT_NE(bytes.find("#END"), std::string::npos);   // its link is an extra already
+    bytes.insert(bytes.find("#END"), "elevation 2 0.5\r\nregional constant 3.5\r\nfuture item\r\n");
+    Workspace back;
+    ASSERT_EQ(loadModelBytes(back, bytes), "");
+    ASSERT_NE(modelFileBytes(back, reason).value().find("future item"), std::string::npos);
+    NewModelInput in;
+    in.readFieldData = false;
+    applyNewModel(back, in, nullptr);
+    const std::string fresh = modelFileBytes(back, reason).value();
+    for (const char* gone : {"elevation", "regional", "future"})
+        EXPECT_EQ(fresh.find(gone), std::string::npos) << gone;
 }
 
 TEST(CommandLine, ArgumentsAndStartUp)
@@ -460,7 +670,7 @@ TEST(CommandLine, ArgumentsAndStartUp)
         w.startUp(QFileInfo(name).fileName());
         EXPECT_EQ(w.workspace().model.ModelExists, err.empty());
         EXPECT_EQ(w.action(QStringLiteral("Savethecurrentmodel1"))->isEnabled(), err.empty());
-        EXPECT_EQ(w.windowTitle(), Caption);
+        EXPECT_EQ(w.windowTitle(), err.empty() ? Caption + QStringLiteral(" - good.mod") : Caption);
         if (err.empty()) {
             EXPECT_TRUE(p.messages.empty());
             EXPECT_EQ(w.workspace().model.NumBodies, 3);

@@ -410,3 +410,41 @@ TEST(CorvaneCalc, ReadmeStationsExampleReadsTheModelsOwnStationsBack)
         EXPECT_NEAR(number(b[i][2]), number(a[i][2]), 1e-9) << i;
     }
 }
+
+TEST(CorvaneCalc, HiddenBodiesKeepTheirColumnButLeaveCalculated)
+{
+    QTemporaryDir tmp;
+    const fs::path model = fs::path(tmp.path().toStdString()) / "hidden.mod";
+    std::ofstream(model, std::ios::binary)
+        << slurp(examples / "basin.mod") + "\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\nlink 1 2 9 9\r\n#END\r\n";
+    Window w;
+    ASSERT_EQ(w.load(model), QString());
+    const Model& m = w.window.workspace().model;
+    ASSERT_EQ(m.NumBodies, 3);
+    ASSERT_TRUE(m.Bodies[2].Hidden);
+    const std::string note = "Line 3 of the extras could not be read: there is no body 9.";
+    EXPECT_EQ(w.platform.texts(ScriptedPlatform::Kind::Warning), QStringList{QString::fromStdString(note)});
+
+    const Outcome r = calc({q(model)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, note + "\n");
+    const auto rows = csvRows(r.out);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(m.NumStations) + 1);
+    ASSERT_EQ(rows[0].size(), 6u);
+    double body2 = 0;
+    for (int i = 1; i <= m.NumStations; ++i) {
+        const auto& row = rows[static_cast<std::size_t>(i)];
+        EXPECT_EQ(number(row[2]), m.CalculatedGravity[i]) << i;
+        EXPECT_NEAR(number(row[2]), number(row[3]) + number(row[5]), 1e-9) << i;
+        EXPECT_EQ(number(row[4]), m.Bodies[2].Gravity[i]) << i;
+        body2 = std::max(body2, std::fabs(number(row[4])));
+    }
+    EXPECT_GT(body2, 0.1);   // the hidden body still has its own anomaly
+
+    const QString file = tmp.filePath(QStringLiteral("hidden.dta"));
+    w.platform.saveNames.push_back(file);
+    w.window.toanASCIIfile1Click();
+    const Outcome report = calc({QStringLiteral("--report"), q(model)});
+    ASSERT_EQ(report.status, 0) << report.err;
+    EXPECT_EQ(report.out, slurp(file.toStdString()));
+}

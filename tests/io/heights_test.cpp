@@ -1,11 +1,11 @@
 // Station heights read from field data and kept as extras items.
 #include "display/workspace.h"
-#include "io/elevation.h"
 #include "io/field_data.h"
 #include "io/model_file.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 using namespace corvane;
@@ -51,42 +51,68 @@ TEST(FieldDataHeights, HeightColumnOrOneHeightForEveryStation)
     EXPECT_EQ(s.h, (std::vector<double>{5, 7}));
 }
 
-TEST(ElevationItems, WrittenForRaisedStationsAndReadBackExactly)
+namespace {
+
+// A model of five stations over one triangle, saved as a model file.
+std::string fiveStationModel(const double (&heights)[5])
 {
-    Model m;
+    Workspace src;
+    Model& m = src.model;
     m.NumStations = 5;
-    m.StationHeight[2] = 0.1;
-    m.StationHeight[4] = -1234.5678901234567;
-    m.StationHeight[6] = 9;   // beyond the stations: not written
-    const std::string lines = elevationLines(m);
-    EXPECT_EQ(lines, "elevation 2 0.1\nelevation 4 -1234.5678901234567\n");
-
-    Model back;
-    back.NumStations = 5;
-    std::size_t at = 0;
-    while (at < lines.size()) {
-        const std::size_t eol = lines.find('\n', at);
-        const std::string line = lines.substr(at, eol - at);
-        const std::size_t a = line.find(' '), b = line.find(' ', a + 1);
-        EXPECT_EQ(line.substr(0, a), ElevationKey);
-        EXPECT_TRUE(readElevation(line.substr(a + 1, b - a - 1), line.substr(b + 1), back));
-        at = eol + 1;
+    for (int i = 1; i <= 5; ++i) {
+        m.StationX[i] = i - 1;
+        m.StationHeight[i] = heights[i - 1];
     }
+    m.NumBodies = 1;
+    Tbody& b = m.Bodies[1];
+    b.NumCorners = 4;
+    const double c[][2] = {{0, 1}, {2, 1}, {1, 3}, {0, 1}};
+    for (int k = 1; k <= 4; ++k) {
+        b.CornerX[k] = c[k - 1][0];
+        b.CornerZ[k] = c[k - 1][1];
+    }
+    b.Density = 0.5;
+    b.StrikeLength1 = b.StrikeLength2 = 10;
+    std::string reason;
+    const auto out = modelFileBytes(src, reason);
+    EXPECT_TRUE(out) << reason;
+    return out.value_or("");
+}
+
+}  // namespace
+
+TEST(ElevationItems, SavedLoadedAndSavedAgainAlikeWithBadLinesReported)
+{
+    const std::string bytes = fiveStationModel({0, 0.1, 0, -1234.5678901234567, 0});
+    EXPECT_NE(bytes.find("\r\nelevation 2 0.1\r\nelevation 4 -1234.5678901234567\r\n"), std::string::npos);
+
+    Workspace ws;
+    ws.model.StationHeight[3] = 50;   // a height of the model before goes
+    ASSERT_EQ(loadModelBytes(ws, bytes), "");
+    const double expected[] = {0, 0.1, 0, -1234.5678901234567, 0};
     for (int i = 1; i <= 5; ++i)
-        EXPECT_EQ(back.StationHeight[i], m.StationHeight[i]) << i;
+        EXPECT_EQ(ws.model.StationHeight[i], expected[i - 1]) << i;
+    // The bodies were calculated where the stations stand.
+    Workspace again;
+    ASSERT_EQ(loadModelBytes(again, bytes), "");
+    again.model.RecalculateModel();
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(ws.model.CalculatedGravity[i], again.model.CalculatedGravity[i]) << i;
+    std::string reason;
+    EXPECT_EQ(modelFileBytes(ws, reason).value_or(""), bytes);
 
-    struct Bad {
-        const char* station;
-        const char* height;
-    };
-    for (const Bad b : {Bad{"0", "1"}, Bad{"6", "1"}, Bad{"x", "1"}, Bad{"2", "nan"},
-                        Bad{"2", "inf"}, Bad{"2", "1.5m"}, Bad{"2.0", "1"}, Bad{"", "1"}}) {
-        Model one;
-        one.NumStations = 5;
-        EXPECT_FALSE(readElevation(b.station, b.height, one)) << b.station << " " << b.height;
-        for (int i = 1; i <= MaxStations; ++i)
-            ASSERT_EQ(one.StationHeight[i], 0);
-    }
+    // Lines that name no station or no number are reported; the others hold.
+    const std::string flat = fiveStationModel({0, 0, 0, 0, 0});
+    const std::string block = "\r\n#CORVANE-EXTRAS 1\r\nelevation 6 1\r\nelevation 0 1\r\nelevation 2 nan\r\n"
+                              "elevation 2.0 1\r\nelevation 3 7\r\n#END\r\n";
+    Workspace bad;
+    std::vector<std::string> notes;
+    ASSERT_EQ(loadModelBytes(bad, flat + block, &notes), "");
+    EXPECT_EQ(notes.size(), 4u);
+    EXPECT_NE(std::find(notes.begin(), notes.end(), "Line 2 of the extras could not be read: there is no station 6."),
+              notes.end());
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(bad.model.StationHeight[i], i == 3 ? 7 : 0) << i;
 }
 
 TEST(ElevationItems, AModelFileLoadedOverRaisedStationsPutsThemOnTheDatum)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -29,6 +30,40 @@ TEST(RegionalConstant, RemovingTheMeanLeavesMeanZero)
     // A second removal subtracts again from the reduced data.
     subtractRegional(*m, s);
     EXPECT_NEAR(meanObserved(*m), -c, 1e-12);
+}
+
+// The record the model file keeps says exactly what a removal took off.
+TEST(RegionalRecord, RebuildsTheRegionalThatWasRemoved)
+{
+    RegionalState s;
+    s.RegionalC = -52.2;
+    s.RegionalM = 0.156361;
+    for (int j = 0; j < NumKnots; ++j) {
+        s.KnotX[static_cast<std::size_t>(j)] = 5.0 * j + 1;
+        s.KnotG[static_cast<std::size_t>(j)] = std::cos(j) * 3;
+    }
+    for (const RegionalKind kind : {RegionalKind::Constant, RegionalKind::Linear, RegionalKind::Spline}) {
+        s.RegionalMode = kind;
+        auto m = profile(31, 2, 32, [](double x) { return std::sin(x); });
+        const auto before = std::make_unique<Model>(*m);
+        subtractRegional(*m, s);
+        const RegionalRecord r = regionalRecord(s);
+        const auto& c = r.Coefficients;
+        std::vector<double> kx, kg;
+        for (std::size_t i = 0; r.Kind == "spline" && i + 1 < c.size(); i += 2) {
+            kx.push_back(c[i]);
+            kg.push_back(c[i + 1]);
+        }
+        ASSERT_EQ(c.size(), r.Kind == "constant" ? 1u : r.Kind == "linear" ? 2u : 14u) << r.Kind;
+        const CubicSpline spline(kx, kg);
+        for (int i = 1; i <= m->NumStations; ++i) {
+            const double x = m->StationX[i];
+            const double removed = r.Kind == "constant" ? c[0]
+                                 : r.Kind == "linear"   ? c[0] * (x - m->StationX[1]) + c[1]
+                                                        : spline(x);
+            ASSERT_DOUBLE_EQ(before->ObservedGravity[i] - removed, m->ObservedGravity[i]) << r.Kind << " " << i;
+        }
+    }
 }
 
 TEST(RegionalLine, PointsOnALineGiveThatLineWithNoDeviation)

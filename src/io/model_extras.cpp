@@ -1,0 +1,694 @@
+#include "model_extras.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+namespace corvane {
+
+namespace {
+
+// ---- Fields ---------------------------------------------------------------
+
+// One item line: its key, the fields after it and the line itself.
+struct Item {
+    std::string_view line;
+    std::string_view key;
+    std::vector<std::string_view> fields;
+    int number = 0;   // line number within the block, the heading being 1
+
+    // The text after the first n fields and one blank: a name or a path,
+    // blanks and all. Nothing when the line has fewer fields.
+    std::optional<std::string_view> rest(std::size_t n) const
+    {
+        std::size_t pos = key.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            if (pos >= line.size() || line[pos] != ' ')
+                return std::nullopt;
+            const std::size_t end = line.find(' ', pos + 1);
+            if (end == std::string_view::npos || end == pos + 1)
+                return std::nullopt;
+            pos = end;
+        }
+        if (pos >= line.size() || line[pos] != ' ')
+            return std::nullopt;
+        return line.substr(pos + 1);
+    }
+};
+
+void splitFields(std::string_view s, std::vector<std::string_view>& out)
+{
+    out.clear();
+    std::size_t i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+            ++i;
+        std::size_t j = i;
+        while (j < s.size() && s[j] != ' ' && s[j] != '\t')
+            ++j;
+        if (j > i)
+            out.push_back(s.substr(i, j - i));
+        i = j;
+    }
+}
+
+bool readDouble(std::string_view s, double& out)
+{
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    double v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(v))
+        return false;
+    out = v;
+    return true;
+}
+
+bool readInt(std::string_view s, int lo, int hi, int& out)
+{
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    long long v = 0;
+    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size() || v < lo || v > hi)
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+bool readFlag(std::string_view s, bool& out)
+{
+    if (s != "0" && s != "1")
+        return false;
+    out = s == "1";
+    return true;
+}
+
+// The reader of one key. Each says what is wrong in why.
+using Reader = bool (*)(const Item& it, ModelExtras& x, std::string& why);
+
+bool count(const Item& it, std::size_t n, std::string& why)
+{
+    if (it.fields.size() == n)
+        return true;
+    why = "\"" + std::string(it.key) + "\" takes " + std::to_string(n) + " field" + (n == 1 ? "" : "s") +
+          ", this line has " + std::to_string(it.fields.size());
+    return false;
+}
+
+bool atLeast(const Item& it, std::size_t n, std::string& why)
+{
+    if (it.fields.size() >= n)
+        return true;
+    why = "\"" + std::string(it.key) + "\" takes at least " + std::to_string(n) + " fields";
+    return false;
+}
+
+// Field i of the item, read as what and checked; why names the field.
+bool num(const Item& it, std::size_t i, double& out, std::string& why)
+{
+    if (readDouble(it.fields[i], out))
+        return true;
+    why = "\"" + std::string(it.fields[i]) + "\" is not a number";
+    return false;
+}
+
+bool whole(const Item& it, std::size_t i, int lo, int hi, int& out, std::string& why)
+{
+    if (readInt(it.fields[i], lo, hi, out))
+        return true;
+    why = "\"" + std::string(it.fields[i]) + "\" is not a whole number from " + std::to_string(lo) + " to " +
+          std::to_string(hi);
+    return false;
+}
+
+bool flag(const Item& it, std::size_t i, bool& out, std::string& why)
+{
+    if (readFlag(it.fields[i], out))
+        return true;
+    why = "\"" + std::string(it.fields[i]) + "\" is not 0 or 1";
+    return false;
+}
+
+bool text(const Item& it, std::size_t n, std::string& out, std::string& why)
+{
+    const auto r = it.rest(n);
+    if (!r) {
+        why = "\"" + std::string(it.key) + "\" needs its text after " + std::to_string(n) +
+              " field" + (n == 1 ? "" : "s") + " and one blank";
+        return false;
+    }
+    out = std::string(*r);
+    return true;
+}
+
+// ---- Writing --------------------------------------------------------------
+
+class Out {
+public:
+    explicit Out(std::string& s) : s_(s) {}
+    Out& key(std::string_view k)
+    {
+        s_ += k;
+        return *this;
+    }
+    Out& operator<<(double v)
+    {
+        s_ += ' ';
+        s_ += extrasNumber(v);
+        return *this;
+    }
+    Out& operator<<(int v)
+    {
+        s_ += ' ';
+        s_ += std::to_string(v);
+        return *this;
+    }
+    Out& operator<<(bool v)
+    {
+        s_ += v ? " 1" : " 0";
+        return *this;
+    }
+    Out& operator<<(std::string_view v)
+    {
+        s_ += ' ';
+        s_ += v;
+        return *this;
+    }
+    void end() { s_ += "\r\n"; }
+    void raw(std::string_view line)
+    {
+        s_ += line;
+        end();
+    }
+
+private:
+    std::string& s_;
+};
+
+using Writer = void (*)(const ModelExtras& x, Out& out, std::string_view key);
+
+// Known keys the program has no data for yet keep their lines as read.
+void writeCarried(const ModelExtras& x, Out& out, std::string_view key)
+{
+    if (const auto it = x.Carried.Known.find(key); it != x.Carried.Known.end())
+        for (const std::string& line : it->second)
+            out.raw(line);
+}
+
+// ---- The keys -------------------------------------------------------------
+
+constexpr int MaxNumber = 1 << 30;   // body, corner and station numbers are checked against the model
+
+struct Key {
+    std::string_view key;
+    Reader read;
+    Writer write;
+    bool carried = false;   // no data in the program yet: the line is kept as read
+};
+
+const std::vector<Key>& keys()
+{
+    static const std::vector<Key> table = {
+        {"hidden",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasHidden h{0, it.number};
+             if (!count(it, 1, why) || !whole(it, 0, 1, MaxNumber, h.Body, why))
+                 return false;
+             x.Hidden.push_back(h);
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (const ExtrasHidden& h : x.Hidden)
+                 out.key(key) << h.Body, out.end();
+         }},
+        {"link",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasLink l;
+             l.Line = it.number;
+             if (!count(it, 4, why) || !whole(it, 0, 1, MaxNumber, l.Body, why) ||
+                 !whole(it, 1, 1, MaxNumber, l.Corner, why) || !whole(it, 2, 1, MaxNumber, l.Body2, why) ||
+                 !whole(it, 3, 1, MaxNumber, l.Corner2, why))
+                 return false;
+             x.Links.push_back(l);
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (const ExtrasLink& l : x.Links)
+                 out.key(key) << l.Body << l.Corner << l.Body2 << l.Corner2, out.end();
+         }},
+        {"field",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasField f;
+             if (!count(it, 4, why) || !num(it, 0, f.Intensity, why) || !num(it, 1, f.Inclination, why) ||
+                 !num(it, 2, f.Declination, why) || !num(it, 3, f.Azimuth, why))
+                 return false;
+             x.Field = f;
+             return true;
+         },
+         writeCarried, true},
+        {"magnetisation",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasMagnetisation m;
+             if (!count(it, 5, why) || !whole(it, 0, 1, MaxNumber, m.Body, why) ||
+                 !num(it, 1, m.Susceptibility, why) || !num(it, 2, m.Remanence, why) ||
+                 !num(it, 3, m.Inclination, why) || !num(it, 4, m.Declination, why))
+                 return false;
+             x.Magnetisations.push_back(m);
+             return true;
+         },
+         writeCarried, true},
+        {"elevation",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasElevation e;
+             e.Line = it.number;
+             if (!count(it, 2, why) || !whole(it, 0, 1, MaxNumber, e.Station, why) || !num(it, 1, e.Height, why))
+                 return false;
+             x.Elevations.push_back(e);
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (const ExtrasElevation& e : x.Elevations)
+                 out.key(key) << e.Station << e.Height, out.end();
+         }},
+        {"magstation",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasMagStation s;
+             if (!count(it, 3, why) || !num(it, 0, s.X, why) || !num(it, 1, s.Height, why))
+                 return false;
+             if (it.fields[2] != "-") {
+                 double t = 0;
+                 if (!num(it, 2, t, why))
+                     return false;
+                 s.Anomaly = t;
+             }
+             x.MagStations.push_back(s);
+             return true;
+         },
+         writeCarried, true},
+        {"invert",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasBodyInversion v;
+             v.Line = it.number;
+             if (!count(it, 5, why) || !whole(it, 0, 1, MaxNumber, v.Body, why) || !flag(it, 1, v.Density, why) ||
+                 !flag(it, 2, v.XPos, why) || !flag(it, 3, v.Depth, why) || !flag(it, 4, v.Angle, why))
+                 return false;
+             x.BodyInversion.push_back(v);
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (const ExtrasBodyInversion& v : x.BodyInversion)
+                 out.key(key) << v.Body << v.Density << v.XPos << v.Depth << v.Angle, out.end();
+         }},
+        {"bounds",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasBounds b;
+             b.Line = it.number;
+             if (!count(it, 1 + NumBoundValues, why) || !whole(it, 0, 1, MaxNumber, b.Body, why))
+                 return false;
+             for (std::size_t i = 0; i < NumBoundValues; ++i)
+                 if (!num(it, 1 + i, b.Values[i], why))
+                     return false;
+             x.Bounds.push_back(b);
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (const ExtrasBounds& b : x.Bounds) {
+                 out.key(key) << b.Body;
+                 for (double v : b.Values)
+                     out << v;
+                 out.end();
+             }
+         }},
+        {"corner-invert",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasCornerInversion c;
+             c.Line = it.number;
+             if (!count(it, 4, why) || !whole(it, 0, 1, MaxNumber, c.Body, why) ||
+                 !whole(it, 1, 1, MaxNumber, c.Corner, why) || !flag(it, 2, c.X, why) || !flag(it, 3, c.Z, why))
+                 return false;
+             x.CornerInversion.push_back(c);
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (const ExtrasCornerInversion& c : x.CornerInversion)
+                 out.key(key) << c.Body << c.Corner << c.X << c.Z, out.end();
+         }},
+        {"inversion-body",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasHidden b{0, it.number};
+             if (!count(it, 1, why) || !whole(it, 0, 1, MaxNumber, b.Body, why))
+                 return false;
+             x.InversionBody = b;
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (x.InversionBody)
+                 out.key(key) << x.InversionBody->Body, out.end();
+         }},
+        {"iterations",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             int n = 0;
+             if (!count(it, 1, why) || !whole(it, 0, 0, 255, n, why))
+                 return false;
+             x.Iterations = n;
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (x.Iterations)
+                 out.key(key) << *x.Iterations, out.end();
+         }},
+        {"keep-linked",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             return count(it, 1, why) && flag(it, 0, x.KeepLinkedCorners, why);
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (x.KeepLinkedCorners)
+                 out.key(key) << true, out.end();
+         }},
+        {"regional",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             RegionalRecord r;
+             if (!atLeast(it, 1, why))
+                 return false;
+             r.Kind = std::string(it.fields[0]);
+             const std::size_t want = r.Kind == "constant" ? 1 : r.Kind == "linear" ? 2 : r.Kind == "spline" ? 14 : 0;
+             if (want == 0) {
+                 why = "\"" + r.Kind + "\" is not a kind of regional (constant, linear or spline)";
+                 return false;
+             }
+             if (!count(it, 1 + want, why))
+                 return false;
+             r.Coefficients.resize(want);
+             for (std::size_t i = 0; i < want; ++i)
+                 if (!num(it, 1 + i, r.Coefficients[i], why))
+                     return false;
+             x.Regional = r;
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (!x.Regional)
+                 return;
+             out.key(key) << std::string_view(x.Regional->Kind);
+             for (double v : x.Regional->Coefficients)
+                 out << v;
+             out.end();
+         }},
+        {"borehole",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             int h = 0;
+             if (!atLeast(it, 1, why) || !whole(it, 0, 1, MaxHoles, h, why))
+                 return false;
+             if (h != static_cast<int>(x.Holes.size()) + 1) {
+                 why = "borehole " + std::to_string(h) + " does not follow borehole " +
+                       std::to_string(x.Holes.size());
+                 return false;
+             }
+             ExtrasHole hole;
+             hole.Line = it.number;
+             if (!text(it, 1, hole.Name, why))
+                 return false;
+             x.Holes.push_back(std::move(hole));
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (std::size_t h = 0; h < x.Holes.size(); ++h) {
+                 const ExtrasHole& hole = x.Holes[h];
+                 out.key(key) << static_cast<int>(h + 1) << std::string_view(hole.Name), out.end();
+                 for (const ExtrasHoleRow& r : hole.Rows)
+                     out.key("borehole-row") << static_cast<int>(h + 1) << r.X << r.Depth, out.end();
+                 for (const ExtrasHoleLabel& l : hole.Labels)
+                     out.key("borehole-label") << static_cast<int>(h + 1) << l.Row << std::string_view(l.Text),
+                         out.end();
+             }
+         }},
+        // Written with their borehole, above.
+        {"borehole-row",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             int h = 0;
+             ExtrasHoleRow r;
+             if (!count(it, 3, why) || !whole(it, 0, 1, static_cast<int>(x.Holes.size()), h, why) ||
+                 !num(it, 1, r.X, why) || !num(it, 2, r.Depth, why))
+                 return false;
+             if (x.Holes[static_cast<std::size_t>(h - 1)].Rows.size() >= MaxHoleDepths) {
+                 why = "a borehole holds at most " + std::to_string(MaxHoleDepths) + " rows";
+                 return false;
+             }
+             x.Holes[static_cast<std::size_t>(h - 1)].Rows.push_back(r);
+             return true;
+         },
+         [](const ModelExtras&, Out&, std::string_view) {}},
+        {"borehole-label",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             int h = 0;
+             ExtrasHoleLabel l;
+             if (!atLeast(it, 2, why) || !whole(it, 0, 1, static_cast<int>(x.Holes.size()), h, why))
+                 return false;
+             ExtrasHole& hole = x.Holes[static_cast<std::size_t>(h - 1)];
+             if (!whole(it, 1, 1, std::max<int>(1, static_cast<int>(hole.Rows.size())), l.Row, why) ||
+                 hole.Rows.empty() || !text(it, 2, l.Text, why)) {
+                 if (hole.Rows.empty())
+                     why = "a label names a row of its borehole, and the rows come first";
+                 return false;
+             }
+             if (hole.Labels.size() >= MaxHoleLabels) {
+                 why = "a borehole holds at most " + std::to_string(MaxHoleLabels) + " labels";
+                 return false;
+             }
+             hole.Labels.push_back(std::move(l));
+             return true;
+         },
+         [](const ModelExtras&, Out&, std::string_view) {}},
+        {"display",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             if (!count(it, 2, why))
+                 return false;
+             x.Display.push_back({it.number, std::string(it.fields[0]), std::string(it.fields[1])});
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (const ExtrasSetting& s : x.Display)
+                 out.key(key) << std::string_view(s.Name) << std::string_view(s.Value), out.end();
+         }},
+        {"title",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             int t = 0;
+             std::string s;
+             if (!atLeast(it, 1, why) || !whole(it, 0, 1, 2, t, why) || !text(it, 1, s, why))
+                 return false;
+             x.Titles[static_cast<std::size_t>(t - 1)] = s;
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (int t = 0; t < 2; ++t)
+                 if (x.Titles[static_cast<std::size_t>(t)])
+                     out.key(key) << t + 1 << std::string_view(*x.Titles[static_cast<std::size_t>(t)]), out.end();
+         }},
+        // The recovery file's own items.
+        {"file",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             std::string s;
+             if (!text(it, 0, s, why))
+                 return false;
+             x.ModelFile = s;
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (x.ModelFile)
+                 out.key(key) << std::string_view(*x.ModelFile), out.end();
+         }},
+        {"current",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasHidden b{0, it.number};
+             if (!count(it, 1, why) || !whole(it, 0, 1, MaxNumber, b.Body, why))
+                 return false;
+             x.CurrentBody = b;
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (x.CurrentBody)
+                 out.key(key) << x.CurrentBody->Body, out.end();
+         }},
+        {"view",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasView v;
+             if (!count(it, 5, why) || !num(it, 0, v.XMin, why) || !num(it, 1, v.XMax, why) ||
+                 !flag(it, 2, v.Zoomed, why) || !num(it, 3, v.DepthStep, why) || !num(it, 4, v.GravityStep, why))
+                 return false;
+             if (!(v.XMax > v.XMin && v.DepthStep > 0 && v.GravityStep > 0)) {
+                 why = "the profile shown must run left to right and the steps be positive";
+                 return false;
+             }
+             x.View = v;
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (x.View)
+                 out.key(key) << x.View->XMin << x.View->XMax << x.View->Zoomed << x.View->DepthStep
+                              << x.View->GravityStep,
+                     out.end();
+         }},
+    };
+    return table;
+}
+
+const Key* findKey(std::string_view key)
+{
+    for (const Key& k : keys())
+        if (k.key == key)
+            return &k;
+    return nullptr;
+}
+
+constexpr std::string_view ChecksumKey = "checksum";
+
+// The next line of s from pos, without its line end; pos moves past it.
+bool nextLine(std::string_view s, std::size_t& pos, std::string_view& line)
+{
+    if (pos >= s.size())
+        return false;
+    const std::size_t eol = std::min(s.find('\n', pos), s.size());
+    line = s.substr(pos, eol - pos);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    pos = std::min(eol + 1, s.size());
+    return true;
+}
+
+std::string lineProblem(int number, const std::string& why)
+{
+    return "Line " + std::to_string(number) + " of the extras could not be read: " + why + ".";
+}
+
+}  // namespace
+
+bool ModelExtras::empty() const
+{
+    return Hidden.empty() && Links.empty() && !Field && Magnetisations.empty() && Elevations.empty() &&
+           MagStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
+           !InversionBody && !Iterations && !KeepLinkedCorners && !Regional && Holes.empty() &&
+           Display.empty() && !Titles[0] && !Titles[1] && !ModelFile && !CurrentBody && !View && Carried.empty();
+}
+
+std::string extrasNumber(double v)
+{
+    if (v == 0)
+        v = 0;   // no "-0"
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+std::string extrasChecksum(std::string_view bytes)
+{
+    static const auto table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (const char ch : bytes)
+        c = table[(c ^ static_cast<std::uint8_t>(ch)) & 0xFF] ^ (c >> 8);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%08x", c ^ 0xFFFFFFFFu);
+    return buf;
+}
+
+std::optional<ModelExtras> readExtras(std::string_view bytes, std::size_t at, ExtrasReading& reading)
+{
+    reading = {};
+    if (at > bytes.size())
+        return std::nullopt;
+    std::size_t pos = at;
+    // The writer's line break after the last record, or none.
+    if (bytes.substr(pos).starts_with("\r\n"))
+        pos += 2;
+    else if (bytes.substr(pos).starts_with("\n"))
+        pos += 1;
+    std::string_view line;
+    if (!nextLine(bytes, pos, line) || line != ExtrasHeading)
+        return std::nullopt;
+
+    ModelExtras x;
+    int number = 1;
+    bool ended = false;
+    std::size_t lineStart = pos;
+    Item it;
+    std::vector<std::string_view> f;   // reused: one allocation for the whole block
+    while (nextLine(bytes, pos, line)) {
+        ++number;
+        const std::size_t thisLine = lineStart;
+        lineStart = pos;
+        if (line == ExtrasEnd) {
+            ended = true;
+            break;
+        }
+        it.line = line;
+        it.number = number;
+        splitFields(line, f);
+        if (f.empty())
+            continue;   // a blank line
+        // The key begins the line; a line that begins with a blank has none.
+        if (line.front() == ' ' || line.front() == '\t') {
+            reading.Problems.push_back(lineProblem(number, "it does not begin with a key"));
+            continue;
+        }
+        it.key = f.front();
+        it.fields.assign(f.begin() + 1, f.end());
+        if (it.key == ChecksumKey) {
+            reading.HasChecksum = true;
+            reading.ChecksumGood =
+                it.fields.size() == 1 && it.fields[0] == extrasChecksum(bytes.substr(0, thisLine));
+            continue;
+        }
+        const Key* k = findKey(it.key);
+        if (!k) {
+            x.Carried.Unknown.emplace_back(line);
+            continue;
+        }
+        std::string why;
+        if (!k->read(it, x, why)) {
+            reading.Problems.push_back(lineProblem(number, why));
+            continue;
+        }
+        if (k->carried) {
+            auto kept = x.Carried.Known.find(it.key);
+            if (kept == x.Carried.Known.end())
+                kept = x.Carried.Known.emplace(std::string(it.key), std::vector<std::string>{}).first;
+            kept->second.emplace_back(line);
+        }
+    }
+    if (!ended)
+        reading.Problems.push_back("The extras end without their \"#END\" line: they may be cut short.");
+    return x;
+}
+
+std::string extrasText(const ModelExtras& x, std::string_view before, bool checksum)
+{
+    std::string s = "\r\n";
+    s += ExtrasHeading;
+    s += "\r\n";
+    Out out(s);
+    for (const Key& k : keys())
+        k.write(x, out, k.key);
+    for (const std::string& line : x.Carried.Unknown)
+        out.raw(line);
+    if (checksum) {
+        std::string all(before);
+        all += s;
+        out.key(ChecksumKey) << std::string_view(extrasChecksum(all));
+        out.end();
+    }
+    s += ExtrasEnd;
+    s += "\r\n";
+    return s;
+}
+
+}  // namespace corvane

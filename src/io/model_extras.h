@@ -1,0 +1,179 @@
+#pragma once
+// The extras block of a model file: what the model holds beyond the six-byte
+// records (hidden bodies, links, inversion choices, boreholes, display
+// settings, ...), as lines of text after the last record:
+//
+//     #CORVANE-EXTRAS 1
+//     key field field ...
+//     #END
+//
+// ModelExtras is the block as plain data. Reading and writing go through one
+// table of keys (model_extras.cpp): a new key is a new row there, with a
+// reader into ModelExtras and a writer out of it, and the row's place in the
+// table is its place in the canonical order. Lines with keys this program
+// does not know are carried through unchanged, after the known ones.
+#include "display/workspace.h"
+
+#include <array>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+inline constexpr std::string_view ExtrasHeading = "#CORVANE-EXTRAS 1";
+inline constexpr std::string_view ExtrasEnd = "#END";
+
+// Items that name parts of the model keep the line they were read from
+// (0 for items made from a model), so that one that does not fit the model
+// can be reported by its line.
+struct ExtrasHidden {
+    int Body = 0;
+    int Line = 0;
+};
+
+struct ExtrasLink {
+    int Body = 0, Corner = 0, Body2 = 0, Corner2 = 0;
+    int Line = 0;
+};
+
+struct ExtrasField {   // the Earth's field
+    double Intensity = 0, Inclination = 0, Declination = 0, Azimuth = 0;
+};
+
+struct ExtrasMagnetisation {
+    int Body = 0;
+    double Susceptibility = 0, Remanence = 0, Inclination = 0, Declination = 0;
+};
+
+struct ExtrasElevation {
+    int Station = 0;
+    int Line = 0;
+    double Height = 0;
+};
+
+struct ExtrasMagStation {
+    double X = 0, Height = 0;
+    std::optional<double> Anomaly;   // "-" in the file: no observed value
+};
+
+struct ExtrasBodyInversion {
+    int Body = 0;
+    int Line = 0;
+    bool Density = false, XPos = false, Depth = false, Angle = false;
+};
+
+// DensMin, DensMax, XPosMin, XPosMax, DepthMin, DepthMax, AngleMin, AngleMax.
+inline constexpr int NumBoundValues = 8;
+struct ExtrasBounds {
+    int Body = 0;
+    int Line = 0;
+    std::array<double, NumBoundValues> Values{};
+};
+
+struct ExtrasCornerInversion {
+    int Body = 0, Corner = 0;
+    int Line = 0;
+    bool X = false, Z = false;
+};
+
+struct ExtrasHoleRow {
+    double X = 0, Depth = 0;
+};
+struct ExtrasHoleLabel {
+    int Row = 0;
+    std::string Text;
+};
+struct ExtrasHole {
+    int Line = 0;
+    std::string Name;
+    std::vector<ExtrasHoleRow> Rows;
+    std::vector<ExtrasHoleLabel> Labels;
+};
+
+// A display setting by name ("body-numbers", "calculated-colour", ...) and
+// its value as written ("1", "#009600").
+struct ExtrasSetting {
+    int Line = 0;
+    std::string Name;
+    std::string Value;
+};
+
+struct ExtrasView {   // the profile shown and the axis steps (recovery only)
+    double XMin = 0, XMax = 0;
+    bool Zoomed = false;
+    double DepthStep = 0, GravityStep = 0;
+};
+
+struct ModelExtras {
+    std::vector<ExtrasHidden> Hidden;
+    std::vector<ExtrasLink> Links;   // once per pair
+    std::optional<ExtrasField> Field;
+    std::vector<ExtrasMagnetisation> Magnetisations;
+    std::vector<ExtrasElevation> Elevations;
+    std::vector<ExtrasMagStation> MagStations;
+    std::vector<ExtrasBodyInversion> BodyInversion;
+    std::vector<ExtrasBounds> Bounds;
+    std::vector<ExtrasCornerInversion> CornerInversion;
+    std::optional<ExtrasHidden> InversionBody;   // the body, and its line
+    std::optional<int> Iterations;
+    bool KeepLinkedCorners = false;
+    std::optional<RegionalRecord> Regional;
+    std::vector<ExtrasHole> Holes;
+    std::vector<ExtrasSetting> Display;
+    std::array<std::optional<std::string>, 2> Titles;
+    // The recovery file's own items.
+    std::optional<std::string> ModelFile;
+    std::optional<ExtrasHidden> CurrentBody;
+    std::optional<ExtrasView> View;
+
+    // Lines kept as read: those of known keys the program does not use yet
+    // (by key, written at the key's place) and those of unknown keys
+    // (written last, in the order read).
+    CarriedLines Carried;
+
+    bool empty() const;
+};
+
+// What reading a block found besides its items.
+struct ExtrasReading {
+    std::vector<std::string> Problems;   // one sentence per line not read
+    bool HasChecksum = false;
+    bool ChecksumGood = false;
+};
+
+// Reads the block that may follow the records. bytes is the whole file and
+// at the offset of the first byte after the records. Nothing when no block
+// starts there (bytes after the records that are not a block are ignored, as
+// older programs ignore the block).
+std::optional<ModelExtras> readExtras(std::string_view bytes, std::size_t at, ExtrasReading& reading);
+
+// The block's text, from the line break that follows the last record to the
+// "#END" line, CR LF line ends. With checksum, a "checksum" item over every
+// byte of before and of the block ahead of it closes the items.
+std::string extrasText(const ModelExtras& x, std::string_view before = {}, bool checksum = false);
+
+// The checksum item's value: CRC-32 (the zlib polynomial), eight lower-case
+// hex digits.
+std::string extrasChecksum(std::string_view bytes);
+
+// The extras of the model held in ws, in canonical order.
+ModelExtras extrasOf(const Workspace& ws);
+
+// Applies a block read from a model file to ws, whose records have just been
+// loaded: the block states the model's extras in full, so boreholes and
+// display settings it does not name return to their defaults. Items that do
+// not fit the model (a body that does not exist, a one-sided link) are left
+// out, each with a sentence in problems.
+void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& problems);
+
+// The stations' heights of the block, set before the bodies are calculated
+// (stations it does not name stand on the datum).
+void applyElevations(Model& m, const ModelExtras& x, std::vector<std::string>& problems);
+
+// Shortest text that reads back as the same double, C locale.
+std::string extrasNumber(double v);
+
+}  // namespace corvane

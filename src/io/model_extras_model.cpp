@@ -1,0 +1,364 @@
+// The extras block and the model: what a model holds beyond the records, and
+// applying a block read from a file to a model just loaded.
+#include "model_extras.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace corvane {
+
+namespace {
+
+// ---- Display settings, by name ----------------------------------------------
+
+struct DisplaySetting {
+    const char* name;
+    bool Display::* flag = nullptr;
+    int Display::* number = nullptr;
+    QColor Display::* colour = nullptr;
+    int lo = 0, hi = 0;   // the numbers allowed
+};
+
+const DisplaySetting DisplaySettings[] = {
+    {"densities", &Display::ShowDensities},
+    {"body-numbers", &Display::ShowBodyNumbers},
+    {"corners", &Display::HighlightCorners},
+    {"plan-view", &Display::PlanView},
+    {"difference", &Display::ShowDifference},
+    {"individual", &Display::ShowIndividual},
+    {"points", &Display::PlotPoints},
+    {"grid", &Display::DrawGrid},
+    {"snap", &Display::SnapToGrid},
+    {"grid-dots", nullptr, &Display::GridDotFrequency, nullptr, 1, 10},
+    {"colour-scheme", nullptr, &Display::ColourScheme, nullptr, 1, 4},
+    {"gravity-decimals", nullptr, &Display::GravityDecimals, nullptr, 0, 15},
+    {"font-height", nullptr, &Display::FontHeight, nullptr, 5, 20},
+    {"calculated-colour", nullptr, nullptr, &Display::CalcCurveColour},
+    {"observed-colour", nullptr, nullptr, &Display::ObsCurveColour},
+};
+
+std::string settingText(const DisplaySetting& s, const Display& d)
+{
+    if (s.flag)
+        return d.*s.flag ? "1" : "0";
+    if (s.number)
+        return std::to_string(d.*s.number);
+    char buf[16];
+    const QColor& c = d.*s.colour;
+    std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c.red(), c.green(), c.blue());
+    return buf;
+}
+
+// Sets the setting from its text; false when the text is not one of its values.
+bool setSetting(const DisplaySetting& s, Display& d, const std::string& v)
+{
+    if (s.flag) {
+        if (v != "0" && v != "1")
+            return false;
+        d.*s.flag = v == "1";
+        return true;
+    }
+    if (s.number) {
+        int n = 0;
+        std::size_t used = 0;
+        try {
+            n = std::stoi(v, &used);
+        } catch (...) {
+            return false;
+        }
+        if (used != v.size() || n < s.lo || n > s.hi)
+            return false;
+        d.*s.number = n;
+        return true;
+    }
+    unsigned r = 0, g = 0, b = 0;
+    char end = 0;
+    if (v.size() != 7 || std::sscanf(v.c_str(), "#%2x%2x%2x%c", &r, &g, &b, &end) != 3)
+        return false;
+    d.*s.colour = QColor(static_cast<int>(r), static_cast<int>(g), static_cast<int>(b));
+    return true;
+}
+
+// ---- Bounds -----------------------------------------------------------------
+
+std::array<double, NumBoundValues> boundsOf(const Tbody& b)
+{
+    return {b.DensMin, b.DensMax, b.XPosMin, b.XPosMax, b.DepthMin, b.DepthMax, b.AngleMin, b.AngleMax};
+}
+
+void setBounds(Tbody& b, const std::array<double, NumBoundValues>& v)
+{
+    b.DensMin = v[0], b.DensMax = v[1], b.XPosMin = v[2], b.XPosMax = v[3];
+    b.DepthMin = v[4], b.DepthMax = v[5], b.AngleMin = v[6], b.AngleMax = v[7];
+}
+
+// The bounds of a body nobody has typed bounds for: those of start-up, the
+// horizontal ones over the profile as a load sets them.
+std::array<double, NumBoundValues> untypedBounds(const Model& m)
+{
+    const int n = std::max(1, m.NumStations);
+    return {0.0001, 1.0, m.StationX[1], m.StationX[n], 0, 10000, -90, 90};
+}
+
+// A pair of bounds as some command leaves it without the user typing it:
+// those of start-up or after a load, or a body slot's first ones.
+bool untyped(const std::array<double, NumBoundValues>& v, const std::array<double, NumBoundValues>& start,
+             std::size_t i, double freshLo, double freshHi)
+{
+    return (v[i] == start[i] && v[i + 1] == start[i + 1]) || (v[i] == freshLo && v[i + 1] == freshHi);
+}
+
+bool boundsUntyped(const Model& m, const Tbody& b)
+{
+    const auto v = boundsOf(b);
+    const auto start = untypedBounds(m);
+    return untyped(v, start, 0, 0, 1.0) && untyped(v, start, 2, 0, 1000) && untyped(v, start, 4, 0, 1000) &&
+           untyped(v, start, 6, -90, 90);
+}
+
+// ---- Links ------------------------------------------------------------------
+
+// A link record the model can keep: a distinct corner of another body that
+// names this corner back and lies in the same place.
+bool linkSound(const Model& m, int b, int k)
+{
+    const Tbody& body = m.Bodies[b];
+    const int pb = body.LinkBody[k], pk = body.LinkCorner[k];
+    if (k < 1 || k > body.NumCorners - 1 || pb < 1 || pb > m.NumBodies || pb == b)
+        return false;
+    const Tbody& partner = m.Bodies[pb];
+    return pk >= 1 && pk <= partner.NumCorners - 1 && partner.Linked[pk] && partner.LinkBody[pk] == b &&
+           partner.LinkCorner[pk] == k && partner.CornerX[pk] == body.CornerX[k] &&
+           partner.CornerZ[pk] == body.CornerZ[k];
+}
+
+// A text value stays on its line.
+std::string oneLine(std::string s)
+{
+    std::replace(s.begin(), s.end(), '\r', ' ');
+    std::replace(s.begin(), s.end(), '\n', ' ');
+    return s;
+}
+
+const std::string BlankTitle(24, ' ');
+constexpr int DefaultIterations = 10;
+
+}  // namespace
+
+ModelExtras extrasOf(const Workspace& ws)
+{
+    const Model& m = ws.model;
+    ModelExtras x;
+    const int bodies = std::clamp(m.NumBodies, 0, MaxBodies);
+    for (int b = 1; b <= bodies; ++b)
+        if (m.Bodies[b].Hidden)
+            x.Hidden.push_back({b, 0});
+    for (int b = 1; b <= bodies; ++b) {
+        const Tbody& body = m.Bodies[b];
+        for (int k = 1; k <= std::min(body.NumCorners - 1, MaxCorners); ++k)
+            if (body.Linked[k] && body.LinkBody[k] > b && linkSound(m, b, k))
+                x.Links.push_back({b, k, body.LinkBody[k], body.LinkCorner[k], 0});
+    }
+    for (int b = 1; b <= bodies; ++b) {
+        const Tbody& body = m.Bodies[b];
+        if (body.InvertDensity || body.InvertXPos || body.InvertDepth || body.InvertAngle)
+            x.BodyInversion.push_back({b, 0, body.InvertDensity, body.InvertXPos, body.InvertDepth, body.InvertAngle});
+    }
+    for (int b = 1; b <= bodies; ++b)
+        if (!boundsUntyped(m, m.Bodies[b]))
+            x.Bounds.push_back({b, 0, boundsOf(m.Bodies[b])});
+    for (int b = 1; b <= bodies; ++b) {
+        const Tbody& body = m.Bodies[b];
+        for (int k = 1; k <= std::min(body.NumCorners - 1, MaxCorners); ++k)
+            if (body.CornerInvertX[k] || body.CornerInvertZ[k])
+                x.CornerInversion.push_back({b, k, 0, body.CornerInvertX[k], body.CornerInvertZ[k]});
+    }
+    if (ws.inversion.InversionBody != 1 && ws.inversion.InversionBody >= 1 && ws.inversion.InversionBody <= bodies)
+        x.InversionBody = ExtrasHidden{ws.inversion.InversionBody, 0};
+    if (ws.inversion.NumIterations != DefaultIterations)
+        x.Iterations = ws.inversion.NumIterations;
+    for (int i = 1; i <= std::clamp(m.NumStations, 0, MaxStations); ++i)
+        if (m.StationHeight[i] != 0)
+            x.Elevations.push_back({i, 0, m.StationHeight[i]});
+    x.KeepLinkedCorners = ws.extras.KeepLinkedCorners;
+    x.Regional = ws.extras.RegionalRemoved;
+    for (int h = 1; h <= std::clamp(m.NumHoles, 0, MaxHoles); ++h) {
+        const THole& hole = m.Holes[h];
+        ExtrasHole out;
+        out.Name = oneLine(hole.Name);
+        for (int r = 1; r <= std::clamp(hole.NumDepths, 0, MaxHoleDepths); ++r)
+            out.Rows.push_back({hole.HoleX[r], hole.HoleDepth[r]});
+        for (int l = 1; l <= std::clamp(hole.NumLabels, 0, MaxHoleLabels); ++l)
+            if (hole.LabelRow[l] >= 1 && hole.LabelRow[l] <= static_cast<int>(out.Rows.size()))
+                out.Labels.push_back({hole.LabelRow[l], oneLine(hole.Label[l])});
+        x.Holes.push_back(std::move(out));
+    }
+    const Display defaults;
+    for (const DisplaySetting& s : DisplaySettings) {
+        const std::string v = settingText(s, ws.display);
+        if (v != settingText(s, defaults))
+            x.Display.push_back({0, s.name, v});
+    }
+    if (ws.app.Title1 != BlankTitle)
+        x.Titles[0] = oneLine(ws.app.Title1);
+    if (ws.app.Title2 != BlankTitle)
+        x.Titles[1] = oneLine(ws.app.Title2);
+    x.Carried = ws.extras.Carried;
+    return x;
+}
+
+void applyElevations(Model& m, const ModelExtras& x, std::vector<std::string>& problems)
+{
+    for (const ExtrasElevation& e : x.Elevations) {
+        if (e.Station > m.NumStations)
+            problems.push_back("Line " + std::to_string(e.Line) + " of the extras could not be read: there is no station " +
+                               std::to_string(e.Station) + ".");
+        else
+            m.StationHeight[e.Station] = e.Height;
+    }
+}
+
+void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& problems)
+{
+    Model& m = ws.model;
+    Display& d = ws.display;
+    auto problem = [&problems](int line, const std::string& why) {
+        problems.push_back("Line " + std::to_string(line) + " of the extras could not be read: " + why + ".");
+    };
+    auto noBody = [&](int b) { return "there is no body " + std::to_string(b); };
+    auto isBody = [&m](int b) { return b >= 1 && b <= m.NumBodies; };
+    // Corners 1 to n - 1: the closing copy follows corner 1.
+    auto isCorner = [&m](int b, int k) { return k >= 1 && k <= m.Bodies[b].NumCorners - 1; };
+    auto noCorner = [&](int b, int k) {
+        return "body " + std::to_string(b) + " has no corner " + std::to_string(k);
+    };
+
+    // What the block does not name takes its default.
+    for (int b = 1; b <= m.NumBodies; ++b)
+        setBounds(m.Bodies[b], untypedBounds(m));
+    ws.inversion.NumIterations = DefaultIterations;
+    ws.extras = {};
+    ws.extras.KeepLinkedCorners = x.KeepLinkedCorners;
+    ws.extras.RegionalRemoved = x.Regional;
+    ws.extras.Carried = x.Carried;
+    m.NumHoles = 0;
+    const Display defaults;
+    for (const DisplaySetting& s : DisplaySettings)
+        setSetting(s, d, settingText(s, defaults));
+    ws.app.Title1 = x.Titles[0].value_or(BlankTitle);
+    ws.app.Title2 = x.Titles[1].value_or(BlankTitle);
+
+    for (const ExtrasLink& l : x.Links) {
+        if (!isBody(l.Body) || !isBody(l.Body2)) {
+            problem(l.Line, noBody(isBody(l.Body) ? l.Body2 : l.Body));
+            continue;
+        }
+        if (l.Body == l.Body2) {
+            problem(l.Line, "a corner links to a corner of another body");
+            continue;
+        }
+        if (!isCorner(l.Body, l.Corner) || !isCorner(l.Body2, l.Corner2)) {
+            problem(l.Line, isCorner(l.Body, l.Corner) ? noCorner(l.Body2, l.Corner2) : noCorner(l.Body, l.Corner));
+            continue;
+        }
+        Tbody& a = m.Bodies[l.Body];
+        Tbody& b = m.Bodies[l.Body2];
+        const bool same = a.Linked[l.Corner] && a.LinkBody[l.Corner] == l.Body2 && a.LinkCorner[l.Corner] == l.Corner2;
+        if (same)
+            continue;   // the same link written from its other side
+        if (a.Linked[l.Corner] || b.Linked[l.Corner2]) {
+            problem(l.Line, "a corner links to one other corner only");
+            continue;
+        }
+        if (a.CornerX[l.Corner] != b.CornerX[l.Corner2] || a.CornerZ[l.Corner] != b.CornerZ[l.Corner2]) {
+            problem(l.Line, "linked corners lie in the same place, and these do not");
+            continue;
+        }
+        a.Linked[l.Corner] = true;
+        a.LinkBody[l.Corner] = l.Body2;
+        a.LinkCorner[l.Corner] = l.Corner2;
+        b.Linked[l.Corner2] = true;
+        b.LinkBody[l.Corner2] = l.Body;
+        b.LinkCorner[l.Corner2] = l.Corner;
+    }
+    for (const ExtrasBodyInversion& v : x.BodyInversion) {
+        if (!isBody(v.Body)) {
+            problem(v.Line, noBody(v.Body));
+            continue;
+        }
+        Tbody& b = m.Bodies[v.Body];
+        b.InvertDensity = v.Density;
+        b.InvertXPos = v.XPos;
+        b.InvertDepth = v.Depth;
+        b.InvertAngle = v.Angle;
+    }
+    for (const ExtrasBounds& v : x.Bounds) {
+        if (!isBody(v.Body)) {
+            problem(v.Line, noBody(v.Body));
+            continue;
+        }
+        setBounds(m.Bodies[v.Body], v.Values);
+    }
+    for (const ExtrasCornerInversion& c : x.CornerInversion) {
+        if (!isBody(c.Body) || !isCorner(c.Body, c.Corner)) {
+            problem(c.Line, isBody(c.Body) ? noCorner(c.Body, c.Corner) : noBody(c.Body));
+            continue;
+        }
+        m.Bodies[c.Body].CornerInvertX[c.Corner] = c.X;
+        m.Bodies[c.Body].CornerInvertZ[c.Corner] = c.Z;
+    }
+    if (x.InversionBody) {
+        if (isBody(x.InversionBody->Body))
+            ws.inversion.InversionBody = x.InversionBody->Body;
+        else
+            problem(x.InversionBody->Line, noBody(x.InversionBody->Body));
+    }
+    if (x.Iterations)
+        ws.inversion.NumIterations = *x.Iterations;
+    for (const ExtrasHole& src : x.Holes) {
+        THole& hole = m.Holes[++m.NumHoles];
+        hole = THole{};
+        hole.Name = src.Name;
+        hole.NumDepths = static_cast<int>(src.Rows.size());
+        for (int r = 1; r <= hole.NumDepths; ++r) {
+            hole.HoleX[r] = src.Rows[static_cast<std::size_t>(r - 1)].X;
+            hole.HoleDepth[r] = src.Rows[static_cast<std::size_t>(r - 1)].Depth;
+        }
+        hole.NumLabels = static_cast<int>(src.Labels.size());
+        for (int l = 1; l <= hole.NumLabels; ++l) {
+            hole.Label[l] = src.Labels[static_cast<std::size_t>(l - 1)].Text;
+            hole.LabelRow[l] = src.Labels[static_cast<std::size_t>(l - 1)].Row;
+        }
+    }
+    for (const ExtrasSetting& s : x.Display) {
+        const DisplaySetting* found = nullptr;
+        for (const DisplaySetting& known : DisplaySettings)
+            if (s.Name == known.name)
+                found = &known;
+        if (!found)
+            problem(s.Line, "\"" + s.Name + "\" is not a display setting");
+        else if (!setSetting(*found, d, s.Value))
+            problem(s.Line, "\"" + s.Value + "\" is not a value of \"" + s.Name + "\"");
+    }
+    // Individual contributions need two bodies to tell apart.
+    if (m.NumBodies < 2)
+        d.ShowIndividual = false;
+
+    // Hidden last: one body always stays in the total, as the hide command keeps it.
+    for (const ExtrasHidden& h : x.Hidden) {
+        if (!isBody(h.Body)) {
+            problem(h.Line, noBody(h.Body));
+            continue;
+        }
+        int visible = 0;
+        for (int b = 1; b <= m.NumBodies; ++b)
+            visible += !m.Bodies[b].Hidden;
+        if (!m.Bodies[h.Body].Hidden && visible < 2) {
+            problem(h.Line, "one body stays shown");
+            continue;
+        }
+        m.setHidden(h.Body, true);
+    }
+}
+
+}  // namespace corvane

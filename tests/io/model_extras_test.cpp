@@ -1,0 +1,341 @@
+#include "io/model_extras.h"
+#include "io/model_file.h"
+#include "support/bodies.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace corvane;
+
+namespace {
+
+// Two bodies side by side sharing their corner at (20, 2), a third below.
+void threeBodies(Workspace& ws)
+{
+    Model& m = ws.model;
+    test::setStations(m, 41, 0, 40);
+    for (int i = 1; i <= 41; ++i)
+        m.ObservedGravity[i] = 0.1 * i;
+    m.NumBodies = 3;
+    test::setBody(m, 1, {{10, 1}, {20, 2}, {20, 5}, {10, 5}}, -0.3, 30, 30);
+    test::setBody(m, 2, {{20, 2}, {30, 1}, {30, 5}, {20, 5}}, 0.2, 30, 30);
+    test::setBody(m, 3, {{0, 8}, {40, 8}, {40, 10}, {0, 10}}, 0.05, 60, 60);
+    ws.display.GridStepX = 5;
+    ws.display.GridStepZ = 1;
+    ws.display.ViewDepthMin = 0;
+    ws.display.ViewDepthMax = 12;
+    m.RecalculateModel();
+}
+
+void link(Model& m, int b, int k, int b2, int k2)
+{
+    m.Bodies[b].Linked[k] = m.Bodies[b2].Linked[k2] = true;
+    m.Bodies[b].LinkBody[k] = b2;
+    m.Bodies[b].LinkCorner[k] = k2;
+    m.Bodies[b2].LinkBody[k2] = b;
+    m.Bodies[b2].LinkCorner[k2] = k;
+}
+
+std::string save(const Workspace& ws)
+{
+    std::string reason;
+    auto bytes = modelFileBytes(ws, reason);
+    EXPECT_TRUE(bytes) << reason;
+    return bytes.value_or("");
+}
+
+// The records of a file and its block (without the line break after the records).
+std::string recordsOf(const std::string& file)
+{
+    ModelFileContents c;
+    EXPECT_EQ(parseModelFile(file, c), "");
+    return file.substr(0, c.RecordBytes);
+}
+
+// A model that holds one of every kind of item the program writes.
+void everything(Workspace& ws)
+{
+    threeBodies(ws);
+    Model& m = ws.model;
+    link(m, 1, 2, 2, 1);
+    link(m, 1, 3, 2, 4);
+    m.setHidden(3, true);
+    m.Bodies[2].InvertDensity = m.Bodies[2].InvertDepth = true;
+    m.Bodies[2].DensMin = 0.05;
+    m.Bodies[2].DensMax = 0.4;
+    m.Bodies[1].CornerInvertZ[4] = true;
+    m.Bodies[1].CornerInvertX[1] = true;
+    ws.inversion.InversionBody = 2;
+    ws.inversion.NumIterations = 25;
+    ws.extras.KeepLinkedCorners = true;
+    ws.extras.RegionalRemoved = RegionalRecord{"linear", {0.156361, -52.2}};
+    for (int h = 1; h <= 2; ++h) {
+        THole& hole = m.Holes[h];
+        hole.Name = h == 1 ? "well A1" : "  Bore ñ 2";
+        hole.NumDepths = 3;
+        for (int r = 1; r <= 3; ++r) {
+            hole.HoleX[r] = 5 * h + 0.1 * r;
+            hole.HoleDepth[r] = 0.7 * r;
+        }
+        hole.NumLabels = 2;
+        hole.Label[1] = "sand stone";
+        hole.LabelRow[1] = 1;
+        hole.Label[2] = "granite ";
+        hole.LabelRow[2] = 3;
+    }
+    m.NumHoles = 2;
+    ws.display.ShowBodyNumbers = true;
+    ws.display.ShowDensities = false;
+    ws.display.ColourScheme = 2;
+    ws.display.ObsCurveColour = QColor(200, 10, 0);
+    ws.app.Title1 = "Basin line 7";
+}
+
+}  // namespace
+
+TEST(ModelExtras, EveryKindOfItemSavesLoadsAndSavesAlike)
+{
+    Workspace ws;
+    everything(ws);
+    const std::string first = save(ws);
+    const std::string records = recordsOf(first);
+    ASSERT_EQ(first.substr(records.size(), 21), "\r\n#CORVANE-EXTRAS 1\r\n");
+    ASSERT_TRUE(first.ends_with("\r\n#END\r\n"));
+
+    // Keys of other programs and of the coming magnetics, read between and
+    // after the program's own, blanks as typed.
+    const std::string foreign = "field 50000 65.5 -2 90\r\nmagnetisation 2 0.01 1.5 60 5\r\n"
+                                "elevation 3 0.25\r\nmagstation 1.5 0.1 -\r\nmagstation 2  0.1 12.5\r\n"
+                                "backdrop-image 0 0 40 12 /data/seis mic.png\r\nzz future\tkey\r\n";
+    std::string withForeign = first;
+    withForeign.insert(withForeign.find("invert "), foreign);
+
+    Workspace back;
+    std::vector<std::string> notes;
+    ASSERT_EQ(loadModelBytes(back, withForeign, &notes), "");
+    EXPECT_TRUE(notes.empty()) << notes.front();
+    const std::string again = save(back);
+    Workspace third;
+    ASSERT_EQ(loadModelBytes(third, again, &notes), "");
+    EXPECT_EQ(save(third), again);
+    EXPECT_EQ(again.substr(0, records.size()), records);
+    // The magnetic keys stand at their place in the canonical order, the
+    // unknown ones last, each line as it was read.
+    const std::size_t field = again.find("field 50000 65.5 -2 90\r\n");
+    const std::size_t links = again.find("link 1 3 2 4\r\n");
+    const std::size_t invert = again.find("invert 2 1 0 1 0\r\n");
+    ASSERT_NE(field, std::string::npos);
+    EXPECT_LT(links, field);
+    EXPECT_LT(field, invert);
+    EXPECT_NE(again.find("magstation 2  0.1 12.5\r\n"), std::string::npos);
+    EXPECT_NE(again.find("zz future\tkey\r\n#END\r\n"), std::string::npos);
+    // Without them the file is the one first written.
+    Workspace plain;
+    ASSERT_EQ(loadModelBytes(plain, first), "");
+    EXPECT_EQ(save(plain), first);
+
+    const Model& m = back.model;
+    EXPECT_TRUE(m.Bodies[3].Hidden);
+    EXPECT_FALSE(m.Bodies[1].Hidden || m.Bodies[2].Hidden);
+    for (int i = 1; i <= m.NumStations; ++i)
+        ASSERT_DOUBLE_EQ(m.CalculatedGravity[i], m.Bodies[1].Gravity[i] + m.Bodies[2].Gravity[i]) << i;
+    // Links both ways.
+    EXPECT_TRUE(m.Bodies[1].Linked[2] && m.Bodies[1].LinkBody[2] == 2 && m.Bodies[1].LinkCorner[2] == 1);
+    EXPECT_TRUE(m.Bodies[2].Linked[1] && m.Bodies[2].LinkBody[1] == 1 && m.Bodies[2].LinkCorner[1] == 2);
+    EXPECT_TRUE(m.Bodies[2].Linked[4] && m.Bodies[2].LinkCorner[4] == 3);
+    EXPECT_TRUE(m.Bodies[2].InvertDensity && m.Bodies[2].InvertDepth && !m.Bodies[2].InvertXPos);
+    EXPECT_EQ(m.Bodies[2].DensMin, 0.05);
+    EXPECT_EQ(m.Bodies[2].DensMax, 0.4);
+    EXPECT_TRUE(m.Bodies[1].CornerInvertZ[4] && m.Bodies[1].CornerInvertX[1] && !m.Bodies[1].CornerInvertX[4]);
+    EXPECT_EQ(back.inversion.InversionBody, 2);
+    EXPECT_EQ(back.inversion.NumIterations, 25);
+    EXPECT_TRUE(back.extras.KeepLinkedCorners);
+    ASSERT_TRUE(back.extras.RegionalRemoved);
+    EXPECT_EQ(back.extras.RegionalRemoved->Coefficients, (std::vector<double>{0.156361, -52.2}));
+    ASSERT_EQ(m.NumHoles, 2);
+    EXPECT_EQ(m.Holes[2].Name, "  Bore ñ 2");
+    EXPECT_EQ(m.Holes[2].Label[2], "granite ");
+    EXPECT_EQ(m.Holes[2].LabelRow[2], 3);
+    EXPECT_EQ(m.Holes[1].HoleX[3], ws.model.Holes[1].HoleX[3]);
+    EXPECT_TRUE(back.display.ShowBodyNumbers);
+    EXPECT_FALSE(back.display.ShowDensities);
+    EXPECT_EQ(back.display.ObsCurveColour, QColor(200, 10, 0));
+    EXPECT_EQ(back.app.Title1, "Basin line 7");
+
+    // The magnetic items are read as data too, ready for their users.
+    ModelFileContents c;
+    ASSERT_EQ(parseModelFile(withForeign, c), "");
+    ASSERT_TRUE(c.Extras && c.Extras->Field);
+    EXPECT_EQ(c.Extras->Field->Inclination, 65.5);
+    ASSERT_EQ(c.Extras->MagStations.size(), 2u);
+    EXPECT_FALSE(c.Extras->MagStations[0].Anomaly);
+    EXPECT_EQ(c.Extras->MagStations[1].Anomaly, 12.5);
+    EXPECT_EQ(c.Extras->Magnetisations.at(0).Remanence, 1.5);
+    EXPECT_EQ(c.Extras->Elevations.at(0).Station, 3);
+}
+
+TEST(ModelExtras, ANewModelsSettingsWriteNoBlock)
+{
+    Workspace ws;
+    threeBodies(ws);
+    const std::string bytes = save(ws);
+    EXPECT_EQ(bytes, recordsOf(bytes));
+    // A load of a file without a block leaves nothing for the next save.
+    Workspace other;
+    everything(other);
+    ASSERT_EQ(loadModelBytes(other, bytes), "");
+    other.display.ShowBodyNumbers = false;
+    other.display.ShowDensities = true;
+    other.display.ColourScheme = 4;
+    other.display.ObsCurveColour = Display{}.ObsCurveColour;
+    other.app.Title1 = std::string(24, ' ');
+    other.model.NumHoles = 0;
+    other.extras.KeepLinkedCorners = false;
+    other.inversion.NumIterations = 10;
+    // (Typed bounds surviving a load is a matter of the inversion's own.)
+    other.model.Bodies[2].DensMin = 0.0001;
+    other.model.Bodies[2].DensMax = 1.0;
+    EXPECT_EQ(save(other), bytes);
+}
+
+TEST(ModelExtras, LinesThatCannotBeReadAreReportedAndLeftOut)
+{
+    Workspace base;
+    threeBodies(base);
+    const std::string records = recordsOf(save(base));
+    struct Case {
+        const char* line;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"link 1 2 9 1", "there is no body 9"},
+        {"link 1 9 2 1", "body 1 has no corner 9"},
+        {"link 1 5 2 1", "body 1 has no corner 5"},   // the closing copy
+        {"link 1 1 2 1", "linked corners lie in the same place"},
+        {"link 1 2 1 3", "another body"},
+        {"hidden 0", "\"0\" is not a whole number"},
+        {"hidden 4", "there is no body 4"},
+        {"hidden two", "\"two\" is not a whole number"},
+        {"invert 1 2 0 0 0", "\"2\" is not 0 or 1"},
+        {"bounds 1 0 1", "takes 9 fields, this line has 3"},
+        {"bounds 1 0 1 0 40 0 10 -90 nan", "\"nan\" is not a number"},
+        {"corner-invert 2 7 1 0", "body 2 has no corner 7"},
+        {"inversion-body 5", "there is no body 5"},
+        {"iterations 300", "from 0 to 255"},
+        {"field 50000 60 2", "takes 4 fields"},
+        {"magstation 1 0.1 x", "\"x\" is not a number"},
+        {"regional cubic 1 2", "not a kind of regional"},
+        {"regional linear 1", "takes 3 fields"},
+        {"borehole-row 1 2 3", "from 1 to 0"},
+        {"borehole 2 late", "does not follow borehole 0"},
+        {"display colour-scheme 9", "\"9\" is not a value of \"colour-scheme\""},
+        {"display wallpaper 1", "\"wallpaper\" is not a display setting"},
+        {" hidden 1", "does not begin with a key"},
+        {"title 3 x", "from 1 to 2"},
+    };
+    for (const Case& c : cases) {
+        // The bad line is line 3; the good ones around it still count.
+        const std::string file = records + "\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n" + c.line +
+                                 "\r\ninvert 3 1 0 0 0\r\n#END\r\n";
+        Workspace ws;
+        std::vector<std::string> notes;
+        ASSERT_EQ(loadModelBytes(ws, file, &notes), "") << c.line;
+        ASSERT_EQ(notes.size(), 1u) << c.line;
+        EXPECT_EQ(notes[0].rfind("Line 3 of the extras could not be read: ", 0), 0u) << notes[0];
+        EXPECT_NE(notes[0].find(c.why), std::string::npos) << c.line << " -> " << notes[0];
+        EXPECT_TRUE(ws.model.Bodies[2].Hidden) << c.line;
+        EXPECT_TRUE(ws.model.Bodies[3].InvertDensity) << c.line;
+        EXPECT_FALSE(ws.model.Bodies[1].Linked[2] || ws.model.Bodies[1].Linked[1]) << c.line;
+        // A line that was left out is not written back.
+        const std::string saved = save(ws);
+        EXPECT_EQ(saved.find(c.line), std::string::npos) << c.line;
+    }
+}
+
+TEST(ModelExtras, BlockFormsTheReaderAccepts)
+{
+    Workspace base;
+    threeBodies(base);
+    const std::string records = recordsOf(save(base));
+    struct Case {
+        std::string block;
+        bool read;        // the block is taken
+        bool hidden;      // body 2 ends hidden
+        std::size_t notes;
+    };
+    const Case cases[] = {
+        {"\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n#END\r\n", true, true, 0},
+        {"#CORVANE-EXTRAS 1\r\nhidden 2\r\n#END\r\n", true, true, 0},   // no break after the records
+        {"\n#CORVANE-EXTRAS 1\nhidden 2\n\n#END\n", true, true, 0},     // LF alone, a blank line
+        {"\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n#END", true, true, 0},   // no break after #END
+        {"\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n", true, true, 1},       // cut short
+        {"\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n#END\r\nhidden 1\r\n", true, true, 0},   // after #END: ignored
+        {"\r\n#CORVANE-EXTRAS 2\r\nhidden 2\r\n#END\r\n", false, false, 0},
+        {"\r\njunk from elsewhere", false, false, 0},
+        {"", false, false, 0},
+    };
+    for (const Case& c : cases) {
+        Workspace ws;
+        std::vector<std::string> notes;
+        ASSERT_EQ(loadModelBytes(ws, records + c.block, &notes), "") << c.block;
+        ModelFileContents f;
+        ASSERT_EQ(parseModelFile(records + c.block, f), "");
+        EXPECT_EQ(f.Extras.has_value(), c.read) << c.block;
+        EXPECT_EQ(ws.model.Bodies[2].Hidden, c.hidden) << c.block;
+        EXPECT_FALSE(ws.model.Bodies[1].Hidden) << c.block;
+        EXPECT_EQ(notes.size(), c.notes) << c.block;
+    }
+}
+
+TEST(ModelExtras, TheLastVisibleBodyStaysShown)
+{
+    Workspace base;
+    threeBodies(base);
+    const std::string file = recordsOf(save(base)) + "\r\n#CORVANE-EXTRAS 1\r\nhidden 1\r\nhidden 2\r\nhidden 3\r\n#END\r\n";
+    Workspace ws;
+    std::vector<std::string> notes;
+    ASSERT_EQ(loadModelBytes(ws, file, &notes), "");
+    EXPECT_TRUE(ws.model.Bodies[1].Hidden && ws.model.Bodies[2].Hidden && !ws.model.Bodies[3].Hidden);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0], "Line 4 of the extras could not be read: one body stays shown.");
+}
+
+TEST(ModelExtras, ChecksumCoversEveryByteBeforeIt)
+{
+    Workspace ws;
+    everything(ws);
+    std::string reason;
+    const std::string bytes = modelFileBytes(ws, extrasOf(ws), true, reason).value();
+    const std::size_t at = bytes.find("checksum ");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_TRUE(bytes.substr(at).starts_with("checksum " + extrasChecksum(bytes.substr(0, at)) + "\r\n#END"));
+    // The CRC-32 of the zlib polynomial ("123456789" is the usual check value).
+    EXPECT_EQ(extrasChecksum("123456789"), "cbf43926");
+
+    auto verdict = [](const std::string& b) {
+        ModelFileContents c;
+        EXPECT_EQ(parseModelFile(b, c), "");
+        return c.ExtrasRead.HasChecksum && c.ExtrasRead.ChecksumGood;
+    };
+    EXPECT_TRUE(verdict(bytes));
+    // A change anywhere before the checksum is seen: a record, an item.
+    for (std::size_t pos : {std::size_t{20}, bytes.find("hidden 3") + 7, at - 3}) {
+        std::string hurt = bytes;
+        hurt[pos] = static_cast<char>(hurt[pos] ^ 0x04);
+        EXPECT_FALSE(verdict(hurt)) << pos;
+    }
+    EXPECT_FALSE(verdict(save(ws)));   // a model file carries none
+}
+
+TEST(ModelExtras, NumbersAreTheShortestThatReadBack)
+{
+    for (double v : {0.1, -52.2, 1e-7, 123456789.125, 1.0 / 3.0, -0.0, 6.02214076e23}) {
+        const std::string s = extrasNumber(v);
+        EXPECT_EQ(std::stod(s), v) << s;
+        EXPECT_EQ(s.find(','), std::string::npos);
+        EXPECT_NE(s, "-0");
+    }
+    EXPECT_EQ(extrasNumber(0.1), "0.1");
+}

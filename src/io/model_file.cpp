@@ -214,6 +214,8 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f)
 
     d.ModelLoaded = true;
     ws.inversion.InversionBody = 1;
+    m.clearMagnetics();
+    d.ShowMagnetic = false;
 
     m.NumStations = f.NumStations;
     m.NumBodies = f.NumBodies;

@@ -1,5 +1,6 @@
 #include "model.h"
 #include "gravity.h"
+#include "magnetic.h"
 
 #include <cmath>
 #include <set>
@@ -9,6 +10,36 @@ namespace corvane {
 
 namespace {
 double depthRule(double z) { return z <= 0 ? MinDepth : z; }
+
+EarthField earthField(const MagneticStations& mag)
+{
+    EarthField f;
+    f.Intensity = mag.FieldIntensity;
+    f.Inclination = mag.FieldInclination;
+    f.Declination = mag.FieldDeclination;
+    f.Azimuth = mag.FieldAzimuth;
+    return f;
+}
+
+// Body b's magnetic anomaly into its own array (nothing without stations).
+void bodyMagneticAt(Tbody& body, const MagneticStations& mag, bool unitsKm)
+{
+    if (mag.Num <= 0)
+        return;
+    if (body.Susceptibility == 0 && body.Remanence == 0) {
+        for (int i = 1; i <= mag.Num; ++i)
+            body.Magnetic[i] = 0;
+        return;
+    }
+    bodyMagnetic(body, earthField(mag), mag.X.data(), mag.Height.data(), mag.Num, unitsKm,
+                     body.Magnetic.data());
+}
+
+void addMagnetic(MagneticStations& mag, const Tbody& body, double sign)
+{
+    for (int i = 1; i <= mag.Num; ++i)
+        mag.Calculated[i] += sign * body.Magnetic[i];
+}
 }  // namespace
 
 void Tbody::setCorner(int k, double x, double z)
@@ -146,6 +177,10 @@ void Model::CopyBody(int from, int to)
     const Tbody& src = Bodies[from];
     Tbody& dst = Bodies[to];
     dst.Density = src.Density;
+    dst.Susceptibility = src.Susceptibility;
+    dst.Remanence = src.Remanence;
+    dst.RemanentInclination = src.RemanentInclination;
+    dst.RemanentDeclination = src.RemanentDeclination;
     dst.StrikeLength1 = src.StrikeLength1;
     dst.StrikeLength2 = src.StrikeLength2;
     dst.Hidden = src.Hidden;
@@ -165,6 +200,8 @@ void Model::CopyBody(int from, int to)
     }
     for (int i = 1; i <= NumStations; ++i)
         dst.Gravity[i] = src.Gravity[i];
+    for (int i = 1; i <= Mag.Num; ++i)
+        dst.Magnetic[i] = src.Magnetic[i];
 }
 
 void Model::ClearInversionFlags(int first, int last)
@@ -184,17 +221,22 @@ void Model::CalculateBody(int b)
 {
     Tbody& body = Bodies[b];
     bodyAnomaly(body, StationX.data(), NumStations, UnitsKm, body.Gravity.data());
-    if (!body.Hidden)
+    bodyMagneticAt(body, Mag, UnitsKm);
+    if (!body.Hidden) {
         for (int i = 1; i <= NumStations; ++i)
             CalculatedGravity[i] += body.Gravity[i];
+        addMagnetic(Mag, body, 1.0);
+    }
 }
 
 void Model::UpdateBody(int b)
 {
     Tbody& body = Bodies[b];
-    if (!body.Hidden)
+    if (!body.Hidden) {
         for (int i = 1; i <= NumStations; ++i)
             CalculatedGravity[i] -= body.Gravity[i];
+        addMagnetic(Mag, body, -1.0);
+    }
     CalculateBody(b);
 }
 
@@ -202,6 +244,42 @@ void Model::RecalculateModel()
 {
     modelAnomaly(Bodies, NumBodies, StationX.data(), NumStations, UnitsKm,
                  CalculatedGravity.data());
+    RecalculateMagnetic();
+}
+
+void Model::RecalculateMagnetic()
+{
+    for (int i = 1; i <= Mag.Num; ++i)
+        Mag.Calculated[i] = 0;
+    for (int b = 1; b <= NumBodies; ++b) {
+        bodyMagneticAt(Bodies[b], Mag, UnitsKm);
+        if (!Bodies[b].Hidden)
+            addMagnetic(Mag, Bodies[b], 1.0);
+    }
+}
+
+bool Model::hasMagnetics() const
+{
+    if (Mag.Num > 0)
+        return true;
+    for (int b = 1; b <= NumBodies; ++b)
+        if (Bodies[b].Susceptibility != 0 || Bodies[b].Remanence != 0)
+            return true;
+    return false;
+}
+
+void Model::clearMagnetics()
+{
+    Mag.Num = 0;
+    Mag.FieldIntensity = 50000;
+    Mag.FieldInclination = 60;
+    Mag.FieldDeclination = 0;
+    Mag.FieldAzimuth = 90;
+    for (int b = 1; b <= MaxBodies; ++b) {
+        Tbody& body = Bodies[b];
+        body.Susceptibility = body.Remanence = 0;
+        body.RemanentInclination = body.RemanentDeclination = 0;
+    }
 }
 
 void Model::setHidden(int b, bool hidden)
@@ -213,6 +291,7 @@ void Model::setHidden(int b, bool hidden)
     const double sign = hidden ? -1.0 : 1.0;
     for (int i = 1; i <= NumStations; ++i)
         CalculatedGravity[i] += sign * body.Gravity[i];
+    addMagnetic(Mag, body, sign);
 }
 
 }  // namespace corvane

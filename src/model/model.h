@@ -35,7 +35,12 @@ public:
     bool InvertXPos = false;
     bool InvertDepth = false;
     bool InvertAngle = false;
+    double Susceptibility = 0;        // SI
+    double Remanence = 0;             // A/m
+    double RemanentInclination = 0;  // degrees, positive downwards
+    double RemanentDeclination = 0;   // degrees east of north
     Array1<double, MaxStations> Gravity;
+    Array1<double, MaxStations> Magnetic;   // nT at each magnetic station
     Array1<bool, MaxCorners> CornerInvertX;
     Array1<bool, MaxCorners> CornerInvertZ;
     Array1<double, MaxCorners> CornerX;
@@ -61,6 +66,26 @@ public:
     Array1<int, MaxHoleLabels> LabelRow;
 };
 
+// The magnetic stations: a profile of their own beside the gravity stations,
+// each with a height above the datum and, where measured, an observed
+// total-field anomaly. Plain data, so that the history can keep it as bytes.
+struct MagneticStations {
+    int Num = 0;
+    int Spare = 0;
+    // The Earth's field: intensity (nT), inclination (degrees, positive
+    // downwards), declination (degrees east of north), and the profile's
+    // azimuth (the direction of increasing x, degrees east of north).
+    double FieldIntensity = 50000;
+    double FieldInclination = 60;
+    double FieldDeclination = 0;
+    double FieldAzimuth = 90;
+    Array1<double, MaxStations> X;
+    Array1<double, MaxStations> Height;
+    Array1<double, MaxStations> Observed;
+    Array1<double, MaxStations> Calculated;
+    Array1<bool, MaxStations> HasObserved;
+};
+
 class Model {
 public:
     Model();   // the start-up defaults
@@ -77,6 +102,7 @@ public:
     int CurrentBody = 1;
     Array1<THole, MaxHoles> Holes;
     int NumHoles = 0;
+    MagneticStations Mag;
 
     // Body operations (bodies named by number).
     void MoveBody(int b, double dx, double dz);
@@ -93,6 +119,14 @@ public:
 
     // Hiding or showing only changes which arrays are summed.
     void setHidden(int b, bool hidden);
+
+    // The magnetic total alone: every body's Magnetic array and Mag.Calculated
+    // (after the stations or the Earth's field change).
+    void RecalculateMagnetic();
+    // True when the model has magnetic stations or a magnetised body.
+    bool hasMagnetics() const;
+    // No magnetic stations, the default field, no body magnetised.
+    void clearMagnetics();
 
     // The body and corner that hold the partner of corner k of body b, if the
     // link record points at a real corner.

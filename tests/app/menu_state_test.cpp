@@ -228,7 +228,7 @@ TEST(MainWindow, CaptionsShortcutsAndDoubledKeys)
     QStringList titles;
     for (QAction* a : w.menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(titles, QStringList({"System Options", "&Edit the Model", "&Inversion Options", "&Display Options",
+    EXPECT_EQ(titles, QStringList({"System Options", "&Edit the Model", "&Inversion Options", "&Display Options", "&Magnetics",
                                    "&About", "&Help"}));
 
     // Ctrl+L, Ctrl+M and Ctrl+I act on the first item that carries them.

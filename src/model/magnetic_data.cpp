@@ -1,0 +1,218 @@
+#include "magnetic_data.h"
+#include "magnetic.h"
+#include "text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <memory>
+
+namespace corvane {
+
+bool setMagneticStations(Model& m, std::vector<MagneticStationValue> stations)
+{
+    std::stable_sort(stations.begin(), stations.end(),
+                     [](const MagneticStationValue& a, const MagneticStationValue& b) { return a.x < b.x; });
+    const bool dropped = stations.size() > static_cast<std::size_t>(MaxStations);
+    MagneticStations& mag = m.Mag;
+    mag.Num = static_cast<int>(std::min<std::size_t>(stations.size(), MaxStations));
+    for (int i = 1; i <= mag.Num; ++i) {
+        const MagneticStationValue& s = stations[static_cast<std::size_t>(i - 1)];
+        mag.X[i] = s.x;
+        mag.Height[i] = s.height;
+        mag.HasObserved[i] = s.observed.has_value();
+        mag.Observed[i] = s.observed.value_or(0.0);
+    }
+    m.RecalculateMagnetic();
+    return dropped;
+}
+
+std::vector<double> evenMagneticPositions(const Model& m, int n)
+{
+    n = std::clamp(n, 2, MaxStations);
+    const int last = std::clamp(m.NumStations, 1, MaxStations);
+    const double x0 = m.StationX[1], x1 = m.StationX[last];
+    std::vector<double> x(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        x[static_cast<std::size_t>(i)] = i == n - 1 ? x1 : x0 + (x1 - x0) * i / (n - 1);
+    return x;
+}
+
+bool haveObservedMagnetic(const Model& m)
+{
+    for (int i = 1; i <= m.Mag.Num; ++i)
+        if (m.Mag.HasObserved[i])
+            return true;
+    return false;
+}
+
+std::optional<double> magneticMisfit(const Model& m)
+{
+    double sum = 0;
+    int n = 0;
+    for (int i = 1; i <= m.Mag.Num; ++i)
+        if (m.Mag.HasObserved[i]) {
+            const double e = m.Mag.Observed[i] - m.Mag.Calculated[i];
+            sum += e * e;
+            ++n;
+        }
+    if (n == 0)
+        return std::nullopt;
+    return std::sqrt(sum / n);
+}
+
+std::optional<double> fitSusceptibility(Model& m, int b)
+{
+    const MagneticStations& mag = m.Mag;
+    if (b < 1 || b > m.NumBodies || mag.Num < 1)
+        return std::nullopt;
+    Tbody& body = m.Bodies[b];
+    const EarthField field{mag.FieldIntensity, mag.FieldInclination, mag.FieldDeclination, mag.FieldAzimuth};
+    // The induced anomaly of unit susceptibility, and the remanent part alone.
+    auto unit = std::make_unique<Tbody>(body);
+    unit->Susceptibility = 1;
+    unit->Remanence = 0;
+    std::vector<double> induced(static_cast<std::size_t>(mag.Num)), remanent(induced.size(), 0.0);
+    bodyMagnetic(*unit, field, mag.X.data(), mag.Height.data(), mag.Num, m.UnitsKm, induced.data());
+    if (body.Remanence != 0) {
+        unit->Susceptibility = 0;
+        unit->Remanence = body.Remanence;
+        bodyMagnetic(*unit, field, mag.X.data(), mag.Height.data(), mag.Num, m.UnitsKm, remanent.data());
+    }
+    double aa = 0, ar = 0;
+    for (int i = 1; i <= mag.Num; ++i) {
+        if (!mag.HasObserved[i])
+            continue;
+        const double others = mag.Calculated[i] - (body.Hidden ? 0.0 : body.Magnetic[i]);
+        const double a = induced[static_cast<std::size_t>(i - 1)];
+        const double r = mag.Observed[i] - others - remanent[static_cast<std::size_t>(i - 1)];
+        aa += a * a;
+        ar += a * r;
+    }
+    if (!(aa > 0) || !std::isfinite(ar / aa))
+        return std::nullopt;
+    body.Susceptibility = ar / aa;
+    m.UpdateBody(b);
+    return body.Susceptibility;
+}
+
+std::string itemNumber(double v)
+{
+    if (v == 0)
+        v = 0;   // no "-0"
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+std::vector<std::string> magneticItems(const Model& m)
+{
+    std::vector<std::string> out;
+    if (!m.hasMagnetics())
+        return out;
+    const MagneticStations& mag = m.Mag;
+    out.push_back("field " + itemNumber(mag.FieldIntensity) + ' ' + itemNumber(mag.FieldInclination) + ' ' +
+                  itemNumber(mag.FieldDeclination) + ' ' + itemNumber(mag.FieldAzimuth));
+    for (int b = 1; b <= m.NumBodies; ++b) {
+        const Tbody& body = m.Bodies[b];
+        if (body.Susceptibility == 0 && body.Remanence == 0)
+            continue;
+        out.push_back("magnetisation " + std::to_string(b) + ' ' + itemNumber(body.Susceptibility) + ' ' +
+                      itemNumber(body.Remanence) + ' ' + itemNumber(body.RemanentInclination) + ' ' +
+                      itemNumber(body.RemanentDeclination));
+    }
+    for (int i = 1; i <= mag.Num; ++i)
+        out.push_back("magstation " + itemNumber(mag.X[i]) + ' ' + itemNumber(mag.Height[i]) + ' ' +
+                      (mag.HasObserved[i] ? itemNumber(mag.Observed[i]) : std::string("-")));
+    return out;
+}
+
+namespace {
+
+// Fields 1..count of f as finite numbers; "-" allowed for the last when dashLast.
+bool numbers(const std::vector<std::string>& f, std::size_t count, double* out, bool dashLast,
+             bool& dash)
+{
+    if (f.size() != count + 1)
+        return false;
+    dash = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (dashLast && i == count - 1 && f[i + 1] == "-") {
+            dash = true;
+            continue;
+        }
+        const auto v = parseNumber(f[i + 1]);
+        if (!v)
+            return false;
+        out[i] = *v;
+    }
+    return true;
+}
+
+}  // namespace
+
+ItemRead readMagneticItem(Model& m, std::string_view line, std::string& why)
+{
+    const std::vector<std::string> f = splitFields(line);
+    if (f.empty())
+        return ItemRead::NotMagnetic;
+    const std::string& key = f[0];
+    double v[5] = {};
+    bool dash = false;
+    MagneticStations& mag = m.Mag;
+    if (key == "field") {
+        if (!numbers(f, 4, v, false, dash)) {
+            why = "the field line needs four numbers: intensity, inclination, declination and azimuth";
+            return ItemRead::Bad;
+        }
+        mag.FieldIntensity = v[0];
+        mag.FieldInclination = v[1];
+        mag.FieldDeclination = v[2];
+        mag.FieldAzimuth = v[3];
+        return ItemRead::Read;
+    }
+    if (key == "magnetisation") {
+        if (!numbers(f, 5, v, false, dash) || v[0] != std::floor(v[0]) || v[0] < 1 || v[0] > m.NumBodies) {
+            why = "a magnetisation line needs a body of the model and four numbers";
+            return ItemRead::Bad;
+        }
+        Tbody& body = m.Bodies[static_cast<int>(v[0])];
+        body.Susceptibility = v[1];
+        body.Remanence = v[2];
+        body.RemanentInclination = v[3];
+        body.RemanentDeclination = v[4];
+        return ItemRead::Read;
+    }
+    if (key == "magstation") {
+        if (!numbers(f, 3, v, true, dash)) {
+            why = "a magstation line needs a position, a height and an anomaly or -";
+            return ItemRead::Bad;
+        }
+        if (mag.Num >= MaxStations) {
+            why = "the model file has more than " + std::to_string(MaxStations) + " magnetic stations";
+            return ItemRead::Bad;
+        }
+        const int i = ++mag.Num;
+        mag.X[i] = v[0];
+        mag.Height[i] = v[1];
+        mag.HasObserved[i] = !dash;
+        mag.Observed[i] = dash ? 0.0 : v[2];
+        return ItemRead::Read;
+    }
+    return ItemRead::NotMagnetic;
+}
+
+void finishMagneticItems(Model& m)
+{
+    std::vector<MagneticStationValue> s(static_cast<std::size_t>(m.Mag.Num));
+    for (int i = 1; i <= m.Mag.Num; ++i) {
+        MagneticStationValue& v = s[static_cast<std::size_t>(i - 1)];
+        v.x = m.Mag.X[i];
+        v.height = m.Mag.Height[i];
+        if (m.Mag.HasObserved[i])
+            v.observed = m.Mag.Observed[i];
+    }
+    setMagneticStations(m, std::move(s));
+}
+
+}  // namespace corvane

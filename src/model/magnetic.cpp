@@ -1,6 +1,7 @@
 #include "magnetic.h"
 #include "gravity.h"
 #include "gravity_pool.h"
+#include "magnetic_fast.h"
 
 #include <algorithm>
 #include <cmath>
@@ -121,8 +122,8 @@ void referenceMagnetic(const Tbody& body, const EarthField& field, const double*
 
 namespace {
 
-// Stations per piece of parallel work.
-constexpr int ChunkStations = 256;
+// Stations per piece of parallel work: a multiple of the kernel's block.
+constexpr int ChunkStations = 4 * magfast::BlockSize;
 // Below this many station-edges a calculation stays on the calling thread.
 constexpr long ParallelWork = 32768;
 
@@ -143,8 +144,14 @@ void magneticRange(const Tbody& body, const EarthField& field, const double* sta
         std::fill(out + first, out + first + count, 0.0);
         return;
     }
-    referenceMagnetic(body, field, stationX + first, offset(stationHeight, first), count, unitsKm,
-                      out + first);
+    const double* x = stationX + first;
+    const double* h = offset(stationHeight, first);
+    if (magfast::fastDomain(body, x, h, count))
+        magfast::fastMagnetic(body, fieldDirection(field.Inclination, field.Declination,
+                                                   field.Azimuth),
+                              bodyMagnetisation(body, field), x, h, count, out + first);
+    else
+        referenceMagnetic(body, field, x, h, count, unitsKm, out + first);
 }
 
 }  // namespace

@@ -25,6 +25,10 @@ public:
     double Density = 0;
     double StrikeLength1 = 0;
     double StrikeLength2 = 0;
+    double Susceptibility = 0;        // SI
+    double Remanence = 0;             // A/m
+    double RemanentInclination = 0;   // degrees, positive downwards
+    double RemanentDeclination = 0;   // degrees east of north
     double DensMin = 0, DensMax = 1.0;
     double XPosMin = 0, XPosMax = 1000;
     double DepthMin = 0, DepthMax = 1000;

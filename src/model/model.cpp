@@ -26,7 +26,7 @@ void bodyMagneticAt(Tbody& body, const MagneticStations& mag, bool unitsKm)
 {
     if (mag.Num <= 0)
         return;
-    if (body.Susceptibility == 0 && body.Remanence == 0) {
+    if (!isMagnetised(body)) {
         for (int i = 1; i <= mag.Num; ++i)
             body.Magnetic[i] = 0;
         return;
@@ -249,13 +249,13 @@ void Model::RecalculateModel()
 
 void Model::RecalculateMagnetic()
 {
-    for (int i = 1; i <= Mag.Num; ++i)
-        Mag.Calculated[i] = 0;
-    for (int b = 1; b <= NumBodies; ++b) {
-        bodyMagneticAt(Bodies[b], Mag, UnitsKm);
-        if (!Bodies[b].Hidden)
-            addMagnetic(Mag, Bodies[b], 1.0);
-    }
+    if (Mag.Num < 1)
+        return;
+    double* out[MaxBodies + 1] = {};
+    for (int b = 1; b <= NumBodies; ++b)
+        out[b] = Bodies[b].Magnetic.data();
+    modelMagnetic(Bodies, NumBodies, earthField(Mag), Mag.X.data(), Mag.Height.data(), Mag.Num, UnitsKm, out,
+                  Mag.Calculated.data());
 }
 
 bool Model::hasMagnetics() const

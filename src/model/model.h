@@ -39,10 +39,6 @@ public:
     bool InvertXPos = false;
     bool InvertDepth = false;
     bool InvertAngle = false;
-    double Susceptibility = 0;        // SI
-    double Remanence = 0;             // A/m
-    double RemanentInclination = 0;  // degrees, positive downwards
-    double RemanentDeclination = 0;   // degrees east of north
     Array1<double, MaxStations> Gravity;
     Array1<double, MaxStations> Magnetic;   // nT at each magnetic station
     Array1<bool, MaxCorners> CornerInvertX;

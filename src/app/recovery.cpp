@@ -2,6 +2,7 @@
 
 #include "io/model_file.h"
 #include "io/safe_file.h"
+#include "model/magnetic_data.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -125,9 +126,11 @@ void applyExtras(Workspace& ws, std::string_view text, QString& modelFile)
 {
     Model& m = ws.model;
     auto bodyIn = [&m](std::string_view s, int& b) { return take(s, b) && b >= 1 && b <= m.NumBodies; };
+    bool magnetic = false;
     while (!text.empty()) {
         const std::size_t eol = std::min(text.find('\n'), text.size());
-        const std::vector<std::string_view> f = fieldsOf(text.substr(0, eol));
+        const std::string_view line = text.substr(0, eol);
+        const std::vector<std::string_view> f = fieldsOf(line);
         text.remove_prefix(std::min(eol + 1, text.size()));
         if (f.empty())
             continue;
@@ -181,6 +184,9 @@ void applyExtras(Workspace& ws, std::string_view text, QString& modelFile)
                 body.LinkBody[k] = linked ? lb : 0;
                 body.LinkCorner[k] = linked ? lc : 0;
             }
+        } else {
+            std::string why;
+            magnetic = readMagneticItem(m, line, why) == ItemRead::Read || magnetic;
         }
     }
 
@@ -205,6 +211,8 @@ void applyExtras(Workspace& ws, std::string_view text, QString& modelFile)
             --visible;
         }
     }
+    if (magnetic)
+        finishMagneticItems(m);
 }
 
 int lockFile(const QString& path)
@@ -266,6 +274,8 @@ std::optional<std::string> recoveryBytes(const Workspace& ws, const QString& mod
             s += '\n';
         }
     }
+    for (const std::string& line : magneticItems(m))
+        s += line + '\n';
     s += "end\n";
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include "io/hpgl.h"
 #include "io/safe_file.h"
+#include "model/magnetic_data.h"
 #include "model/text.h"
 
 #include <algorithm>
@@ -152,6 +153,36 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
         const double yj = 37.5 - j * 9.375;
         dxf.line(tickPos(0), tickPos(yj), tickPos(1.0), tickPos(yj));
         dxf.text("2.0", dxfReal(yj - 0.5), fixed(d.ViewDepthMin + j * t, 7, 1));
+    }
+
+    // The magnetic curves on a layer of their own, over the upper panel at
+    // a scale of their own; stations off the gravity profile are left out.
+    if (m.Mag.Num > 0) {
+        const ValueRange r = magneticValueRange(m);
+        const MagneticStations& mag = m.Mag;
+        auto magY = [&](double v) { return 37.5 + (v - r.lo) * 37.5 / (r.hi - r.lo); };
+        auto onPlot = [&](int i) { return sectionX(mag.X[i]) >= 0 && sectionX(mag.X[i]) <= 100; };
+        auto magLine = [&](const char* layer, double x1, double y1, double x2, double y2) {
+            dxf.group("0", "LINE");
+            dxf.group("8", layer);
+            dxf.group("10", dxfReal(x1));
+            dxf.group("20", dxfReal(y1));
+            dxf.group("30", "0.0");
+            dxf.group("11", dxfReal(x2));
+            dxf.group("21", dxfReal(y2));
+            dxf.group("31", "0.0");
+        };
+        for (int i = 1; i < mag.Num; ++i) {
+            if (!onPlot(i) || !onPlot(i + 1))
+                continue;
+            magLine("MAGNETIC_CALCULATED", sectionX(mag.X[i]), magY(mag.Calculated[i]), sectionX(mag.X[i + 1]),
+                    magY(mag.Calculated[i + 1]));
+            if (mag.HasObserved[i] && mag.HasObserved[i + 1])
+                magLine("MAGNETIC_OBSERVED", sectionX(mag.X[i]), magY(mag.Observed[i]), sectionX(mag.X[i + 1]),
+                        magY(mag.Observed[i + 1]));
+        }
+        dxf.text("90.0", dxfReal(73.75), fixed(r.hi, 7, 1) + " nT");
+        dxf.text("90.0", dxfReal(38.0), fixed(r.lo, 7, 1) + " nT");
     }
 
     dxf.group("0", "ENDSEC");

@@ -4,6 +4,7 @@
 #include "real48.h"
 #include "safe_file.h"
 
+#include "model/magnetic_data.h"
 #include "model/text.h"
 
 #include <cmath>
@@ -23,6 +24,7 @@ std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 void freshSlot(Tbody& body)
 {
     body.Hidden = false;
+    clearMagnetisation(body);
     body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = false;
     for (int k = 1; k <= MaxCorners; ++k) {
         body.CornerInvertX[k] = false;

@@ -9,6 +9,12 @@
 
 namespace corvane {
 
+void clearMagnetisation(Tbody& body)
+{
+    body.Susceptibility = body.Remanence = 0;
+    body.RemanentInclination = body.RemanentDeclination = 0;
+}
+
 bool setMagneticStations(Model& m, std::vector<MagneticStationValue> stations)
 {
     std::stable_sort(stations.begin(), stations.end(),
@@ -36,6 +42,27 @@ std::vector<double> evenMagneticPositions(const Model& m, int n)
     for (int i = 0; i < n; ++i)
         x[static_cast<std::size_t>(i)] = i == n - 1 ? x1 : x0 + (x1 - x0) * i / (n - 1);
     return x;
+}
+
+ValueRange magneticValueRange(const Model& m)
+{
+    ValueRange r{1e300, -1e300};
+    auto take = [&r](double v) {
+        if (std::isfinite(v)) {
+            r.lo = std::min(r.lo, v);
+            r.hi = std::max(r.hi, v);
+        }
+    };
+    for (int i = 1; i <= m.Mag.Num; ++i) {
+        take(m.Mag.Calculated[i]);
+        if (m.Mag.HasObserved[i])
+            take(m.Mag.Observed[i]);
+    }
+    if (r.lo > r.hi)
+        r = {0, 1};
+    if (!(r.hi > r.lo))
+        r.hi = r.lo + 1;
+    return r;
 }
 
 bool haveObservedMagnetic(const Model& m)

@@ -20,6 +20,9 @@ struct MagneticStationValue {
     std::optional<double> observed;
 };
 
+// A new body is not magnetised, whatever its slot held before.
+void clearMagnetisation(Tbody& body);
+
 // Replaces the magnetic stations (at most MaxStations, sorted by position,
 // stable) and recalculates every body's magnetic anomaly. True when stations
 // had to be dropped.
@@ -31,6 +34,13 @@ std::vector<double> evenMagneticPositions(const Model& m, int n);
 // Observed minus calculated RMS over the stations with an observed value;
 // nothing when there is none.
 std::optional<double> magneticMisfit(const Model& m);
+
+// The lowest and highest calculated or observed magnetic value over all
+// magnetic stations; hi > lo always (one nT above a flat profile).
+struct ValueRange {
+    double lo = 0, hi = 1;
+};
+ValueRange magneticValueRange(const Model& m);
 
 // True when some magnetic station has an observed value.
 bool haveObservedMagnetic(const Model& m);

@@ -1,6 +1,7 @@
 #include "model.h"
 #include "gravity.h"
 #include "magnetic.h"
+#include "magnetic_data.h"
 
 #include <cmath>
 #include <set>
@@ -229,7 +230,7 @@ void Model::CalculateBody(int b)
     }
 }
 
-void Model::UpdateBody(int b)
+void Model::removeFromTotals(int b)
 {
     Tbody& body = Bodies[b];
     if (!body.Hidden) {
@@ -237,6 +238,19 @@ void Model::UpdateBody(int b)
             CalculatedGravity[i] -= body.Gravity[i];
         addMagnetic(Mag, body, -1.0);
     }
+}
+
+void Model::zeroTotals()
+{
+    for (int i = 1; i <= MaxStations; ++i)
+        CalculatedGravity[i] = 0;
+    for (int i = 1; i <= Mag.Num; ++i)
+        Mag.Calculated[i] = 0;
+}
+
+void Model::UpdateBody(int b)
+{
+    removeFromTotals(b);
     CalculateBody(b);
 }
 
@@ -275,11 +289,8 @@ void Model::clearMagnetics()
     Mag.FieldInclination = 60;
     Mag.FieldDeclination = 0;
     Mag.FieldAzimuth = 90;
-    for (int b = 1; b <= MaxBodies; ++b) {
-        Tbody& body = Bodies[b];
-        body.Susceptibility = body.Remanence = 0;
-        body.RemanentInclination = body.RemanentDeclination = 0;
-    }
+    for (int b = 1; b <= MaxBodies; ++b)
+        clearMagnetisation(Bodies[b]);
 }
 
 void Model::setHidden(int b, bool hidden)

@@ -116,6 +116,8 @@ public:
     void CalculateBody(int b);     // recalculate b; add it to the total if visible
     void UpdateBody(int b);        // remove b's old contribution, then CalculateBody
     void RecalculateModel();       // zero the total and calculate every body
+    void removeFromTotals(int b);  // take b's anomalies out of the totals (b about to go)
+    void zeroTotals();             // every total 0, before each body is calculated anew
 
     // Hiding or showing only changes which arrays are summed.
     void setHidden(int b, bool hidden);

@@ -212,8 +212,8 @@ def basement():
     self_check()
     magnetic_self_check()
     rng = random.Random(BASEMENT_SEED)
-    grav_x = [0.5 * i for i in range(121)]   # 0 to 60 km every 500 m
-    mag_x = [0.25 * i for i in range(241)]   # every 250 m
+    grav_x = [0.15 * i for i in range(401)]  # 0 to 60 km every 150 m
+    mag_x = [0.15 * i for i in range(401)]   # at the same places
     grav = [sum(polygon_anomaly(c[:-1], rho, s) for _, rho, _, c in BASEMENT) for s in grav_x]
     mag = [0.0] * len(mag_x)
     for _, _, k, corners in BASEMENT:

@@ -184,7 +184,9 @@ TMagnetisation::TMagnetisation(Workspace& ws, std::function<void()> repaint,
 
 void TMagnetisation::show(int f)
 {
-    value[f]->setText(shown(fieldOf(ws_.model.Bodies[ws_.model.CurrentBody], f)));
+    const double v = fieldOf(ws_.model.Bodies[ws_.model.CurrentBody], f);
+    shown_[f] = QString::fromStdString(fixed(v, 1, f == 0 ? 6 : 3));
+    value[f]->setText(shown_[f]);
 }
 
 void TMagnetisation::FormActivate()
@@ -207,6 +209,8 @@ void TMagnetisation::applyTyped()
     Tbody& b = m.Bodies[m.CurrentBody];
     bool changed = false;
     for (int f = 0; f < 4; ++f) {
+        if (value[f]->text() == shown_[f])
+            continue;   // not typed over: the exact value stays
         const auto v = numberIn(value[f]);
         if (v && *v != fieldOf(b, f)) {
             fieldOf(b, f) = *v;

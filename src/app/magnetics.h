@@ -69,6 +69,7 @@ public:
 
 private:
     void show(int field);
+    QString shown_[4];   // what show() wrote: a box still showing it is not typed over
     Workspace& ws_;
     std::function<void()> repaint_;
     std::function<void(const QString&)> status_;

@@ -306,16 +306,6 @@ std::optional<QString> Painter::run()
     if (!d_.ModelLoaded && !d_.ModelBegun)
         return std::nullopt;
 
-    // The magnetic panel takes the upper half of the profile panel; the
-    // gravity curves keep the lower half.
-    if (magneticPanelShown(m_, d_)) {
-        const int split = L_.Top + (L_.Mid - L_.Top) / 2;
-        magneticPanel(L_.Top, split);
-        setPen(p_, Qt::black, 1);
-        p_.drawLine(L_.Left, split, L_.Rx, split);
-        L_.Top = split;
-    }
-
     if (d_.ColourScheme > 2)
         for (int b = 1; b <= numBodies(); ++b) {
             densLow_ = std::min(densLow_, m_.Bodies[b].Density);
@@ -331,7 +321,18 @@ std::optional<QString> Painter::run()
     } else {
         planView();
     }
+    // The magnetic panel takes the upper half of the profile panel and the
+    // gravity curves the lower half; the section keeps its scale.
+    const int fullTop = L_.Top;
+    if (magneticPanelShown(m_, d_)) {
+        const int split = L_.Top + (L_.Mid - L_.Top) / 2;
+        magneticPanel(L_.Top, split);
+        setPen(p_, Qt::black, 1);
+        p_.drawLine(L_.Left, split, L_.Rx, split);
+        L_.Top = split;
+    }
     std::optional<QString> status = curves();
+    L_.Top = fullTop;
     if (m_.NumHoles >= 1 && !d_.PlanView)
         boreholes();
     if (d_.Printing) {

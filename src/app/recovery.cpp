@@ -211,8 +211,10 @@ void applyExtras(Workspace& ws, std::string_view text, QString& modelFile)
             --visible;
         }
     }
-    if (magnetic)
+    if (magnetic) {
         finishMagneticItems(m);
+        ws.display.ShowMagnetic = m.Mag.Num > 0;
+    }
 }
 
 int lockFile(const QString& path)

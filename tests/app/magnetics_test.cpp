@@ -216,6 +216,7 @@ TEST(MagneticsMenu, RecoveryFileBringsBackTheMagneticData)
     ASSERT_EQ(restoreRecoveryBytes(back, *bytes, file), "");
     const Model& r = back.model;
     ASSERT_EQ(r.Mag.Num, 30);
+    EXPECT_TRUE(back.display.ShowMagnetic);
     EXPECT_TRUE(r.Bodies[1].Hidden);
     EXPECT_EQ(r.Bodies[2].Remanence, 1.5);
     EXPECT_EQ(r.Bodies[2].RemanentInclination, -20);

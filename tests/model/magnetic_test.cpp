@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -611,4 +612,39 @@ TEST(Magnetic, WholeModelPassEqualsBodyByBody)
     EXPECT_EQ(sum, total);
     EXPECT_EQ(each[5], std::vector<double>(x.size(), 0));
     EXPECT_GT(peak(each[3]), 0);
+}
+
+TEST(Magnetic, UnusableInputsAddNothing)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::vector<double> stations = {-3, 0, 0.5, 2, 9};
+    struct Case {
+        const char* what;
+        double K, M, F, y1, H, cornerScale;
+    };
+    const Case cases[] = {
+        {"susceptibility NaN", nan, 0, 50000, 3, 0, 1},
+        {"remanence infinite", 0.01, inf, 50000, 3, 0, 1},
+        {"field infinite", 0.01, 0, inf, 3, 0, 1},
+        {"strike NaN", 0.01, 0, 50000, nan, 0, 1},
+        {"height NaN", 0.01, 0, 50000, 3, nan, 1},
+        {"corners beyond any survey", 0.01, 1, 50000, 3, 0, 1e200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Corners corners;
+        for (auto [x, z] : hook)
+            corners.push_back({c.cornerScale * x, c.cornerScale * z});
+        const Tbody body = makeBody(corners, c.y1, 2, c.K, c.M, 30, 40);
+        const EarthField field{c.F, 60, 0, 90};
+        const std::vector<double> h(stations.size(), c.H);
+        const auto ref = reference(body, field, stations, h);
+        const auto got = engine(body, field, stations, h);
+        for (std::size_t i = 0; i < stations.size(); ++i) {
+            EXPECT_TRUE(std::isfinite(ref[i]));
+            EXPECT_TRUE(std::isfinite(got[i]));
+            EXPECT_EQ(got[i], ref[i]);
+        }
+    }
 }

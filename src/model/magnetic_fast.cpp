@@ -48,7 +48,7 @@ template <int B>
 struct CornerTerms {
     alignas(64) double x[B];     // CornerX - S
     alignas(64) double z[B];     // CornerZ + H
-    alignas(64) double r[B];     // distance in the section
+    alignas(64) double r[B];     // distance in the section (One only)
     alignas(64) double R1[B];    // sqrt(r^2 + y1^2)
     alignas(64) double R2[B];    // sqrt(r^2 + y2^2)   (Two only)
     alignas(64) double lam[B];   // ln((y1 + R1)(y2 + R2) / r^2), halved for Equal
@@ -68,18 +68,23 @@ CORVANE_FAST_INLINE void cornerAt(const Plan& plan, double X, double Z, double S
 {
     const double x = X - S, z = Z + H;
     const double rr = x * x + z * z;
-    const double r = std::sqrt(rr);
     const double R1 = std::sqrt(rr + plan.y1sq);
     c.x[i] = x;
     c.z[i] = z;
-    c.r[i] = r;
     c.R1[i] = R1;
     if constexpr (M == Sides::Two) {
         const double R2 = std::sqrt(rr + plan.y2sq);
         c.R2[i] = R2;
         c.lam[i] = logRatioInline((plan.y1 + R1) * (plan.y2 + R2), rr);
-    } else {
+    } else if constexpr (M == Sides::One) {
+        // r itself is wanted for the edge logarithm of the side of length 0.
+        const double r = std::sqrt(rr);
+        c.r[i] = r;
         c.lam[i] = logRatioInline(plan.y1 + R1, r);
+    } else {
+        // Half of lambda: ln((y + R) / r), without a square root for r.
+        const double yR = plan.y1 + R1;
+        c.lam[i] = 0.5 * logRatioInline(yR * yR, rr);
     }
 }
 

@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <complex>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -20,6 +22,15 @@ using Corners = std::vector<std::pair<double, double>>;
 namespace {
 
 constexpr double PiValue = 3.141592653589793;
+
+// A body of the given shape, strike lengths and magnetisation, with the
+// field and the stations' height.
+struct Case {
+    const Corners* shape;
+    double y1, y2;
+    EarthField field;
+    double K, M = 0, IM = 0, DM = 0, H = 0;
+};
 
 Tbody makeBody(const Corners& corners, double y1, double y2, double K, double M = 0,
                double IM = 0, double DM = 0)
@@ -32,6 +43,17 @@ Tbody makeBody(const Corners& corners, double y1, double y2, double K, double M 
     body.RemanentInclination = IM;
     body.RemanentDeclination = DM;
     return body;
+}
+
+Tbody makeBody(const Case& c) { return makeBody(*c.shape, c.y1, c.y2, c.K, c.M, c.IM, c.DM); }
+
+// (x, z) to (k x, |k| z + dz).
+Corners mapped(const Corners& corners, double k, double dz)
+{
+    Corners out;
+    for (auto [x, z] : corners)
+        out.push_back({k * x, std::fabs(k) * z + dz});
+    return out;
 }
 
 std::vector<double> reference(const Tbody& body, const EarthField& field,
@@ -206,53 +228,52 @@ const Corners wedge = {{0, 0.3}, {3, 2}, {-0.5, 2}};
 // on the edge's line, behind it.
 const Corners aimed = {{1, 1}, {3, 1}, {2, 2}};
 
-}  // namespace
+// Both engines against an independent value at each station, to tol times
+// the profile's largest value.
+template <typename Want>
+void compare(const Case& c, const std::vector<double>& stations, Want want, double tol)
+{
+    const Tbody body = makeBody(c);
+    const std::vector<double> h(stations.size(), c.H);
+    const auto got = reference(body, c.field, stations, h);
+    const auto fast = engine(body, c.field, stations, h);
+    const Vec f = unit(c.field.Inclination, c.field.Declination, c.field.Azimuth);
+    const Vec M = magnetisation(body, c.field);
+    std::vector<double> expected;
+    for (double S : stations)
+        expected.push_back(want(f, M, S));
+    const double scale = peak(expected);
+    ASSERT_GT(scale, 0.1);
+    for (std::size_t i = 0; i < stations.size(); ++i) {
+        EXPECT_NEAR(got[i], expected[i], tol * scale) << "station " << stations[i];
+        EXPECT_NEAR(fast[i], expected[i], tol * scale) << "station " << stations[i];
+    }
+}
 
-// ---- the formula against the integrated dipole field -------------------------
+}  // namespace
 
 TEST(Magnetic, MatchesTheIntegratedDipoleField)
 {
-    struct Case {
-        const Corners* shape;
-        double y1, y2;
-        EarthField field;
-        double K, M, IM, DM;
-        double H;   // station height
-    };
     const Case cases[] = {
-        {&rectangle, 2, 2, {50000, 60, 0, 90}, 0.01, 0, 0, 0, 0},
-        {&rectangle, 3, 0.7, {48000, 35, 12, 40}, 0.02, 0, 0, 0, 0},
+        {&rectangle, 2, 2, {50000, 60, 0, 90}, 0.01},
+        {&rectangle, 3, 0.7, {48000, 35, 12, 40}, 0.02},
         {&hook, 1.5, 4, {52000, -45, -20, 130}, 0.05, 1.5, 70, 200, 0.3},
-        {&hook, 0, 2.5, {50000, 75, 5, 10}, 0, 2, -30, 45, 0},
+        {&hook, 0, 2.5, {50000, 75, 5, 10}, 0, 2, -30, 45},
         {&wedge, 5, 0.4, {60000, 10, 80, 0}, 0.03, 0.8, 10, -100, 0.8},
-        {&wedge, 0.6, 0, {40000, 90, 0, 90}, 0.1, 0, 0, 0, 0},
-        {&aimed, 5, 0, {50000, 40, 30, 60}, 0.05, 1, 10, 80, 0},
-        {&aimed, 0, 3, {50000, 40, 30, 60}, 0.05, 1, 10, 80, 0},
+        {&wedge, 0.6, 0, {40000, 90, 0, 90}, 0.1},
+        {&aimed, 5, 0, {50000, 40, 30, 60}, 0.05, 1, 10, 80},
+        {&aimed, 0, 3, {50000, 40, 30, 60}, 0.05, 1, 10, 80},
     };
-    const std::vector<double> stations = {-4, -1, 0, 0.2, 1, 1.7, 3.5};
     int index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(index++);
-        const Tbody body = makeBody(*c.shape, c.y1, c.y2, c.K, c.M, c.IM, c.DM);
-        const std::vector<double> h(stations.size(), c.H);
-        const auto got = reference(body, c.field, stations, h);
-        const auto fast = engine(body, c.field, stations, h);
-        const Vec f = unit(c.field.Inclination, c.field.Declination, c.field.Azimuth);
-        const Vec M = magnetisation(body, c.field);
-        std::vector<double> want;
-        for (double S : stations) {
+        compare(c, {-4, -1, 0, 0.2, 1, 1.7, 3.5}, [&](const Vec& f, const Vec& M, double S) {
             const double coarse = quadrature(*c.shape, c.y1, c.y2, f, M, S, c.H, 2);
             const double fine = quadrature(*c.shape, c.y1, c.y2, f, M, S, c.H, 3);
-            want.push_back(fine);
             // The integration itself has converged far below the tolerance.
             EXPECT_NEAR(coarse, fine, 1e-8 * std::fabs(fine) + 1e-10);
-        }
-        const double scale = peak(want);
-        ASSERT_GT(scale, 0.1);
-        for (std::size_t i = 0; i < stations.size(); ++i) {
-            EXPECT_NEAR(got[i], want[i], 1e-8 * scale) << "station " << stations[i];
-            EXPECT_NEAR(fast[i], want[i], 1e-8 * scale) << "station " << stations[i];
-        }
+            return fine;
+        }, 1e-8);
     }
 }
 
@@ -262,55 +283,28 @@ TEST(Magnetic, MatchesTheIntegratedDipoleField)
 // exp(-2 i alpha) Log(w_next / w), alpha the edge's direction; Tzz = -Txx and
 // the y components vanish.
 
-namespace {
-
-double polygon2d(const Corners& corners, const Vec& f, const Vec& M, double S, double H)
-{
-    std::complex<double> sum = 0;
-    for (std::size_t k = 0; k < corners.size(); ++k) {
-        const auto& a = corners[k];
-        const auto& b = corners[(k + 1) % corners.size()];
-        const std::complex<double> wa(a.first - S, a.second + H), wb(b.first - S, b.second + H);
-        const std::complex<double> dir = (wb - wa) / std::abs(wb - wa);
-        sum += std::conj(dir * dir) * std::log(wb / wa);
-    }
-    const std::complex<double> t = -std::complex<double>(0, 1) * sum;
-    const double txx = t.real(), txz = -t.imag(), tzz = -txx;
-    return 100 * (f.x * (txx * M.x + txz * M.z) + f.z * (txz * M.x + tzz * M.z));
-}
-
-}  // namespace
-
 TEST(Magnetic, LongStrikeGivesThePolygonFormula)
 {
-    struct Case {
-        const Corners* shape;
-        double y1, y2;
-        EarthField field;
-        double K, M, IM, DM, H;
-    };
     const Case cases[] = {
-        {&rectangle, 1e6, 1e6, {50000, 60, 0, 90}, 0.01, 0, 0, 0, 0},
+        {&rectangle, 1e6, 1e6, {50000, 60, 0, 90}, 0.01},
         {&hook, 1e6, 3e6, {50000, 30, 25, 70}, 0.02, 3, -60, 150, 0.5},
-        {&wedge, 4e6, 2e6, {45000, -70, -10, 200}, 0, 1, 40, 300, 0},
+        {&wedge, 4e6, 2e6, {45000, -70, -10, 200}, 0, 1, 40, 300},
     };
-    const std::vector<double> stations = {-10, -2, -0.5, 0, 0.5, 1.2, 2, 5};
     for (const Case& c : cases) {
-        const Tbody body = makeBody(*c.shape, c.y1, c.y2, c.K, c.M, c.IM, c.DM);
-        const std::vector<double> h(stations.size(), c.H);
-        const auto got = reference(body, c.field, stations, h);
-        const auto fast = engine(body, c.field, stations, h);
-        const Vec f = unit(c.field.Inclination, c.field.Declination, c.field.Azimuth);
-        const Vec M = magnetisation(body, c.field);
-        std::vector<double> want;
-        for (double S : stations)
-            want.push_back(polygon2d(*c.shape, f, M, S, c.H));
-        const double scale = peak(want);
-        ASSERT_GT(scale, 1);
-        for (std::size_t i = 0; i < stations.size(); ++i) {
-            EXPECT_NEAR(got[i], want[i], 1e-9 * scale) << "station " << stations[i];
-            EXPECT_NEAR(fast[i], want[i], 1e-9 * scale) << "station " << stations[i];
-        }
+        compare(c, {-10, -2, -0.5, 0, 0.5, 1.2, 2, 5}, [&](const Vec& f, const Vec& M, double S) {
+            const Corners& corners = *c.shape;
+            std::complex<double> sum = 0;
+            for (std::size_t k = 0; k < corners.size(); ++k) {
+                const auto& [xa, za] = corners[k];
+                const auto& [xb, zb] = corners[(k + 1) % corners.size()];
+                const std::complex<double> wa(xa - S, za + c.H), wb(xb - S, zb + c.H);
+                const std::complex<double> dir = (wb - wa) / std::abs(wb - wa);
+                sum += std::conj(dir * dir) * std::log(wb / wa);
+            }
+            const std::complex<double> t = -std::complex<double>(0, 1) * sum;
+            const double txx = t.real(), txz = -t.imag(), tzz = -txx;
+            return 100 * (f.x * (txx * M.x + txz * M.z) + f.z * (txz * M.x + tzz * M.z));
+        }, 1e-9);
     }
 }
 
@@ -318,75 +312,63 @@ TEST(Magnetic, LongStrikeGivesThePolygonFormula)
 
 TEST(Magnetic, Invariants)
 {
-    struct Case {
-        const Corners* shape;
-        double y1, y2;
-        EarthField field;
-        double K, M, IM, DM;
-    };
     const Case cases[] = {
-        {&rectangle, 2, 7, {50000, 60, 0, 90}, 0.01, 0, 0, 0},
-        {&hook, 1.5, 0, {52000, -45, -20, 130}, 0.05, 1.5, 70, 200},
-        {&wedge, 30, 0.4, {60000, 10, 80, 0}, 0, 0.8, 10, -100},
+        {&rectangle, 2, 7, {50000, 60, 0, 90}, 0.01, 0, 0, 0, 0.7},
+        {&hook, 1.5, 0, {52000, -45, -20, 130}, 0.05, 1.5, 70, 200, 0.05},
+        {&wedge, 30, 0.4, {60000, 10, 80, 0}, 0, 0.8, 10, -100, 7.5},
     };
-    std::vector<double> stations;
-    for (int i = 0; i <= 40; ++i)
+    std::vector<double> stations, negated, large;
+    for (int i = 0; i <= 40; ++i) {
         stations.push_back(-6 + 0.3 * i);
+        negated.push_back(-stations.back());
+        large.push_back(1000 * stations.back());
+    }
     for (const Case& c : cases) {
-        const Tbody body = makeBody(*c.shape, c.y1, c.y2, c.K, c.M, c.IM, c.DM);
+        const Tbody body = makeBody(c);
         const auto base = reference(body, c.field, stations);
         const double scale = peak(base);
         ASSERT_GT(scale, 0.1);
-
+        auto with = [&](const Corners& shape, double y1, double y2, double DM) {
+            return makeBody(shape, y1, y2, c.K, c.M, c.IM, DM);
+        };
         // Corners in the opposite order: the sign flips.
-        Corners reversed(c.shape->rbegin(), c.shape->rend());
-        const auto flipped =
-            reference(makeBody(reversed, c.y1, c.y2, c.K, c.M, c.IM, c.DM), c.field, stations);
+        const Corners reversed(c.shape->rbegin(), c.shape->rend());
+        const auto flipped = reference(with(reversed, c.y1, c.y2, c.DM), c.field, stations);
         // Metres: the same corner numbers give the same nT, and so does the
         // model drawn 1000 times larger.
         const auto metres = reference(body, c.field, stations, {}, false);
-        Corners large;
-        for (auto [x, z] : *c.shape)
-            large.push_back({1000 * x, 1000 * z});
-        std::vector<double> largeStations;
-        for (double S : stations)
-            largeStations.push_back(1000 * S);
-        const auto scaled = reference(makeBody(large, 1000 * c.y1, 1000 * c.y2, c.K, c.M, c.IM, c.DM),
-                                      c.field, largeStations, {}, false);
+        const auto scaled = reference(with(mapped(*c.shape, 1000, 0), 1000 * c.y1, 1000 * c.y2, c.DM),
+                                      c.field, large, {}, false);
         // The strike sides exchanged with every direction mirrored in the
         // profile's vertical plane: the same body seen from the other side.
         EarthField mirrored = c.field;
         mirrored.Declination = 2 * c.field.Azimuth - c.field.Declination;
-        const auto swapped = reference(
-            makeBody(*c.shape, c.y2, c.y1, c.K, c.M, c.IM, 2 * c.field.Azimuth - c.DM), mirrored,
-            stations);
+        const auto swapped =
+            reference(with(*c.shape, c.y2, c.y1, 2 * c.field.Azimuth - c.DM), mirrored, stations);
         // The profile walked the other way: x, azimuth and corner order
         // reverse, and the strike sides change places.
-        Corners turned;
-        for (auto it = c.shape->rbegin(); it != c.shape->rend(); ++it)
-            turned.push_back({-it->first, it->second});
         EarthField back = c.field;
-        back.Azimuth = c.field.Azimuth + 180;
-        std::vector<double> negated;
-        for (double S : stations)
-            negated.push_back(-S);
-        const auto walked = reference(makeBody(turned, c.y2, c.y1, c.K, c.M, c.IM, c.DM), back,
-                                      negated);
+        back.Azimuth += 180;
+        const Corners turned = mapped(reversed, -1, 0);
+        const auto walked = reference(with(turned, c.y2, c.y1, c.DM), back, negated);
+        // Stations at height H: the body moved down by H.
+        const std::vector<double> h(stations.size(), c.H);
+        const auto high = reference(body, c.field, stations, h);
+        const auto fastHigh = engine(body, c.field, stations, h);
+        const auto low = reference(with(mapped(*c.shape, 1, c.H), c.y1, c.y2, c.DM), c.field, stations);
         for (std::size_t i = 0; i < stations.size(); ++i) {
             EXPECT_NEAR(flipped[i], -base[i], 1e-12 * scale);
             EXPECT_EQ(metres[i], base[i]);
             EXPECT_NEAR(scaled[i], base[i], 1e-12 * scale);
             EXPECT_NEAR(swapped[i], base[i], 1e-12 * scale);
             EXPECT_NEAR(walked[i], base[i], 1e-12 * scale);
+            EXPECT_NEAR(high[i], low[i], 1e-12 * peak(low));
+            EXPECT_NEAR(fastHigh[i], low[i], 1e-9 * peak(low));
         }
-
         // No magnetisation, no anomaly.
-        for (double v : reference(makeBody(*c.shape, c.y1, c.y2, 0, 0, c.IM, c.DM), c.field,
-                                  stations))
-            EXPECT_EQ(v, 0);
-        for (double v : engine(makeBody(*c.shape, c.y1, c.y2, 0, 0, c.IM, c.DM), c.field,
-                               stations))
-            EXPECT_EQ(v, 0);
+        const Tbody none = makeBody(*c.shape, c.y1, c.y2, 0, 0, c.IM, c.DM);
+        for (const auto& profile : {reference(none, c.field, stations), engine(none, c.field, stations)})
+            EXPECT_EQ(peak(profile), 0);
     }
 }
 
@@ -395,56 +377,30 @@ TEST(Magnetic, VerticalFieldOverASymmetricBodyGivesASymmetricProfile)
     // A trapezoid symmetric about x = 1.5, unequal strike lengths.
     const Corners trapezoid = {{0.5, 1}, {2.5, 1}, {3.5, 2.5}, {-0.5, 2.5}};
     const EarthField vertical{50000, 90, 17, 63};
-    struct Case {
-        double K, M, IM;
-    };
-    for (const Case c : {Case{0.02, 0, 0}, Case{0, 2, 90}, Case{0, 1.5, -90}, Case{0.01, 1, 90}}) {
-        const Tbody body = makeBody(trapezoid, 4, 0.5, c.K, c.M, c.IM, 123);
-        std::vector<double> left, right;
-        for (int i = 0; i <= 30; ++i) {
-            left.push_back(1.5 - 0.25 * i);
-            right.push_back(1.5 + 0.25 * i);
-        }
-        const auto a = reference(body, vertical, left), b = reference(body, vertical, right);
-        const auto fa = engine(body, vertical, left), fb = engine(body, vertical, right);
-        const double scale = peak(a);
-        ASSERT_GT(scale, 1);
-        for (std::size_t i = 0; i < left.size(); ++i) {
-            EXPECT_NEAR(a[i], b[i], 1e-12 * scale);
-            EXPECT_NEAR(fa[i], fb[i], 1e-12 * scale);
-        }
+    std::vector<double> left, right;
+    for (int i = 0; i <= 30; ++i) {
+        left.push_back(1.5 - 0.25 * i);
+        right.push_back(1.5 + 0.25 * i);
     }
-}
-
-TEST(Magnetic, StationHeightIsTheBodyMovedDown)
-{
-    const EarthField field{50000, 50, 10, 75};
-    const std::vector<double> stations = {-3, -0.7, 0, 0.4, 2, 6};
-    for (double H : {0.0, 0.05, 1.0, 7.5}) {
-        Corners lowered;
-        for (auto [x, z] : hook)
-            lowered.push_back({x, z + H});
-        const Tbody body = makeBody(hook, 2, 9, 0.03, 1, 20, 60);
-        const auto high =
-            reference(body, field, stations, std::vector<double>(stations.size(), H));
-        const auto low = reference(makeBody(lowered, 2, 9, 0.03, 1, 20, 60), field, stations);
-        const auto fast = engine(body, field, stations, std::vector<double>(stations.size(), H));
-        const double scale = peak(low);
-        for (std::size_t i = 0; i < stations.size(); ++i) {
-            EXPECT_NEAR(high[i], low[i], 1e-12 * scale);
-            EXPECT_NEAR(fast[i], low[i], 1e-9 * scale);
+    // Induced, remanent down or up, both.
+    for (auto [K, M, IM] : {std::array{0.02, 0.0, 0.0}, std::array{0.0, 2.0, 90.0},
+                            std::array{0.0, 1.5, -90.0}, std::array{0.01, 1.0, 90.0}}) {
+        const Tbody body = makeBody(trapezoid, 4, 0.5, K, M, IM, 123);
+        for (auto calc : {reference, engine}) {
+            const auto a = calc(body, vertical, left, {}, true);
+            const auto b = calc(body, vertical, right, {}, true);
+            ASSERT_GT(peak(a), 1);
+            for (std::size_t i = 0; i < left.size(); ++i)
+                EXPECT_NEAR(a[i], b[i], 1e-12 * peak(a));
         }
     }
 }
 
 TEST(Magnetic, DirectionsInProfileAxes)
 {
-    struct Case {
-        double I, D, A;
-        double x, y, z;
-    };
     const double c60 = 0.5, s60 = std::sqrt(3.0) / 2;
-    const Case cases[] = {
+    // Inclination, declination, azimuth; the expected x, y, z.
+    const std::array<double, 6> cases[] = {
         {90, 0, 0, 0, 0, 1},          // vertical, any azimuth
         {0, 0, 0, 1, 0, 0},           // north along a northward profile
         {0, 0, 90, 0, 1, 0},          // north is to the left when walking east
@@ -453,11 +409,11 @@ TEST(Magnetic, DirectionsInProfileAxes)
         {60, 30, 30, c60, 0, s60},    // along the profile, dipping
         {-60, 210, 30, -c60, 0, -s60},
     };
-    for (const Case& c : cases) {
-        const Vector3 v = fieldDirection(c.I, c.D, c.A);
-        EXPECT_NEAR(v.x, c.x, 1e-15);
-        EXPECT_NEAR(v.y, c.y, 1e-15);
-        EXPECT_NEAR(v.z, c.z, 1e-15);
+    for (const auto& c : cases) {
+        const Vector3 v = fieldDirection(c[0], c[1], c[2]);
+        EXPECT_NEAR(v.x, c[3], 1e-15);
+        EXPECT_NEAR(v.y, c[4], 1e-15);
+        EXPECT_NEAR(v.z, c[5], 1e-15);
     }
 }
 
@@ -611,4 +567,39 @@ TEST(Magnetic, WholeModelPassEqualsBodyByBody)
     EXPECT_EQ(sum, total);
     EXPECT_EQ(each[5], std::vector<double>(x.size(), 0));
     EXPECT_GT(peak(each[3]), 0);
+}
+
+TEST(Magnetic, UnusableInputsAddNothing)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::vector<double> stations = {-3, 0, 0.5, 2, 9};
+    struct Case {
+        const char* what;
+        double K, M, F, y1, H, cornerScale;
+    };
+    const Case cases[] = {
+        {"susceptibility NaN", nan, 0, 50000, 3, 0, 1},
+        {"remanence infinite", 0.01, inf, 50000, 3, 0, 1},
+        {"field infinite", 0.01, 0, inf, 3, 0, 1},
+        {"strike NaN", 0.01, 0, 50000, nan, 0, 1},
+        {"height NaN", 0.01, 0, 50000, 3, nan, 1},
+        {"corners beyond any survey", 0.01, 1, 50000, 3, 0, 1e200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Corners corners;
+        for (auto [x, z] : hook)
+            corners.push_back({c.cornerScale * x, c.cornerScale * z});
+        const Tbody body = makeBody(corners, c.y1, 2, c.K, c.M, 30, 40);
+        const EarthField field{c.F, 60, 0, 90};
+        const std::vector<double> h(stations.size(), c.H);
+        const auto ref = reference(body, field, stations, h);
+        const auto got = engine(body, field, stations, h);
+        for (std::size_t i = 0; i < stations.size(); ++i) {
+            EXPECT_TRUE(std::isfinite(ref[i]));
+            EXPECT_TRUE(std::isfinite(got[i]));
+            EXPECT_EQ(got[i], ref[i]);
+        }
+    }
 }

@@ -16,15 +16,20 @@ using StationArray = Array1<double, MaxStations>;
 using HoleTable = Array1<THole, MaxHoles>;
 
 // The model's big tables, compared and restored as bytes: the four station
-// arrays and the 51 body slots (slots above NumBodies included, so that a
-// body that comes back after an undo brings what its slot held).
+// arrays, the 51 body slots (slots above NumBodies included, so that a
+// body that comes back after an undo brings what its slot held), and last
+// the magnetic stations with the Earth's field.
 static_assert(std::is_trivially_copyable_v<Tbody> && std::is_standard_layout_v<Tbody>);
 static_assert(sizeof(Tbody) % 8 == 0 && sizeof(StationArray) % 8 == 0);
+static_assert(std::is_trivially_copyable_v<MagneticStations> && sizeof(MagneticStations) % 8 == 0);
 constexpr int StationRegions = 4;
-constexpr int NumRegions = StationRegions + MaxBodies;
+constexpr int MagneticRegion = StationRegions + MaxBodies;
+constexpr int NumRegions = MagneticRegion + 1;
 
 std::span<std::byte> region(Model& m, int r)
 {
+    if (r == MagneticRegion)
+        return {reinterpret_cast<std::byte*>(&m.Mag), sizeof(MagneticStations)};
     if (r < StationRegions) {
         StationArray* arrays[] = {&m.StationX, &m.ObservedGravity, &m.CalculatedGravity,
                                   &m.StationHeight};
@@ -35,12 +40,15 @@ std::span<std::byte> region(Model& m, int r)
 
 std::size_t regionOffset(int r)
 {
+    if (r == MagneticRegion)
+        return StationRegions * sizeof(StationArray) + MaxBodies * sizeof(Tbody);
     return r < StationRegions
         ? static_cast<std::size_t>(r) * sizeof(StationArray)
         : StationRegions * sizeof(StationArray) + static_cast<std::size_t>(r - StationRegions) * sizeof(Tbody);
 }
 
-constexpr std::size_t RegionBytes = StationRegions * sizeof(StationArray) + MaxBodies * sizeof(Tbody);
+constexpr std::size_t RegionBytes =
+    StationRegions * sizeof(StationArray) + MaxBodies * sizeof(Tbody) + sizeof(MagneticStations);
 
 // Differing words closer than this are kept as one run: a run's record costs
 // about as much.

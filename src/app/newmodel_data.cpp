@@ -45,6 +45,8 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
     Display& d = ws.display;
 
     m.HaveObserved = in.readFieldData;
+    m.clearMagnetics();
+    d.ShowMagnetic = false;
     if (m.HaveObserved) {
         if (stations) {
             m.NumStations = static_cast<int>(std::min<std::size_t>(stations->x.size(), MaxStations));

@@ -130,6 +130,17 @@ const std::vector<Menu>& menuTable()
              {"Setfontsize1", "Set &font size", "", &Tcorvane::Setfontsize1Click},
              {"Selectcolourscheme1", "Select &colour scheme", "", &Tcorvane::Selectcolourscheme1Click},
          }},
+        {"&Magnetics",
+         {
+             {"Earthsfield1", "&Earth's field...", "", &Tcorvane::Earthsfield1Click},
+             {"Readmagneticdata1", "&Read in magnetic data...", "", &Tcorvane::Readmagneticdata1Click},
+             {"Magneticstations1", "Magnetic &stations without data...", "",
+              &Tcorvane::Magneticstations1Click},
+             {"-", "", "", nullptr},
+             {"Bodymagnetisation1", "&Body magnetisation...", "", &Tcorvane::Bodymagnetisation1Click},
+             {"-", "", "", nullptr},
+             {"Showmagnetic1", "Show the &magnetic anomaly", "", &Tcorvane::Showmagnetic1Click, true},
+         }},
     };
     return table;
 }
@@ -439,7 +450,8 @@ const char* const modelItems[] = {
     "Changeacornerwiththemouse1", "Changeacornernumerically1", "Moveabody1", "Turnabody1",
     "Changeunits1", "bodynumbers1", "BodyDensities1", "Highlightbodycorners1", "PLanview1",
     "setdisplaysize1", "Zoomin1", "boreholedata1", "gridoptions1", "Setfontsize1",
-    "Selectcolourscheme1"};
+    "Selectcolourscheme1", "Earthsfield1", "Readmagneticdata1", "Magneticstations1",
+    "Bodymagnetisation1"};
 
 const char* const addingItems[] = {"Addabody1", "KeyinaBody1", "Copyabody1"};
 const char* const pairItems[] = {"Linkabody1", "UnlinkaBody1", "Deleteabody1", "Hideabody1"};
@@ -522,6 +534,10 @@ void Tcorvane::MenuStateFieldData()
                           "bodyinversion", "cornerinversion", "differencecurves1", "Plotpoints1",
                           "Editthefielddata1"})
         setItemEnabled(QString::fromLatin1(n), on);
+    // The magnetic panel is offered once there are magnetic stations.
+    const bool magnetic = ws_.model.Mag.Num > 0;
+    setItemEnabled(QStringLiteral("Showmagnetic1"), magnetic);
+    setItemChecked(QStringLiteral("Showmagnetic1"), magnetic && ws_.display.ShowMagnetic);
 }
 
 // ---- Small commands ----------------------------------------------------

@@ -170,6 +170,13 @@ public slots:
     void Setfontsize1Click();
     void Selectcolourscheme1Click();
 
+    // ---- Magnetics (menu_magnetics.cpp) ----
+    void Earthsfield1Click();
+    void Readmagneticdata1Click();
+    void Magneticstations1Click();
+    void Bodymagnetisation1Click();
+    void Showmagnetic1Click();
+
     // ---- About, Help ----
     void aboutboxClick();
     void helpClick();

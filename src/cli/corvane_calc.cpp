@@ -11,6 +11,7 @@
 #include "io/report.h"
 #include "io/safe_file.h"
 #include "model/ground.h"
+#include "model/magnetic_data.h"
 #include "version.h"
 
 #include <cerrno>
@@ -40,6 +41,10 @@ constexpr const char* HelpText =
     "\n"
     "  --report              write the model report instead, as \"Printout the\n"
     "                        model\", \"to an ASCII file\" writes it\n"
+    "  --magnetic            write the magnetic anomaly instead: one row per\n"
+    "                        magnetic station with its position, height, the\n"
+    "                        observed and the calculated anomaly and each body's\n"
+    "                        own anomaly (nT)\n"
     "  --stations FILE       calculate at the stations of a field-data file,\n"
     "                        read as \"Begin a new model\" reads it; its anomaly\n"
     "                        column becomes the observed anomaly\n"
@@ -64,6 +69,7 @@ struct Options {
     bool columnsGiven = false;
     bool commentLinesGiven = false;
     bool report = false;
+    bool magnetic = false;
 };
 
 struct UsageError {
@@ -175,6 +181,9 @@ Options parseArguments(int argc, char** argv)
         } else if (arg == "--report") {
             noValue();
             o.report = true;
+        } else if (arg == "--magnetic") {
+            noValue();
+            o.magnetic = true;
         } else if (arg == "--stations") {
             o.stations = takeValue();
             if (o.stations.empty())
@@ -196,6 +205,8 @@ Options parseArguments(int argc, char** argv)
         throw UsageError{"one model file at a time, not " + std::to_string(files.size())};
     if ((o.columnsGiven || o.commentLinesGiven) && o.stations.empty())
         throw UsageError{"--columns and --comment-lines describe the file of --stations"};
+    if (o.magnetic && (o.report || !o.stations.empty()))
+        throw UsageError{"--magnetic takes neither --report nor --stations"};
     o.model = files.front();
     return o;
 }
@@ -255,6 +266,34 @@ std::string csv(const Model& m, bool fromFile)
         for (int b = 1; b <= m.NumBodies; ++b) {
             out += ',';
             appendNumber(out, m.Bodies[b].Gravity[i], false);
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+// The magnetic stations: an observed cell stays empty where the station has
+// no observed value.
+std::string magneticCsv(const Model& m)
+{
+    const std::string unit = m.UnitsKm ? "km" : "m";
+    std::string out = "position (" + unit + "),height (" + unit + "),observed (nT),calculated (nT)";
+    for (int b = 1; b <= m.NumBodies; ++b)
+        out += ",body " + std::to_string(b) + " (nT)";
+    out += '\n';
+    const MagneticStations& mag = m.Mag;
+    for (int i = 1; i <= mag.Num; ++i) {
+        appendNumber(out, mag.X[i], false);
+        out += ',';
+        appendNumber(out, mag.Height[i], false);
+        out += ',';
+        if (mag.HasObserved[i])
+            appendNumber(out, mag.Observed[i], false);
+        out += ',';
+        appendNumber(out, mag.Calculated[i], false);
+        for (int b = 1; b <= m.NumBodies; ++b) {
+            out += ',';
+            appendNumber(out, m.Bodies[b].Magnetic[i], false);
         }
         out += '\n';
     }
@@ -335,7 +374,9 @@ int main(int argc, char** argv)
             return ExitFailure;
         }
 
-    const std::string out = o.report ? reportForFile(ws.model) : csv(ws.model, o.stations.empty());
+    const std::string out = o.magnetic ? magneticCsv(ws.model)
+                            : o.report ? reportForFile(ws.model)
+                                       : csv(ws.model, o.stations.empty());
     errno = 0;
     const bool written = std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
     if (std::fflush(stdout) != 0 || !written) {

@@ -30,6 +30,7 @@ struct Display {
     bool PlanView = false;
     bool ShowDifference = false;
     bool ShowIndividual = false;
+    bool ShowMagnetic = false;    // the magnetic panel above the gravity curves
     bool PlotPoints = false;
 
     // Grid and axes.

@@ -1,5 +1,7 @@
 #include "display/view.h"
 
+#include "display/tick_steps.h"
+#include "model/magnetic_data.h"
 #include "model/text.h"
 
 #include <algorithm>
@@ -215,10 +217,79 @@ QString misfitText(const Model& m, int iterationCount)
     if (!m.HaveObserved)
         return QString();
     const std::string value = fixed(misfit(m), 6, 2);
+    std::string mag;
+    if (const auto mm = magneticMisfit(m))
+        mag = " Mag. misfit = " + fixed(*mm, 1, 2) + " nT";
     if (iterationCount != 0)
         return QString::fromStdString(" Iteration " + std::to_string(iterationCount) + "   "
-                                      + " Misfit =" + value + "   ");
-    return QString::fromStdString(" Misfit =" + value);
+                                      + " Misfit =" + value + "   " + mag);
+    return QString::fromStdString(" Misfit =" + value + mag);
+}
+
+bool magneticPanelShown(const Model& m, const Display& d)
+{
+    return d.ShowMagnetic && m.Mag.Num > 0;
+}
+
+MagneticRange magneticRange(const Model& m, const Display& d)
+{
+    MagneticRange out;
+    const MagneticStations& mag = m.Mag;
+    const int n = std::clamp(mag.Num, 0, MaxStations);
+    if (n < 1)
+        return out;
+    StationRange& r = out.r;
+    r.i1 = n;
+    for (int i = 1; i <= n; ++i)
+        if (mag.X[i] >= d.ViewXMin) {
+            r.i1 = i;
+            break;
+        }
+    r.i2 = n;
+    for (int i = r.i1 + 1; i <= n; ++i)
+        if (mag.X[i] >= d.ViewXMax) {
+            r.i2 = i;
+            break;
+        }
+    double lo = 1e300, hi = -1e300;
+    auto take = [&](double v) {
+        if (std::isfinite(v)) {
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+    };
+    const int nb = std::clamp(m.NumBodies, 0, MaxBodies);
+    for (int i = r.i1; i <= r.i2; ++i) {
+        if (d.ShowDifference) {
+            if (mag.HasObserved[i])
+                take(mag.Calculated[i] - mag.Observed[i]);
+            continue;
+        }
+        if (mag.HasObserved[i])
+            take(mag.Observed[i]);
+        if (d.ShowIndividual) {
+            for (int b = 1; b <= nb; ++b)
+                if (!m.Bodies[b].Hidden)
+                    take(m.Bodies[b].Magnetic[i]);
+        } else {
+            take(mag.Calculated[i]);
+        }
+    }
+    if (lo > hi) {
+        lo = 0;
+        hi = 1;
+    }
+    double step = roundTickStep(0.25 * (hi - lo));
+    if (!(step > 0))
+        step = roundTickStep(std::max(1.0, 0.25 * std::abs(hi)));
+    if (!(step > 0))
+        step = 1;
+    out.step = step;
+    out.lo = std::floor(lo / step) * step;
+    out.hi = std::ceil(hi / step) * step;
+    if (!(out.hi > out.lo))
+        out.hi = out.lo + step;
+    return out;
 }
 
 }  // namespace corvane

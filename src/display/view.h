@@ -81,12 +81,26 @@ StationRange stationsInView(const Model& m, const Display& d);
 // a GravityMin between 0 and 10 taken down to 0, and a non-zero extent.
 StationRange computeGravityRange(const Model& m, Display& d);
 
+// The magnetic panel's stations in view (the same rule as stationsInView)
+// and its axis: lo and hi multiples of step, a round step about a quarter
+// of the range of the values in view for the current mode.
+struct MagneticRange {
+    StationRange r;
+    double lo = 0, hi = 1, step = 0.25;
+};
+MagneticRange magneticRange(const Model& m, const Display& d);
+
+// True when the profile panel is split: the magnetic panel shown above the
+// gravity curves.
+bool magneticPanelShown(const Model& m, const Display& d);
+
 // The misfit shown in the status panel: 10 x RMS of observed minus calculated
 // over all stations.
 double misfit(const Model& m);
 
 // " Misfit =" and the number, or the " Iteration " form while a fit or
-// inversion runs; empty without observed data.
+// inversion runs; empty without observed data. With observed magnetic
+// values, " Mag. misfit = " and their RMS misfit in nT follow.
 QString misfitText(const Model& m, int iterationCount);
 
 }  // namespace corvane

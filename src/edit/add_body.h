@@ -66,7 +66,8 @@ private:
 std::vector<std::pair<QString, bool>> addedBodyMenuChanges(const Model& m);
 
 // A slot may still hold a deleted body's records: a stale link would tie the
-// new body's corners to another body's corners. Clears links and inversion flags.
+// new body's corners to another body's corners, a stale magnetisation would make
+// it magnetic. Clears links, inversion flags and magnetisation.
 void clearLinksAndFlags(Tbody& body);
 
 // Raises the body count and makes the new slot ready for its corners: the

@@ -34,9 +34,7 @@ MenuUpdate deleteBody(Workspace& ws, int n)
         return menu;
 
     Tbody& gone = m.Bodies[n];
-    if (!gone.Hidden)
-        for (int i = 1; i <= m.NumStations; ++i)
-            m.CalculatedGravity[i] -= gone.Gravity[i];
+    m.removeFromTotals(n);
     for (int k = 1; k <= gone.NumCorners; ++k)
         if (gone.Linked[k])
             m.UnlinkCorner(n, k);
@@ -252,8 +250,7 @@ void linkCorners(Model& m, int b, int c, int pb, int s)
 void changeUnits(Model& m, bool km)
 {
     m.UnitsKm = km;
-    for (int i = 1; i <= MaxStations; ++i)
-        m.CalculatedGravity[i] = 0;
+    m.zeroTotals();
     for (int b = 1; b <= m.NumBodies; ++b)
         m.CalculateBody(b);
 }

@@ -37,16 +37,23 @@ void recalculate(Model& m, const std::set<int>& bodies)
 struct Snapshot {
     std::vector<double> calculated;
     std::vector<double> gravity;
+    std::vector<double> magCalculated;
+    std::vector<double> magnetic;
     void take(const Model& m, int b)
     {
         const auto n = static_cast<std::size_t>(m.NumStations);
         calculated.assign(m.CalculatedGravity.data(), m.CalculatedGravity.data() + n);
         gravity.assign(m.Bodies[b].Gravity.data(), m.Bodies[b].Gravity.data() + n);
+        const auto nm = static_cast<std::size_t>(std::max(m.Mag.Num, 0));
+        magCalculated.assign(m.Mag.Calculated.data(), m.Mag.Calculated.data() + nm);
+        magnetic.assign(m.Bodies[b].Magnetic.data(), m.Bodies[b].Magnetic.data() + nm);
     }
     void restore(Model& m, int b) const
     {
         std::copy(calculated.begin(), calculated.end(), m.CalculatedGravity.data());
         std::copy(gravity.begin(), gravity.end(), m.Bodies[b].Gravity.data());
+        std::copy(magCalculated.begin(), magCalculated.end(), m.Mag.Calculated.data());
+        std::copy(magnetic.begin(), magnetic.end(), m.Bodies[b].Magnetic.data());
     }
 };
 

@@ -24,12 +24,15 @@ bool contains(const std::vector<int>& v, int x)
 class PerturbationGuard {
 public:
     PerturbationGuard(Model& m, const std::vector<int>& bodies)
-        : m_(m), calculated_(m.CalculatedGravity.data(), m.CalculatedGravity.data() + stations(m))
+        : m_(m), calculated_(m.CalculatedGravity.data(), m.CalculatedGravity.data() + stations(m)),
+          magnetic_(m.Mag.Calculated.data(), m.Mag.Calculated.data() + magStations(m))
     {
         for (int b : bodies)
             saved_.push_back({b, m.Bodies[b].CornerX, m.Bodies[b].CornerZ,
                               std::vector<double>(m.Bodies[b].Gravity.data(),
-                                                  m.Bodies[b].Gravity.data() + stations(m))});
+                                                  m.Bodies[b].Gravity.data() + stations(m)),
+                              std::vector<double>(m.Bodies[b].Magnetic.data(),
+                                                  m.Bodies[b].Magnetic.data() + magStations(m))});
     }
     ~PerturbationGuard()
     {
@@ -38,8 +41,10 @@ public:
             body.CornerX = s.x;
             body.CornerZ = s.z;
             std::copy(s.gravity.begin(), s.gravity.end(), body.Gravity.data());
+            std::copy(s.magnetic.begin(), s.magnetic.end(), body.Magnetic.data());
         }
         std::copy(calculated_.begin(), calculated_.end(), m_.CalculatedGravity.data());
+        std::copy(magnetic_.begin(), magnetic_.end(), m_.Mag.Calculated.data());
     }
     PerturbationGuard(const PerturbationGuard&) = delete;
     PerturbationGuard& operator=(const PerturbationGuard&) = delete;
@@ -58,14 +63,17 @@ private:
     {
         return static_cast<std::size_t>(std::max(m.NumStations, 0));
     }
+    static std::size_t magStations(const Model& m) { return static_cast<std::size_t>(std::max(m.Mag.Num, 0)); }
     struct Saved {
         int body;
         Array1<double, MaxCorners> x;
         Array1<double, MaxCorners> z;
         std::vector<double> gravity;
+        std::vector<double> magnetic;
     };
     Model& m_;
     std::vector<double> calculated_;
+    std::vector<double> magnetic_;
     std::vector<Saved> saved_;
 };
 

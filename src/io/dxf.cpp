@@ -3,6 +3,7 @@
 #include "display/paint.h"
 #include "io/hpgl.h"
 #include "io/safe_file.h"
+#include "model/magnetic_data.h"
 #include "model/text.h"
 
 #include <algorithm>
@@ -172,6 +173,8 @@ const std::string Labels = "LABELS";
 const std::string Calculated = "CALCULATED";
 const std::string Observed = "OBSERVED";
 const std::string Boreholes = "BOREHOLES";
+const std::string MagCalculated = "MAGNETIC_CALCULATED";
+const std::string MagObserved = "MAGNETIC_OBSERVED";
 
 std::string bodyLayer(int b)
 {
@@ -208,6 +211,11 @@ std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Disp
         out.emplace_back(bodyLayer(b), bodyLayerColour(m, d, b));
     if (std::clamp(m.NumHoles, 0, MaxHoles) >= 1)
         out.emplace_back(Boreholes, Qt::black);
+    if (m.Mag.Num > 0) {
+        out.emplace_back(MagCalculated, d.CalcCurveColour);
+        if (haveObservedMagnetic(m))
+            out.emplace_back(MagObserved, d.ObsCurveColour);
+    }
     return out;
 }
 
@@ -319,6 +327,26 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
             dxf.line(Boreholes, x - 0.5, y, x + 0.5, y);
             dxf.text(Boreholes, dxfReal(x + 0.7), dxfReal(y - 0.5), hole.Label[k]);
         }
+    }
+
+    // The magnetic curves on a layer of their own, over the upper panel at
+    // a scale of their own; stations off the gravity profile are left out.
+    if (m.Mag.Num > 0) {
+        const ValueRange r = magneticValueRange(m);
+        const MagneticStations& mag = m.Mag;
+        auto magY = [&](double v) { return 37.5 + (v - r.lo) * 37.5 / (r.hi - r.lo); };
+        auto onPlot = [&](int i) { return sectionX(mag.X[i]) >= 0 && sectionX(mag.X[i]) <= 100; };
+        for (int i = 1; i < mag.Num; ++i) {
+            if (!onPlot(i) || !onPlot(i + 1))
+                continue;
+            dxf.line(MagCalculated, sectionX(mag.X[i]), magY(mag.Calculated[i]), sectionX(mag.X[i + 1]),
+                    magY(mag.Calculated[i + 1]));
+            if (mag.HasObserved[i] && mag.HasObserved[i + 1])
+                dxf.line(MagObserved, sectionX(mag.X[i]), magY(mag.Observed[i]), sectionX(mag.X[i + 1]),
+                        magY(mag.Observed[i + 1]));
+        }
+        dxf.text(Labels, "90.0", dxfReal(73.75), fixed(r.hi, 7, 1) + " nT");
+        dxf.text(Labels, "90.0", dxfReal(38.0), fixed(r.lo, 7, 1) + " nT");
     }
 
     dxf.group("0", "ENDSEC");

@@ -1,6 +1,7 @@
 #include "io/hpgl.h"
 
 #include "io/safe_file.h"
+#include "model/magnetic_data.h"
 #include "model/text.h"
 
 #include <algorithm>
@@ -218,6 +219,35 @@ std::string hpglBytes(Workspace& ws, std::string& problem)
         out += "PU0," + std::to_string(yj) + "YT";
         out += "PU75," + std::to_string(yj + LabelAboveTick);
         out += "LB" + labelText(d.ViewDepthMin + j * t, 4, 1) + ETX;
+    }
+
+    // The magnetic curves on pen 2, over the upper panel at a scale of their
+    // own, with their highest and lowest value; stations off the gravity
+    // profile are left out.
+    if (m.Mag.Num > 0) {
+        const ValueRange r = magneticValueRange(m);
+        const MagneticStations& mag = m.Mag;
+        auto magCurve = [&](auto has, auto value) {
+            bool down = false;
+            for (int i = 1; i <= mag.Num; ++i) {
+                const double px = 10000 * (mag.X[i] - f.x1) / f.R;
+                if (!has(i) || !(px >= 0 && px <= 10000)) {
+                    down = false;
+                    continue;
+                }
+                out += down ? "PD" : "PU";
+                out += plotInt(px) + "," + plotInt(3750 + (value(i) - r.lo) * 3750 / (r.hi - r.lo));
+                down = true;
+            }
+        };
+        out += "SP2;";
+        magCurve([](int) { return true; }, [&](int i) { return mag.Calculated[i]; });
+        out += "LT1";
+        magCurve([&](int i) { return mag.HasObserved[i]; }, [&](int i) { return mag.Observed[i]; });
+        out += "LT";
+        out += "PU9000,7375LB" + fixed(r.hi, 7, 1) + " nT" + ETX;
+        out += "PU9000,3800LB" + fixed(r.lo, 7, 1) + " nT" + ETX;
+        out += "SP1;";
     }
     return out;
 }

@@ -5,6 +5,7 @@
 #include "safe_file.h"
 
 #include "model/bounds.h"
+#include "model/magnetic_data.h"
 #include "model/text.h"
 
 #include <cmath>
@@ -27,6 +28,7 @@ void freshSlot(Tbody& body)
 {
     body.Hidden = false;
     resetInversionBounds(body);
+    clearMagnetisation(body);
     body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = false;
     for (int k = 1; k <= MaxCorners; ++k) {
         body.CornerInvertX[k] = false;

@@ -190,13 +190,6 @@ private:
 
 using Writer = void (*)(const ModelExtras& x, Out& out, std::string_view key);
 
-// Known keys the program has no data for yet keep their lines as read.
-void writeCarried(const ModelExtras& x, Out& out, std::string_view key)
-{
-    if (const auto it = x.Carried.Known.find(key); it != x.Carried.Known.end())
-        for (const std::string& line : it->second)
-            out.raw(line);
-}
 
 // ---- The keys -------------------------------------------------------------
 
@@ -248,10 +241,14 @@ const std::vector<Key>& keys()
              x.Field = f;
              return true;
          },
-         writeCarried, true},
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (const auto& f = x.Field)
+                 out.key(key) << f->Intensity << f->Inclination << f->Declination << f->Azimuth, out.end();
+         }},
         {"magnetisation",
          [](const Item& it, ModelExtras& x, std::string& why) {
              ExtrasMagnetisation m;
+             m.Line = it.number;
              if (!count(it, 5, why) || !whole(it, 0, 1, MaxNumber, m.Body, why) ||
                  !num(it, 1, m.Susceptibility, why) || !num(it, 2, m.Remanence, why) ||
                  !num(it, 3, m.Inclination, why) || !num(it, 4, m.Declination, why))
@@ -259,7 +256,11 @@ const std::vector<Key>& keys()
              x.Magnetisations.push_back(m);
              return true;
          },
-         writeCarried, true},
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (const ExtrasMagnetisation& m : x.Magnetisations)
+                 out.key(key) << m.Body << m.Susceptibility << m.Remanence << m.Inclination << m.Declination,
+                     out.end();
+         }},
         {"elevation",
          [](const Item& it, ModelExtras& x, std::string& why) {
              ExtrasElevation e;
@@ -287,7 +288,16 @@ const std::vector<Key>& keys()
              x.MagStations.push_back(s);
              return true;
          },
-         writeCarried, true},
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (const ExtrasMagStation& s : x.MagStations) {
+                 out.key(key) << s.X << s.Height;
+                 if (s.Anomaly)
+                     out << *s.Anomaly;
+                 else
+                     out << std::string_view("-");
+                 out.end();
+             }
+         }},
         {"invert",
          [](const Item& it, ModelExtras& x, std::string& why) {
              ExtrasBodyInversion v;

@@ -45,6 +45,7 @@ struct ExtrasField {   // the Earth's field
 
 struct ExtrasMagnetisation {
     int Body = 0;
+    int Line = 0;
     double Susceptibility = 0, Remanence = 0, Inclination = 0, Declination = 0;
 };
 

@@ -2,6 +2,8 @@
 // applying a block read from a file to a model just loaded.
 #include "model_extras.h"
 
+#include "model/magnetic_data.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -27,6 +29,7 @@ const DisplaySetting DisplaySettings[] = {
     {"difference", &Display::ShowDifference},
     {"individual", &Display::ShowIndividual},
     {"points", &Display::PlotPoints},
+    {"magnetic-panel", &Display::ShowMagnetic},
     {"grid", &Display::DrawGrid},
     {"snap", &Display::SnapToGrid},
     {"grid-dots", nullptr, &Display::GridDotFrequency, nullptr, 1, 10},
@@ -177,6 +180,22 @@ ModelExtras extrasOf(const Workspace& ws)
         x.InversionBody = ExtrasHidden{ws.inversion.InversionBody, 0};
     if (ws.inversion.NumIterations != DefaultIterations)
         x.Iterations = ws.inversion.NumIterations;
+    const MagneticStations& mag = m.Mag;
+    const MagneticStations start;
+    if (m.hasMagnetics() || mag.FieldIntensity != start.FieldIntensity ||
+        mag.FieldInclination != start.FieldInclination || mag.FieldDeclination != start.FieldDeclination ||
+        mag.FieldAzimuth != start.FieldAzimuth)
+        x.Field = ExtrasField{mag.FieldIntensity, mag.FieldInclination, mag.FieldDeclination, mag.FieldAzimuth};
+    for (int b = 1; b <= bodies; ++b) {
+        const Tbody& body = m.Bodies[b];
+        if (body.Susceptibility != 0 || body.Remanence != 0 || body.RemanentInclination != 0 ||
+            body.RemanentDeclination != 0)
+            x.Magnetisations.push_back({b, 0, body.Susceptibility, body.Remanence, body.RemanentInclination,
+                                        body.RemanentDeclination});
+    }
+    for (int i = 1; i <= std::clamp(mag.Num, 0, MaxStations); ++i)
+        x.MagStations.push_back({mag.X[i], mag.Height[i],
+                                 mag.HasObserved[i] ? std::optional<double>(mag.Observed[i]) : std::nullopt});
     for (int i = 1; i <= std::clamp(m.NumStations, 0, MaxStations); ++i)
         if (m.StationHeight[i] != 0)
             x.Elevations.push_back({i, 0, m.StationHeight[i]});
@@ -343,6 +362,33 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
     // Individual contributions need two bodies to tell apart.
     if (m.NumBodies < 2)
         d.ShowIndividual = false;
+
+    // Magnetics: the loaded model has none until the block gives them.
+    if (x.Field) {
+        m.Mag.FieldIntensity = x.Field->Intensity;
+        m.Mag.FieldInclination = x.Field->Inclination;
+        m.Mag.FieldDeclination = x.Field->Declination;
+        m.Mag.FieldAzimuth = x.Field->Azimuth;
+    }
+    for (const ExtrasMagnetisation& v : x.Magnetisations) {
+        if (!isBody(v.Body)) {
+            problem(v.Line, noBody(v.Body));
+            continue;
+        }
+        Tbody& b = m.Bodies[v.Body];
+        b.Susceptibility = v.Susceptibility;
+        b.Remanence = v.Remanence;
+        b.RemanentInclination = v.Inclination;
+        b.RemanentDeclination = v.Declination;
+    }
+    std::vector<MagneticStationValue> stations;
+    for (const ExtrasMagStation& s : x.MagStations)
+        stations.push_back({s.X, s.Height, s.Anomaly});
+    if (stations.size() > static_cast<std::size_t>(MaxStations))
+        problems.push_back("The extras hold more than " + std::to_string(MaxStations) +
+                           " magnetic stations: the first " + std::to_string(MaxStations) + " are kept.");
+    if (!stations.empty())
+        setMagneticStations(m, std::move(stations));   // calculates every body's magnetic anomaly
 
     // Hidden last: one body always stays in the total, as the hide command keeps it.
     for (const ExtrasHidden& h : x.Hidden) {

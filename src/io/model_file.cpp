@@ -229,6 +229,8 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
 
     d.ModelLoaded = true;
     ws.inversion.InversionBody = 1;
+    m.clearMagnetics();
+    d.ShowMagnetic = false;
 
     m.NumStations = f.NumStations;
     m.NumBodies = f.NumBodies;

@@ -1,12 +1,47 @@
 #include "model.h"
 #include "gravity.h"
 #include "ground.h"
+#include "magnetic.h"
+#include "magnetic_data.h"
 
 #include <cmath>
 #include <set>
 #include <utility>
 
 namespace corvane {
+
+namespace {
+
+EarthField earthField(const MagneticStations& mag)
+{
+    EarthField f;
+    f.Intensity = mag.FieldIntensity;
+    f.Inclination = mag.FieldInclination;
+    f.Declination = mag.FieldDeclination;
+    f.Azimuth = mag.FieldAzimuth;
+    return f;
+}
+
+// Body b's magnetic anomaly into its own array (nothing without stations).
+void bodyMagneticAt(Tbody& body, const MagneticStations& mag, bool unitsKm)
+{
+    if (mag.Num <= 0)
+        return;
+    if (!isMagnetised(body)) {
+        for (int i = 1; i <= mag.Num; ++i)
+            body.Magnetic[i] = 0;
+        return;
+    }
+    bodyMagnetic(body, earthField(mag), mag.X.data(), mag.Height.data(), mag.Num, unitsKm,
+                     body.Magnetic.data());
+}
+
+void addMagnetic(MagneticStations& mag, const Tbody& body, double sign)
+{
+    for (int i = 1; i <= mag.Num; ++i)
+        mag.Calculated[i] += sign * body.Magnetic[i];
+}
+}  // namespace
 
 void Tbody::setCorner(int k, double x, double z)
 {
@@ -146,6 +181,10 @@ void Model::CopyBody(int from, int to)
     const Tbody& src = Bodies[from];
     Tbody& dst = Bodies[to];
     dst.Density = src.Density;
+    dst.Susceptibility = src.Susceptibility;
+    dst.Remanence = src.Remanence;
+    dst.RemanentInclination = src.RemanentInclination;
+    dst.RemanentDeclination = src.RemanentDeclination;
     dst.StrikeLength1 = src.StrikeLength1;
     dst.StrikeLength2 = src.StrikeLength2;
     dst.Hidden = src.Hidden;
@@ -165,6 +204,8 @@ void Model::CopyBody(int from, int to)
     }
     for (int i = 1; i <= NumStations; ++i)
         dst.Gravity[i] = src.Gravity[i];
+    for (int i = 1; i <= Mag.Num; ++i)
+        dst.Magnetic[i] = src.Magnetic[i];
 }
 
 void Model::ClearInversionFlags(int first, int last)
@@ -185,17 +226,35 @@ void Model::CalculateBody(int b)
     Tbody& body = Bodies[b];
     bodyAnomaly(body, StationX.data(), NumStations, UnitsKm, body.Gravity.data(),
                 StationHeight.data());
-    if (!body.Hidden)
+    bodyMagneticAt(body, Mag, UnitsKm);
+    if (!body.Hidden) {
         for (int i = 1; i <= NumStations; ++i)
             CalculatedGravity[i] += body.Gravity[i];
+        addMagnetic(Mag, body, 1.0);
+    }
+}
+
+void Model::removeFromTotals(int b)
+{
+    Tbody& body = Bodies[b];
+    if (!body.Hidden) {
+        for (int i = 1; i <= NumStations; ++i)
+            CalculatedGravity[i] -= body.Gravity[i];
+        addMagnetic(Mag, body, -1.0);
+    }
+}
+
+void Model::zeroTotals()
+{
+    for (int i = 1; i <= MaxStations; ++i)
+        CalculatedGravity[i] = 0;
+    for (int i = 1; i <= Mag.Num; ++i)
+        Mag.Calculated[i] = 0;
 }
 
 void Model::UpdateBody(int b)
 {
-    Tbody& body = Bodies[b];
-    if (!body.Hidden)
-        for (int i = 1; i <= NumStations; ++i)
-            CalculatedGravity[i] -= body.Gravity[i];
+    removeFromTotals(b);
     CalculateBody(b);
 }
 
@@ -203,6 +262,39 @@ void Model::RecalculateModel()
 {
     modelAnomaly(Bodies, NumBodies, StationX.data(), NumStations, UnitsKm,
                  CalculatedGravity.data(), StationHeight.data());
+    RecalculateMagnetic();
+}
+
+void Model::RecalculateMagnetic()
+{
+    if (Mag.Num < 1)
+        return;
+    double* out[MaxBodies + 1] = {};
+    for (int b = 1; b <= NumBodies; ++b)
+        out[b] = Bodies[b].Magnetic.data();
+    modelMagnetic(Bodies, NumBodies, earthField(Mag), Mag.X.data(), Mag.Height.data(), Mag.Num, UnitsKm, out,
+                  Mag.Calculated.data());
+}
+
+bool Model::hasMagnetics() const
+{
+    if (Mag.Num > 0)
+        return true;
+    for (int b = 1; b <= NumBodies; ++b)
+        if (Bodies[b].Susceptibility != 0 || Bodies[b].Remanence != 0)
+            return true;
+    return false;
+}
+
+void Model::clearMagnetics()
+{
+    Mag.Num = 0;
+    Mag.FieldIntensity = 50000;
+    Mag.FieldInclination = 60;
+    Mag.FieldDeclination = 0;
+    Mag.FieldAzimuth = 90;
+    for (int b = 1; b <= MaxBodies; ++b)
+        clearMagnetisation(Bodies[b]);
 }
 
 void Model::setHidden(int b, bool hidden)
@@ -214,6 +306,7 @@ void Model::setHidden(int b, bool hidden)
     const double sign = hidden ? -1.0 : 1.0;
     for (int i = 1; i <= NumStations; ++i)
         CalculatedGravity[i] += sign * body.Gravity[i];
+    addMagnetic(Mag, body, sign);
 }
 
 }  // namespace corvane

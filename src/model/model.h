@@ -25,6 +25,10 @@ public:
     double Density = 0;
     double StrikeLength1 = 0;
     double StrikeLength2 = 0;
+    double Susceptibility = 0;        // SI
+    double Remanence = 0;             // A/m
+    double RemanentInclination = 0;   // degrees, positive downwards
+    double RemanentDeclination = 0;   // degrees east of north
     double DensMin = 0, DensMax = 1.0;
     double XPosMin = 0, XPosMax = 1000;
     double DepthMin = 0, DepthMax = 1000;
@@ -36,6 +40,7 @@ public:
     bool InvertDepth = false;
     bool InvertAngle = false;
     Array1<double, MaxStations> Gravity;
+    Array1<double, MaxStations> Magnetic;   // nT at each magnetic station
     Array1<bool, MaxCorners> CornerInvertX;
     Array1<bool, MaxCorners> CornerInvertZ;
     Array1<double, MaxCorners> CornerX;
@@ -61,6 +66,26 @@ public:
     Array1<int, MaxHoleLabels> LabelRow;
 };
 
+// The magnetic stations: a profile of their own beside the gravity stations,
+// each with a height above the datum and, where measured, an observed
+// total-field anomaly. Plain data, so that the history can keep it as bytes.
+struct MagneticStations {
+    int Num = 0;
+    int Spare = 0;
+    // The Earth's field: intensity (nT), inclination (degrees, positive
+    // downwards), declination (degrees east of north), and the profile's
+    // azimuth (the direction of increasing x, degrees east of north).
+    double FieldIntensity = 50000;
+    double FieldInclination = 60;
+    double FieldDeclination = 0;
+    double FieldAzimuth = 90;
+    Array1<double, MaxStations> X;
+    Array1<double, MaxStations> Height;
+    Array1<double, MaxStations> Observed;
+    Array1<double, MaxStations> Calculated;
+    Array1<bool, MaxStations> HasObserved;
+};
+
 class Model {
 public:
     Model();   // the start-up defaults
@@ -80,6 +105,7 @@ public:
     int CurrentBody = 1;
     Array1<THole, MaxHoles> Holes;
     int NumHoles = 0;
+    MagneticStations Mag;
 
     // Body operations (bodies named by number).
     void MoveBody(int b, double dx, double dz);
@@ -93,9 +119,19 @@ public:
     void CalculateBody(int b);     // recalculate b; add it to the total if visible
     void UpdateBody(int b);        // remove b's old contribution, then CalculateBody
     void RecalculateModel();       // zero the total and calculate every body
+    void removeFromTotals(int b);  // take b's anomalies out of the totals (b about to go)
+    void zeroTotals();             // every total 0, before each body is calculated anew
 
     // Hiding or showing only changes which arrays are summed.
     void setHidden(int b, bool hidden);
+
+    // The magnetic total alone: every body's Magnetic array and Mag.Calculated
+    // (after the stations or the Earth's field change).
+    void RecalculateMagnetic();
+    // True when the model has magnetic stations or a magnetised body.
+    bool hasMagnetics() const;
+    // No magnetic stations, the default field, no body magnetised.
+    void clearMagnetics();
 
     // The body and corner that hold the partner of corner k of body b, if the
     // link record points at a real corner.

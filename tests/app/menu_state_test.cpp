@@ -79,7 +79,7 @@ TEST(MenuStates, StartupLeavesSixItemsAndBlankStatus)
     Tcorvane w(p);
     EXPECT_EQ(enabledItems(w), (std::set<QString>{"Beginanewmodel1", "Loadanoldmodel1", "Expertusermode1",
                                                  "ExitCorvane1", "aboutbox", "help"}));
-    EXPECT_EQ(allItems(w).size(), 55);   // every leaf item of the menu table, Undo and Redo
+    EXPECT_EQ(allItems(w).size(), 60);   // every leaf item of the menu table (five magnetic), Undo and Redo
     EXPECT_FALSE(checked(w, "bodynumbers1"));
     EXPECT_TRUE(checked(w, "BodyDensities1"));
     EXPECT_TRUE(checked(w, "Highlightbodycorners1"));
@@ -228,7 +228,7 @@ TEST(MainWindow, CaptionsShortcutsAndDoubledKeys)
     QStringList titles;
     for (QAction* a : w.menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(titles, QStringList({"System Options", "&Edit the Model", "&Inversion Options", "&Display Options",
+    EXPECT_EQ(titles, QStringList({"System Options", "&Edit the Model", "&Inversion Options", "&Display Options", "&Magnetics",
                                    "&About", "&Help"}));
 
     // Ctrl+L, Ctrl+M and Ctrl+I act on the first item that carries them.

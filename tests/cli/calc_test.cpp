@@ -319,13 +319,27 @@ TEST(CorvaneCalc, CommandLineHelpVersionAndMistakes)
                                  {"--stations", model, "--columns", "x=1,g=2,g=3", model},
                                  {"--stations", model, "--columns", "x=1,2,h=3", model},
                                  {"--stations", model, "--comment-lines", "-1", model},
-                                 {"--report=yes", model}};
+                                 {"--report=yes", model},
+                                 {"--magnetic", "--report", model},
+                                 {"--magnetic", "--stations", model, model},
+                                 {"--magnetic=1", model}};
     for (const QStringList& args : wrong) {
         const Outcome r = calc(args);
         EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
         EXPECT_EQ(r.out, "") << args.join(' ').toStdString();
         EXPECT_EQ(r.err.rfind("corvane-calc: ", 0), 0u) << r.err;
     }
+}
+
+TEST(CorvaneCalc, MagneticOutputNamesItsColumnsAndLeavesTheDefaultAlone)
+{
+    const QString model = q(examples / "basement.mod");
+    const Outcome plain = calc({model});
+    const Outcome magnetic = calc({"--magnetic", model});
+    ASSERT_EQ(magnetic.status, 0) << magnetic.err;
+    // A model file without magnetic stations: the header alone.
+    EXPECT_EQ(magnetic.out, "position (km),height (km),observed (nT),calculated (nT),body 1 (nT),body 2 (nT)\n");
+    EXPECT_EQ(plain.out.rfind("position (km),observed (mGal),calculated (mGal),body 1 (mGal),body 2 (mGal)\n", 0), 0u);
 }
 
 TEST(CorvaneCalc, NeedsNoWidgets)

@@ -209,9 +209,13 @@ TEST_F(DrawBodyTest, NewSlotStartsVisibleAndUnlinkedAndMenusFollowTheCount)
     slot.LinkCorner[2] = 3;
     slot.CornerInvertX[1] = true;
     slot.InvertDensity = true;
+    slot.Susceptibility = 0.05;
+    slot.Remanence = 2;
     const int b = beginNewBody(m, readNewBodyValues("x", "", "50"));
     ASSERT_EQ(b, 2);
     EXPECT_FALSE(slot.Hidden);
+    EXPECT_EQ(slot.Susceptibility, 0);
+    EXPECT_EQ(slot.Remanence, 0);
     EXPECT_FALSE(slot.Linked[2]);
     EXPECT_EQ(slot.LinkBody[2], 0);
     EXPECT_FALSE(slot.CornerInvertX[1]);

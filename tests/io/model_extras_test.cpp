@@ -104,7 +104,7 @@ TEST(ModelExtras, EveryKindOfItemSavesLoadsAndSavesAlike)
     ASSERT_EQ(first.substr(records.size(), 21), "\r\n#CORVANE-EXTRAS 1\r\n");
     ASSERT_TRUE(first.ends_with("\r\n#END\r\n"));
 
-    // Keys of other programs and of the coming magnetics, read between and
+    // Magnetic and height items and keys of other programs, read between and
     // after the program's own, blanks as typed.
     const std::string foreign = "field 50000 65.5 -2 90\r\nmagnetisation 2 0.01 1.5 60 5\r\n"
                                 "elevation 3 0.25\r\nmagstation 1.5 0.1 -\r\nmagstation 2  0.1 12.5\r\n"
@@ -121,15 +121,30 @@ TEST(ModelExtras, EveryKindOfItemSavesLoadsAndSavesAlike)
     ASSERT_EQ(loadModelBytes(third, again, &notes), "");
     EXPECT_EQ(save(third), again);
     EXPECT_EQ(again.substr(0, records.size()), records);
-    // The magnetic keys stand at their place in the canonical order, the
-    // unknown ones last, each line as it was read.
+    // The magnetic keys stand at their place in the canonical order, written
+    // from the model; the unknown ones last, each line as it was read.
     const std::size_t field = again.find("field 50000 65.5 -2 90\r\n");
     const std::size_t links = again.find("link 1 3 2 4\r\n");
     const std::size_t invert = again.find("invert 2 1 0 1 0\r\n");
     ASSERT_NE(field, std::string::npos);
     EXPECT_LT(links, field);
     EXPECT_LT(field, invert);
-    EXPECT_NE(again.find("magstation 2  0.1 12.5\r\n"), std::string::npos);
+    EXPECT_NE(again.find("magnetisation 2 0.01 1.5 60 5\r\nelevation 3 0.25\r\n"
+                         "magstation 1.5 0.1 -\r\nmagstation 2 0.1 12.5\r\n"),
+              std::string::npos);
+    {
+        const Model& m = back.model;
+        EXPECT_EQ(m.Mag.FieldInclination, 65.5);
+        EXPECT_EQ(m.Bodies[2].Susceptibility, 0.01);
+        EXPECT_EQ(m.Bodies[2].RemanentDeclination, 5);
+        EXPECT_EQ(m.StationHeight[3], 0.25);
+        ASSERT_EQ(m.Mag.Num, 2);
+        EXPECT_FALSE(m.Mag.HasObserved[1]);
+        EXPECT_EQ(m.Mag.Observed[2], 12.5);
+        // The magnetised body's anomaly is calculated at the stations read.
+        EXPECT_NE(m.Mag.Calculated[1], 0);
+        EXPECT_EQ(m.Mag.Calculated[1], m.Bodies[1].Magnetic[1] + m.Bodies[2].Magnetic[1]);
+    }
     EXPECT_NE(again.find("zz future\tkey\r\n#END\r\n"), std::string::npos);
     // Without them the file is the one first written.
     Workspace plain;

@@ -1,6 +1,6 @@
 #pragma once
 // A copy of everything an undo brings back, compared bit for bit: every body
-// slot, the station arrays, the counts, the boreholes, the current and
+// slot, the station arrays, the magnetic stations and field, the counts, the boreholes, the current and
 // inversion bodies and the view settings.
 #include "display/workspace.h"
 
@@ -54,6 +54,8 @@ inline ::testing::AssertionResult sameState(const ModelState& x, const ModelStat
         err << "observed anomaly differs; ";
     if (!sameBits(a.CalculatedGravity, b.CalculatedGravity))
         err << "total anomaly differs; ";
+    if (!sameBits(a.Mag, b.Mag))
+        err << "magnetic stations or field differ; ";
     if (a.NumStations != b.NumStations || a.NumBodies != b.NumBodies || a.HaveObserved != b.HaveObserved ||
         a.UnitsKm != b.UnitsKm || a.ModelExists != b.ModelExists || a.NumHoles != b.NumHoles)
         err << "counts or flags differ (bodies " << a.NumBodies << "/" << b.NumBodies << ", stations "

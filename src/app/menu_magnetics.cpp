@@ -1,0 +1,13 @@
+// Handlers of the Magnetics menu: each hands over to its command.
+#include "app/magnetics.h"
+#include "app/tcorvane.h"
+
+namespace corvane {
+
+void Tcorvane::Earthsfield1Click() { earthFieldCommand(*this); }
+void Tcorvane::Readmagneticdata1Click() { readMagneticDataCommand(*this); }
+void Tcorvane::Magneticstations1Click() { magneticStationsCommand(*this); }
+void Tcorvane::Bodymagnetisation1Click() { magnetisationCommand(*this); }
+void Tcorvane::Showmagnetic1Click() { showMagneticCommand(*this); }
+
+}  // namespace corvane

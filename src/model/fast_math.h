@@ -1,8 +1,7 @@
 #pragma once
 // Branch-free logarithm and arc tangent for the vectorised anomaly kernels:
-// straight-line code with selects, so that a loop calling them vectorises.
-// The same algorithms as the gravity engine's (fdlibm's polynomials with a
-// cheaper reduction).
+// straight-line code with selects, so that a loop calling them vectorises
+// (fdlibm's polynomials with a cheaper reduction).
 #include <bit>
 #include <cmath>
 #include <cstdint>

@@ -70,4 +70,8 @@ print("Undo and redo, against one RecalculateModel of the same model as referenc
 show("Undo + redo of a linked body move, 51x50x4096", "BM_RecalculateModel/0", "BM_UndoRedoLinkedMove", 100)
 show("Undo + redo of a change of units (all bodies)", "BM_RecalculateModel/0", "BM_UndoRedoChangeUnits", 100)
 show("Recording one step (copy and compare)", "BM_RecalculateModel/0", "BM_RecordStep")
+print()
+print("Repaint with a 4000 x 2000 backdrop, against the same repaint without one:")
+show("Repaint, backdrop's scaled copy kept", "BM_PaintBackdrop/0", "BM_PaintBackdrop/1")
+show("Repaint, backdrop scaled afresh (a zoom)", "BM_PaintBackdrop/0", "BM_PaintBackdrop/2")
 PY

@@ -101,6 +101,20 @@ std::size_t holeBytes(const HoleTable& t)
     return n;
 }
 
+// The pictures are shared with the model, so only the point sets count.
+std::size_t overlayBytes(const Overlays& o)
+{
+    std::size_t n = sizeof o;
+    for (const PointSet& set : o.pointSets) {
+        n += sizeof set + set.path.capacity() + set.points.capacity() * sizeof(DataPoint);
+        for (const DataPoint& p : set.points)
+            n += p.label.capacity();
+    }
+    if (o.backdrop)
+        n += o.backdrop->path.capacity();
+    return n;
+}
+
 }  // namespace
 
 struct ModelHistory::Counts {
@@ -150,6 +164,7 @@ struct ModelHistory::Snapshot {
     std::array<double, NumViewFields + 1> view{};
     HoleTable holes;
     std::string fileName;
+    Overlays overlays;
 };
 
 struct ModelHistory::Step {
@@ -172,6 +187,7 @@ struct ModelHistory::Step {
     std::optional<Counts> counts;
     std::vector<ViewChange> view;
     std::unique_ptr<HoleTable> holes;
+    std::unique_ptr<Overlays> overlays;
     std::size_t size = 0;
 
     void addRuns(int r, const std::byte* before, const std::byte* now, std::size_t n)
@@ -215,6 +231,7 @@ void ModelHistory::begin(const QString& name, Kind kind)
         s.view[static_cast<std::size_t>(f)] = viewValue(ws_.display, f);
     s.holes = ws_.model.Holes;
     s.fileName = ws_.app.ModelFileName;
+    s.overlays = ws_.overlays;
 }
 
 bool ModelHistory::differsFromBefore(bool countSelection) const
@@ -232,7 +249,7 @@ bool ModelHistory::differsFromBefore(bool countSelection) const
         if (std::bit_cast<std::uint64_t>(s.view[static_cast<std::size_t>(f)]) !=
             std::bit_cast<std::uint64_t>(viewValue(ws_.display, f)))
             return true;
-    return !sameHoles(s.holes, ws_.model.Holes);
+    return !sameHoles(s.holes, ws_.model.Holes) || !(s.overlays == ws_.overlays);
 }
 
 bool ModelHistory::unsaved() const
@@ -268,9 +285,11 @@ ModelHistory::Outcome ModelHistory::end()
     }
     if (!sameHoles(s.holes, ws_.model.Holes))
         step.holes = std::make_unique<HoleTable>(s.holes);
+    if (!(s.overlays == ws_.overlays))
+        step.overlays = std::make_unique<Overlays>(s.overlays);
 
     const bool selectionOnly = !step.counts || step.counts->sameBesidesSelection(now);
-    if (step.patches.empty() && step.view.empty() && !step.holes && selectionOnly)
+    if (step.patches.empty() && step.view.empty() && !step.holes && !step.overlays && selectionOnly)
         return Outcome::Unchanged;
 
     step.bytes.shrink_to_fit();
@@ -278,7 +297,7 @@ ModelHistory::Outcome ModelHistory::end()
     step.size = sizeof(Step) + step.bytes.size() + step.patches.size() * sizeof(Step::Patch) +
                 step.view.size() * sizeof(Step::ViewChange) +
                 static_cast<std::size_t>(step.name.size()) * sizeof(QChar) +
-                (step.holes ? holeBytes(*step.holes) : 0);
+                (step.holes ? holeBytes(*step.holes) : 0) + (step.overlays ? overlayBytes(*step.overlays) : 0);
     push(std::move(step));
     return Outcome::Recorded;
 }
@@ -327,6 +346,8 @@ void ModelHistory::apply(Step& step)
     }
     if (step.holes)
         std::swap(ws_.model.Holes, *step.holes);
+    if (step.overlays)
+        std::swap(ws_.overlays, *step.overlays);
     ++version_;
 }
 

@@ -1,5 +1,8 @@
 #include "display/paint.h"
 
+#include "display/backdrop.h"
+#include "display/point_layer.h"
+
 #include "model/text.h"
 
 #include <QFontMetrics>
@@ -318,10 +321,14 @@ std::optional<QString> Painter::run()
 
     if (!d_.PlanView) {
         depthAxis();
+        if (ws_.overlays.backdrop)
+            drawBackdrop(p_, L_, d_, *ws_.overlays.backdrop);
         if (d_.DrawGrid && !d_.Printing)
             grid();
         layoutHoleLabels();
         bodies();
+        if (!ws_.overlays.pointSets.empty())
+            drawPointSets(p_, L_, d_, ws_.overlays);
     } else {
         planView();
     }

@@ -4,6 +4,7 @@
 // make as many as they like.
 #include "display/display_state.h"
 #include "model/model.h"
+#include "model/overlays.h"
 #include "model/settings.h"
 
 #include <memory>
@@ -16,6 +17,7 @@ struct Workspace {
     Display display;
     InversionState inversion;
     AppSettings app;
+    Overlays overlays;   // point data and backdrop shown with the section
 
     Workspace() = default;
     Workspace(const Workspace&) = delete;

@@ -145,6 +145,15 @@ public:
         group("1", text);
     }
 
+    void point(const std::string& layer, double x, double y)
+    {
+        group("0", "POINT");
+        group("8", layer);
+        group("10", dxfReal(x));
+        group("20", dxfReal(y));
+        group("30", "0.0");
+    }
+
     // A text centred on (x, y), both ways.
     void centredText(const std::string& layer, double x, double y, const std::string& text)
     {
@@ -196,7 +205,12 @@ QColor bodyLayerColour(const Model& m, const Display& d, int b)
 
 }  // namespace
 
-std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Display& d)
+std::string pointLayer(int n)
+{
+    return "POINTS_" + std::to_string(n);
+}
+
+std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Display& d, const Overlays* overlays)
 {
     std::vector<std::pair<std::string, QColor>> out;
     out.emplace_back(Axes, Qt::black);
@@ -208,6 +222,11 @@ std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Disp
         out.emplace_back(bodyLayer(b), bodyLayerColour(m, d, b));
     if (std::clamp(m.NumHoles, 0, MaxHoles) >= 1)
         out.emplace_back(Boreholes, Qt::black);
+    if (overlays)
+        for (std::size_t i = 0; i < overlays->pointSets.size(); ++i)
+            if (!overlays->pointSets[i].hidden)
+                out.emplace_back(pointLayer(static_cast<int>(i) + 1),
+                                 QColor::fromRgb(static_cast<QRgb>(overlays->pointSets[i].colour)));
     return out;
 }
 
@@ -228,7 +247,7 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
 
     DxfWriter dxf;
     std::vector<Layer> layers;
-    for (auto& [name, colour] : dxfLayers(m, d))
+    for (auto& [name, colour] : dxfLayers(m, d, &ws.overlays))
         layers.push_back({name, colour});
     dxf.layers(layers);
     dxf.group("0", "SECTION");
@@ -318,6 +337,23 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
             const double x = sectionX(hole.HoleX[row]), y = sectionY(hole.HoleDepth[row]);
             dxf.line(Boreholes, x - 0.5, y, x + 0.5, y);
             dxf.text(Boreholes, dxfReal(x + 0.7), dxfReal(y - 0.5), hole.Label[k]);
+        }
+    }
+
+    // The point data sets shown, each on its own layer: the points within the
+    // section's view, labels beside them.
+    for (std::size_t i = 0; i < ws.overlays.pointSets.size(); ++i) {
+        const PointSet& set = ws.overlays.pointSets[i];
+        if (set.hidden)
+            continue;
+        const std::string layer = pointLayer(static_cast<int>(i) + 1);
+        const double xlo = std::min(f.x1, f.x1 + f.R), xhi = std::max(f.x1, f.x1 + f.R);
+        for (const DataPoint& pt : set.points) {
+            if (!(pt.x >= xlo && pt.x <= xhi && pt.z >= d.ViewDepthMin && pt.z <= d.ViewDepthMin + f.D))
+                continue;
+            dxf.point(layer, sectionX(pt.x), sectionY(pt.z));
+            if (!pt.label.empty())
+                dxf.text(layer, dxfReal(sectionX(pt.x) + 0.7), dxfReal(sectionY(pt.z) - 0.5), pt.label);
         }
     }
 

@@ -1,0 +1,48 @@
+// Point data and the backdrop picture shown with the section.
+#include "app/tcorvane.h"
+#include "display/overlay_dialogs.h"
+#include "io/point_file.h"
+#include "platform/platform.h"
+
+#include <QFile>
+
+namespace corvane {
+
+void Tcorvane::Addpointdata1Click()
+{
+    const QString name = platform_->openFileName(QStringLiteral("Point data"), QStringLiteral("*.*"));
+    if (name.isEmpty())
+        return;
+    const std::string err = addPointSet(ws_.overlays, QFile::encodeName(name).toStdString());
+    if (!err.empty()) {
+        platform_->error(QString::fromStdString(err));
+        return;
+    }
+    repaintModel();
+}
+
+void Tcorvane::Pointdata1Click()
+{
+    if (ws_.overlays.pointSets.empty()) {
+        platform_->information(QStringLiteral("No point data has been added."));
+        return;
+    }
+    if (execDialog(dialog<TPointSets>(ws_, *platform_, this)) == QDialog::Accepted)
+        repaintModel();
+}
+
+void Tcorvane::Backdropimage1Click()
+{
+    if (execDialog(dialog<TBackdrop>(ws_, *platform_, this)) == QDialog::Accepted)
+        repaintModel();
+}
+
+void Tcorvane::Removebackdrop1Click()
+{
+    if (!ws_.overlays.backdrop)
+        return;
+    ws_.overlays.backdrop.reset();
+    repaintModel();
+}
+
+}  // namespace corvane

@@ -1,0 +1,77 @@
+#pragma once
+// The dialogs of the point data sets and the backdrop picture. Both work on
+// copies and write back only on OK.
+#include "display/workspace.h"
+
+#include <QDialog>
+
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QSlider;
+
+namespace corvane {
+
+class Platform;
+
+// The sets listed by file name, ticked when shown; the chosen one's symbol
+// and colour can be changed, and it can be removed.
+class TPointSets : public QDialog {
+    Q_OBJECT
+public:
+    TPointSets(Workspace& ws, Platform& platform, QWidget* parent = nullptr);
+    void FormActivate();
+    void OKBtnClick();
+    void RemoveBtnClick();
+    void ColourBtnClick();
+    const std::vector<PointSet>& sets() const { return sets_; }
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void fillList();
+    void showCurrent();
+
+    Workspace& ws_;
+    Platform& platform_;
+    std::vector<PointSet> sets_;
+    QListWidget* list_;
+    QComboBox* symbol_;
+    QLabel* swatch_;
+    bool filling_ = false;
+};
+
+// The picture's file, its edges in model units and its opacity.
+class TBackdrop : public QDialog {
+    Q_OBJECT
+public:
+    TBackdrop(Workspace& ws, Platform& platform, QWidget* parent = nullptr);
+    void FormActivate();
+    // Reads the picture and places it; on a problem says so and stays open.
+    void OKBtnClick();
+    void BrowseBtnClick();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    Workspace& ws_;
+    Platform& platform_;
+    QLineEdit* path_;
+    QLineEdit* left_;
+    QLineEdit* right_;
+    QLineEdit* top_;
+    QLineEdit* bottom_;
+    QSlider* opacity_;
+    QLabel* opacityText_;
+};
+
+// The backdrop b placed in o once its picture has been read. Returns an empty
+// string, or the message for the user (o unchanged then).
+std::string placeBackdrop(Overlays& o, Backdrop b);
+
+}  // namespace corvane

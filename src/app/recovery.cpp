@@ -1,6 +1,8 @@
 #include "app/recovery.h"
 
+#include "display/backdrop.h"
 #include "io/model_file.h"
+#include "io/overlay_items.h"
 #include "io/safe_file.h"
 
 #include <QCoreApplication>
@@ -125,14 +127,19 @@ void applyExtras(Workspace& ws, std::string_view text, QString& modelFile)
 {
     Model& m = ws.model;
     auto bodyIn = [&m](std::string_view s, int& b) { return take(s, b) && b >= 1 && b <= m.NumBodies; };
+    ws.overlays = {};
+    std::vector<std::string> overlayProblems;   // files gone since: left out
     while (!text.empty()) {
         const std::size_t eol = std::min(text.find('\n'), text.size());
-        const std::vector<std::string_view> f = fieldsOf(text.substr(0, eol));
+        const std::string_view line = text.substr(0, eol);
+        const std::vector<std::string_view> f = fieldsOf(line);
         text.remove_prefix(std::min(eol + 1, text.size()));
         if (f.empty())
             continue;
         if (f[0] == "end")
             break;
+        if (readOverlayItem(line, {}, ws.overlays, overlayProblems))
+            continue;
         if (f[0] == "file" && f.size() == 2) {
             modelFile = QUrl::fromPercentEncoding(QByteArray(f[1].data(), static_cast<qsizetype>(f[1].size())));
         } else if (f[0] == "current" && f.size() == 3) {
@@ -183,6 +190,9 @@ void applyExtras(Workspace& ws, std::string_view text, QString& modelFile)
             }
         }
     }
+
+    if (ws.overlays.backdrop && !loadBackdropImage(*ws.overlays.backdrop).empty())
+        ws.overlays.backdrop.reset();
 
     // Links are judged against the records as read, then the unsound ones go.
     std::vector<std::pair<int, int>> unsound;
@@ -266,6 +276,9 @@ std::optional<std::string> recoveryBytes(const Workspace& ws, const QString& mod
             s += '\n';
         }
     }
+    // Point data and backdrop by their files' full paths.
+    for (const std::string& line : overlayItemLines(ws.overlays, {}))
+        s += line + '\n';
     s += "end\n";
     return out;
 }

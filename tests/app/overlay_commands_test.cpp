@@ -1,6 +1,9 @@
 // Point data and the backdrop as the user adds, hides, removes and undoes them.
 #include "app/history.h"
+#include "app/recovery.h"
 #include "app/tcorvane.h"
+#include "display/backdrop.h"
+#include "io/point_file.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
 
@@ -15,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 using namespace corvane;
@@ -150,4 +154,40 @@ TEST(BackdropCommands, PlacedRefusedRemovedAndUndone)
     EXPECT_EQ(*w.ws.overlays.backdrop, placed);   // the same picture, not read again
     w.undo();
     EXPECT_FALSE(w.ws.overlays.backdrop);
+}
+
+TEST(OverlayRecovery, SetsAndBackdropComeBackAndAVanishedFileIsLeftOut)
+{
+    Window w;
+    QImage img(40, 20, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    const std::string png = w.dir.filePath(QStringLiteral("s.png")).toStdString();
+    ASSERT_TRUE(img.save(QString::fromStdString(png)));
+    Overlays& o = w.ws.overlays;
+    ASSERT_EQ(addPointSet(o, w.file("a b.txt", "1 2 x\n").toStdString()), "");
+    o.pointSets[0].hidden = true;
+    ASSERT_EQ(addPointSet(o, w.file("c.txt", "3 4\n").toStdString()), "");
+    o.backdrop = Backdrop{png, 10, 90, 0.5, 30, 45, {}};
+    ASSERT_EQ(loadBackdropImage(*o.backdrop), "");
+
+    std::string reason;
+    const std::string bytes = recoveryBytes(w.ws, QStringLiteral("/data/m.mod"), reason).value();
+    Workspace back;
+    QString name;
+    ASSERT_EQ(restoreRecoveryBytes(back, bytes, name), "");
+    EXPECT_EQ(back.overlays.pointSets, o.pointSets);
+    ASSERT_TRUE(back.overlays.backdrop && back.overlays.backdrop->image);
+    EXPECT_EQ(back.overlays.backdrop->image->source.size(), QSize(40, 20));
+    Backdrop placed = *back.overlays.backdrop;
+    placed.image = o.backdrop->image;
+    EXPECT_EQ(placed, *o.backdrop);
+
+    // Files removed since: what is gone is left out, the model still comes back.
+    std::filesystem::remove(png);
+    std::filesystem::remove(o.pointSets[1].path);
+    Workspace again;
+    ASSERT_EQ(restoreRecoveryBytes(again, bytes, name), "");
+    EXPECT_EQ(again.overlays.pointSets.size(), 1u);
+    EXPECT_FALSE(again.overlays.backdrop);
+    EXPECT_EQ(again.model.NumBodies, 1);
 }

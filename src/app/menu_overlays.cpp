@@ -1,6 +1,7 @@
 // Point data and the backdrop picture shown with the section.
 #include "app/tcorvane.h"
 #include "display/overlay_dialogs.h"
+#include "io/backdrop_file.h"
 #include "io/point_file.h"
 #include "platform/platform.h"
 
@@ -10,7 +11,7 @@ namespace corvane {
 
 void Tcorvane::Addpointdata1Click()
 {
-    const QString name = platform_->openFileName(QStringLiteral("Point data"), QStringLiteral("*.*"));
+    const QString name = platform_->openFileName(QStringLiteral("Point data"), QStringLiteral("*"));
     if (name.isEmpty())
         return;
     const std::string err = addPointSet(ws_.overlays, QFile::encodeName(name).toStdString());
@@ -33,7 +34,7 @@ void Tcorvane::Pointdata1Click()
 
 void Tcorvane::Backdropimage1Click()
 {
-    if (execDialog(dialog<TBackdrop>(ws_, *platform_, this)) == QDialog::Accepted)
+    if (execDialog(dialog<TBackdrop>(ws_, *platform_, readBackdrop, this)) == QDialog::Accepted)
         repaintModel();
 }
 

@@ -1,6 +1,6 @@
 #include "app/recovery.h"
 
-#include "display/backdrop.h"
+#include "io/backdrop_file.h"
 #include "io/model_file.h"
 #include "io/overlay_items.h"
 #include "io/safe_file.h"
@@ -191,7 +191,7 @@ void applyExtras(Workspace& ws, std::string_view text, QString& modelFile)
         }
     }
 
-    if (ws.overlays.backdrop && !loadBackdropImage(*ws.overlays.backdrop).empty())
+    if (ws.overlays.backdrop && !readBackdrop(*ws.overlays.backdrop).empty())
         ws.overlays.backdrop.reset();
 
     // Links are judged against the records as read, then the unsound ones go.

@@ -17,10 +17,15 @@ std::string loadBackdropImage(Backdrop& b)
     QImage img = reader.read();
     if (img.isNull())
         return "Cannot read the picture " + b.path + " (" + reader.errorString().toStdString() + ").";
-    auto image = std::make_shared<BackdropImage>();
-    image->source = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    b.image = std::move(image);
+    setBackdropPicture(b, img);
     return {};
+}
+
+void setBackdropPicture(Backdrop& b, const QImage& picture)
+{
+    auto image = std::make_shared<BackdropImage>();
+    image->source = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    b.image = std::move(image);
 }
 
 QPointF sectionPointF(const ViewLayout& L, const Display& d, double x, double z)

@@ -27,6 +27,9 @@ struct BackdropImage {
 // Reads b.path into b.image. Returns an empty string, or the message for the user.
 std::string loadBackdropImage(Backdrop& b);
 
+// Makes picture b's image (a picture made from other data, such as a seismic section).
+void setBackdropPicture(Backdrop& b, const QImage& picture);
+
 // The section transform before rounding, not clamped to the panel.
 QPointF sectionPointF(const ViewLayout& L, const Display& d, double x, double z);
 

@@ -46,7 +46,7 @@ QString fileNameOf(const std::string& path)
 
 }  // namespace
 
-std::string placeBackdrop(Overlays& o, Backdrop b)
+std::string placeBackdrop(Overlays& o, Backdrop b, const BackdropReader& read)
 {
     if (!std::isfinite(b.xLeft) || !std::isfinite(b.xRight) || !std::isfinite(b.zTop) ||
         !std::isfinite(b.zBottom) || b.xLeft == b.xRight || b.zTop == b.zBottom)
@@ -54,7 +54,7 @@ std::string placeBackdrop(Overlays& o, Backdrop b)
     b.opacity = std::clamp(b.opacity, 0, 100);
     // The picture already read is kept when only its placement changes.
     if (!(o.backdrop && o.backdrop->path == b.path && o.backdrop->image))
-        if (std::string err = loadBackdropImage(b); !err.empty())
+        if (std::string err = read(b); !err.empty())
             return err;
     o.backdrop = std::move(b);
     return {};
@@ -182,8 +182,8 @@ void TPointSets::OKBtnClick()
 
 // ---- Backdrop picture ----
 
-TBackdrop::TBackdrop(Workspace& ws, Platform& platform, QWidget* parent)
-    : QDialog(parent), ws_(ws), platform_(platform)
+TBackdrop::TBackdrop(Workspace& ws, Platform& platform, BackdropReader read, QWidget* parent)
+    : QDialog(parent), ws_(ws), platform_(platform), read_(std::move(read))
 {
     setObjectName(QStringLiteral("TBackdrop"));
     setWindowTitle(QStringLiteral("Backdrop Image"));
@@ -254,7 +254,7 @@ void TBackdrop::FormActivate()
 void TBackdrop::BrowseBtnClick()
 {
     const QString name = platform_.openFileName(QStringLiteral("Pictures"),
-                                                QStringLiteral("*.png;*.jpg;*.jpeg;*.tif;*.tiff"));
+                                                QStringLiteral("*.png;*.jpg;*.jpeg;*.tif;*.tiff;*.sgy;*.segy"));
     if (!name.isEmpty())
         path_->setText(name);
 }
@@ -270,7 +270,7 @@ void TBackdrop::OKBtnClick()
         platform_.error(QStringLiteral("Choose a picture first."));
         return;
     }
-    if (std::string err = placeBackdrop(ws_.overlays, bd); !err.empty()) {
+    if (std::string err = placeBackdrop(ws_.overlays, bd, read_); !err.empty()) {
         platform_.error(QString::fromStdString(err));
         return;
     }

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 class QComboBox;
@@ -45,11 +47,14 @@ private:
     bool filling_ = false;
 };
 
+// Reads a backdrop's file into its image; returns an empty string or the message.
+using BackdropReader = std::function<std::string(Backdrop&)>;
+
 // The picture's file, its edges in model units and its opacity.
 class TBackdrop : public QDialog {
     Q_OBJECT
 public:
-    TBackdrop(Workspace& ws, Platform& platform, QWidget* parent = nullptr);
+    TBackdrop(Workspace& ws, Platform& platform, BackdropReader read, QWidget* parent = nullptr);
     void FormActivate();
     // Reads the picture and places it; on a problem says so and stays open.
     void OKBtnClick();
@@ -68,10 +73,11 @@ private:
     QLineEdit* bottom_;
     QSlider* opacity_;
     QLabel* opacityText_;
+    BackdropReader read_;
 };
 
 // The backdrop b placed in o once its picture has been read. Returns an empty
 // string, or the message for the user (o unchanged then).
-std::string placeBackdrop(Overlays& o, Backdrop b);
+std::string placeBackdrop(Overlays& o, Backdrop b, const BackdropReader& read);
 
 }  // namespace corvane

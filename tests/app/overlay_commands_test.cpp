@@ -3,6 +3,7 @@
 #include "app/recovery.h"
 #include "app/tcorvane.h"
 #include "display/backdrop.h"
+#include "io/backdrop_file.h"
 #include "io/point_file.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
@@ -168,7 +169,7 @@ TEST(OverlayRecovery, SetsAndBackdropComeBackAndAVanishedFileIsLeftOut)
     o.pointSets[0].hidden = true;
     ASSERT_EQ(addPointSet(o, w.file("c.txt", "3 4\n").toStdString()), "");
     o.backdrop = Backdrop{png, 10, 90, 0.5, 30, 45, {}};
-    ASSERT_EQ(loadBackdropImage(*o.backdrop), "");
+    ASSERT_EQ(readBackdrop(*o.backdrop), "");
 
     std::string reason;
     const std::string bytes = recoveryBytes(w.ws, QStringLiteral("/data/m.mod"), reason).value();

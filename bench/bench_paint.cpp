@@ -130,7 +130,7 @@ void BM_PaintBackdrop(benchmark::State& state)
             for (int x = 0; x < 4000; ++x)
                 row[x] = qRgb((x * 7 + y) & 255, (y * 3) & 255, (x ^ y) & 255);
         }
-        ws->overlays.backdrop = Backdrop{"bench.png", -5, 105, 0, 12, 60, image};
+        ws->overlays.backdrop = Backdrop{"bench.png", -5, 105, 0, 12, 60, 98, false, image};
     }
     QImage window(1280, 1024, QImage::Format_RGB32);
     for (auto _ : state) {

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 
 #include <QFile>
+#include <QProgressDialog>
 
 namespace corvane {
 
@@ -34,7 +35,20 @@ void Tcorvane::Pointdata1Click()
 
 void Tcorvane::Backdropimage1Click()
 {
-    if (execDialog(dialog<TBackdrop>(ws_, *platform_, readBackdrop, this)) == QDialog::Accepted)
+    // A large seismic section takes a while: its reading shows its progress
+    // and can be cancelled.
+    auto read = [this](Backdrop& b) {
+        QProgressDialog progress(QStringLiteral("Reading the seismic section..."), QStringLiteral("Cancel"), 0, 1,
+                                 this);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(400);
+        return readBackdrop(b, [&progress](int done, int total) {
+            progress.setMaximum(total);
+            progress.setValue(done);
+            return !progress.wasCanceled();
+        });
+    };
+    if (execDialog(dialog<TBackdrop>(ws_, *platform_, read, this)) == QDialog::Accepted)
         repaintModel();
 }
 

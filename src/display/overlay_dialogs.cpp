@@ -5,6 +5,7 @@
 #include "model/text.h"
 #include "platform/platform.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,9 +54,17 @@ std::string placeBackdrop(Overlays& o, Backdrop b, const BackdropReader& read)
         return "The picture's edges must be four numbers, left and right different, top and bottom different.";
     b.opacity = std::clamp(b.opacity, 0, 100);
     // The picture already read is kept when only its placement changes.
-    if (!(o.backdrop && o.backdrop->path == b.path && o.backdrop->image))
+    if (!(b.clipPercent > 0 && b.clipPercent <= 100))
+        return "The clip percentile must lie above 0 and up to 100.";
+    if (o.backdrop && o.backdrop->path == b.path && o.backdrop->image &&
+        o.backdrop->clipPercent == b.clipPercent && o.backdrop->redWhiteBlue == b.redWhiteBlue) {
+        b.image = o.backdrop->image;
+    } else {
         if (std::string err = read(b); !err.empty())
             return err;
+        if (!b.image)   // the reading was stopped
+            return {};
+    }
     o.backdrop = std::move(b);
     return {};
 }
@@ -224,6 +233,10 @@ TBackdrop::TBackdrop(Workspace& ws, Platform& platform, BackdropReader read, QWi
     opRow->addWidget(opacity_);
     opRow->addWidget(opacityText_);
     layout->addLayout(opRow);
+    clip_ = field(QStringLiteral("SEG-Y: clip at the percentile"), QStringLiteral("Clip"));
+    colours_ = new QCheckBox(QStringLiteral("SEG-Y: red-white-blue instead of grey"), this);
+    colours_->setObjectName(QStringLiteral("RedWhiteBlue"));
+    layout->addWidget(colours_);
     layout->addLayout(buttonsRow(this, [this] { OKBtnClick(); }));
     connect(opacity_, &QSlider::valueChanged, this,
             [this](int v) { opacityText_->setText(QStringLiteral("%1 %").arg(v)); });
@@ -241,13 +254,15 @@ void TBackdrop::FormActivate()
     const Display& d = ws_.display;
     // A first picture spans the view until its edges are typed.
     const Backdrop b = ws_.overlays.backdrop.value_or(
-        Backdrop{{}, d.ViewXMin, d.ViewXMax, d.ViewDepthMin, d.ViewDepthMax, 60, {}});
+        Backdrop{{}, d.ViewXMin, d.ViewXMax, d.ViewDepthMin, d.ViewDepthMax, 60, 98, false, {}});
     path_->setText(QString::fromStdString(b.path));
     left_->setText(QString::number(b.xLeft, 'g', 12));
     right_->setText(QString::number(b.xRight, 'g', 12));
     top_->setText(QString::number(b.zTop, 'g', 12));
     bottom_->setText(QString::number(b.zBottom, 'g', 12));
     opacity_->setValue(b.opacity);
+    clip_->setText(QString::number(b.clipPercent, 'g', 12));
+    colours_->setChecked(b.redWhiteBlue);
     opacityText_->setText(QStringLiteral("%1 %").arg(b.opacity));
 }
 
@@ -265,7 +280,7 @@ void TBackdrop::OKBtnClick()
     const auto l = num(left_), r = num(right_), t = num(top_), b = num(bottom_);
     const double nan = std::nan("");
     Backdrop bd{path_->text().toStdString(), l.value_or(nan), r.value_or(nan), t.value_or(nan),
-                b.value_or(nan), opacity_->value(), {}};
+                b.value_or(nan), opacity_->value(), num(clip_).value_or(nan), colours_->isChecked(), {}};
     if (bd.path.empty()) {
         platform_.error(QStringLiteral("Choose a picture first."));
         return;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -73,6 +74,8 @@ private:
     QLineEdit* bottom_;
     QSlider* opacity_;
     QLabel* opacityText_;
+    QLineEdit* clip_;
+    QCheckBox* colours_;
     BackdropReader read_;
 };
 

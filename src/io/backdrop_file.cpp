@@ -21,27 +21,38 @@ bool isSegy(const std::string& path)
 
 }  // namespace
 
-QImage seismicPicture(const SegySection& s, double clipPercent)
+QImage seismicPicture(const SegySection& s, double clipPercent, bool redWhiteBlue)
 {
-    QImage img(s.traces, s.samples, QImage::Format_Grayscale8);
+    QImage img(s.traces, s.samples, redWhiteBlue ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
     const std::vector<unsigned char> grey = greyLevels(s, clipAmplitude(s, clipPercent));
     for (int row = 0; row < s.samples; ++row) {
         uchar* line = img.scanLine(row);
-        for (int t = 0; t < s.traces; ++t)
-            line[t] = grey[static_cast<std::size_t>(t) * static_cast<std::size_t>(s.samples) +
-                           static_cast<std::size_t>(row)];
+        auto* rgb = reinterpret_cast<QRgb*>(line);
+        for (int t = 0; t < s.traces; ++t) {
+            const int g = grey[static_cast<std::size_t>(t) * static_cast<std::size_t>(s.samples) +
+                               static_cast<std::size_t>(row)];
+            if (!redWhiteBlue) {
+                line[t] = static_cast<uchar>(g);
+                continue;
+            }
+            // 0 (the clip) red, 128 (zero) white, 255 (minus the clip) blue.
+            const int up = std::clamp(2 * g, 0, 255), down = std::clamp(2 * (255 - g), 0, 255);
+            rgb[t] = g <= 128 ? qRgb(255, up, up) : qRgb(down, down, 255);
+        }
     }
     return img;
 }
 
-std::string readBackdrop(Backdrop& b)
+std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progress)
 {
     if (!isSegy(b.path))
         return loadBackdropImage(b);
     SegySection s;
-    if (std::string err = readSegy(b.path, s); !err.empty())
+    if (std::string err = readSegy(b.path, s, progress); !err.empty())
         return err;
-    setBackdropPicture(b, seismicPicture(s, SeismicClipPercent));
+    if (s.traces == 0)   // stopped
+        return {};
+    setBackdropPicture(b, seismicPicture(s, b.clipPercent, b.redWhiteBlue));
     return {};
 }
 

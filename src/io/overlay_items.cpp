@@ -115,7 +115,8 @@ std::vector<std::string> overlayItemLines(const Overlays& o, const std::string& 
         const Backdrop& b = *o.backdrop;
         lines.push_back("backdrop " + quoted(relativeTo(b.path, modelPath)) + " " + number(b.xLeft) + " " +
                         number(b.xRight) + " " + number(b.zTop) + " " + number(b.zBottom) + " " +
-                        std::to_string(b.opacity));
+                        std::to_string(b.opacity) + " " + number(b.clipPercent) +
+                        (b.redWhiteBlue ? " redwhiteblue" : " grey"));
     }
     return lines;
 }
@@ -156,16 +157,22 @@ bool readOverlayItem(std::string_view line, const std::string& modelPath, Overla
                                static_cast<std::uint32_t>(std::stoul(w[3], nullptr, 16)), w[4] == "hidden"});
         return true;
     }
-    const auto xl = w.size() == 7 ? finite(w[2]) : std::nullopt;
-    const auto xr = w.size() == 7 ? finite(w[3]) : std::nullopt;
-    const auto zt = w.size() == 7 ? finite(w[4]) : std::nullopt;
-    const auto zb = w.size() == 7 ? finite(w[5]) : std::nullopt;
-    const auto op = w.size() == 7 ? finite(w[6]) : std::nullopt;
-    if (!xl || !xr || !zt || !zb || !op || *xl == *xr || *zt == *zb || *op < 0 || *op > 100) {
+    // Plain doubles, NaN for what does not read: XLEFT XRIGHT ZTOP ZBOTTOM OPACITY CLIP.
+    double v[6];
+    for (std::size_t i = 0; i < 6; ++i) {
+        const bool given = (w.size() == 7 && i < 5) || w.size() == 9;
+        v[i] = given ? finite(w[2 + i]).value_or(NAN) : (i == 5 && w.size() == 7 ? 98 : NAN);
+    }
+    const bool colours = w.size() == 7 || (w.size() == 9 && (w[8] == "grey" || w[8] == "redwhiteblue"));
+    bool ok = colours;
+    for (double x : v)
+        ok = ok && std::isfinite(x);
+    if (!ok || v[0] == v[1] || v[2] == v[3] || v[4] < 0 || v[4] > 100 || v[5] <= 0 || v[5] > 100) {
         problems.push_back(bad);
         return true;
     }
-    o.backdrop = Backdrop{path, *xl, *xr, *zt, *zb, static_cast<int>(std::lround(*op)), {}};
+    o.backdrop = Backdrop{path, v[0], v[1], v[2], v[3], static_cast<int>(std::lround(v[4])), v[5],
+                          w.size() == 9 && w[8] == "redwhiteblue", {}};
     return true;
 }
 

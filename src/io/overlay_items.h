@@ -4,10 +4,11 @@
 // the model file's folder) and how it is shown, never the data itself.
 //
 //   points "PATH" SYMBOL RRGGBB shown|hidden
-//   backdrop "PATH" XLEFT XRIGHT ZTOP ZBOTTOM OPACITY
+//   backdrop "PATH" XLEFT XRIGHT ZTOP ZBOTTOM OPACITY CLIP grey|redwhiteblue
 //
 // SYMBOL is circle, square, triangle, diamond or cross; RRGGBB the colour in
-// hexadecimal; OPACITY a whole per cent. Paths are in double quotes, a quote
+// hexadecimal; OPACITY a whole per cent; CLIP the percentile a seismic
+// section's colours are clipped at (the last two may be left out). Paths are in double quotes, a quote
 // or backslash in them escaped with a backslash; numbers are written so that
 // they read back to the same double.
 #include "model/overlays.h"

@@ -40,6 +40,10 @@ struct Backdrop {
     double xLeft = 0, xRight = 1;
     double zTop = 0, zBottom = 1;
     int opacity = 60;   // per cent
+    // A seismic section's picture: the percentile of the absolute amplitudes
+    // the colours are clipped at, and red-white-blue instead of grey.
+    double clipPercent = 98;
+    bool redWhiteBlue = false;
     std::shared_ptr<BackdropImage> image;   // empty until the file is read
     bool operator==(const Backdrop&) const = default;
 };

@@ -168,7 +168,7 @@ TEST(OverlayRecovery, SetsAndBackdropComeBackAndAVanishedFileIsLeftOut)
     ASSERT_EQ(addPointSet(o, w.file("a b.txt", "1 2 x\n").toStdString()), "");
     o.pointSets[0].hidden = true;
     ASSERT_EQ(addPointSet(o, w.file("c.txt", "3 4\n").toStdString()), "");
-    o.backdrop = Backdrop{png, 10, 90, 0.5, 30, 45, {}};
+    o.backdrop = Backdrop{png, 10, 90, 0.5, 30, 45, 98, false, {}};
     ASSERT_EQ(readBackdrop(*o.backdrop), "");
 
     std::string reason;

@@ -109,7 +109,7 @@ TEST(Backdrop, PlacedScaledBlendedBeneathTheBodies)
     QTemporaryDir dir;
     auto ws = twoBodies();
     const QColor white(255, 255, 255), red(255, 0, 0), green(0, 255, 0);
-    Backdrop b{halves(dir), 20, 80, 10, 70, 100, {}};
+    Backdrop b{halves(dir), 20, 80, 10, 70, 100, 98, false, {}};
     ASSERT_EQ(loadBackdropImage(b), "");
     ws->overlays.backdrop = b;
 
@@ -159,7 +159,7 @@ TEST(Backdrop, TheScaledPictureIsKeptWhileTheViewStays)
 {
     QTemporaryDir dir;
     auto ws = twoBodies();
-    Backdrop b{halves(dir), 20, 80, 10, 70, 60, {}};
+    Backdrop b{halves(dir), 20, 80, 10, 70, 60, 98, false, {}};
     ASSERT_EQ(loadBackdropImage(b), "");
     ws->overlays.backdrop = b;
     render(*ws);
@@ -170,7 +170,7 @@ TEST(Backdrop, TheScaledPictureIsKeptWhileTheViewStays)
     render(*ws);
     EXPECT_NE(b.image->scaled.cacheKey(), first);
 
-    Backdrop missing{dir.filePath("none.png").toStdString(), 0, 1, 0, 1, 60, {}};
+    Backdrop missing{dir.filePath("none.png").toStdString(), 0, 1, 0, 1, 60, 98, false, {}};
     EXPECT_NE(loadBackdropImage(missing), "");
     EXPECT_FALSE(missing.image);
 }

@@ -94,7 +94,7 @@ TEST(OverlayItems, RoundTripRelativePathsAndReportedProblems)
     o.pointSets[0].colour = 0x12ab3c;
     o.pointSets[0].hidden = true;
     ASSERT_EQ(addPointSet(o, pts), "");
-    o.backdrop = Backdrop{folder + "/seis.png", 0.1, 1e5 / 3, -0.5, 12.25, 35, {}};
+    o.backdrop = Backdrop{folder + "/seis.png", 0.1, 1e5 / 3, -0.5, 12.25, 35, 99.5, true, {}};
 
     const std::vector<std::string> lines = overlayItemLines(o, model);
     ASSERT_EQ(lines.size(), 3u);
@@ -116,12 +116,20 @@ TEST(OverlayItems, RoundTripRelativePathsAndReportedProblems)
         "points \"data dir/none.txt\" circle ff0000 shown", "points \"unclosed circle ff0000 shown",
         "points \"a.txt\" star ff0000 shown",   "points \"a.txt\" circle red shown",
         "backdrop \"s.png\" 0 0 1 2 60",        "backdrop \"s.png\" 0 1 1 2 160",
-        "backdrop \"s.png\" 0 1 1 2",
+        "backdrop \"s.png\" 0 1 1 2",         "backdrop \"s.png\" 0 1 1 2 60 0 grey",
+        "backdrop \"s.png\" 0 1 1 2 60 98 pink", "backdrop \"s.png\" 0 1 1 2 60 98",
     };
     for (const char* l : broken)
         EXPECT_TRUE(readOverlayItem(l, model, back, problems)) << l;
     EXPECT_EQ(problems.size(), std::size(broken));
     EXPECT_EQ(back, o);
+
+    // Without its last two words a backdrop line takes the grey picture at 98 %.
+    EXPECT_TRUE(readOverlayItem("backdrop \"s.png\" 0 1 1 2 60", model, back, problems));
+    ASSERT_TRUE(back.backdrop);
+    EXPECT_EQ(back.backdrop->clipPercent, 98);
+    EXPECT_FALSE(back.backdrop->redWhiteBlue);
+    EXPECT_EQ(back.backdrop->path, folder + "/s.png");
 }
 
 TEST(Dxf, PointSetsOnTheirOwnLayers)

@@ -103,11 +103,32 @@ TEST(Segy, GreyPictureClippedAtThePercentile)
             ASSERT_NEAR(qGray(img.pixel(t, k)), 127.5 - 127.5 * v, 1.0) << t << " " << k;
         }
 
-    // As a backdrop: read through the same door as pictures.
-    Backdrop b{path, 0, 10, 0, 5, 60, {}};
+    // Red-white-blue: the clip red, zero white, minus the clip blue.
+    const QImage rwb = seismicPicture(s, 100, true);
+    const int top = Traces - 1;
+    int peak = 0, trough = 0;
+    for (int k = 0; k < Samples; ++k) {
+        peak = s.at(top, k) > s.at(top, peak) ? k : peak;
+        trough = s.at(top, k) < s.at(top, trough) ? k : trough;
+    }
+    EXPECT_EQ(rwb.pixel(top, peak), qRgb(255, 0, 0));
+    EXPECT_EQ(QColor(rwb.pixel(top, trough)).blue(), 255);
+    EXPECT_LE(QColor(rwb.pixel(top, trough)).red(), 5);
+    EXPECT_EQ(rwb.pixel(0, 0), qRgb(255, 255, 255));   // sin 0
+
+    // As a backdrop: read through the same door as pictures, in its colours.
+    Backdrop b{path, 0, 10, 0, 5, 60, 98, false, {}};
     ASSERT_EQ(readBackdrop(b), "");
     ASSERT_TRUE(b.image);
     EXPECT_EQ(b.image->source.size(), QSize(Traces, Samples));
+    EXPECT_EQ(qGray(b.image->source.pixel(top, peak)), 0);
+    b.redWhiteBlue = true;
+    ASSERT_EQ(readBackdrop(b), "");
+    EXPECT_EQ(b.image->source.pixel(top, peak), qRgb(255, 0, 0));
+    // Stopped: no message, no picture.
+    Backdrop stopped{path, 0, 10, 0, 5, 60, 98, false, {}};
+    EXPECT_EQ(readBackdrop(stopped, [](int, int) { return false; }), "");
+    EXPECT_FALSE(stopped.image);
 }
 
 TEST(Segy, BrokenFilesRefusedWithAMessage)

@@ -40,6 +40,25 @@ QRectF backdropScreenRect(const ViewLayout& L, const Display& d, const Backdrop&
     return QRectF(sectionPointF(L, d, b.xLeft, b.zTop), sectionPointF(L, d, b.xRight, b.zBottom));
 }
 
+std::optional<BackdropEdges> edgesFromTiePoints(QSizeF picture, QPointF p1, QPointF p2, QPointF m1, QPointF m2)
+{
+    const double values[] = {picture.width(), picture.height(), p1.x(), p1.y(), p2.x(), p2.y(),
+                             m1.x(), m1.y(), m2.x(), m2.y()};
+    for (double v : values)
+        if (!std::isfinite(v))
+            return std::nullopt;
+    if (p1.x() == p2.x() || p1.y() == p2.y() || m1.x() == m2.x() || m1.y() == m2.y() || picture.isEmpty())
+        return std::nullopt;
+    const double sx = (m2.x() - m1.x()) / (p2.x() - p1.x());
+    const double sz = (m2.y() - m1.y()) / (p2.y() - p1.y());
+    BackdropEdges e;
+    e.xLeft = m1.x() - sx * p1.x();
+    e.xRight = e.xLeft + sx * picture.width();
+    e.zTop = m1.y() - sz * p1.y();
+    e.zBottom = e.zTop + sz * picture.height();
+    return e;
+}
+
 QRect modelPanelPixels(const ViewLayout& L)
 {
     return QRect(QPoint(L.Left + L.SectionLeft + 1, L.Mid + 1), QPoint(L.Rx, L.By));

@@ -8,7 +8,9 @@
 #include <QImage>
 #include <QRect>
 #include <QRectF>
+#include <QSizeF>
 
+#include <optional>
 #include <string>
 
 class QPainter;
@@ -35,6 +37,15 @@ QPointF sectionPointF(const ViewLayout& L, const Display& d, double x, double z)
 
 // Where the picture's edges fall on the screen (not clamped to the panel).
 QRectF backdropScreenRect(const ViewLayout& L, const Display& d, const Backdrop& b);
+
+// A picture's edges in model units found from two points of it: p1 and p2 in
+// the picture's pixels (from its top-left corner; a pixel's centre at +0.5)
+// and m1 and m2 the same points as (x, depth). Nothing when the points do
+// not differ both ways in the picture and in the model.
+struct BackdropEdges {
+    double xLeft = 0, xRight = 0, zTop = 0, zBottom = 0;
+};
+std::optional<BackdropEdges> edgesFromTiePoints(QSizeF picture, QPointF p1, QPointF p2, QPointF m1, QPointF m2);
 
 // The model panel's pixels: right of the depth axis, below the divider.
 QRect modelPanelPixels(const ViewLayout& L);

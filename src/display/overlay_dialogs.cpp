@@ -7,6 +7,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QTabWidget>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -191,6 +194,29 @@ void TPointSets::OKBtnClick()
 
 // ---- Backdrop picture ----
 
+TiePicture::TiePicture(QWidget* parent) : QLabel(parent)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setMinimumSize(ViewWidth, ViewHeight);
+}
+
+void TiePicture::setPicture(const QImage& img)
+{
+    size_ = img.size();
+    setPixmap(QPixmap::fromImage(img.scaled(ViewWidth, ViewHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void TiePicture::mousePressEvent(QMouseEvent* e)
+{
+    const QPixmap pm = pixmap();
+    const QPointF at = e->position();
+    if (pm.isNull() || !clicked || at.x() < 0 || at.y() < 0 || at.x() >= pm.width() || at.y() >= pm.height())
+        return;
+    // The picture's own pixels: a click stands for the middle of the one under it.
+    const double fx = double(size_.width()) / pm.width(), fy = double(size_.height()) / pm.height();
+    clicked(QPointF((std::floor(at.x() * fx) + 0.5), (std::floor(at.y() * fy) + 0.5)));
+}
+
 TBackdrop::TBackdrop(Workspace& ws, Platform& platform, BackdropReader read, QWidget* parent)
     : QDialog(parent), ws_(ws), platform_(platform), read_(std::move(read))
 {
@@ -208,6 +234,7 @@ TBackdrop::TBackdrop(Workspace& ws, Platform& platform, BackdropReader read, QWi
     fileRow->addWidget(path_);
     fileRow->addWidget(browse);
     layout->addLayout(fileRow);
+    QVBoxLayout* target = layout;
     auto field = [&](const QString& label, const QString& name) {
         auto* row = new QHBoxLayout;
         auto* e = new QLineEdit(this);
@@ -216,13 +243,49 @@ TBackdrop::TBackdrop(Workspace& ws, Platform& platform, BackdropReader read, QWi
         row->addWidget(new QLabel(label, this));
         row->addStretch();
         row->addWidget(e);
-        layout->addLayout(row);
+        target->addLayout(row);
         return e;
     };
+    // Placed by its edges, or by two points clicked on it (which fill in the edges).
+    auto* tabs = new QTabWidget(this);
+    auto* edgesPage = new QWidget(tabs);
+    target = new QVBoxLayout(edgesPage);
     left_ = field(QStringLiteral("Horizontal position of the left edge"), QStringLiteral("Left"));
     right_ = field(QStringLiteral("Horizontal position of the right edge"), QStringLiteral("Right"));
     top_ = field(QStringLiteral("Depth of the top edge"), QStringLiteral("Top"));
     bottom_ = field(QStringLiteral("Depth of the bottom edge"), QStringLiteral("Bottom"));
+    target->addStretch();
+    tabs->addTab(edgesPage, QStringLiteral("Edges"));
+    auto* tiePage = new QWidget(tabs);
+    target = new QVBoxLayout(tiePage);
+    auto* show = new QPushButton(QStringLiteral("Show the picture"), tiePage);
+    show->setObjectName(QStringLiteral("ShowBtn"));
+    target->addWidget(show);
+    tie_ = new TiePicture(tiePage);
+    tie_->setObjectName(QStringLiteral("TiePicture"));
+    target->addWidget(tie_);
+    tieText_ = new QLabel(QStringLiteral("Click two points on the picture."), tiePage);
+    target->addWidget(tieText_);
+    x1_ = field(QStringLiteral("Point 1: horizontal position"), QStringLiteral("X1"));
+    z1_ = field(QStringLiteral("Point 1: depth"), QStringLiteral("Z1"));
+    x2_ = field(QStringLiteral("Point 2: horizontal position"), QStringLiteral("X2"));
+    z2_ = field(QStringLiteral("Point 2: depth"), QStringLiteral("Z2"));
+    auto* place = new QPushButton(QStringLiteral("Set the edges from the points"), tiePage);
+    place->setObjectName(QStringLiteral("PlaceBtn"));
+    target->addWidget(place);
+    tabs->addTab(tiePage, QStringLiteral("Tie points"));
+    layout->addWidget(tabs);
+    target = layout;
+    connect(show, &QPushButton::clicked, this, [this] { ShowBtnClick(); });
+    connect(place, &QPushButton::clicked, this, [this] { PlaceBtnClick(); });
+    tie_->clicked = [this](QPointF p) {
+        ties_[static_cast<std::size_t>(nextTie_)] = p;
+        nextTie_ = 1 - nextTie_;
+        auto text = [](const std::optional<QPointF>& t) {
+            return t ? QStringLiteral("(%1, %2)").arg(t->x(), 0, 'f', 1).arg(t->y(), 0, 'f', 1) : QStringLiteral("-");
+        };
+        tieText_->setText(QStringLiteral("Point 1 at pixel %1, point 2 at pixel %2").arg(text(ties_[0]), text(ties_[1])));
+    };
     auto* opRow = new QHBoxLayout;
     opacity_ = new QSlider(Qt::Horizontal, this);
     opacity_->setObjectName(QStringLiteral("Opacity"));
@@ -264,6 +327,45 @@ void TBackdrop::FormActivate()
     clip_->setText(QString::number(b.clipPercent, 'g', 12));
     colours_->setChecked(b.redWhiteBlue);
     opacityText_->setText(QStringLiteral("%1 %").arg(b.opacity));
+}
+
+void TBackdrop::ShowBtnClick()
+{
+    Backdrop b;
+    b.path = path_->text().toStdString();
+    b.clipPercent = parseNumber(clip_->text().toStdString()).value_or(98);
+    b.redWhiteBlue = colours_->isChecked();
+    if (b.path.empty()) {
+        platform_.error(QStringLiteral("Choose a picture first."));
+        return;
+    }
+    if (std::string err = read_(b); !err.empty()) {
+        platform_.error(QString::fromStdString(err));
+        return;
+    }
+    if (!b.image)
+        return;
+    tie_->setPicture(b.image->source);
+    ties_ = {};
+    nextTie_ = 0;
+    tieText_->setText(QStringLiteral("Click two points on the picture."));
+}
+
+void TBackdrop::PlaceBtnClick()
+{
+    auto num = [](const QLineEdit* e) { return parseNumber(e->text().toStdString()).value_or(NAN); };
+    std::optional<BackdropEdges> e;
+    if (ties_[0] && ties_[1])
+        e = edgesFromTiePoints(QSizeF(tie_->pictureSize()), *ties_[0], *ties_[1], QPointF(num(x1_), num(z1_)),
+                               QPointF(num(x2_), num(z2_)));
+    if (!e) {
+        platform_.error(QStringLiteral("Click two points that differ in both directions, and type where they lie."));
+        return;
+    }
+    left_->setText(QString::number(e->xLeft, 'g', 12));
+    right_->setText(QString::number(e->xRight, 'g', 12));
+    top_->setText(QString::number(e->zTop, 'g', 12));
+    bottom_->setText(QString::number(e->zBottom, 'g', 12));
 }
 
 void TBackdrop::BrowseBtnClick()

@@ -4,6 +4,11 @@
 #include "display/workspace.h"
 
 #include <QDialog>
+#include <QLabel>
+#include <QPointF>
+
+#include <array>
+#include <optional>
 
 #include <functional>
 #include <string>
@@ -11,7 +16,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QListWidget;
 class QSlider;
@@ -51,6 +55,23 @@ private:
 // Reads a backdrop's file into its image; returns an empty string or the message.
 using BackdropReader = std::function<std::string(Backdrop&)>;
 
+// The picture as the tie-point tab shows it: a click reports the pixel of the
+// picture under it.
+class TiePicture : public QLabel {
+public:
+    static constexpr int ViewWidth = 360, ViewHeight = 200;
+    explicit TiePicture(QWidget* parent = nullptr);
+    void setPicture(const QImage& img);
+    QSize pictureSize() const { return size_; }
+    std::function<void(QPointF)> clicked;   // in the picture's pixels
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    QSize size_;
+};
+
 // The picture's file, its edges in model units and its opacity.
 class TBackdrop : public QDialog {
     Q_OBJECT
@@ -60,6 +81,8 @@ public:
     // Reads the picture and places it; on a problem says so and stays open.
     void OKBtnClick();
     void BrowseBtnClick();
+    void ShowBtnClick();    // the picture on the tie-point tab
+    void PlaceBtnClick();   // the edges from the tie points
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -76,6 +99,14 @@ private:
     QLabel* opacityText_;
     QLineEdit* clip_;
     QCheckBox* colours_;
+    TiePicture* tie_;
+    QLabel* tieText_;
+    QLineEdit* x1_;
+    QLineEdit* z1_;
+    QLineEdit* x2_;
+    QLineEdit* z2_;
+    std::array<std::optional<QPointF>, 2> ties_;
+    int nextTie_ = 0;
     BackdropReader read_;
 };
 

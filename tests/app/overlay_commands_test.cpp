@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -191,4 +192,37 @@ TEST(OverlayRecovery, SetsAndBackdropComeBackAndAVanishedFileIsLeftOut)
     EXPECT_EQ(again.overlays.pointSets.size(), 1u);
     EXPECT_FALSE(again.overlays.backdrop);
     EXPECT_EQ(again.model.NumBodies, 1);
+}
+
+TEST(BackdropCommands, TiePointsClickedOnThePictureSetItsEdges)
+{
+    Window w;
+    QImage img(40, 20, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    const QString png = w.dir.filePath(QStringLiteral("s.png"));
+    ASSERT_TRUE(img.save(png));
+    QStringList edges;
+    w.platform.dialogHandler = [&](QDialog& d) {
+        auto box = [&d](const char* name) { return d.findChild<QLineEdit*>(QString::fromLatin1(name)); };
+        auto press = [&d](const char* name) { d.findChild<QPushButton*>(QString::fromLatin1(name))->click(); };
+        box("Path")->setText(png);
+        press("ShowBtn");
+        // Shown 9 times its size: these clicks land on pixels (5, 5) and (35, 15).
+        auto* picture = d.findChild<QWidget*>(QStringLiteral("TiePicture"));
+        QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(47, 49));
+        QTest::mouseClick(picture, Qt::LeftButton, {}, QPoint(318, 136));
+        for (auto [name, value] : {std::pair{"X1", "5.5"}, {"Z1", "5.5"}, {"X2", "35.5"}, {"Z2", "15.5"}})
+            box(name)->setText(QString::fromLatin1(value));
+        press("PlaceBtn");
+        for (const char* name : {"Left", "Right", "Top", "Bottom"})
+            edges << box(name)->text();
+        press("OKBtn");
+        return d.result();
+    };
+    w.run("Backdropimage1");
+    EXPECT_EQ(edges, (QStringList{"0", "40", "0", "20"}));
+    ASSERT_TRUE(w.ws.overlays.backdrop);
+    EXPECT_EQ(w.ws.overlays.backdrop->xRight, 40);
+    EXPECT_EQ(w.ws.overlays.backdrop->zBottom, 20);
+    EXPECT_TRUE(w.platform.messages.empty());
 }

@@ -174,3 +174,37 @@ TEST(Backdrop, TheScaledPictureIsKeptWhileTheViewStays)
     EXPECT_NE(loadBackdropImage(missing), "");
     EXPECT_FALSE(missing.image);
 }
+
+TEST(Backdrop, EdgesFromTwoTiePoints)
+{
+    // Edges chosen, the tie points' model positions computed from them, and
+    // the edges found again (mirrored pictures included).
+    struct Case {
+        BackdropEdges edges;
+        QPointF p1, p2;
+    };
+    const QSizeF size(200, 100);
+    const Case cases[] = {
+        {{0, 40, 0, 20}, {10.5, 20.5}, {150.5, 80.5}},
+        {{-3.5, 12.25, 1, 7}, {199.5, 0.5}, {0.5, 99.5}},
+        {{40, 0, 20, 0}, {30, 60}, {31, 61}},   // close points, mirrored both ways
+    };
+    for (const Case& c : cases) {
+        auto model = [&](QPointF p) {
+            return QPointF(c.edges.xLeft + (c.edges.xRight - c.edges.xLeft) * p.x() / size.width(),
+                           c.edges.zTop + (c.edges.zBottom - c.edges.zTop) * p.y() / size.height());
+        };
+        const auto e = edgesFromTiePoints(size, c.p1, c.p2, model(c.p1), model(c.p2));
+        ASSERT_TRUE(e);
+        EXPECT_NEAR(e->xLeft, c.edges.xLeft, 1e-9);
+        EXPECT_NEAR(e->xRight, c.edges.xRight, 1e-9);
+        EXPECT_NEAR(e->zTop, c.edges.zTop, 1e-9);
+        EXPECT_NEAR(e->zBottom, c.edges.zBottom, 1e-9);
+    }
+    // Points in one column or row, in the picture or in the model, place nothing.
+    EXPECT_FALSE(edgesFromTiePoints(size, {10, 20}, {10, 80}, {0, 0}, {5, 5}));
+    EXPECT_FALSE(edgesFromTiePoints(size, {10, 20}, {30, 20}, {0, 0}, {5, 5}));
+    EXPECT_FALSE(edgesFromTiePoints(size, {10, 20}, {30, 80}, {5, 0}, {5, 5}));
+    EXPECT_FALSE(edgesFromTiePoints(size, {10, 20}, {30, 80}, {0, 5}, {5, 5}));
+    EXPECT_FALSE(edgesFromTiePoints(size, {10, 20}, {30, 80}, {0, NAN}, {5, 5}));
+}

@@ -96,4 +96,11 @@ print("Undo and redo, against one RecalculateModel of the same model as referenc
 show("Undo + redo of a linked body move, 51x50x4096", "BM_RecalculateModel/0", "BM_UndoRedoLinkedMove", 100)
 show("Undo + redo of a change of units (all bodies)", "BM_RecalculateModel/0", "BM_UndoRedoChangeUnits", 100)
 show("Recording one step (copy and compare)", "BM_RecalculateModel/0", "BM_RecordStep")
+print()
+print("Repaint with a 4000 x 2000 backdrop, against the same repaint without one:")
+for title, name in (("Repaint, backdrop's scaled copy kept", "BM_PaintBackdrop/1"),
+                    ("Repaint, backdrop scaled afresh (a zoom)", "BM_PaintBackdrop/2")):
+    if name in median and "BM_PaintBackdrop/0" in median:
+        f, t = median[name], median["BM_PaintBackdrop/0"]
+        print(f"{title:<44} {f:9.3f} ms   without {t:9.3f} ms   {f / t:6.2f} x the time")
 PY

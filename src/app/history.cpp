@@ -110,6 +110,20 @@ std::size_t holeBytes(const HoleTable& t)
     return n;
 }
 
+// The pictures are shared with the model, so only the point sets count.
+std::size_t overlayBytes(const Overlays& o)
+{
+    std::size_t n = sizeof o;
+    for (const PointSet& set : o.pointSets) {
+        n += sizeof set + set.path.capacity() + set.points.capacity() * sizeof(DataPoint);
+        for (const DataPoint& p : set.points)
+            n += p.label.capacity();
+    }
+    if (o.backdrop)
+        n += o.backdrop->path.capacity();
+    return n;
+}
+
 }  // namespace
 
 struct ModelHistory::Counts {
@@ -160,6 +174,7 @@ struct ModelHistory::Snapshot {
     HoleTable holes;
     ExtrasState extras;
     std::string fileName;
+    Overlays overlays;
 };
 
 struct ModelHistory::Step {
@@ -183,6 +198,7 @@ struct ModelHistory::Step {
     std::vector<ViewChange> view;
     std::unique_ptr<HoleTable> holes;
     std::unique_ptr<ExtrasState> extras;
+    std::unique_ptr<Overlays> overlays;
     std::size_t size = 0;
 
     void addRuns(int r, const std::byte* before, const std::byte* now, std::size_t n)
@@ -227,6 +243,7 @@ void ModelHistory::begin(const QString& name, Kind kind)
     s.holes = ws_.model.Holes;
     s.extras = ws_.extras;
     s.fileName = ws_.app.ModelFileName;
+    s.overlays = ws_.overlays;
 }
 
 bool ModelHistory::differsFromBefore(bool countSelection) const
@@ -244,7 +261,7 @@ bool ModelHistory::differsFromBefore(bool countSelection) const
         if (std::bit_cast<std::uint64_t>(s.view[static_cast<std::size_t>(f)]) !=
             std::bit_cast<std::uint64_t>(viewValue(ws_.display, f)))
             return true;
-    return !sameHoles(s.holes, ws_.model.Holes) || !(s.extras == ws_.extras);
+    return !sameHoles(s.holes, ws_.model.Holes) || !(s.extras == ws_.extras) || !(s.overlays == ws_.overlays);
 }
 
 bool ModelHistory::unsaved() const
@@ -282,9 +299,11 @@ ModelHistory::Outcome ModelHistory::end()
         step.holes = std::make_unique<HoleTable>(s.holes);
     if (!(s.extras == ws_.extras))
         step.extras = std::make_unique<ExtrasState>(s.extras);
+    if (!(s.overlays == ws_.overlays))
+        step.overlays = std::make_unique<Overlays>(s.overlays);
 
     const bool selectionOnly = !step.counts || step.counts->sameBesidesSelection(now);
-    if (step.patches.empty() && step.view.empty() && !step.holes && !step.extras && selectionOnly)
+    if (step.patches.empty() && step.view.empty() && !step.holes && !step.extras && !step.overlays && selectionOnly)
         return Outcome::Unchanged;
 
     step.bytes.shrink_to_fit();
@@ -292,7 +311,8 @@ ModelHistory::Outcome ModelHistory::end()
     step.size = sizeof(Step) + step.bytes.size() + step.patches.size() * sizeof(Step::Patch) +
                 step.view.size() * sizeof(Step::ViewChange) +
                 static_cast<std::size_t>(step.name.size()) * sizeof(QChar) +
-                (step.holes ? holeBytes(*step.holes) : 0) + (step.extras ? sizeof(ExtrasState) : 0);
+                (step.holes ? holeBytes(*step.holes) : 0) + (step.extras ? sizeof(ExtrasState) : 0) +
+                (step.overlays ? overlayBytes(*step.overlays) : 0);
     push(std::move(step));
     return Outcome::Recorded;
 }
@@ -343,6 +363,8 @@ void ModelHistory::apply(Step& step)
         std::swap(ws_.model.Holes, *step.holes);
     if (step.extras)
         std::swap(ws_.extras, *step.extras);
+    if (step.overlays)
+        std::swap(ws_.overlays, *step.overlays);
     ++version_;
 }
 

@@ -2,7 +2,8 @@
 // Undo and redo of model changes. A step is recorded around one command: the
 // state is copied when the step begins, and when it ends only what differs is
 // kept: the changed runs of bytes of the station arrays and of each body
-// slot, the counts, the boreholes and the view settings the step moved.
+// slot, the counts, the boreholes, the view settings the step moved and the
+// point data and backdrop shown with the section.
 // Undoing or redoing a step swaps those bytes with the model's, so the model,
 // every body's anomaly, the total and the links come back bit for bit, and
 // view limits the step did not touch stay as the user has set them since.

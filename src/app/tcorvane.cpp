@@ -124,6 +124,10 @@ const std::vector<Menu>& menuTable()
              {"Zoomout1", "Zoom fully back out", "", &Tcorvane::Zoomout1Click},
              {"-", "", "", nullptr},
              {"boreholedata1", "Add &borehole data", "", &Tcorvane::boreholedata1Click},
+             {"Addpointdata1", "Add poin&t data...", "", &Tcorvane::Addpointdata1Click},
+             {"Pointdata1", "Point d&ata...", "", &Tcorvane::Pointdata1Click},
+             {"Backdropimage1", "Bac&kdrop image...", "", &Tcorvane::Backdropimage1Click},
+             {"Removebackdrop1", "R&emove backdrop", "", &Tcorvane::Removebackdrop1Click},
              {"-", "", "", nullptr},
              {"gridoptions1", "Set &grid options", "", &Tcorvane::gridoptions1Click},
              {"-", "", "", nullptr},
@@ -450,8 +454,8 @@ const char* const modelItems[] = {
     "Changeacornerwiththemouse1", "Changeacornernumerically1", "Moveabody1", "Turnabody1",
     "Changeunits1", "bodynumbers1", "BodyDensities1", "Highlightbodycorners1", "PLanview1",
     "setdisplaysize1", "Zoomin1", "boreholedata1", "gridoptions1", "Setfontsize1",
-    "Selectcolourscheme1", "Earthsfield1", "Readmagneticdata1", "Magneticstations1",
-    "Bodymagnetisation1"};
+    "Selectcolourscheme1", "Addpointdata1", "Pointdata1", "Backdropimage1", "Removebackdrop1",
+    "Earthsfield1", "Readmagneticdata1", "Magneticstations1", "Bodymagnetisation1"};
 
 const char* const addingItems[] = {"Addabody1", "KeyinaBody1", "Copyabody1"};
 const char* const pairItems[] = {"Linkabody1", "UnlinkaBody1", "Deleteabody1", "Hideabody1"};

@@ -169,6 +169,10 @@ public slots:
     void gridoptions1Click();
     void Setfontsize1Click();
     void Selectcolourscheme1Click();
+    void Addpointdata1Click();
+    void Pointdata1Click();
+    void Backdropimage1Click();
+    void Removebackdrop1Click();
 
     // ---- Magnetics (menu_magnetics.cpp) ----
     void Earthsfield1Click();

@@ -1,6 +1,9 @@
 #include "display/paint.h"
 
 #include "display/ground_line.h"
+#include "display/backdrop.h"
+#include "display/point_layer.h"
+
 #include "model/text.h"
 
 #include <QFontMetrics>
@@ -320,11 +323,15 @@ std::optional<QString> Painter::run()
 
     if (!d_.PlanView) {
         depthAxis();
+        if (ws_.overlays.backdrop)
+            drawBackdrop(p_, L_, d_, *ws_.overlays.backdrop);
         if (d_.DrawGrid && !d_.Printing)
             grid();
         layoutHoleLabels();
         bodies();
         drawGroundLine(p_, L_, d_, m_);
+        if (!ws_.overlays.pointSets.empty())
+            drawPointSets(p_, L_, d_, ws_.overlays);
     } else {
         planView();
     }

@@ -4,6 +4,7 @@
 // make as many as they like.
 #include "display/display_state.h"
 #include "model/model.h"
+#include "model/overlays.h"
 #include "model/settings.h"
 
 #include <memory>
@@ -17,6 +18,7 @@ struct Workspace {
     InversionState inversion;
     AppSettings app;
     ExtrasState extras;
+    Overlays overlays;   // point data and backdrop shown with the section
 
     Workspace() = default;
     Workspace(const Workspace&) = delete;

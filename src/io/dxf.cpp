@@ -146,6 +146,15 @@ public:
         group("1", text);
     }
 
+    void point(const std::string& layer, double x, double y)
+    {
+        group("0", "POINT");
+        group("8", layer);
+        group("10", dxfReal(x));
+        group("20", dxfReal(y));
+        group("30", "0.0");
+    }
+
     // A text centred on (x, y), both ways.
     void centredText(const std::string& layer, double x, double y, const std::string& text)
     {
@@ -199,7 +208,12 @@ QColor bodyLayerColour(const Model& m, const Display& d, int b)
 
 }  // namespace
 
-std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Display& d)
+std::string pointLayer(int n)
+{
+    return "POINTS_" + std::to_string(n);
+}
+
+std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Display& d, const Overlays* overlays)
 {
     std::vector<std::pair<std::string, QColor>> out;
     out.emplace_back(Axes, Qt::black);
@@ -216,6 +230,11 @@ std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Disp
         if (haveObservedMagnetic(m))
             out.emplace_back(MagObserved, d.ObsCurveColour);
     }
+    if (overlays)
+        for (std::size_t i = 0; i < overlays->pointSets.size(); ++i)
+            if (!overlays->pointSets[i].hidden)
+                out.emplace_back(pointLayer(static_cast<int>(i) + 1),
+                                 QColor::fromRgb(static_cast<QRgb>(overlays->pointSets[i].colour)));
     return out;
 }
 
@@ -236,7 +255,7 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
 
     DxfWriter dxf;
     std::vector<Layer> layers;
-    for (auto& [name, colour] : dxfLayers(m, d))
+    for (auto& [name, colour] : dxfLayers(m, d, &ws.overlays))
         layers.push_back({name, colour});
     dxf.layers(layers);
     dxf.group("0", "SECTION");
@@ -347,6 +366,23 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
         }
         dxf.text(Labels, "90.0", dxfReal(73.75), fixed(r.hi, 7, 1) + " nT");
         dxf.text(Labels, "90.0", dxfReal(38.0), fixed(r.lo, 7, 1) + " nT");
+    }
+
+    // The point data sets shown, each on its own layer: the points within the
+    // section's view, labels beside them.
+    for (std::size_t i = 0; i < ws.overlays.pointSets.size(); ++i) {
+        const PointSet& set = ws.overlays.pointSets[i];
+        if (set.hidden)
+            continue;
+        const std::string layer = pointLayer(static_cast<int>(i) + 1);
+        const double xlo = std::min(f.x1, f.x1 + f.R), xhi = std::max(f.x1, f.x1 + f.R);
+        for (const DataPoint& pt : set.points) {
+            if (!(pt.x >= xlo && pt.x <= xhi && pt.z >= d.ViewDepthMin && pt.z <= d.ViewDepthMin + f.D))
+                continue;
+            dxf.point(layer, sectionX(pt.x), sectionY(pt.z));
+            if (!pt.label.empty())
+                dxf.text(layer, dxfReal(sectionX(pt.x) + 0.7), dxfReal(sectionY(pt.z) - 0.5), pt.label);
+        }
     }
 
     dxf.group("0", "ENDSEC");

@@ -20,8 +20,10 @@ std::string dxfReal(double x);
 
 // The drawing's layers in the order of its table, each with its colour:
 // AXES, LABELS, CALCULATED, OBSERVED (with field data), BODY_1 .. BODY_n,
-// BOREHOLES (with boreholes).
-std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Display& d);
+// BOREHOLES (with boreholes), then POINTS_1 .. for each point data set shown
+// (numbered by its place in the list) when overlays are given.
+std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Display& d,
+                                                      const Overlays* overlays = nullptr);
 
 // The DXF file's bytes. Applies the GravityMin rule to ws.display first.
 // Returns an empty string and sets `problem` when the plot cannot be scaled.

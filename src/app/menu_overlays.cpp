@@ -1,0 +1,63 @@
+// Point data and the backdrop picture shown with the section.
+#include "app/tcorvane.h"
+#include "display/overlay_dialogs.h"
+#include "io/backdrop_file.h"
+#include "io/point_file.h"
+#include "platform/platform.h"
+
+#include <QFile>
+#include <QProgressDialog>
+
+namespace corvane {
+
+void Tcorvane::Addpointdata1Click()
+{
+    const QString name = platform_->openFileName(QStringLiteral("Point data"), QStringLiteral("*"));
+    if (name.isEmpty())
+        return;
+    const std::string err = addPointSet(ws_.overlays, QFile::encodeName(name).toStdString());
+    if (!err.empty()) {
+        platform_->error(QString::fromStdString(err));
+        return;
+    }
+    repaintModel();
+}
+
+void Tcorvane::Pointdata1Click()
+{
+    if (ws_.overlays.pointSets.empty()) {
+        platform_->information(QStringLiteral("No point data has been added."));
+        return;
+    }
+    if (execDialog(dialog<TPointSets>(ws_, *platform_, this)) == QDialog::Accepted)
+        repaintModel();
+}
+
+void Tcorvane::Backdropimage1Click()
+{
+    // A large seismic section takes a while: its reading shows its progress
+    // and can be cancelled.
+    auto read = [this](Backdrop& b) {
+        QProgressDialog progress(QStringLiteral("Reading the seismic section..."), QStringLiteral("Cancel"), 0, 1,
+                                 this);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(400);
+        return readBackdrop(b, [&progress](int done, int total) {
+            progress.setMaximum(total);
+            progress.setValue(done);
+            return !progress.wasCanceled();
+        });
+    };
+    if (execDialog(dialog<TBackdrop>(ws_, *platform_, read, this)) == QDialog::Accepted)
+        repaintModel();
+}
+
+void Tcorvane::Removebackdrop1Click()
+{
+    if (!ws_.overlays.backdrop)
+        return;
+    ws_.overlays.backdrop.reset();
+    repaintModel();
+}
+
+}  // namespace corvane

@@ -1,0 +1,83 @@
+#include "display/point_layer.h"
+
+#include "display/backdrop.h"
+
+#include <QPainter>
+#include <QPolygon>
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvane {
+
+QString pointSymbolName(PointSymbol s)
+{
+    switch (s) {
+    case PointSymbol::Circle: return QStringLiteral("Circle");
+    case PointSymbol::Square: return QStringLiteral("Square");
+    case PointSymbol::Triangle: return QStringLiteral("Triangle");
+    case PointSymbol::Diamond: return QStringLiteral("Diamond");
+    case PointSymbol::Cross: return QStringLiteral("Cross");
+    }
+    return {};
+}
+
+int pointSymbolRadius(const ViewLayout& L)
+{
+    return std::max(3, L.TickLength);
+}
+
+void drawPointSymbol(QPainter& p, PointSymbol s, const QColor& colour, QPoint c, int r)
+{
+    p.setPen(QPen(colour, std::max(1, r / 3)));
+    p.setBrush(colour);
+    const int x = c.x(), y = c.y();
+    switch (s) {
+    case PointSymbol::Circle:
+        p.drawEllipse(c, r, r);
+        break;
+    case PointSymbol::Square:
+        p.drawRect(x - r, y - r, 2 * r, 2 * r);
+        break;
+    case PointSymbol::Triangle:
+        p.drawPolygon(QPolygon({QPoint(x, y - r), QPoint(x + r, y + r), QPoint(x - r, y + r)}));
+        break;
+    case PointSymbol::Diamond:
+        p.drawPolygon(QPolygon({QPoint(x, y - r), QPoint(x + r, y), QPoint(x, y + r), QPoint(x - r, y)}));
+        break;
+    case PointSymbol::Cross:
+        p.drawLine(x - r, y - r, x + r, y + r);
+        p.drawLine(x - r, y + r, x + r, y - r);
+        break;
+    }
+}
+
+void drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Overlays& o)
+{
+    const QRect panel = modelPanelPixels(L);
+    const int r = pointSymbolRadius(L);
+    p.save();
+    p.setClipRect(panel);
+    for (const PointSet& set : o.pointSets) {
+        if (set.hidden)
+            continue;
+        const QColor colour = QColor::fromRgb(static_cast<QRgb>(set.colour));
+        for (const DataPoint& pt : set.points) {
+            // Left unclamped: a point above the view must not land on the divider.
+            const QPointF at = sectionPointF(L, d, pt.x, pt.z);
+            if (!(std::fabs(at.x()) < 1e7 && std::fabs(at.y()) < 1e7))
+                continue;
+            const QPoint c(roundPixel(at.x()), roundPixel(at.y()));
+            if (!panel.contains(c))
+                continue;
+            drawPointSymbol(p, set.symbol, colour, c, r);
+            if (!pt.label.empty()) {
+                p.setPen(colour);
+                p.drawText(c.x() + r + 2, c.y() + p.fontMetrics().ascent() / 2, QString::fromStdString(pt.label));
+            }
+        }
+    }
+    p.restore();
+}
+
+}  // namespace corvane

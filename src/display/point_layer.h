@@ -1,0 +1,27 @@
+#pragma once
+// The point data sets drawn over the bodies: each point as its set's symbol
+// in its set's colour, with its label to the right.
+#include "display/view.h"
+#include "model/overlays.h"
+
+#include <QColor>
+#include <QString>
+
+class QPainter;
+
+namespace corvane {
+
+// The symbols' names as the point data dialog lists them.
+QString pointSymbolName(PointSymbol s);
+
+// Half the width of a symbol: the tick length, so that it grows with the
+// printed page as the ticks do.
+int pointSymbolRadius(const ViewLayout& L);
+
+// Draws one symbol centred on c.
+void drawPointSymbol(QPainter& p, PointSymbol s, const QColor& colour, QPoint c, int r);
+
+// Draws every set not hidden, points outside the model panel left out.
+void drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Overlays& o);
+
+}  // namespace corvane

@@ -1,0 +1,179 @@
+#include "io/overlay_items.h"
+
+#include "io/point_file.h"
+#include "model/text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace corvane {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* SymbolWords[NumPointSymbols] = {"circle", "square", "triangle", "diamond", "cross"};
+
+fs::path folderOf(const std::string& modelPath)
+{
+    return fs::absolute(fs::path(modelPath)).parent_path();
+}
+
+std::string relativeTo(const std::string& path, const std::string& modelPath)
+{
+    if (modelPath.empty() || path.empty())
+        return path;
+    std::error_code ec;
+    const fs::path abs = fs::absolute(fs::path(path), ec);
+    if (ec)
+        return path;
+    const fs::path rel = abs.lexically_normal().lexically_relative(folderOf(modelPath).lexically_normal());
+    return rel.empty() ? abs.string() : rel.string();
+}
+
+std::string resolved(const std::string& path, const std::string& modelPath)
+{
+    const fs::path p(path);
+    if (p.is_absolute() || modelPath.empty())
+        return path;
+    return (folderOf(modelPath) / p).lexically_normal().string();
+}
+
+std::string quoted(const std::string& s)
+{
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out + '"';
+}
+
+std::string number(double v)
+{
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+// Splits an item line into words; a word in double quotes may hold blanks.
+bool words(std::string_view line, std::vector<std::string>& out)
+{
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == ' ' || line[i] == '\t') {
+            ++i;
+            continue;
+        }
+        std::string w;
+        if (line[i] == '"') {
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                char c = line[i++];
+                if (c == '\\' && i < line.size())
+                    c = line[i++];
+                else if (c == '"') {
+                    closed = true;
+                    break;
+                }
+                w += c;
+            }
+            if (!closed)
+                return false;
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+                w += line[i++];
+        }
+        out.push_back(std::move(w));
+    }
+    return true;
+}
+
+std::optional<double> finite(const std::string& s)
+{
+    const auto v = parseNumber(s);
+    return v && std::isfinite(*v) ? v : std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::string> overlayItemLines(const Overlays& o, const std::string& modelPath)
+{
+    std::vector<std::string> lines;
+    for (const PointSet& s : o.pointSets) {
+        char colour[8];
+        std::snprintf(colour, sizeof colour, "%06x", static_cast<unsigned>(s.colour & 0xffffff));
+        lines.push_back("points " + quoted(relativeTo(s.path, modelPath)) + " " +
+                        SymbolWords[static_cast<int>(s.symbol)] + " " + colour + " " +
+                        (s.hidden ? "hidden" : "shown"));
+    }
+    if (o.backdrop) {
+        const Backdrop& b = *o.backdrop;
+        lines.push_back("backdrop " + quoted(relativeTo(b.path, modelPath)) + " " + number(b.xLeft) + " " +
+                        number(b.xRight) + " " + number(b.zTop) + " " + number(b.zBottom) + " " +
+                        std::to_string(b.opacity) + " " + number(b.clipPercent) +
+                        (b.redWhiteBlue ? " redwhiteblue" : " grey"));
+    }
+    return lines;
+}
+
+bool readOverlayItem(std::string_view line, const std::string& modelPath, Overlays& o,
+                     std::vector<std::string>& problems)
+{
+    std::vector<std::string> w;
+    const bool whole = words(line, w);
+    if (w.empty() || (w[0] != "points" && w[0] != "backdrop"))
+        return false;
+    const std::string bad = "A " + w[0] + " item of the model file cannot be read: " + std::string(line);
+    if (!whole || w.size() < 2) {
+        problems.push_back(bad);
+        return true;
+    }
+    const std::string path = resolved(w[1], modelPath);
+    if (w[0] == "points") {
+        if (w.size() != 5 || (w[4] != "shown" && w[4] != "hidden") || w[3].size() != 6 ||
+            w[3].find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+            problems.push_back(bad);
+            return true;
+        }
+        int symbol = -1;
+        for (int s = 0; s < NumPointSymbols; ++s)
+            if (w[2] == SymbolWords[s])
+                symbol = s;
+        if (symbol < 0) {
+            problems.push_back(bad);
+            return true;
+        }
+        PointFileResult r = readPointFileAt(path);
+        if (!r.error.empty()) {
+            problems.push_back(r.error);
+            return true;
+        }
+        o.pointSets.push_back({path, std::move(r.points), static_cast<PointSymbol>(symbol),
+                               static_cast<std::uint32_t>(std::stoul(w[3], nullptr, 16)), w[4] == "hidden"});
+        return true;
+    }
+    // Plain doubles, NaN for what does not read: XLEFT XRIGHT ZTOP ZBOTTOM OPACITY CLIP.
+    double v[6];
+    for (std::size_t i = 0; i < 6; ++i) {
+        const bool given = (w.size() == 7 && i < 5) || w.size() == 9;
+        v[i] = given ? finite(w[2 + i]).value_or(NAN) : (i == 5 && w.size() == 7 ? 98 : NAN);
+    }
+    const bool colours = w.size() == 7 || (w.size() == 9 && (w[8] == "grey" || w[8] == "redwhiteblue"));
+    bool ok = colours;
+    for (double x : v)
+        ok = ok && std::isfinite(x);
+    if (!ok || v[0] == v[1] || v[2] == v[3] || v[4] < 0 || v[4] > 100 || v[5] <= 0 || v[5] > 100) {
+        problems.push_back(bad);
+        return true;
+    }
+    o.backdrop = Backdrop{path, v[0], v[1], v[2], v[3], static_cast<int>(std::lround(v[4])), v[5],
+                          w.size() == 9 && w[8] == "redwhiteblue", {}};
+    return true;
+}
+
+}  // namespace corvane

@@ -1,0 +1,35 @@
+#pragma once
+// The point data sets and the backdrop as item lines of a model file's block
+// of further items. Both are kept by reference: the file's path (relative to
+// the model file's folder) and how it is shown, never the data itself.
+//
+//   points "PATH" SYMBOL RRGGBB shown|hidden
+//   backdrop "PATH" XLEFT XRIGHT ZTOP ZBOTTOM OPACITY CLIP grey|redwhiteblue
+//
+// SYMBOL is circle, square, triangle, diamond or cross; RRGGBB the colour in
+// hexadecimal; OPACITY a whole per cent; CLIP the percentile a seismic
+// section's colours are clipped at (the last two may be left out). Paths are in double quotes, a quote
+// or backslash in them escaped with a backslash; numbers are written so that
+// they read back to the same double.
+#include "model/overlays.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+// The lines for o, sets first in their order, then the backdrop. modelPath
+// is the model file's path (its folder anchors the relative paths).
+std::vector<std::string> overlayItemLines(const Overlays& o, const std::string& modelPath);
+
+// Takes in one item line. False when the line is not one of these items (for
+// the caller's other items); true otherwise, with the set appended to o (its
+// points read from its file) or o's backdrop set (its picture not yet read:
+// display/backdrop.h's loadBackdropImage does that). A line that is malformed,
+// or whose file cannot be read, leaves o unchanged and adds a message to
+// problems, so that the rest of the model still loads.
+bool readOverlayItem(std::string_view line, const std::string& modelPath, Overlays& o,
+                     std::vector<std::string>& problems);
+
+}  // namespace corvane

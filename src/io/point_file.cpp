@@ -1,0 +1,81 @@
+#include "io/point_file.h"
+
+#include "io/safe_file.h"
+#include "io/text_lines.h"
+
+#include <cmath>
+
+namespace corvane {
+
+namespace {
+
+std::string baseName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+PointFileResult readPointFile(std::string_view text, const std::string& fileName)
+{
+    PointFileResult out;
+    const Commas commas = commasOf(text);
+    LineReader lines(text);
+    std::string_view line;
+    bool first = true;
+    while (lines.next(line)) {
+        const std::vector<std::string_view> f = splitLine(line, commas, 3);
+        if (f.empty())
+            continue;
+        const std::optional<double> x = fieldValue(f[0], commas);
+        const bool header = first && !x;
+        first = false;
+        if (header)
+            continue;
+        const double z = f.size() >= 2 ? fieldValue(f[1], commas).value_or(NAN) : NAN;
+        if (!x || !std::isfinite(*x) || !std::isfinite(z)) {
+            out.points.clear();
+            out.error = "Line " + std::to_string(lines.lineNumber()) + " of " + baseName(fileName) +
+                        " is not an x, a depth and a label.";
+            return out;
+        }
+        DataPoint p{*x, z, {}};
+        if (f.size() == 3)   // the label runs to the end of the line
+            p.label = std::string(trimmed(line.substr(static_cast<std::size_t>(f[2].data() - line.data()))));
+        out.points.push_back(std::move(p));
+    }
+    if (out.points.empty())
+        out.error = baseName(fileName) + " holds no points.";
+    return out;
+}
+
+PointFileResult readPointFileAt(const std::string& path)
+{
+    std::string text;
+    if (std::string err = readWholeFile(path, text, std::size_t{64} << 20); !err.empty())
+        return {{}, err};
+    return readPointFile(text, path);
+}
+
+std::string addPointSet(Overlays& o, const std::string& path)
+{
+    PointFileResult r = readPointFileAt(path);
+    if (!r.error.empty())
+        return r.error;
+    const int n = static_cast<int>(o.pointSets.size());
+    o.pointSets.push_back({path, std::move(r.points), static_cast<PointSymbol>(n % NumPointSymbols),
+                           pointSetColour(n), false});
+    return {};
+}
+
+}  // namespace corvane

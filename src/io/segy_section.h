@@ -1,0 +1,39 @@
+#pragma once
+// A 2-D seismic section from a SEG-Y file (revisions 0, 1 and 2, IBM or IEEE
+// four-byte floats, big-endian as the standard writes them), read with the
+// segyio library, and its variable-density picture.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+struct SegySection {
+    int traces = 0;
+    int samples = 0;
+    double interval = 0;        // the binary header's sample interval, as written
+    std::vector<float> values;  // trace by trace: values[trace * samples + sample]
+    std::vector<double> cdpX;   // each trace's CDP x, its coordinate scalar applied
+
+    float at(int trace, int sample) const
+    {
+        return values[static_cast<std::size_t>(trace) * static_cast<std::size_t>(samples) +
+                      static_cast<std::size_t>(sample)];
+    }
+};
+
+// Reads the file at path. progress(done, total) is called every few hundred
+// traces; returning false stops the reading ("" is not returned then).
+// Returns an empty string, or the message for the user.
+std::string readSegy(const std::string& path, SegySection& out,
+                     const std::function<bool(int, int)>& progress = {});
+
+// The amplitude below which the given share (per cent) of the absolute
+// values lies: the clip of the grey scale.
+double clipAmplitude(const SegySection& s, double percent);
+
+// The section as grey levels, one column a trace, one row a sample: 0 for
+// the clip and above (black), 255 for minus the clip and below, 128 for 0.
+std::vector<unsigned char> greyLevels(const SegySection& s, double clip);
+
+}  // namespace corvane

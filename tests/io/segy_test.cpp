@@ -1,0 +1,163 @@
+// SEG-Y sections written here through segyio, read back and made a picture.
+#include "display/backdrop.h"
+#include "io/backdrop_file.h"
+#include "io/segy_section.h"
+
+#include <segyio/segy.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+using namespace corvane;
+
+namespace {
+
+constexpr int Traces = 7, Samples = 40;
+
+float value(int t, int s)
+{
+    return static_cast<float>((t + 1) * std::sin(0.3 * s));
+}
+
+void writeSegy(const std::string& path, int format)
+{
+    segy_file* fp = segy_open(path.c_str(), "w+b");
+    ASSERT_NE(fp, nullptr);
+    char text[3200];
+    std::fill(std::begin(text), std::end(text), ' ');
+    ASSERT_EQ(segy_write_textheader(fp, 0, text), SEGY_OK);
+    char bin[SEGY_BINARY_HEADER_SIZE] = {};
+    segy_set_bfield(bin, SEGY_BIN_SAMPLES, Samples);
+    segy_set_bfield(bin, SEGY_BIN_FORMAT, format);
+    segy_set_bfield(bin, SEGY_BIN_INTERVAL, 4000);
+    ASSERT_EQ(segy_write_binheader(fp, bin), SEGY_OK);
+    segy_set_format(fp, format);
+    const long trace0 = SEGY_TEXT_HEADER_SIZE + SEGY_BINARY_HEADER_SIZE;
+    const int trsize = segy_trsize(format, Samples);
+    for (int t = 0; t < Traces; ++t) {
+        char header[SEGY_TRACE_HEADER_SIZE] = {};
+        segy_set_field(header, SEGY_TR_CDP_X, 12000 + 250 * t);
+        segy_set_field(header, SEGY_TR_SOURCE_GROUP_SCALAR, -10);
+        ASSERT_EQ(segy_write_traceheader(fp, t, header, trace0, trsize), SEGY_OK);
+        float trace[Samples];
+        for (int s = 0; s < Samples; ++s)
+            trace[s] = value(t, s);
+        segy_from_native(format, Samples, trace);
+        ASSERT_EQ(segy_writetrace(fp, t, trace, trace0, trsize), SEGY_OK);
+    }
+    segy_close(fp);
+}
+
+}  // namespace
+
+TEST(Segy, IbmAndIeeeSectionsReadBackWithTheirPositions)
+{
+    QTemporaryDir dir;
+    for (int format : {SEGY_IBM_FLOAT_4_BYTE, SEGY_IEEE_FLOAT_4_BYTE}) {
+        SCOPED_TRACE(format);
+        const std::string path = dir.filePath(QStringLiteral("s%1.sgy").arg(format)).toStdString();
+        writeSegy(path, format);
+        SegySection s;
+        int calls = 0;
+        ASSERT_EQ(readSegy(path, s, [&calls](int, int total) { ++calls; return total == Traces; }), "");
+        EXPECT_EQ(calls, 1);
+        ASSERT_EQ(s.traces, Traces);
+        ASSERT_EQ(s.samples, Samples);
+        EXPECT_EQ(s.interval, 4000);
+        for (int t = 0; t < Traces; ++t) {
+            EXPECT_DOUBLE_EQ(s.cdpX[static_cast<std::size_t>(t)], 1200 + 25 * t);
+            for (int k = 0; k < Samples; ++k)
+                ASSERT_NEAR(s.at(t, k), value(t, k), 1e-5 * (t + 1)) << t << " " << k;
+        }
+    }
+}
+
+TEST(Segy, GreyPictureClippedAtThePercentile)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("s.segy")).toStdString();
+    writeSegy(path, SEGY_IEEE_FLOAT_4_BYTE);
+    SegySection s;
+    ASSERT_EQ(readSegy(path, s), "");
+    float largest = 0;
+    for (float v : s.values)
+        largest = std::max(largest, std::fabs(v));
+    EXPECT_FLOAT_EQ(clipAmplitude(s, 100), largest);
+    const double clip = clipAmplitude(s, 50);
+    std::size_t below = 0;
+    for (float v : s.values)
+        below += std::fabs(v) <= clip;
+    EXPECT_NEAR(static_cast<double>(below) / s.values.size(), 0.5, 0.01);
+
+    const QImage img = seismicPicture(s, 98);
+    ASSERT_EQ(img.size(), QSize(Traces, Samples));
+    const double c98 = clipAmplitude(s, 98);
+    for (int t = 0; t < Traces; ++t)
+        for (int k = 0; k < Samples; ++k) {
+            const double v = std::clamp(s.at(t, k) / c98, -1.0, 1.0);
+            ASSERT_NEAR(qGray(img.pixel(t, k)), 127.5 - 127.5 * v, 1.0) << t << " " << k;
+        }
+
+    // Red-white-blue: the clip red, zero white, minus the clip blue.
+    const QImage rwb = seismicPicture(s, 100, true);
+    const int top = Traces - 1;
+    int peak = 0, trough = 0;
+    for (int k = 0; k < Samples; ++k) {
+        peak = s.at(top, k) > s.at(top, peak) ? k : peak;
+        trough = s.at(top, k) < s.at(top, trough) ? k : trough;
+    }
+    EXPECT_EQ(rwb.pixel(top, peak), qRgb(255, 0, 0));
+    EXPECT_EQ(QColor(rwb.pixel(top, trough)).blue(), 255);
+    EXPECT_LE(QColor(rwb.pixel(top, trough)).red(), 5);
+    EXPECT_EQ(rwb.pixel(0, 0), qRgb(255, 255, 255));   // sin 0
+
+    // As a backdrop: read through the same door as pictures, in its colours.
+    Backdrop b{path, 0, 10, 0, 5, 60, 98, false, {}};
+    ASSERT_EQ(readBackdrop(b), "");
+    ASSERT_TRUE(b.image);
+    EXPECT_EQ(b.image->source.size(), QSize(Traces, Samples));
+    EXPECT_EQ(qGray(b.image->source.pixel(top, peak)), 0);
+    b.redWhiteBlue = true;
+    ASSERT_EQ(readBackdrop(b), "");
+    EXPECT_EQ(b.image->source.pixel(top, peak), qRgb(255, 0, 0));
+    // Stopped: no message, no picture.
+    Backdrop stopped{path, 0, 10, 0, 5, 60, 98, false, {}};
+    EXPECT_EQ(readBackdrop(stopped, [](int, int) { return false; }), "");
+    EXPECT_FALSE(stopped.image);
+}
+
+TEST(Segy, BrokenFilesRefusedWithAMessage)
+{
+    QTemporaryDir dir;
+    const std::string good = dir.filePath(QStringLiteral("g.sgy")).toStdString();
+    writeSegy(good, SEGY_IEEE_FLOAT_4_BYTE);
+    std::string bytes;
+    {
+        std::ifstream in(good, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    auto write = [&](const char* name, const std::string& content) {
+        const std::string p = dir.filePath(QString::fromLatin1(name)).toStdString();
+        std::ofstream(p, std::ios::binary) << content;
+        return p;
+    };
+    std::string wrongFormat = bytes;
+    wrongFormat[3224] = 0;
+    wrongFormat[3225] = 3;   // two-byte integers
+    const std::string cases[] = {
+        write("short.sgy", bytes.substr(0, 3000)),
+        write("headers.sgy", bytes.substr(0, 3600)),
+        write("format.sgy", wrongFormat),
+        dir.filePath(QStringLiteral("missing.sgy")).toStdString(),
+    };
+    for (const std::string& p : cases) {
+        SegySection s;
+        EXPECT_NE(readSegy(p, s), "") << p;
+        EXPECT_EQ(s.traces, 0);
+    }
+}

@@ -152,6 +152,28 @@ std::vector<Unknown> inversionUnknowns(const Tbody& body)
     return u;
 }
 
+namespace {
+
+// The default pair widened to hold v; a pair typed stands as it is.
+Bounds typedOr(double min, double max, double lo, double hi, double v)
+{
+    if (min != lo || max != hi || !std::isfinite(v))
+        return {min, max};
+    return {std::min(lo, v), std::max(hi, v)};
+}
+
+}  // namespace
+
+Bounds susceptibilityBounds(const Tbody& body)
+{
+    return typedOr(body.SusceptibilityMin, body.SusceptibilityMax, 0, 1, body.Susceptibility);
+}
+
+Bounds remanenceBounds(const Tbody& body)
+{
+    return typedOr(body.RemanenceMin, body.RemanenceMax, 0, 100, body.Remanence);
+}
+
 std::vector<Unknown> inversionUnknowns(const Tbody& body, const InversionOptions& options)
 {
     std::vector<Unknown> u = inversionUnknowns(body);
@@ -211,6 +233,10 @@ Inversion::Inversion(Model& m, const Display& d, int body, InversionOptions opti
         options_.useMagnetic = false;
     if (!options_.useMagnetic)
         options_.useGravity = true;   // something is always fitted
+    options_.invertSusceptibility = options_.useMagnetic &&
+                                    (options_.invertSusceptibility || m_.Bodies[b_].InvertSusceptibility);
+    options_.invertRemanence = options_.useMagnetic &&
+                               (options_.invertRemanence || m_.Bodies[b_].InvertRemanence);
     const Tbody& b = m_.Bodies[b_];
     unknowns_ = inversionUnknowns(b, options_);
     for (const Unknown& u : unknowns_) {
@@ -222,11 +248,8 @@ Inversion::Inversion(Model& m, const Display& d, int body, InversionOptions opti
     density_ = densityBounds(b);
     position_ = positionBounds(m_, b);
     depth_ = depthBounds(d_, b);
-    auto holding = [](double lo, double hi, double v) {
-        return std::isfinite(v) ? Bounds{std::min(lo, v), std::max(hi, v)} : Bounds{lo, hi};
-    };
-    susceptibility_ = options_.susceptibilityBounds.value_or(holding(0, 1, b.Susceptibility));
-    remanence_ = options_.remanenceBounds.value_or(holding(0, 100, b.Remanence));
+    susceptibility_ = options_.susceptibilityBounds.value_or(susceptibilityBounds(b));
+    remanence_ = options_.remanenceBounds.value_or(remanenceBounds(b));
     held_.assign(unknowns_.size(), Bound::None);
 }
 
@@ -703,7 +726,10 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
                               int iterations, const std::function<void()>& afterIteration,
                               RunReport* report, InversionOptions options)
 {
-    if (countUnknowns(m.Bodies[b]) + options.invertSusceptibility + options.invertRemanence >
+    const bool magnetic = options.useMagnetic && haveObservedMagnetic(m);
+    if (countUnknowns(m.Bodies[b]) +
+            (magnetic && (options.invertSusceptibility || m.Bodies[b].InvertSusceptibility)) +
+            (magnetic && (options.invertRemanence || m.Bodies[b].InvertRemanence)) >
         MaxUnknowns)
         return InversionOutcome::TooManyUnknowns;
     inv.NumIterations = iterations;

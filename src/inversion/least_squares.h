@@ -59,13 +59,18 @@ struct InversionOptions {
     double magneticError = 1;
 
     // The body's susceptibility (SI) and remanent intensity (A/m) as
-    // unknowns, after the density. Bounds not typed are 0 .. 1 and 0 .. 100,
-    // widened to hold the start.
+    // unknowns, after the density, besides those the body chose; bounds
+    // given here replace the body's. Fitted only with magnetics.
     bool invertSusceptibility = false;
     bool invertRemanence = false;
     std::optional<Bounds> susceptibilityBounds = {};
     std::optional<Bounds> remanenceBounds = {};
 };
+
+// The bounds of the body's susceptibility and remanent intensity: those
+// typed, or 0 .. 1 SI and 0 .. 100 A/m widened to hold the present value.
+Bounds susceptibilityBounds(const Tbody& body);
+Bounds remanenceBounds(const Tbody& body);
 
 // The unknowns of body b with the magnetic ones the options add.
 std::vector<Unknown> inversionUnknowns(const Tbody& body, const InversionOptions& options);

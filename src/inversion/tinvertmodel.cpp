@@ -102,17 +102,18 @@ Tinvertmodel::Tinvertmodel(Workspace& ws, Platform& platform, std::function<void
     gravityerror_->setText(QStringLiteral("0.1"));
     magneticerror_ = edit("magneticerror");
     magneticerror_->setText(QStringLiteral("1"));
-    susceptibility_ = check("invertsusceptibility", "Susceptibility");
-    remanence_ = check("invertremanence", "Remanent magnetisation");
+    susceptibility_ = label("invertsusceptibility", "No");
+    remanence_ = label("invertremanence", "No");
     mg->addWidget(fitgravity_, 0, 0);
     mg->addWidget(label("gravityerrorlabel", "Error (mGal)"), 0, 1);
     mg->addWidget(gravityerror_, 0, 2);
     mg->addWidget(fitmagnetic_, 1, 0);
     mg->addWidget(label("magneticerrorlabel", "Error (nT)"), 1, 1);
     mg->addWidget(magneticerror_, 1, 2);
-    mg->addWidget(label("magunknowns", "Also inverted :-"), 2, 0);
+    mg->addWidget(label("susceptibilitylabel", "Susceptibility"), 2, 0);
     mg->addWidget(susceptibility_, 2, 1);
-    mg->addWidget(remanence_, 2, 2);
+    mg->addWidget(label("remanencelabel", "Remanent magnetisation"), 3, 0);
+    mg->addWidget(remanence_, 3, 1);
     grid->addWidget(magnetics_, 10, 0, 1, 2);
     OKBtn_ = new QPushButton(QStringLiteral("OK"), this);
     OKBtn_->setObjectName(QStringLiteral("OKBtn"));
@@ -145,6 +146,8 @@ void Tinvertmodel::FormActivate()
     iterations_->setText(QString::number(ws_.inversion.NumIterations));
     keeplinks_->setChecked(ws_.extras.KeepLinkedCorners);
     NoOfBody_->setText(QStringLiteral(" Body ") + QString::number(b));
+    susceptibility_->setText(yesNo(body.InvertSusceptibility));
+    remanence_->setText(yesNo(body.InvertRemanence));
     magnetics_->setVisible(haveObservedMagnetic(ws_.model));
 }
 
@@ -162,9 +165,6 @@ void Tinvertmodel::OKBtnClick()
         options.useMagnetic = fitmagnetic_->isChecked();
         options.gravityError = typedError(gravityerror_, 0.1);
         options.magneticError = typedError(magneticerror_, 1);
-        // The magnetisation is fitted only to magnetic data.
-        options.invertSusceptibility = options.useMagnetic && susceptibility_->isChecked();
-        options.invertRemanence = options.useMagnetic && remanence_->isChecked();
     }
     RunReport report;
     InversionOutcome outcome = InversionOutcome::Done;

@@ -57,8 +57,8 @@ private:
     QCheckBox* fitmagnetic_ = nullptr;
     QLineEdit* gravityerror_ = nullptr;
     QLineEdit* magneticerror_ = nullptr;
-    QCheckBox* susceptibility_ = nullptr;
-    QCheckBox* remanence_ = nullptr;
+    QLabel* susceptibility_ = nullptr;
+    QLabel* remanence_ = nullptr;
     QPushButton* OKBtn_ = nullptr;
     QPushButton* CancelBtn_ = nullptr;
 };

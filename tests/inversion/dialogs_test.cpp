@@ -372,6 +372,59 @@ TEST(Tbodyinvert, LoadsAndStoresTheSelection)
     EXPECT_EQ(b.DensMax, 1);
 }
 
+TEST(Tbodyinvert, MagnetisationChoiceAndBounds)
+{
+    // Rows: start values, what is typed, the bounds the body keeps (or the
+    // message refusing them).
+    struct Case {
+        const char* name;
+        double k, remanence;
+        const char *susmin, *susmax, *remmax;
+        double wantSusMax, wantRemMax;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"defaults shown, nothing typed", 0.01, 0, nullptr, nullptr, nullptr, 1, 100, false},
+        {"a start above the default is shown, not stored", 2.5, 150, nullptr, nullptr, nullptr, 1, 100, false},
+        {"typed bounds kept", 0.01, 0, "0", "0.2", "5", 0.2, 5, false},
+        {"reversed susceptibility bounds refused", 0.01, 0, "0.5", "0.2", nullptr, 1, 100, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        Model& m = f.ws.model;
+        m.CurrentBody = 1;
+        m.Bodies[1].Susceptibility = c.k;
+        m.Bodies[1].Remanence = c.remanence;
+        Tbodyinvert dlg(f.ws, f.platform);
+        dlg.FormActivate();
+        EXPECT_EQ(text(dlg, "susmax").trimmed().toDouble(), std::max(1.0, c.k));
+        EXPECT_EQ(text(dlg, "remmax").trimmed().toDouble(), std::max(100.0, c.remanence));
+        dlg.findChild<QCheckBox*>("susceptibility")->setChecked(true);
+        dlg.findChild<QCheckBox*>("remanence")->setChecked(true);
+        if (c.susmin)
+            type(dlg, "susmin", c.susmin);
+        if (c.susmax)
+            type(dlg, "susmax", c.susmax);
+        if (c.remmax)
+            type(dlg, "remmax", c.remmax);
+        const Tbody& b = m.Bodies[1];
+        EXPECT_EQ(dlg.FormDeactivate(), !c.refused);
+        EXPECT_EQ(b.InvertSusceptibility, !c.refused);
+        EXPECT_EQ(b.InvertRemanence, !c.refused);
+        EXPECT_EQ(b.SusceptibilityMax, c.wantSusMax);
+        EXPECT_EQ(b.RemanenceMax, c.wantRemMax);
+        if (c.refused) {
+            EXPECT_EQ(f.platform.last().text, "The minimum susceptibility is greater than the maximum.");
+        } else {
+            // Reopened, the dialog shows what was stored.
+            dlg.FormActivate();
+            EXPECT_TRUE(dlg.findChild<QCheckBox*>("susceptibility")->isChecked());
+            EXPECT_EQ(text(dlg, "remmax").trimmed().toDouble(), std::max(c.wantRemMax, c.remanence));
+        }
+    }
+}
+
 TEST(Tbodyinvert, RefusesMoreThanTenUnknowns)
 {
     Fixture f;
@@ -645,6 +698,7 @@ TEST(Tinvertmodel, MagneticDataChosenInTheDialog)
         m.Bodies[1].Density = 0.28;
         m.RecalculateModel();
         m.Bodies[1].InvertDensity = true;
+        m.Bodies[1].InvertSusceptibility = true;   // fitted only with magnetics
         Tinvertmodel dlg(f.ws, f.platform, f.repaint());
         dlg.FormActivate();
         auto* group = dlg.findChild<QGroupBox*>("magnetics");
@@ -652,7 +706,10 @@ TEST(Tinvertmodel, MagneticDataChosenInTheDialog)
         EXPECT_EQ(group->isVisibleTo(&dlg), c.observed);
         dlg.findChild<QCheckBox*>("fitgravity")->setChecked(c.gravity);
         dlg.findChild<QCheckBox*>("fitmagnetic")->setChecked(c.magnetic);
-        dlg.findChild<QCheckBox*>("invertsusceptibility")->setChecked(true);
+        if (c.observed) {
+            EXPECT_EQ(text(dlg, "invertsusceptibility"), "Yes");
+            EXPECT_EQ(text(dlg, "invertremanence"), "No");
+        }
         type(dlg, "magneticerror", QString::fromLatin1(c.magneticError));
         type(dlg, "iterations", "8");
         dlg.OKBtnClick();

@@ -193,12 +193,16 @@ TEST(JointInversion, MagnetisationBounds)
         SCOPED_TRACE(c.name);
         auto m = jointModel(0, 0);
         m->Bodies[1].Susceptibility = c.startK;
+        if (c.typed) {   // as the inversion parameter choice stores them
+            m->Bodies[1].SusceptibilityMin = c.typed->min;
+            m->Bodies[1].SusceptibilityMax = c.typed->max;
+        }
+        m->Bodies[1].InvertSusceptibility = true;
         m->RecalculateModel();
         InversionState inv;
         RunReport rep;
         ASSERT_EQ(runInversion(*m, inv, section(0, 30), 1, 15, {}, &rep,
-                               {.useMagnetic = true, .invertSusceptibility = true,
-                                .susceptibilityBounds = c.typed}),
+                               {.useMagnetic = true}),
                   InversionOutcome::Done);
         EXPECT_NEAR(m->Bodies[1].Susceptibility, c.wantK, 1e-7);
         EXPECT_EQ(rep.startOutsideBounds, c.outside);

@@ -394,6 +394,11 @@ void Tcorvane::FormActivate()
         body.DepthMax = 10000;
         body.AngleMin = -90;
         body.AngleMax = 90;
+        body.InvertSusceptibility = body.InvertRemanence = false;
+        body.SusceptibilityMin = 0;
+        body.SusceptibilityMax = 1;
+        body.RemanenceMin = 0;
+        body.RemanenceMax = 100;
         for (int k = 1; k <= MaxCorners; ++k) {
             body.CornerInvertX[k] = false;
             body.CornerInvertZ[k] = false;

@@ -58,6 +58,10 @@ MenuUpdate deleteBody(Workspace& ws, int n)
         to.DepthMax = from.DepthMax;
         to.AngleMin = from.AngleMin;
         to.AngleMax = from.AngleMax;
+        to.SusceptibilityMin = from.SusceptibilityMin;
+        to.SusceptibilityMax = from.SusceptibilityMax;
+        to.RemanenceMin = from.RemanenceMin;
+        to.RemanenceMax = from.RemanenceMax;
     }
     const bool wasLast = n == m.NumBodies;
     m.NumBodies -= 1;

@@ -285,7 +285,7 @@ void BodyShapes::take(const Model& m, const std::vector<int>& bodies)
     shapes_.clear();
     for (int b : bodies) {
         const Tbody& body = m.Bodies[b];
-        shapes_.push_back({b, body.Density, body.CornerX, body.CornerZ});
+        shapes_.push_back({b, body.Density, body.Susceptibility, body.Remanence, body.CornerX, body.CornerZ});
     }
 }
 
@@ -294,6 +294,8 @@ void BodyShapes::restore(Model& m) const
     for (const Shape& s : shapes_) {
         Tbody& body = m.Bodies[s.body];
         body.Density = s.density;
+        body.Susceptibility = s.susceptibility;
+        body.Remanence = s.remanence;
         body.CornerX = s.x;
         body.CornerZ = s.z;
     }

@@ -109,7 +109,7 @@ Bounds depthBounds(const Display& d, const Tbody& body);
 // kilometres, so that a metre model is fitted exactly as its kilometre copy.
 inline double unitsPerKm(const Model& m) { return m.UnitsKm ? 1.0 : 1000.0; }
 
-// The density and corners of some bodies, so that a run can go back to the
+// The density, magnetisation and corners of some bodies, so that a run can go back to the
 // best state it has seen.
 class BodyShapes {
 public:
@@ -121,6 +121,8 @@ private:
     struct Shape {
         int body = 0;
         double density = 0;
+        double susceptibility = 0;
+        double remanence = 0;
         Array1<double, MaxCorners> x;
         Array1<double, MaxCorners> z;
     };

@@ -3,9 +3,12 @@
 #include "inversion/fits.h"
 #include "model/gravity.h"
 #include "model/ground.h"
+#include "model/magnetic.h"
+#include "model/magnetic_data.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace corvane {
 
@@ -34,12 +37,19 @@ public:
                               std::vector<double>(m.Bodies[b].Magnetic.data(),
                                                   m.Bodies[b].Magnetic.data() + magStations(m))});
     }
-    ~PerturbationGuard()
+    // The corners as they were, the anomalies left as they are.
+    void restoreCorners()
     {
         for (const Saved& s : saved_) {
+            m_.Bodies[s.body].CornerX = s.x;
+            m_.Bodies[s.body].CornerZ = s.z;
+        }
+    }
+    ~PerturbationGuard()
+    {
+        restoreCorners();
+        for (const Saved& s : saved_) {
             Tbody& body = m_.Bodies[s.body];
-            body.CornerX = s.x;
-            body.CornerZ = s.z;
             std::copy(s.gravity.begin(), s.gravity.end(), body.Gravity.data());
             std::copy(s.magnetic.begin(), s.magnetic.end(), body.Magnetic.data());
         }
@@ -56,6 +66,13 @@ public:
             if (s.body == b)
                 return s.gravity.data();
         return m_.Bodies[b].Gravity.data();
+    }
+    const double* magneticBefore(int b) const
+    {
+        for (const Saved& s : saved_)
+            if (s.body == b)
+                return s.magnetic.data();
+        return m_.Bodies[b].Magnetic.data();
     }
 
 private:
@@ -81,6 +98,7 @@ int decimalsOf(const Unknown& u)
 {
     switch (u.kind) {
     case UnknownKind::Density:
+    case UnknownKind::Susceptibility:
         return DensityDecimals;
     case UnknownKind::Rotation:
         return AngleDecimals;
@@ -106,6 +124,10 @@ std::string unknownName(const Unknown& u)
         return "Corner " + std::to_string(u.corner) + " horizontal position";
     case UnknownKind::CornerZ:
         return "Corner " + std::to_string(u.corner) + " depth";
+    case UnknownKind::Susceptibility:
+        return "Susceptibility";
+    case UnknownKind::Remanence:
+        return "Remanent magnetisation";
     }
     return {};
 }
@@ -127,6 +149,39 @@ std::vector<Unknown> inversionUnknowns(const Tbody& body)
     for (int k = 1; k <= body.NumCorners - 1; ++k)
         if (body.CornerInvertZ[k])
             u.push_back({UnknownKind::CornerZ, k, body.CornerZ[k]});
+    return u;
+}
+
+namespace {
+
+// The default pair widened to hold v; a pair typed stands as it is.
+Bounds typedOr(double min, double max, double lo, double hi, double v)
+{
+    if (min != lo || max != hi || !std::isfinite(v))
+        return {min, max};
+    return {std::min(lo, v), std::max(hi, v)};
+}
+
+}  // namespace
+
+Bounds susceptibilityBounds(const Tbody& body)
+{
+    return typedOr(body.SusceptibilityMin, body.SusceptibilityMax, 0, 1, body.Susceptibility);
+}
+
+Bounds remanenceBounds(const Tbody& body)
+{
+    return typedOr(body.RemanenceMin, body.RemanenceMax, 0, 100, body.Remanence);
+}
+
+std::vector<Unknown> inversionUnknowns(const Tbody& body, const InversionOptions& options)
+{
+    std::vector<Unknown> u = inversionUnknowns(body);
+    auto at = u.begin() + (body.InvertDensity ? 1 : 0);
+    if (options.invertRemanence)
+        at = u.insert(at, {UnknownKind::Remanence, 0, body.Remanence});
+    if (options.invertSusceptibility)
+        u.insert(at, {UnknownKind::Susceptibility, 0, body.Susceptibility});
     return u;
 }
 
@@ -174,15 +229,27 @@ Inversion::Inversion(Model& m, const Display& d, int body, InversionOptions opti
         for (int k = 1; k <= n; ++k)
             m_.UnlinkCorner(b_, k);
     }
+    if (!haveObservedMagnetic(m_))
+        options_.useMagnetic = false;
+    if (!options_.useMagnetic)
+        options_.useGravity = true;   // something is always fitted
+    options_.invertSusceptibility = options_.useMagnetic &&
+                                    (options_.invertSusceptibility || m_.Bodies[b_].InvertSusceptibility);
+    options_.invertRemanence = options_.useMagnetic &&
+                               (options_.invertRemanence || m_.Bodies[b_].InvertRemanence);
     const Tbody& b = m_.Bodies[b_];
-    unknowns_ = inversionUnknowns(b);
+    unknowns_ = inversionUnknowns(b, options_);
     for (const Unknown& u : unknowns_) {
-        const bool distance = u.kind != UnknownKind::Density && u.kind != UnknownKind::Rotation;
+        const bool distance = u.kind != UnknownKind::Density && u.kind != UnknownKind::Rotation &&
+                              u.kind != UnknownKind::Susceptibility &&
+                              u.kind != UnknownKind::Remanence;
         perKm_.push_back(distance ? unitsPerKm(m_) : 1.0);
     }
     density_ = densityBounds(b);
     position_ = positionBounds(m_, b);
     depth_ = depthBounds(d_, b);
+    susceptibility_ = options_.susceptibilityBounds.value_or(susceptibilityBounds(b));
+    remanence_ = options_.remanenceBounds.value_or(remanenceBounds(b));
     held_.assign(unknowns_.size(), Bound::None);
 }
 
@@ -205,31 +272,67 @@ void Inversion::carryAll(std::vector<int>& touched)
 
 std::vector<double> Inversion::column(int k, double stepScale)
 {
+    return columns(k, stepScale, nullptr);
+}
+
+std::vector<double> Inversion::magneticColumn(int k, double stepScale)
+{
+    std::vector<double> mag;
+    columns(k, stepScale, &mag);
+    return mag;
+}
+
+std::vector<double> Inversion::columns(int k, double stepScale, std::vector<double>* mag)
+{
     Tbody& body = m_.Bodies[b_];
     const int N = m_.NumStations;
     const int n = body.NumCorners;
+    const int NM = std::max(m_.Mag.Num, 0);
+    const EarthField field{m_.Mag.FieldIntensity, m_.Mag.FieldInclination,
+                           m_.Mag.FieldDeclination, m_.Mag.FieldAzimuth};
+    if (mag)
+        mag->assign(ix(NM), 0.0);
     std::vector<double> J(static_cast<std::size_t>(std::max(N, 0)), 0.0);
-    if (N < 1)
-        return J;
     const Unknown& u = unknowns_.at(ix(k));
+    if (u.kind == UnknownKind::Susceptibility || u.kind == UnknownKind::Remanence) {
+        // The anomaly is linear in either: the body's anomaly at unit value
+        // with the other part of the magnetisation taken away.
+        if (mag && NM > 0 && !body.Hidden) {
+            auto unit = std::make_unique<Tbody>(body);
+            const bool k1 = u.kind == UnknownKind::Susceptibility;
+            unit->Susceptibility = k1 ? 1 : 0;
+            unit->Remanence = k1 ? 0 : 1;
+            bodyMagnetic(*unit, field, m_.Mag.X.data(), m_.Mag.Height.data(), NM, m_.UnitsKm,
+                         mag->data());
+        }
+        return J;   // no gravity
+    }
+    if (N < 1 && !mag)
+        return J;
     if (u.kind == UnknownKind::Density) {
         anomalyPerUnitDensity(m_, body, J);
-        return J;
+        return J;   // no magnetic anomaly
     }
+    if (N < 1)
+        return J;   // the steps below are scaled by the gravity profile
 
     PerturbationGuard guard(m_, bodies_);
     std::vector<int> touched{b_};
     const Ground ground(m_);
     double step = 0;
+    // The shape moved by the step (sign 1) or against it (sign -1).
+    auto perturb = [&](double sign) {
     switch (u.kind) {
     case UnknownKind::Density:
+    case UnknownKind::Susceptibility:
+    case UnknownKind::Remanence:
         break;
     case UnknownKind::XPosition:
         step = -std::abs(0.001 * (m_.StationX[N] - m_.StationX[1])) * stepScale;
         if (step == 0)
-            return J;
+            return false;
         for (int c = 1; c <= n; ++c) {
-            body.CornerX[c] += step;
+            body.CornerX[c] += sign * step;
             body.CornerZ[c] = ground.rule(body.CornerX[c], body.CornerZ[c]);
         }
         carryAll(touched);
@@ -237,14 +340,14 @@ std::vector<double> Inversion::column(int k, double stepScale)
     case UnknownKind::Depth:
         step = std::abs(0.05 * (d_.ViewDepthMax - d_.ViewDepthMin)) * stepScale;
         if (!(step > 0) || !std::isfinite(step))
-            return J;
+            return false;
         for (int c = 1; c <= n; ++c)
-            body.CornerZ[c] = ground.rule(body.CornerX[c], body.CornerZ[c] + step);
+            body.CornerZ[c] = ground.rule(body.CornerX[c], body.CornerZ[c] + sign * step);
         carryAll(touched);
         break;
     case UnknownKind::Rotation:
         step = 2 * stepScale;   // per degree
-        m_.TurnBody(b_, step);   // carries kept partner corners along
+        m_.TurnBody(b_, sign * step);   // carries kept partner corners along
         touched = bodies_;
         break;
     case UnknownKind::CornerX:
@@ -262,15 +365,19 @@ std::vector<double> Inversion::column(int k, double stepScale)
         const bool isX = u.kind == UnknownKind::CornerX;
         step = (isX ? 0.1 * (right - left) : 0.1 * (bottom - top)) * stepScale;
         if (step == 0 || !std::isfinite(step))
-            return J;   // a flat or degenerate body: no usable difference
+            return false;   // a flat or degenerate body: no usable difference
         auto& coord = isX ? body.CornerX : body.CornerZ;
-        coord[u.corner] += step;
+        coord[u.corner] += sign * step;
         if (u.corner == 1)
-            coord[n] += step;
+            coord[n] += sign * step;
         carry(u.corner, touched);
         break;
     }
     }
+    return true;
+    };
+    if (!perturb(1))
+        return J;
 
     // The change of the calculated anomaly: the visible bodies that moved.
     std::vector<double> g(J.size());
@@ -285,6 +392,28 @@ std::vector<double> Inversion::column(int k, double stepScale)
     }
     for (double& x : J)
         x /= step;
+    if (mag && NM > 0) {
+        // A central difference over the same step: the magnetic anomaly
+        // bends faster with the shape than gravity, and a one-sided
+        // difference leaves the iterations short of the best fit.
+        std::vector<double> h(ix(NM));
+        auto add = [&](double sign) {
+            for (int tb : touched) {
+                const Tbody& t = m_.Bodies[tb];
+                if (t.Hidden)
+                    continue;
+                bodyMagnetic(t, field, m_.Mag.X.data(), m_.Mag.Height.data(), NM, m_.UnitsKm, h.data());
+                for (std::size_t i = 0; i < h.size(); ++i)
+                    (*mag)[i] += sign * h[i];
+            }
+        };
+        add(1);
+        guard.restoreCorners();
+        perturb(-1);
+        add(-1);
+        for (double& x : *mag)
+            x /= 2 * step;
+    }
     return J;
 }
 
@@ -298,6 +427,42 @@ std::vector<std::vector<double>> Inversion::jacobianPerKm(double stepScale)
         J[k] = column(static_cast<int>(k), stepScale);
         for (double& x : J[k])
             x *= perKm_[k];
+    }
+    return J;
+}
+
+double Inversion::misfit(std::vector<double>& r) const
+{
+    if (!options_.useMagnetic)
+        return residuals(m_, r);
+    r.clear();
+    if (options_.useGravity)
+        for (int i = 1; i <= m_.NumStations; ++i)
+            r.push_back((m_.ObservedGravity[i] - m_.CalculatedGravity[i]) / options_.gravityError);
+    for (int i = 1; i <= m_.Mag.Num; ++i)
+        if (m_.Mag.HasObserved[i])
+            r.push_back((m_.Mag.Observed[i] - m_.Mag.Calculated[i]) / options_.magneticError);
+    double sum = 0;
+    for (double x : r)
+        sum += x * x;
+    return r.empty() ? 0 : std::sqrt(sum / static_cast<double>(r.size()));
+}
+
+std::vector<std::vector<double>> Inversion::system(double stepScale)
+{
+    if (!options_.useMagnetic)
+        return jacobianPerKm(stepScale);
+    // Rows in the order misfit() gives the residuals, each divided by its error.
+    std::vector<std::vector<double>> J(unknowns_.size());
+    for (std::size_t k = 0; k < J.size(); ++k) {
+        std::vector<double> mag;
+        const std::vector<double> g = columns(static_cast<int>(k), stepScale, &mag);
+        if (options_.useGravity)
+            for (double x : g)
+                J[k].push_back(x * perKm_[k] / options_.gravityError);
+        for (int i = 1; i <= m_.Mag.Num; ++i)
+            if (m_.Mag.HasObserved[i])
+                J[k].push_back(mag[ix(i - 1)] * perKm_[k] / options_.magneticError);
     }
     return J;
 }
@@ -318,12 +483,12 @@ void Inversion::moveBody(double dx, double dz)
 void Inversion::iterate(int t)
 {
     const int M = static_cast<int>(unknowns_.size());
-    const int N = m_.NumStations;
-    const double e = residuals(m_, r_);
+    const double e = misfit(r_);
+    const int N = static_cast<int>(r_.size());
     if (t == 1)
         e0_ = e;
 
-    const std::vector<std::vector<double>> J = jacobianPerKm();
+    const std::vector<std::vector<double>> J = system();
     Matrix A(M, M);
     for (int k = 0; k < M; ++k)
         for (int l = k; l < M; ++l) {
@@ -374,6 +539,14 @@ void Inversion::applyUnknowns()
         case UnknownKind::Density:
             u.value = density_.limit(u.value, held_[k]);
             body.Density = u.value;
+            break;
+        case UnknownKind::Susceptibility:
+            u.value = susceptibility_.limit(u.value, held_[k]);
+            body.Susceptibility = u.value;
+            break;
+        case UnknownKind::Remanence:
+            u.value = remanence_.limit(u.value, held_[k]);
+            body.Remanence = u.value;
             break;
         case UnknownKind::XPosition:
             u.value = position_.limit(u.value, held_[k]);
@@ -433,6 +606,12 @@ std::vector<double> Inversion::values() const
         case UnknownKind::Density:
             v.push_back(body.Density);
             break;
+        case UnknownKind::Susceptibility:
+            v.push_back(body.Susceptibility);
+            break;
+        case UnknownKind::Remanence:
+            v.push_back(body.Remanence);
+            break;
         case UnknownKind::XPosition:
             v.push_back(body.CornerX[1]);
             break;
@@ -460,6 +639,14 @@ bool Inversion::withinBounds() const
         switch (u.kind) {
         case UnknownKind::Density:
             if (!density_.holds(body.Density))
+                return false;
+            break;
+        case UnknownKind::Susceptibility:
+            if (!susceptibility_.holds(body.Susceptibility))
+                return false;
+            break;
+        case UnknownKind::Remanence:
+            if (!remanence_.holds(body.Remanence))
                 return false;
             break;
         case UnknownKind::XPosition:
@@ -493,6 +680,12 @@ std::vector<bool> Inversion::atBounds() const
         case UnknownKind::Density:
             at[k] = on(v[k], density_.min, density_.max);
             break;
+        case UnknownKind::Susceptibility:
+            at[k] = on(v[k], susceptibility_.min, susceptibility_.max);
+            break;
+        case UnknownKind::Remanence:
+            at[k] = on(v[k], remanence_.min, remanence_.max);
+            break;
         case UnknownKind::XPosition:
             at[k] = on(v[k], position_.min, position_.max);
             break;
@@ -518,10 +711,11 @@ void Inversion::setProgress(const Progress& p)
 
 ErrorEstimate Inversion::errors(const std::vector<bool>& held)
 {
-    residuals(m_, r_);
+    misfit(r_);
     // The linearisation at this state: steps of a ten-thousandth of the
-    // iterations' ones.
-    ErrorEstimate e = standardErrors(jacobianPerKm(1e-4), r_, held);
+    // iterations' ones. With magnetics the weighted system: s^2 from the
+    // weighted residuals.
+    ErrorEstimate e = standardErrors(system(1e-4), r_, held);
     for (std::size_t k = 0; k < e.errors.size(); ++k)
         if (e.errors[k])
             *e.errors[k] *= perKm_[k];
@@ -532,7 +726,11 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
                               int iterations, const std::function<void()>& afterIteration,
                               RunReport* report, InversionOptions options)
 {
-    if (countUnknowns(m.Bodies[b]) > MaxUnknowns)
+    const bool magnetic = options.useMagnetic && haveObservedMagnetic(m);
+    if (countUnknowns(m.Bodies[b]) +
+            (magnetic && (options.invertSusceptibility || m.Bodies[b].InvertSusceptibility)) +
+            (magnetic && (options.invertRemanence || m.Bodies[b].InvertRemanence)) >
+        MaxUnknowns)
         return InversionOutcome::TooManyUnknowns;
     inv.NumIterations = iterations;
     Inversion run(m, d, b, options);   // unlinks the body's corners unless they are kept
@@ -549,6 +747,18 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
             {.name = unknownName(u), .start = start[k], .decimals = decimalsOf(u)});
     }
 
+    std::vector<double> r;
+    const bool joint = run.options().useMagnetic;
+    auto recordMagnetic = [&] {
+        if (!joint)
+            return;
+        rep.magneticRms.push_back(magneticMisfit(m).value_or(0));
+        rep.weighted.push_back(run.misfit(r));
+    };
+    recordMagnetic();
+    // The run keeps the state of the lowest misfit it minimises.
+    auto misfitNow = [&] { return joint ? rep.weighted.back() : rep.rms.back(); };
+
     BestState best;
     BodyShapes bestShapes;
     Inversion::Progress bestProgress;
@@ -557,18 +767,19 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
         bestProgress = run.progress();
     };
     rep.startOutsideBounds = !run.withinBounds();
-    if (!rep.startOutsideBounds && best.offer(rep.rms.back(), 0))
+    if (!rep.startOutsideBounds && best.offer(misfitNow(), 0))
         keep();
     for (int t = 1; t <= iterations; ++t) {
         inv.IterationCount = t;
         run.iterate(t);
         recordMisfit(rep, m);
+        recordMagnetic();
         rep.held.clear();
         const std::vector<double> now = run.values();
         for (std::size_t k = 0; k < now.size(); ++k)
             if (run.held()[k] != Bound::None)
                 noteHeld(rep, k, run.held()[k], now[k]);
-        if (best.offer(rep.rms.back(), t))
+        if (best.offer(misfitNow(), t))
             keep();
         if (afterIteration)
             afterIteration();
@@ -589,6 +800,10 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
         rep.parameters[k].atBound = held[k];
     }
     rep.stations = m.NumStations;
+    if (joint) {
+        run.misfit(r);
+        rep.stations = static_cast<int>(r.size());   // the rows of the weighted system
+    }
     rep.freeParameters = errors.freeParameters;
     inv.IterationCount = 0;
     return InversionOutcome::Done;

@@ -19,7 +19,7 @@ namespace corvane {
 
 inline constexpr int MaxUnknowns = 10;
 
-enum class UnknownKind { Density, XPosition, Depth, Rotation, CornerX, CornerZ };
+enum class UnknownKind { Density, XPosition, Depth, Rotation, CornerX, CornerZ, Susceptibility, Remanence };
 
 struct Unknown {
     UnknownKind kind = UnknownKind::Density;
@@ -47,7 +47,33 @@ struct InversionOptions {
     // them (their bodies recalculated in the Jacobian and in every update),
     // instead of the links being removed first.
     bool keepLinks = false;
+
+    // The data fitted: gravity, magnetics or both. With magnetics each
+    // residual is weighed by its data set's observational error (mGal, nT)
+    // and both sets are stacked in one system; gravity alone is fitted
+    // unweighted, as it always was. Magnetics needs observed magnetic values:
+    // without them the run fits gravity.
+    bool useGravity = true;
+    bool useMagnetic = false;
+    double gravityError = 0.1;
+    double magneticError = 1;
+
+    // The body's susceptibility (SI) and remanent intensity (A/m) as
+    // unknowns, after the density, besides those the body chose; bounds
+    // given here replace the body's. Fitted only with magnetics.
+    bool invertSusceptibility = false;
+    bool invertRemanence = false;
+    std::optional<Bounds> susceptibilityBounds = {};
+    std::optional<Bounds> remanenceBounds = {};
 };
+
+// The bounds of the body's susceptibility and remanent intensity: those
+// typed, or 0 .. 1 SI and 0 .. 100 A/m widened to hold the present value.
+Bounds susceptibilityBounds(const Tbody& body);
+Bounds remanenceBounds(const Tbody& body);
+
+// The unknowns of body b with the magnetic ones the options add.
+std::vector<Unknown> inversionUnknowns(const Tbody& body, const InversionOptions& options);
 
 // One inversion run over body b with its working state.
 class Inversion {
@@ -58,6 +84,16 @@ public:
     double lambda() const { return lambda_; }
     double rotation() const { return rotation_; }   // accumulated, degrees
     double lastMisfit() const { return e0_; }
+    // The options in force (magnetics off when the model has no observed
+    // magnetic values).
+    const InversionOptions& options() const { return options_; }
+    // The misfit the run minimises: the gravity RMS (mGal) when gravity alone
+    // is fitted, else the RMS of the weighted residuals; r receives them.
+    double misfit(std::vector<double>& r) const;
+
+    // Column k of the magnetic anomaly's derivative at every magnetic station
+    // (index 0 for station 1), per model unit of the unknown.
+    std::vector<double> magneticColumn(int k, double stepScale = 1);
 
     // Column k of J for the current state (index 0 for station 1), per model
     // unit of the unknown. The model is left exactly as it was. stepScale
@@ -104,7 +140,11 @@ private:
     void carry(int k, std::vector<int>& touched);
     void carryAll(std::vector<int>& touched);
     std::vector<std::vector<double>> jacobianPerKm(double stepScale = 1);
-
+    // Column k of both data sets; mag may be null when magnetics is off.
+    std::vector<double> columns(int k, double stepScale, std::vector<double>* mag);
+    // The stacked, weighted system's columns (per km) when magnetics is on,
+    // else jacobianPerKm.
+    std::vector<std::vector<double>> system(double stepScale = 1);
     Model& m_;
     const Display& d_;
     int b_;
@@ -112,7 +152,7 @@ private:
     std::vector<Unknown> unknowns_;
     std::vector<double> perKm_;   // model units per km of each unknown
     std::vector<int> bodies_;
-    Bounds density_, position_, depth_;
+    Bounds density_, position_, depth_, susceptibility_, remanence_;
     double lambda_ = 2;
     double e0_ = 0;
     double rotation_ = 0;

@@ -56,6 +56,11 @@ std::string errorText(const ParameterResult& p)
 
 std::string errorsBasisText(const RunReport& report)
 {
+    if (!report.magneticRms.empty())
+        return "Standard errors from the undamped linearisation at the kept state, scaled by "
+               "s^2 = sum (r / error)^2 / (N - M), N = " +
+               std::to_string(report.stations) + " gravity and magnetic stations, M = " +
+               std::to_string(report.freeParameters) + " free parameters.";
     return "Standard errors from the undamped linearisation at the kept state, scaled by "
            "s^2 = sum r^2 / (N - M), N = " +
            std::to_string(report.stations) + " stations, M = " +
@@ -124,11 +129,14 @@ std::string reportTable(const RunReport& report, const char* eol)
         out += line + eol;
     }
     out += eol;
-    out += std::string("Iteration    RMS (mGal)    Misfit") + eol;
+    const bool magnetic = !report.magneticRms.empty();
+    out += std::string("Iteration    RMS (mGal)    Misfit") + (magnetic ? " Mag. misfit (nT)" : "") + eol;
     for (std::size_t t = 0; t < report.misfits.size(); ++t) {
         out += integer(static_cast<long long>(t), 9) +
                fixed(t < report.rms.size() ? report.rms[t] : 0.0, 14, 5) +
                fixed(report.misfits[t], 10, 2);
+        if (magnetic)
+            out += fixed(t < report.magneticRms.size() ? report.magneticRms[t] : 0.0, 17, 3);
         if (static_cast<int>(t) == report.kept)
             out += "  kept";
         out += eol;

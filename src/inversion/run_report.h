@@ -35,6 +35,10 @@ struct RunReport {
     // index 0 the start, index t after iteration t.
     std::vector<double> misfits;
     std::vector<double> rms;
+    // With magnetics fitted: the magnetic RMS residual (nT) of each state,
+    // and the weighted misfit the run minimised; empty otherwise.
+    std::vector<double> magneticRms;
+    std::vector<double> weighted;
     int kept = 0;                          // the state the model is left in
     bool startOutsideBounds = false;       // the start was no candidate to keep
     // The bounds the latest iteration's steps were held at, for the status

@@ -75,6 +75,8 @@ Tbodyinvert::Tbodyinvert(Workspace& ws, Platform& platform, QWidget* parent)
     depth_ = makeCheck("depth", "Invert depth");
     rotate_ = makeCheck("rotate", "Invert body angle");
     density_ = makeCheck("density", "Invert density contrast");
+    susceptibility_ = makeCheck("susceptibility", "Susceptibility");
+    remanence_ = makeCheck("remanence", "Remanent magnetisation");
     xBounds_.min = makeBox(this, "xmin");
     xBounds_.max = makeBox(this, "xmax");
     depthBounds_.min = makeBox(this, "Depthmin");
@@ -83,9 +85,13 @@ Tbodyinvert::Tbodyinvert(Workspace& ws, Platform& platform, QWidget* parent)
     angleBounds_.max = makeBox(this, "anglemax");
     densityBounds_.min = makeBox(this, "densmin");
     densityBounds_.max = makeBox(this, "densmax");
+    susceptibilityBounds_.min = makeBox(this, "susmin");
+    susceptibilityBounds_.max = makeBox(this, "susmax");
+    remanenceBounds_.min = makeBox(this, "remmin");
+    remanenceBounds_.max = makeBox(this, "remmax");
 
     auto* panelLayout = new QVBoxLayout(panel);
-    for (QCheckBox* c : {xpos_, depth_, rotate_, density_})
+    for (QCheckBox* c : {xpos_, depth_, rotate_, density_, susceptibility_, remanence_})
         panelLayout->addWidget(c);
 
     noofbody_ = new QLabel(this);
@@ -100,13 +106,14 @@ Tbodyinvert::Tbodyinvert(Workspace& ws, Platform& platform, QWidget* parent)
     grid->addWidget(noofbody_, 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("Minimum"), this), 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Maximum "), this), 0, 2);
-    grid->addWidget(panel, 1, 0, 4, 1);
-    const BoundBoxes* bounds[4] = {&xBounds_, &depthBounds_, &angleBounds_, &densityBounds_};
-    for (int r = 0; r < 4; ++r) {
+    grid->addWidget(panel, 1, 0, 6, 1);
+    const BoundBoxes* bounds[6] = {&xBounds_,       &depthBounds_,          &angleBounds_,
+                                   &densityBounds_, &susceptibilityBounds_, &remanenceBounds_};
+    for (int r = 0; r < 6; ++r) {
         grid->addWidget(bounds[r]->min, r + 1, 1);
         grid->addWidget(bounds[r]->max, r + 1, 2);
     }
-    grid->addWidget(OKBtn_, 5, 1, 1, 2);
+    grid->addWidget(OKBtn_, 7, 1, 1, 2);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -121,6 +128,8 @@ void Tbodyinvert::FormActivate()
     xpos_->setChecked(body.InvertXPos);
     depth_->setChecked(body.InvertDepth);
     rotate_->setChecked(body.InvertAngle);
+    susceptibility_->setChecked(body.InvertSusceptibility);
+    remanence_->setChecked(body.InvertRemanence);
     const Bounds x = positionBounds(m, body);
     const Bounds z = depthBounds(ws_.display, body);
     const Bounds density = corvane::densityBounds(body);
@@ -128,6 +137,10 @@ void Tbodyinvert::FormActivate()
     depthBounds_.show(z.min, z.max, 8, 2);
     angleBounds_.show(body.AngleMin, body.AngleMax, 7, 1);
     densityBounds_.show(density.min, density.max, 7, 5);
+    const Bounds k = corvane::susceptibilityBounds(body);
+    const Bounds r = corvane::remanenceBounds(body);
+    susceptibilityBounds_.show(k.min, k.max, 7, 5);
+    remanenceBounds_.show(r.min, r.max, 7, 3);
 }
 
 bool Tbodyinvert::FormDeactivate()
@@ -135,7 +148,7 @@ bool Tbodyinvert::FormDeactivate()
     Model& m = ws_.model;
     Tbody& body = m.Bodies[m.CurrentBody];
     const int bodyWide = density_->isChecked() + xpos_->isChecked() + depth_->isChecked() +
-                         rotate_->isChecked();
+                         rotate_->isChecked() + susceptibility_->isChecked() + remanence_->isChecked();
     const int corners = countUnknowns(body) - body.InvertDensity - body.InvertXPos -
                         body.InvertDepth - body.InvertAngle;
     if (bodyWide + corners > MaxUnknowns) {
@@ -151,14 +164,17 @@ bool Tbodyinvert::FormDeactivate()
         double& max;
         const QString& reversed;
     };
-    const Choice choices[4] = {
+    const Choice choices[6] = {
         {densityBounds_, body.DensMin, body.DensMax,
          texts::DensityBoundsReversed},
         {xBounds_, body.XPosMin, body.XPosMax, texts::PositionBoundsReversed},
         {depthBounds_, body.DepthMin, body.DepthMax,
          texts::DepthBoundsReversed},
         {angleBounds_, body.AngleMin, body.AngleMax,
-         texts::AngleBoundsReversed}};
+         texts::AngleBoundsReversed},
+        {susceptibilityBounds_, body.SusceptibilityMin, body.SusceptibilityMax,
+         texts::SusceptibilityBoundsReversed},
+        {remanenceBounds_, body.RemanenceMin, body.RemanenceMax, texts::RemanenceBoundsReversed}};
     for (const Choice& c : choices) {
         if (!c.boxes.edited())
             continue;
@@ -173,6 +189,8 @@ bool Tbodyinvert::FormDeactivate()
     body.InvertXPos = xpos_->isChecked();
     body.InvertDepth = depth_->isChecked();
     body.InvertAngle = rotate_->isChecked();
+    body.InvertSusceptibility = susceptibility_->isChecked();
+    body.InvertRemanence = remanence_->isChecked();
     for (const Choice& c : choices)
         if (c.boxes.edited())
             std::tie(c.min, c.max) = c.boxes.typed();

@@ -57,7 +57,10 @@ private:
     QCheckBox* depth_ = nullptr;
     QCheckBox* rotate_ = nullptr;
     QCheckBox* density_ = nullptr;
-    BoundBoxes xBounds_, depthBounds_, angleBounds_, densityBounds_;
+    QCheckBox* susceptibility_ = nullptr;
+    QCheckBox* remanence_ = nullptr;
+    BoundBoxes xBounds_, depthBounds_, angleBounds_, densityBounds_, susceptibilityBounds_,
+        remanenceBounds_;
     QPushButton* OKBtn_ = nullptr;
 };
 

@@ -24,6 +24,10 @@ inline const QString DepthBoundsReversed =
     QStringLiteral("The minimum depth is greater than the maximum.");
 inline const QString AngleBoundsReversed =
     QStringLiteral("The minimum body angle is greater than the maximum.");
+inline const QString SusceptibilityBoundsReversed =
+    QStringLiteral("The minimum susceptibility is greater than the maximum.");
+inline const QString RemanenceBoundsReversed =
+    QStringLiteral("The minimum remanent magnetisation is greater than the maximum.");
 inline const QString ZeroWidth = QStringLiteral(" A body of zero width cannot be widened");
 
 }  // namespace corvane::texts

@@ -3,13 +3,17 @@
 #include "inversion/least_squares.h"
 #include "inversion/texts.h"
 #include "inversion/tinvertresult.h"
+#include "model/magnetic_data.h"
 
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <cmath>
 
 namespace corvane {
 
@@ -22,6 +26,14 @@ int inversionBody(Workspace& ws)
     if (b < 1 || b > ws.model.NumBodies)
         b = 1;
     return b;
+}
+
+// A typed observational error: a positive number, else the default.
+double typedError(const QLineEdit* box, double fallback)
+{
+    bool ok = false;
+    const double v = box->text().trimmed().toDouble(&ok);
+    return ok && v > 0 && std::isfinite(v) ? v : fallback;
 }
 
 }  // namespace
@@ -70,13 +82,46 @@ Tinvertmodel::Tinvertmodel(Workspace& ws, Platform& platform, std::function<void
     keeplinks_ = new QCheckBox(QStringLiteral("Keep linked corners"), this);
     keeplinks_->setObjectName(QStringLiteral("keeplinks"));
     grid->addWidget(keeplinks_, 9, 0, 1, 2);
+    magnetics_ = new QGroupBox(QStringLiteral("Data fitted"), this);
+    magnetics_->setObjectName(QStringLiteral("magnetics"));
+    auto* mg = new QGridLayout(magnetics_);
+    auto check = [this](const char* name, const char* text) {
+        auto* c = new QCheckBox(QString::fromLatin1(text), this);
+        c->setObjectName(QString::fromLatin1(name));
+        return c;
+    };
+    auto edit = [this](const char* name) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QString::fromLatin1(name));
+        return e;
+    };
+    fitgravity_ = check("fitgravity", "Gravity");
+    fitgravity_->setChecked(true);
+    fitmagnetic_ = check("fitmagnetic", "Magnetics");
+    gravityerror_ = edit("gravityerror");
+    gravityerror_->setText(QStringLiteral("0.1"));
+    magneticerror_ = edit("magneticerror");
+    magneticerror_->setText(QStringLiteral("1"));
+    susceptibility_ = label("invertsusceptibility", "No");
+    remanence_ = label("invertremanence", "No");
+    mg->addWidget(fitgravity_, 0, 0);
+    mg->addWidget(label("gravityerrorlabel", "Error (mGal)"), 0, 1);
+    mg->addWidget(gravityerror_, 0, 2);
+    mg->addWidget(fitmagnetic_, 1, 0);
+    mg->addWidget(label("magneticerrorlabel", "Error (nT)"), 1, 1);
+    mg->addWidget(magneticerror_, 1, 2);
+    mg->addWidget(label("susceptibilitylabel", "Susceptibility"), 2, 0);
+    mg->addWidget(susceptibility_, 2, 1);
+    mg->addWidget(label("remanencelabel", "Remanent magnetisation"), 3, 0);
+    mg->addWidget(remanence_, 3, 1);
+    grid->addWidget(magnetics_, 10, 0, 1, 2);
     OKBtn_ = new QPushButton(QStringLiteral("OK"), this);
     OKBtn_->setObjectName(QStringLiteral("OKBtn"));
     OKBtn_->setDefault(true);
     CancelBtn_ = new QPushButton(QStringLiteral("Cancel"), this);
     CancelBtn_->setObjectName(QStringLiteral("CancelBtn"));
-    grid->addWidget(OKBtn_, 10, 0);
-    grid->addWidget(CancelBtn_, 10, 1);
+    grid->addWidget(OKBtn_, 11, 0);
+    grid->addWidget(CancelBtn_, 11, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
     connect(OKBtn_, &QPushButton::clicked, this, &Tinvertmodel::OKBtnClick);
     connect(CancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
@@ -101,6 +146,9 @@ void Tinvertmodel::FormActivate()
     iterations_->setText(QString::number(ws_.inversion.NumIterations));
     keeplinks_->setChecked(ws_.extras.KeepLinkedCorners);
     NoOfBody_->setText(QStringLiteral(" Body ") + QString::number(b));
+    susceptibility_->setText(yesNo(body.InvertSusceptibility));
+    remanence_->setText(yesNo(body.InvertRemanence));
+    magnetics_->setVisible(haveObservedMagnetic(ws_.model));
 }
 
 void Tinvertmodel::OKBtnClick()
@@ -111,6 +159,13 @@ void Tinvertmodel::OKBtnClick()
     ws_.inversion.NumIterations = count;
     ws_.extras.KeepLinkedCorners = keeplinks_->isChecked();
     Model& m = ws_.model;
+    InversionOptions options{.keepLinks = keeplinks_->isChecked()};
+    if (haveObservedMagnetic(m)) {
+        options.useGravity = fitgravity_->isChecked();
+        options.useMagnetic = fitmagnetic_->isChecked();
+        options.gravityError = typedError(gravityerror_, 0.1);
+        options.magneticError = typedError(magneticerror_, 1);
+    }
     RunReport report;
     InversionOutcome outcome = InversionOutcome::Done;
     {
@@ -123,7 +178,7 @@ void Tinvertmodel::OKBtnClick()
                 if (status_ && !report.held.empty())
                     status_(heldStatus(m, ws_.inversion.IterationCount, report.held));
             },
-            &report, {.keepLinks = keeplinks_->isChecked()});
+            &report, options);
     }
     if (outcome == InversionOutcome::NothingSelected)
         platform_.error(texts::NothingSelected);

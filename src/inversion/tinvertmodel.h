@@ -11,6 +11,7 @@
 #include <optional>
 
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -49,6 +50,15 @@ private:
     QLabel* NoOfBody_ = nullptr;
     QLineEdit* iterations_ = nullptr;
     QCheckBox* keeplinks_ = nullptr;
+    // The data to fit and their errors, and the magnetic unknowns: offered
+    // only when the model has observed magnetic values.
+    QGroupBox* magnetics_ = nullptr;
+    QCheckBox* fitgravity_ = nullptr;
+    QCheckBox* fitmagnetic_ = nullptr;
+    QLineEdit* gravityerror_ = nullptr;
+    QLineEdit* magneticerror_ = nullptr;
+    QLabel* susceptibility_ = nullptr;
+    QLabel* remanence_ = nullptr;
     QPushButton* OKBtn_ = nullptr;
     QPushButton* CancelBtn_ = nullptr;
 };

@@ -120,6 +120,16 @@ void Tinvertresult::fill(const RunReport& report)
     parameters_->setFixedHeight(parameters_->horizontalHeader()->sizeHint().height() +
                                 rows * parameters_->verticalHeader()->defaultSectionSize() +
                                 2 * parameters_->frameWidth());
+    // A magnetic column beside the gravity misfit when the run fitted magnetics.
+    const bool magnetic = !report.magneticRms.empty();
+    QStringList headings{QStringLiteral("Iteration"), QStringLiteral("RMS (mGal)"),
+                         QStringLiteral("Misfit")};
+    if (magnetic)
+        headings << QStringLiteral(" Mag. misfit (nT)");
+    headings << QString();
+    iterations_->setColumnCount(static_cast<int>(headings.size()));
+    iterations_->setHorizontalHeaderLabels(headings);
+    const int keptColumn = magnetic ? 4 : 3;
     iterations_->setRowCount(static_cast<int>(report.misfits.size()));
     for (int row = 0; row < iterations_->rowCount(); ++row) {
         const auto t = static_cast<std::size_t>(row);
@@ -127,7 +137,10 @@ void Tinvertresult::fill(const RunReport& report)
         const double rms = t < report.rms.size() ? report.rms[t] : 0.0;
         setCell(iterations_, row, 1, fixed(rms, 0, 5), true);
         setCell(iterations_, row, 2, fixed(report.misfits[t], 0, 2), true);
-        setCell(iterations_, row, 3, row == report.kept ? "kept" : "", false);
+        if (magnetic)
+            setCell(iterations_, row, 3,
+                    fixed(t < report.magneticRms.size() ? report.magneticRms[t] : 0.0, 0, 3), true);
+        setCell(iterations_, row, keptColumn, row == report.kept ? "kept" : "", false);
     }
     if (report.kept >= 0 && report.kept < iterations_->rowCount())
         iterations_->scrollToItem(iterations_->item(report.kept, 0));

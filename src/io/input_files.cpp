@@ -30,6 +30,7 @@ void freshSlot(Tbody& body)
     resetInversionBounds(body);
     clearMagnetisation(body);
     body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = false;
+    body.InvertSusceptibility = body.InvertRemanence = false;
     for (int k = 1; k <= MaxCorners; ++k) {
         body.CornerInvertX[k] = false;
         body.CornerInvertZ[k] = false;

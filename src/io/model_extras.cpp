@@ -332,6 +332,37 @@ const std::vector<Key>& keys()
                  out.end();
              }
          }},
+        {"invert-magnetic",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasMagneticInversion v;
+             v.Line = it.number;
+             if (!count(it, 3, why) || !whole(it, 0, 1, MaxNumber, v.Body, why) ||
+                 !flag(it, 1, v.Susceptibility, why) || !flag(it, 2, v.Remanence, why))
+                 return false;
+             x.MagneticInversion.push_back(v);
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (const ExtrasMagneticInversion& v : x.MagneticInversion)
+                 out.key(key) << v.Body << v.Susceptibility << v.Remanence, out.end();
+         }},
+        {"bounds-magnetic",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasMagneticBounds b;
+             b.Line = it.number;
+             if (!count(it, 5, why) || !whole(it, 0, 1, MaxNumber, b.Body, why) ||
+                 !num(it, 1, b.SusceptibilityMin, why) || !num(it, 2, b.SusceptibilityMax, why) ||
+                 !num(it, 3, b.RemanenceMin, why) || !num(it, 4, b.RemanenceMax, why))
+                 return false;
+             x.MagneticBounds.push_back(b);
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             for (const ExtrasMagneticBounds& b : x.MagneticBounds)
+                 out.key(key) << b.Body << b.SusceptibilityMin << b.SusceptibilityMax << b.RemanenceMin
+                              << b.RemanenceMax,
+                     out.end();
+         }},
         {"corner-invert",
          [](const Item& it, ModelExtras& x, std::string& why) {
              ExtrasCornerInversion c;
@@ -578,6 +609,7 @@ bool ModelExtras::empty() const
 {
     return Hidden.empty() && Links.empty() && !Field && Magnetisations.empty() && Elevations.empty() &&
            MagStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
+           MagneticInversion.empty() && MagneticBounds.empty() &&
            !InversionBody && !Iterations && !KeepLinkedCorners && !Regional && Holes.empty() &&
            Display.empty() && !Titles[0] && !Titles[1] && !ModelFile && !CurrentBody && !View && Carried.empty();
 }

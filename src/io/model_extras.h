@@ -74,6 +74,18 @@ struct ExtrasBounds {
     std::array<double, NumBoundValues> Values{};
 };
 
+// The magnetisation as unknowns of the inversion, and its bounds.
+struct ExtrasMagneticInversion {
+    int Body = 0;
+    int Line = 0;
+    bool Susceptibility = false, Remanence = false;
+};
+struct ExtrasMagneticBounds {
+    int Body = 0;
+    int Line = 0;
+    double SusceptibilityMin = 0, SusceptibilityMax = 1, RemanenceMin = 0, RemanenceMax = 100;
+};
+
 struct ExtrasCornerInversion {
     int Body = 0, Corner = 0;
     int Line = 0;
@@ -117,6 +129,8 @@ struct ModelExtras {
     std::vector<ExtrasMagStation> MagStations;
     std::vector<ExtrasBodyInversion> BodyInversion;
     std::vector<ExtrasBounds> Bounds;
+    std::vector<ExtrasMagneticInversion> MagneticInversion;
+    std::vector<ExtrasMagneticBounds> MagneticBounds;
     std::vector<ExtrasCornerInversion> CornerInversion;
     std::optional<ExtrasHidden> InversionBody;   // the body, and its line
     std::optional<int> Iterations;

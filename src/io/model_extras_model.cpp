@@ -172,6 +172,16 @@ ModelExtras extrasOf(const Workspace& ws)
             x.Bounds.push_back({b, 0, boundsOf(m.Bodies[b])});
     for (int b = 1; b <= bodies; ++b) {
         const Tbody& body = m.Bodies[b];
+        if (body.InvertSusceptibility || body.InvertRemanence)
+            x.MagneticInversion.push_back({b, 0, body.InvertSusceptibility, body.InvertRemanence});
+        const ExtrasMagneticBounds none;
+        if (body.SusceptibilityMin != none.SusceptibilityMin || body.SusceptibilityMax != none.SusceptibilityMax ||
+            body.RemanenceMin != none.RemanenceMin || body.RemanenceMax != none.RemanenceMax)
+            x.MagneticBounds.push_back(
+                {b, 0, body.SusceptibilityMin, body.SusceptibilityMax, body.RemanenceMin, body.RemanenceMax});
+    }
+    for (int b = 1; b <= bodies; ++b) {
+        const Tbody& body = m.Bodies[b];
         for (int k = 1; k <= std::min(body.NumCorners - 1, MaxCorners); ++k)
             if (body.CornerInvertX[k] || body.CornerInvertZ[k])
                 x.CornerInversion.push_back({b, k, 0, body.CornerInvertX[k], body.CornerInvertZ[k]});
@@ -317,6 +327,25 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
             continue;
         }
         setBounds(m.Bodies[v.Body], v.Values);
+    }
+    for (const ExtrasMagneticInversion& v : x.MagneticInversion) {
+        if (!isBody(v.Body)) {
+            problem(v.Line, noBody(v.Body));
+            continue;
+        }
+        m.Bodies[v.Body].InvertSusceptibility = v.Susceptibility;
+        m.Bodies[v.Body].InvertRemanence = v.Remanence;
+    }
+    for (const ExtrasMagneticBounds& v : x.MagneticBounds) {
+        if (!isBody(v.Body)) {
+            problem(v.Line, noBody(v.Body));
+            continue;
+        }
+        Tbody& b = m.Bodies[v.Body];
+        b.SusceptibilityMin = v.SusceptibilityMin;
+        b.SusceptibilityMax = v.SusceptibilityMax;
+        b.RemanenceMin = v.RemanenceMin;
+        b.RemanenceMax = v.RemanenceMax;
     }
     for (const ExtrasCornerInversion& c : x.CornerInversion) {
         if (!isBody(c.Body) || !isCorner(c.Body, c.Corner)) {

@@ -287,6 +287,7 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
         body.StrikeLength1 = src.StrikeLength1;
         body.StrikeLength2 = src.StrikeLength2;
         body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = false;
+        body.InvertSusceptibility = body.InvertRemanence = false;
         // The file holds neither hidden flags nor links: a loaded body is
         // visible and stands alone, whatever the slot held before.
         body.Hidden = false;

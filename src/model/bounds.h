@@ -17,6 +17,10 @@ inline void resetInversionBounds(Tbody& body)
     body.DepthMax = 1000;
     body.AngleMin = -90;
     body.AngleMax = 90;
+    body.SusceptibilityMin = 0;
+    body.SusceptibilityMax = 1;
+    body.RemanenceMin = 0;
+    body.RemanenceMax = 100;
 }
 
 }  // namespace corvane

@@ -193,6 +193,8 @@ void Model::CopyBody(int from, int to)
     dst.InvertXPos = src.InvertXPos;
     dst.InvertDepth = src.InvertDepth;
     dst.InvertAngle = src.InvertAngle;
+    dst.InvertSusceptibility = src.InvertSusceptibility;
+    dst.InvertRemanence = src.InvertRemanence;
     for (int k = 1; k <= src.NumCorners; ++k) {
         dst.CornerX[k] = src.CornerX[k];
         dst.CornerZ[k] = src.CornerZ[k];
@@ -213,6 +215,7 @@ void Model::ClearInversionFlags(int first, int last)
     for (int b = first; b <= last; ++b) {
         Tbody& body = Bodies[b];
         body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = false;
+        body.InvertSusceptibility = body.InvertRemanence = false;
         for (int k = 1; k <= body.NumCorners; ++k) {
             body.CornerInvertX[k] = false;
             body.CornerInvertZ[k] = false;

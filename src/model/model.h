@@ -48,6 +48,12 @@ public:
     Array1<bool, MaxCorners> Linked;
     Array1<int, MaxCorners> LinkBody;
     Array1<int, MaxCorners> LinkCorner;
+    // The magnetisation as unknowns of the inversion, and their bounds; the
+    // defaults stand for "none typed", as those of the density do.
+    bool InvertSusceptibility = false;
+    bool InvertRemanence = false;
+    double SusceptibilityMin = 0, SusceptibilityMax = 1;
+    double RemanenceMin = 0, RemanenceMax = 100;
 
     // Writes (x, z) into corner k, and into the closing copy when k is 1 or n.
     void setCorner(int k, double x, double z);

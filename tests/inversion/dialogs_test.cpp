@@ -9,12 +9,14 @@
 #include "inversion/tinvertmodel.h"
 #include "inversion/tinvertresult.h"
 #include "inversion/tproperties.h"
+#include "model/magnetic_data.h"
 #include "model/text.h"
 #include "platform/scripted_platform.h"
 #include "synthetic.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QLabel>
@@ -370,6 +372,59 @@ TEST(Tbodyinvert, LoadsAndStoresTheSelection)
     EXPECT_EQ(b.DensMax, 1);
 }
 
+TEST(Tbodyinvert, MagnetisationChoiceAndBounds)
+{
+    // Rows: start values, what is typed, the bounds the body keeps (or the
+    // message refusing them).
+    struct Case {
+        const char* name;
+        double k, remanence;
+        const char *susmin, *susmax, *remmax;
+        double wantSusMax, wantRemMax;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"defaults shown, nothing typed", 0.01, 0, nullptr, nullptr, nullptr, 1, 100, false},
+        {"a start above the default is shown, not stored", 2.5, 150, nullptr, nullptr, nullptr, 1, 100, false},
+        {"typed bounds kept", 0.01, 0, "0", "0.2", "5", 0.2, 5, false},
+        {"reversed susceptibility bounds refused", 0.01, 0, "0.5", "0.2", nullptr, 1, 100, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        Model& m = f.ws.model;
+        m.CurrentBody = 1;
+        m.Bodies[1].Susceptibility = c.k;
+        m.Bodies[1].Remanence = c.remanence;
+        Tbodyinvert dlg(f.ws, f.platform);
+        dlg.FormActivate();
+        EXPECT_EQ(text(dlg, "susmax").trimmed().toDouble(), std::max(1.0, c.k));
+        EXPECT_EQ(text(dlg, "remmax").trimmed().toDouble(), std::max(100.0, c.remanence));
+        dlg.findChild<QCheckBox*>("susceptibility")->setChecked(true);
+        dlg.findChild<QCheckBox*>("remanence")->setChecked(true);
+        if (c.susmin)
+            type(dlg, "susmin", c.susmin);
+        if (c.susmax)
+            type(dlg, "susmax", c.susmax);
+        if (c.remmax)
+            type(dlg, "remmax", c.remmax);
+        const Tbody& b = m.Bodies[1];
+        EXPECT_EQ(dlg.FormDeactivate(), !c.refused);
+        EXPECT_EQ(b.InvertSusceptibility, !c.refused);
+        EXPECT_EQ(b.InvertRemanence, !c.refused);
+        EXPECT_EQ(b.SusceptibilityMax, c.wantSusMax);
+        EXPECT_EQ(b.RemanenceMax, c.wantRemMax);
+        if (c.refused) {
+            EXPECT_EQ(f.platform.last().text, "The minimum susceptibility is greater than the maximum.");
+        } else {
+            // Reopened, the dialog shows what was stored.
+            dlg.FormActivate();
+            EXPECT_TRUE(dlg.findChild<QCheckBox*>("susceptibility")->isChecked());
+            EXPECT_EQ(text(dlg, "remmax").trimmed().toDouble(), std::max(c.wantRemMax, c.remanence));
+        }
+    }
+}
+
 TEST(Tbodyinvert, RefusesMoreThanTenUnknowns)
 {
     Fixture f;
@@ -609,4 +664,78 @@ TEST(Tproperties, CalculateAfterADensityChangeMovesNothingAndShowsTheMisfit)
     ASSERT_EQ(f.statusTexts.size(), 1);
     EXPECT_TRUE(f.statusTexts[0].startsWith(misfitText(m, 0)));
     EXPECT_TRUE(f.statusTexts[0].endsWith(StepShortenedText));
+}
+
+TEST(Tinvertmodel, MagneticDataChosenInTheDialog)
+{
+    // Rows: whether the model has observed magnetic values, what is ticked
+    // and typed; the susceptibility reached and whether the result window
+    // shows the magnetic misfit.
+    struct Case {
+        const char* name;
+        bool observed, gravity, magnetic;
+        const char* magneticError;
+        bool fitsK;
+    };
+    const Case cases[] = {
+        {"no magnetic data: the group is hidden, gravity as before", false, true, true, "1", false},
+        {"magnetics alone", true, false, true, "1", true},
+        {"both, a nonsense error taken as 1 nT", true, true, true, "-3", true},
+        {"gravity alone: the magnetisation stays", true, true, false, "1", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        Model& m = f.ws.model;
+        m.Bodies[1].Susceptibility = 0.03;
+        std::vector<MagneticStationValue> stations;
+        for (int i = 0; i < 41; ++i)
+            stations.push_back({-60 + 3.0 * i, 0, c.observed ? std::optional<double>(0) : std::nullopt});
+        setMagneticStations(m, stations);
+        for (int i = 1; i <= m.Mag.Num; ++i)
+            m.Mag.Observed[i] = m.Mag.Calculated[i];
+        m.Bodies[1].Susceptibility = 0.01;
+        m.Bodies[1].Density = 0.28;
+        m.RecalculateModel();
+        m.Bodies[1].InvertDensity = true;
+        m.Bodies[1].InvertSusceptibility = true;   // fitted only with magnetics
+        Tinvertmodel dlg(f.ws, f.platform, f.repaint());
+        dlg.FormActivate();
+        auto* group = dlg.findChild<QGroupBox*>("magnetics");
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->isVisibleTo(&dlg), c.observed);
+        dlg.findChild<QCheckBox*>("fitgravity")->setChecked(c.gravity);
+        dlg.findChild<QCheckBox*>("fitmagnetic")->setChecked(c.magnetic);
+        if (c.observed) {
+            EXPECT_EQ(text(dlg, "invertsusceptibility"), "Yes");
+            EXPECT_EQ(text(dlg, "invertremanence"), "No");
+        }
+        type(dlg, "magneticerror", QString::fromLatin1(c.magneticError));
+        type(dlg, "iterations", "8");
+        dlg.OKBtnClick();
+        ASSERT_NE(dlg.lastRun(), nullptr);
+        const RunReport& run = *dlg.lastRun();
+        if (c.fitsK) {
+            EXPECT_NEAR(m.Bodies[1].Susceptibility, 0.03, 1e-6);
+            ASSERT_EQ(run.parameters.size(), 2u);
+            EXPECT_EQ(run.parameters[1].name, "Susceptibility");
+            ASSERT_EQ(run.magneticRms.size(), 9u);
+            EXPECT_LT(run.magneticRms[static_cast<std::size_t>(run.kept)], 1e-3 * run.magneticRms[0]);
+        } else {
+            EXPECT_EQ(m.Bodies[1].Susceptibility, 0.01);
+            EXPECT_EQ(run.parameters.size(), 1u);
+            EXPECT_TRUE(run.magneticRms.empty());
+        }
+        EXPECT_NEAR(m.Bodies[1].Density, 0.3, c.gravity ? 0.006 : 0.03);
+
+        Tinvertresult result(f.platform);
+        result.fill(run);
+        auto* table = result.findChild<QTableWidget*>("iterations");
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->columnCount(), c.fitsK ? 5 : 4);
+        if (c.fitsK) {
+            EXPECT_EQ(table->horizontalHeaderItem(3)->text(), " Mag. misfit (nT)");
+        }
+        EXPECT_EQ(reportTable(run, "\n").find("Mag. misfit") != std::string::npos, c.fitsK);
+    }
 }

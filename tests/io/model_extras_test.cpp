@@ -63,6 +63,9 @@ void everything(Workspace& ws)
     link(m, 1, 3, 2, 4);
     m.setHidden(3, true);
     m.Bodies[2].InvertDensity = m.Bodies[2].InvertDepth = true;
+    m.Bodies[2].InvertSusceptibility = true;
+    m.Bodies[2].SusceptibilityMax = 0.2;
+    m.Bodies[2].RemanenceMin = 1.5;
     m.Bodies[2].DensMin = 0.05;
     m.Bodies[2].DensMax = 0.4;
     m.Bodies[1].CornerInvertZ[4] = true;
@@ -163,6 +166,13 @@ TEST(ModelExtras, EveryKindOfItemSavesLoadsAndSavesAlike)
     EXPECT_TRUE(m.Bodies[2].InvertDensity && m.Bodies[2].InvertDepth && !m.Bodies[2].InvertXPos);
     EXPECT_EQ(m.Bodies[2].DensMin, 0.05);
     EXPECT_EQ(m.Bodies[2].DensMax, 0.4);
+    EXPECT_TRUE(m.Bodies[2].InvertSusceptibility && !m.Bodies[2].InvertRemanence);
+    EXPECT_FALSE(m.Bodies[1].InvertSusceptibility || m.Bodies[1].InvertRemanence);
+    EXPECT_EQ(m.Bodies[2].SusceptibilityMax, 0.2);
+    EXPECT_EQ(m.Bodies[2].RemanenceMin, 1.5);
+    EXPECT_EQ(m.Bodies[2].RemanenceMax, 100);
+    EXPECT_EQ(m.Bodies[1].SusceptibilityMax, 1);
+    EXPECT_NE(again.find("invert-magnetic 2 1 0\r\nbounds-magnetic 2 0 0.2 1.5 100\r\n"), std::string::npos);
     EXPECT_TRUE(m.Bodies[1].CornerInvertZ[4] && m.Bodies[1].CornerInvertX[1] && !m.Bodies[1].CornerInvertX[4]);
     EXPECT_EQ(back.inversion.InversionBody, 2);
     EXPECT_EQ(back.inversion.NumIterations, 25);
@@ -237,6 +247,9 @@ TEST(ModelExtras, LinesThatCannotBeReadAreReportedAndLeftOut)
         {"bounds 1 0 1", "takes 9 fields, this line has 3"},
         {"bounds 1 0 1 0 40 0 10 -90 nan", "\"nan\" is not a number"},
         {"corner-invert 2 7 1 0", "body 2 has no corner 7"},
+        {"invert-magnetic 1 1", "takes 3 fields, this line has 2"},
+        {"invert-magnetic 4 1 0", "there is no body 4"},
+        {"bounds-magnetic 1 0 1 0 x", "\"x\" is not a number"},
         {"inversion-body 5", "there is no body 5"},
         {"iterations 300", "from 0 to 255"},
         {"field 50000 60 2", "takes 4 fields"},

@@ -318,7 +318,7 @@ void readMagneticDataCommand(Tcorvane& window)
         platform.warning(StationsSortedText);
     std::vector<MagneticStationValue> stations(s.x.size());
     for (std::size_t i = 0; i < s.x.size(); ++i)
-        stations[i] = {s.x[i], 0.0, s.g[i]};
+        stations[i] = {s.x[i], s.h[i], s.g[i]};   // from the chooser's height column or its one height
     {
         BusyCursor busy(platform);
         setMagneticStations(ws.model, std::move(stations));

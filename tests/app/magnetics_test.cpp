@@ -3,6 +3,7 @@
 // file bringing every piece of magnetic data back.
 #include "app/history.h"
 #include "app/magnetics.h"
+#include "app/newmodel.h"
 #include "app/newmodel_data.h"
 #include "app/recovery.h"
 #include "app/tcorvane.h"
@@ -14,6 +15,7 @@
 #include "support/model_state.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
@@ -21,6 +23,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace corvane;
 
@@ -189,6 +193,53 @@ TEST(MagneticsMenu, ReadInMagneticDataGivesObservedValuesPanelAndMisfit)
     };
     w.window.action("Bodymagnetisation1")->trigger();
     EXPECT_EQ(w.ws.model.Bodies[1].Susceptibility, *expected);
+}
+
+TEST(MagneticsMenu, ReadInMagneticDataTakesTheChoosersHeights)
+{
+    // Column 3 holds each station's height; the file is in reverse order so
+    // a height must travel with its station through the sort.
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("mag_h.dat"));
+    {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("magnetic survey\nwith heights\nx nT h\n");
+        for (int i = 0; i <= 20; ++i)
+            f.write(QByteArray::number(100 - 5 * i) + " " + QByteArray::number(3.0 * i) + " " +
+                    QByteArray::number(0.01 * i) + "\n");
+    }
+    auto columnHeight = [](double x) { return (100 - x) / 500; };
+    struct Case {
+        const char* what;
+        bool column;
+        QString constant;
+        std::function<double(double)> height;   // expected, from the position
+    };
+    const Case cases[] = {
+        {"opening choice", false, QStringLiteral("0"), [](double) { return 0.0; }},
+        {"one height", false, QStringLiteral("0.35"), [](double) { return 0.35; }},
+        {"height column", true, QStringLiteral("0.35"), columnHeight},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Window w;
+        w.platform.openNames.push_back(name);
+        w.platform.dialogHandler = [&c](QDialog& d) {
+            auto& grid = dynamic_cast<Tdatadisplay1&>(d);
+            grid.HeightData->setChecked(c.column);
+            grid.ConstHeight->setText(c.constant);
+            d.accept();
+            return d.result();
+        };
+        w.window.action("Readmagneticdata1")->trigger();
+        const Model& m = w.ws.model;
+        ASSERT_EQ(m.Mag.Num, 21);
+        for (int i = 1; i <= m.Mag.Num; ++i) {
+            EXPECT_DOUBLE_EQ(m.Mag.Height[i], c.height(m.Mag.X[i])) << i;
+            EXPECT_EQ(m.Mag.Observed[i], 3.0 * (100 - m.Mag.X[i]) / 5) << i;
+        }
+    }
 }
 
 TEST(MagneticsMenu, RecoveryFileBringsBackTheMagneticData)

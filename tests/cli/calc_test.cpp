@@ -5,6 +5,7 @@
 #include "io/model_file.h"
 #include "io/real48.h"
 #include "model/gravity.h"
+#include "model/magnetic_data.h"
 #include "platform/scripted_platform.h"
 #include "version.h"
 
@@ -337,8 +338,31 @@ TEST(CorvaneCalc, MagneticOutputNamesItsColumnsAndLeavesTheDefaultAlone)
     const Outcome plain = calc({model});
     const Outcome magnetic = calc({"--magnetic", model});
     ASSERT_EQ(magnetic.status, 0) << magnetic.err;
+    EXPECT_EQ(magnetic.out.rfind("position (km),height (km),observed (nT),calculated (nT),body 1 (nT),body 2 (nT)\n", 0),
+              0u);
+    // One row per magnetic station the model holds, in their order, with each
+    // station's observed value.
+    Workspace ws;
+    ASSERT_EQ(loadModelFile(ws, (examples / "basement.mod").string()), "");
+    const MagneticStations& mag = ws.model.Mag;
+    ASSERT_GT(mag.Num, 0);
+    const auto rows = csvRows(magnetic.out);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(mag.Num) + 1);
+    for (int i = 1; i <= mag.Num; ++i) {
+        ASSERT_EQ(rows[i].size(), 6u) << i;
+        EXPECT_DOUBLE_EQ(std::stod(rows[i][0]), mag.X[i]) << i;
+        EXPECT_DOUBLE_EQ(std::stod(rows[i][2]), mag.Observed[i]) << i;
+    }
+
     // A model file without magnetic stations: the header alone.
-    EXPECT_EQ(magnetic.out, "position (km),height (km),observed (nT),calculated (nT),body 1 (nT),body 2 (nT)\n");
+    QTemporaryDir dir;
+    setMagneticStations(ws.model, {});
+    ws.display.ShowMagnetic = false;
+    const std::string bare = (fs::path(dir.path().toStdString()) / "bare.mod").string();
+    ASSERT_EQ(saveModelFile(ws, bare), "");
+    const Outcome none = calc({"--magnetic", q(fs::path(bare))});
+    ASSERT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.out, "position (km),height (km),observed (nT),calculated (nT),body 1 (nT),body 2 (nT)\n");
     EXPECT_EQ(plain.out.rfind("position (km),observed (mGal),calculated (mGal),body 1 (mGal),body 2 (mGal)\n", 0), 0u);
 }
 

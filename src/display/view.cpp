@@ -279,7 +279,10 @@ MagneticRange magneticRange(const Model& m, const Display& d)
         lo = 0;
         hi = 1;
     }
-    double step = roundTickStep(0.25 * (hi - lo));
+    // A spread within rounding of the values themselves is a flat profile: it
+    // gets a span of its own, not steps of a few units in the last place.
+    const bool flat = hi - lo <= 1e-9 * std::max({1.0, std::abs(lo), std::abs(hi)});
+    double step = flat ? 0 : roundTickStep(0.25 * (hi - lo));
     if (!(step > 0))
         step = roundTickStep(std::max(1.0, 0.25 * std::abs(hi)));
     if (!(step > 0))

@@ -310,43 +310,32 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
         b.LinkBody[l.Corner2] = l.Body;
         b.LinkCorner[l.Corner2] = l.Corner;
     }
-    for (const ExtrasBodyInversion& v : x.BodyInversion) {
-        if (!isBody(v.Body)) {
-            problem(v.Line, noBody(v.Body));
-            continue;
+    // Items that name a body: applied to it, or reported when there is none.
+    auto eachBody = [&](const auto& items, auto&& apply) {
+        for (const auto& v : items) {
+            if (isBody(v.Body))
+                apply(v, m.Bodies[v.Body]);
+            else
+                problem(v.Line, noBody(v.Body));
         }
-        Tbody& b = m.Bodies[v.Body];
+    };
+    eachBody(x.BodyInversion, [](const ExtrasBodyInversion& v, Tbody& b) {
         b.InvertDensity = v.Density;
         b.InvertXPos = v.XPos;
         b.InvertDepth = v.Depth;
         b.InvertAngle = v.Angle;
-    }
-    for (const ExtrasBounds& v : x.Bounds) {
-        if (!isBody(v.Body)) {
-            problem(v.Line, noBody(v.Body));
-            continue;
-        }
-        setBounds(m.Bodies[v.Body], v.Values);
-    }
-    for (const ExtrasMagneticInversion& v : x.MagneticInversion) {
-        if (!isBody(v.Body)) {
-            problem(v.Line, noBody(v.Body));
-            continue;
-        }
-        m.Bodies[v.Body].InvertSusceptibility = v.Susceptibility;
-        m.Bodies[v.Body].InvertRemanence = v.Remanence;
-    }
-    for (const ExtrasMagneticBounds& v : x.MagneticBounds) {
-        if (!isBody(v.Body)) {
-            problem(v.Line, noBody(v.Body));
-            continue;
-        }
-        Tbody& b = m.Bodies[v.Body];
+    });
+    eachBody(x.Bounds, [](const ExtrasBounds& v, Tbody& b) { setBounds(b, v.Values); });
+    eachBody(x.MagneticInversion, [](const ExtrasMagneticInversion& v, Tbody& b) {
+        b.InvertSusceptibility = v.Susceptibility;
+        b.InvertRemanence = v.Remanence;
+    });
+    eachBody(x.MagneticBounds, [](const ExtrasMagneticBounds& v, Tbody& b) {
         b.SusceptibilityMin = v.SusceptibilityMin;
         b.SusceptibilityMax = v.SusceptibilityMax;
         b.RemanenceMin = v.RemanenceMin;
         b.RemanenceMax = v.RemanenceMax;
-    }
+    });
     for (const ExtrasCornerInversion& c : x.CornerInversion) {
         if (!isBody(c.Body) || !isCorner(c.Body, c.Corner)) {
             problem(c.Line, isBody(c.Body) ? noCorner(c.Body, c.Corner) : noBody(c.Body));
@@ -399,17 +388,12 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
         m.Mag.FieldDeclination = x.Field->Declination;
         m.Mag.FieldAzimuth = x.Field->Azimuth;
     }
-    for (const ExtrasMagnetisation& v : x.Magnetisations) {
-        if (!isBody(v.Body)) {
-            problem(v.Line, noBody(v.Body));
-            continue;
-        }
-        Tbody& b = m.Bodies[v.Body];
+    eachBody(x.Magnetisations, [](const ExtrasMagnetisation& v, Tbody& b) {
         b.Susceptibility = v.Susceptibility;
         b.Remanence = v.Remanence;
         b.RemanentInclination = v.Inclination;
         b.RemanentDeclination = v.Declination;
-    }
+    });
     std::vector<MagneticStationValue> stations;
     for (const ExtrasMagStation& s : x.MagStations)
         stations.push_back({s.X, s.Height, s.Anomaly});

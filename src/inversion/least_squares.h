@@ -65,6 +65,14 @@ struct InversionOptions {
     bool invertRemanence = false;
     std::optional<Bounds> susceptibilityBounds = {};
     std::optional<Bounds> remanenceBounds = {};
+
+    // Every body's chosen parameters and corners as unknowns at once, not
+    // just the inversion body's.
+    bool allBodies = false;
+    // A constant level added to the calculated gravity (mGal) and, with
+    // magnetics fitted, one added to the calculated magnetic anomaly (nT):
+    // unknowns of the run that change no body.
+    bool fitShift = false;
 };
 
 // The bounds of the body's susceptibility and remanent intensity: those

@@ -47,6 +47,10 @@ struct RunReport {
     // What the standard errors were computed from: N stations, M free parameters.
     int stations = 0;
     int freeParameters = 0;
+    // The correlation coefficients of the parameters, row and column k for
+    // parameters[k]; NaN where a parameter is not free (held, unresolved).
+    // Empty when no errors were computed.
+    std::vector<std::vector<double>> correlation;
 };
 
 // The report as a plain-text table, lines ended by eol.
@@ -83,6 +87,9 @@ struct ErrorEstimate {
     std::vector<std::optional<double>> errors;
     std::vector<bool> resolved;
     int freeParameters = 0;
+    // The correlation matrix over all columns of J, NaN in the rows and
+    // columns of parameters that got no error.
+    std::vector<std::vector<double>> correlation;
 };
 ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
                              const std::vector<double>& r, const std::vector<bool>& held = {});

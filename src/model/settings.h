@@ -12,6 +12,14 @@ struct InversionState {
     int InversionBody = 1;    // the body that inversion works on
     int NumIterations = 10;   // iterations of fits and inversion
     int IterationCount = 0;   // non-zero only while a fit or inversion runs
+    // The options of "Invert the model" beyond the inversion body's choices,
+    // kept with the model so a run can be repeated (from corvane-calc too).
+    bool AllBodies = false;       // every body's chosen parameters at once
+    bool FitShift = false;        // a constant level as a further unknown
+    bool FitGravity = true;       // the data fitted
+    bool FitMagnetic = false;
+    double GravityError = 0.1;    // mGal
+    double MagneticError = 1;     // nT
 };
 
 struct AppSettings {

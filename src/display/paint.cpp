@@ -783,11 +783,21 @@ void Painter::magneticPanel(int top, int bottom)
     const int decimals = decimalsFor(mr.step, 0);
     Labels pending;
     const long long n = std::min<long long>(truncCount((mr.hi - mr.lo) / mr.step + 0.5), MaxTicks);
+    // In a low panel every tick cannot carry a label: label every 2nd or 5th,
+    // those at round multiples, rather than whichever happen to fit.
+    const int textHeight = labelAt(0, 0, QStringLiteral("0")).rect.height() + 2;
+    const double spacing = height * mr.step / (mr.hi - mr.lo);
+    int stride = 1;
+    for (int s : {2, 5, 10})
+        if (spacing * stride < textHeight)
+            stride = s;
     for (long long k = 0; k <= n; ++k) {
         const double value = mr.lo + static_cast<double>(k) * mr.step;
         const int y = row(value);
         p_.drawLine(ax - TL, y, ax, y);
-        pin(pending, labelAt(L_.Left + 1, y, cut(fixed(value, 7, decimals), 8)), area);
+        const long long multiple = std::llround(value / mr.step);
+        if (multiple % stride == 0)
+            pin(pending, labelAt(L_.Left + 1, y, cut(fixed(value, 7, decimals), 8)), area);
     }
     slide(pending, labelAt(L_.Left + TL, top + roundPixel(0.75 * (bottom - top)), QStringLiteral("nT")), area,
           {QPoint(0, 1)}, Crowded::Evict);

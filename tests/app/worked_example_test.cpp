@@ -7,6 +7,7 @@
 #include "display/view.h"
 #include "edit/add_body.h"
 #include "io/model_file.h"
+#include "model/magnetic_data.h"
 #include "inversion/least_squares.h"
 #include "platform/scripted_platform.h"
 #include "regional/tregbuild.h"
@@ -126,4 +127,36 @@ TEST(WorkedExample, EachStepOfTheHelpLowersTheMisfit)
     std::printf("misfit trail: %s\n", text.c_str());
     ::testing::Test::RecordProperty("misfits", text);
     EXPECT_LT(trail.back().second, 2.5);   // near the reading noise of 0.12 mGal (misfit 1.2)
+}
+
+TEST(WorkedExample, TheMagneticStepsTellTheGabbroApart)
+{
+    // basement.mod as the help takes it: the block's susceptibility fitted,
+    // then its density and susceptibility fitted to both fields together.
+    Workspace ws;
+    ASSERT_EQ(loadModelFile(ws, CORVANE_TEST_DATA "/../../examples/basement.mod"), "");
+    Model& m = ws.model;
+    EXPECT_NEAR(misfit(m), 49.60, 0.005);
+    ASSERT_TRUE(magneticMisfit(m));
+    EXPECT_NEAR(*magneticMisfit(m), 87.28, 0.005);
+
+    ASSERT_TRUE(fitSusceptibility(m, 2));
+    EXPECT_NEAR(m.Bodies[2].Susceptibility, 0.044, 0.0005);
+    EXPECT_NEAR(*magneticMisfit(m), 7.22, 0.005);
+
+    const double wedge = m.Bodies[1].Density;
+    Tbody& block = m.Bodies[2];
+    block.InvertDensity = block.InvertSusceptibility = true;
+    InversionOptions options;
+    options.useMagnetic = true;
+    RunReport run;
+    ASSERT_EQ(runInversion(m, ws.inversion, ws.display, 2, 10, {}, &run, options), InversionOutcome::Done);
+    EXPECT_NEAR(block.Density, 0.317, 0.0005);
+    EXPECT_NEAR(block.Susceptibility, 0.044, 0.0005);
+    EXPECT_NEAR(misfit(m), 22.55, 0.005);
+    EXPECT_NEAR(*magneticMisfit(m), 7.22, 0.005);
+    ASSERT_EQ(run.parameters.size(), 2u);
+    EXPECT_NEAR(*run.parameters[0].standardError, 0.0022, 0.0001);
+    // The wedge, unchanged, is left with a density too low to fit.
+    EXPECT_EQ(m.Bodies[1].Density, wedge);
 }

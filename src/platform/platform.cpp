@@ -26,4 +26,10 @@ bool mayReplace(Platform& platform, const QString& name)
            platform.confirm(QStringLiteral("A file with that name already exists. Overwrite it ?"));
 }
 
+QString choosePdfFile(Platform& platform)
+{
+    const QString name = platform.saveFileName(QStringLiteral("PDF files"), QStringLiteral("*.pdf"));
+    return name.isEmpty() || !mayReplace(platform, name) ? QString() : name;
+}
+
 }  // namespace corvane

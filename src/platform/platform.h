@@ -86,6 +86,10 @@ QString withFilterExtension(const QString& name, const QString& pattern);
 // replace it.
 bool mayReplace(Platform& platform, const QString& name);
 
+// The PDF file a print job without a printer writes: chosen by the user, and
+// asked about when it exists. Empty when the user gave up.
+QString choosePdfFile(Platform& platform);
+
 // The hourglass for the length of a scope.
 class BusyCursor {
 public:

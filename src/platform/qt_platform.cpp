@@ -225,13 +225,13 @@ QPrinter* QtPlatform::startPrintJob()
     if (printer_->outputFormat() == QPrinter::NativeFormat && !printerChosen_
         && QPrinterInfo::availablePrinters().isEmpty()) {
         // No printer installed: print to a PDF file of the user's choosing.
-        const QString name = saveFileName(QStringLiteral("PDF files"), QStringLiteral("*.pdf"));
+        const QString name = choosePdfFile(*this);
         if (name.isEmpty())
             return nullptr;
         printer_->setOutputFormat(QPrinter::PdfFormat);
         printer_->setOutputFileName(name);
     } else if (printer_->outputFormat() == QPrinter::PdfFormat) {
-        const QString name = saveFileName(QStringLiteral("PDF files"), QStringLiteral("*.pdf"));
+        const QString name = choosePdfFile(*this);
         if (name.isEmpty())
             return nullptr;
         printer_->setOutputFileName(name);

@@ -216,3 +216,28 @@ TEST(QtPlatform, BoxesDuringAMouseCommandTakeClicksAndTheGrabReturns)
     p.popCursor();
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
 }
+
+TEST(ScriptedPlatform, APdfFileThatExistsIsReplacedOnlyWhenTheUserAgrees)
+{
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(QStringLiteral("plot.pdf"));
+    QFile f(existing);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    const QString fresh = dir.filePath(QStringLiteral("new.pdf"));
+    struct Case { QString name; std::deque<bool> answers; QString expected; std::size_t questions; };
+    const Case cases[] = {
+        {fresh, {}, fresh, 0},
+        {existing, {true}, existing, 1},
+        {existing, {false}, QString(), 1},
+        {QString(), {}, QString(), 0},   // the file dialog cancelled
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        ScriptedPlatform p;
+        p.saveNames = {c.name};
+        p.confirmAnswers = c.answers;
+        EXPECT_EQ(choosePdfFile(p), c.expected);
+        EXPECT_EQ(p.confirmAnswers.size(), c.answers.size() - c.questions);
+    }
+}

@@ -12,6 +12,7 @@ struct SegySection {
     int traces = 0;
     int samples = 0;
     double interval = 0;        // the binary header's sample interval, as written
+    double delay = 0;           // the first trace's delay recording time (its first sample), as written
     std::vector<float> values;  // trace by trace: values[trace * samples + sample]
     std::vector<double> cdpX;   // each trace's CDP x, its coordinate scalar applied
 

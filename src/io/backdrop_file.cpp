@@ -7,9 +7,9 @@
 #include <QImage>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
-#include <cstring>
 #include <numeric>
 
 namespace corvane {
@@ -23,32 +23,31 @@ bool isSegy(const std::string& path)
     return ext == ".sgy" || ext == ".segy";
 }
 
-// The section with its traces at even steps over the distances pos (from
-// the first trace), each step showing the trace nearest it.
-SegySection byPosition(const SegySection& s, const std::vector<double>& pos)
+// The trace each column of the picture shows: the columns at even steps
+// over the distances pos (from the first trace), each showing the trace
+// nearest it.
+std::vector<std::size_t> byPosition(const std::vector<double>& pos)
 {
-    std::vector<std::size_t> order(static_cast<std::size_t>(s.traces));
+    std::vector<std::size_t> order(pos.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&pos](std::size_t a, std::size_t b) { return pos[a] < pos[b]; });
     const double lo = pos[order.front()];
     const double hi = pos[order.back()];
-    SegySection out = s;
-    const auto n = static_cast<std::size_t>(s.samples);
+    std::vector<std::size_t> columns(order.size());
     std::size_t k = 0;   // the sorted trace at or before this column's position
     for (std::size_t c = 0; c < order.size(); ++c) {
         const double last = static_cast<double>(order.size() - 1);
         const double x = order.size() > 1 ? lo + (hi - lo) * static_cast<double>(c) / last : lo;
         while (k + 1 < order.size() && pos[order[k + 1]] <= x)
             ++k;
-        const std::size_t pick = k + 1 < order.size() && pos[order[k + 1]] - x < x - pos[order[k]] ? k + 1 : k;
-        std::memcpy(out.values.data() + c * n, s.values.data() + order[pick] * n, n * sizeof(float));
+        columns[c] = order[k + 1 < order.size() && pos[order[k + 1]] - x < x - pos[order[k]] ? k + 1 : k];
     }
-    return out;
+    return columns;
 }
 
 // Sets the edges the section gives itself (see readBackdrop); a message when
 // its headers cannot give them.
-std::string placeSection(Backdrop& b, SegySection& s, double metresPerUnit)
+std::string placeSection(Backdrop& b, const SegySection& s, double metresPerUnit, std::vector<std::size_t>& columns)
 {
     const std::string name = "The SEG-Y file " + b.path;
     if (b.cdpPositions) {
@@ -59,7 +58,7 @@ std::string placeSection(Backdrop& b, SegySection& s, double metresPerUnit)
         if (!(span > 0) || !std::isfinite(span))
             return name + " gives all its traces the same CDP x: type the positions of its first and last trace.";
         b.xRight = b.xLeft + span;
-        s = byPosition(s, pos);
+        columns = byPosition(pos);
     }
     if (b.velocity > 0) {
         if (!(s.interval > 0))
@@ -73,28 +72,56 @@ std::string placeSection(Backdrop& b, SegySection& s, double metresPerUnit)
     return {};
 }
 
+// The picture with column c showing trace columns[c]. progress(done, total)
+// is called every few hundred rows; returning false stops the making (the
+// picture is then null).
+QImage sectionPicture(const SegySection& s, double clipPercent, bool redWhiteBlue,
+                      const std::vector<std::size_t>& columns, const std::function<bool(int, int)>& progress)
+{
+    // Made in the format the backdrop keeps, so that it is not converted again.
+    QImage img(static_cast<int>(columns.size()), s.samples, QImage::Format_ARGB32_Premultiplied);
+    if (img.isNull())
+        return img;
+    const double clip = clipAmplitude(s, clipPercent);
+    std::array<QRgb, 256> colour;
+    for (int g = 0; g < 256; ++g) {
+        // Red-white-blue: 0 (the clip) red, 128 (zero) white, 255 (minus the clip) blue.
+        const int up = std::clamp(2 * g, 0, 255), down = std::clamp(2 * (255 - g), 0, 255);
+        colour[static_cast<std::size_t>(g)] =
+            !redWhiteBlue ? qRgb(g, g, g) : g <= 128 ? qRgb(255, up, up) : qRgb(down, down, 255);
+    }
+    // A band of rows at a time: each trace is read in runs, and the lines
+    // written stay in the cache.
+    constexpr int Band = 64;
+    const auto n = static_cast<std::size_t>(s.samples);
+    for (int top = 0; top < s.samples; top += Band) {
+        if (progress && top % (4 * Band) == 0 && !progress(top, s.samples))
+            return QImage();
+        const int rows = std::min(Band, s.samples - top);
+        std::array<QRgb*, Band> line{};
+        for (int r = 0; r < rows; ++r)
+            line[static_cast<std::size_t>(r)] = reinterpret_cast<QRgb*>(img.scanLine(top + r));
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const float* v = s.values.data() + columns[c] * n + static_cast<std::size_t>(top);
+            for (int r = 0; r < rows; ++r)
+                line[static_cast<std::size_t>(r)][c] = colour[greyLevel(v[r], clip)];
+        }
+    }
+    return img;
+}
+
+std::vector<std::size_t> everyTrace(const SegySection& s)
+{
+    std::vector<std::size_t> columns(static_cast<std::size_t>(s.traces));
+    std::iota(columns.begin(), columns.end(), std::size_t{0});
+    return columns;
+}
+
 }  // namespace
 
 QImage seismicPicture(const SegySection& s, double clipPercent, bool redWhiteBlue)
 {
-    QImage img(s.traces, s.samples, redWhiteBlue ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
-    const std::vector<unsigned char> grey = greyLevels(s, clipAmplitude(s, clipPercent));
-    for (int row = 0; row < s.samples; ++row) {
-        uchar* line = img.scanLine(row);
-        auto* rgb = reinterpret_cast<QRgb*>(line);
-        for (int t = 0; t < s.traces; ++t) {
-            const int g = grey[static_cast<std::size_t>(t) * static_cast<std::size_t>(s.samples) +
-                               static_cast<std::size_t>(row)];
-            if (!redWhiteBlue) {
-                line[t] = static_cast<uchar>(g);
-                continue;
-            }
-            // 0 (the clip) red, 128 (zero) white, 255 (minus the clip) blue.
-            const int up = std::clamp(2 * g, 0, 255), down = std::clamp(2 * (255 - g), 0, 255);
-            rgb[t] = g <= 128 ? qRgb(255, up, up) : qRgb(down, down, 255);
-        }
-    }
-    return img;
+    return sectionPicture(s, clipPercent, redWhiteBlue, everyTrace(s), {});
 }
 
 std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progress, double metresPerUnit)
@@ -104,16 +131,30 @@ std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progr
             return "Trace positions from the CDP x and a velocity are for SEG-Y files (.sgy, .segy) only.";
         return loadBackdropImage(b);
     }
+    // The progress runs over the reading, then over making the picture.
+    std::function<bool(int, int)> reading, making;
+    bool stopped = false;
+    if (progress) {
+        reading = [&progress](int done, int total) { return progress(done, 2 * total); };
+        making = [&progress, &stopped](int done, int total) {
+            stopped = !progress(total + done, 2 * total);
+            return !stopped;
+        };
+    }
     SegySection s;
-    if (std::string err = readSegy(b.path, s, progress); !err.empty())
+    if (std::string err = readSegy(b.path, s, reading); !err.empty())
         return err;
     if (s.traces == 0)   // stopped
         return {};
     Backdrop placed = b;
-    if (std::string err = placeSection(placed, s, metresPerUnit > 0 ? metresPerUnit : 1); !err.empty())
+    std::vector<std::size_t> columns = everyTrace(s);
+    if (std::string err = placeSection(placed, s, metresPerUnit > 0 ? metresPerUnit : 1, columns); !err.empty())
         return err;
+    const QImage picture = sectionPicture(s, placed.clipPercent, placed.redWhiteBlue, columns, making);
+    if (picture.isNull())
+        return stopped ? std::string() : "The SEG-Y file " + b.path + " is too large to draw.";
     b = std::move(placed);
-    setBackdropPicture(b, seismicPicture(s, b.clipPercent, b.redWhiteBlue));
+    setBackdropPicture(b, picture);
     return {};
 }
 

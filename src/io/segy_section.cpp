@@ -100,11 +100,8 @@ double clipAmplitude(const SegySection& s, double percent)
 std::vector<unsigned char> greyLevels(const SegySection& s, double clip)
 {
     std::vector<unsigned char> out(s.values.size());
-    const double c = clip > 0 ? clip : 1;
-    for (std::size_t i = 0; i < s.values.size(); ++i) {
-        const double v = std::clamp(s.values[i] / c, -1.0, 1.0);
-        out[i] = static_cast<unsigned char>(std::lround(127.5 - 127.5 * v));
-    }
+    for (std::size_t i = 0; i < s.values.size(); ++i)
+        out[i] = greyLevel(s.values[i], clip);
     return out;
 }
 

@@ -14,6 +14,15 @@ writes the same file.
 
     python3 scripts/make-example.py [output-file [heights-file]]
 
+It also writes, for drawing the section over what is known:
+examples/field_profile_section.sgy, a synthetic seismic section in depth over
+the same profile (IEEE floats, big-endian, written with the struct module:
+reflectors at the true bodies' edges and a few layers in the basin fill, the
+trace headers' CDP x in metres as eastings with a coordinate scalar of -10);
+examples/hypocentres.txt, small earthquakes on the basin's western boundary
+fault (x, depth, label); and examples/field_profile_overlays.mod, the fitted
+model field_profile.mod naming both, as saved with them shown beneath it.
+
 With --basement it writes instead examples/basement.dta (gravity) and
 examples/basement_mag.dta (total-field magnetic anomaly): a 60 km profile
 over a magnetic gabbro and a dense but non-magnetic metasediment wedge, the
@@ -23,6 +32,7 @@ data of the Magnetics part of the help's worked example.
 """
 import math
 import random
+import struct
 import sys
 
 G = 6.673          # mGal per (g/cm3 * km)
@@ -294,6 +304,124 @@ def main():
         f.write("\n".join(lines) + "\n")
     print(f"{heights_out}: heights from {min(map(topography, stations)):.3f} "
           f"to {max(map(topography, stations)):.3f} km")
+
+    if len(sys.argv) <= 1:
+        seismic("examples/field_profile_section.sgy")
+        hypocentres("examples/hypocentres.txt")
+        overlays_model("examples/field_profile.mod", "examples/field_profile_overlays.mod")
+
+
+# The seismic section: traces every 200 m, samples every 40 m down to 12 km.
+SEIS_TRACE_STEP = 0.2      # km
+SEIS_SAMPLE_STEP = 0.04    # km
+SEIS_SAMPLES = 301
+SEIS_EASTING = 512000.0    # m, the CDP x of the profile's x = 0
+WAVELENGTH = 0.25          # km, the Ricker wavelet's dominant wavelength in depth
+
+
+def crossings(corners, x):
+    """Depths where the vertical line at x crosses the closed polygon's edges."""
+    out = []
+    for (xa, za), (xb, zb) in zip(corners, corners[1:] + corners[:1]):
+        if xa != xb and min(xa, xb) <= x < max(xa, xb):
+            out.append(za + (zb - za) * (x - xa) / (xb - xa))
+    return sorted(out)
+
+
+def reflectivity(x):
+    """(depth km, reflection coefficient) of the trace at x: the bodies' edges
+    (signed by the density step going down), three layers in the basin fill
+    following its floor, and a flat lower-crustal reflector."""
+    spikes = []
+    for _, rho, corners in BODIES:
+        for i, z in enumerate(crossings(corners, x)):
+            if z > 0.2:   # not the basin's top at the surface
+                spikes.append((z, (rho if i % 2 == 0 else -rho) * 0.6))
+    basin = crossings(BODIES[0][2], x)
+    if len(basin) == 2:
+        top, floor = basin
+        for k, r in ((0.25, 0.05), (0.5, -0.06), (0.75, 0.05)):
+            spikes.append((top + k * (floor - top), r))
+    spikes.append((10.5, 0.08))
+    return spikes
+
+
+def ricker(d):
+    a = (math.pi * d / WAVELENGTH) ** 2
+    return (1 - 2 * a) * math.exp(-a)
+
+
+def seismic(path):
+    rng = random.Random(SEED + 2)
+    count = int(round((PROFILE_END - PROFILE_START) / SEIS_TRACE_STEP)) + 1
+    text = [f"C{n:2d} " for n in range(1, 41)]
+    text[0] += "CORVANE EXAMPLE: SYNTHETIC DEPTH SECTION OVER FIELD_PROFILE (LINE 7)"
+    text[1] += "SAMPLES IN DEPTH, 40 M APART FROM 0 M; TRACES EVERY 200 M"
+    text[2] += "CDP X: EASTING IN M, SCALAR -10; X = 0 OF THE PROFILE AT 512000 M"
+    text[3] += "MADE BY SCRIPTS/MAKE-EXAMPLE.PY"
+    head = "".join(line.ljust(80)[:80] for line in text).encode("ascii")
+    binary = bytearray(400)
+    struct.pack_into(">iii", binary, 0, 1, 7, 1)                    # job, line, reel
+    struct.pack_into(">hh", binary, 12, 1, 0)                       # traces per ensemble, aux
+    struct.pack_into(">hhhhh", binary, 16, 40, 0, SEIS_SAMPLES, 0, 5)   # interval (m), samples, IEEE
+    struct.pack_into(">h", binary, 54, 1)                           # metres
+    struct.pack_into(">hhh", binary, 300, 0x0100, 1, 0)             # revision 1, fixed length
+    out = bytearray(head + bytes(binary))
+    for t in range(count):
+        x = PROFILE_START + t * SEIS_TRACE_STEP
+        trace = [0.0] * SEIS_SAMPLES
+        for z, r in reflectivity(x):
+            centre = z / SEIS_SAMPLE_STEP
+            for k in range(max(0, int(centre) - 12), min(SEIS_SAMPLES, int(centre) + 13)):
+                trace[k] += r * ricker((k - centre) * SEIS_SAMPLE_STEP)
+        trace = [v + rng.gauss(0.0, 0.004) for v in trace]
+        header = bytearray(240)
+        struct.pack_into(">iiii", header, 0, t + 1, t + 1, 1, t + 1)   # line and file sequence, field record, trace
+        struct.pack_into(">i", header, 20, t + 1)                      # CDP
+        struct.pack_into(">h", header, 70, -10)                        # coordinate scalar
+        cdp_x = int(round((SEIS_EASTING + 1000 * x) * 10))
+        struct.pack_into(">ii", header, 72, cdp_x, 0)                  # source x, y
+        struct.pack_into(">ii", header, 80, cdp_x, 0)                  # group x, y
+        struct.pack_into(">h", header, 88, 1)                          # coordinate units: length
+        struct.pack_into(">hh", header, 114, SEIS_SAMPLES, 40)         # samples, interval
+        struct.pack_into(">ii", header, 180, cdp_x, 0)                 # CDP x, y
+        out += header + struct.pack(f">{SEIS_SAMPLES}f", *trace)
+    with open(path, "wb") as f:
+        f.write(out)
+    print(f"{path}: {count} traces of {SEIS_SAMPLES} samples, {len(out)} bytes")
+
+
+def hypocentres(path):
+    """Small earthquakes on the western boundary fault of the half-graben,
+    which dips east under the basin from its deepest point near x = 12 km."""
+    rng = random.Random(SEED + 3)
+    lines = ["x_km  depth_km  label"]
+    for n in range(24):
+        depth = rng.uniform(3.5, 11.5)
+        x = 11.0 + 0.45 * (depth - 3.5) + rng.gauss(0.0, 0.25)
+        magnitude = 0.8 + rng.expovariate(1.6)
+        label = f"M{magnitude:.1f}" if magnitude >= 1.5 else ""
+        lines.append(f"{x:6.2f}  {depth:6.2f}  {label}".rstrip())
+    with open(path, "w", encoding="ascii", newline="\n") as f:
+        f.write("\n".join(lines) + "\n")
+    print(f"{path}: {len(lines) - 1} hypocentres")
+
+
+def overlays_model(model, path):
+    """The fitted model with the hypocentres and the section beneath it, as
+    the program saves it beside its files (paths relative to the model)."""
+    with open(model, "rb") as f:
+        records = f.read()
+    assert b"#CORVANE-EXTRAS" not in records
+    right = PROFILE_START + (int(round((PROFILE_END - PROFILE_START) / SEIS_TRACE_STEP))) * SEIS_TRACE_STEP
+    bottom = (SEIS_SAMPLES - 1) * SEIS_SAMPLE_STEP
+    block = ["#CORVANE-EXTRAS 1",
+             'points "hypocentres.txt" circle d00000 shown',
+             f'backdrop "field_profile_section.sgy" 0 {right:g} 0 {bottom:g} 60 98 grey cdp',
+             "#END"]
+    with open(path, "wb") as f:
+        f.write(records + ("\r\n" + "\r\n".join(block) + "\r\n").encode("ascii"))
+    print(f"{path}: {model} with the section and the hypocentres")
 
 
 def topography(s):

@@ -211,6 +211,9 @@ bool Tcorvane::loadModelFrom(const QString& name)
         return false;
     }
     modelFile_ = QFileInfo(name).absoluteFilePath();
+    // Files the model shows that cannot be read are named in the one message.
+    if (const std::string unread = readOverlayFilesShown(); !unread.empty())
+        notes.insert(notes.begin(), unread);
     repaintModel();
     MenuStateLoaded();
     showDisplayChecks();
@@ -294,6 +297,8 @@ bool Tcorvane::offerRecovery(const QString& named)
         }
         modelFile_ = file;
         ws_.app.ModelFileName = firstCharacters(QFile::encodeName(file).toStdString(), 80);
+        if (const std::string unread = readOverlayFilesShown(); !unread.empty())
+            notes.insert(notes.begin(), unread);
         history_->clear();
         history_->markUnsaved();
         repaintModel();

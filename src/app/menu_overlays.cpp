@@ -33,21 +33,50 @@ void Tcorvane::Pointdata1Click()
         repaintModel();
 }
 
-void Tcorvane::Backdropimage1Click()
+namespace {
+
+// Seismic coordinates and velocities are in metres.
+double metresPerUnit(const Model& m)
+{
+    return m.UnitsKm ? 1000 : 1;
+}
+
+}  // namespace
+
+std::string Tcorvane::readBackdropShown(Backdrop& b)
 {
     // A large seismic section takes a while: its reading shows its progress
     // and can be cancelled.
-    auto read = [this](Backdrop& b) {
-        QProgressDialog progress(QStringLiteral("Reading the seismic section..."), QStringLiteral("Cancel"), 0, 1,
-                                 this);
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(400);
-        return readBackdrop(b, [&progress](int done, int total) {
+    QProgressDialog progress(QStringLiteral("Reading the seismic section..."), QStringLiteral("Cancel"), 0, 1, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(400);
+    return readBackdrop(
+        b,
+        [&progress](int done, int total) {
             progress.setMaximum(total);
             progress.setValue(done);
             return !progress.wasCanceled();
-        });
-    };
+        },
+        metresPerUnit(ws_.model));
+}
+
+std::string Tcorvane::readOverlayFilesShown()
+{
+    if (ws_.overlays.empty())
+        return {};
+    QProgressDialog progress(QStringLiteral("Reading the seismic section..."), QStringLiteral("Cancel"), 0, 1, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(400);
+    return readOverlayFiles(ws_.overlays, metresPerUnit(ws_.model), [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+        return !progress.wasCanceled();
+    });
+}
+
+void Tcorvane::Backdropimage1Click()
+{
+    auto read = [this](Backdrop& b) { return readBackdropShown(b); };
     if (execDialog(dialog<TBackdrop>(ws_, *platform_, read, this)) == QDialog::Accepted)
         repaintModel();
 }

@@ -62,6 +62,9 @@ void unlock(const QString& path, int fd)
 
 std::optional<std::string> recoveryBytes(const Workspace& ws, const QString& modelFile, std::string& reason)
 {
+    // Without a model path the files shown with the section are named by
+    // absolute path: the work may never have been saved, and the recovery
+    // file lives in a folder of its own.
     ModelExtras x = extrasOf(ws);
     const std::string file = QFile::encodeName(modelFile).toStdString();
     // A name that would break its line is left out: the work comes back unnamed.

@@ -227,6 +227,11 @@ private:
     void finishStep(const QString& item);
     void afterUndoRedo();
     void afterHistoryChange();
+    // A backdrop's file read with a progress box that can cancel it.
+    std::string readBackdropShown(Backdrop& b);
+    // The files of what a model just loaded shows; the message naming those
+    // that could not be read, or "".
+    std::string readOverlayFilesShown();
 
     std::unique_ptr<Platform> ownedPlatform_;
     Platform* platform_ = nullptr;

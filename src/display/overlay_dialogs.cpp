@@ -52,6 +52,13 @@ QString fileNameOf(const std::string& path)
 
 std::string placeBackdrop(Overlays& o, Backdrop b, const BackdropReader& read)
 {
+    if (!(b.velocity >= 0) || !std::isfinite(b.velocity))
+        return "The velocity must be a positive number, or 0 for a section in depth.";
+    // Edges the section gives itself need not be typed.
+    if (b.cdpPositions && !(std::isfinite(b.xRight) && b.xRight != b.xLeft))
+        b.xRight = b.xLeft + 1;
+    if (b.velocity > 0 && !(std::isfinite(b.zTop) && std::isfinite(b.zBottom) && b.zTop != b.zBottom))
+        b.zTop = 0, b.zBottom = 1;
     if (!std::isfinite(b.xLeft) || !std::isfinite(b.xRight) || !std::isfinite(b.zTop) ||
         !std::isfinite(b.zBottom) || b.xLeft == b.xRight || b.zTop == b.zBottom)
         return "The picture's edges must be four numbers, left and right different, top and bottom different.";
@@ -60,7 +67,15 @@ std::string placeBackdrop(Overlays& o, Backdrop b, const BackdropReader& read)
     if (!(b.clipPercent > 0 && b.clipPercent <= 100))
         return "The clip percentile must lie above 0 and up to 100.";
     if (o.backdrop && o.backdrop->path == b.path && o.backdrop->image &&
-        o.backdrop->clipPercent == b.clipPercent && o.backdrop->redWhiteBlue == b.redWhiteBlue) {
+        o.backdrop->clipPercent == b.clipPercent && o.backdrop->redWhiteBlue == b.redWhiteBlue &&
+        o.backdrop->cdpPositions == b.cdpPositions && o.backdrop->velocity == b.velocity) {
+        // The edges the section gave itself stay as it gave them.
+        if (b.cdpPositions)
+            b.xRight = b.xLeft + (o.backdrop->xRight - o.backdrop->xLeft);
+        if (b.velocity > 0) {
+            b.zTop = o.backdrop->zTop;
+            b.zBottom = o.backdrop->zBottom;
+        }
         b.image = o.backdrop->image;
     } else {
         if (std::string err = read(b); !err.empty())
@@ -300,6 +315,26 @@ TBackdrop::TBackdrop(Workspace& ws, Platform& platform, BackdropReader read, QWi
     colours_ = new QCheckBox(QStringLiteral("SEG-Y: red-white-blue instead of grey"), this);
     colours_->setObjectName(QStringLiteral("RedWhiteBlue"));
     layout->addWidget(colours_);
+    cdp_ = new QCheckBox(QStringLiteral("SEG-Y: trace positions from the CDP x of the trace headers"), this);
+    cdp_->setObjectName(QStringLiteral("CdpX"));
+    cdp_->setToolTip(QStringLiteral("The first trace stands at the left edge typed, the others at their "
+                                    "distance from it along the CDP x."));
+    layout->addWidget(cdp_);
+    velocity_ = field(QStringLiteral("SEG-Y in time: interval velocity, m/s (0: a section in depth)"),
+                      QStringLiteral("Velocity"));
+    auto* sketch = new QLabel(QStringLiteral("One velocity draws the times at depth v t / 2: a sketch, "
+                                             "not a depth conversion."),
+                              this);
+    sketch->setObjectName(QStringLiteral("VelocityNote"));
+    sketch->setWordWrap(true);
+    layout->addWidget(sketch);
+    // The edges the file gives are not typed.
+    connect(cdp_, &QCheckBox::toggled, this, [this](bool on) { right_->setEnabled(!on); });
+    connect(velocity_, &QLineEdit::textChanged, this, [this](const QString& t) {
+        const bool timed = parseNumber(t.toStdString()).value_or(0) > 0;
+        top_->setEnabled(!timed);
+        bottom_->setEnabled(!timed);
+    });
     layout->addLayout(buttonsRow(this, [this] { OKBtnClick(); }));
     connect(opacity_, &QSlider::valueChanged, this,
             [this](int v) { opacityText_->setText(QStringLiteral("%1 %").arg(v)); });
@@ -326,6 +361,9 @@ void TBackdrop::FormActivate()
     opacity_->setValue(b.opacity);
     clip_->setText(QString::number(b.clipPercent, 'g', 12));
     colours_->setChecked(b.redWhiteBlue);
+    cdp_->setChecked(b.cdpPositions);
+    right_->setEnabled(!b.cdpPositions);
+    velocity_->setText(QString::number(b.velocity, 'g', 12));
     opacityText_->setText(QStringLiteral("%1 %").arg(b.opacity));
 }
 
@@ -335,6 +373,7 @@ void TBackdrop::ShowBtnClick()
     b.path = path_->text().toStdString();
     b.clipPercent = parseNumber(clip_->text().toStdString()).value_or(98);
     b.redWhiteBlue = colours_->isChecked();
+    b.cdpPositions = cdp_->isChecked();
     if (b.path.empty()) {
         platform_.error(QStringLiteral("Choose a picture first."));
         return;
@@ -382,7 +421,8 @@ void TBackdrop::OKBtnClick()
     const auto l = num(left_), r = num(right_), t = num(top_), b = num(bottom_);
     const double nan = std::nan("");
     Backdrop bd{path_->text().toStdString(), l.value_or(nan), r.value_or(nan), t.value_or(nan),
-                b.value_or(nan), opacity_->value(), num(clip_).value_or(nan), colours_->isChecked(), {}};
+                b.value_or(nan), opacity_->value(), num(clip_).value_or(nan), colours_->isChecked(), {},
+                cdp_->isChecked(), num(velocity_).value_or(nan)};
     if (bd.path.empty()) {
         platform_.error(QStringLiteral("Choose a picture first."));
         return;

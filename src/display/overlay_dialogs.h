@@ -99,6 +99,8 @@ private:
     QLabel* opacityText_;
     QLineEdit* clip_;
     QCheckBox* colours_;
+    QCheckBox* cdp_;
+    QLineEdit* velocity_;
     TiePicture* tie_;
     QLabel* tieText_;
     QLineEdit* x1_;
@@ -111,7 +113,9 @@ private:
 };
 
 // The backdrop b placed in o once its picture has been read. Returns an empty
-// string, or the message for the user (o unchanged then).
+// string, or the message for the user (o unchanged then). The edges a seismic
+// section gives itself (its CDP x, its times at one velocity) replace those
+// typed.
 std::string placeBackdrop(Overlays& o, Backdrop b, const BackdropReader& read);
 
 }  // namespace corvane

@@ -22,6 +22,25 @@ QImage seismicPicture(const SegySection& s, double clipPercent, bool redWhiteBlu
 // Reads b.path into b.image. Returns an empty string, or the message for the
 // user. progress is passed on to readSegy: when it stops the reading, the
 // result is empty and b.image stays empty.
-std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progress = {});
+//
+// A seismic section may place itself. With b.cdpPositions the traces stand at
+// their distance from the first trace's CDP x (the scalar applied, in metres,
+// divided by metresPerUnit), the first at b.xLeft: b.xRight is set, and
+// unevenly spaced traces are drawn where they lie (each column of the picture
+// shows the trace nearest it). With b.velocity above 0 the samples are
+// two-way times in ms from the first trace's delay, at the binary header's
+// interval (in microseconds), drawn at depth velocity * time / 2: b.zTop and
+// b.zBottom are set. One velocity makes a sketch, not a depth conversion.
+std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progress = {},
+                         double metresPerUnit = 1);
+
+// Reads what o shows and has not read yet: the points of each set that has
+// none and the backdrop's picture. An item whose file cannot be read is kept
+// (so that the model, saved again, still names it) and shown once its file
+// can be read; all of them are listed in the one message returned, "" when
+// every file was read. progress as readBackdrop's: a stopped reading leaves
+// the backdrop without its picture, and the message says so.
+std::string readOverlayFiles(Overlays& o, double metresPerUnit = 1,
+                             const std::function<bool(int, int)>& progress = {});
 
 }  // namespace corvane

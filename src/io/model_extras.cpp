@@ -527,6 +527,26 @@ const std::vector<Key>& keys()
                  if (x.Titles[static_cast<std::size_t>(t)])
                      out.key(key) << t + 1 << std::string_view(*x.Titles[static_cast<std::size_t>(t)]), out.end();
          }},
+        // The files shown with the section: the lines as overlay_items.h
+        // writes them, checked when they are applied. Both are written by
+        // the first row, sets first.
+        {"points",
+         [](const Item& it, ModelExtras& x, std::string&) {
+             x.PointSetLines.push_back({it.number, std::string(it.line)});
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view) {
+             for (const ExtrasOverlayLine& l : x.PointSetLines)
+                 out.raw(l.Text);
+             if (x.BackdropLine)
+                 out.raw(x.BackdropLine->Text);
+         }},
+        {"backdrop",
+         [](const Item& it, ModelExtras& x, std::string&) {
+             x.BackdropLine = ExtrasOverlayLine{it.number, std::string(it.line)};
+             return true;
+         },
+         [](const ModelExtras&, Out&, std::string_view) {}},
         // The recovery file's own items.
         {"file",
          [](const Item& it, ModelExtras& x, std::string& why) {
@@ -607,6 +627,8 @@ std::string lineProblem(int number, const std::string& why)
 
 bool ModelExtras::empty() const
 {
+    if (!PointSetLines.empty() || BackdropLine)
+        return false;
     return Hidden.empty() && Links.empty() && !Field && Magnetisations.empty() && Elevations.empty() &&
            MagStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
            MagneticInversion.empty() && MagneticBounds.empty() &&

@@ -114,6 +114,13 @@ struct ExtrasSetting {
     std::string Value;
 };
 
+// A point set or the backdrop shown with the section, as its item line
+// (io/overlay_items.h reads and writes it).
+struct ExtrasOverlayLine {
+    int Line = 0;
+    std::string Text;
+};
+
 struct ExtrasView {   // the profile shown and the axis steps (recovery only)
     double XMin = 0, XMax = 0;
     bool Zoomed = false;
@@ -139,6 +146,8 @@ struct ModelExtras {
     std::vector<ExtrasHole> Holes;
     std::vector<ExtrasSetting> Display;
     std::array<std::optional<std::string>, 2> Titles;
+    std::vector<ExtrasOverlayLine> PointSetLines;
+    std::optional<ExtrasOverlayLine> BackdropLine;
     // The recovery file's own items.
     std::optional<std::string> ModelFile;
     std::optional<ExtrasHidden> CurrentBody;
@@ -174,15 +183,20 @@ std::string extrasText(const ModelExtras& x, std::string_view before = {}, bool 
 // hex digits.
 std::string extrasChecksum(std::string_view bytes);
 
-// The extras of the model held in ws, in canonical order.
-ModelExtras extrasOf(const Workspace& ws);
+// The extras of the model held in ws, in canonical order. modelPath is the
+// file they are written to: the files shown with the section are named
+// relative to its folder (absolute without one).
+ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath = {});
 
 // Applies a block read from a model file to ws, whose records have just been
 // loaded: the block states the model's extras in full, so boreholes and
 // display settings it does not name return to their defaults. Items that do
 // not fit the model (a body that does not exist, a one-sided link) are left
-// out, each with a sentence in problems.
-void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& problems);
+// out, each with a sentence in problems. The point sets and the backdrop are
+// taken in without their files (modelPath anchors their relative paths):
+// the window reads those (io/backdrop_file.h's readOverlayFiles).
+void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& problems,
+                 const std::string& modelPath = {});
 
 // The stations' heights of the block, set before the bodies are calculated
 // (stations it does not name stand on the datum).

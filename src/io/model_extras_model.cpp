@@ -2,6 +2,7 @@
 // applying a block read from a file to a model just loaded.
 #include "model_extras.h"
 
+#include "io/overlay_items.h"
 #include "model/magnetic_data.h"
 
 #include <algorithm>
@@ -148,7 +149,7 @@ constexpr int DefaultIterations = 10;
 
 }  // namespace
 
-ModelExtras extrasOf(const Workspace& ws)
+ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
 {
     const Model& m = ws.model;
     ModelExtras x;
@@ -232,6 +233,12 @@ ModelExtras extrasOf(const Workspace& ws)
         x.Titles[0] = oneLine(ws.app.Title1);
     if (ws.app.Title2 != BlankTitle)
         x.Titles[1] = oneLine(ws.app.Title2);
+    for (std::string& line : overlayItemLines(ws.overlays, modelPath)) {
+        if (line.starts_with("backdrop "))
+            x.BackdropLine = ExtrasOverlayLine{0, std::move(line)};
+        else
+            x.PointSetLines.push_back({0, std::move(line)});
+    }
     x.Carried = ws.extras.Carried;
     return x;
 }
@@ -247,7 +254,8 @@ void applyElevations(Model& m, const ModelExtras& x, std::vector<std::string>& p
     }
 }
 
-void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& problems)
+void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& problems,
+                 const std::string& modelPath)
 {
     Model& m = ws.model;
     Display& d = ws.display;
@@ -377,6 +385,13 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
         else if (!setSetting(*found, d, s.Value))
             problem(s.Line, "\"" + s.Value + "\" is not a value of \"" + s.Name + "\"");
     }
+    // What is shown with the section belongs to the file: its files are read
+    // by the window, which reports those it cannot read.
+    ws.overlays = {};
+    for (const ExtrasOverlayLine& l : x.PointSetLines)
+        readOverlayItem(l.Text, modelPath, ws.overlays, problems, false);
+    if (x.BackdropLine)
+        readOverlayItem(x.BackdropLine->Text, modelPath, ws.overlays, problems, false);
     // Individual contributions need two bodies to tell apart.
     if (m.NumBodies < 2)
         d.ShowIndividual = false;

@@ -89,9 +89,9 @@ std::string range(int lo, int hi) { return std::to_string(lo) + " to " + std::to
 
 }  // namespace
 
-std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason)
+std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason, const std::string& modelPath)
 {
-    return modelFileBytes(ws, extrasOf(ws), false, reason);
+    return modelFileBytes(ws, extrasOf(ws, modelPath), false, reason);
 }
 
 std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum,
@@ -222,7 +222,8 @@ std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
     return {};
 }
 
-void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::string>* notes)
+void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::string>* notes,
+                    const std::string& modelPath)
 {
     Model& m = ws.model;
     Display& d = ws.display;
@@ -320,21 +321,23 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
     // Without a block, what the records do not hold stays as the last model
     // left it, as it always has; only what belonged to that file goes.
     if (f.Extras) {
-        applyExtras(ws, *f.Extras, problems);
+        applyExtras(ws, *f.Extras, problems, modelPath);
     } else {
         ws.extras.RegionalRemoved.reset();
         ws.extras.Carried = {};
+        ws.overlays = {};
     }
     if (notes)
         *notes = std::move(problems);
 }
 
-std::string loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes)
+std::string loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes,
+                           const std::string& modelPath)
 {
     ModelFileContents contents;
     std::string reason = parseModelFile(bytes, contents);
     if (reason.empty())
-        applyModelFile(ws, contents, notes);
+        applyModelFile(ws, contents, notes, modelPath);
     return reason;
 }
 
@@ -352,7 +355,7 @@ std::string extrasNotesText(const std::vector<std::string>& notes)
 std::string saveModelFile(const Workspace& ws, const std::string& path)
 {
     std::string reason;
-    const auto bytes = modelFileBytes(ws, reason);
+    const auto bytes = modelFileBytes(ws, reason, path);
     if (!bytes)
         return "The model cannot be saved in \"" + path + "\": " + reason + ".";
     return writeFileSafely(path, *bytes);
@@ -364,7 +367,7 @@ std::string loadModelFile(Workspace& ws, const std::string& path, std::vector<st
     // The largest sound file is under 100 kB; anything far beyond is not one.
     if (std::string err = readWholeFile(path, bytes, std::size_t{16} << 20); !err.empty())
         return err;
-    if (std::string reason = loadModelBytes(ws, bytes, notes); !reason.empty())
+    if (std::string reason = loadModelBytes(ws, bytes, notes, path); !reason.empty())
         return "\"" + path + "\" is not a model file that can be loaded: " + reason + ".";
     ws.app.ModelFileName = firstCharacters(path, 80);
     return {};

@@ -20,8 +20,9 @@ inline constexpr int MinFileCorners = 3;
 // The bytes of the model file for ws: the records, then the extras block when
 // the model holds anything the records cannot. Nothing and a reason (for the
 // sentence "... cannot be saved: <reason>.") when the model holds something
-// the file cannot carry.
-std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason);
+// the file cannot carry. modelPath is the file the bytes are for (see extrasOf).
+std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason,
+                                          const std::string& modelPath = {});
 // The records of ws followed by the block of extras (none when extras is
 // empty and no checksum is asked for).
 std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum,
@@ -63,12 +64,14 @@ std::string parseModelFile(std::string_view bytes, ModelFileContents& out);
 // Replaces the model in ws with the file's contents and rebuilds what follows
 // from it: every body recalculated, view limits and axis steps, flags, and
 // the extras. Each line of the extras that could not be read or does not fit
-// the model adds a sentence to notes.
-void applyModelFile(Workspace& ws, const ModelFileContents& file, std::vector<std::string>* notes = nullptr);
+// the model adds a sentence to notes. modelPath is the file read (see applyExtras).
+void applyModelFile(Workspace& ws, const ModelFileContents& file, std::vector<std::string>* notes = nullptr,
+                    const std::string& modelPath = {});
 
 // parseModelFile, then applyModelFile when the file is sound; ws is untouched
 // otherwise.
-std::string loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes = nullptr);
+std::string loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes = nullptr,
+                           const std::string& modelPath = {});
 
 // The file-level commands. Each returns an empty string on success, otherwise
 // a sentence for an error box that names the file and says what is wrong.

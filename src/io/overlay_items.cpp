@@ -21,15 +21,27 @@ fs::path folderOf(const std::string& modelPath)
     return fs::absolute(fs::path(modelPath)).parent_path();
 }
 
+// The path as the line keeps it: relative to the model's folder when the two
+// share more than the root (a model moved with its data still finds it),
+// otherwise absolute, as it is without a model file (the recovery file).
 std::string relativeTo(const std::string& path, const std::string& modelPath)
 {
-    if (modelPath.empty() || path.empty())
+    if (path.empty())
         return path;
     std::error_code ec;
-    const fs::path abs = fs::absolute(fs::path(path), ec);
+    const fs::path abs = fs::absolute(fs::path(path), ec).lexically_normal();
     if (ec)
         return path;
-    const fs::path rel = abs.lexically_normal().lexically_relative(folderOf(modelPath).lexically_normal());
+    if (modelPath.empty())
+        return abs.string();
+    const fs::path folder = folderOf(modelPath).lexically_normal();
+    auto a = abs.begin(), f = folder.begin();
+    int shared = 0;
+    for (; a != abs.end() && f != folder.end() && *a == *f; ++a, ++f)
+        ++shared;
+    if (shared < 2)   // the root alone
+        return abs.string();
+    const fs::path rel = abs.lexically_relative(folder);
     return rel.empty() ? abs.string() : rel.string();
 }
 
@@ -44,10 +56,11 @@ std::string resolved(const std::string& path, const std::string& modelPath)
 std::string quoted(const std::string& s)
 {
     std::string out = "\"";
+    // Line breaks as \n and \r, so that the item stays on its line.
     for (char c : s) {
         if (c == '"' || c == '\\')
             out += '\\';
-        out += c;
+        out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
     }
     return out + '"';
 }
@@ -74,8 +87,10 @@ bool words(std::string_view line, std::vector<std::string>& out)
             bool closed = false;
             while (i < line.size()) {
                 char c = line[i++];
-                if (c == '\\' && i < line.size())
+                if (c == '\\' && i < line.size()) {
                     c = line[i++];
+                    c = c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+                }
                 else if (c == '"') {
                     closed = true;
                     break;
@@ -116,13 +131,14 @@ std::vector<std::string> overlayItemLines(const Overlays& o, const std::string& 
         lines.push_back("backdrop " + quoted(relativeTo(b.path, modelPath)) + " " + number(b.xLeft) + " " +
                         number(b.xRight) + " " + number(b.zTop) + " " + number(b.zBottom) + " " +
                         std::to_string(b.opacity) + " " + number(b.clipPercent) +
-                        (b.redWhiteBlue ? " redwhiteblue" : " grey"));
+                        (b.redWhiteBlue ? " redwhiteblue" : " grey") + (b.cdpPositions ? " cdp" : "") +
+                        (b.velocity > 0 ? " velocity " + number(b.velocity) : std::string()));
     }
     return lines;
 }
 
 bool readOverlayItem(std::string_view line, const std::string& modelPath, Overlays& o,
-                     std::vector<std::string>& problems)
+                     std::vector<std::string>& problems, bool readFiles)
 {
     std::vector<std::string> w;
     const bool whole = words(line, w);
@@ -148,7 +164,9 @@ bool readOverlayItem(std::string_view line, const std::string& modelPath, Overla
             problems.push_back(bad);
             return true;
         }
-        PointFileResult r = readPointFileAt(path);
+        PointFileResult r;
+        if (readFiles)
+            r = readPointFileAt(path);
         if (!r.error.empty()) {
             problems.push_back(r.error);
             return true;
@@ -157,14 +175,27 @@ bool readOverlayItem(std::string_view line, const std::string& modelPath, Overla
                                static_cast<std::uint32_t>(std::stoul(w[3], nullptr, 16)), w[4] == "hidden"});
         return true;
     }
-    // Plain doubles, NaN for what does not read: XLEFT XRIGHT ZTOP ZBOTTOM OPACITY CLIP.
+    // Plain doubles, NaN for what does not read: XLEFT XRIGHT ZTOP ZBOTTOM OPACITY CLIP;
+    // after the colours the words "cdp" and "velocity V" may follow.
+    const std::size_t n = std::min<std::size_t>(w.size(), 9);
     double v[6];
     for (std::size_t i = 0; i < 6; ++i) {
-        const bool given = (w.size() == 7 && i < 5) || w.size() == 9;
-        v[i] = given ? finite(w[2 + i]).value_or(NAN) : (i == 5 && w.size() == 7 ? 98 : NAN);
+        const bool given = (n == 7 && i < 5) || n == 9;
+        v[i] = given ? finite(w[2 + i]).value_or(NAN) : (i == 5 && n == 7 ? 98 : NAN);
     }
-    const bool colours = w.size() == 7 || (w.size() == 9 && (w[8] == "grey" || w[8] == "redwhiteblue"));
-    bool ok = colours;
+    bool ok = w.size() == 7 || (w.size() >= 9 && (w[8] == "grey" || w[8] == "redwhiteblue"));
+    bool cdp = false;
+    double velocity = 0;
+    for (std::size_t i = 9; ok && i < w.size(); ++i) {
+        if (w[i] == "cdp" && !cdp) {
+            cdp = true;
+        } else if (w[i] == "velocity" && velocity == 0 && i + 1 < w.size()) {
+            velocity = finite(w[++i]).value_or(NAN);
+            ok = velocity > 0;
+        } else {
+            ok = false;
+        }
+    }
     for (double x : v)
         ok = ok && std::isfinite(x);
     if (!ok || v[0] == v[1] || v[2] == v[3] || v[4] < 0 || v[4] > 100 || v[5] <= 0 || v[5] > 100) {
@@ -172,7 +203,7 @@ bool readOverlayItem(std::string_view line, const std::string& modelPath, Overla
         return true;
     }
     o.backdrop = Backdrop{path, v[0], v[1], v[2], v[3], static_cast<int>(std::lround(v[4])), v[5],
-                          w.size() == 9 && w[8] == "redwhiteblue", {}};
+                          w.size() >= 9 && w[8] == "redwhiteblue", {}, cdp, velocity};
     return true;
 }
 

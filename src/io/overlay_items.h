@@ -4,13 +4,18 @@
 // the model file's folder) and how it is shown, never the data itself.
 //
 //   points "PATH" SYMBOL RRGGBB shown|hidden
-//   backdrop "PATH" XLEFT XRIGHT ZTOP ZBOTTOM OPACITY CLIP grey|redwhiteblue
+//   backdrop "PATH" XLEFT XRIGHT ZTOP ZBOTTOM OPACITY CLIP grey|redwhiteblue [cdp] [velocity V]
 //
 // SYMBOL is circle, square, triangle, diamond or cross; RRGGBB the colour in
 // hexadecimal; OPACITY a whole per cent; CLIP the percentile a seismic
-// section's colours are clipped at (the last two may be left out). Paths are in double quotes, a quote
-// or backslash in them escaped with a backslash; numbers are written so that
-// they read back to the same double.
+// section's colours are clipped at (the last two may be left out). "cdp"
+// places a seismic section's traces by the CDP x of their headers, and
+// "velocity V" draws a time section at V m/s; the edges written are those
+// the file gave when it was last read. Paths are in double quotes, a quote
+// or backslash in them escaped with a backslash and a line break written as
+// \n or \r; a path is kept relative to the model file's folder when the two
+// share more than the root folder, otherwise (and without a model file)
+// absolute. Numbers are written so that they read back to the same double.
 #include "model/overlays.h"
 
 #include <string>
@@ -25,11 +30,12 @@ std::vector<std::string> overlayItemLines(const Overlays& o, const std::string& 
 
 // Takes in one item line. False when the line is not one of these items (for
 // the caller's other items); true otherwise, with the set appended to o (its
-// points read from its file) or o's backdrop set (its picture not yet read:
-// display/backdrop.h's loadBackdropImage does that). A line that is malformed,
-// or whose file cannot be read, leaves o unchanged and adds a message to
-// problems, so that the rest of the model still loads.
+// points read from its file when readFiles, otherwise none yet) or o's
+// backdrop set (its picture not yet read: io/backdrop_file.h's readBackdrop
+// does that). A line that is malformed, or whose file cannot be read, leaves
+// o unchanged and adds a message to problems, so that the rest of the model
+// still loads.
 bool readOverlayItem(std::string_view line, const std::string& modelPath, Overlays& o,
-                     std::vector<std::string>& problems);
+                     std::vector<std::string>& problems, bool readFiles = true);
 
 }  // namespace corvane

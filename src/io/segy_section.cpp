@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numeric>
 
 namespace corvane {
 
@@ -61,6 +62,11 @@ std::string readSegy(const std::string& path, SegySection& out, const std::funct
         segy_get_field(header, SEGY_TR_SOURCE_GROUP_SCALAR, &scalar);
         // A negative scalar divides, a positive one multiplies, 0 means 1.
         s.cdpX[static_cast<std::size_t>(t)] = scalar < 0 ? double(x) / -scalar : scalar > 0 ? double(x) * scalar : x;
+        if (t == 0) {
+            int32_t delay = 0;
+            segy_get_field(header, SEGY_TR_DELAY_REC_TIME, &delay);
+            s.delay = delay;
+        }
     }
     for (float& v : s.values)
         if (!std::isfinite(v))
@@ -73,8 +79,18 @@ double clipAmplitude(const SegySection& s, double percent)
 {
     if (s.values.empty())
         return 0;
-    std::vector<float> mags(s.values.size());
-    std::transform(s.values.begin(), s.values.end(), mags.begin(), [](float v) { return std::fabs(v); });
+    // A large section's percentile is that of an even sample of it: sorting
+    // hundreds of millions of amplitudes would hold the window for seconds.
+    // The step shares no factor with the trace length, so that the sample
+    // takes every depth of the traces, not one row of the picture.
+    constexpr std::size_t Sample = std::size_t{1} << 22;
+    std::size_t step = percent >= 100 ? 1 : (s.values.size() + Sample - 1) / Sample;
+    while (step > 1 && std::gcd(step, static_cast<std::size_t>(std::max(1, s.samples))) != 1)
+        ++step;
+    std::vector<float> mags;
+    mags.reserve(s.values.size() / step + 1);
+    for (std::size_t i = 0; i < s.values.size(); i += step)
+        mags.push_back(std::fabs(s.values[i]));
     const double share = std::clamp(percent, 0.0, 100.0) / 100.0;
     const auto k = static_cast<std::size_t>(std::lround(share * static_cast<double>(mags.size() - 1)));
     std::nth_element(mags.begin(), mags.begin() + static_cast<std::ptrdiff_t>(k), mags.end());
@@ -84,11 +100,8 @@ double clipAmplitude(const SegySection& s, double percent)
 std::vector<unsigned char> greyLevels(const SegySection& s, double clip)
 {
     std::vector<unsigned char> out(s.values.size());
-    const double c = clip > 0 ? clip : 1;
-    for (std::size_t i = 0; i < s.values.size(); ++i) {
-        const double v = std::clamp(s.values[i] / c, -1.0, 1.0);
-        out[i] = static_cast<unsigned char>(std::lround(127.5 - 127.5 * v));
-    }
+    for (std::size_t i = 0; i < s.values.size(); ++i)
+        out[i] = greyLevel(s.values[i], clip);
     return out;
 }
 

@@ -3,9 +3,12 @@
 // the file by other means (its size, its lines). A file of a kind no reader
 // takes, or one the folder's README does not describe, fails the test.
 #include "app/newmodel_data.h"
+#include "display/backdrop.h"
+#include "io/backdrop_file.h"
 #include "io/input_files.h"
 #include "io/model_extras.h"
 #include "io/model_file.h"
+#include "io/point_file.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +82,8 @@ void checkModelFile(const fs::path& p)
     Workspace ws;
     ASSERT_EQ(loadModelFile(ws, p.string()), "");
     const Model& m = ws.model;
+    // What it shows with the section lies beside it.
+    EXPECT_EQ(readOverlayFiles(ws.overlays, m.UnitsKm ? 1000 : 1), "");
     EXPECT_GE(m.NumStations, 2);
     EXPECT_GE(m.NumBodies, 1);
     // Six-byte records: 9 settings, two per station, and for each body 4
@@ -203,7 +208,13 @@ TEST(ExampleFiles, EveryExampleIsReadByTheProgram)
             checkBoreholeFile(p);
         else if (ext == ".dta" || ext == ".dat")
             checkFieldData(p);
-        else
+        else if (ext == ".txt")
+            EXPECT_EQ(readPointFileAt(p.string()).error, "");
+        else if (ext == ".sgy") {
+            Backdrop b{p.string(), 0, 1, 0, 1, 60, 98, false, {}, true, 0};
+            EXPECT_EQ(readBackdrop(b, {}, 1000), "");
+            EXPECT_TRUE(b.image);
+        } else
             ADD_FAILURE() << "no reader of the program takes a file named " << p.filename();
         ++read;
     }

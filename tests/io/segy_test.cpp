@@ -24,8 +24,14 @@ float value(int t, int s)
     return static_cast<float>((t + 1) * std::sin(0.3 * s));
 }
 
-void writeSegy(const std::string& path, int format)
+// Traces at the given CDP x in tenths of a metre (Traces of them unless
+// given), times from a 100 ms delay at the given interval.
+void writeSegy(const std::string& path, int format, std::vector<int> cdpX = {}, int interval = 4000,
+               float (*at)(int, int) = value)
 {
+    if (cdpX.empty())
+        for (int t = 0; t < Traces; ++t)
+            cdpX.push_back(12000 + 250 * t);
     segy_file* fp = segy_open(path.c_str(), "w+b");
     ASSERT_NE(fp, nullptr);
     char text[3200];
@@ -34,19 +40,20 @@ void writeSegy(const std::string& path, int format)
     char bin[SEGY_BINARY_HEADER_SIZE] = {};
     segy_set_bfield(bin, SEGY_BIN_SAMPLES, Samples);
     segy_set_bfield(bin, SEGY_BIN_FORMAT, format);
-    segy_set_bfield(bin, SEGY_BIN_INTERVAL, 4000);
+    segy_set_bfield(bin, SEGY_BIN_INTERVAL, interval);
     ASSERT_EQ(segy_write_binheader(fp, bin), SEGY_OK);
     segy_set_format(fp, format);
     const long trace0 = SEGY_TEXT_HEADER_SIZE + SEGY_BINARY_HEADER_SIZE;
     const int trsize = segy_trsize(format, Samples);
-    for (int t = 0; t < Traces; ++t) {
+    for (int t = 0; t < static_cast<int>(cdpX.size()); ++t) {
         char header[SEGY_TRACE_HEADER_SIZE] = {};
-        segy_set_field(header, SEGY_TR_CDP_X, 12000 + 250 * t);
+        segy_set_field(header, SEGY_TR_CDP_X, cdpX[static_cast<std::size_t>(t)]);
         segy_set_field(header, SEGY_TR_SOURCE_GROUP_SCALAR, -10);
+        segy_set_field(header, SEGY_TR_DELAY_REC_TIME, 100);
         ASSERT_EQ(segy_write_traceheader(fp, t, header, trace0, trsize), SEGY_OK);
         float trace[Samples];
         for (int s = 0; s < Samples; ++s)
-            trace[s] = value(t, s);
+            trace[s] = at(t, s);
         segy_from_native(format, Samples, trace);
         ASSERT_EQ(segy_writetrace(fp, t, trace, trace0, trsize), SEGY_OK);
     }
@@ -159,5 +166,59 @@ TEST(Segy, BrokenFilesRefusedWithAMessage)
         SegySection s;
         EXPECT_NE(readSegy(p, s), "") << p;
         EXPECT_EQ(s.traces, 0);
+    }
+}
+
+TEST(Segy, TracesPlacedByTheirCdpXAndTimesByOneVelocity)
+{
+    QTemporaryDir dir;
+    // Eastings 50 000 m on, the last trace after a gap; the model in km.
+    const std::string path = dir.filePath(QStringLiteral("p.sgy")).toStdString();
+    // Trace t holds t + 1 throughout.
+    auto constant = [](int t, int) { return static_cast<float>(t + 1); };
+    writeSegy(path, SEGY_IEEE_FLOAT_4_BYTE, {500000, 501000, 502000, 503000, 508000}, 4000, constant);
+    Backdrop b{path, 5, 6, 0, 1, 60, 100, false, {}, true, 2000};
+    ASSERT_EQ(readBackdrop(b, {}, 1000), "");
+    EXPECT_DOUBLE_EQ(b.xLeft, 5);
+    EXPECT_DOUBLE_EQ(b.xRight, 5.8);                          // 800 m from the first trace
+    EXPECT_DOUBLE_EQ(b.zTop, 2000 * 0.1 / 2 / 1000);          // 100 ms
+    EXPECT_DOUBLE_EQ(b.zBottom, 2000 * (0.1 + 39 * 0.004) / 2 / 1000);
+    // Even columns at 0, 200, 400, 600 and 800 m show the trace nearest each.
+    ASSERT_TRUE(b.image);
+    ASSERT_EQ(b.image->source.size(), QSize(5, 40));
+    const int nearest[] = {0, 2, 3, 4, 4};
+    for (int c = 0; c < 5; ++c)
+        EXPECT_NEAR(qGray(b.image->source.pixel(c, 7)), 127.5 - 127.5 * (nearest[c] + 1) / 5.0, 1.0) << c;
+
+    // In a model in metres the edges are metres.
+    Backdrop metres{path, 0, 1, 0, 1, 60, 100, false, {}, true, 2000};
+    ASSERT_EQ(readBackdrop(metres), "");
+    EXPECT_DOUBLE_EQ(metres.xRight, 800);
+    EXPECT_DOUBLE_EQ(metres.zTop, 100);
+
+    // Headers that cannot place the section, and a picture asked to: refused,
+    // the backdrop as it was.
+    const std::string flat = dir.filePath(QStringLiteral("flat.sgy")).toStdString();
+    writeSegy(flat, SEGY_IEEE_FLOAT_4_BYTE, {7000, 7000, 7000});
+    const std::string untimed = dir.filePath(QStringLiteral("untimed.sgy")).toStdString();
+    writeSegy(untimed, SEGY_IEEE_FLOAT_4_BYTE, {1, 2, 3}, 0);
+    const std::string png = dir.filePath(QStringLiteral("p.png")).toStdString();
+    QImage(2, 2, QImage::Format_RGB32).save(QString::fromStdString(png));
+    const struct {
+        std::string path;
+        bool cdp;
+        double velocity;
+        const char* says;
+    } refused[] = {
+        {flat, true, 0, "same CDP x"},
+        {untimed, false, 1500, "no sample interval"},
+        {png, false, 1500, "SEG-Y files"},
+    };
+    for (const auto& r : refused) {
+        Backdrop before{r.path, 1, 2, 3, 4, 60, 98, false, {}, r.cdp, r.velocity};
+        Backdrop bd = before;
+        const std::string err = readBackdrop(bd, {}, 1000);
+        EXPECT_NE(err.find(r.says), std::string::npos) << r.path << ": " << err;
+        EXPECT_EQ(bd, before);
     }
 }

@@ -230,7 +230,7 @@ Options parseArguments(int argc, char** argv)
     if (o.magnetic && (o.report || !o.stations.empty()))
         throw UsageError{"--magnetic takes neither --report nor --stations"};
     if (o.invert && (o.report || o.magnetic || !o.stations.empty()))
-        throw UsageError{"--invert takes neither --report, --magnetic nor --stations"};
+        throw UsageError{"--invert takes none of --report, --magnetic and --stations"};
     if (o.invert && o.output.empty())
         throw UsageError{"--invert needs -o and the file for the fitted model"};
     if (!o.invert && !o.output.empty())

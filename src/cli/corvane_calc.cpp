@@ -5,6 +5,10 @@
 // go to standard output, messages to standard error; standard output stays
 // empty unless everything went well. The model file's extras count as in the
 // window: a hidden body keeps its own column but is not in "calculated".
+// --invert runs the inversion the model's stored choices describe, as "Invert
+// the model" runs it, and writes the fitted model.
+#include "inversion/run_options.h"
+#include "inversion/texts.h"
 #include "io/field_data.h"
 #include "io/model_file.h"
 #include "io/real48.h"
@@ -33,6 +37,7 @@ constexpr int ExitUsage = 2;     // the command line is wrong
 
 constexpr const char* HelpText =
     "Usage: corvane-calc [OPTION]... MODEL.mod\n"
+    "  or:  corvane-calc --invert MODEL.mod -o FITTED.mod\n"
     "Calculate the gravity anomaly of a saved Corvane model and write it to\n"
     "standard output as CSV: one row per station with its position, the\n"
     "observed and the calculated anomaly and each body's own anomaly.\n"
@@ -56,11 +61,19 @@ constexpr const char* HelpText =
     "                        height column goes without y (X,G,H)\n"
     "                        With heights the CSV gets a height column.\n"
     "  --comment-lines N     lines at the top of FILE that are not data (default 3)\n"
+    "  --invert              run the inversion the model's stored choices describe\n"
+    "                        (the parameters chosen, the options of \"Invert the\n"
+    "                        model\" and the number of iterations), as the window\n"
+    "                        runs it; write the fitted model to the file of -o and\n"
+    "                        the result window's table to standard output\n"
+    "  -o, --output FITTED   the file the fitted model is written to (needed with\n"
+    "                        --invert; MODEL.mod is replaced only when named here)\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or the output\n"
-    "cannot be written, 2 when the command line is wrong.\n";
+    "cannot be written, or there is nothing to invert, 2 when the command line\n"
+    "is wrong.\n";
 
 struct Options {
     std::string model;
@@ -70,6 +83,8 @@ struct Options {
     bool commentLinesGiven = false;
     bool report = false;
     bool magnetic = false;
+    bool invert = false;
+    std::string output;   // the fitted model's file
 };
 
 struct UsageError {
@@ -184,6 +199,13 @@ Options parseArguments(int argc, char** argv)
         } else if (arg == "--magnetic") {
             noValue();
             o.magnetic = true;
+        } else if (arg == "--invert") {
+            noValue();
+            o.invert = true;
+        } else if (arg == "-o" || arg == "--output") {
+            o.output = takeValue();
+            if (o.output.empty())
+                throw UsageError{arg + " needs a file name"};
         } else if (arg == "--stations") {
             o.stations = takeValue();
             if (o.stations.empty())
@@ -207,6 +229,12 @@ Options parseArguments(int argc, char** argv)
         throw UsageError{"--columns and --comment-lines describe the file of --stations"};
     if (o.magnetic && (o.report || !o.stations.empty()))
         throw UsageError{"--magnetic takes neither --report nor --stations"};
+    if (o.invert && (o.report || o.magnetic || !o.stations.empty()))
+        throw UsageError{"--invert takes none of --report, --magnetic and --stations"};
+    if (o.invert && o.output.empty())
+        throw UsageError{"--invert needs -o and the file for the fitted model"};
+    if (!o.invert && !o.output.empty())
+        throw UsageError{"-o names the fitted model of --invert"};
     o.model = files.front();
     return o;
 }
@@ -342,6 +370,44 @@ std::string takeStations(Model& m, const Options& o)
     return {};
 }
 
+bool writeOut(const std::string& out)
+{
+    errno = 0;
+    const bool written = std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
+    if (std::fflush(stdout) != 0 || !written) {
+        message(std::string("corvane-calc: the output could not be written: ") +
+                (errno ? std::strerror(errno) : "write error") + ".");
+        return false;
+    }
+    return true;
+}
+
+// The run of "Invert the model" with the choices the file keeps; the window's
+// message when it cannot run.
+int invert(Workspace& ws, const Options& o)
+{
+    if (!ws.model.HaveObserved) {
+        message(texts::FieldDataNeeded.toStdString());
+        return ExitFailure;
+    }
+    RunReport report;
+    switch (runStoredInversion(ws, ws.inversion.NumIterations, {}, &report)) {
+    case InversionOutcome::NothingSelected:
+        message(texts::NothingSelected.toStdString());
+        return ExitFailure;
+    case InversionOutcome::TooManyUnknowns:
+        message(texts::TooManyUnknowns.toStdString());
+        return ExitFailure;
+    case InversionOutcome::Done:
+        break;
+    }
+    if (std::string problem = saveModelFile(ws, o.output); !problem.empty()) {
+        message(problem);
+        return ExitFailure;
+    }
+    return writeOut(reportTable(report, "\n")) ? 0 : ExitFailure;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -374,15 +440,10 @@ int main(int argc, char** argv)
             return ExitFailure;
         }
 
+    if (o.invert)
+        return invert(ws, o);
     const std::string out = o.magnetic ? magneticCsv(ws.model)
                             : o.report ? reportForFile(ws.model)
                                        : csv(ws.model, o.stations.empty());
-    errno = 0;
-    const bool written = std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
-    if (std::fflush(stdout) != 0 || !written) {
-        message(std::string("corvane-calc: the output could not be written: ") +
-                (errno ? std::strerror(errno) : "write error") + ".");
-        return ExitFailure;
-    }
-    return 0;
+    return writeOut(out) ? 0 : ExitFailure;
 }

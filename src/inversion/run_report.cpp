@@ -87,6 +87,54 @@ std::string unresolvedText(const RunReport& report)
     return names.empty() ? names : "Not resolved by the data: " + names;
 }
 
+double correlationOf(const RunReport& report, std::size_t j, std::size_t k)
+{
+    if (j >= report.correlation.size() || k >= report.correlation[j].size())
+        return std::nan("");
+    return report.correlation[j][k];
+}
+
+std::vector<std::size_t> correlatedParameters(const RunReport& report)
+{
+    std::vector<std::size_t> shown;
+    for (std::size_t k = 0; k < report.parameters.size(); ++k)
+        if (std::isfinite(correlationOf(report, k, k)))
+            shown.push_back(k);
+    if (shown.size() < 2)
+        shown.clear();
+    return shown;
+}
+
+bool strongCorrelation(double r) { return std::fabs(r) > StrongCorrelation; }
+
+std::string correlationText(double r, bool diagonal)
+{
+    if (!std::isfinite(r))
+        return "-";
+    return fixed(r, 0, 3) + (!diagonal && strongCorrelation(r) ? "*" : "");
+}
+
+std::string correlationHeading()
+{
+    return "Correlation of the free parameters (* where |r| > 0.9: the data trade them off)";
+}
+
+std::string shiftText(const RunReport& report)
+{
+    std::string text;
+    bool magnetic = false;
+    for (const ParameterResult& p : report.parameters) {
+        if (p.shift == Shift::Gravity)
+            text = "A shift changes no body. To keep it, remove a constant regional of " +
+                   fixed(p.final, 0, p.decimals) + " mGal with \"Modify the regional field\".";
+        magnetic = magnetic || p.shift == Shift::Magnetic;
+    }
+    if (magnetic)
+        text += text.empty() ? "A shift changes no body: the magnetic shift is not kept with the model."
+                             : " The magnetic shift is not kept.";
+    return text;
+}
+
 std::string heldText(const ParameterResult& p, Bound bound, double value)
 {
     return p.name + " held at its " + boundText(bound) + " " + fixed(value, 0, p.decimals);
@@ -129,6 +177,31 @@ std::string reportTable(const RunReport& report, const char* eol)
         out += line + eol;
     }
     out += eol;
+    if (const std::vector<std::size_t> shown = correlatedParameters(report); !shown.empty()) {
+        out += correlationHeading() + eol;
+        std::string heading = padded("", nameWidth);
+        std::vector<std::size_t> widths;
+        for (std::size_t k : shown) {
+            widths.push_back(std::max<std::size_t>(report.parameters[k].name.size(), 7) + 2);
+            heading += rightAligned(report.parameters[k].name, widths.back()) + " ";
+        }
+        while (!heading.empty() && heading.back() == ' ')
+            heading.pop_back();
+        out += heading + eol;
+        for (std::size_t row : shown) {
+            std::string line = padded(report.parameters[row].name, nameWidth);
+            for (std::size_t c = 0; c < shown.size(); ++c) {
+                std::string cell = correlationText(correlationOf(report, row, shown[c]), row == shown[c]);
+                if (cell.back() != '*')
+                    cell += ' ';   // the numbers stay aligned beside a mark
+                line += rightAligned(cell, widths[c] + 1);
+            }
+            while (!line.empty() && line.back() == ' ')
+                line.pop_back();
+            out += line + eol;
+        }
+        out += eol;
+    }
     const bool magnetic = !report.magneticRms.empty();
     out += std::string("Iteration    RMS (mGal)    Misfit") + (magnetic ? " Mag. misfit (nT)" : "") + eol;
     for (std::size_t t = 0; t < report.misfits.size(); ++t) {
@@ -147,6 +220,8 @@ std::string reportTable(const RunReport& report, const char* eol)
     if (const std::string unresolved = unresolvedText(report); !unresolved.empty())
         out += unresolved + eol;
     out += errorsBasisText(report) + eol;
+    if (const std::string shift = shiftText(report); !shift.empty())
+        out += shift + eol;
     return out;
 }
 

@@ -15,6 +15,10 @@ inline constexpr int DensityDecimals = 6;
 inline constexpr int DistanceDecimals = 4;
 inline constexpr int AngleDecimals = 3;
 
+// A constant level a run adds to the calculated gravity or magnetic anomaly:
+// an unknown of the run that is no body's.
+enum class Shift { None, Gravity, Magnetic };
+
 struct ParameterResult {
     std::string name;                      // "Density", "Corner 3 depth"
     double start = 0;
@@ -25,6 +29,7 @@ struct ParameterResult {
     std::optional<double> standardError = {};   // none: not resolved, at a bound, or too few stations
     bool resolved = true;                  // false: the data do not determine it
     bool atBound = false;                  // held at a bound in the state kept: not estimated
+    Shift shift = Shift::None;             // a constant shift, which changes no body
 };
 
 struct RunReport {
@@ -62,6 +67,22 @@ std::string errorText(const ParameterResult& p);    // "0.00123", "not resolved"
 std::string errorsBasisText(const RunReport& report);   // how the errors were computed
 std::string keptText(const RunReport& report);      // which state the model is left in
 std::string unresolvedText(const RunReport& report);   // empty when all are resolved
+
+// The parameters the correlation matrix shows: the free ones, in order. None
+// when fewer than two are free.
+std::vector<std::size_t> correlatedParameters(const RunReport& report);
+// The coefficient of parameters j and k; NaN where the matrix has none.
+double correlationOf(const RunReport& report, std::size_t j, std::size_t k);
+// A correlation coefficient is marked when its size is above this.
+inline constexpr double StrongCorrelation = 0.9;
+bool strongCorrelation(double r);
+// A coefficient as shown: "0.120", "-0.953*" when strong (never on the
+// diagonal), "-" when there is none.
+std::string correlationText(double r, bool diagonal);
+// The heading of the matrix, which says what the mark means.
+std::string correlationHeading();
+// How to keep a fitted shift; empty when the run fitted none.
+std::string shiftText(const RunReport& report);
 
 // "Density held at its minimum -0.00010".
 std::string heldText(const ParameterResult& p, Bound bound, double value);

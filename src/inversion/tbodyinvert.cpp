@@ -2,6 +2,7 @@
 
 #include "inversion/fits.h"
 #include "inversion/least_squares.h"
+#include "inversion/run_options.h"
 #include "inversion/texts.h"
 #include "model/text.h"
 
@@ -10,6 +11,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -114,6 +116,13 @@ Tbodyinvert::Tbodyinvert(Workspace& ws, Platform& platform, QWidget* parent)
         grid->addWidget(bounds[r]->max, r + 1, 2);
     }
     grid->addWidget(OKBtn_, 7, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("Other bodies with choices"), this), 0, 3);
+    otherbodies_ = new QListWidget(this);
+    otherbodies_->setObjectName(QStringLiteral("otherbodies"));
+    otherbodies_->setSelectionMode(QAbstractItemView::NoSelection);
+    otherbodies_->setFocusPolicy(Qt::NoFocus);
+    otherbodies_->setFixedWidth(260);
+    grid->addWidget(otherbodies_, 1, 3, 7, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -141,6 +150,14 @@ void Tbodyinvert::FormActivate()
     const Bounds r = corvane::remanenceBounds(body);
     susceptibilityBounds_.show(k.min, k.max, 7, 5);
     remanenceBounds_.show(r.min, r.max, 7, 3);
+    otherbodies_->clear();
+    for (int b = 1; b <= m.NumBodies; ++b) {
+        const std::string chosen = choicesText(m.Bodies[b]);
+        if (b != m.CurrentBody && !chosen.empty())
+            otherbodies_->addItem(QStringLiteral("Body %1: %2").arg(b).arg(QString::fromStdString(chosen)));
+    }
+    if (otherbodies_->count() == 0)
+        otherbodies_->addItem(QStringLiteral("None"));
 }
 
 bool Tbodyinvert::FormDeactivate()

@@ -1,7 +1,8 @@
 #pragma once
 // "Body Parameter Inversion": which body-wide parameters of the current body
 // the inversion may change, and within which bounds. Closing the dialog
-// stores it and makes the current body the inversion body.
+// stores it and makes the current body the inversion body. Beside it, a list
+// of the other bodies that have choices, for inverting several at once.
 #include "display/workspace.h"
 #include "platform/platform.h"
 
@@ -13,6 +14,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 
 namespace corvane {
@@ -61,6 +63,7 @@ private:
     QCheckBox* remanence_ = nullptr;
     BoundBoxes xBounds_, depthBounds_, angleBounds_, densityBounds_, susceptibilityBounds_,
         remanenceBounds_;
+    QListWidget* otherbodies_ = nullptr;
     QPushButton* OKBtn_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "inversion/tinvertmodel.h"
 
 #include "inversion/least_squares.h"
+#include "inversion/run_options.h"
 #include "inversion/texts.h"
 #include "inversion/tinvertresult.h"
 #include "model/magnetic_data.h"
@@ -12,21 +13,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include <cmath>
 
 namespace corvane {
 
 namespace {
-
-// The inversion body, kept to a body that exists.
-int inversionBody(Workspace& ws)
-{
-    int& b = ws.inversion.InversionBody;
-    if (b < 1 || b > ws.model.NumBodies)
-        b = 1;
-    return b;
-}
 
 // A typed observational error: a positive number, else the default.
 double typedError(const QLineEdit* box, double fallback)
@@ -82,6 +75,14 @@ Tinvertmodel::Tinvertmodel(Workspace& ws, Platform& platform, std::function<void
     keeplinks_ = new QCheckBox(QStringLiteral("Keep linked corners"), this);
     keeplinks_->setObjectName(QStringLiteral("keeplinks"));
     grid->addWidget(keeplinks_, 9, 0, 1, 2);
+    // Off: the inversion body's choices alone, as ever.
+    allbodies_ = new QCheckBox(QStringLiteral("All bodies with chosen parameters"), this);
+    allbodies_->setObjectName(QStringLiteral("allbodies"));
+    grid->addWidget(allbodies_, 10, 0, 1, 2);
+    connect(allbodies_, &QCheckBox::toggled, this, &Tinvertmodel::showChoices);
+    fitshift_ = new QCheckBox(QStringLiteral("Fit a constant shift"), this);
+    fitshift_->setObjectName(QStringLiteral("fitshift"));
+    grid->addWidget(fitshift_, 11, 0, 1, 2);
     magnetics_ = new QGroupBox(QStringLiteral("Data fitted"), this);
     magnetics_->setObjectName(QStringLiteral("magnetics"));
     auto* mg = new QGridLayout(magnetics_);
@@ -114,14 +115,14 @@ Tinvertmodel::Tinvertmodel(Workspace& ws, Platform& platform, std::function<void
     mg->addWidget(susceptibility_, 2, 1);
     mg->addWidget(label("remanencelabel", "Remanent magnetisation"), 3, 0);
     mg->addWidget(remanence_, 3, 1);
-    grid->addWidget(magnetics_, 10, 0, 1, 2);
+    grid->addWidget(magnetics_, 12, 0, 1, 2);
     OKBtn_ = new QPushButton(QStringLiteral("OK"), this);
     OKBtn_->setObjectName(QStringLiteral("OKBtn"));
     OKBtn_->setDefault(true);
     CancelBtn_ = new QPushButton(QStringLiteral("Cancel"), this);
     CancelBtn_->setObjectName(QStringLiteral("CancelBtn"));
-    grid->addWidget(OKBtn_, 11, 0);
-    grid->addWidget(CancelBtn_, 11, 1);
+    grid->addWidget(OKBtn_, 13, 0);
+    grid->addWidget(CancelBtn_, 13, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
     connect(OKBtn_, &QPushButton::clicked, this, &Tinvertmodel::OKBtnClick);
     connect(CancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
@@ -129,26 +130,52 @@ Tinvertmodel::Tinvertmodel(Workspace& ws, Platform& platform, std::function<void
 
 void Tinvertmodel::FormActivate()
 {
-    const int b = inversionBody(ws_);
-    const Tbody& body = ws_.model.Bodies[b];
-    auto yesNo = [](bool v) { return v ? QStringLiteral("Yes") : QStringLiteral("No"); };
-    density_->setText(yesNo(body.InvertDensity));
-    xpos_->setText(yesNo(body.InvertXPos));
-    depth_->setText(yesNo(body.InvertDepth));
-    rotation_->setText(yesNo(body.InvertAngle));
-    int nx = 0, ny = 0;
-    for (int k = 1; k <= body.NumCorners - 1; ++k) {
-        nx += body.CornerInvertX[k];
-        ny += body.CornerInvertZ[k];
-    }
-    nx_->setText(QString::number(nx));
-    ny_->setText(QString::number(ny));
+    const ExtrasState& x = ws_.extras;
     iterations_->setText(QString::number(ws_.inversion.NumIterations));
-    keeplinks_->setChecked(ws_.extras.KeepLinkedCorners);
-    NoOfBody_->setText(QStringLiteral(" Body ") + QString::number(b));
-    susceptibility_->setText(yesNo(body.InvertSusceptibility));
-    remanence_->setText(yesNo(body.InvertRemanence));
+    keeplinks_->setChecked(x.KeepLinkedCorners);
+    fitshift_->setChecked(x.FitShift);
+    fitgravity_->setChecked(x.FitGravity);
+    fitmagnetic_->setChecked(x.FitMagnetic);
+    gravityerror_->setText(QString::number(x.GravityError));
+    magneticerror_->setText(QString::number(x.MagneticError));
     magnetics_->setVisible(haveObservedMagnetic(ws_.model));
+    const QSignalBlocker quiet(allbodies_);
+    allbodies_->setChecked(x.AllBodies);
+    showChoices();
+}
+
+void Tinvertmodel::showChoices()
+{
+    const int b = inversionBody(ws_);
+    const bool all = allbodies_->isChecked();
+    const ChoiceCount c = countChoices(ws_.model, all ? 0 : b);
+    // One body: "Yes" or "No"; every body: how many bodies chose it.
+    auto shown = [all](int n) {
+        if (n == 0)
+            return QStringLiteral("No");
+        if (!all)
+            return QStringLiteral("Yes");
+        return QStringLiteral("Yes (%1 %2)").arg(n).arg(n == 1 ? QStringLiteral("body") : QStringLiteral("bodies"));
+    };
+    density_->setText(shown(c.density));
+    xpos_->setText(shown(c.position));
+    depth_->setText(shown(c.depth));
+    rotation_->setText(shown(c.angle));
+    nx_->setText(QString::number(c.cornersX));
+    ny_->setText(QString::number(c.cornersZ));
+    susceptibility_->setText(shown(c.susceptibility));
+    remanence_->setText(shown(c.remanence));
+    if (!all) {
+        NoOfBody_->setText(QStringLiteral(" Body ") + QString::number(b));
+    } else if (c.bodies.empty()) {
+        NoOfBody_->setText(QStringLiteral(" Bodies: none"));
+    } else {
+        QStringList numbers;
+        for (int k : c.bodies)
+            numbers << QString::number(k);
+        NoOfBody_->setText((c.bodies.size() == 1 ? QStringLiteral(" Body ") : QStringLiteral(" Bodies ")) +
+                           numbers.join(QStringLiteral(", ")));
+    }
 }
 
 void Tinvertmodel::OKBtnClick()
@@ -157,28 +184,32 @@ void Tinvertmodel::OKBtnClick()
     report_.reset();
     const int count = inversionIterationCount(iterations_->text().toStdString());
     ws_.inversion.NumIterations = count;
-    ws_.extras.KeepLinkedCorners = keeplinks_->isChecked();
+    // The options are kept with the model, and the run takes them from there.
     Model& m = ws_.model;
-    InversionOptions options{.keepLinks = keeplinks_->isChecked()};
+    ExtrasState& x = ws_.extras;
+    x.KeepLinkedCorners = keeplinks_->isChecked();
+    x.AllBodies = allbodies_->isChecked();
+    x.FitShift = fitshift_->isChecked();
     if (haveObservedMagnetic(m)) {
-        options.useGravity = fitgravity_->isChecked();
-        options.useMagnetic = fitmagnetic_->isChecked();
-        options.gravityError = typedError(gravityerror_, 0.1);
-        options.magneticError = typedError(magneticerror_, 1);
+        const InversionOptions defaults;
+        x.FitGravity = fitgravity_->isChecked();
+        x.FitMagnetic = fitmagnetic_->isChecked();
+        x.GravityError = typedError(gravityerror_, defaults.gravityError);
+        x.MagneticError = typedError(magneticerror_, defaults.magneticError);
     }
     RunReport report;
     InversionOutcome outcome = InversionOutcome::Done;
     {
         BusyCursor busy(platform_);
-        outcome = runInversion(
-            m, ws_.inversion, ws_.display, inversionBody(ws_), count,
+        outcome = runStoredInversion(
+            ws_, count,
             [&] {
                 if (repaint_)
                     repaint_();
                 if (status_ && !report.held.empty())
                     status_(heldStatus(m, ws_.inversion.IterationCount, report.held));
             },
-            &report, options);
+            &report);
     }
     if (outcome == InversionOutcome::NothingSelected)
         platform_.error(texts::NothingSelected);

@@ -1,6 +1,8 @@
 #pragma once
-// "Invert the Model": shows what will be inverted for the inversion body and
-// takes the iteration count; OK runs the inversion.
+// "Invert the Model": shows what will be inverted for the inversion body (or,
+// with "All bodies with chosen parameters", for every body) and takes the
+// iteration count and the options; OK stores them with the model and runs the
+// inversion.
 #include "display/workspace.h"
 #include "inversion/run_report.h"
 #include "platform/platform.h"
@@ -36,6 +38,9 @@ public slots:
     void OKBtnClick();
 
 private:
+    // The parameters being inverted, for the inversion body or every body.
+    void showChoices();
+
     Workspace& ws_;
     Platform& platform_;
     std::function<void()> repaint_;
@@ -50,6 +55,8 @@ private:
     QLabel* NoOfBody_ = nullptr;
     QLineEdit* iterations_ = nullptr;
     QCheckBox* keeplinks_ = nullptr;
+    QCheckBox* allbodies_ = nullptr;
+    QCheckBox* fitshift_ = nullptr;
     // The data to fit and their errors, and the magnetic unknowns: offered
     // only when the model has observed magnetic values.
     QGroupBox* magnetics_ = nullptr;

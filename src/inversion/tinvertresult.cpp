@@ -4,6 +4,7 @@
 #include "io/safe_file.h"
 #include "model/text.h"
 
+#include <QColor>
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -61,6 +62,11 @@ Tinvertresult::Tinvertresult(Platform& platform, QWidget* parent)
     iterations_ = makeTable(this, "iterations",
                             {QStringLiteral("Iteration"), QStringLiteral("RMS (mGal)"),
                              QStringLiteral("Misfit"), QString()});
+    correlationHeading_ = new QLabel(this);
+    correlationHeading_->setObjectName(QStringLiteral("correlationHeading"));
+    correlation_ = makeTable(this, "correlation", {});
+    correlation_->verticalHeader()->show();
+    correlation_->horizontalHeader()->setStretchLastSection(false);
     kept_ = new QLabel(this);
     kept_->setObjectName(QStringLiteral("kept"));
     held_ = new QLabel(this);
@@ -71,6 +77,9 @@ Tinvertresult::Tinvertresult(Platform& platform, QWidget* parent)
     errorsBasis_ = new QLabel(this);
     errorsBasis_->setObjectName(QStringLiteral("errorsBasis"));
     errorsBasis_->setWordWrap(true);
+    shift_ = new QLabel(this);
+    shift_->setObjectName(QStringLiteral("shift"));
+    shift_->setWordWrap(true);
     CopyBtn_ = new QPushButton(QStringLiteral("Copy"), this);
     CopyBtn_->setObjectName(QStringLiteral("CopyBtn"));
     SaveBtn_ = new QPushButton(QStringLiteral("Save..."), this);
@@ -88,18 +97,21 @@ Tinvertresult::Tinvertresult(Platform& platform, QWidget* parent)
     auto* layout = new QGridLayout(this);
     layout->addWidget(title_, 0, 0);
     layout->addWidget(parameters_, 1, 0);
-    layout->addWidget(iterations_, 2, 0);
-    layout->addWidget(kept_, 3, 0);
-    layout->addWidget(held_, 4, 0);
-    layout->addWidget(unresolved_, 5, 0);
-    layout->addWidget(errorsBasis_, 6, 0);
+    layout->addWidget(correlationHeading_, 2, 0);
+    layout->addWidget(correlation_, 3, 0);
+    layout->addWidget(iterations_, 4, 0);
+    layout->addWidget(kept_, 5, 0);
+    layout->addWidget(held_, 6, 0);
+    layout->addWidget(unresolved_, 7, 0);
+    layout->addWidget(errorsBasis_, 8, 0);
+    layout->addWidget(shift_, 9, 0);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(CopyBtn_);
     buttons->addWidget(SaveBtn_);
     buttons->addStretch();
     buttons->addWidget(OKBtn_);
-    layout->addLayout(buttons, 7, 0);
-    resize(600, 460);
+    layout->addLayout(buttons, 10, 0);
+    resize(640, 560);
 }
 
 void Tinvertresult::fill(const RunReport& report)
@@ -120,6 +132,30 @@ void Tinvertresult::fill(const RunReport& report)
     parameters_->setFixedHeight(parameters_->horizontalHeader()->sizeHint().height() +
                                 rows * parameters_->verticalHeader()->defaultSectionSize() +
                                 2 * parameters_->frameWidth());
+    // The correlation of the free parameters, strong ones marked and tinted.
+    const std::vector<std::size_t> shown = correlatedParameters(report);
+    const int n = static_cast<int>(shown.size());
+    QStringList names;
+    for (std::size_t k : shown)
+        names << text(report.parameters[k].name);
+    correlation_->setRowCount(n);
+    correlation_->setColumnCount(n);
+    correlation_->setHorizontalHeaderLabels(names);
+    correlation_->setVerticalHeaderLabels(names);
+    for (int row = 0; row < n; ++row)
+        for (int column = 0; column < n; ++column) {
+            const double r = correlationOf(report, shown[static_cast<std::size_t>(row)],
+                                           shown[static_cast<std::size_t>(column)]);
+            setCell(correlation_, row, column, correlationText(r, row == column), true);
+            if (row != column && strongCorrelation(r))
+                correlation_->item(row, column)->setBackground(QColor(255, 200, 200));
+        }
+    correlation_->setFixedHeight(correlation_->horizontalHeader()->sizeHint().height() +
+                                 n * correlation_->verticalHeader()->defaultSectionSize() +
+                                 2 * correlation_->frameWidth());
+    correlationHeading_->setText(text(correlationHeading()));
+    correlationHeading_->setVisible(n > 0);
+    correlation_->setVisible(n > 0);
     // A magnetic column beside the gravity misfit when the run fitted magnetics.
     const bool magnetic = !report.magneticRms.empty();
     QStringList headings{QStringLiteral("Iteration"), QStringLiteral("RMS (mGal)"),
@@ -152,6 +188,9 @@ void Tinvertresult::fill(const RunReport& report)
     unresolved_->setText(text(unresolved));
     unresolved_->setVisible(!unresolved.empty());
     errorsBasis_->setText(text(errorsBasisText(report)));
+    const std::string shift = shiftText(report);
+    shift_->setText(text(shift));
+    shift_->setVisible(!shift.empty());
 }
 
 void Tinvertresult::CopyBtnClick()

@@ -1,7 +1,8 @@
 #pragma once
 // "Inversion Results": what a fit or an inversion run did to each unknown,
-// with standard errors and the misfit of every iteration. The table can be
-// copied to the clipboard or saved as a text file.
+// with standard errors, the correlation of the free parameters and the misfit
+// of every iteration. The table can be copied to the clipboard or saved as a
+// text file.
 #include "inversion/run_report.h"
 #include "model/model.h"
 #include "platform/platform.h"
@@ -32,10 +33,13 @@ private:
     QLabel* title_ = nullptr;
     QTableWidget* parameters_ = nullptr;
     QTableWidget* iterations_ = nullptr;
+    QLabel* correlationHeading_ = nullptr;
+    QTableWidget* correlation_ = nullptr;
     QLabel* kept_ = nullptr;
     QLabel* held_ = nullptr;
     QLabel* unresolved_ = nullptr;
     QLabel* errorsBasis_ = nullptr;
+    QLabel* shift_ = nullptr;
     QPushButton* CopyBtn_ = nullptr;
     QPushButton* SaveBtn_ = nullptr;
     QPushButton* OKBtn_ = nullptr;

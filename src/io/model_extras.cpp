@@ -409,6 +409,39 @@ const std::vector<Key>& keys()
              if (x.KeepLinkedCorners)
                  out.key(key) << true, out.end();
          }},
+        {"invert-all",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             return count(it, 1, why) && flag(it, 0, x.AllBodies, why);
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (x.AllBodies)
+                 out.key(key) << true, out.end();
+         }},
+        {"fit-shift",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             return count(it, 1, why) && flag(it, 0, x.FitShift, why);
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (x.FitShift)
+                 out.key(key) << true, out.end();
+         }},
+        {"fit-data",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             ExtrasFitData f;
+             if (!count(it, 4, why) || !flag(it, 0, f.Gravity, why) || !flag(it, 1, f.Magnetic, why) ||
+                 !num(it, 2, f.GravityError, why) || !num(it, 3, f.MagneticError, why))
+                 return false;
+             if (!(f.GravityError > 0 && f.MagneticError > 0)) {
+                 why = "an observational error must be above 0";
+                 return false;
+             }
+             x.FitData = f;
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (const auto& f = x.FitData)
+                 out.key(key) << f->Gravity << f->Magnetic << f->GravityError << f->MagneticError, out.end();
+         }},
         {"regional",
          [](const Item& it, ModelExtras& x, std::string& why) {
              RegionalRecord r;
@@ -632,7 +665,7 @@ bool ModelExtras::empty() const
     return Hidden.empty() && Links.empty() && !Field && Magnetisations.empty() && Elevations.empty() &&
            MagStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
            MagneticInversion.empty() && MagneticBounds.empty() &&
-           !InversionBody && !Iterations && !KeepLinkedCorners && !Regional && Holes.empty() &&
+           !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && !Regional && Holes.empty() &&
            Display.empty() && !Titles[0] && !Titles[1] && !ModelFile && !CurrentBody && !View && Carried.empty();
 }
 

@@ -92,6 +92,14 @@ struct ExtrasCornerInversion {
     bool X = false, Z = false;
 };
 
+// The data "Invert the model" fits when there are magnetic data, and their
+// observational errors (mGal, nT).
+struct ExtrasFitData {
+    bool Gravity = true, Magnetic = false;
+    double GravityError = 0.1, MagneticError = 1;
+    bool operator==(const ExtrasFitData&) const = default;
+};
+
 struct ExtrasHoleRow {
     double X = 0, Depth = 0;
 };
@@ -142,6 +150,9 @@ struct ModelExtras {
     std::optional<ExtrasHidden> InversionBody;   // the body, and its line
     std::optional<int> Iterations;
     bool KeepLinkedCorners = false;
+    bool AllBodies = false;
+    bool FitShift = false;
+    std::optional<ExtrasFitData> FitData;   // none: the defaults
     std::optional<RegionalRecord> Regional;
     std::vector<ExtrasHole> Holes;
     std::vector<ExtrasSetting> Display;

@@ -211,6 +211,12 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
         if (m.StationHeight[i] != 0)
             x.Elevations.push_back({i, 0, m.StationHeight[i]});
     x.KeepLinkedCorners = ws.extras.KeepLinkedCorners;
+    x.AllBodies = ws.extras.AllBodies;
+    x.FitShift = ws.extras.FitShift;
+    const ExtrasFitData fit{ws.extras.FitGravity, ws.extras.FitMagnetic, ws.extras.GravityError,
+                            ws.extras.MagneticError};
+    if (!(fit == ExtrasFitData{}))
+        x.FitData = fit;
     x.Regional = ws.extras.RegionalRemoved;
     for (int h = 1; h <= std::clamp(m.NumHoles, 0, MaxHoles); ++h) {
         const THole& hole = m.Holes[h];
@@ -276,6 +282,13 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
     ws.inversion.NumIterations = DefaultIterations;
     ws.extras = {};
     ws.extras.KeepLinkedCorners = x.KeepLinkedCorners;
+    ws.extras.AllBodies = x.AllBodies;
+    ws.extras.FitShift = x.FitShift;
+    const ExtrasFitData fit = x.FitData.value_or(ExtrasFitData{});
+    ws.extras.FitGravity = fit.Gravity;
+    ws.extras.FitMagnetic = fit.Magnetic;
+    ws.extras.GravityError = fit.GravityError;
+    ws.extras.MagneticError = fit.MagneticError;
     ws.extras.RegionalRemoved = x.Regional;
     ws.extras.Carried = x.Carried;
     m.NumHoles = 0;

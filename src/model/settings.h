@@ -12,14 +12,6 @@ struct InversionState {
     int InversionBody = 1;    // the body that inversion works on
     int NumIterations = 10;   // iterations of fits and inversion
     int IterationCount = 0;   // non-zero only while a fit or inversion runs
-    // The options of "Invert the model" beyond the inversion body's choices,
-    // kept with the model so a run can be repeated (from corvane-calc too).
-    bool AllBodies = false;       // every body's chosen parameters at once
-    bool FitShift = false;        // a constant level as a further unknown
-    bool FitGravity = true;       // the data fitted
-    bool FitMagnetic = false;
-    double GravityError = 0.1;    // mGal
-    double MagneticError = 1;     // nT
 };
 
 struct AppSettings {
@@ -51,7 +43,16 @@ struct CarriedLines {
 
 // What a model keeps for its file that has no other home.
 struct ExtrasState {
+    // The options of "Invert the model" beyond the bodies' own choices, kept
+    // with the model so that a run can be repeated (from corvane-calc too);
+    // storing them is part of the run, undone with it.
     bool KeepLinkedCorners = false;              // the inversion's "Keep linked corners"
+    bool AllBodies = false;       // every body's chosen parameters at once
+    bool FitShift = false;        // a constant level as a further unknown
+    bool FitGravity = true;       // the data fitted, when there are magnetic data
+    bool FitMagnetic = false;
+    double GravityError = 0.1;    // mGal
+    double MagneticError = 1;     // nT
     std::optional<RegionalRecord> RegionalRemoved;   // the regional last removed
     CarriedLines Carried;
     bool operator==(const ExtrasState&) const = default;

@@ -1,6 +1,8 @@
 // corvane-calc run as a user runs it, and compared with what the window
 // calculates, reports and says for the same files.
 #include "app/tcorvane.h"
+#include "inversion/texts.h"
+#include "inversion/tinvertmodel.h"
 #include "io/field_data.h"
 #include "io/model_file.h"
 #include "io/real48.h"
@@ -323,7 +325,10 @@ TEST(CorvaneCalc, CommandLineHelpVersionAndMistakes)
                                  {"--report=yes", model},
                                  {"--magnetic", "--report", model},
                                  {"--magnetic", "--stations", model, model},
-                                 {"--magnetic=1", model}};
+                                 {"--magnetic=1", model},
+                                 {"--invert", model},
+                                 {"-o", "fitted.mod", model},
+                                 {"--invert", "--report", model, "-o", "fitted.mod"}};
     for (const QStringList& args : wrong) {
         const Outcome r = calc(args);
         EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
@@ -485,4 +490,40 @@ TEST(CorvaneCalc, HiddenBodiesKeepTheirColumnButLeaveCalculated)
     const Outcome report = calc({QStringLiteral("--report"), q(model)});
     ASSERT_EQ(report.status, 0) << report.err;
     EXPECT_EQ(report.out, slurp(file.toStdString()));
+}
+
+TEST(CorvaneCalc, InvertWritesTheWindowsFittedModel)
+{
+    // The basin example with choices for two bodies, a kept link and a count
+    // of iterations, all in its extras.
+    QTemporaryDir tmp;
+    const fs::path dir = tmp.path().toStdString();
+    const fs::path model = dir / "choices.mod";
+    std::ofstream(model, std::ios::binary)
+        << slurp(examples / "basin.mod") +
+               "\r\n#CORVANE-EXTRAS 1\r\ninvert 1 1 0 0 0\r\ninvert 2 0 1 1 0\r\ncorner-invert 1 2 0 1\r\n"
+               "inversion-body 2\r\niterations 6\r\ninvert-all 1\r\nfit-shift 1\r\n#END\r\n";
+    const Outcome r = calc({"--invert", q(model), "-o", q(dir / "cli.mod")});
+    ASSERT_EQ(r.status, 0) << r.err;
+
+    Window w;
+    ASSERT_EQ(w.load(model), QString());
+    Tinvertmodel dlg(w.window.workspace(), w.platform, {});
+    dlg.FormActivate();
+    dlg.OKBtnClick();
+    ASSERT_NE(dlg.lastRun(), nullptr);
+    EXPECT_EQ(r.out, reportTable(*dlg.lastRun(), "\n"));
+    w.platform.saveNames.push_back(q(dir / "window.mod"));
+    w.window.Savethecurrentmodel1Click();
+    const std::string fitted = slurp(dir / "cli.mod");
+    EXPECT_EQ(fitted, slurp(dir / "window.mod"));
+    const std::string basin = slurp(examples / "basin.mod");
+    EXPECT_NE(fitted.substr(0, basin.size()), basin);   // the bodies moved
+
+    // Nothing chosen: the window's message, status 1 and no file.
+    const Outcome none = calc({"--invert", q(examples / "basin.mod"), "--output", q(dir / "none.mod")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(QString::fromStdString(none.err), texts::NothingSelected + "\n");
+    EXPECT_FALSE(fs::exists(dir / "none.mod"));
 }

@@ -4,6 +4,7 @@
 #include "display/workspace.h"
 #include "edit/body_ops.h"
 #include "inversion/fits.h"
+#include "inversion/run_options.h"
 #include "inversion/tbodyinvert.h"
 #include "inversion/texts.h"
 #include "inversion/tinvertmodel.h"
@@ -21,9 +22,12 @@
 #include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QWidget>
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -738,4 +742,121 @@ TEST(Tinvertmodel, MagneticDataChosenInTheDialog)
         }
         EXPECT_EQ(reportTable(run, "\n").find("Mag. misfit") != std::string::npos, c.fitsK);
     }
+}
+
+TEST(Tinvertmodel, StoredOptionsAndEveryBodysChoices)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    m.Bodies[1].InvertDensity = true;
+    m.Bodies[2].InvertDensity = m.Bodies[2].InvertDepth = true;
+    m.Bodies[2].CornerInvertX[1] = m.Bodies[2].CornerInvertZ[3] = true;
+    f.ws.extras.AllBodies = f.ws.extras.FitShift = true;
+    Tinvertmodel dlg(f.ws, f.platform, f.repaint());
+    dlg.FormActivate();
+    auto* all = dlg.findChild<QCheckBox*>("allbodies");
+    ASSERT_NE(all, nullptr);
+    EXPECT_TRUE(all->isChecked());
+    EXPECT_TRUE(dlg.findChild<QCheckBox*>("fitshift")->isChecked());
+    // Rows: the summary with every body, then with the inversion body alone.
+    const char* names[] = {"density", "depth", "nx", "ny", "NoOfBody"};
+    const QStringList every = {"Yes (2 bodies)", "Yes (1 body)", "1", "1", " Bodies 1, 2"};
+    const QStringList one = {"Yes", "No", "0", "0", " Body 1"};
+    for (const QStringList* want : {&every, &one}) {
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(text(dlg, names[i]), (*want)[i]) << names[i];
+        all->setChecked(false);   // the summary follows the tick at once
+    }
+    // OK keeps the options with the model, where the run and corvane-calc read them.
+    dlg.findChild<QCheckBox*>("fitshift")->setChecked(false);
+    dlg.findChild<QCheckBox*>("keeplinks")->setChecked(true);
+    type(dlg, "iterations", "2");
+    dlg.OKBtnClick();
+    EXPECT_FALSE(f.ws.extras.AllBodies || f.ws.extras.FitShift);
+    EXPECT_TRUE(f.ws.extras.KeepLinkedCorners);
+    const InversionOptions o = storedInversionOptions(f.ws);
+    EXPECT_TRUE(o.keepLinks && !o.allBodies && !o.fitShift);
+
+    // The data fitted count only with observed magnetic values; a stored
+    // error that is no positive number is taken as its default.
+    f.ws.extras.FitGravity = false;
+    f.ws.extras.FitMagnetic = true;
+    f.ws.extras.MagneticError = -1;
+    EXPECT_TRUE(storedInversionOptions(f.ws).useGravity);
+    EXPECT_FALSE(storedInversionOptions(f.ws).useMagnetic);
+    setMagneticStations(m, {{0, 0, 1.0}, {10, 0, 2.0}});
+    EXPECT_FALSE(storedInversionOptions(f.ws).useGravity);
+    EXPECT_TRUE(storedInversionOptions(f.ws).useMagnetic);
+    EXPECT_EQ(storedInversionOptions(f.ws).magneticError, 1);
+}
+
+TEST(Tbodyinvert, ListsTheOtherBodiesChoices)
+{
+    Fixture f;
+    Model& m = f.ws.model;
+    m.Bodies[1].InvertDensity = true;
+    m.Bodies[3].InvertDepth = m.Bodies[3].InvertAngle = true;
+    m.Bodies[3].CornerInvertX[1] = m.Bodies[3].CornerInvertX[2] = m.Bodies[3].CornerInvertZ[2] = true;
+    Tbodyinvert dlg(f.ws, f.platform);
+    auto items = [&] {
+        QStringList l;
+        auto* list = dlg.findChild<QListWidget*>("otherbodies");
+        for (int i = 0; list && i < list->count(); ++i)
+            l << list->item(i)->text();
+        return l;
+    };
+    m.CurrentBody = 1;
+    dlg.FormActivate();
+    EXPECT_EQ(items(), QStringList{"Body 3: depth, angle, x of 2 corners, depth of 1 corner"});
+    m.CurrentBody = 3;
+    dlg.FormActivate();
+    EXPECT_EQ(items(), QStringList{"Body 1: density"});
+    m.Bodies[1].InvertDensity = false;
+    dlg.FormActivate();
+    EXPECT_EQ(items(), QStringList{"None"});
+}
+
+TEST(Tinvertresult, CorrelationMatrixAndTheShift)
+{
+    Fixture f;
+    RunReport report;
+    report.title = "Inversion of body 1";
+    report.misfits = {3, 1};
+    report.rms = {0.3, 0.1};
+    report.kept = 1;
+    report.parameters = {{.name = "Density", .start = 0.2, .final = 0.3},
+                         {.name = "Depth", .start = 1, .final = 1, .atBound = true},
+                         {.name = "Corner 2 x", .start = 4, .final = 4.5, .decimals = 4},
+                         {.name = "Gravity shift", .final = 0.52, .decimals = 4, .shift = Shift::Gravity}};
+    const double nan = std::nan("");
+    report.correlation = {{1, nan, -0.95, 0.2}, {nan, nan, nan, nan}, {-0.95, nan, 1, 0.5}, {0.2, nan, 0.5, 1}};
+    Tinvertresult dlg(f.platform);
+    dlg.fill(report);
+    auto* table = dlg.findChild<QTableWidget*>("correlation");
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rowCount(), 3);   // the parameter held at a bound is not free
+    ASSERT_EQ(table->columnCount(), 3);
+    EXPECT_EQ(table->verticalHeaderItem(1)->text(), "Corner 2 x");
+    EXPECT_EQ(table->horizontalHeaderItem(2)->text(), "Gravity shift");
+    EXPECT_EQ(table->item(0, 1)->text(), "-0.950*");
+    EXPECT_EQ(table->item(1, 0)->background().color(), QColor(255, 200, 200));
+    EXPECT_EQ(table->item(0, 0)->text(), "1.000");
+    EXPECT_EQ(table->item(1, 2)->text(), "0.500");
+    EXPECT_EQ(text(dlg, "shift"), "A shift changes no body. To keep it, remove a constant regional of 0.5200 mGal "
+                                  "with \"Modify the regional field\".");
+    const std::string table_ = reportTable(report, "\n");
+    // Names right-aligned over the numbers; a mark stands beside its number.
+    EXPECT_NE(table_.find(correlationHeading() + "\n" + std::string(17, ' ') + "Density   Corner 2 x   Gravity shift\n" +
+                          "Density" + std::string(12, ' ') + "1.000" + std::string(7, ' ') + "-0.950*" +
+                          std::string(10, ' ') + "0.200\n"),
+              std::string::npos)
+        << table_;
+    EXPECT_NE(table_.find(text(dlg, "shift").toStdString() + "\n"), std::string::npos);
+
+    // One free parameter: no matrix, no shift.
+    report.parameters.resize(2);
+    dlg.fill(report);
+    EXPECT_FALSE(table->isVisibleTo(&dlg));
+    EXPECT_FALSE(dlg.findChild<QLabel*>("shift")->isVisibleTo(&dlg));
+    EXPECT_EQ(reportTable(report, "\n").find("Correlation"), std::string::npos);
 }

@@ -73,6 +73,8 @@ void everything(Workspace& ws)
     ws.inversion.InversionBody = 2;
     ws.inversion.NumIterations = 25;
     ws.extras.KeepLinkedCorners = true;
+    ws.extras.AllBodies = ws.extras.FitShift = ws.extras.FitMagnetic = true;
+    ws.extras.MagneticError = 2.5;
     ws.extras.RegionalRemoved = RegionalRecord{"linear", {0.156361, -52.2}};
     for (int h = 1; h <= 2; ++h) {
         THole& hole = m.Holes[h];
@@ -177,6 +179,11 @@ TEST(ModelExtras, EveryKindOfItemSavesLoadsAndSavesAlike)
     EXPECT_EQ(back.inversion.InversionBody, 2);
     EXPECT_EQ(back.inversion.NumIterations, 25);
     EXPECT_TRUE(back.extras.KeepLinkedCorners);
+    EXPECT_NE(again.find("keep-linked 1\r\ninvert-all 1\r\nfit-shift 1\r\nfit-data 1 1 0.1 2.5\r\n"),
+              std::string::npos);
+    EXPECT_TRUE(back.extras.AllBodies && back.extras.FitShift && back.extras.FitGravity && back.extras.FitMagnetic);
+    EXPECT_EQ(back.extras.GravityError, 0.1);
+    EXPECT_EQ(back.extras.MagneticError, 2.5);
     ASSERT_TRUE(back.extras.RegionalRemoved);
     EXPECT_EQ(back.extras.RegionalRemoved->Coefficients, (std::vector<double>{0.156361, -52.2}));
     ASSERT_EQ(m.NumHoles, 2);
@@ -217,7 +224,7 @@ TEST(ModelExtras, ANewModelsSettingsWriteNoBlock)
     other.display.ObsCurveColour = Display{}.ObsCurveColour;
     other.app.Title1 = std::string(24, ' ');
     other.model.NumHoles = 0;
-    other.extras.KeepLinkedCorners = false;
+    other.extras = {};   // the inversion's options, like the rest, outlast a load without a block
     other.inversion.NumIterations = 10;
     // (Typed bounds surviving a load is a matter of the inversion's own.)
     other.model.Bodies[2].DensMin = 0.0001;
@@ -252,6 +259,9 @@ TEST(ModelExtras, LinesThatCannotBeReadAreReportedAndLeftOut)
         {"bounds-magnetic 1 0 1 0 x", "\"x\" is not a number"},
         {"inversion-body 5", "there is no body 5"},
         {"iterations 300", "from 0 to 255"},
+        {"invert-all 2", "\"2\" is not 0 or 1"},
+        {"fit-data 1 0 0 1", "must be above 0"},
+        {"fit-data 1 1 0.1", "takes 4 fields"},
         {"field 50000 60 2", "takes 4 fields"},
         {"magstation 1 0.1 x", "\"x\" is not a number"},
         {"regional cubic 1 2", "not a kind of regional"},

@@ -1,0 +1,93 @@
+#include "inversion/run_options.h"
+
+#include "model/magnetic_data.h"
+
+#include <cmath>
+
+namespace corvane {
+
+int inversionBody(Workspace& ws)
+{
+    int& b = ws.inversion.InversionBody;
+    if (b < 1 || b > ws.model.NumBodies)
+        b = 1;
+    return b;
+}
+
+InversionOptions storedInversionOptions(const Workspace& ws)
+{
+    const ExtrasState& x = ws.extras;
+    InversionOptions o{.keepLinks = x.KeepLinkedCorners, .allBodies = x.AllBodies, .fitShift = x.FitShift};
+    if (haveObservedMagnetic(ws.model)) {
+        auto error = [](double v, double fallback) { return v > 0 && std::isfinite(v) ? v : fallback; };
+        o.useGravity = x.FitGravity;
+        o.useMagnetic = x.FitMagnetic;
+        o.gravityError = error(x.GravityError, o.gravityError);
+        o.magneticError = error(x.MagneticError, o.magneticError);
+    }
+    return o;
+}
+
+InversionOutcome runStoredInversion(Workspace& ws, int iterations, const std::function<void()>& afterIteration,
+                                    RunReport* report)
+{
+    if (ws.model.NumBodies < 1)
+        return InversionOutcome::NothingSelected;
+    return runInversion(ws.model, ws.inversion, ws.display, inversionBody(ws), iterations, afterIteration,
+                        report, storedInversionOptions(ws));
+}
+
+ChoiceCount countChoices(const Model& m, int b)
+{
+    ChoiceCount c;
+    for (int k = b == 0 ? 1 : b; k <= (b == 0 ? m.NumBodies : b); ++k) {
+        const Tbody& body = m.Bodies[k];
+        int x = 0, z = 0;
+        for (int p = 1; p <= body.NumCorners - 1; ++p) {
+            x += body.CornerInvertX[p];
+            z += body.CornerInvertZ[p];
+        }
+        c.density += body.InvertDensity;
+        c.position += body.InvertXPos;
+        c.depth += body.InvertDepth;
+        c.angle += body.InvertAngle;
+        c.susceptibility += body.InvertSusceptibility;
+        c.remanence += body.InvertRemanence;
+        c.cornersX += x;
+        c.cornersZ += z;
+        if (!choicesText(body).empty())
+            c.bodies.push_back(k);
+    }
+    return c;
+}
+
+std::string choicesText(const Tbody& body)
+{
+    std::string s;
+    auto add = [&s](const std::string& part) { s += (s.empty() ? "" : ", ") + part; };
+    if (body.InvertDensity)
+        add("density");
+    if (body.InvertXPos)
+        add("position");
+    if (body.InvertDepth)
+        add("depth");
+    if (body.InvertAngle)
+        add("angle");
+    if (body.InvertSusceptibility)
+        add("susceptibility");
+    if (body.InvertRemanence)
+        add("remanence");
+    int x = 0, z = 0;
+    for (int p = 1; p <= body.NumCorners - 1; ++p) {
+        x += body.CornerInvertX[p];
+        z += body.CornerInvertZ[p];
+    }
+    auto corners = [](int n) { return std::to_string(n) + (n == 1 ? " corner" : " corners"); };
+    if (x > 0)
+        add("x of " + corners(x));
+    if (z > 0)
+        add("depth of " + corners(z));
+    return s;
+}
+
+}  // namespace corvane

@@ -107,30 +107,38 @@ TEST(AllBodies, ThinSlabDensityAndThicknessTradeOff)
     EXPECT_EQ(held.correlation[1][1], 1.0);
 }
 
-TEST(AllBodies, OneChosenBodyGivesTheOneBodyRunExactly)
+TEST(AllBodies, OneChosenBodyGivesTheOneBodyRun)
 {
+    // Over all bodies a corner's column comes from the changed outline
+    // alone: the same figures to rounding.
     auto m = syntheticModel();
     setBody(*m, 2, {{20, 3}, {30, 3}, {30, 6}, {20, 6}}, -0.2);   // nothing chosen
     m->NumBodies = 2;
+    m->RecalculateModel();
+    for (int i = 1; i <= m->NumStations; ++i)
+        m->ObservedGravity[i] = m->CalculatedGravity[i] + 0.05 * std::sin(1.7 * i + 0.3 * i * i);
     Tbody& b = m->Bodies[1];
     b.Density = 0.25;
-    b.setCorner(2, 3, 4.5);
+    b.setCorner(2, 2.5, 4.3);
+    b.setCorner(4, 5.3, 11.5);
     m->RecalculateModel();
-    b.InvertDensity = b.InvertDepth = b.CornerInvertX[2] = b.CornerInvertZ[4] = true;
+    b.InvertDensity = b.InvertDepth = b.CornerInvertX[2] = b.CornerInvertZ[2] = b.CornerInvertZ[4] = true;
     auto all = std::make_unique<Model>(*m);
     InversionState inv;
     RunReport one, every;
-    ASSERT_EQ(runInversion(*m, inv, section(), 1, 8, {}, &one), InversionOutcome::Done);
-    ASSERT_EQ(runInversion(*all, inv, section(), 1, 8, {}, &every, {.allBodies = true}), InversionOutcome::Done);
-    EXPECT_EQ(one.rms, every.rms);
+    ASSERT_EQ(runInversion(*m, inv, section(), 1, 10, {}, &one), InversionOutcome::Done);
+    ASSERT_EQ(runInversion(*all, inv, section(), 1, 10, {}, &every, {.allBodies = true}), InversionOutcome::Done);
+    EXPECT_LT(one.rms[static_cast<std::size_t>(one.kept)], 0.06);
+    EXPECT_EQ(one.kept, every.kept);
     ASSERT_EQ(one.parameters.size(), every.parameters.size());
     for (std::size_t k = 0; k < one.parameters.size(); ++k) {
-        EXPECT_EQ(one.parameters[k].final, every.parameters[k].final) << k;
-        EXPECT_EQ(one.parameters[k].standardError, every.parameters[k].standardError) << k;
+        const ParameterResult &p = one.parameters[k], &q = every.parameters[k];
+        EXPECT_NEAR(p.final, q.final, 1e-9 * std::abs(p.final)) << p.name;
+        ASSERT_TRUE(p.standardError && q.standardError) << p.name;
+        EXPECT_NEAR(*p.standardError, *q.standardError, 1e-5 * *p.standardError) << p.name;
     }
     EXPECT_EQ(every.parameters[0].name, "Body 1 density");
-    EXPECT_EQ(every.parameters[3].name, "Body 1 corner 4 depth");
-    EXPECT_EQ(m->CalculatedGravity, all->CalculatedGravity);
+    EXPECT_EQ(every.parameters[4].name, "Body 1 corner 4 depth");
 }
 
 TEST(AllBodies, LevelsAreFittedWithoutChangingTheBodies)

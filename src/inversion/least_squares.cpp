@@ -655,7 +655,8 @@ double Inversion::misfit(std::vector<double>& r) const
     } else {
         if (options_.useGravity)
             for (int i = 1; i <= m_.NumStations; ++i)
-                r.push_back((m_.ObservedGravity[i] - shifted(m_.CalculatedGravity[i], UnknownKind::GravityShift)) /
+                r.push_back((m_.ObservedGravity[i] -
+                             shifted(m_.CalculatedGravity[i], UnknownKind::GravityShift)) /
                             options_.gravityError);
         for (int i = 1; i <= m_.Mag.Num; ++i)
             if (m_.Mag.HasObserved[i])
@@ -1016,7 +1017,8 @@ public:
     {
         const double g = run.gravityShift(), h = run.magneticShift();
         if (g != 0) {
-            gravity_.assign(m.CalculatedGravity.data(), m.CalculatedGravity.data() + std::max(m.NumStations, 0));
+            gravity_.assign(m.CalculatedGravity.data(),
+                            m.CalculatedGravity.data() + std::max(m.NumStations, 0));
             for (int i = 1; i <= m.NumStations; ++i)
                 m.CalculatedGravity[i] += g;
         }

@@ -232,9 +232,10 @@ ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
             for (int j = 0; j < M; ++j)
                 if (!weak(j))
                     ckl += d.v(k, j) * d.v(l, j) / d.w[at(j)];
-            const double c =
-                k == l ? 1.0
-                       : std::clamp(ckl / std::sqrt(scaledVariance[at(k)] * scaledVariance[at(l)]), -1.0, 1.0);
+            const double c = k == l ? 1.0
+                                    : std::clamp(ckl / std::sqrt(scaledVariance[at(k)] *
+                                                                 scaledVariance[at(l)]),
+                                                 -1.0, 1.0);
             e.correlation[p][q] = e.correlation[q][p] = c;
         }
     }

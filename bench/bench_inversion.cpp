@@ -100,3 +100,91 @@ void BM_InversionBodyReference(benchmark::State& state)
 BENCHMARK(BM_InversionBodyReference)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
+
+namespace {
+
+// Five 20-corner bodies side by side on 4096 stations, every body with ten
+// corners free horizontally and ten vertically: 100 unknowns over all bodies.
+std::unique_ptr<Model> fiveBodyModel()
+{
+    auto m = makeModel();
+    m->NumStations = MaxStations;
+    for (int i = 1; i <= MaxStations; ++i)
+        m->StationX[i] = -100 + 200.0 * (i - 1) / (MaxStations - 1);
+    const int corners = 20;
+    m->NumBodies = 5;
+    for (int b = 1; b <= 5; ++b) {
+        Tbody& body = m->Bodies[b];
+        body.NumCorners = corners + 1;
+        for (int k = 1; k <= corners; ++k) {
+            const double a = -2 * 3.141592653589793 * (k - 1) / corners;
+            const double r = 6 + 1.5 * std::sin(3.0 * a);
+            body.CornerX[k] = -60 + 30 * (b - 1) + r * std::cos(a);
+            body.CornerZ[k] = 12 - r * std::sin(a);
+        }
+        body.CornerX[corners + 1] = body.CornerX[1];
+        body.CornerZ[corners + 1] = body.CornerZ[1];
+        body.Density = 0.1 + 0.05 * b;
+        body.StrikeLength1 = 40;
+        body.StrikeLength2 = 25;
+        for (int k = 1; k <= corners; ++k)
+            (k % 2 ? body.CornerInvertX : body.CornerInvertZ)[k] = true;
+    }
+    m->RecalculateModel();
+    for (int i = 1; i <= MaxStations; ++i)
+        m->ObservedGravity[i] = 1.1 * m->CalculatedGravity[i] + 0.2;
+    return m;
+}
+
+Display fiveBodySection()
+{
+    Display d;
+    d.ViewDepthMin = 0;
+    d.ViewDepthMax = 40;
+    return d;
+}
+
+// The first iteration from the same start each time, so the bodies do not
+// wander over the repetitions.
+void BM_AllBodiesIteration(benchmark::State& state)
+{
+    const auto start = fiveBodyModel();
+    auto m = std::make_unique<Model>(*start);
+    const Display d = fiveBodySection();
+    for (auto _ : state) {
+        state.PauseTiming();
+        *m = *start;
+        Inversion run(*m, d, 1, {.allBodies = true});
+        if (run.unknowns().size() != 100)
+            state.SkipWithError("expected 100 unknowns");
+        state.ResumeTiming();
+        run.iterate(1);
+        benchmark::DoNotOptimize(m->CalculatedGravity[1]);
+    }
+}
+BENCHMARK(BM_AllBodiesIteration)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The Jacobian alone: every column of the 100.
+void BM_AllBodiesJacobian(benchmark::State& state)
+{
+    auto m = fiveBodyModel();
+    const Display d = fiveBodySection();
+    Inversion run(*m, d, 1, {.allBodies = true});
+    for (auto _ : state)
+        for (int k = 0; k < static_cast<int>(run.unknowns().size()); ++k)
+            benchmark::DoNotOptimize(run.column(k)[0]);
+}
+BENCHMARK(BM_AllBodiesJacobian)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The yardstick of a column: UpdateBody of one of those bodies.
+void BM_UpdateBody20Corners(benchmark::State& state)
+{
+    auto m = fiveBodyModel();
+    for (auto _ : state) {
+        m->UpdateBody(3);
+        benchmark::DoNotOptimize(m->CalculatedGravity[1]);
+    }
+}
+BENCHMARK(BM_UpdateBody20Corners)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

@@ -68,6 +68,11 @@ if "BM_InversionRun" in median and "BM_InversionBodyReference" in median:
     run, ref = median["BM_InversionRun"], median["BM_InversionBodyReference"]
     print(f"{'Inversion, 10 unknowns x 10 iterations':<44} {run:9.3f} ms   reference {ref:9.3f} ms   "
           f"{run / ref:6.1f} reference calculations of the body")
+if "BM_AllBodiesIteration" in median and "BM_UpdateBody20Corners" in median:
+    it, jac, one = median["BM_AllBodiesIteration"], median["BM_AllBodiesJacobian"], median["BM_UpdateBody20Corners"]
+    print(f"{'All bodies, 100 unknowns x 4096, 1 iteration':<44} {it:9.3f} ms   (target < 100 ms: {'met' if it < 100 else 'NOT met'})")
+    print(f"{'  its Jacobian, 100 columns':<44} {jac:9.3f} ms   UpdateBody 20 corners {one:9.3f} ms   "
+          f"{jac / (100 * one):6.2f} x one UpdateBody per unknown")
 if "BM_RecalculateModel/0" in median and "BM_ModelReference" in median:
     ratio = median["BM_ModelReference"] / median["BM_RecalculateModel/0"]
     print("RecalculateModel speed-up target (20 x): %s" % ("met" if ratio >= 20 else "NOT met"))

@@ -356,6 +356,7 @@ void oneUnknownError(const Model& m, RunReport& report, std::vector<double> J, d
         p.standardError = *e.errors[0] * perKm;
     report.stations = m.NumStations;
     report.freeParameters = e.freeParameters;
+    report.correlation = e.correlation;
 }
 
 }  // namespace

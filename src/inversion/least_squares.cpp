@@ -102,6 +102,9 @@ int decimalsOf(const Unknown& u)
         return DensityDecimals;
     case UnknownKind::Rotation:
         return AngleDecimals;
+    case UnknownKind::GravityShift:
+    case UnknownKind::MagneticShift:
+        return 3;
     default:
         return DistanceDecimals;
     }
@@ -109,27 +112,43 @@ int decimalsOf(const Unknown& u)
 
 }  // namespace
 
-std::string unknownName(const Unknown& u)
+std::string unknownName(const Unknown& u, bool withBody)
 {
+    std::string name;
     switch (u.kind) {
     case UnknownKind::Density:
-        return "Density";
+        name = "Density";
+        break;
     case UnknownKind::XPosition:
-        return "Horizontal position (corner 1)";
+        name = "Horizontal position (corner 1)";
+        break;
     case UnknownKind::Depth:
-        return "Depth (corner 1)";
+        name = "Depth (corner 1)";
+        break;
     case UnknownKind::Rotation:
-        return "Body rotation";
+        name = withBody ? "Rotation" : "Body rotation";
+        break;
     case UnknownKind::CornerX:
-        return "Corner " + std::to_string(u.corner) + " horizontal position";
+        name = "Corner " + std::to_string(u.corner) + " horizontal position";
+        break;
     case UnknownKind::CornerZ:
-        return "Corner " + std::to_string(u.corner) + " depth";
+        name = "Corner " + std::to_string(u.corner) + " depth";
+        break;
     case UnknownKind::Susceptibility:
-        return "Susceptibility";
+        name = "Susceptibility";
+        break;
     case UnknownKind::Remanence:
-        return "Remanent magnetisation";
+        name = "Remanent magnetisation";
+        break;
+    case UnknownKind::GravityShift:
+        return "Gravity shift";
+    case UnknownKind::MagneticShift:
+        return "Magnetic shift";
     }
-    return {};
+    if (!withBody || name.empty())
+        return name;
+    name[0] = static_cast<char>(name[0] - 'A' + 'a');
+    return "Body " + std::to_string(u.body) + " " + name;
 }
 
 std::vector<Unknown> inversionUnknowns(const Tbody& body)
@@ -216,17 +235,11 @@ int inversionIterationCount(std::string_view s)
 Inversion::Inversion(Model& m, const Display& d, int body, InversionOptions options)
     : m_(m), d_(d), b_(body), options_(options)
 {
-    const int n = m_.Bodies[b_].NumCorners;
-    bodies_ = {b_};
-    if (options_.keepLinks) {
-        for (int k = 1; k <= n; ++k) {
-            int pb = 0, pk = 0;
-            if (m_.partnerOf(b_, k, pb, pk) && pb <= m_.NumBodies && !contains(bodies_, pb))
-                bodies_.push_back(pb);
-        }
-    } else {
+    if (options_.allBodies) {
+        options_.keepLinks = true;   // linked corners move together
+    } else if (!options_.keepLinks) {
         // The inversion moves this body only: links to other bodies are dropped.
-        for (int k = 1; k <= n; ++k)
+        for (int k = 1; k <= m_.Bodies[b_].NumCorners; ++k)
             m_.UnlinkCorner(b_, k);
     }
     if (!haveObservedMagnetic(m_))
@@ -237,37 +250,142 @@ Inversion::Inversion(Model& m, const Display& d, int body, InversionOptions opti
                                     (options_.invertSusceptibility || m_.Bodies[b_].InvertSusceptibility);
     options_.invertRemanence = options_.useMagnetic &&
                                (options_.invertRemanence || m_.Bodies[b_].InvertRemanence);
-    const Tbody& b = m_.Bodies[b_];
-    unknowns_ = inversionUnknowns(b, options_);
+    if (options_.allBodies) {
+        for (int b = 1; b <= m_.NumBodies; ++b)
+            addBody(b, false);
+    } else {
+        addBody(b_, true);
+    }
+    if (options_.fitShift) {
+        if (options_.useGravity) {
+            gravityLevel_ = static_cast<int>(unknowns_.size());
+            unknowns_.push_back({UnknownKind::GravityShift, 0, 0.0, 0});
+        }
+        if (options_.useMagnetic) {
+            magneticLevel_ = static_cast<int>(unknowns_.size());
+            unknowns_.push_back({UnknownKind::MagneticShift, 0, 0.0, 0});
+        }
+    }
     for (const Unknown& u : unknowns_) {
-        const bool distance = u.kind != UnknownKind::Density && u.kind != UnknownKind::Rotation &&
-                              u.kind != UnknownKind::Susceptibility &&
-                              u.kind != UnknownKind::Remanence;
+        const bool distance = u.kind == UnknownKind::XPosition || u.kind == UnknownKind::Depth ||
+                              u.kind == UnknownKind::CornerX || u.kind == UnknownKind::CornerZ;
         perKm_.push_back(distance ? unitsPerKm(m_) : 1.0);
     }
-    density_ = densityBounds(b);
-    position_ = positionBounds(m_, b);
-    depth_ = depthBounds(d_, b);
-    susceptibility_ = options_.susceptibilityBounds.value_or(susceptibilityBounds(b));
-    remanence_ = options_.remanenceBounds.value_or(remanenceBounds(b));
+    for (const BodyRun& run : runs_)
+        bodies_.push_back(run.body);
+    for (const BodyRun& run : runs_)
+        for (int pb : run.family)
+            if (!contains(bodies_, pb))
+                bodies_.push_back(pb);
     held_.assign(unknowns_.size(), Bound::None);
 }
 
-void Inversion::carry(int k, std::vector<int>& touched)
+void Inversion::addBody(int b, bool alone)
+{
+    const Tbody& body = m_.Bodies[b];
+    InversionOptions own = options_;
+    if (!alone) {
+        own.invertSusceptibility = own.invertSusceptibility && b == b_;
+        own.invertRemanence = own.invertRemanence && b == b_;
+        own.invertSusceptibility |= options_.useMagnetic && body.InvertSusceptibility;
+        own.invertRemanence |= options_.useMagnetic && body.InvertRemanence;
+    }
+    std::vector<Unknown> u = inversionUnknowns(body, own);
+    // A corner linked to one that is already an unknown in the same direction
+    // moves with it: a second unknown would only repeat its column.
+    std::erase_if(u, [&](const Unknown& c) {
+        if (c.kind != UnknownKind::CornerX && c.kind != UnknownKind::CornerZ)
+            return false;
+        int pb = 0, pk = 0;
+        if (!options_.keepLinks || !m_.partnerOf(b, c.corner, pb, pk) || pb > m_.NumBodies)
+            return false;
+        if (pk == m_.Bodies[pb].NumCorners)
+            pk = 1;
+        return std::any_of(unknowns_.begin(), unknowns_.end(), [&](const Unknown& v) {
+            return v.body == pb && v.kind == c.kind && v.corner == pk;
+        });
+    });
+    if (u.empty() && !alone)
+        return;
+    BodyRun run;
+    run.body = b;
+    run.family = {b};
+    if (options_.keepLinks)
+        for (int k = 1; k <= body.NumCorners; ++k) {
+            int pb = 0, pk = 0;
+            if (m_.partnerOf(b, k, pb, pk) && pb <= m_.NumBodies && !contains(run.family, pb))
+                run.family.push_back(pb);
+        }
+    run.density = densityBounds(body);
+    run.position = positionBounds(m_, body);
+    run.depth = depthBounds(d_, body);
+    run.susceptibility = b == b_ ? options_.susceptibilityBounds.value_or(susceptibilityBounds(body))
+                                 : susceptibilityBounds(body);
+    run.remanence = b == b_ ? options_.remanenceBounds.value_or(remanenceBounds(body))
+                            : remanenceBounds(body);
+    runs_.push_back(std::move(run));
+    for (Unknown& x : u) {
+        x.body = b;
+        unknowns_.push_back(x);
+    }
+}
+
+const Inversion::BodyRun* Inversion::findRun(int body) const
+{
+    for (const BodyRun& run : runs_)
+        if (run.body == body)
+            return &run;
+    return nullptr;
+}
+
+Inversion::BodyRun& Inversion::runOf(int body)
+{
+    return *const_cast<BodyRun*>(findRun(body));
+}
+
+int Inversion::bodyUnknowns() const
+{
+    return static_cast<int>(std::count_if(unknowns_.begin(), unknowns_.end(),
+                                          [](const Unknown& u) { return u.body != 0; }));
+}
+
+double Inversion::rotationOf(int body) const
+{
+    const BodyRun* run = findRun(body);
+    return run ? run->rotation : 0;
+}
+
+double Inversion::gravityShift() const
+{
+    return gravityLevel_ >= 0 ? unknowns_[ix(gravityLevel_)].value : 0;
+}
+
+double Inversion::magneticShift() const
+{
+    return magneticLevel_ >= 0 ? unknowns_[ix(magneticLevel_)].value : 0;
+}
+
+double Inversion::shifted(double calculated, UnknownKind level) const
+{
+    const int k = level == UnknownKind::GravityShift ? gravityLevel_ : magneticLevel_;
+    return k >= 0 ? calculated + unknowns_[ix(k)].value : calculated;
+}
+
+void Inversion::carry(int b, int k, std::vector<int>& touched)
 {
     int pb = 0, pk = 0;
-    if (!m_.partnerOf(b_, k, pb, pk) || !contains(bodies_, pb))
+    if (!m_.partnerOf(b, k, pb, pk) || !contains(bodies_, pb))
         return;
-    const Tbody& body = m_.Bodies[b_];
+    const Tbody& body = m_.Bodies[b];
     m_.Bodies[pb].setCorner(pk, body.CornerX[k], body.CornerZ[k]);
     if (!contains(touched, pb))
         touched.push_back(pb);
 }
 
-void Inversion::carryAll(std::vector<int>& touched)
+void Inversion::carryAll(int b, std::vector<int>& touched)
 {
-    for (int k = 1; k <= m_.Bodies[b_].NumCorners - 1; ++k)
-        carry(k, touched);
+    for (int k = 1; k <= m_.Bodies[b].NumCorners - 1; ++k)
+        carry(b, k, touched);
 }
 
 std::vector<double> Inversion::column(int k, double stepScale)
@@ -284,16 +402,26 @@ std::vector<double> Inversion::magneticColumn(int k, double stepScale)
 
 std::vector<double> Inversion::columns(int k, double stepScale, std::vector<double>* mag)
 {
-    Tbody& body = m_.Bodies[b_];
+    const Unknown& u = unknowns_.at(ix(k));
     const int N = m_.NumStations;
-    const int n = body.NumCorners;
     const int NM = std::max(m_.Mag.Num, 0);
-    const EarthField field{m_.Mag.FieldIntensity, m_.Mag.FieldInclination,
-                           m_.Mag.FieldDeclination, m_.Mag.FieldAzimuth};
     if (mag)
         mag->assign(ix(NM), 0.0);
     std::vector<double> J(static_cast<std::size_t>(std::max(N, 0)), 0.0);
-    const Unknown& u = unknowns_.at(ix(k));
+    if (u.kind == UnknownKind::GravityShift) {
+        std::fill(J.begin(), J.end(), 1.0);
+        return J;
+    }
+    if (u.kind == UnknownKind::MagneticShift) {
+        if (mag)
+            std::fill(mag->begin(), mag->end(), 1.0);
+        return J;
+    }
+    const int b = u.body;
+    Tbody& body = m_.Bodies[b];
+    const int n = body.NumCorners;
+    const EarthField field{m_.Mag.FieldIntensity, m_.Mag.FieldInclination,
+                           m_.Mag.FieldDeclination, m_.Mag.FieldAzimuth};
     if (u.kind == UnknownKind::Susceptibility || u.kind == UnknownKind::Remanence) {
         // The anomaly is linear in either: the body's anomaly at unit value
         // with the other part of the magnetisation taken away.
@@ -315,9 +443,16 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
     }
     if (N < 1)
         return J;   // the steps below are scaled by the gravity profile
+    if (options_.allBodies && (u.kind == UnknownKind::CornerX || u.kind == UnknownKind::CornerZ)) {
+        cornerColumn(u, stepScale, J, mag);
+        return J;
+    }
 
-    PerturbationGuard guard(m_, bodies_);
-    std::vector<int> touched{b_};
+    // Only the body and the partners it carries change: only they are saved
+    // and recalculated.
+    const std::vector<int>& family = runOf(b).family;
+    PerturbationGuard guard(m_, family);
+    std::vector<int> touched{b};
     const Ground ground(m_);
     double step = 0;
     // The shape moved by the step (sign 1) or against it (sign -1).
@@ -326,6 +461,8 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
     case UnknownKind::Density:
     case UnknownKind::Susceptibility:
     case UnknownKind::Remanence:
+    case UnknownKind::GravityShift:
+    case UnknownKind::MagneticShift:
         break;
     case UnknownKind::XPosition:
         step = -std::abs(0.001 * (m_.StationX[N] - m_.StationX[1])) * stepScale;
@@ -335,7 +472,7 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
             body.CornerX[c] += sign * step;
             body.CornerZ[c] = ground.rule(body.CornerX[c], body.CornerZ[c]);
         }
-        carryAll(touched);
+        carryAll(b, touched);
         break;
     case UnknownKind::Depth:
         step = std::abs(0.05 * (d_.ViewDepthMax - d_.ViewDepthMin)) * stepScale;
@@ -343,12 +480,12 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
             return false;
         for (int c = 1; c <= n; ++c)
             body.CornerZ[c] = ground.rule(body.CornerX[c], body.CornerZ[c] + sign * step);
-        carryAll(touched);
+        carryAll(b, touched);
         break;
     case UnknownKind::Rotation:
         step = 2 * stepScale;   // per degree
-        m_.TurnBody(b_, sign * step);   // carries kept partner corners along
-        touched = bodies_;
+        m_.TurnBody(b, sign * step);   // carries kept partner corners along
+        touched = family;
         break;
     case UnknownKind::CornerX:
     case UnknownKind::CornerZ: {
@@ -370,7 +507,7 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
         coord[u.corner] += sign * step;
         if (u.corner == 1)
             coord[n] += sign * step;
-        carry(u.corner, touched);
+        carry(b, u.corner, touched);
         break;
     }
     }
@@ -417,6 +554,82 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
     return J;
 }
 
+namespace {
+
+// Corner k's neighbours in a closed outline of n corners (n the copy of 1).
+int previousCorner(int k, int n) { return k == 1 ? n - 1 : k - 1; }
+
+}  // namespace
+
+void Inversion::cornerColumn(const Unknown& u, double stepScale, std::vector<double>& J,
+                             std::vector<double>* mag)
+{
+    // The anomaly is a sum over the edges of the outline, so moving one
+    // corner from P to P' changes it by the anomaly of the outline A, P', B,
+    // P, where A and B are the corner's neighbours: four corners to
+    // calculate instead of the whole body, and no difference of two large
+    // figures. The steps are those of the columns above.
+    const Tbody& body = m_.Bodies[u.body];
+    const int n = body.NumCorners;
+    const int N = m_.NumStations;
+    const int NM = std::max(m_.Mag.Num, 0);
+    double left = 1e8, right = -1e8, top = 1e8, bottom = -1e8;
+    for (int c = 1; c <= n - 1; ++c) {
+        left = std::min(left, body.CornerX[c]);
+        right = std::max(right, body.CornerX[c]);
+        top = std::min(top, body.CornerZ[c]);
+        bottom = std::max(bottom, body.CornerZ[c]);
+    }
+    right = std::min(right, m_.StationX[N]);
+    left = std::max(left, m_.StationX[1]);
+    const bool isX = u.kind == UnknownKind::CornerX;
+    const double step = (isX ? 0.1 * (right - left) : 0.1 * (bottom - top)) * stepScale;
+    if (step == 0 || !std::isfinite(step) || n < 3)
+        return;
+    const double x = body.CornerX[u.corner], z = body.CornerZ[u.corner];
+    const double dx = isX ? step : 0, dz = isX ? 0 : step;
+
+    // The corner itself and the partner corner it carries.
+    std::vector<std::pair<int, int>> moved{{u.body, u.corner}};
+    int pb = 0, pk = 0;
+    if (m_.partnerOf(u.body, u.corner, pb, pk) && contains(bodies_, pb)) {
+        if (pk == m_.Bodies[pb].NumCorners)
+            pk = 1;
+        moved.push_back({pb, pk});
+    }
+    const EarthField field{m_.Mag.FieldIntensity, m_.Mag.FieldInclination,
+                           m_.Mag.FieldDeclination, m_.Mag.FieldAzimuth};
+    std::vector<double> g(J.size());
+    for (auto [tb, c] : moved) {
+        const Tbody& t = m_.Bodies[tb];
+        if (t.Hidden || t.NumCorners < 3 || c >= t.NumCorners)
+            continue;
+        auto quad = std::make_unique<Tbody>(t);
+        quad->NumCorners = 5;
+        const int a = previousCorner(c, t.NumCorners), b = c + 1;
+        auto outline = [&](double x1, double z1, double x2, double z2) {
+            const double xs[5] = {t.CornerX[a], x1, t.CornerX[b], x2, t.CornerX[a]};
+            const double zs[5] = {t.CornerZ[a], z1, t.CornerZ[b], z2, t.CornerZ[a]};
+            for (int i = 0; i < 5; ++i) {
+                quad->CornerX[i + 1] = xs[i];
+                quad->CornerZ[i + 1] = zs[i];
+            }
+        };
+        outline(x + dx, z + dz, t.CornerX[c], t.CornerZ[c]);
+        bodyAnomaly(*quad, m_.StationX.data(), N, m_.UnitsKm, g.data(), m_.StationHeight.data());
+        for (std::size_t i = 0; i < J.size(); ++i)
+            J[i] += g[i] / step;
+        if (mag && NM > 0) {
+            // A central difference, as above.
+            std::vector<double> h(ix(NM));
+            outline(x + dx, z + dz, x - dx, z - dz);
+            bodyMagnetic(*quad, field, m_.Mag.X.data(), m_.Mag.Height.data(), NM, m_.UnitsKm, h.data());
+            for (std::size_t i = 0; i < h.size(); ++i)
+                (*mag)[i] += h[i] / (2 * step);
+        }
+    }
+}
+
 std::vector<std::vector<double>> Inversion::jacobianPerKm(double stepScale)
 {
     // Every column per kilometre (density and rotation as they are), so the
@@ -433,15 +646,23 @@ std::vector<std::vector<double>> Inversion::jacobianPerKm(double stepScale)
 
 double Inversion::misfit(std::vector<double>& r) const
 {
-    if (!options_.useMagnetic)
+    if (!options_.useMagnetic && gravityLevel_ < 0)
         return residuals(m_, r);
     r.clear();
-    if (options_.useGravity)
+    if (!options_.useMagnetic) {
         for (int i = 1; i <= m_.NumStations; ++i)
-            r.push_back((m_.ObservedGravity[i] - m_.CalculatedGravity[i]) / options_.gravityError);
-    for (int i = 1; i <= m_.Mag.Num; ++i)
-        if (m_.Mag.HasObserved[i])
-            r.push_back((m_.Mag.Observed[i] - m_.Mag.Calculated[i]) / options_.magneticError);
+            r.push_back(m_.ObservedGravity[i] - shifted(m_.CalculatedGravity[i], UnknownKind::GravityShift));
+    } else {
+        if (options_.useGravity)
+            for (int i = 1; i <= m_.NumStations; ++i)
+                r.push_back((m_.ObservedGravity[i] -
+                             shifted(m_.CalculatedGravity[i], UnknownKind::GravityShift)) /
+                            options_.gravityError);
+        for (int i = 1; i <= m_.Mag.Num; ++i)
+            if (m_.Mag.HasObserved[i])
+                r.push_back((m_.Mag.Observed[i] - shifted(m_.Mag.Calculated[i], UnknownKind::MagneticShift)) /
+                            options_.magneticError);
+    }
     double sum = 0;
     for (double x : r)
         sum += x * x;
@@ -467,18 +688,55 @@ std::vector<std::vector<double>> Inversion::system(double stepScale)
     return J;
 }
 
-void Inversion::recalculateAfterMove()
+void Inversion::moveBody(int b, double dx, double dz)
 {
+    m_.MoveBody(b, dx, dz);
     // MoveBody recalculates the current body, whichever body it moved.
-    if (b_ != m_.CurrentBody)
-        m_.UpdateBody(b_);
+    if (b != m_.CurrentBody)
+        m_.UpdateBody(b);
 }
 
-void Inversion::moveBody(double dx, double dz)
+namespace {
+
+// A = J'J over the first N rows. Each element is summed over the rows in
+// order, as one plain loop would; four columns go side by side so that their
+// sums run in parallel on the processor, which matters with many unknowns.
+Matrix normalMatrix(const std::vector<std::vector<double>>& J, int N)
 {
-    m_.MoveBody(b_, dx, dz);
-    recalculateAfterMove();
+    const int M = static_cast<int>(J.size());
+    Matrix A(M, M);
+    for (int k = 0; k < M; ++k) {
+        const double* a = J[ix(k)].data();
+        int l = k;
+        for (; l + 4 <= M; l += 4) {
+            const double* b0 = J[ix(l)].data();
+            const double* b1 = J[ix(l + 1)].data();
+            const double* b2 = J[ix(l + 2)].data();
+            const double* b3 = J[ix(l + 3)].data();
+            double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+            for (int i = 0; i < N; ++i) {
+                s0 += a[i] * b0[i];
+                s1 += a[i] * b1[i];
+                s2 += a[i] * b2[i];
+                s3 += a[i] * b3[i];
+            }
+            A(k, l) = A(l, k) = s0;
+            A(k, l + 1) = A(l + 1, k) = s1;
+            A(k, l + 2) = A(l + 2, k) = s2;
+            A(k, l + 3) = A(l + 3, k) = s3;
+        }
+        for (; l < M; ++l) {
+            const double* b0 = J[ix(l)].data();
+            double sum = 0;
+            for (int i = 0; i < N; ++i)
+                sum += a[i] * b0[i];
+            A(k, l) = A(l, k) = sum;
+        }
+    }
+    return A;
 }
+
+}  // namespace
 
 void Inversion::iterate(int t)
 {
@@ -488,15 +746,26 @@ void Inversion::iterate(int t)
     if (t == 1)
         e0_ = e;
 
-    const std::vector<std::vector<double>> J = system();
-    Matrix A(M, M);
-    for (int k = 0; k < M; ++k)
-        for (int l = k; l < M; ++l) {
-            double sum = 0;
+    std::vector<std::vector<double>> J = system();
+    // A level's column of ones can be a million times shorter than that of a
+    // susceptibility or a density, and the singular-value threshold would
+    // drop it: the levels are solved for in units that make their columns as
+    // long as the longest.
+    std::vector<double> scale(ix(M), 1.0);
+    if (gravityLevel_ >= 0 || magneticLevel_ >= 0) {
+        std::vector<double> norm(ix(M), 0.0);
+        for (int k = 0; k < M; ++k)
             for (int i = 0; i < N; ++i)
-                sum += J[ix(k)][ix(i)] * J[ix(l)][ix(i)];
-            A(k, l) = A(l, k) = sum;
-        }
+                norm[ix(k)] += J[ix(k)][ix(i)] * J[ix(k)][ix(i)];
+        const double longest = std::sqrt(*std::max_element(norm.begin(), norm.end()));
+        for (int k : {gravityLevel_, magneticLevel_})
+            if (k >= 0 && norm[ix(k)] > 0 && std::isfinite(longest)) {
+                scale[ix(k)] = longest / std::sqrt(norm[ix(k)]);
+                for (double& x : J[ix(k)])
+                    x *= scale[ix(k)];
+            }
+    }
+    Matrix A = normalMatrix(J, N);
 
     lambda_ = nextDamping(lambda_, e, e0_);
     e0_ = e;
@@ -518,67 +787,74 @@ void Inversion::iterate(int t)
     for (int k = 0; k < M; ++k) {
         for (int l = 0; l < M; ++l)
             delta_[ix(k)] += inverse(k, l) * jtr[ix(l)];
-        delta_[ix(k)] *= perKm_[ix(k)];
+        delta_[ix(k)] *= perKm_[ix(k)] * scale[ix(k)];
         unknowns_[ix(k)].value += delta_[ix(k)];
     }
 
     applyUnknowns();
-    m_.UpdateBody(b_);
+    for (const BodyRun& run : runs_)
+        m_.UpdateBody(run.body);
 }
 
 void Inversion::applyUnknowns()
 {
-    Tbody& body = m_.Bodies[b_];
-    const int n = body.NumCorners;
     std::vector<int> touched;
     const Ground ground(m_);
     held_.assign(unknowns_.size(), Bound::None);
     for (std::size_t k = 0; k < unknowns_.size(); ++k) {
         Unknown& u = unknowns_[k];
+        if (u.body == 0)
+            continue;   // a level: its value is all there is
+        Tbody& body = m_.Bodies[u.body];
+        BodyRun& run = runOf(u.body);
+        const int n = body.NumCorners;
         switch (u.kind) {
+        case UnknownKind::GravityShift:
+        case UnknownKind::MagneticShift:
+            break;
         case UnknownKind::Density:
-            u.value = density_.limit(u.value, held_[k]);
+            u.value = run.density.limit(u.value, held_[k]);
             body.Density = u.value;
             break;
         case UnknownKind::Susceptibility:
-            u.value = susceptibility_.limit(u.value, held_[k]);
+            u.value = run.susceptibility.limit(u.value, held_[k]);
             body.Susceptibility = u.value;
             break;
         case UnknownKind::Remanence:
-            u.value = remanence_.limit(u.value, held_[k]);
+            u.value = run.remanence.limit(u.value, held_[k]);
             body.Remanence = u.value;
             break;
         case UnknownKind::XPosition:
-            u.value = position_.limit(u.value, held_[k]);
-            moveBody(u.value - body.CornerX[1], 0);
+            u.value = run.position.limit(u.value, held_[k]);
+            moveBody(u.body, u.value - body.CornerX[1], 0);
             break;
         case UnknownKind::Depth:
-            u.value = depth_.limit(u.value, held_[k]);
-            moveBody(0, u.value - body.CornerZ[1]);
+            u.value = run.depth.limit(u.value, held_[k]);
+            moveBody(u.body, 0, u.value - body.CornerZ[1]);
             break;
         case UnknownKind::Rotation: {
             // u.value is this iteration's rotation step; it carries over into
             // the next iteration as the start of the next step.
             u.value = std::clamp(u.value, -5.0, 5.0);
-            if (rotation_ + u.value > body.AngleMax) {
-                u.value = body.AngleMax - rotation_;
-                rotation_ = body.AngleMax;
+            if (run.rotation + u.value > body.AngleMax) {
+                u.value = body.AngleMax - run.rotation;
+                run.rotation = body.AngleMax;
                 held_[k] = Bound::Maximum;
-            } else if (rotation_ + u.value < body.AngleMin) {
-                u.value = body.AngleMin - rotation_;
-                rotation_ = body.AngleMin;
+            } else if (run.rotation + u.value < body.AngleMin) {
+                u.value = body.AngleMin - run.rotation;
+                run.rotation = body.AngleMin;
                 held_[k] = Bound::Minimum;
             } else {
-                rotation_ += u.value;
+                run.rotation += u.value;
             }
-            m_.TurnBody(b_, u.value);
+            m_.TurnBody(u.body, u.value);
             break;
         }
         case UnknownKind::CornerX:
             body.CornerX[u.corner] += delta_[k];
             if (u.corner == 1)
                 body.CornerX[n] = body.CornerX[1];
-            carry(u.corner, touched);
+            carry(u.body, u.corner, touched);
             break;
         case UnknownKind::CornerZ: {
             double z = body.CornerZ[u.corner] + delta_[k];
@@ -588,7 +864,7 @@ void Inversion::applyUnknowns()
             body.CornerZ[u.corner] = z;
             if (u.corner == 1)
                 body.CornerZ[n] = z;
-            carry(u.corner, touched);
+            carry(u.body, u.corner, touched);
             break;
         }
         }
@@ -599,9 +875,13 @@ void Inversion::applyUnknowns()
 
 std::vector<double> Inversion::values() const
 {
-    const Tbody& body = m_.Bodies[b_];
     std::vector<double> v;
     for (const Unknown& u : unknowns_) {
+        if (u.body == 0) {
+            v.push_back(u.value);
+            continue;
+        }
+        const Tbody& body = m_.Bodies[u.body];
         switch (u.kind) {
         case UnknownKind::Density:
             v.push_back(body.Density);
@@ -619,7 +899,7 @@ std::vector<double> Inversion::values() const
             v.push_back(body.CornerZ[1]);
             break;
         case UnknownKind::Rotation:
-            v.push_back(rotation_);
+            v.push_back(rotationOf(u.body));
             break;
         case UnknownKind::CornerX:
             v.push_back(body.CornerX[u.corner]);
@@ -627,86 +907,91 @@ std::vector<double> Inversion::values() const
         case UnknownKind::CornerZ:
             v.push_back(body.CornerZ[u.corner]);
             break;
+        case UnknownKind::GravityShift:
+        case UnknownKind::MagneticShift:
+            v.push_back(u.value);
+            break;
         }
     }
     return v;
 }
 
+namespace {
+
+// The bounds of an unknown in a run, if it has any (corners and levels have none).
+std::optional<Bounds> boundsOf(const Unknown& u, const Tbody& body, const Bounds& density,
+                               const Bounds& position, const Bounds& depth,
+                               const Bounds& susceptibility, const Bounds& remanence)
+{
+    switch (u.kind) {
+    case UnknownKind::Density:
+        return density;
+    case UnknownKind::Susceptibility:
+        return susceptibility;
+    case UnknownKind::Remanence:
+        return remanence;
+    case UnknownKind::XPosition:
+        return position;
+    case UnknownKind::Depth:
+        return depth;
+    case UnknownKind::Rotation:
+        return Bounds{body.AngleMin, body.AngleMax};
+    case UnknownKind::CornerX:
+    case UnknownKind::CornerZ:
+    case UnknownKind::GravityShift:
+    case UnknownKind::MagneticShift:
+        break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 bool Inversion::withinBounds() const
 {
-    const Tbody& body = m_.Bodies[b_];
-    for (const Unknown& u : unknowns_) {
-        switch (u.kind) {
-        case UnknownKind::Density:
-            if (!density_.holds(body.Density))
-                return false;
-            break;
-        case UnknownKind::Susceptibility:
-            if (!susceptibility_.holds(body.Susceptibility))
-                return false;
-            break;
-        case UnknownKind::Remanence:
-            if (!remanence_.holds(body.Remanence))
-                return false;
-            break;
-        case UnknownKind::XPosition:
-            if (!position_.holds(body.CornerX[1]))
-                return false;
-            break;
-        case UnknownKind::Depth:
-            if (!depth_.holds(body.CornerZ[1]))
-                return false;
-            break;
-        case UnknownKind::Rotation:
-            if (!(body.AngleMin <= rotation_ && rotation_ <= body.AngleMax))
-                return false;
-            break;
-        case UnknownKind::CornerX:
-        case UnknownKind::CornerZ:
-            break;   // corners have no bounds
-        }
+    const std::vector<double> v = values();
+    for (std::size_t k = 0; k < unknowns_.size(); ++k) {
+        const Unknown& u = unknowns_[k];
+        const BodyRun* run = findRun(u.body);
+        if (!run)
+            continue;
+        const std::optional<Bounds> b = boundsOf(u, m_.Bodies[u.body], run->density, run->position,
+                                                 run->depth, run->susceptibility, run->remanence);
+        if (b && !b->holds(v[k]))
+            return false;
     }
     return true;
 }
 
 std::vector<bool> Inversion::atBounds() const
 {
-    const Tbody& body = m_.Bodies[b_];
     const std::vector<double> v = values();
     std::vector<bool> at(unknowns_.size(), false);
-    auto on = [](double x, double lo, double hi) { return onBound(x, lo) || onBound(x, hi); };
     for (std::size_t k = 0; k < unknowns_.size(); ++k) {
-        switch (unknowns_[k].kind) {
-        case UnknownKind::Density:
-            at[k] = on(v[k], density_.min, density_.max);
-            break;
-        case UnknownKind::Susceptibility:
-            at[k] = on(v[k], susceptibility_.min, susceptibility_.max);
-            break;
-        case UnknownKind::Remanence:
-            at[k] = on(v[k], remanence_.min, remanence_.max);
-            break;
-        case UnknownKind::XPosition:
-            at[k] = on(v[k], position_.min, position_.max);
-            break;
-        case UnknownKind::Depth:
-            at[k] = on(v[k], depth_.min, depth_.max);
-            break;
-        case UnknownKind::Rotation:
-            at[k] = on(v[k], body.AngleMin, body.AngleMax);
-            break;
-        case UnknownKind::CornerX:
-        case UnknownKind::CornerZ:
-            break;
-        }
+        const Unknown& u = unknowns_[k];
+        const BodyRun* run = findRun(u.body);
+        if (!run)
+            continue;
+        const std::optional<Bounds> b = boundsOf(u, m_.Bodies[u.body], run->density, run->position,
+                                                 run->depth, run->susceptibility, run->remanence);
+        at[k] = b && (onBound(v[k], b->min) || onBound(v[k], b->max));
     }
     return at;
+}
+
+Inversion::Progress Inversion::progress() const
+{
+    Progress p{unknowns_, {}};
+    for (const BodyRun& run : runs_)
+        p.rotations.push_back(run.rotation);
+    return p;
 }
 
 void Inversion::setProgress(const Progress& p)
 {
     unknowns_ = p.unknowns;
-    rotation_ = p.rotation;
+    for (std::size_t i = 0; i < runs_.size() && i < p.rotations.size(); ++i)
+        runs_[i].rotation = p.rotations[i];
 }
 
 ErrorEstimate Inversion::errors(const std::vector<bool>& held)
@@ -722,29 +1007,89 @@ ErrorEstimate Inversion::errors(const std::vector<bool>& held)
     return e;
 }
 
+namespace {
+
+// The fitted levels added to the model's calculated anomalies while the
+// report takes its misfits, then the anomalies put back exactly.
+class LevelsAdded {
+public:
+    LevelsAdded(Model& m, const Inversion& run) : m_(m)
+    {
+        const double g = run.gravityShift(), h = run.magneticShift();
+        if (g != 0) {
+            gravity_.assign(m.CalculatedGravity.data(),
+                            m.CalculatedGravity.data() + std::max(m.NumStations, 0));
+            for (int i = 1; i <= m.NumStations; ++i)
+                m.CalculatedGravity[i] += g;
+        }
+        if (h != 0) {
+            magnetic_.assign(m.Mag.Calculated.data(), m.Mag.Calculated.data() + std::max(m.Mag.Num, 0));
+            for (int i = 1; i <= m.Mag.Num; ++i)
+                m.Mag.Calculated[i] += h;
+        }
+    }
+    ~LevelsAdded()
+    {
+        std::copy(gravity_.begin(), gravity_.end(), m_.CalculatedGravity.data());
+        std::copy(magnetic_.begin(), magnetic_.end(), m_.Mag.Calculated.data());
+    }
+    LevelsAdded(const LevelsAdded&) = delete;
+    LevelsAdded& operator=(const LevelsAdded&) = delete;
+
+private:
+    Model& m_;
+    std::vector<double> gravity_;
+    std::vector<double> magnetic_;
+};
+
+// "body 2", "bodies 1, 2 and 4".
+std::string bodiesText(const std::vector<int>& bodies)
+{
+    if (bodies.size() == 1)
+        return "body " + std::to_string(bodies[0]);
+    std::string text = "bodies ";
+    for (std::size_t i = 0; i < bodies.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == bodies.size() ? " and " : ", ") + std::to_string(bodies[i]);
+    return text;
+}
+
+}  // namespace
+
 InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, int b,
                               int iterations, const std::function<void()>& afterIteration,
                               RunReport* report, InversionOptions options)
 {
     const bool magnetic = options.useMagnetic && haveObservedMagnetic(m);
-    if (countUnknowns(m.Bodies[b]) +
-            (magnetic && (options.invertSusceptibility || m.Bodies[b].InvertSusceptibility)) +
-            (magnetic && (options.invertRemanence || m.Bodies[b].InvertRemanence)) >
-        MaxUnknowns)
+    if (!options.allBodies &&
+        countUnknowns(m.Bodies[b]) +
+                (magnetic && (options.invertSusceptibility || m.Bodies[b].InvertSusceptibility)) +
+                (magnetic && (options.invertRemanence || m.Bodies[b].InvertRemanence)) >
+            MaxUnknowns)
+        return InversionOutcome::TooManyUnknowns;
+    // Unlinks the body's corners unless they are kept; over all bodies it
+    // changes nothing, so the count can be refused after it.
+    Inversion run(m, d, b, options);
+    if (options.allBodies && run.bodyUnknowns() > MaxUnknownsAllBodies)
         return InversionOutcome::TooManyUnknowns;
     inv.NumIterations = iterations;
-    Inversion run(m, d, b, options);   // unlinks the body's corners unless they are kept
-    if (run.unknowns().empty())
+    if (run.bodyUnknowns() == 0)
         return InversionOutcome::NothingSelected;
 
     RunReport local;
     RunReport& rep = report ? *report : local;
-    startReport(rep, m, "Inversion of body " + std::to_string(b));
+    std::vector<int> named{b};
+    if (options.allBodies) {
+        named.clear();
+        for (const Unknown& u : run.unknowns())
+            if (u.body != 0 && !contains(named, u.body))
+                named.push_back(u.body);
+    }
+    startReport(rep, m, "Inversion of " + bodiesText(named));
     const std::vector<double> start = run.values();
     for (std::size_t k = 0; k < start.size(); ++k) {
         const Unknown& u = run.unknowns()[k];
         rep.parameters.push_back(
-            {.name = unknownName(u), .start = start[k], .decimals = decimalsOf(u)});
+            {.name = unknownName(u, options.allBodies), .start = start[k], .decimals = decimalsOf(u)});
     }
 
     std::vector<double> r;
@@ -752,7 +1097,10 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
     auto recordMagnetic = [&] {
         if (!joint)
             return;
-        rep.magneticRms.push_back(magneticMisfit(m).value_or(0));
+        {
+            const LevelsAdded levels(m, run);
+            rep.magneticRms.push_back(magneticMisfit(m).value_or(0));
+        }
         rep.weighted.push_back(run.misfit(r));
     };
     recordMagnetic();
@@ -772,7 +1120,10 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
     for (int t = 1; t <= iterations; ++t) {
         inv.IterationCount = t;
         run.iterate(t);
-        recordMisfit(rep, m);
+        {
+            const LevelsAdded levels(m, run);
+            recordMisfit(rep, m);
+        }
         recordMagnetic();
         rep.held.clear();
         const std::vector<double> now = run.values();
@@ -799,6 +1150,7 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
         rep.parameters[k].resolved = errors.resolved[k];
         rep.parameters[k].atBound = held[k];
     }
+    rep.correlation = errors.correlation;
     rep.stations = m.NumStations;
     if (joint) {
         run.misfit(r);

@@ -1,8 +1,9 @@
 #pragma once
-// The damped least-squares inversion of the selected parameters of one body:
-// finite-difference Jacobian, Levenberg-Marquardt damping, normal equations
-// solved through a singular value decomposition, bounded update.
-// Plain C++ over the model.
+// The damped least-squares inversion of the selected parameters of one body,
+// or of every body at once, with constant levels added to the calculated
+// anomalies if asked: finite-difference Jacobian, Levenberg-Marquardt damping,
+// normal equations solved through a singular value decomposition, bounded
+// update. Plain C++ over the model.
 #include "display/display_state.h"
 #include "inversion/fits.h"
 #include "inversion/svd.h"
@@ -18,13 +19,23 @@
 namespace corvane {
 
 inline constexpr int MaxUnknowns = 10;
+// The unknowns of a run over all bodies: the normal equations stay small
+// enough to solve in a few milliseconds.
+inline constexpr int MaxUnknownsAllBodies = 200;
+inline constexpr const char* TooManyUnknownsAllBodiesText =
+    "At most 200 parameters can be inverted at once over all bodies. Clear some of the "
+    "selected parameters before selecting more.";
 
-enum class UnknownKind { Density, XPosition, Depth, Rotation, CornerX, CornerZ, Susceptibility, Remanence };
+enum class UnknownKind {
+    Density, XPosition, Depth, Rotation, CornerX, CornerZ, Susceptibility, Remanence,
+    GravityShift, MagneticShift   // the constant levels: no body
+};
 
 struct Unknown {
     UnknownKind kind = UnknownKind::Density;
     int corner = 0;    // for CornerX and CornerZ
     double value = 0;  // P(k)
+    int body = 0;      // the body it belongs to; 0 for a constant level
 };
 
 // The unknowns of body b in their fixed order: density, horizontal position,
@@ -39,8 +50,10 @@ int countUnknowns(const Tbody& body);
 // value, at most 255; anything else gives 10.
 int inversionIterationCount(std::string_view typed);
 
-// The name of an unknown as the result window shows it.
-std::string unknownName(const Unknown& u);
+// The name of an unknown as the result window shows it ("Corner 3 depth",
+// "Gravity shift"); withBody names its body too ("Body 2 corner 3 depth"),
+// for runs over several bodies.
+std::string unknownName(const Unknown& u, bool withBody = false);
 
 struct InversionOptions {
     // Corners of other bodies linked to the inversion body's corners move with
@@ -67,11 +80,21 @@ struct InversionOptions {
     std::optional<Bounds> remanenceBounds = {};
 
     // Every body's chosen parameters and corners as unknowns at once, not
-    // just the inversion body's.
+    // just the inversion body's: in body order, each body's in the order of
+    // inversionUnknowns, each body within its own bounds. Links are kept
+    // (keepLinks is implied): a corner linked to a corner of an earlier body
+    // that is already an unknown in the same direction is not a second
+    // unknown, it moves with its partner. The options' susceptibility and
+    // remanence settings apply to the inversion body; other bodies use their
+    // own flags and bounds.
     bool allBodies = false;
-    // A constant level added to the calculated gravity (mGal) and, with
-    // magnetics fitted, one added to the calculated magnetic anomaly (nT):
-    // unknowns of the run that change no body.
+    // A constant level added to the calculated gravity (mGal) when gravity is
+    // fitted and one added to the calculated magnetic anomaly (nT) when
+    // magnetics is: unknowns of the run, after the bodies', that change no
+    // body and have no bounds. They start at 0. The residuals and misfits of
+    // the run and of its report are taken with the levels added, since that
+    // is what the run minimises; the model's own calculated anomaly, and so
+    // the status line, stays without them.
     bool fitShift = false;
 };
 
@@ -83,14 +106,21 @@ Bounds remanenceBounds(const Tbody& body);
 // The unknowns of body b with the magnetic ones the options add.
 std::vector<Unknown> inversionUnknowns(const Tbody& body, const InversionOptions& options);
 
-// One inversion run over body b with its working state.
+// One inversion run over body b (or every body with chosen parameters) with
+// its working state.
 class Inversion {
 public:
     Inversion(Model& m, const Display& d, int body, InversionOptions options = {});
 
     const std::vector<Unknown>& unknowns() const { return unknowns_; }
+    // The unknowns that belong to bodies (the constant levels left out).
+    int bodyUnknowns() const;
     double lambda() const { return lambda_; }
-    double rotation() const { return rotation_; }   // accumulated, degrees
+    double rotation() const { return rotationOf(b_); }   // accumulated, degrees
+    double rotationOf(int body) const;
+    // The fitted constant levels (0 when not fitted).
+    double gravityShift() const;
+    double magneticShift() const;
     double lastMisfit() const { return e0_; }
     // The options in force (magnetics off when the model has no observed
     // magnetic values).
@@ -119,22 +149,23 @@ public:
     const std::vector<Bound>& held() const { return held_; }
 
     // The present value of each unknown: the body's density, position and
-    // depth (of corner 1), the accumulated rotation, the corner coordinates.
+    // depth (of corner 1), the accumulated rotation, the corner coordinates,
+    // the levels.
     std::vector<double> values() const;
     // Whether the present values lie within the bounds of the run.
     bool withinBounds() const;
     // Which unknowns lie on a bound of the run now (corners have none).
     std::vector<bool> atBounds() const;
-    // The bodies the run changes: the inversion body and, with kept links,
-    // the bodies holding its partner corners.
+    // The bodies the run changes: the bodies with unknowns and, with kept
+    // links, the bodies holding their partner corners.
     const std::vector<int>& bodies() const { return bodies_; }
 
     // The run's working state besides the bodies, to go back to a best state.
     struct Progress {
         std::vector<Unknown> unknowns;
-        double rotation = 0;
+        std::vector<double> rotations;   // per body with unknowns
     };
-    Progress progress() const { return {unknowns_, rotation_}; }
+    Progress progress() const;
     void setProgress(const Progress& p);
 
     // The standard errors of the unknowns in the present state, those held
@@ -142,12 +173,27 @@ public:
     ErrorEstimate errors(const std::vector<bool>& held = {});
 
 private:
-    void recalculateAfterMove();
-    void moveBody(double dx, double dz);
+    // A body with unknowns: its bounds, its accumulated rotation, and the
+    // bodies a move of it changes (itself, then its partners).
+    struct BodyRun {
+        int body = 0;
+        Bounds density, position, depth, susceptibility, remanence;
+        double rotation = 0;
+        std::vector<int> family;
+    };
+    BodyRun& runOf(int body);
+    const BodyRun* findRun(int body) const;
+    // Adds body b's unknowns; alone: the one-body run, kept even with none.
+    void addBody(int body, bool alone);
+    void moveBody(int b, double dx, double dz);
     void applyUnknowns();
-    void carry(int k, std::vector<int>& touched);
-    void carryAll(std::vector<int>& touched);
+    void carry(int b, int k, std::vector<int>& touched);
+    void carryAll(int b, std::vector<int>& touched);
+    // The calculated anomaly with the levels added, as the run fits it.
+    double shifted(double calculated, UnknownKind level) const;
     std::vector<std::vector<double>> jacobianPerKm(double stepScale = 1);
+    // The column of a corner over all bodies, from the change of outline alone.
+    void cornerColumn(const Unknown& u, double stepScale, std::vector<double>& J, std::vector<double>* mag);
     // Column k of both data sets; mag may be null when magnetics is off.
     std::vector<double> columns(int k, double stepScale, std::vector<double>* mag);
     // The stacked, weighted system's columns (per km) when magnetics is on,
@@ -160,10 +206,11 @@ private:
     std::vector<Unknown> unknowns_;
     std::vector<double> perKm_;   // model units per km of each unknown
     std::vector<int> bodies_;
-    Bounds density_, position_, depth_, susceptibility_, remanence_;
+    std::vector<BodyRun> runs_;
+    int gravityLevel_ = -1;    // the index of each level among the unknowns
+    int magneticLevel_ = -1;
     double lambda_ = 2;
     double e0_ = 0;
-    double rotation_ = 0;
     std::vector<double> delta_;
     std::vector<Bound> held_;
     std::vector<double> r_;
@@ -171,13 +218,14 @@ private:
 
 enum class InversionOutcome { Done, NothingSelected, TooManyUnknowns };
 
-// The whole run: corners of body b unlinked (unless options keep them), then
-// `iterations` iterations with IterationCount showing the iteration.
-// afterIteration runs after each one. The run ends in the state of the lowest
-// misfit it has seen, the start included when it lies within the bounds.
-// report, when given, is filled as the run goes, so afterIteration can show
-// its held bounds. More than MaxUnknowns unknowns are refused before anything
-// changes.
+// The whole run: corners of body b unlinked (unless options keep them or
+// take all bodies), then `iterations` iterations with IterationCount showing
+// the iteration. afterIteration runs after each one. The run ends in the
+// state of the lowest misfit it has seen, the start included when it lies
+// within the bounds. report, when given, is filled as the run goes, so
+// afterIteration can show its held bounds. More than MaxUnknowns unknowns of
+// the body (MaxUnknownsAllBodies over all bodies; the levels not counted) are
+// refused before anything changes.
 InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, int b,
                               int iterations, const std::function<void()>& afterIteration = {},
                               RunReport* report = nullptr, InversionOptions options = {});

@@ -233,6 +233,7 @@ ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
     ErrorEstimate e;
     e.errors.assign(all, std::nullopt);
     e.resolved.assign(all, true);
+    e.correlation.assign(all, std::vector<double>(all, std::nan("")));
     // The free parameters: a parameter held at a bound is not estimated, and
     // its column takes no part in the others' errors.
     std::vector<std::size_t> free;
@@ -275,6 +276,7 @@ ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
         sumR2 += x * x;
     const bool haveS2 = N > M && std::isfinite(sumR2);
     const double s2 = haveS2 ? sumR2 / (N - M) : 0;
+    std::vector<double> scaledVariance(at(M), 0.0);
     for (int k = 0; k < M; ++k) {
         const std::size_t p = free[at(k)];
         double variance = 0;
@@ -287,8 +289,30 @@ ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
                 variance += v * v / d.w[at(j)];
         }
         e.resolved[p] = resolved;
+        scaledVariance[at(k)] = variance;
         if (resolved && haveS2)
             e.errors[p] = std::sqrt(s2 * variance) / norm[at(k)];
+    }
+    // The correlations among the parameters that got an error, from the same
+    // covariance over the strong directions; the column scaling cancels.
+    for (int k = 0; k < M; ++k) {
+        const std::size_t p = free[at(k)];
+        if (!e.errors[p])
+            continue;
+        for (int l = k; l < M; ++l) {
+            const std::size_t q = free[at(l)];
+            if (!e.errors[q])
+                continue;
+            double ckl = 0;
+            for (int j = 0; j < M; ++j)
+                if (!weak(j))
+                    ckl += d.v(k, j) * d.v(l, j) / d.w[at(j)];
+            const double c = k == l ? 1.0
+                                    : std::clamp(ckl / std::sqrt(scaledVariance[at(k)] *
+                                                                 scaledVariance[at(l)]),
+                                                 -1.0, 1.0);
+            e.correlation[p][q] = e.correlation[q][p] = c;
+        }
     }
     return e;
 }

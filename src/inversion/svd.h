@@ -1,6 +1,7 @@
 #pragma once
 // Singular value decomposition (Golub-Reinsch) and the pseudo-inverse built
-// from it. Small dense matrices only: the inversion solves at most 10 x 10.
+// from it. Small dense matrices only: the normal equations of an inversion,
+// at most a few hundred unknowns.
 #include <cstddef>
 #include <vector>
 

@@ -396,7 +396,7 @@ int invert(Workspace& ws, const Options& o)
         message(texts::NothingSelected.toStdString());
         return ExitFailure;
     case InversionOutcome::TooManyUnknowns:
-        message(texts::TooManyUnknowns.toStdString());
+        message(texts::tooManyUnknowns(ws.extras.AllBodies).toStdString());
         return ExitFailure;
     case InversionOutcome::Done:
         break;

@@ -1088,8 +1088,12 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
     const std::vector<double> start = run.values();
     for (std::size_t k = 0; k < start.size(); ++k) {
         const Unknown& u = run.unknowns()[k];
-        rep.parameters.push_back(
-            {.name = unknownName(u, options.allBodies), .start = start[k], .decimals = decimalsOf(u)});
+        rep.parameters.push_back({.name = unknownName(u, options.allBodies),
+                                  .start = start[k],
+                                  .decimals = decimalsOf(u),
+                                  .shift = u.kind == UnknownKind::GravityShift    ? Shift::Gravity
+                                           : u.kind == UnknownKind::MagneticShift ? Shift::Magnetic
+                                                                                  : Shift::None});
     }
 
     std::vector<double> r;

@@ -22,9 +22,6 @@ inline constexpr int MaxUnknowns = 10;
 // The unknowns of a run over all bodies: the normal equations stay small
 // enough to solve in a few milliseconds.
 inline constexpr int MaxUnknownsAllBodies = 200;
-inline constexpr const char* TooManyUnknownsAllBodiesText =
-    "At most 200 parameters can be inverted at once over all bodies. Clear some of the "
-    "selected parameters before selecting more.";
 
 enum class UnknownKind {
     Density, XPosition, Depth, Rotation, CornerX, CornerZ, Susceptibility, Remanence,

@@ -13,6 +13,13 @@ inline const QString CornerInstruction =
 inline const QString TooManyUnknowns = QStringLiteral(
     "At most 10 parameters can be inverted at once. Clear some of the selected parameters "
     "before selecting more.");
+inline const QString TooManyUnknownsAllBodies = QStringLiteral(
+    "At most 200 parameters can be inverted at once over all bodies. Clear some of the "
+    "selected parameters before selecting more.");
+inline const QString& tooManyUnknowns(bool allBodies)
+{
+    return allBodies ? TooManyUnknownsAllBodies : TooManyUnknowns;
+}
 inline const QString ZeroDepthRange = QStringLiteral(
     "The displayed depth range is zero, so the depth fit has no step. Set the model display "
     "limits first.");

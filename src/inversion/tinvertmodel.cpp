@@ -214,7 +214,7 @@ void Tinvertmodel::OKBtnClick()
     if (outcome == InversionOutcome::NothingSelected)
         platform_.error(texts::NothingSelected);
     else if (outcome == InversionOutcome::TooManyUnknowns)
-        platform_.error(texts::TooManyUnknowns);
+        platform_.error(texts::tooManyUnknowns(ws_.extras.AllBodies));
     if (outcome == InversionOutcome::Done) {
         // The run went back to a better state than its last: show it.
         if (report.kept != count && repaint_)

@@ -161,6 +161,7 @@ TEST(AllBodies, BothFieldsWithLevelsLeaveTheBodiesWithout)
     for (std::size_t k = 0; k < 4; ++k) {
         const ParameterResult& p = rep.parameters[k];
         EXPECT_EQ(p.name, want[k].first);
+        EXPECT_EQ(p.shift, k < 2 ? Shift::None : k == 2 ? Shift::Gravity : Shift::Magnetic) << p.name;
         ASSERT_TRUE(p.standardError.has_value()) << p.name;
         EXPECT_LE(std::abs(p.final - want[k].second), 3 * *p.standardError) << p.name;   // one draw
     }

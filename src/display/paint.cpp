@@ -367,7 +367,17 @@ void Painter::depthAxis()
     // multiples of a round step for the range shown.
     double step = d_.DepthTickStep, base = d_.ViewDepthMin;
     int decimals = 1;
-    long long count = step > 0 ? truncCount(range / step) : 0;
+    // A section that starts above the datum (stations standing on the
+    // ground) would put the ticks at odd depths: there they fall on round
+    // multiples, the datum among them.
+    if (d_.ViewDepthMin < 0 && roundTickStep(step) > 0) {
+        step = roundTickStep(step);
+        base = std::floor(d_.ViewDepthMin / step) * step;
+        decimals = decimalsFor(step, 1);
+    }
+    long long count = !(step > 0)                  ? 0
+                    : base == d_.ViewDepthMin ? truncCount(range / step)
+                                              : truncCount((d_.ViewDepthMax - base) / step * (1 + 1e-12));
     if (count < 2 && range > 0 && std::isfinite(range)) {
         step = roundTickStep(0.25 * range);
         base = std::floor(d_.ViewDepthMin / step) * step;

@@ -510,6 +510,12 @@ TEST(PaintModel, ZoomedDepthAxisAndDifferenceCurvesAreLabelled)
     d.ViewDepthMin = 0;
     d.ViewDepthMax = 20;
     EXPECT_EQ(textsIn(drawnTexts(*ws), mid, 1000, 39), "5.0|10.0|15.0|20.0|Km|");
+    // A section that starts above the datum, as for stations on a ridge:
+    // the step of a quarter of the range (5.3) is not round; the ticks fall
+    // on round depths from the datum instead of at -1.3, 4.0, 9.3 ...
+    d.ViewDepthMin = -1.3;
+    d.DepthTickStep = (d.ViewDepthMax - d.ViewDepthMin) * 0.25;
+    EXPECT_EQ(textsIn(drawnTexts(*ws), mid, 1000, 39), "0.0|5.0|10.0|15.0|20.0|Km|");
 
     // The difference of the curves spans -1.5 .. 1.5 mGal, less than the set
     // step of 7.61: labelled every 0.5 mGal.

@@ -110,6 +110,22 @@ int decimalsOf(const Unknown& u)
     }
 }
 
+// The finite-difference step of a corner coordinate: a tenth of the body's
+// width (within the profile) or height; 0 for a flat body.
+double cornerStep(const Model& m, const Tbody& body, bool isX, double stepScale)
+{
+    double left = 1e8, right = -1e8, top = 1e8, bottom = -1e8;
+    for (int c = 1; c <= body.NumCorners - 1; ++c) {
+        left = std::min(left, body.CornerX[c]);
+        right = std::max(right, body.CornerX[c]);
+        top = std::min(top, body.CornerZ[c]);
+        bottom = std::max(bottom, body.CornerZ[c]);
+    }
+    right = std::min(right, m.StationX[m.NumStations]);
+    left = std::max(left, m.StationX[1]);
+    return (isX ? 0.1 * (right - left) : 0.1 * (bottom - top)) * stepScale;
+}
+
 }  // namespace
 
 std::string unknownName(const Unknown& u, bool withBody)
@@ -489,18 +505,8 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
         break;
     case UnknownKind::CornerX:
     case UnknownKind::CornerZ: {
-        // Steps from the body's size, the horizontal one within the profile.
-        double left = 1e8, right = -1e8, top = 1e8, bottom = -1e8;
-        for (int c = 1; c <= n - 1; ++c) {
-            left = std::min(left, body.CornerX[c]);
-            right = std::max(right, body.CornerX[c]);
-            top = std::min(top, body.CornerZ[c]);
-            bottom = std::max(bottom, body.CornerZ[c]);
-        }
-        right = std::min(right, m_.StationX[N]);
-        left = std::max(left, m_.StationX[1]);
         const bool isX = u.kind == UnknownKind::CornerX;
-        step = (isX ? 0.1 * (right - left) : 0.1 * (bottom - top)) * stepScale;
+        step = cornerStep(m_, body, isX, stepScale);
         if (step == 0 || !std::isfinite(step))
             return false;   // a flat or degenerate body: no usable difference
         auto& coord = isX ? body.CornerX : body.CornerZ;
@@ -573,17 +579,8 @@ void Inversion::cornerColumn(const Unknown& u, double stepScale, std::vector<dou
     const int n = body.NumCorners;
     const int N = m_.NumStations;
     const int NM = std::max(m_.Mag.Num, 0);
-    double left = 1e8, right = -1e8, top = 1e8, bottom = -1e8;
-    for (int c = 1; c <= n - 1; ++c) {
-        left = std::min(left, body.CornerX[c]);
-        right = std::max(right, body.CornerX[c]);
-        top = std::min(top, body.CornerZ[c]);
-        bottom = std::max(bottom, body.CornerZ[c]);
-    }
-    right = std::min(right, m_.StationX[N]);
-    left = std::max(left, m_.StationX[1]);
     const bool isX = u.kind == UnknownKind::CornerX;
-    const double step = (isX ? 0.1 * (right - left) : 0.1 * (bottom - top)) * stepScale;
+    const double step = cornerStep(m_, body, isX, stepScale);
     if (step == 0 || !std::isfinite(step) || n < 3)
         return;
     const double x = body.CornerX[u.corner], z = body.CornerZ[u.corner];

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace corvane {
 
@@ -58,6 +59,9 @@ void drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Ove
     const int r = pointSymbolRadius(L);
     p.save();
     p.setClipRect(panel);
+    // Points crowd (a swarm of hypocentres): a label that would overprint
+    // one already drawn is left out rather than made unreadable.
+    std::vector<QRect> labels;
     for (const PointSet& set : o.pointSets) {
         if (set.hidden)
             continue;
@@ -72,8 +76,14 @@ void drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Ove
                 continue;
             drawPointSymbol(p, set.symbol, colour, c, r);
             if (!pt.label.empty()) {
+                const QString text = QString::fromStdString(pt.label);
+                const QPoint base(c.x() + r + 2, c.y() + p.fontMetrics().ascent() / 2);
+                const QRect box = p.fontMetrics().boundingRect(text).translated(base);
+                if (std::any_of(labels.begin(), labels.end(), [&](const QRect& b) { return b.intersects(box); }))
+                    continue;
+                labels.push_back(box);
                 p.setPen(colour);
-                p.drawText(c.x() + r + 2, c.y() + p.fontMetrics().ascent() / 2, QString::fromStdString(pt.label));
+                p.drawText(base, text);
             }
         }
     }

@@ -208,3 +208,17 @@ TEST(Backdrop, EdgesFromTwoTiePoints)
     EXPECT_FALSE(edgesFromTiePoints(size, {10, 20}, {30, 80}, {0, 5}, {5, 5}));
     EXPECT_FALSE(edgesFromTiePoints(size, {10, 20}, {30, 80}, {0, NAN}, {5, 5}));
 }
+
+TEST(PointLayer, ALabelThatWouldOverprintAnotherIsLeftOut)
+{
+    // Two hypocentres a pixel apart: the second label would fall on the first
+    // and is dropped; a point far away keeps its label.
+    auto ws = twoBodies();
+    auto drawn = [&](const char* second, const char* far) {
+        ws->overlays.pointSets = {{"a", {{25, 40, "M2.3"}, {25.3, 40.3, second}, {75, 80, far}},
+                                   PointSymbol::Circle, 0xd00000, false}};
+        return render(*ws);
+    };
+    EXPECT_EQ(drawn("M2.6", "M1.1"), drawn("", "M1.1"));
+    EXPECT_NE(drawn("M2.6", "M1.1"), drawn("M2.6", ""));
+}

@@ -27,8 +27,10 @@ void Tcorvane::Invertthemodel1Click()
         [this](const QString& text) { setStatus(text); }, this);
     dlg.FormActivate();
     execDialog(dlg);
-    // The run, if OK started one, has ended here.
+    // The run, if OK started one, has ended here. It may have taken
+    // minutes: keep it for recovery now, not once its results are read.
     if (const RunReport* run = dlg.lastRun()) {
+        writeRecovery();
         Tinvertresult& result = dialog<Tinvertresult>(*platform_, this);
         result.fill(*run);
         execDialog(result);

@@ -11,7 +11,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
+
+#include <algorithm>
 
 namespace corvane {
 
@@ -32,6 +35,20 @@ QTableWidget* makeTable(QWidget* parent, const char* name, const QStringList& he
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
     return table;
+}
+
+// A long parameter name over a few short lines, so that a column of the
+// correlation table is as wide as its numbers rather than its name.
+QString stacked(const QString& name)
+{
+    QStringList lines;
+    for (const QString& word : name.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!lines.isEmpty() && lines.back().size() + 1 + word.size() <= 12)
+            lines.back() += QLatin1Char(' ') + word;
+        else
+            lines << word;
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void setCell(QTableWidget* table, int row, int column, const std::string& s, bool number)
@@ -135,12 +152,14 @@ void Tinvertresult::fill(const RunReport& report)
     // The correlation of the free parameters, strong ones marked and tinted.
     const std::vector<std::size_t> shown = correlatedParameters(report);
     const int n = static_cast<int>(shown.size());
-    QStringList names;
-    for (std::size_t k : shown)
+    QStringList names, columns;
+    for (std::size_t k : shown) {
         names << text(report.parameters[k].name);
+        columns << stacked(names.back());
+    }
     correlation_->setRowCount(n);
     correlation_->setColumnCount(n);
-    correlation_->setHorizontalHeaderLabels(names);
+    correlation_->setHorizontalHeaderLabels(columns);
     correlation_->setVerticalHeaderLabels(names);
     for (int row = 0; row < n; ++row)
         for (int column = 0; column < n; ++column) {
@@ -150,9 +169,15 @@ void Tinvertresult::fill(const RunReport& report)
             if (row != column && strongCorrelation(r))
                 correlation_->item(row, column)->setBackground(QColor(255, 200, 200));
         }
-    correlation_->setFixedHeight(correlation_->horizontalHeader()->sizeHint().height() +
-                                 n * correlation_->verticalHeader()->defaultSectionSize() +
-                                 2 * correlation_->frameWidth());
+    // Every row in view: the header is as high as its most stacked name.
+    qsizetype lines = 1;
+    for (const QString& c : columns)
+        lines = std::max(lines, c.count(QLatin1Char('\n')) + 1);
+    const int header = std::max(correlation_->horizontalHeader()->sizeHint().height(),
+                                static_cast<int>(lines) * correlation_->fontMetrics().height() + 8);
+    correlation_->setFixedHeight(header + n * correlation_->verticalHeader()->defaultSectionSize() +
+                                 2 * correlation_->frameWidth() +
+                                 correlation_->horizontalScrollBar()->sizeHint().height());
     correlationHeading_->setText(text(correlationHeading()));
     correlationHeading_->setVisible(n > 0);
     correlation_->setVisible(n > 0);

@@ -699,3 +699,24 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay)
                   std::string(arg[2] == 'v' ? std::string("corvane ") + CorvaneVersion : UsageLine) + "\n");
     }
 }
+
+TEST_F(UnsavedWork, AnInversionIsKeptForRecoveryBeforeItsResultsAreShown)
+{
+    // The program may die while the user reads the results of a long run.
+    QTemporaryDir state;
+    w->enableRecovery(state.path());
+    ws().model.Bodies[1].InvertDensity = true;
+    ws().inversion.InversionBody = 1;
+    int keptWhileShown = -1;
+    p.dialogHandler = [&](QDialog& d) {
+        if (d.objectName() == QLatin1String("Tinvertresult"))
+            keptWhileShown = static_cast<int>(
+                QDir(state.path()).entryList({QStringLiteral("recovery-*.mod")}, QDir::Files).size());
+        else
+            d.findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
+        return d.result();
+    };
+    trigger("Invertthemodel1");
+    EXPECT_EQ(keptWhileShown, 1);
+    EXPECT_NE(ws().model.Bodies[1].Density, 0.2);
+}

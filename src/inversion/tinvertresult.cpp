@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
 
@@ -216,6 +217,22 @@ void Tinvertresult::fill(const RunReport& report)
     const std::string shift = shiftText(report);
     shift_->setText(text(shift));
     shift_->setVisible(!shift.empty());
+    // The matrix needs room of its own: the window grows by it (within the
+    // screen), so the iterations keep theirs.
+    int height = 560, wide = 640;
+    if (n > 0) {
+        height += correlation_->maximumHeight() + correlationHeading_->sizeHint().height();
+        int columns = correlation_->verticalHeader()->sizeHint().width() + 2 * correlation_->frameWidth();
+        for (int c = 0; c < n; ++c)
+            columns += correlation_->horizontalHeader()->sectionSizeHint(c);
+        const QMargins margins = layout()->contentsMargins();
+        wide = std::max(wide, columns + margins.left() + margins.right());
+    }
+    if (const QScreen* s = screen()) {
+        height = std::min(height, s->availableGeometry().height() - 60);
+        wide = std::min(wide, s->availableGeometry().width() - 40);
+    }
+    resize(std::max(wide, 640), std::max(height, 560));
 }
 
 void Tinvertresult::CopyBtnClick()

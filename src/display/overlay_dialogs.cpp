@@ -315,10 +315,10 @@ TBackdrop::TBackdrop(Workspace& ws, Platform& platform, BackdropReader read, QWi
     colours_ = new QCheckBox(QStringLiteral("SEG-Y: red-white-blue instead of grey"), this);
     colours_->setObjectName(QStringLiteral("RedWhiteBlue"));
     layout->addWidget(colours_);
-    cdp_ = new QCheckBox(QStringLiteral("SEG-Y: trace positions from the CDP x of the trace headers"), this);
+    cdp_ = new QCheckBox(QStringLiteral("SEG-Y: trace positions from the CDP x and y of the trace headers"), this);
     cdp_->setObjectName(QStringLiteral("CdpX"));
     cdp_->setToolTip(QStringLiteral("The first trace stands at the left edge typed, the others at their "
-                                    "distance from it along the CDP x."));
+                                    "distance from it, from the CDP x and y."));
     layout->addWidget(cdp_);
     velocity_ = field(QStringLiteral("SEG-Y in time: interval velocity, m/s (0: a section in depth)"),
                       QStringLiteral("Velocity"));

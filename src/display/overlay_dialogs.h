@@ -114,7 +114,7 @@ private:
 
 // The backdrop b placed in o once its picture has been read. Returns an empty
 // string, or the message for the user (o unchanged then). The edges a seismic
-// section gives itself (its CDP x, its times at one velocity) replace those
+// section gives itself (its CDP points, its times at one velocity) replace those
 // typed.
 std::string placeBackdrop(Overlays& o, Backdrop b, const BackdropReader& read);
 

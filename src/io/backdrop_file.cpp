@@ -53,10 +53,12 @@ std::string placeSection(Backdrop& b, const SegySection& s, double metresPerUnit
     if (b.cdpPositions) {
         std::vector<double> pos(s.cdpX.size());
         for (std::size_t t = 0; t < pos.size(); ++t)
-            pos[t] = std::fabs(s.cdpX[t] - s.cdpX[0]) / metresPerUnit;
+            // Distance from the first trace's point, so that a line running
+            // obliquely to the grid is not shortened.
+            pos[t] = std::hypot(s.cdpX[t] - s.cdpX[0], s.cdpY[t] - s.cdpY[0]) / metresPerUnit;
         const double span = *std::max_element(pos.begin(), pos.end());
         if (!(span > 0) || !std::isfinite(span))
-            return name + " gives all its traces the same CDP x: type the positions of its first and last trace.";
+            return name + " gives all its traces the same CDP: type the positions of its first and last trace.";
         b.xRight = b.xLeft + span;
         columns = byPosition(pos);
     }
@@ -128,7 +130,7 @@ std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progr
 {
     if (!isSegy(b.path)) {
         if (b.cdpPositions || b.velocity > 0)
-            return "Trace positions from the CDP x and a velocity are for SEG-Y files (.sgy, .segy) only.";
+            return "Trace positions from the CDP points and a velocity are for SEG-Y files (.sgy, .segy) only.";
         return loadBackdropImage(b);
     }
     // The progress runs over the reading, then over making the picture.

@@ -24,7 +24,7 @@ QImage seismicPicture(const SegySection& s, double clipPercent, bool redWhiteBlu
 // result is empty and b.image stays empty.
 //
 // A seismic section may place itself. With b.cdpPositions the traces stand at
-// their distance from the first trace's CDP x (the scalar applied, in metres,
+// their distance from the first trace's CDP point, x and y (the scalar applied, in metres,
 // divided by metresPerUnit), the first at b.xLeft: b.xRight is set, and
 // unevenly spaced traces are drawn where they lie (each column of the picture
 // shows the trace nearest it). With b.velocity above 0 the samples are

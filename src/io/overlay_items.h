@@ -9,7 +9,7 @@
 // SYMBOL is circle, square, triangle, diamond or cross; RRGGBB the colour in
 // hexadecimal; OPACITY a whole per cent; CLIP the percentile a seismic
 // section's colours are clipped at (the last two may be left out). "cdp"
-// places a seismic section's traces by the CDP x of their headers, and
+// places a seismic section's traces by the CDP x and y of their headers, and
 // "velocity V" draws a time section at V m/s; the edges written are those
 // the file gave when it was last read. Paths are in double quotes, a quote
 // or backslash in them escaped with a backslash and a line break written as

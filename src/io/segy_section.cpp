@@ -48,6 +48,7 @@ std::string readSegy(const std::string& path, SegySection& out, const std::funct
     s.interval = interval;
     s.values.resize(static_cast<std::size_t>(traces) * static_cast<std::size_t>(samples));
     s.cdpX.resize(static_cast<std::size_t>(traces));
+    s.cdpY.resize(static_cast<std::size_t>(traces));
     char header[SEGY_TRACE_HEADER_SIZE];
     for (int t = 0; t < traces; ++t) {
         if (progress && t % 256 == 0 && !progress(t, traces))
@@ -57,11 +58,16 @@ std::string readSegy(const std::string& path, SegySection& out, const std::funct
             segy_readtrace(fp.get(), t, trace, trace0, trsize) != SEGY_OK)
             return name + " cannot be read at trace " + std::to_string(t + 1) + ".";
         segy_to_native(format, samples, trace);
-        int32_t x = 0, scalar = 0;
+        int32_t x = 0, y = 0, scalar = 0;
         segy_get_field(header, SEGY_TR_CDP_X, &x);
+        segy_get_field(header, SEGY_TR_CDP_Y, &y);
         segy_get_field(header, SEGY_TR_SOURCE_GROUP_SCALAR, &scalar);
         // A negative scalar divides, a positive one multiplies, 0 means 1.
-        s.cdpX[static_cast<std::size_t>(t)] = scalar < 0 ? double(x) / -scalar : scalar > 0 ? double(x) * scalar : x;
+        auto scaled = [scalar](int32_t v) {
+            return scalar < 0 ? double(v) / -scalar : scalar > 0 ? double(v) * scalar : double(v);
+        };
+        s.cdpX[static_cast<std::size_t>(t)] = scaled(x);
+        s.cdpY[static_cast<std::size_t>(t)] = scaled(y);
         if (t == 0) {
             int32_t delay = 0;
             segy_get_field(header, SEGY_TR_DELAY_REC_TIME, &delay);

@@ -16,7 +16,8 @@ struct SegySection {
     double interval = 0;        // the binary header's sample interval, as written
     double delay = 0;           // the first trace's delay recording time (its first sample), as written
     std::vector<float> values;  // trace by trace: values[trace * samples + sample]
-    std::vector<double> cdpX;   // each trace's CDP x, its coordinate scalar applied
+    std::vector<double> cdpX;   // each trace's CDP x and y, its coordinate scalar applied
+    std::vector<double> cdpY;
 
     float at(int trace, int sample) const
     {

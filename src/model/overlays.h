@@ -45,7 +45,7 @@ struct Backdrop {
     double clipPercent = 98;
     bool redWhiteBlue = false;
     std::shared_ptr<BackdropImage> image;   // empty until the file is read
-    // A seismic section's trace positions from the CDP x of its trace headers
+    // A seismic section's trace positions from the CDP x and y of its trace headers
     // (xLeft the first trace's, xRight then follows from the headers).
     bool cdpPositions = false;
     // Above 0: the section's samples are two-way times in ms, drawn at this

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -27,8 +28,9 @@ float value(int t, int s)
 // Traces at the given CDP x in tenths of a metre (Traces of them unless
 // given), times from a 100 ms delay at the given interval.
 void writeSegy(const std::string& path, int format, std::vector<int> cdpX = {}, int interval = 4000,
-               float (*at)(int, int) = value)
+               float (*at)(int, int) = value, std::vector<int> cdpY = {})
 {
+    cdpY.resize(std::max(cdpX.size(), std::size_t{Traces}), 0);
     if (cdpX.empty())
         for (int t = 0; t < Traces; ++t)
             cdpX.push_back(12000 + 250 * t);
@@ -48,6 +50,7 @@ void writeSegy(const std::string& path, int format, std::vector<int> cdpX = {}, 
     for (int t = 0; t < static_cast<int>(cdpX.size()); ++t) {
         char header[SEGY_TRACE_HEADER_SIZE] = {};
         segy_set_field(header, SEGY_TR_CDP_X, cdpX[static_cast<std::size_t>(t)]);
+        segy_set_field(header, SEGY_TR_CDP_Y, cdpY[static_cast<std::size_t>(t)]);
         segy_set_field(header, SEGY_TR_SOURCE_GROUP_SCALAR, -10);
         segy_set_field(header, SEGY_TR_DELAY_REC_TIME, 100);
         ASSERT_EQ(segy_write_traceheader(fp, t, header, trace0, trsize), SEGY_OK);
@@ -196,6 +199,14 @@ TEST(Segy, TracesPlacedByTheirCdpXAndTimesByOneVelocity)
     EXPECT_DOUBLE_EQ(metres.xRight, 800);
     EXPECT_DOUBLE_EQ(metres.zTop, 100);
 
+    // A line running north-east: its traces 500 m apart along the line, not
+    // the 300 m their eastings alone would give.
+    const std::string oblique = dir.filePath(QStringLiteral("oblique.sgy")).toStdString();
+    writeSegy(oblique, SEGY_IEEE_FLOAT_4_BYTE, {0, 3000, 6000}, 4000, constant, {0, 4000, 8000});
+    Backdrop ne{oblique, 5, 6, 0, 1, 60, 100, false, {}, true, 0};
+    ASSERT_EQ(readBackdrop(ne, {}, 1000), "");
+    EXPECT_DOUBLE_EQ(ne.xRight, 6);
+
     // Headers that cannot place the section, and a picture asked to: refused,
     // the backdrop as it was.
     const std::string flat = dir.filePath(QStringLiteral("flat.sgy")).toStdString();
@@ -210,7 +221,7 @@ TEST(Segy, TracesPlacedByTheirCdpXAndTimesByOneVelocity)
         double velocity;
         const char* says;
     } refused[] = {
-        {flat, true, 0, "same CDP x"},
+        {flat, true, 0, "same CDP"},
         {untimed, false, 1500, "no sample interval"},
         {png, false, 1500, "SEG-Y files"},
     };

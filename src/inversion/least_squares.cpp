@@ -944,16 +944,20 @@ std::optional<Bounds> boundsOf(const Unknown& u, const Tbody& body, const Bounds
 
 }  // namespace
 
+std::optional<Bounds> Inversion::boundsOfUnknown(const Unknown& u) const
+{
+    const BodyRun* run = findRun(u.body);
+    if (!run)
+        return std::nullopt;
+    return boundsOf(u, m_.Bodies[u.body], run->density, run->position, run->depth, run->susceptibility,
+                    run->remanence);
+}
+
 bool Inversion::withinBounds() const
 {
     const std::vector<double> v = values();
     for (std::size_t k = 0; k < unknowns_.size(); ++k) {
-        const Unknown& u = unknowns_[k];
-        const BodyRun* run = findRun(u.body);
-        if (!run)
-            continue;
-        const std::optional<Bounds> b = boundsOf(u, m_.Bodies[u.body], run->density, run->position,
-                                                 run->depth, run->susceptibility, run->remanence);
+        const std::optional<Bounds> b = boundsOfUnknown(unknowns_[k]);
         if (b && !b->holds(v[k]))
             return false;
     }
@@ -965,12 +969,7 @@ std::vector<bool> Inversion::atBounds() const
     const std::vector<double> v = values();
     std::vector<bool> at(unknowns_.size(), false);
     for (std::size_t k = 0; k < unknowns_.size(); ++k) {
-        const Unknown& u = unknowns_[k];
-        const BodyRun* run = findRun(u.body);
-        if (!run)
-            continue;
-        const std::optional<Bounds> b = boundsOf(u, m_.Bodies[u.body], run->density, run->position,
-                                                 run->depth, run->susceptibility, run->remanence);
+        const std::optional<Bounds> b = boundsOfUnknown(unknowns_[k]);
         at[k] = b && (onBound(v[k], b->min) || onBound(v[k], b->max));
     }
     return at;

@@ -180,6 +180,8 @@ private:
     };
     BodyRun& runOf(int body);
     const BodyRun* findRun(int body) const;
+    // The bounds of the run that hold unknown u; none for corners and levels.
+    std::optional<Bounds> boundsOfUnknown(const Unknown& u) const;
     // Adds body b's unknowns; alone: the one-body run, kept even with none.
     void addBody(int body, bool alone);
     void moveBody(int b, double dx, double dz);

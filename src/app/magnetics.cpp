@@ -291,31 +291,11 @@ void readMagneticDataCommand(Tcorvane& window)
 {
     Workspace& ws = window.workspace();
     Platform& platform = window.platform();
-    const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
-    if (name.isEmpty())
+    // Read as the gravity stations are, so the same files read the same way.
+    const std::optional<StationList> chosen = chooseStationsFile(window);
+    if (!chosen)
         return;
-    std::string bytes;
-    if (const std::string problem = readWholeFile(QFile::encodeName(name).toStdString(), bytes);
-        !problem.empty()) {
-        platform.error(QString::fromStdString(problem));
-        return;
-    }
-    const FieldDataTable table = readFieldDataText(bytes);
-    Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
-    grid.fill(table);
-    if (window.execDialog(grid) != QDialog::Accepted)
-        return;
-    const StationList s = stationsFromTable(table, grid.choice());
-    if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
-        platform.error(tooFewStationsText(s.x.size()));
-        return;
-    }
-    if (table.linesDropped)
-        platform.warning(LinesDroppedText);
-    if (s.truncated)
-        platform.warning(StationsTruncatedText);
-    if (s.sorted)
-        platform.warning(StationsSortedText);
+    const StationList& s = *chosen;
     std::vector<MagneticStationValue> stations(s.x.size());
     for (std::size_t i = 0; i < s.x.size(); ++i)
         stations[i] = {s.x[i], s.h[i], s.g[i]};   // from the chooser's height column or its one height

@@ -467,10 +467,44 @@ void startBodyDrawing(Tcorvane& window, int body, std::function<void(int)> close
         ws, body, [&area] { return area.clientRect(); }, std::move(onClosed)));
 }
 
+std::optional<StationList> chooseStationsFile(Tcorvane& window)
+{
+    Platform& platform = window.platform();
+    const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
+    if (name.isEmpty())
+        return std::nullopt;
+    std::string bytes;
+    const std::string problem = readWholeFile(QFile::encodeName(name).toStdString(), bytes);
+    if (!problem.empty()) {
+        platform.error(QString::fromStdString(problem));
+        return std::nullopt;
+    }
+    const FieldDataTable table = readFieldDataText(bytes, QFile::encodeName(name).toStdString());
+    if (!table.problem.empty()) {
+        platform.error(QString::fromStdString(table.problem));
+        return std::nullopt;
+    }
+    Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
+    grid.fill(table);
+    if (window.execDialog(grid) != QDialog::Accepted)
+        return std::nullopt;
+    StationList s = stationsFromTable(table, grid.choice());
+    if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
+        platform.error(tooFewStationsText(s.x.size()));
+        return std::nullopt;
+    }
+    if (table.linesDropped)
+        platform.warning(LinesDroppedText);
+    if (s.truncated)
+        platform.warning(StationsTruncatedText);
+    if (s.sorted)
+        platform.warning(StationsSortedText);
+    return s;
+}
+
 void beginNewModel(Tcorvane& window)
 {
     Workspace& ws = window.workspace();
-    Platform& platform = window.platform();
     Tnewmodel& dlg = window.dialog<Tnewmodel>(&window);
     dlg.FormActivate();
     if (window.execDialog(dlg) != QDialog::Accepted)
@@ -482,36 +516,10 @@ void beginNewModel(Tcorvane& window)
     std::optional<StationList> stations;
     QString skippedNote;
     if (in.readFieldData) {
-        const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
-        if (name.isEmpty())
+        std::optional<StationList> s = chooseStationsFile(window);
+        if (!s)
             return;
-        std::string bytes;
-        const std::string problem = readWholeFile(QFile::encodeName(name).toStdString(), bytes);
-        if (!problem.empty()) {
-            platform.error(QString::fromStdString(problem));
-            return;
-        }
-        const FieldDataTable table = readFieldDataText(bytes, QFile::encodeName(name).toStdString());
-        if (!table.problem.empty()) {
-            platform.error(QString::fromStdString(table.problem));
-            return;
-        }
-        Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
-        grid.fill(table);
-        if (window.execDialog(grid) != QDialog::Accepted)
-            return;
-        StationList s = stationsFromTable(table, grid.choice());
-        if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
-            platform.error(tooFewStationsText(s.x.size()));
-            return;
-        }
-        if (table.linesDropped)
-            platform.warning(LinesDroppedText);
-        if (s.truncated)
-            platform.warning(StationsTruncatedText);
-        if (s.sorted)
-            platform.warning(StationsSortedText);
-        skippedNote = QString::fromStdString(skippedStationsNote(s));
+        skippedNote = QString::fromStdString(skippedStationsNote(*s));
         stations = std::move(s);
     }
 

@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -118,6 +119,11 @@ public:
 // pointer held to the model panel; released again when the command ends,
 // and then `closed` runs with the number of corners drawn (0: body dropped).
 void startBodyDrawing(Tcorvane& window, int body, std::function<void(int)> closed);
+
+// A field-data file chosen by the user and taken through the column chooser:
+// the stations it gives, with warnings for what was dropped, cut or sorted.
+// None when the user gave up or the file cannot be used (the reason shown).
+std::optional<StationList> chooseStationsFile(Tcorvane& window);
 
 // The whole "Begin a new model" and "Edit the field data" commands.
 void beginNewModel(Tcorvane& window);

@@ -175,6 +175,35 @@ TEST(MagneticsMenu, ReadInMagneticDataGivesObservedValuesPanelAndMisfit)
         << w.window.statusText().toStdString();
     w.expectUndoRedo(before, "read in magnetic data");
 
+    // A file the field-data reader refuses (UTF-16 without a byte order
+    // mark) is refused here too, with its reason, before the chooser opens;
+    // the stations stay as they were.
+    const QString wide = dir.filePath(QStringLiteral("wide.dat"));
+    {
+        QFile f(wide);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray text = "survey\nline\nx nT\n";
+        for (int i = 0; i <= 20; ++i)
+            text += QByteArray::number(i) + " -3.5\n";
+        for (char c : text)
+            f.write(QByteArray(1, c) + QByteArray(1, '\0'));
+    }
+    const test::ModelState loaded(w.ws);
+    w.platform.clear();
+    w.platform.openNames.push_back(wide);
+    int choosers = 0;
+    w.platform.dialogHandler = [&choosers](QDialog& d) {
+        ++choosers;
+        d.accept();
+        return d.result();
+    };
+    w.window.action("Readmagneticdata1")->trigger();
+    EXPECT_EQ(choosers, 0);
+    ASSERT_EQ(w.platform.texts(ScriptedPlatform::Kind::Error).size(), 1);
+    EXPECT_TRUE(w.platform.texts(ScriptedPlatform::Kind::Error).front().contains(QStringLiteral("UTF-16")))
+        << w.platform.texts(ScriptedPlatform::Kind::Error).front().toStdString();
+    EXPECT_TRUE(test::sameState(test::ModelState(w.ws), loaded));
+
     // The panel switch.
     w.window.action("Showmagnetic1")->trigger();
     EXPECT_FALSE(w.ws.display.ShowMagnetic);

@@ -116,11 +116,6 @@ namespace {
 
 // Stations per piece of parallel work: a multiple of the kernel's block.
 constexpr int ChunkStations = 4 * fast::BlockSize;
-// Below this many station-edges a calculation stays on the calling thread:
-// waking a second thread costs more than it saves.
-constexpr long ParallelWork = 32768;
-
-int chunkCount(int numStations) { return (numStations + ChunkStations - 1) / ChunkStations; }
 
 // One body at stations [first, first + count).
 void anomalyRange(const Tbody& body, const double* stationX, const double* stationHeight,
@@ -133,11 +128,6 @@ void anomalyRange(const Tbody& body, const double* stationX, const double* stati
         referenceAnomaly(body, stationX + first, count, unitsKm, out + first, h);
 }
 
-bool worthThreads(long work, int numStations)
-{
-    return work >= ParallelWork && chunkCount(numStations) > 1;
-}
-
 }  // namespace
 
 void bodyAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
@@ -146,14 +136,8 @@ void bodyAnomaly(const Tbody& body, const double* stationX, int numStations, boo
     if (numStations <= 0)
         return;
     const long work = static_cast<long>(numStations) * std::max(body.NumCorners, 1);
-    if (!worthThreads(work, numStations)) {
-        anomalyRange(body, stationX, stationHeight, 0, numStations, unitsKm, out);
-        return;
-    }
-    StationPool::instance().run(chunkCount(numStations), [&](int chunk) {
-        const int first = chunk * ChunkStations;
-        anomalyRange(body, stationX, stationHeight, first,
-                     std::min(ChunkStations, numStations - first), unitsKm, out);
+    forStationPieces(numStations, ChunkStations, work, [&](int first, int count) {
+        anomalyRange(body, stationX, stationHeight, first, count, unitsKm, out);
     });
 }
 
@@ -183,14 +167,7 @@ void modelAnomaly(Array1<Tbody, MaxBodies>& bodies, int numBodies, const double*
     long work = 0;
     for (int b = 1; b <= numBodies; ++b)
         work += static_cast<long>(numStations) * std::max(bodies[b].NumCorners, 1);
-    if (!worthThreads(work, numStations)) {
-        piece(0, numStations);
-        return;
-    }
-    StationPool::instance().run(chunkCount(numStations), [&](int chunk) {
-        const int first = chunk * ChunkStations;
-        piece(first, std::min(ChunkStations, numStations - first));
-    });
+    forStationPieces(numStations, ChunkStations, work, piece);
 }
 
 }  // namespace corvane

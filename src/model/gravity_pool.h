@@ -2,6 +2,7 @@
 // A small persistent pool that spreads independent pieces of one calculation
 // (blocks of stations) over the processor's cores. The threads start the first
 // time a calculation is big enough to use them, and wait, asleep, in between.
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -59,5 +60,26 @@ private:
     int busy_ = 0;                      // workers not yet done with this run
     std::atomic<int> next_{0};          // next task to hand out
 };
+
+// piece(first, count) over the stations [0, numStations): in pieces of
+// `chunk` stations spread over the pool when the work (station-edges) is
+// worth waking it, else in one piece on this thread. The pieces are the same
+// either way, so a result does not depend on the threads.
+template <typename Piece>
+void forStationPieces(int numStations, int chunk, long work, Piece&& piece)
+{
+    // Below this many station-edges waking a second thread costs more than
+    // it saves.
+    constexpr long ParallelWork = 32768;
+    const int pieces = (numStations + chunk - 1) / chunk;
+    if (work < ParallelWork || pieces <= 1) {
+        piece(0, numStations);
+        return;
+    }
+    StationPool::instance().run(pieces, [&](int k) {
+        const int first = k * chunk;
+        piece(first, std::min(chunk, numStations - first));
+    });
+}
 
 }  // namespace corvane

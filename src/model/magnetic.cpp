@@ -124,15 +124,6 @@ namespace {
 
 // Stations per piece of parallel work: a multiple of the kernel's block.
 constexpr int ChunkStations = 4 * magfast::BlockSize;
-// Below this many station-edges a calculation stays on the calling thread.
-constexpr long ParallelWork = 32768;
-
-int chunkCount(int numStations) { return (numStations + ChunkStations - 1) / ChunkStations; }
-
-bool worthThreads(long work, int numStations)
-{
-    return work >= ParallelWork && chunkCount(numStations) > 1;
-}
 
 const double* offset(const double* p, int first) { return p ? p + first : nullptr; }
 
@@ -161,15 +152,10 @@ void bodyMagnetic(const Tbody& body, const EarthField& field, const double* stat
 {
     if (numStations <= 0)
         return;
-    const long work = static_cast<long>(numStations) * std::max(body.NumCorners, 1);
-    if (!worthThreads(work, numStations) || !isMagnetised(body)) {
-        magneticRange(body, field, stationX, stationHeight, 0, numStations, unitsKm, out);
-        return;
-    }
-    StationPool::instance().run(chunkCount(numStations), [&](int chunk) {
-        const int first = chunk * ChunkStations;
-        magneticRange(body, field, stationX, stationHeight, first,
-                      std::min(ChunkStations, numStations - first), unitsKm, out);
+    // A body without magnetisation only clears its values: no threads for that.
+    const long work = isMagnetised(body) ? static_cast<long>(numStations) * std::max(body.NumCorners, 1) : 0;
+    forStationPieces(numStations, ChunkStations, work, [&](int first, int count) {
+        magneticRange(body, field, stationX, stationHeight, first, count, unitsKm, out);
     });
 }
 
@@ -201,14 +187,7 @@ void modelMagnetic(const Array1<Tbody, MaxBodies>& bodies, int numBodies, const 
     for (int b = 1; b <= numBodies; ++b)
         if (isMagnetised(bodies[b]))
             work += static_cast<long>(numStations) * std::max(bodies[b].NumCorners, 1);
-    if (!worthThreads(work, numStations)) {
-        piece(0, numStations);
-        return;
-    }
-    StationPool::instance().run(chunkCount(numStations), [&](int chunk) {
-        const int first = chunk * ChunkStations;
-        piece(first, std::min(ChunkStations, numStations - first));
-    });
+    forStationPieces(numStations, ChunkStations, work, piece);
 }
 
 }  // namespace corvane

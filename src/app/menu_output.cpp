@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace corvane {
@@ -185,7 +186,10 @@ void Tcorvane::producehardcopy1Click()
     bool tooBig = false;
     {
         BusyCursor busy(*platform_);
-        err = printHardcopy(*printer, ws_, form.settings(), &tooBig);
+        HardcopySettings settings = form.settings();
+        settings.screenWidth = area_->clientRect().width();
+        settings.screenFontPixels = static_cast<int>(std::lround(ws_.display.FontHeight * pictureDpi(*area_) / 72.0));
+        err = printHardcopy(*printer, ws_, settings, &tooBig);
     }
     if (!err.empty()) {
         platform_->error(messageOf(err));

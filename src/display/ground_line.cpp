@@ -1,5 +1,7 @@
 #include "display/ground_line.h"
 
+#include "display/backdrop.h"
+#include "model/airborne.h"
 #include "model/ground.h"
 
 #include <QPainter>
@@ -35,9 +37,51 @@ void drawGroundLine(QPainter& p, const ViewLayout& L, const Display& d, const Mo
         return;
     p.save();
     p.setClipRect(QRect(QPoint(L.Left + L.SectionLeft, L.Mid), QPoint(L.Rx, L.By)));
-    p.setPen(QPen(GroundColour, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(groundPen(2));
     p.setBrush(Qt::NoBrush);
     p.drawPolyline(line);
+    p.restore();
+}
+
+QPen groundPen(int width)
+{
+    return QPen(GroundColour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+QPen airbornePen(int width)
+{
+    return QPen(AirborneColour, width, Qt::DashLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+std::vector<QPolygonF> airborneLinePoints(const ViewLayout& L, const Display& d, const Model& m)
+{
+    // Left unclamped, so that a flight above the view leaves the panel
+    // rather than running along the divider; far points are held where the
+    // painter still draws them exactly enough.
+    std::vector<QPolygonF> out;
+    constexpr double Far = 1e6;
+    for (const std::vector<SectionPoint>& run : airborneRuns(m)) {
+        QPolygonF line;
+        for (const SectionPoint& s : run) {
+            const QPointF at = sectionPointF(L, d, s.x, s.z);
+            line << QPointF(std::clamp(at.x(), -Far, Far), std::clamp(at.y(), -Far, Far));
+        }
+        out.push_back(line);
+    }
+    return out;
+}
+
+void drawAirborneLine(QPainter& p, const ViewLayout& L, const Display& d, const Model& m)
+{
+    const std::vector<QPolygonF> lines = airborneLinePoints(L, d, m);
+    if (lines.empty())
+        return;
+    p.save();
+    p.setClipRect(QRect(QPoint(L.Left + L.SectionLeft, L.Mid), QPoint(L.Rx, L.By)));
+    p.setPen(airbornePen(2));
+    p.setBrush(Qt::NoBrush);
+    for (const QPolygonF& line : lines)
+        p.drawPolyline(line);
     p.restore();
 }
 

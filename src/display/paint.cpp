@@ -3,6 +3,7 @@
 #include "display/ground_line.h"
 #include "display/backdrop.h"
 #include "display/point_layer.h"
+#include "display/print_legend.h"
 
 #include "model/text.h"
 
@@ -330,8 +331,13 @@ std::optional<QString> Painter::run()
         layoutHoleLabels();
         bodies();
         drawGroundLine(p_, L_, d_, m_);
-        if (!ws_.overlays.pointSets.empty())
-            drawPointSets(p_, L_, d_, ws_.overlays);
+        drawAirborneLine(p_, L_, d_, m_);
+        if (!ws_.overlays.pointSets.empty()) {
+            std::optional<PrintedPointSize> printed;
+            if (d_.Printing)
+                printed = printedPointSize(L_.Rx - axisX(), print_.screenWidth - 45, print_.screenFontPixels);
+            drawPointSets(p_, L_, d_, ws_.overlays, printed);
+        }
     } else {
         planView();
     }
@@ -918,6 +924,21 @@ void Painter::legend()
     setPen(p_, d_.CalcCurveColour, 1);
     p_.drawLine(L_.Left + roundPixel(3.5 * u), R + 5, L_.Left + roundPixel(4.5 * u), R + 5);
     setPen(p_, Qt::black, 1);
+    // Rows for what the plot shows beyond gravity, each entry placed as the
+    // two above and its line sample just after its text.
+    for (const std::vector<LegendEntry>& row : extraLegendRows(m_, d_)) {
+        R += roundPixel(ExtraLegendRow * v);
+        for (std::size_t k = 0; k < row.size(); ++k) {
+            const int x = L_.Left + roundPixel(2 * u * static_cast<double>(k));
+            const QRect at = text(x, R, row[k].text);
+            if (row[k].sample.style() == Qt::NoPen)
+                continue;
+            p_.setPen(row[k].sample);
+            const int from = at.right() + roundPixel(0.1 * u), row5 = R + at.height() / 2;
+            p_.drawLine(from, row5, from + roundPixel(0.6 * u), row5);
+            setPen(p_, Qt::black, 1);
+        }
+    }
     if (!print_.legend)
         return;
     const int bodyRow = R + roundPixel(0.7 * v);
@@ -942,6 +963,10 @@ void Painter::legend()
             "Density contrast " + fixed(body.Density, 7, 4),
         };
         for (const std::string& line : lines) {
+            y += step;
+            text(x, y, cut(line, 25));
+        }
+        for (const std::string& line : magneticBodyLines(m_, body)) {
             y += step;
             text(x, y, cut(line, 25));
         }

@@ -25,6 +25,10 @@ struct PrintOptions {
     bool thirdLine = false; // write a third text line (e.g. the model file name)
     QString thirdText;
     bool legend = false;    // units and the first bodies' figures
+    // The window's picture, which the printed point symbols and their labels
+    // keep their size relative to: its width and its font's height, pixels.
+    int screenWidth = 652;
+    int screenFontPixels = 13;
 };
 
 // A text as drawn: the rectangle its characters cover (leading blanks of a

@@ -53,12 +53,27 @@ void drawPointSymbol(QPainter& p, PointSymbol s, const QColor& colour, QPoint c,
     }
 }
 
-void drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Overlays& o)
+PrintedPointSize printedPointSize(int panelWidth, int screenPanelWidth, int screenFontPixels)
+{
+    PrintedPointSize s;
+    const double grow = static_cast<double>(std::max(1, panelWidth)) / std::max(1, screenPanelWidth);
+    s.radius = std::max(1, static_cast<int>(std::lround(pointSymbolRadius(ViewLayout{}) * grow)));
+    s.fontPixels = std::max(1, static_cast<int>(std::lround(std::max(1, screenFontPixels) * grow)));
+    return s;
+}
+
+void drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Overlays& o,
+                   const std::optional<PrintedPointSize>& printed)
 {
     const QRect panel = modelPanelPixels(L);
-    const int r = pointSymbolRadius(L);
+    const int r = printed ? printed->radius : pointSymbolRadius(L);
     p.save();
     p.setClipRect(panel);
+    if (printed) {
+        QFont font = p.font();
+        font.setPixelSize(printed->fontPixels);
+        p.setFont(font);
+    }
     // Points crowd (a swarm of hypocentres): a label that would overprint
     // one already drawn is left out rather than made unreadable.
     std::vector<QRect> labels;

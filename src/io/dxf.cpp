@@ -1,5 +1,6 @@
 #include "io/dxf.h"
 
+#include "display/ground_line.h"
 #include "display/paint.h"
 #include "io/hpgl.h"
 #include "io/safe_file.h"
@@ -184,6 +185,8 @@ const std::string Observed = "OBSERVED";
 const std::string Boreholes = "BOREHOLES";
 const std::string MagCalculated = "MAGNETIC_CALCULATED";
 const std::string MagObserved = "MAGNETIC_OBSERVED";
+const std::string GroundLayer = "GROUND";
+const std::string AirborneLayer = "AIRBORNE";
 
 std::string bodyLayer(int b)
 {
@@ -230,6 +233,10 @@ std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Disp
         if (haveObservedMagnetic(m))
             out.emplace_back(MagObserved, d.ObsCurveColour);
     }
+    if (!groundPoints(m).empty())
+        out.emplace_back(GroundLayer, GroundColour);
+    if (!airborneRuns(m).empty())
+        out.emplace_back(AirborneLayer, AirborneColour);
     if (overlays)
         for (std::size_t i = 0; i < overlays->pointSets.size(); ++i)
             if (!overlays->pointSets[i].hidden)
@@ -247,7 +254,11 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
     if (!problem.empty())
         return std::string();
 
-    const PlotFrame f = plotFrame(m, d, 100, 37.5);
+    PlotFrame f = plotFrame(m, d, 100, 37.5);
+    const bool split = magneticPanelInPlot(m, d);
+    if (split)
+        shareCurvePanel(f, d, 37.5);
+    const double gravityTop = split ? 56.25 : 75.0;
     const int ns = std::clamp(m.NumStations, 1, MaxStations);
     const int nb = std::clamp(m.NumBodies, 0, MaxBodies);
     const int nh = std::clamp(m.NumHoles, 0, MaxHoles);
@@ -290,7 +301,7 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
         }
     }
 
-    auto curveY = [&](double g) { return f.y0 + (g - f.gBase) * 37.5 / f.G; };
+    auto curveY = [&](double g) { return f.y0 + (g - f.gBase) * f.sg; };
     auto curve = [&](const std::string& layer, const Array1<double, MaxStations>& g) {
         for (int i = 1; i < ns; ++i)
             dxf.line(layer, sectionX(m.StationX[i]), curveY(g[i]), sectionX(m.StationX[i + 1]),
@@ -310,13 +321,13 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
     }
 
     // The gravity values: the top, half-way up from the base level, the bottom.
-    dxf.text(Labels, "2.0", dxfReal(73.75), fixed(d.GravityMax, 6, 3));
+    dxf.text(Labels, "2.0", dxfReal(gravityTop - 1.25), fixed(d.GravityMax, 6, 3));
     const double half = f.gBase + (d.GravityMax - f.gBase) * 0.5;
-    const double yh = f.y0 + (d.GravityMax - f.gBase) * (37.5 / f.G) * 0.5;
+    const double yh = f.y0 + (d.GravityMax - f.gBase) * f.sg * 0.5;
     dxf.text(Labels, "1.0", dxfReal(yh - 0.5), fixed(half, 6, 3));
     if (d.GravityMin != 0)
         dxf.text(Labels, "2.0", dxfReal(38.0), fixed(d.GravityMin, 6, 3));
-    dxf.text(Labels, "2.0", dxfReal(68.0), "mG");
+    dxf.text(Labels, "2.0", dxfReal(gravityTop - 7.0), "mG");
     dxf.text(Labels, "1.0", "2.0", m.UnitsKm ? "Km." : "m.");
 
     const double t = f.D * 0.25;
@@ -353,7 +364,12 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
     if (m.Mag.Num > 0) {
         const ValueRange r = magneticValueRange(m);
         const MagneticStations& mag = m.Mag;
-        auto magY = [&](double v) { return 37.5 + (v - r.lo) * 37.5 / (r.hi - r.lo); };
+        // In a panel of their own above the gravity curves where the window
+        // shows them so; otherwise over the whole upper half.
+        const double base = split ? 56.25 : 37.5;
+        if (split)
+            dxf.line(Axes, "0.0", dxfReal(base), right, dxfReal(base));
+        auto magY = [&](double v) { return base + (v - r.lo) * (75.0 - base) / (r.hi - r.lo); };
         auto onPlot = [&](int i) { return sectionX(mag.X[i]) >= 0 && sectionX(mag.X[i]) <= 100; };
         for (int i = 1; i < mag.Num; ++i) {
             if (!onPlot(i) || !onPlot(i + 1))
@@ -365,8 +381,19 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
                         magY(mag.Observed[i + 1]));
         }
         dxf.text(Labels, "90.0", dxfReal(73.75), fixed(r.hi, 7, 1) + " nT");
-        dxf.text(Labels, "90.0", dxfReal(38.0), fixed(r.lo, 7, 1) + " nT");
+        dxf.text(Labels, "90.0", dxfReal(base + 0.5), fixed(r.lo, 7, 1) + " nT");
     }
+
+    // The ground line and the airborne line, each on its layer, held to the
+    // section's half.
+    auto sectionLine = [&](const std::string& layer, const std::vector<SectionPoint>& line) {
+        for (const auto& piece : sectionLinePieces(line, f, d.ViewDepthMin, 100, 37.5))
+            for (std::size_t k = 1; k < piece.size(); ++k)
+                dxf.line(layer, piece[k - 1].x, piece[k - 1].y, piece[k].x, piece[k].y);
+    };
+    sectionLine(GroundLayer, groundPoints(m));
+    for (const auto& run : airborneRuns(m))
+        sectionLine(AirborneLayer, run);
 
     // The point data sets shown, each on its own layer: the points within the
     // section's view, labels beside them.

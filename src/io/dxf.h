@@ -20,7 +20,9 @@ std::string dxfReal(double x);
 
 // The drawing's layers in the order of its table, each with its colour:
 // AXES, LABELS, CALCULATED, OBSERVED (with field data), BODY_1 .. BODY_n,
-// BOREHOLES (with boreholes), then POINTS_1 .. for each point data set shown
+// BOREHOLES (with boreholes), MAGNETIC_CALCULATED and MAGNETIC_OBSERVED
+// (with magnetic stations), GROUND (with station heights), AIRBORNE (with
+// magnetic stations above the ground), then POINTS_1 .. for each point data set shown
 // (numbered by its place in the list) when overlays are given.
 std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Display& d,
                                                       const Overlays* overlays = nullptr);

@@ -1,5 +1,6 @@
 #include "io/hardcopy.h"
 
+#include "display/print_legend.h"
 #include "model/text.h"
 
 #include <QButtonGroup>
@@ -75,11 +76,15 @@ HardcopyGeometry hardcopyGeometry(const HardcopySettings& s, const Workspace& ws
     o.thirdLine = s.fileName;
     o.thirdText = QString::fromStdString(ws.app.ModelFileName);
     o.legend = s.bodyInfo;
+    o.screenWidth = s.screenWidth;
+    o.screenFontPixels = s.screenFontPixels;
 
     // The fixed parts of the printed layout (in inches): the plot's offset, its
     // axis strip, and the legend rows below it.
     const double left = 0.1, top = 0.2, axisStrip = 0.5, margin = 0.25;
-    const double below = 0.8 + (s.fileName ? 0.25 : 0) + (s.bodyInfo ? 2.3 : 0);
+    const double extraRows = ExtraLegendRow * static_cast<double>(extraLegendRows(ws.model, ws.display).size());
+    const double extraBodyLines = BodyLine * static_cast<double>(magneticBodyLines(ws.model, ws.model.Bodies[1]).size());
+    const double below = 0.8 + (s.fileName ? 0.25 : 0) + extraRows + (s.bodyInfo ? 2.3 + extraBodyLines : 0);
 
     switch (s.plotSize) {
     case HardcopySettings::FixedScale: {

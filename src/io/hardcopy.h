@@ -32,6 +32,10 @@ struct HardcopySettings {
     QString height = QStringLiteral("5.0");
     QString xscale = QStringLiteral("10000.0");
     QString yscale = QStringLiteral("10000.0");
+    // The window's picture (width and font height in pixels), which the
+    // printed point symbols keep their size relative to.
+    int screenWidth = 652;
+    int screenFontPixels = 13;
 };
 
 // The printing-mode geometry for a page of the given size in pixels and

@@ -49,7 +49,81 @@ double distanceLabelX(double xt, std::size_t chars)
     return std::clamp(xt - width / 2, margin, std::max(margin, 10000 - margin - width));
 }
 
+// Clips the segment a-b to the rectangle lo-hi (Liang and Barsky); false
+// when nothing of it lies inside.
+bool clipSegment(PlotPoint& a, PlotPoint& b, PlotPoint lo, PlotPoint hi)
+{
+    double t0 = 0, t1 = 1;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double p[] = {-dx, dx, -dy, dy};
+    const double q[] = {a.x - lo.x, hi.x - a.x, a.y - lo.y, hi.y - a.y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 > t1)
+        return false;
+    // Ends inside stay exactly as they were, so that pieces join.
+    const PlotPoint start{a.x + t0 * dx, a.y + t0 * dy}, end{a.x + t1 * dx, a.y + t1 * dy};
+    if (t0 > 0)
+        a = start;
+    if (t1 < 1)
+        b = end;
+    return true;
+}
+
+// A section line in plotter units on a pen of its own: each piece from
+// where it enters the panel to where it leaves.
+void plotLine(std::string& out, const std::vector<std::vector<PlotPoint>>& pieces)
+{
+    for (const std::vector<PlotPoint>& piece : pieces)
+        for (std::size_t k = 0; k < piece.size(); ++k)
+            out += (k == 0 ? "PU" : "PD") + plotInt(piece[k].x) + "," + plotInt(piece[k].y);
+}
+
 }  // namespace
+
+std::vector<std::vector<PlotPoint>> sectionLinePieces(const std::vector<SectionPoint>& line, const PlotFrame& f,
+                                                      double viewDepthMin, double width, double half)
+{
+    std::vector<std::vector<PlotPoint>> pieces;
+    auto map = [&](const SectionPoint& s) { return PlotPoint{(s.x - f.x1) * f.sx, half - (s.z - viewDepthMin) * f.sz}; };
+    const PlotPoint lo{0, 0}, hi{width, half};
+    bool joined = false;   // the last piece ends where the next segment starts
+    for (std::size_t k = 1; k < line.size(); ++k) {
+        PlotPoint a = map(line[k - 1]), b = map(line[k]);
+        const PlotPoint bEnd = b;
+        if (!std::isfinite(a.x + a.y + b.x + b.y) || !clipSegment(a, b, lo, hi)) {
+            joined = false;
+            continue;
+        }
+        if (!joined)
+            pieces.push_back({a});
+        pieces.back().push_back(b);
+        joined = b.x == bEnd.x && b.y == bEnd.y;
+    }
+    return pieces;
+}
+
+bool magneticPanelInPlot(const Model& m, const Display& d)
+{
+    return d.ShowMagnetic && m.Mag.Num > 0;
+}
+
+void shareCurvePanel(PlotFrame& f, const Display& d, double half)
+{
+    f.sg = half * 0.5 / f.G;
+    const bool zeroInRange = d.GravityMin <= 0 && d.GravityMax >= 0;
+    f.y0 = d.GravityMin < 0 && zeroInRange ? half - d.GravityMin * f.sg : half;
+}
 
 double labelWidth(std::size_t chars)
 {
@@ -128,7 +202,13 @@ std::string hpglBytes(Workspace& ws, std::string& problem)
     if (!problem.empty())
         return std::string();
 
-    const PlotFrame f = plotFrame(m, d, 10000, 3750);
+    PlotFrame f = plotFrame(m, d, 10000, 3750);
+    const bool split = magneticPanelInPlot(m, d);
+    if (split)
+        shareCurvePanel(f, d, 3750);
+    // The top of the gravity curves' panel, and its label's row.
+    const long long gravityTop = split ? 5625 : 7500;
+    const long long topLabel = gravityTop - 125;
     const int ns = std::clamp(m.NumStations, 1, MaxStations);
     const int nb = std::clamp(m.NumBodies, 0, MaxBodies);
     const std::string y0 = plotInt(f.y0);
@@ -196,14 +276,14 @@ std::string hpglBytes(Workspace& ws, std::string& problem)
     out += "TL0.5,0;";
 
     // Gravity labels: the top, half-way up from the base level, and the bottom.
-    out += "PU75,7375\r\n";
+    out += "PU75," + std::to_string(topLabel) + "\r\n";
     out += "LB" + labelText(d.GravityMax, 5, 1) + ETX;
     const double half = f.gBase + (d.GravityMax - f.gBase) * 0.5;
     const long long yh = plotRound(f.y0 + (d.GravityMax - f.gBase) * f.sg * 0.5);
     // Where the tick is so high that the label on it would reach the top
     // value (or cross the frame), the label hangs below its tick instead.
     long long yhLabel = yh + LabelAboveTick;
-    if (yhLabel + HpglCharHeight > 7375 - 25)
+    if (yhLabel + HpglCharHeight > topLabel - 25)
         yhLabel = yh - LabelAboveTick - static_cast<long long>(HpglCharHeight);
     out += "PU75," + std::to_string(yhLabel);
     out += "LB" + labelText(half, 5, 1) + ETX;
@@ -227,6 +307,11 @@ std::string hpglBytes(Workspace& ws, std::string& problem)
     if (m.Mag.Num > 0) {
         const ValueRange r = magneticValueRange(m);
         const MagneticStations& mag = m.Mag;
+        // In a panel of their own above the gravity curves where the window
+        // shows them so; otherwise over the whole upper half.
+        const double base = split ? 5625 : 3750, span = 7500 - base;
+        if (split)
+            out += "PU0,5625;PD " + W + ",5625";
         auto magCurve = [&](auto has, auto value) {
             bool down = false;
             for (int i = 1; i <= mag.Num; ++i) {
@@ -236,7 +321,7 @@ std::string hpglBytes(Workspace& ws, std::string& problem)
                     continue;
                 }
                 out += down ? "PD" : "PU";
-                out += plotInt(px) + "," + plotInt(3750 + (value(i) - r.lo) * 3750 / (r.hi - r.lo));
+                out += plotInt(px) + "," + plotInt(base + (value(i) - r.lo) * span / (r.hi - r.lo));
                 down = true;
             }
         };
@@ -246,9 +331,27 @@ std::string hpglBytes(Workspace& ws, std::string& problem)
         magCurve([&](int i) { return mag.HasObserved[i]; }, [&](int i) { return mag.Observed[i]; });
         out += "LT";
         out += "PU9000,7375LB" + fixed(r.hi, 7, 1) + " nT" + ETX;
-        out += "PU9000,3800LB" + fixed(r.lo, 7, 1) + " nT" + ETX;
+        out += "PU9000," + plotInt(base + 50) + "LB" + fixed(r.lo, 7, 1) + " nT" + ETX;
         out += "SP1;";
     }
+
+    // The ground line on pen 3 and the airborne line on pen 4, dashed.
+    const auto ground = sectionLinePieces(groundPoints(m), f, d.ViewDepthMin, 10000, 3750);
+    std::vector<std::vector<PlotPoint>> airborne;
+    for (const auto& run : airborneRuns(m))
+        for (auto& piece : sectionLinePieces(run, f, d.ViewDepthMin, 10000, 3750))
+            airborne.push_back(std::move(piece));
+    if (!ground.empty()) {
+        out += "SP3;";
+        plotLine(out, ground);
+    }
+    if (!airborne.empty()) {
+        out += "SP4;LT2";
+        plotLine(out, airborne);
+        out += "LT";
+    }
+    if (!ground.empty() || !airborne.empty())
+        out += "SP1;";
     return out;
 }
 

@@ -4,9 +4,11 @@
 // fixed frame of their own, whatever the window's size; the file texts are
 // pure functions of the workspace, written to disk safely.
 #include "display/workspace.h"
+#include "model/airborne.h"
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -38,9 +40,26 @@ std::string plotProblem(const Model& m, const Display& d);
 // The frame for width x (2 x half); only meaningful when plotProblem is empty.
 PlotFrame plotFrame(const Model& m, const Display& d, double width, double half);
 
+// True when the plot shares its curves' half as the window shares its
+// profile panel: the magnetic panel shown above the gravity curves.
+bool magneticPanelInPlot(const Model& m, const Display& d);
+
+// The gravity curves' scale and zero row for the lower half of the curves'
+// half (the magnetic panel takes the upper half).
+void shareCurvePanel(PlotFrame& f, const Display& d, double half);
+
 // The distance tick rule: step a power of ten below the range, refined to a
 // fifth or a tenth when that gives only two or one tick.
 void plotTickStep(double range, double& step, int& count);
+
+// A line of the section (the ground, the airborne line) in the plot's
+// coordinates, a frame `width` wide whose section panel is `half` high: the
+// pieces of it inside the panel, each a polyline of at least two points.
+struct PlotPoint {
+    double x = 0, y = 0;
+};
+std::vector<std::vector<PlotPoint>> sectionLinePieces(const std::vector<SectionPoint>& line, const PlotFrame& f,
+                                                      double viewDepthMin, double width, double half);
 
 // The labels' character size, set in the file before the first label: 0.18 cm
 // wide and 0.25 cm high, 72 and 100 plotter units (40 to the millimetre).

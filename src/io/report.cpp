@@ -87,6 +87,8 @@ std::string reportForFile(const Model& m)
             out << spaces(3) + fixed(m.StationX[i], 5, 1) + spaces(22)
                        + fixed(m.CalculatedGravity[i], 10, 5);
     }
+    for (const std::string& line : reportExtraLines(m))
+        out << line;
     return out.take();
 }
 
@@ -125,6 +127,8 @@ std::string reportForClipboard(const Model& m)
             out << spaces(4) + fixed(m.StationX[i], 6, 1) + spaces(10)
                        + fixed(m.CalculatedGravity[i], 6, 1);
     }
+    for (const std::string& line : reportExtraLines(m))
+        out << line;
     return out.take();
 }
 
@@ -166,6 +170,8 @@ std::vector<std::string> reportForPrinter(const Model& m)
             out.push_back("  " + fixed(m.StationX[i], 8, 1) + spaces(5)
                           + fixed(m.CalculatedGravity[i], 8, 1));
     }
+    const std::vector<std::string> extra = reportExtraLines(m);
+    out.insert(out.end(), extra.begin(), extra.end());
     return out;
 }
 

@@ -11,6 +11,12 @@ class QPrinter;
 
 namespace corvane {
 
+// The section that follows the listing when the model uses magnetics or
+// station heights: the Earth's field, each body's magnetisation and hidden
+// flag, the magnetic stations and the gravity stations' heights. Empty for a
+// model that uses neither, whose report is then the listing alone.
+std::vector<std::string> reportExtraLines(const Model& m);
+
 // The text-file layout, every line ended by CR LF.
 std::string reportForFile(const Model& m);
 

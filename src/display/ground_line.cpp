@@ -37,10 +37,15 @@ void drawGroundLine(QPainter& p, const ViewLayout& L, const Display& d, const Mo
         return;
     p.save();
     p.setClipRect(QRect(QPoint(L.Left + L.SectionLeft, L.Mid), QPoint(L.Rx, L.By)));
-    p.setPen(groundPen(2));
+    p.setPen(groundPen(sectionLineWidth(L)));
     p.setBrush(Qt::NoBrush);
     p.drawPolyline(line);
     p.restore();
+}
+
+int sectionLineWidth(const ViewLayout& L)
+{
+    return std::max(2, L.TickLength / 3);
 }
 
 QPen groundPen(int width)
@@ -78,7 +83,7 @@ void drawAirborneLine(QPainter& p, const ViewLayout& L, const Display& d, const 
         return;
     p.save();
     p.setClipRect(QRect(QPoint(L.Left + L.SectionLeft, L.Mid), QPoint(L.Rx, L.By)));
-    p.setPen(airbornePen(2));
+    p.setPen(airbornePen(sectionLineWidth(L)));
     p.setBrush(Qt::NoBrush);
     for (const QPolygonF& line : lines)
         p.drawPolyline(line);

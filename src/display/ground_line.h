@@ -24,6 +24,10 @@ inline constexpr QColor AirborneColour = QColor(40, 110, 200);
 QPen groundPen(int width);
 QPen airbornePen(int width);
 
+// Their width: 2 pixels on screen, as thick for its size on a printed page
+// (the tick length grows with the page).
+int sectionLineWidth(const ViewLayout& L);
+
 // The line's points on screen across the profile shown, empty when the
 // ground is flat.
 QPolygon groundLinePoints(const ViewLayout& L, const Display& d, const Model& m);

@@ -926,7 +926,7 @@ void Painter::legend()
     setPen(p_, Qt::black, 1);
     // Rows for what the plot shows beyond gravity, each entry placed as the
     // two above and its line sample just after its text.
-    for (const std::vector<LegendEntry>& row : extraLegendRows(m_, d_)) {
+    for (const std::vector<LegendEntry>& row : extraLegendRows(m_, d_, sectionLineWidth(L_))) {
         R += roundPixel(ExtraLegendRow * v);
         for (std::size_t k = 0; k < row.size(); ++k) {
             const int x = L_.Left + roundPixel(2 * u * static_cast<double>(k));

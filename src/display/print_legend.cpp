@@ -7,7 +7,7 @@
 
 namespace corvane {
 
-std::vector<std::vector<LegendEntry>> extraLegendRows(const Model& m, const Display& d)
+std::vector<std::vector<LegendEntry>> extraLegendRows(const Model& m, const Display& d, int lineWidth)
 {
     std::vector<std::vector<LegendEntry>> rows;
     if (magneticPanelShown(m, d))
@@ -16,9 +16,9 @@ std::vector<std::vector<LegendEntry>> extraLegendRows(const Model& m, const Disp
     std::vector<LegendEntry> lines;
     if (!d.PlanView) {
         if (!groundPoints(m).empty())
-            lines.push_back({QStringLiteral("Ground line"), groundPen(2)});
+            lines.push_back({QStringLiteral("Ground line"), groundPen(lineWidth)});
         if (!airborneRuns(m).empty())
-            lines.push_back({QStringLiteral("Airborne line"), airbornePen(2)});
+            lines.push_back({QStringLiteral("Airborne line"), airbornePen(lineWidth)});
     }
     if (!lines.empty())
         rows.push_back(lines);

@@ -22,8 +22,9 @@ struct LegendEntry {
 
 // The rows below "Field gravity": the magnetic curves when their panel is
 // shown, then the ground line and the airborne line where they are drawn.
-// Each row has two entries at most, placed as the gravity row places its two.
-std::vector<std::vector<LegendEntry>> extraLegendRows(const Model& m, const Display& d);
+// Each row has two entries at most, placed as the gravity row places its two;
+// lineWidth is the width the section's lines are drawn with.
+std::vector<std::vector<LegendEntry>> extraLegendRows(const Model& m, const Display& d, int lineWidth = 2);
 
 // The lines a body's block adds when the model uses magnetics.
 std::vector<std::string> magneticBodyLines(const Model& m, const Tbody& body);

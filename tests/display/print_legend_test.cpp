@@ -1,7 +1,6 @@
-// The printed page of a model that goes beyond gravity: legend rows for the
-// magnetic curves and the section's lines, the magnetisation in the body
-// blocks, point symbols grown with the plot. A gravity model's page is as
-// it always was.
+// The printed page beyond gravity: legend rows for the magnetic curves and
+// the section's lines, the magnetisation in the body blocks. A gravity
+// model's page is as it always was.
 #include "display/paint.h"
 #include "display/point_layer.h"
 #include "model/magnetic_data.h"
@@ -18,109 +17,64 @@ using namespace corvane;
 
 namespace {
 
-void gravityModel(Workspace& ws)
+// Where each text starting so was printed (top row), -1 for none.
+std::vector<int> printedRows(void (*set)(Model&, Display&), const std::vector<QString>& starts)
 {
-    Model& m = ws.model;
-    test::setStations(m, 41, 0, 40);
-    test::setBody(m, 1, {{10, 2}, {20, 2}, {20, 6}, {10, 6}}, 0.2);
-    m.NumBodies = 1;
-    m.ModelExists = true;
-    m.RecalculateModel();
-    for (int i = 1; i <= 41; ++i)
-        m.ObservedGravity[i] = m.CalculatedGravity[i];
-    Display& d = ws.display;
-    d.ModelLoaded = true;
-    d.ViewXMin = 0;
-    d.ViewXMax = 40;
-    d.ViewDepthMin = -1;
-    d.ViewDepthMax = 10;
-}
-
-std::vector<DrawnText> printedTexts(Workspace& ws)
-{
+    Workspace ws;
+    test::setStations(ws.model, 41, 0, 40);
+    test::setBody(ws.model, 1, {{10, 2}, {20, 2}, {20, 6}, {10, 6}}, 0.2);
+    ws.display = {.ViewXMax = 40, .ViewDepthMin = -1, .ViewDepthMax = 10, .ModelLoaded = true, .Printing = true};
+    set(ws.model, ws.display);
     PrintOptions o;
-    o.u = o.v = 100;
-    o.plotWidth = 700;
-    o.plotHeight = 500;
-    o.legend = true;
+    o.u = o.v = 100, o.plotWidth = 700, o.plotHeight = 500, o.legend = true;
     QImage img(900, 1200, QImage::Format_RGB32);
     QPainter p(&img);
-    ws.display.Printing = true;
     std::vector<DrawnText> texts;
     PaintModel(p, img.rect(), ws, o, &texts);
-    ws.display.Printing = false;
-    return texts;
-}
-
-std::optional<QRect> find(const std::vector<DrawnText>& texts, const QString& start)
-{
-    for (const DrawnText& t : texts)
-        if (t.text.startsWith(start))
-            return t.rect;
-    return std::nullopt;
+    std::vector<int> rows;
+    for (const QString& s : starts) {
+        const auto t = std::find_if(texts.begin(), texts.end(), [&](const DrawnText& d) { return d.text.startsWith(s); });
+        rows.push_back(t == texts.end() ? -1 : t->rect.top());
+    }
+    return rows;
 }
 
 }  // namespace
 
 TEST(PrintLegend, RowsAndBodyLinesForWhatThePlotShows)
 {
+    const std::vector<QString> texts = {"Units are Km.", "Body 1", "Field magnetics -------", "Calculated magnetics",
+                                        "Ground line", "Airborne line", "Susceptibility   0.03500",
+                                        "Remanence   0.000 A/m", "Rem. inc/dec   0.0/  0.0"};
+    const std::vector<int> gravity = printedRows([](Model&, Display&) {}, texts);
     const struct {
-        const char* name;
         void (*set)(Model&, Display&);
-        std::vector<QString> shown, absent;
-        int extraRows;
+        std::vector<bool> printed;   // each of the texts; the units and body rows move down one row
     } cases[] = {
-        {"gravity", [](Model&, Display&) {}, {},
-         {"Field magnetics", "Ground line", "Airborne line", "Susceptibility"}, 0},
-        {"magnetic panel",
-         [](Model& m, Display& d) {
-             m.Bodies[1].Susceptibility = 0.035;
+        {[](Model&, Display&) {}, {1, 1, 0, 0, 0, 0, 0, 0, 0}},
+        {[](Model& m, Display& d) {
+             m.Bodies[1].Susceptibility = 0.035, d.ShowMagnetic = true;
              setMagneticStations(m, {{5, 0, 1.0}, {35, 0, 2.0}});
-             d.ShowMagnetic = true;
-         },
-         {"Field magnetics -------", "Calculated magnetics", "Susceptibility   0.03500", "Remanence   0.000 A/m",
-          "Rem. inc/dec   0.0/  0.0"},
-         {"Ground line", "Airborne line"}, 1},
-        {"flown over a hill, panel hidden",
-         [](Model& m, Display&) {
+         }, {1, 1, 1, 1, 0, 0, 1, 1, 1}},
+        {[](Model& m, Display&) {
              m.StationHeight[20] = 0.2;
              setMagneticStations(m, {{5, 0.3, std::nullopt}, {35, 0.3, std::nullopt}});
-         },
-         {"Ground line", "Airborne line", "Susceptibility"}, {"Field magnetics"}, 1},
+         }, {1, 1, 0, 0, 1, 1, 0, 1, 1}},
     };
-    Workspace plain;
-    gravityModel(plain);
-    const std::vector<DrawnText> gravityTexts = printedTexts(plain);
-    const int unitsRow = find(gravityTexts, "Units are Km.").value_or(QRect()).top();
-    const int bodyRow = find(gravityTexts, "Body 1").value_or(QRect()).top();
     for (const auto& c : cases) {
-        Workspace ws;
-        gravityModel(ws);
-        c.set(ws.model, ws.display);
-        const std::vector<DrawnText> texts = printedTexts(ws);
-        for (const QString& s : c.shown)
-            EXPECT_TRUE(find(texts, s)) << c.name << ": " << s.toStdString();
-        for (const QString& s : c.absent)
-            EXPECT_FALSE(find(texts, s)) << c.name << ": " << s.toStdString();
-        // The rows below move down by the rows added, 25 pixels each.
-        EXPECT_EQ(find(texts, "Units are Km.").value_or(QRect()).top(), unitsRow + 25 * c.extraRows) << c.name;
-        EXPECT_EQ(find(texts, "Body 1").value_or(QRect()).top(), bodyRow + 25 * c.extraRows) << c.name;
+        const std::vector<int> rows = printedRows(c.set, texts);
+        std::vector<bool> printed;
+        for (int r : rows)
+            printed.push_back(r >= 0);
+        EXPECT_EQ(printed, c.printed);
+        const int shift = c.printed[2] || c.printed[4] ? 25 : 0;
+        EXPECT_EQ(std::pair(rows[0], rows[1]), std::pair(gravity[0] + shift, gravity[1] + shift));
     }
 }
 
-TEST(PrintLegend, PointSymbolsAndLabelsGrowWithThePlot)
+// Point symbols and their labels keep their size relative to the plot.
+TEST(PrintLegend, PointSymbolsGrowWithThePlot)
 {
-    const struct {
-        int panel, screenPanel, font, radius, fontPixels;
-    } cases[] = {
-        {607, 607, 13, 4, 13},      // the window's size
-        {1214, 607, 13, 8, 26},     // twice as wide
-        {6070, 607, 17, 40, 170},
-        {100, 607, 13, 1, 2},       // smaller, never to nothing
-    };
-    for (const auto& c : cases) {
-        const PrintedPointSize s = printedPointSize(c.panel, c.screenPanel, c.font);
-        EXPECT_EQ(s.radius, c.radius) << c.panel;
-        EXPECT_EQ(s.fontPixels, c.fontPixels) << c.panel;
-    }
+    const PrintedPointSize twice = printedPointSize(1214, 607, 13), tiny = printedPointSize(60, 607, 13);
+    EXPECT_EQ(std::vector<int>({twice.radius, twice.fontPixels, tiny.radius, tiny.fontPixels}), std::vector<int>({8, 26, 1, 1}));
 }

@@ -33,7 +33,7 @@ std::vector<int> printedRows(void (*set)(Model&, Display&), const std::vector<QS
     PaintModel(p, img.rect(), ws, o, &texts);
     std::vector<int> rows;
     for (const QString& s : starts) {
-        const auto t = std::find_if(texts.begin(), texts.end(), [&](const DrawnText& d) { return d.text.startsWith(s); });
+        auto t = std::find_if(texts.begin(), texts.end(), [&](const DrawnText& d) { return d.text.startsWith(s); });
         rows.push_back(t == texts.end() ? -1 : t->rect.top());
     }
     return rows;
@@ -46,7 +46,6 @@ TEST(PrintLegend, RowsAndBodyLinesForWhatThePlotShows)
     const std::vector<QString> texts = {"Units are Km.", "Body 1", "Field magnetics -------", "Calculated magnetics",
                                         "Ground line", "Airborne line", "Susceptibility   0.03500",
                                         "Remanence   0.000 A/m", "Rem. inc/dec   0.0/  0.0"};
-    const std::vector<int> gravity = printedRows([](Model&, Display&) {}, texts);
     const struct {
         void (*set)(Model&, Display&);
         std::vector<bool> printed;   // each of the texts; the units and body rows move down one row
@@ -61,11 +60,13 @@ TEST(PrintLegend, RowsAndBodyLinesForWhatThePlotShows)
              setMagneticStations(m, {{5, 0.3, std::nullopt}, {35, 0.3, std::nullopt}});
          }, {1, 1, 0, 0, 1, 1, 0, 1, 1}},
     };
+    std::vector<int> gravity;
     for (const auto& c : cases) {
         const std::vector<int> rows = printedRows(c.set, texts);
-        std::vector<bool> printed;
-        for (int r : rows)
-            printed.push_back(r >= 0);
+        if (gravity.empty())
+            gravity = rows;
+        std::vector<bool> printed(rows.size());
+        std::transform(rows.begin(), rows.end(), printed.begin(), [](int r) { return r >= 0; });
         EXPECT_EQ(printed, c.printed);
         const int shift = c.printed[2] || c.printed[4] ? 25 : 0;
         EXPECT_EQ(std::pair(rows[0], rows[1]), std::pair(gravity[0] + shift, gravity[1] + shift));

@@ -334,6 +334,7 @@ std::optional<QString> Painter::run()
         drawAirborneLine(p_, L_, d_, m_);
         if (!ws_.overlays.pointSets.empty()) {
             std::optional<PrintedPointSize> printed;
+            // The window's section is its width less the axis strip (40) and the right margin (5).
             if (d_.Printing)
                 printed = printedPointSize(L_.Rx - axisX(), print_.screenWidth - 45, print_.screenFontPixels);
             drawPointSets(p_, L_, d_, ws_.overlays, printed);
@@ -934,8 +935,8 @@ void Painter::legend()
             if (row[k].sample.style() == Qt::NoPen)
                 continue;
             p_.setPen(row[k].sample);
-            const int from = at.right() + roundPixel(0.1 * u), row5 = R + at.height() / 2;
-            p_.drawLine(from, row5, from + roundPixel(0.6 * u), row5);
+            const int from = at.right() + roundPixel(0.1 * u), mid = R + at.height() / 2;
+            p_.drawLine(from, mid, from + roundPixel(0.6 * u), mid);
             setPen(p_, Qt::black, 1);
         }
     }

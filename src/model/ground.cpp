@@ -27,9 +27,12 @@ double highestStation(const Model& m)
 
 double sectionTop(const Model& m, double depthMax)
 {
-    if (!hasStationHeights(m))
+    // Magnetic stations flown above the ground must be in view too.
+    double top = highestStation(m);
+    for (int i = 1; i <= std::clamp(m.Mag.Num, 0, MaxStations); ++i)
+        top = std::max(top, m.Mag.Height[i]);
+    if (!hasStationHeights(m) && top == 0)
         return 0;
-    const double top = highestStation(m);
     const double margin = 0.05 * std::max(depthMax + top, 0.0);
     return -(top + (margin > 0 ? margin : std::max(1e-3 * top, 1e-3)));
 }

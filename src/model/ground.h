@@ -17,8 +17,9 @@ bool hasStationHeights(const Model& m);
 double highestStation(const Model& m);
 
 // The top of the section shown for a bottom at depthMax: depth 0 without
-// station heights; otherwise a little above the highest station (and above
-// the datum), so that the ground line is in view.
+// station heights; otherwise a little above the highest station, gravity or
+// magnetic (and above the datum), so that the ground and airborne lines are
+// in view.
 double sectionTop(const Model& m, double depthMax);
 
 class Ground {

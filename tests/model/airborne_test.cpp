@@ -1,4 +1,5 @@
 #include "model/airborne.h"
+#include "model/ground.h"
 
 #include "support/bodies.h"
 
@@ -37,5 +38,10 @@ TEST(Airborne, RunsOfStationsAboveTheGroundInPositionOrder)
             for (std::size_t k = 0; k < run.size(); ++k)
                 (k == 0 ? got.emplace_back() : got.back()).push_back(run[k].x);
         EXPECT_EQ(got, c.runs) << c.name;
+        // The section shown starts above the highest station, flown or not.
+        double top = 0;
+        for (int i = 1; i <= m->Mag.Num; ++i)
+            top = std::max({top, m->Mag.Height[i], m->StationHeight[std::min(i, 3)]});
+        EXPECT_LT(sectionTop(*m, 10), -top) << c.name;
     }
 }

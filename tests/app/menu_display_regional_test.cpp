@@ -199,7 +199,6 @@ TEST(RegionalMenu, AMagneticSurveyAloneIsInvertedAndItsRegionalUndone)
 {
     Window w;
     Model& m = w.ws.model;
-    EXPECT_FALSE(w.enabled("Modifythemagneticregional1"));
     m.HaveObserved = false;
     std::vector<MagneticStationValue> stations;
     for (int i = 0; i < 11; ++i)
@@ -208,19 +207,15 @@ TEST(RegionalMenu, AMagneticSurveyAloneIsInvertedAndItsRegionalUndone)
     w.window.MenuStateLoaded();
     for (const char* item : {"Invertthemodel1", "bodyinversion", "cornerinversion", "Modifythemagneticregional1"})
         EXPECT_TRUE(w.enabled(item)) << item;
-    EXPECT_FALSE(w.enabled("Modifytheregionalfield1"));
-
     // OK as the dialog opens: the mean, 105 nT, is taken off, and recorded.
-    const auto before = std::make_unique<Model>(m);
     w.press("OKBtn");
     w.window.action("Modifythemagneticregional1")->trigger();
     for (int i = 1; i <= m.Mag.Num; ++i)
         EXPECT_DOUBLE_EQ(m.Mag.Observed[i], i - 6.0) << i;
-    ASSERT_TRUE(w.ws.extras.MagneticRegionalRemoved.has_value());
-    EXPECT_EQ(*w.ws.extras.MagneticRegionalRemoved, (MagneticRegionalRecord{105, 0}));
+    EXPECT_EQ(w.ws.extras.MagneticRegionalRemoved, (MagneticRegionalRecord{105, 0}));
     EXPECT_EQ(w.window.action("Undo1")->text(), "&Undo Modify the magnetic regional");
     w.window.action("Undo1")->trigger();
     for (int i = 1; i <= m.Mag.Num; ++i)
-        EXPECT_EQ(m.Mag.Observed[i], before->Mag.Observed[i]) << i;
+        EXPECT_EQ(m.Mag.Observed[i], 99.0 + i) << i;
     EXPECT_FALSE(w.ws.extras.MagneticRegionalRemoved.has_value());
 }

@@ -281,6 +281,8 @@ void earthFieldCommand(Tcorvane& window)
 namespace {
 void afterNewStations(Tcorvane& window)
 {
+    // The new stations' values have had no magnetic regional removed.
+    window.workspace().extras.MagneticRegionalRemoved.reset();
     window.workspace().display.ShowMagnetic = true;
     window.MenuStateCurrentModel();
     window.repaintModel();

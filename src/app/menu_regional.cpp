@@ -1,6 +1,7 @@
 // The regional field and the abstraction of part of the profile.
 #include "app/tcorvane.h"
 #include "regional/tabstractdata.h"
+#include "regional/tmagregional.h"
 #include "regional/tregbuild.h"
 
 namespace corvane {
@@ -9,6 +10,14 @@ void Tcorvane::Modifytheregionalfield1Click()
 {
     // The dialog keeps its builder state between openings.
     execDialog(dialog<Tregbuild>(ws_, *platform_, this));
+    repaintModel();
+}
+
+void Tcorvane::Modifythemagneticregional1Click()
+{
+    TMagregional& dlg = dialog<TMagregional>(ws_, *platform_, this);
+    dlg.FormActivate();
+    execDialog(dlg);
     repaintModel();
 }
 

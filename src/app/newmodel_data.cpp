@@ -71,6 +71,7 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
     ws.inversion.InversionBody = 1;
     // What the last model's file carried belongs to that model.
     ws.extras.RegionalRemoved.reset();
+    ws.extras.MagneticRegionalRemoved.reset();
     ws.extras.Carried = {};
     m.CalculatedGravity.fill(0);
     d.ModelBegun = true;

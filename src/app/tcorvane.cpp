@@ -3,6 +3,8 @@
 #include "app/about.h"
 #include "app/history.h"
 #include "app/recovery.h"
+#include "inversion/run_options.h"
+#include "model/magnetic_data.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -93,6 +95,8 @@ const std::vector<Menu>& menuTable()
              {"-", "", "", nullptr},
              {"Modifytheregionalfield1", "&Modify the regional field", "",
               &Tcorvane::Modifytheregionalfield1Click},
+             {"Modifythemagneticregional1", "Modify the ma&gnetic regional", "",
+              &Tcorvane::Modifythemagneticregional1Click},
              {"Abstractpartoftheprofile1", "&Abstract part of the profile", "",
               &Tcorvane::Abstractpartoftheprofile1Click},
              {"-", "", "", nullptr},
@@ -527,6 +531,10 @@ void Tcorvane::MenuStateBodySelected()
             for (const char* n : {"Invertthemodel1", "bodyinversion", "cornerinversion",
                                   "Modifytheregionalfield1", "Abstractpartoftheprofile1"})
                 setItemEnabled(QString::fromLatin1(n), true);
+        // A magnetic survey alone is inverted too.
+        if (haveInversionData(m))
+            for (const char* n : {"Invertthemodel1", "bodyinversion", "cornerinversion"})
+                setItemEnabled(QString::fromLatin1(n), true);
     } else {
         for (const char* n : {"Moveabody1", "Turnabody1", "Changeacornerwiththemouse1", "Copyabody1",
                               "Deleteacorner1", "Addacorner1", "Changeacornernumerically1",
@@ -543,6 +551,10 @@ void Tcorvane::MenuStateFieldData()
                           "bodyinversion", "cornerinversion", "differencecurves1", "Plotpoints1",
                           "Editthefielddata1"})
         setItemEnabled(QString::fromLatin1(n), on);
+    // A magnetic survey alone is inverted too; its regional is its own.
+    for (const char* n : {"Invertthemodel1", "bodyinversion", "cornerinversion"})
+        setItemEnabled(QString::fromLatin1(n), haveInversionData(ws_.model));
+    setItemEnabled(QStringLiteral("Modifythemagneticregional1"), haveObservedMagnetic(ws_.model));
     // The magnetic panel is offered once there are magnetic stations.
     const bool magnetic = ws_.model.Mag.Num > 0;
     setItemEnabled(QStringLiteral("Showmagnetic1"), magnetic);

@@ -146,6 +146,7 @@ public slots:
     void Copyabody1Click();
     void Turnabody1Click();
     void Modifytheregionalfield1Click();
+    void Modifythemagneticregional1Click();
     void Abstractpartoftheprofile1Click();
     void Changeunits1Click();
 

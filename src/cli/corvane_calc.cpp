@@ -386,7 +386,7 @@ bool writeOut(const std::string& out)
 // message when it cannot run.
 int invert(Workspace& ws, const Options& o)
 {
-    if (!ws.model.HaveObserved) {
+    if (!haveInversionData(ws.model)) {
         message(texts::FieldDataNeeded.toStdString());
         return ExitFailure;
     }

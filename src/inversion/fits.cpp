@@ -327,6 +327,7 @@ void startReport(RunReport& report, const Model& m, std::string title)
     report = RunReport{};
     report.title = std::move(title);
     report.unitsKm = m.UnitsKm;
+    report.observedGravity = m.HaveObserved;
     recordMisfit(report, m);
 }
 
@@ -352,6 +353,7 @@ void oneUnknownError(const Model& m, RunReport& report, std::vector<double> J, d
     residuals(m, r);
     const ErrorEstimate e = standardErrors({J}, r, {p.atBound});
     p.resolved = e.resolved[0];
+    p.resolution = e.resolution[0];
     if (e.errors[0])
         p.standardError = *e.errors[0] * perKm;
     report.stations = m.NumStations;
@@ -410,7 +412,7 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
         e0 = e;
         Bound held = Bound::None;
         p = bounds.limit(p + oneUnknownStep(r, J, lambda), held);
-        rep.held.clear();
+        beginHeld(rep);
         if (held != Bound::None)
             noteHeld(rep, 0, held, p);
 
@@ -427,6 +429,7 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
         m.UpdateBody(b);
     }
     rep.kept = best.iteration >= 0 ? best.iteration : inv.IterationCount;
+    keepHeld(rep);
     result.final = body.Density;
     anomalyPerUnitDensity(m, body, J);
     oneUnknownError(m, rep, J, 1.0, bounds);
@@ -496,7 +499,7 @@ FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
             x *= perKm;
         Bound held = Bound::None;
         p = bounds.limit(p + oneUnknownStep(r, J, lambda) * perKm, held);
-        rep.held.clear();
+        beginHeld(rep);
         if (held != Bound::None)
             noteHeld(rep, 0, held, p);
 
@@ -513,6 +516,7 @@ FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
     if (best.iteration >= 0 && best.iteration != inv.IterationCount)
         bestShape.restore(m);
     rep.kept = best.iteration >= 0 ? best.iteration : inv.IterationCount;
+    keepHeld(rep);
     result.final = body.CornerZ[1];
     copy.take(m, b);
     derivative();

@@ -1081,6 +1081,7 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
                 named.push_back(u.body);
     }
     startReport(rep, m, "Inversion of " + bodiesText(named));
+    rep.gravityFitted = run.options().useGravity;
     const std::vector<double> start = run.values();
     for (std::size_t k = 0; k < start.size(); ++k) {
         const Unknown& u = run.unknowns()[k];
@@ -1125,7 +1126,7 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
             recordMisfit(rep, m);
         }
         recordMagnetic();
-        rep.held.clear();
+        beginHeld(rep);
         const std::vector<double> now = run.values();
         for (std::size_t k = 0; k < now.size(); ++k)
             if (run.held()[k] != Bound::None)
@@ -1140,6 +1141,7 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
         run.setProgress(bestProgress);
     }
     rep.kept = best.iteration >= 0 ? best.iteration : iterations;
+    keepHeld(rep);
 
     const std::vector<double> final = run.values();
     const std::vector<bool> held = run.atBounds();
@@ -1149,6 +1151,7 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
         rep.parameters[k].standardError = errors.errors[k];
         rep.parameters[k].resolved = errors.resolved[k];
         rep.parameters[k].atBound = held[k];
+        rep.parameters[k].resolution = errors.resolution[k];
     }
     rep.correlation = errors.correlation;
     rep.stations = m.NumStations;

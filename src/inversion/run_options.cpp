@@ -6,6 +6,11 @@
 
 namespace corvane {
 
+bool haveInversionData(const Model& m)
+{
+    return m.HaveObserved || haveObservedMagnetic(m);
+}
+
 int inversionBody(Workspace& ws)
 {
     int& b = ws.inversion.InversionBody;
@@ -24,6 +29,11 @@ InversionOptions storedInversionOptions(const Workspace& ws)
         o.useMagnetic = x.FitMagnetic;
         o.gravityError = error(x.GravityError, o.gravityError);
         o.magneticError = error(x.MagneticError, o.magneticError);
+        // A magnetic survey alone: magnetics is all there is to fit.
+        if (!ws.model.HaveObserved) {
+            o.useGravity = false;
+            o.useMagnetic = true;
+        }
     }
     return o;
 }

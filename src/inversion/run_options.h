@@ -12,12 +12,17 @@
 
 namespace corvane {
 
+// Whether there are data to invert: observed gravity, or observed magnetic
+// values (a magnetic survey alone is fitted on its own).
+bool haveInversionData(const Model& m);
+
 // The body the inversion works on, kept to a body that exists.
 int inversionBody(Workspace& ws);
 
 // The options kept with the model as the run takes them. The data fitted and
 // their errors count only when the model has observed magnetic values; an
-// error that is not a positive number is taken as its default.
+// error that is not a positive number is taken as its default. Without
+// observed gravity the run fits magnetics alone.
 InversionOptions storedInversionOptions(const Workspace& ws);
 
 // The run the stored choices describe, over the given number of iterations.

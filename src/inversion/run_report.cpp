@@ -59,7 +59,8 @@ std::string errorsBasisText(const RunReport& report)
     if (!report.magneticRms.empty())
         return "Standard errors from the undamped linearisation at the kept state, scaled by "
                "s^2 = sum (r / error)^2 / (N - M), N = " +
-               std::to_string(report.stations) + " gravity and magnetic stations, M = " +
+               std::to_string(report.stations) +
+               (report.gravityFitted ? " gravity and magnetic stations, M = " : " magnetic stations, M = ") +
                std::to_string(report.freeParameters) + " free parameters.";
     return "Standard errors from the undamped linearisation at the kept state, scaled by "
            "s^2 = sum r^2 / (N - M), N = " +
@@ -85,6 +86,23 @@ std::string unresolvedText(const RunReport& report)
         if (!p.resolved)
             names += (names.empty() ? "" : ", ") + p.name;
     return names.empty() ? names : "Not resolved by the data: " + names;
+}
+
+bool resolutionShown(const RunReport& report)
+{
+    return std::any_of(report.parameters.begin(), report.parameters.end(),
+                       [](const ParameterResult& p) { return !p.resolved && p.resolution; });
+}
+
+std::string resolutionText(const ParameterResult& p)
+{
+    return p.resolution ? fixed(*p.resolution, 0, 3) : "-";
+}
+
+std::string resolutionNote()
+{
+    return "Resolution: the diagonal of the resolution matrix, 1 where the data determine a "
+           "parameter, 0 where they do not constrain it.";
 }
 
 double correlationOf(const RunReport& report, std::size_t j, std::size_t k)
@@ -121,18 +139,20 @@ std::string correlationHeading()
 
 std::string shiftText(const RunReport& report)
 {
-    std::string text;
-    bool magnetic = false;
+    std::string gravity, magnetic;
     for (const ParameterResult& p : report.parameters) {
         if (p.shift == Shift::Gravity)
-            text = "A shift changes no body. To keep it, remove a constant regional of " +
-                   fixed(p.final, 0, p.decimals) + " mGal with \"Modify the regional field\".";
-        magnetic = magnetic || p.shift == Shift::Magnetic;
+            gravity = "a constant regional of " + fixed(p.final, 0, p.decimals) +
+                      " mGal with \"Modify the regional field\"";
+        if (p.shift == Shift::Magnetic)
+            magnetic = "a constant magnetic regional of " + fixed(p.final, 0, p.decimals) +
+                       " nT with \"Modify the magnetic regional\"";
     }
-    if (magnetic)
-        text += text.empty() ? "A shift changes no body: the magnetic shift is not kept with the model."
-                             : " The magnetic shift is not kept.";
-    return text;
+    if (gravity.empty() && magnetic.empty())
+        return {};
+    if (!gravity.empty() && !magnetic.empty())
+        return "A shift changes no body. To keep them, remove " + gravity + " and " + magnetic + ".";
+    return "A shift changes no body. To keep it, remove " + (gravity.empty() ? magnetic : gravity) + ".";
 }
 
 std::string heldText(const ParameterResult& p, Bound bound, double value)
@@ -149,12 +169,37 @@ std::string heldSummary(const RunReport& report)
     return text;
 }
 
+void beginHeld(RunReport& report)
+{
+    report.held.clear();
+    if (report.heldIn.empty())
+        report.heldIn.emplace_back();   // the start: no step, no bound
+    report.heldIn.emplace_back();
+}
+
 void noteHeld(RunReport& report, std::size_t k, Bound bound, double value)
 {
-    ParameterResult& p = report.parameters.at(k);
-    p.bound = bound;
-    p.boundValue = value;
+    const ParameterResult& p = report.parameters.at(k);
+    if (report.heldIn.empty())
+        report.heldIn.emplace_back();
+    report.heldIn.back().push_back({k, bound, value});
     report.held += (report.held.empty() ? "" : ", ") + heldText(p, bound, value);
+}
+
+void keepHeld(RunReport& report)
+{
+    for (ParameterResult& p : report.parameters) {
+        p.bound = Bound::None;
+        p.boundValue = 0;
+    }
+    const auto kept = static_cast<std::size_t>(std::max(report.kept, 0));
+    if (kept >= report.heldIn.size())
+        return;
+    for (const RunReport::HeldMark& h : report.heldIn[kept]) {
+        ParameterResult& p = report.parameters.at(h.parameter);
+        p.bound = h.bound;
+        p.boundValue = h.value;
+    }
 }
 
 std::string reportTable(const RunReport& report, const char* eol)
@@ -166,12 +211,14 @@ std::string reportTable(const RunReport& report, const char* eol)
 
     std::string out = report.title + ", distances in " + (report.unitsKm ? "km" : "m") +
                       ", density in g/cm3, rotation in degrees" + eol + eol;
-    out += padded("Parameter", nameWidth) + "         Start         Final  Standard error  Bound" +
-           eol;
+    const bool resolution = resolutionShown(report);
+    out += padded("Parameter", nameWidth) + "         Start         Final  Standard error" +
+           (resolution ? "  Resolution" : "") + "  Bound" + eol;
     for (const ParameterResult& p : report.parameters) {
         std::string line = padded(p.name, nameWidth) + fixed(p.start, 14, p.decimals) +
                            fixed(p.final, 14, p.decimals) + rightAligned(errorText(p), 16) +
-                           "  " + boundText(p.bound);
+                           (resolution ? rightAligned(resolutionText(p), 12) : "") + "  " +
+                           boundText(p.bound);
         while (!line.empty() && line.back() == ' ')
             line.pop_back();
         out += line + eol;
@@ -203,11 +250,14 @@ std::string reportTable(const RunReport& report, const char* eol)
         out += eol;
     }
     const bool magnetic = !report.magneticRms.empty();
-    out += std::string("Iteration    RMS (mGal)    Misfit") + (magnetic ? " Mag. misfit (nT)" : "") + eol;
+    // A magnetic survey alone has no gravity misfit to show.
+    const bool gravity = report.observedGravity || !magnetic;
+    out += std::string("Iteration") + (gravity ? "    RMS (mGal)    Misfit" : "") +
+           (magnetic ? " Mag. misfit (nT)" : "") + eol;
     for (std::size_t t = 0; t < report.misfits.size(); ++t) {
-        out += integer(static_cast<long long>(t), 9) +
-               fixed(t < report.rms.size() ? report.rms[t] : 0.0, 14, 5) +
-               fixed(report.misfits[t], 10, 2);
+        out += integer(static_cast<long long>(t), 9);
+        if (gravity)
+            out += fixed(t < report.rms.size() ? report.rms[t] : 0.0, 14, 5) + fixed(report.misfits[t], 10, 2);
         if (magnetic)
             out += fixed(t < report.magneticRms.size() ? report.magneticRms[t] : 0.0, 17, 3);
         if (static_cast<int>(t) == report.kept)
@@ -219,6 +269,8 @@ std::string reportTable(const RunReport& report, const char* eol)
         out += held + "." + eol;
     if (const std::string unresolved = unresolvedText(report); !unresolved.empty())
         out += unresolved + eol;
+    if (resolution)
+        out += resolutionNote() + eol;
     out += errorsBasisText(report) + eol;
     if (const std::string shift = shiftText(report); !shift.empty())
         out += shift + eol;
@@ -234,6 +286,7 @@ ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
     e.errors.assign(all, std::nullopt);
     e.resolved.assign(all, true);
     e.correlation.assign(all, std::vector<double>(all, std::nan("")));
+    e.resolution.assign(all, std::nullopt);
     // The free parameters: a parameter held at a bound is not estimated, and
     // its column takes no part in the others' errors.
     std::vector<std::size_t> free;
@@ -281,6 +334,13 @@ ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
         const std::size_t p = free[at(k)];
         double variance = 0;
         bool resolved = norm[at(k)] > 0 && std::isfinite(norm[at(k)]);
+        // The resolution matrix of the truncated solution is V V' over the
+        // directions kept; its diagonal is the parameter's share of them.
+        double share = 0;
+        for (int j = 0; j < M && resolved; ++j)
+            if (!weak(j))
+                share += d.v(k, j) * d.v(k, j);
+        e.resolution[p] = std::clamp(share, 0.0, 1.0);
         for (int j = 0; j < M && resolved; ++j) {
             const double v = d.v(k, j);
             if (weak(j))

@@ -24,9 +24,12 @@ struct ParameterResult {
     double start = 0;
     double final = 0;
     int decimals = DensityDecimals;
-    Bound bound = Bound::None;             // the last bound a step was held at
+    Bound bound = Bound::None;             // the bound the kept state's step was held at
     double boundValue = 0;                 // and its value
     std::optional<double> standardError = {};   // none: not resolved, at a bound, or too few stations
+    // The diagonal element of the resolution matrix: 1 where the data fix the
+    // parameter, 0 where they do not constrain it. None when held at a bound.
+    std::optional<double> resolution = {};
     bool resolved = true;                  // false: the data do not determine it
     bool atBound = false;                  // held at a bound in the state kept: not estimated
     Shift shift = Shift::None;             // a constant shift, which changes no body
@@ -45,10 +48,23 @@ struct RunReport {
     std::vector<double> magneticRms;
     std::vector<double> weighted;
     int kept = 0;                          // the state the model is left in
+    // Whether the model has observed gravity, and whether the run fitted it;
+    // a magnetic survey alone has no gravity misfit to show.
+    bool observedGravity = true;
+    bool gravityFitted = true;
     bool startOutsideBounds = false;       // the start was no candidate to keep
     // The bounds the latest iteration's steps were held at, for the status
     // panel ("Density held at its minimum -0.00010"); empty when none was.
     std::string held;
+    // The bounds each state's steps were held at: index t for the state after
+    // iteration t, index 0 (the start) none. The parameters' own marks are
+    // those of the kept state (keepHeld).
+    struct HeldMark {
+        std::size_t parameter = 0;
+        Bound bound = Bound::None;
+        double value = 0;
+    };
+    std::vector<std::vector<HeldMark>> heldIn;
     // What the standard errors were computed from: N stations, M free parameters.
     int stations = 0;
     int freeParameters = 0;
@@ -67,6 +83,11 @@ std::string errorText(const ParameterResult& p);    // "0.00123", "not resolved"
 std::string errorsBasisText(const RunReport& report);   // how the errors were computed
 std::string keptText(const RunReport& report);      // which state the model is left in
 std::string unresolvedText(const RunReport& report);   // empty when all are resolved
+// The resolution is shown only when some free parameter is not resolved:
+// otherwise every one is 1 and it adds nothing.
+bool resolutionShown(const RunReport& report);
+std::string resolutionText(const ParameterResult& p);   // "0.974" or "-"
+std::string resolutionNote();                           // what the figures mean
 
 // The parameters the correlation matrix shows: the free ones, in order. None
 // when fewer than two are free.
@@ -86,11 +107,17 @@ std::string shiftText(const RunReport& report);
 
 // "Density held at its minimum -0.00010".
 std::string heldText(const ParameterResult& p, Bound bound, double value);
-// Each parameter a bound held during the run, as heldText, joined by ", ".
+// Each parameter a bound held in the kept state, as heldText, joined by ", ".
 std::string heldSummary(const RunReport& report);
-// A bound held parameter k at value in the latest iteration: noted in the
-// parameter and added to report.held.
+// An iteration begins: report.held is cleared and the iteration gets its
+// entry in report.heldIn.
+void beginHeld(RunReport& report);
+// A bound held parameter k at value in the latest iteration: added to
+// report.held and to the iteration's entry in report.heldIn.
 void noteHeld(RunReport& report, std::size_t k, Bound bound, double value);
+// The run has chosen report.kept: each parameter's mark becomes the bound its
+// step was held at in that state, none when it was not held there.
+void keepHeld(RunReport& report);
 
 // Standard errors of least-squares parameters from the Jacobian columns J
 // (column k holds dg/dp_k at every station) and the residuals r at the state
@@ -111,6 +138,11 @@ struct ErrorEstimate {
     // The correlation matrix over all columns of J, NaN in the rows and
     // columns of parameters that got no error.
     std::vector<std::vector<double>> correlation;
+    // The diagonal of the resolution matrix of the free parameters: the share
+    // of each that lies in the directions the data determine (those the
+    // errors keep), from 0 to 1; none for a parameter held at a bound. It
+    // does not depend on the units of the parameters.
+    std::vector<std::optional<double>> resolution;
 };
 ErrorEstimate standardErrors(const std::vector<std::vector<double>>& J,
                              const std::vector<double>& r, const std::vector<bool>& held = {});

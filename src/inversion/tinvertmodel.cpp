@@ -139,6 +139,14 @@ void Tinvertmodel::FormActivate()
     gravityerror_->setText(QString::number(x.GravityError));
     magneticerror_->setText(QString::number(x.MagneticError));
     magnetics_->setVisible(haveObservedMagnetic(ws_.model));
+    // A magnetic survey alone: magnetics is fitted, there is no gravity to choose.
+    if (!ws_.model.HaveObserved) {
+        fitgravity_->setChecked(false);
+        fitmagnetic_->setChecked(true);
+    }
+    fitgravity_->setEnabled(ws_.model.HaveObserved);
+    fitmagnetic_->setEnabled(ws_.model.HaveObserved);
+    gravityerror_->setEnabled(ws_.model.HaveObserved);
     const QSignalBlocker quiet(allbodies_);
     allbodies_->setChecked(x.AllBodies);
     showChoices();
@@ -191,10 +199,13 @@ void Tinvertmodel::OKBtnClick()
     x.AllBodies = allbodies_->isChecked();
     x.FitShift = fitshift_->isChecked();
     if (haveObservedMagnetic(m)) {
+        // Without observed gravity the choice of data is not the user's.
         const InversionOptions defaults;
-        x.FitGravity = fitgravity_->isChecked();
-        x.FitMagnetic = fitmagnetic_->isChecked();
-        x.GravityError = typedError(gravityerror_, defaults.gravityError);
+        if (m.HaveObserved) {
+            x.FitGravity = fitgravity_->isChecked();
+            x.FitMagnetic = fitmagnetic_->isChecked();
+            x.GravityError = typedError(gravityerror_, defaults.gravityError);
+        }
         x.MagneticError = typedError(magneticerror_, defaults.magneticError);
     }
     RunReport report;

@@ -92,6 +92,7 @@ Tinvertresult::Tinvertresult(Platform& platform, QWidget* parent)
     held_->setWordWrap(true);
     unresolved_ = new QLabel(this);
     unresolved_->setObjectName(QStringLiteral("unresolved"));
+    unresolved_->setWordWrap(true);
     errorsBasis_ = new QLabel(this);
     errorsBasis_->setObjectName(QStringLiteral("errorsBasis"));
     errorsBasis_->setWordWrap(true);
@@ -136,6 +137,15 @@ void Tinvertresult::fill(const RunReport& report)
 {
     report_ = report;
     title_->setText(text(report.title + ", distances in " + (report.unitsKm ? "km" : "m")));
+    // The resolution beside the errors only when some parameter is not resolved.
+    const bool resolution = resolutionShown(report);
+    QStringList parameterHeadings{QStringLiteral("Parameter"), QStringLiteral("Start"),
+                                  QStringLiteral("Final"), QStringLiteral("Standard error")};
+    if (resolution)
+        parameterHeadings << QStringLiteral("Resolution");
+    parameterHeadings << QStringLiteral("Bound");
+    parameters_->setColumnCount(static_cast<int>(parameterHeadings.size()));
+    parameters_->setHorizontalHeaderLabels(parameterHeadings);
     parameters_->setRowCount(static_cast<int>(report.parameters.size()));
     for (int row = 0; row < parameters_->rowCount(); ++row) {
         const ParameterResult& p = report.parameters[static_cast<std::size_t>(row)];
@@ -143,13 +153,19 @@ void Tinvertresult::fill(const RunReport& report)
         setCell(parameters_, row, 1, fixed(p.start, 0, p.decimals), true);
         setCell(parameters_, row, 2, fixed(p.final, 0, p.decimals), true);
         setCell(parameters_, row, 3, errorText(p), true);
-        setCell(parameters_, row, 4, boundText(p.bound), false);
+        if (resolution)
+            setCell(parameters_, row, 4, resolutionText(p), true);
+        setCell(parameters_, row, resolution ? 5 : 4, boundText(p.bound), false);
     }
-    // The parameters (at most ten) all in view; the iterations scroll.
-    const int rows = parameters_->rowCount();
+    // The parameters of one body (at most ten) all in view; a run over all
+    // bodies shows as many as fit and scrolls; the iterations scroll.
+    const int rows = std::min(parameters_->rowCount(), 16);
     parameters_->setFixedHeight(parameters_->horizontalHeader()->sizeHint().height() +
                                 rows * parameters_->verticalHeader()->defaultSectionSize() +
-                                2 * parameters_->frameWidth());
+                                2 * parameters_->frameWidth() +
+                                (rows < parameters_->rowCount()
+                                     ? parameters_->horizontalScrollBar()->sizeHint().height()
+                                     : 0));
     // The correlation of the free parameters, strong ones marked and tinted.
     const std::vector<std::size_t> shown = correlatedParameters(report);
     const int n = static_cast<int>(shown.size());
@@ -184,23 +200,29 @@ void Tinvertresult::fill(const RunReport& report)
     correlation_->setVisible(n > 0);
     // A magnetic column beside the gravity misfit when the run fitted magnetics.
     const bool magnetic = !report.magneticRms.empty();
-    QStringList headings{QStringLiteral("Iteration"), QStringLiteral("RMS (mGal)"),
-                         QStringLiteral("Misfit")};
+    // A magnetic survey alone has no gravity misfit to show.
+    const bool gravity = report.observedGravity || !magnetic;
+    QStringList headings{QStringLiteral("Iteration")};
+    if (gravity)
+        headings << QStringLiteral("RMS (mGal)") << QStringLiteral("Misfit");
     if (magnetic)
         headings << QStringLiteral(" Mag. misfit (nT)");
     headings << QString();
     iterations_->setColumnCount(static_cast<int>(headings.size()));
     iterations_->setHorizontalHeaderLabels(headings);
-    const int keptColumn = magnetic ? 4 : 3;
+    const int keptColumn = static_cast<int>(headings.size()) - 1;
     iterations_->setRowCount(static_cast<int>(report.misfits.size()));
     for (int row = 0; row < iterations_->rowCount(); ++row) {
         const auto t = static_cast<std::size_t>(row);
-        setCell(iterations_, row, 0, std::to_string(row), true);
-        const double rms = t < report.rms.size() ? report.rms[t] : 0.0;
-        setCell(iterations_, row, 1, fixed(rms, 0, 5), true);
-        setCell(iterations_, row, 2, fixed(report.misfits[t], 0, 2), true);
+        int column = 0;
+        setCell(iterations_, row, column++, std::to_string(row), true);
+        if (gravity) {
+            const double rms = t < report.rms.size() ? report.rms[t] : 0.0;
+            setCell(iterations_, row, column++, fixed(rms, 0, 5), true);
+            setCell(iterations_, row, column++, fixed(report.misfits[t], 0, 2), true);
+        }
         if (magnetic)
-            setCell(iterations_, row, 3,
+            setCell(iterations_, row, column++,
                     fixed(t < report.magneticRms.size() ? report.magneticRms[t] : 0.0, 0, 3), true);
         setCell(iterations_, row, keptColumn, row == report.kept ? "kept" : "", false);
     }
@@ -211,7 +233,7 @@ void Tinvertresult::fill(const RunReport& report)
     held_->setText(text(held + (held.empty() ? "" : ".")));
     held_->setVisible(!held.empty());
     const std::string unresolved = unresolvedText(report);
-    unresolved_->setText(text(unresolved));
+    unresolved_->setText(text(unresolved + (resolution ? "\n" + resolutionNote() : "")));
     unresolved_->setVisible(!unresolved.empty());
     errorsBasis_->setText(text(errorsBasisText(report)));
     const std::string shift = shiftText(report);

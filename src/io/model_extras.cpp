@@ -470,6 +470,18 @@ const std::vector<Key>& keys()
                  out << v;
              out.end();
          }},
+        {"magnetic-regional",
+         [](const Item& it, ModelExtras& x, std::string& why) {
+             MagneticRegionalRecord r;
+             if (!count(it, 2, why) || !num(it, 0, r.A, why) || !num(it, 1, r.B, why))
+                 return false;
+             x.MagneticRegional = r;
+             return true;
+         },
+         [](const ModelExtras& x, Out& out, std::string_view key) {
+             if (const auto& r = x.MagneticRegional)
+                 out.key(key) << r->A << r->B, out.end();
+         }},
         {"borehole",
          [](const Item& it, ModelExtras& x, std::string& why) {
              int h = 0;
@@ -665,7 +677,7 @@ bool ModelExtras::empty() const
     return Hidden.empty() && Links.empty() && !Field && Magnetisations.empty() && Elevations.empty() &&
            MagStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
            MagneticInversion.empty() && MagneticBounds.empty() &&
-           !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && !Regional && Holes.empty() &&
+           !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && !Regional && !MagneticRegional && Holes.empty() &&
            Display.empty() && !Titles[0] && !Titles[1] && !ModelFile && !CurrentBody && !View && Carried.empty();
 }
 

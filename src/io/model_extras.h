@@ -154,6 +154,7 @@ struct ModelExtras {
     bool FitShift = false;
     std::optional<ExtrasFitData> FitData;   // none: the defaults
     std::optional<RegionalRecord> Regional;
+    std::optional<MagneticRegionalRecord> MagneticRegional;
     std::vector<ExtrasHole> Holes;
     std::vector<ExtrasSetting> Display;
     std::array<std::optional<std::string>, 2> Titles;

@@ -218,6 +218,7 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
     if (!(fit == ExtrasFitData{}))
         x.FitData = fit;
     x.Regional = ws.extras.RegionalRemoved;
+    x.MagneticRegional = ws.extras.MagneticRegionalRemoved;
     for (int h = 1; h <= std::clamp(m.NumHoles, 0, MaxHoles); ++h) {
         const THole& hole = m.Holes[h];
         ExtrasHole out;
@@ -290,6 +291,7 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
     ws.extras.GravityError = fit.GravityError;
     ws.extras.MagneticError = fit.MagneticError;
     ws.extras.RegionalRemoved = x.Regional;
+    ws.extras.MagneticRegionalRemoved = x.MagneticRegional;
     ws.extras.Carried = x.Carried;
     m.NumHoles = 0;
     const Display defaults;

@@ -324,6 +324,7 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
         applyExtras(ws, *f.Extras, problems, modelPath);
     } else {
         ws.extras.RegionalRemoved.reset();
+        ws.extras.MagneticRegionalRemoved.reset();
         ws.extras.Carried = {};
         ws.overlays = {};
     }

@@ -31,6 +31,14 @@ struct RegionalRecord {
     bool operator==(const RegionalRecord&) const = default;
 };
 
+// A magnetic regional taken off the observed magnetic anomaly: A + B x nT,
+// x the position along the profile in model units.
+struct MagneticRegionalRecord {
+    double A = 0;
+    double B = 0;
+    bool operator==(const MagneticRegionalRecord&) const = default;
+};
+
 // Lines of a model file's extras that the program keeps without using them:
 // those of keys it knows but has no data for yet, by key, and those of keys
 // it does not know, in the order read.
@@ -54,6 +62,7 @@ struct ExtrasState {
     double GravityError = 0.1;    // mGal
     double MagneticError = 1;     // nT
     std::optional<RegionalRecord> RegionalRemoved;   // the regional last removed
+    std::optional<MagneticRegionalRecord> MagneticRegionalRemoved;   // all removed, in sum
     CarriedLines Carried;
     bool operator==(const ExtrasState&) const = default;
 };

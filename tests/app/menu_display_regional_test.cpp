@@ -2,6 +2,7 @@
 // through the menu and double-clicks: check marks, enabled items, the dialogs
 // run and what they change.
 #include "app/tcorvane.h"
+#include "model/magnetic_data.h"
 #include "platform/scripted_platform.h"
 #include "regional/regional.h"
 #include "support/bodies.h"
@@ -192,4 +193,29 @@ TEST(InversionMenu, RunEndsWithItsResultWindow)
     w.window.action("Invertthemodel1")->trigger();
     EXPECT_EQ(b.Density, 0.3);
     EXPECT_TRUE(w.window.statusText().contains(QStringLiteral("maximum"))) << w.window.statusText().toStdString();
+}
+
+TEST(RegionalMenu, AMagneticSurveyAloneIsInvertedAndItsRegionalUndone)
+{
+    Window w;
+    Model& m = w.ws.model;
+    m.HaveObserved = false;
+    std::vector<MagneticStationValue> stations;
+    for (int i = 0; i < 11; ++i)
+        stations.push_back({10.0 * i, 0, 100.0 + i});
+    setMagneticStations(m, stations);
+    w.window.MenuStateLoaded();
+    for (const char* item : {"Invertthemodel1", "bodyinversion", "cornerinversion", "Modifythemagneticregional1"})
+        EXPECT_TRUE(w.enabled(item)) << item;
+    // OK as the dialog opens: the mean, 105 nT, is taken off, and recorded.
+    w.press("OKBtn");
+    w.window.action("Modifythemagneticregional1")->trigger();
+    for (int i = 1; i <= m.Mag.Num; ++i)
+        EXPECT_DOUBLE_EQ(m.Mag.Observed[i], i - 6.0) << i;
+    EXPECT_EQ(w.ws.extras.MagneticRegionalRemoved, (MagneticRegionalRecord{105, 0}));
+    EXPECT_EQ(w.window.action("Undo1")->text(), "&Undo Modify the magnetic regional");
+    w.window.action("Undo1")->trigger();
+    for (int i = 1; i <= m.Mag.Num; ++i)
+        EXPECT_EQ(m.Mag.Observed[i], 99.0 + i) << i;
+    EXPECT_FALSE(w.ws.extras.MagneticRegionalRemoved.has_value());
 }

@@ -7,9 +7,11 @@
 #include "io/model_file.h"
 #include "io/real48.h"
 #include "support/bodies.h"
+#include "synthetic.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -132,4 +134,40 @@ TEST(Bounds, LoadedBasinInvertsWithinItsOwnDefaults)
     EXPECT_LT(m.Bodies[1].Density, 0);
     EXPECT_LT(report.rms[static_cast<std::size_t>(report.kept)], report.rms[0]);
     EXPECT_FALSE(report.parameters[0].atBound);
+}
+
+TEST(Bounds, TheHeldTextAndBoundColumnDescribeTheKeptIteration)
+{
+    // The body turned from the truth, its rotation bounded: the rotation's
+    // steps overshoot, so bounds hold in iterations that are not the best.
+    struct Case {
+        const char* name;
+        double turn, angleMax;
+        std::string keptText;   // held in the kept iteration
+    };
+    const Case cases[] = {
+        {"held later, not in the kept iteration", -2, 4, ""},
+        {"held in the kept iteration", -2, 1, "Body rotation held at its maximum 1.000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto m = test::syntheticModel();
+        m->TurnBody(1, c.turn);
+        m->UpdateBody(1);
+        Tbody& b = m->Bodies[1];
+        b.InvertDensity = b.InvertAngle = true;
+        b.AngleMax = c.angleMax;
+        Display d;
+        d.ViewDepthMax = 20;
+        InversionState inv;
+        RunReport rep;
+        std::vector<std::string> heldIn{""};   // as each iteration's status showed it
+        runInversion(*m, inv, d, 1, 8, [&] { heldIn.push_back(rep.held); }, &rep);
+        ASSERT_GT(rep.kept, 0);
+        // Some iteration was held otherwise than the kept one.
+        EXPECT_NE(std::count(heldIn.begin() + 1, heldIn.end(), c.keptText), 8);
+        EXPECT_EQ(heldIn.at(static_cast<std::size_t>(rep.kept)), c.keptText);
+        EXPECT_EQ(heldSummary(rep), c.keptText);
+        EXPECT_EQ(rep.parameters.at(1).bound, c.keptText.empty() ? Bound::None : Bound::Maximum);
+    }
 }

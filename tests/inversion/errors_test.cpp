@@ -163,3 +163,40 @@ TEST(StandardErrors, ParameterHeldAtABoundIsNotEstimated)
         }
     }
 }
+
+TEST(StandardErrors, ResolutionDiagonalSaysWhatTheDataDetermine)
+{
+    // Column 0 alone; columns 1 and 2 alike (the data fix their sum, not
+    // each); column 3 changes nothing. The units of a column do not matter.
+    const std::vector<double> a{1, 2, 3, 4, 5, 6}, b{0, 1, 0, 1, 1, 0}, zero(6, 0.0);
+    const std::vector<double> b3{0, 1e-3, 0, 1e-3, 1e-3, 0}, r{0.1, -0.2, 0.05, 0.1, -0.1, 0.0};
+    struct Case {
+        const char* name;
+        std::vector<std::vector<double>> J;
+        std::vector<bool> held;
+        std::vector<double> resolution;   // -1: none
+    };
+    const Case cases[] = {
+        {"one of each", {a, b, b, zero}, {}, {1, 0.5, 0.5, 0}},
+        {"units differ", {a, b, b3, zero}, {}, {1, 0.5, 0.5, 0}},
+        {"one of the pair held", {a, b, b, zero}, {false, true, false, false}, {1, -1, 1, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ErrorEstimate e = standardErrors(c.J, r, c.held);
+        for (std::size_t k = 0; k < c.resolution.size(); ++k) {
+            EXPECT_EQ(e.resolution.at(k).has_value(), c.resolution[k] >= 0) << k;
+            EXPECT_NEAR(e.resolution[k].value_or(-1), c.resolution[k], 1e-9) << k;
+        }
+    }
+    // The table shows the resolution beside the errors only when it adds
+    // something: when some parameter is not resolved.
+    RunReport rep;
+    rep.parameters = {{.name = "Depth", .resolution = 1.0}, {.name = "Density", .resolution = 0.5}};
+    EXPECT_EQ(reportTable(rep, "\n").find("Resolution"), std::string::npos);
+    rep.parameters[1].resolved = false;
+    const std::string table = reportTable(rep, "\n");
+    EXPECT_NE(table.find("Standard error  Resolution  Bound\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("    not resolved       0.500\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("\n" + resolutionNote() + "\n"), std::string::npos);
+}

@@ -1,7 +1,9 @@
 // Inversions that fit the magnetic anomaly, alone or with gravity: recovery of
 // a known body from noisy data, agreement with the one-parameter fit of the
 // susceptibility, and gravity-only runs untouched by magnetic data.
+#include "display/workspace.h"
 #include "inversion/least_squares.h"
+#include "inversion/run_options.h"
 #include "model/magnetic_data.h"
 #include "synthetic.h"
 
@@ -208,4 +210,40 @@ TEST(JointInversion, MagnetisationBounds)
         EXPECT_EQ(rep.startOutsideBounds, c.outside);
         EXPECT_EQ(rep.parameters.at(0).atBound, c.wantK == 0.015);
     }
+}
+
+TEST(JointInversion, AMagneticSurveyAloneIsFittedOnItsOwn)
+{
+    // No gravity data: the run the model's choices describe fits magnetics,
+    // whatever the stored choice of data, and ignores the gravity arrays.
+    Workspace ws;
+    ws.model = *jointModel(0.1, 1, true, 2);
+    ws.display = section(0, 30);
+    Model& m = ws.model;
+    m.HaveObserved = false;
+    for (int i = 1; i <= m.NumStations; ++i)
+        m.ObservedGravity[i] = 1000;
+    Tbody& b = m.Bodies[1];
+    const double trueDepth = b.CornerZ[1];
+    b.Susceptibility = 0.012;
+    for (int k = 1; k <= b.NumCorners; ++k)
+        b.CornerZ[k] += 0.8;
+    m.RecalculateModel();
+    b.InvertDepth = b.InvertSusceptibility = true;
+    ASSERT_TRUE(haveInversionData(m) && ws.extras.FitGravity);
+
+    RunReport rep;
+    ASSERT_EQ(runStoredInversion(ws, 15, {}, &rep), InversionOutcome::Done);
+    EXPECT_EQ(rep.stations, 61);
+    const double truth[] = {0.02, trueDepth};   // susceptibility, then depth
+    for (std::size_t k = 0; k < 2; ++k)
+        EXPECT_LE(std::abs(rep.parameters.at(k).final - truth[k]), 2 * rep.parameters[k].standardError.value_or(0));
+    const std::string table = reportTable(rep, "\n");
+    EXPECT_NE(table.find("\nIteration Mag. misfit (nT)\n        0"), std::string::npos) << table;
+    EXPECT_EQ(table.find("RMS (mGal)"), std::string::npos);
+    EXPECT_NE(table.find("N = 61 magnetic stations, M = 2 free parameters."), std::string::npos);
+    // Without observed values in either set there is nothing to invert.
+    for (int i = 1; i <= m.Mag.Num; ++i)
+        m.Mag.HasObserved[i] = false;
+    EXPECT_FALSE(haveInversionData(m));
 }

@@ -76,6 +76,7 @@ void everything(Workspace& ws)
     ws.extras.AllBodies = ws.extras.FitShift = ws.extras.FitMagnetic = true;
     ws.extras.MagneticError = 2.5;
     ws.extras.RegionalRemoved = RegionalRecord{"linear", {0.156361, -52.2}};
+    ws.extras.MagneticRegionalRemoved = MagneticRegionalRecord{12.5, -0.03};
     for (int h = 1; h <= 2; ++h) {
         THole& hole = m.Holes[h];
         hole.Name = h == 1 ? "well A1" : "  Bore ñ 2";
@@ -186,6 +187,8 @@ TEST(ModelExtras, EveryKindOfItemSavesLoadsAndSavesAlike)
     EXPECT_EQ(back.extras.MagneticError, 2.5);
     ASSERT_TRUE(back.extras.RegionalRemoved);
     EXPECT_EQ(back.extras.RegionalRemoved->Coefficients, (std::vector<double>{0.156361, -52.2}));
+    EXPECT_NE(again.find("regional linear 0.156361 -52.2\r\nmagnetic-regional 12.5 -0.03\r\n"), std::string::npos);
+    EXPECT_EQ(back.extras.MagneticRegionalRemoved, (MagneticRegionalRecord{12.5, -0.03}));
     ASSERT_EQ(m.NumHoles, 2);
     EXPECT_EQ(m.Holes[2].Name, "  Bore ñ 2");
     EXPECT_EQ(m.Holes[2].Label[2], "granite ");
@@ -266,6 +269,8 @@ TEST(ModelExtras, LinesThatCannotBeReadAreReportedAndLeftOut)
         {"magstation 1 0.1 x", "\"x\" is not a number"},
         {"regional cubic 1 2", "not a kind of regional"},
         {"regional linear 1", "takes 3 fields"},
+        {"magnetic-regional 1", "takes 2 fields"},
+        {"magnetic-regional 1 inf", "\"inf\" is not a number"},
         {"borehole-row 1 2 3", "from 1 to 0"},
         {"borehole 2 late", "does not follow borehole 0"},
         {"display colour-scheme 9", "\"9\" is not a value of \"colour-scheme\""},

@@ -1,5 +1,6 @@
 #include "display/options.h"
 #include "model/ground.h"
+#include "model/magnetic_data.h"
 
 #include "model/text.h"
 
@@ -75,9 +76,12 @@ std::vector<MenuEnable> planViewMenuChanges(const Display& d, const Model& m)
                                             "Copyabody1"};
     static const char* const whileSeveral[] = {"Linkabody1", "UnlinkaBody1", "Deleteabody1",
                                                "Hideabody1"};
-    static const char* const withObserved[] = {"Invertthemodel1", "bodyinversion",
-                                               "cornerinversion", "Modifytheregionalfield1",
+    static const char* const withObserved[] = {"Modifytheregionalfield1",
                                                "Abstractpartoftheprofile1"};
+    // A magnetic survey alone is inverted too.
+    static const char* const inversion[] = {"Invertthemodel1", "bodyinversion",
+                                            "cornerinversion"};
+    const bool invertible = m.HaveObserved || haveObservedMagnetic(m);
     std::vector<MenuEnable> out;
     auto add = [&out](const char* name, bool enabled) {
         out.push_back({QString::fromLatin1(name), enabled});
@@ -88,12 +92,16 @@ std::vector<MenuEnable> planViewMenuChanges(const Display& d, const Model& m)
         for (const char* n : whileSeveral) add(n, false);
         if (m.HaveObserved)
             for (const char* n : withObserved) add(n, false);
+        if (invertible)
+            for (const char* n : inversion) add(n, false);
     } else {
         for (const char* n : editing) add(n, true);
         for (const char* n : whileRoom) add(n, m.NumBodies < MaxBodies);
         for (const char* n : whileSeveral) add(n, m.NumBodies > 1);
         if (m.HaveObserved)
             for (const char* n : withObserved) add(n, true);
+        if (invertible)
+            for (const char* n : inversion) add(n, true);
     }
     return out;
 }

@@ -129,6 +129,14 @@ TEST_F(DisplayToggles, PlanViewMenuLists)
     EXPECT_TRUE(off["Addabody1"]);
     EXPECT_FALSE(off["Linkabody1"]);
     EXPECT_FALSE(off["Hideabody1"]);
+    // A magnetic survey alone brings the inversion items back.
+    ws.model.Mag.Num = 1;
+    ws.model.Mag.HasObserved[1] = true;
+    off = states();
+    EXPECT_EQ(off.size(), 21u);
+    EXPECT_TRUE(off["Invertthemodel1"]);
+    EXPECT_FALSE(off.count("Modifytheregionalfield1"));
+    ws.model.Mag.Num = 0;
 
     ws.model.NumBodies = MaxBodies;
     ws.model.HaveObserved = true;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -272,6 +273,22 @@ TEST(ModelExtras, LinesThatCannotBeReadAreReportedAndLeftOut)
         {"display wallpaper 1", "\"wallpaper\" is not a display setting"},
         {" hidden 1", "does not begin with a key"},
         {"title 3 x", "from 1 to 2"},
+        // Values whose magnetic sums would overflow are refused by name.
+        {"field 1e308 60 2 90", "the field intensity must be from 0 to 500000 nT"},
+        {"field -1 60 2 90", "the field intensity must be from 0 to 500000 nT"},
+        {"field 50000 90.5 2 90", "the field inclination must be from -90 to 90 degrees"},
+        {"field 50000 60 -361 90", "the field declination must be from -360 to 360 degrees"},
+        {"field 50000 60 2 1e300", "the profile azimuth must be from -360 to 360 degrees"},
+        {"magnetisation 1 1e308 0 0 0", "the susceptibility must be from -1 to 100 SI"},
+        {"magnetisation 1 0.01 -1e308 0 0", "the remanent intensity must be from -100000 to 100000 A/m"},
+        {"magnetisation 1 0.01 1 -91 0", "the remanent inclination must be from -90 to 90 degrees"},
+        {"magnetisation 1 0.01 1 0 720", "the remanent declination must be from -360 to 360 degrees"},
+        {"elevation 1 1e308", "a station's height must be from -1000000 to 1000000."},
+        {"magstation 1e308 0 -", "a station's position must be from -1000000000 to 1000000000."},
+        {"magstation 1 -2e6 -", "a station's height must be from"},
+        {"magstation 1 0 1e308", "an observed magnetic value must be from -10000000 to 10000000 nT"},
+        {"bounds-magnetic 1 0 1e308 0 100", "the susceptibility must be from"},
+        {"bounds-magnetic 1 0 1 0 1e308", "the remanent intensity must be from"},
     };
     for (const Case& c : cases) {
         // The bad line is line 3; the good ones around it still count.
@@ -310,7 +327,7 @@ TEST(ModelExtras, BlockFormsTheReaderAccepts)
         {"\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n#END", true, true, 0},   // no break after #END
         {"\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n", true, true, 1},       // cut short
         {"\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n#END\r\nhidden 1\r\n", true, true, 0},   // after #END: ignored
-        {"\r\n#CORVANE-EXTRAS 2\r\nhidden 2\r\n#END\r\n", false, false, 0},
+        {"\r\n#CORVANE-EXTRAS 2\r\nhidden 2\r\n#END\r\n", false, false, 1},   // kept, reported
         {"\r\njunk from elsewhere", false, false, 0},
         {"", false, false, 0},
     };
@@ -376,4 +393,105 @@ TEST(ModelExtras, NumbersAreTheShortestThatReadBack)
         EXPECT_NE(s, "-0");
     }
     EXPECT_EQ(extrasNumber(0.1), "0.1");
+}
+
+TEST(ModelExtras, BlocksOfOtherVersionsAreKeptByteForByte)
+{
+    Workspace base;
+    threeBodies(base);
+    const std::string records = recordsOf(save(base));
+    const std::string ours = "\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n#END\r\n";
+    const std::string v2 = "#CORVANE-EXTRAS 2\r\nhidden 1\r\nfuture \xc3\xa9 1 2\r\n\r\n#END\r\n";
+    struct Case {
+        std::string after;   // the bytes after the records
+        bool hidden;         // body 2 ends hidden: our block was read
+    };
+    const Case cases[] = {
+        {"\r\n" + v2, false},
+        {ours + v2, true},
+        {ours + v2 + "#CORVANE-EXTRAS 3\nx\n#END\n", true},
+        {"\r\n#CORVANE-EXTRAS 1 \r\nhidden 2\r\n#END\r\n", false},   // a trailing blank: not ours
+        {"\r\n#CORVANE-EXTRAS 2\r\nhidden 1\r\nno end", false},
+    };
+    for (const Case& c : cases) {
+        Workspace ws;
+        std::vector<std::string> notes;
+        ASSERT_EQ(loadModelBytes(ws, records + c.after, &notes), "") << c.after;
+        EXPECT_EQ(ws.model.Bodies[2].Hidden, c.hidden) << c.after;
+        EXPECT_FALSE(ws.model.Bodies[1].Hidden) << c.after;   // nothing of the kept block is applied
+        ASSERT_FALSE(notes.empty()) << c.after;
+        EXPECT_EQ(notes[0].rfind("The extras headed \"#CORVANE-EXTRAS ", 0), 0u) << notes[0];
+        EXPECT_EQ(save(ws), records + c.after) << c.after;
+
+        // An edit adds our block ahead of the kept one.
+        ws.model.setHidden(3, true);
+        const std::string edited = save(ws);
+        const std::size_t kept = c.after.find("#CORVANE-EXTRAS", c.hidden ? 4 : 0);
+        EXPECT_TRUE(edited.ends_with(c.after.substr(kept))) << c.after;
+        Workspace again;
+        ASSERT_EQ(loadModelBytes(again, edited, &notes), "");
+        EXPECT_TRUE(again.model.Bodies[3].Hidden) << c.after;
+        EXPECT_EQ(save(again), edited) << c.after;
+    }
+    // The next model loaded keeps nothing of them.
+    Workspace ws;
+    ASSERT_EQ(loadModelBytes(ws, records + "\r\n" + v2), "");
+    ASSERT_EQ(loadModelBytes(ws, records), "");
+    EXPECT_EQ(save(ws), records);
+}
+
+TEST(ModelExtras, AVeryLongBadLineIsQuotedByItsBeginning)
+{
+    Workspace base;
+    threeBodies(base);
+    const std::string records = recordsOf(save(base));
+    const std::string huge(10'000'000, '7');
+    const std::string lines[] = {
+        "hidden " + huge,
+        "display grid " + huge,
+        "field 1" + huge + " 60 2 90",
+        "regional " + huge + " 1",
+        "points \"" + huge + "\" circle ff0000 shown",
+        "backdrop \"a.png\" 0 1 0 1 50 " + huge,
+    };
+    for (const std::string& line : lines) {
+        Workspace ws;
+        std::vector<std::string> notes;
+        ASSERT_EQ(loadModelBytes(ws, records + "\r\n#CORVANE-EXTRAS 1\r\n" + line + "\r\n#END\r\n", &notes), "");
+        ASSERT_EQ(notes.size(), 1u) << line.substr(0, 20);
+        EXPECT_LT(notes[0].size(), 200u) << notes[0];
+        EXPECT_NE(notes[0].find(huge.substr(0, 20)), std::string::npos) << notes[0];
+        EXPECT_NE(notes[0].find("...\""), std::string::npos) << notes[0];
+    }
+    // A heading of another version too.
+    std::vector<std::string> notes;
+    Workspace ws;
+    ASSERT_EQ(loadModelBytes(ws, records + "\r\n#CORVANE-EXTRAS " + huge + "\r\n#END\r\n", &notes), "");
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_LT(notes[0].size(), 200u);
+    // The cut falls between characters, and a short text is quoted whole.
+    EXPECT_EQ(extrasQuote(std::string(59, 'a') + "\xc3\xa9\xc3\xa9"), "\"" + std::string(59, 'a') + "\xc3\xa9...\"");
+    EXPECT_EQ(extrasQuote("two words"), "\"two words\"");
+}
+
+TEST(ModelExtras, MagneticValuesAtTheirLimitsGiveFiniteAnomalies)
+{
+    Workspace base;
+    threeBodies(base);
+    const std::string file = recordsOf(save(base)) +
+                             "\r\n#CORVANE-EXTRAS 1\r\nfield 500000 -90 360 -360\r\n"
+                             "magnetisation 1 100 100000 90 -360\r\nmagnetisation 2 -1 -100000 -90 360\r\n"
+                             "magstation -1000000000 1000000 10000000\r\nmagstation 20 -1000000 -10000000\r\n"
+                             "magstation 1000000000 0.5 -\r\n#END\r\n";
+    Workspace ws;
+    std::vector<std::string> notes;
+    ASSERT_EQ(loadModelBytes(ws, file, &notes), "");
+    EXPECT_TRUE(notes.empty()) << notes[0];
+    const Model& m = ws.model;
+    ASSERT_EQ(m.Mag.Num, 3);
+    EXPECT_EQ(m.Bodies[1].Susceptibility, 100);
+    EXPECT_EQ(m.Bodies[2].Remanence, -100000);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_TRUE(std::isfinite(m.Mag.Calculated[i])) << i;
+    EXPECT_NE(m.Mag.Calculated[2], 0);
 }

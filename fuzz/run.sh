@@ -11,7 +11,7 @@ seconds=${1:-300}
 shift || true
 build=${CORVANE_FUZZ_DIR:-build-fuzz}
 jobs=${CORVANE_JOBS:-1}
-all=(model_file sidero_model body_file borehole_file field_data field_roundtrip dialog_numbers)
+all=(model_file overlay_lines sidero_model body_file borehole_file field_data field_roundtrip dialog_numbers)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 
@@ -28,6 +28,7 @@ seed() {
   return 0
 }
 seed model_file tests/data/*.mod examples/*.mod
+seed overlay_lines fuzz/seeds/overlay/*
 seed sidero_model tests/data/*.mod examples/*.mod fuzz/seeds/sidero/*
 seed body_file examples/*.bod fuzz/seeds/body/* tests/data/*.dta
 seed borehole_file examples/*.hol fuzz/seeds/borehole/* tests/data/*.dta

@@ -6,6 +6,7 @@
 #include "io/field_data.h"
 #include "io/safe_file.h"
 #include "model/magnetic_data.h"
+#include "model/magnetic_limits.h"
 #include "model/text.h"
 
 #include <QFile>
@@ -81,12 +82,28 @@ void TEarthField::fill(const Model& m)
     azimuth->setText(shown(m.Mag.FieldAzimuth));
 }
 
-bool TEarthField::apply(Model& m) const
+QString magneticRangeText(const MagneticLimit& limit)
+{
+    QString text = QString::fromStdString(limit.refusal()) + QLatin1Char('.');
+    text[0] = text[0].toUpper();
+    return text;
+}
+
+bool TEarthField::apply(Model& m, QString* why) const
 {
     const auto f = numberIn(intensity), i = numberIn(inclination), d = numberIn(declination),
                a = numberIn(azimuth);
-    if (!f || !i || !d || !a || *f < 0)
+    const QString problem = !f || !i || !d || !a || *f < 0     ? MagneticNumberText
+                            : !FieldIntensityLimit.holds(*f)   ? magneticRangeText(FieldIntensityLimit)
+                            : !FieldInclinationLimit.holds(*i) ? magneticRangeText(FieldInclinationLimit)
+                            : !FieldDeclinationLimit.holds(*d) ? magneticRangeText(FieldDeclinationLimit)
+                            : !ProfileAzimuthLimit.holds(*a)   ? magneticRangeText(ProfileAzimuthLimit)
+                                                               : QString();
+    if (!problem.isEmpty()) {
+        if (why)
+            *why = problem;
         return false;
+    }
     m.Mag.FieldIntensity = *f;
     m.Mag.FieldInclination = *i;
     m.Mag.FieldDeclination = *d;
@@ -123,6 +140,8 @@ void TMagStations::fill(const Model& m)
 
 namespace {
 const char* const FieldNames[4] = {"K", "M", "IM", "DM"};
+const MagneticLimit* const FieldLimits[4] = {&SusceptibilityLimit, &RemanenceLimit, &RemanentInclinationLimit,
+                                             &RemanentDeclinationLimit};
 const char* const FieldCaptions[4] = {"Susceptibility (SI)", "Remanence (A/m)", "Remanent inclination",
                                       "Remanent declination"};
 
@@ -176,7 +195,10 @@ TMagnetisation::TMagnetisation(Workspace& ws, std::function<void()> repaint,
     OKBtn->setDefault(true);
     grid->addWidget(OKBtn, 5, 3, 1, 2);
     connect(OKBtn, &QPushButton::clicked, this, [this] {
-        applyTyped();
+        if (const QString why = applyTyped(); !why.isEmpty() && refuse) {
+            refuse(why);   // the dialog stays open for the value to be mended
+            return;
+        }
         accept();
     });
     grid->setSizeConstraint(QLayout::SetFixedSize);
@@ -203,15 +225,21 @@ void TMagnetisation::FormActivate()
     fit->setEnabled(haveObservedMagnetic(m));
 }
 
-void TMagnetisation::applyTyped()
+QString TMagnetisation::applyTyped()
 {
     Model& m = ws_.model;
     Tbody& b = m.Bodies[m.CurrentBody];
     bool changed = false;
+    QString why;
     for (int f = 0; f < 4; ++f) {
         if (value[f]->text() == shown_[f])
             continue;   // not typed over: the exact value stays
         const auto v = numberIn(value[f]);
+        if (v && !FieldLimits[f]->holds(*v)) {
+            if (why.isEmpty())
+                why = magneticRangeText(*FieldLimits[f]);
+            continue;
+        }
         if (v && *v != fieldOf(b, f)) {
             fieldOf(b, f) = *v;
             changed = true;
@@ -222,6 +250,7 @@ void TMagnetisation::applyTyped()
         if (repaint_)
             repaint_();
     }
+    return why;
 }
 
 void TMagnetisation::spin(int f, double sign)
@@ -233,7 +262,13 @@ void TMagnetisation::spin(int f, double sign)
         step[f]->setText(shown(defaultStep(b, f)));
         return;
     }
-    fieldOf(b, f) += sign * std::abs(*s);
+    const double next = fieldOf(b, f) + sign * std::abs(*s);
+    if (!FieldLimits[f]->holds(next)) {
+        if (refuse)
+            refuse(magneticRangeText(*FieldLimits[f]));
+        return;
+    }
+    fieldOf(b, f) = next;
     show(f);
     m.UpdateBody(m.CurrentBody);
     if (repaint_)
@@ -270,11 +305,12 @@ void earthFieldCommand(Tcorvane& window)
     TEarthField& dlg = window.dialog<TEarthField>(&window);
     dlg.fill(ws.model);
     while (window.execDialog(dlg) == QDialog::Accepted) {
-        if (dlg.apply(ws.model)) {
+        QString why;
+        if (dlg.apply(ws.model, &why)) {
             window.repaintModel();
             return;
         }
-        window.platform().error(MagneticNumberText);
+        window.platform().error(why);
     }
 }
 
@@ -318,7 +354,7 @@ void magneticStationsCommand(Tcorvane& window)
             return;
         const auto n = parseNumber(dlg.count->text().toStdString());
         const auto h = parseNumber(dlg.height->text().toStdString());
-        if (n && h && *n >= 2 && *n <= MaxStations && *n == std::floor(*n)) {
+        if (n && h && *n >= 2 && *n <= MaxStations && *n == std::floor(*n) && StationHeightLimit.holds(*h)) {
             std::vector<MagneticStationValue> stations;
             for (double x : evenMagneticPositions(ws.model, static_cast<int>(*n)))
                 stations.push_back({x, *h, std::nullopt});
@@ -328,6 +364,10 @@ void magneticStationsCommand(Tcorvane& window)
             }
             afterNewStations(window);
             return;
+        }
+        if (n && h && *n >= 2 && *n <= MaxStations && *n == std::floor(*n)) {
+            window.platform().error(magneticRangeText(StationHeightLimit));
+            continue;
         }
         window.platform().error(QStringLiteral("The number of stations must be a whole number from 2 to ") +
                                 QString::number(MaxStations) + QStringLiteral(", and the height a number."));
@@ -340,6 +380,7 @@ void magnetisationCommand(Tcorvane& window)
     TMagnetisation& dlg = window.dialog<TMagnetisation>(
         ws, [&window] { window.repaintModel(); }, [&window](const QString& t) { window.setStatus(t); },
         &window);
+    dlg.refuse = [&window](const QString& why) { window.platform().error(why); };
     dlg.FormActivate();
     window.execDialog(dlg);
     window.repaintModel();

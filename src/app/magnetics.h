@@ -15,6 +15,7 @@ class QPushButton;
 
 namespace corvane {
 
+struct MagneticLimit;
 class SpinArrows;
 class Tcorvane;
 
@@ -25,8 +26,8 @@ public:
     explicit TEarthField(QWidget* parent = nullptr);
     void fill(const Model& m);
     // The typed values into the model; false (and the model untouched) when
-    // one is not a number or the intensity is negative.
-    bool apply(Model& m) const;
+    // one is not a number or is out of its range, with why saying which.
+    bool apply(Model& m, QString* why = nullptr) const;
 
     QLineEdit* intensity = nullptr;
     QLineEdit* inclination = nullptr;
@@ -55,8 +56,9 @@ public:
     TMagnetisation(Workspace& ws, std::function<void()> repaint, std::function<void(const QString&)> status,
                    QWidget* parent = nullptr);
     void FormActivate();
-    // The typed values into the current body (those that are numbers).
-    void applyTyped();
+    // The typed values into the current body (those that are numbers within
+    // their ranges); the sentence for the first one out of range, if any.
+    QString applyTyped();
     void spin(int field, double sign);   // field 0..3: K, M, IM, DM
     void fitClick();
 
@@ -66,6 +68,8 @@ public:
     SpinArrows* spins[4] = {};
     QPushButton* fit = nullptr;
     QPushButton* OKBtn = nullptr;
+    // Shows the refusal of a value out of its range.
+    std::function<void(const QString&)> refuse;
 
 private:
     void show(int field);
@@ -81,6 +85,9 @@ void readMagneticDataCommand(Tcorvane& window);
 void magneticStationsCommand(Tcorvane& window);
 void magnetisationCommand(Tcorvane& window);
 void showMagneticCommand(Tcorvane& window);
+
+// "The susceptibility must be from -1 to 100 SI."
+QString magneticRangeText(const MagneticLimit& limit);
 
 // The status text of the fit of K.
 QString susceptibilityFitText(double k);

@@ -1,5 +1,8 @@
 #include "model_extras.h"
 
+#include "io/text_lines.h"
+#include "model/magnetic_limits.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -111,7 +114,18 @@ bool num(const Item& it, std::size_t i, double& out, std::string& why)
 {
     if (readDouble(it.fields[i], out))
         return true;
-    why = "\"" + std::string(it.fields[i]) + "\" is not a number";
+    why = extrasQuote(it.fields[i]) + " is not a number";
+    return false;
+}
+
+// A number within a magnetic quantity's limits.
+bool within(const Item& it, std::size_t i, const MagneticLimit& limit, double& out, std::string& why)
+{
+    if (!num(it, i, out, why))
+        return false;
+    if (limit.holds(out))
+        return true;
+    why = limit.refusal();
     return false;
 }
 
@@ -119,7 +133,7 @@ bool whole(const Item& it, std::size_t i, int lo, int hi, int& out, std::string&
 {
     if (readInt(it.fields[i], lo, hi, out))
         return true;
-    why = "\"" + std::string(it.fields[i]) + "\" is not a whole number from " + std::to_string(lo) + " to " +
+    why = extrasQuote(it.fields[i]) + " is not a whole number from " + std::to_string(lo) + " to " +
           std::to_string(hi);
     return false;
 }
@@ -128,7 +142,7 @@ bool flag(const Item& it, std::size_t i, bool& out, std::string& why)
 {
     if (readFlag(it.fields[i], out))
         return true;
-    why = "\"" + std::string(it.fields[i]) + "\" is not 0 or 1";
+    why = extrasQuote(it.fields[i]) + " is not 0 or 1";
     return false;
 }
 
@@ -199,7 +213,6 @@ struct Key {
     std::string_view key;
     Reader read;
     Writer write;
-    bool carried = false;   // no data in the program yet: the line is kept as read
 };
 
 const std::vector<Key>& keys()
@@ -235,8 +248,10 @@ const std::vector<Key>& keys()
         {"field",
          [](const Item& it, ModelExtras& x, std::string& why) {
              ExtrasField f;
-             if (!count(it, 4, why) || !num(it, 0, f.Intensity, why) || !num(it, 1, f.Inclination, why) ||
-                 !num(it, 2, f.Declination, why) || !num(it, 3, f.Azimuth, why))
+             if (!count(it, 4, why) || !within(it, 0, FieldIntensityLimit, f.Intensity, why) ||
+                 !within(it, 1, FieldInclinationLimit, f.Inclination, why) ||
+                 !within(it, 2, FieldDeclinationLimit, f.Declination, why) ||
+                 !within(it, 3, ProfileAzimuthLimit, f.Azimuth, why))
                  return false;
              x.Field = f;
              return true;
@@ -250,8 +265,10 @@ const std::vector<Key>& keys()
              ExtrasMagnetisation m;
              m.Line = it.number;
              if (!count(it, 5, why) || !whole(it, 0, 1, MaxNumber, m.Body, why) ||
-                 !num(it, 1, m.Susceptibility, why) || !num(it, 2, m.Remanence, why) ||
-                 !num(it, 3, m.Inclination, why) || !num(it, 4, m.Declination, why))
+                 !within(it, 1, SusceptibilityLimit, m.Susceptibility, why) ||
+                 !within(it, 2, RemanenceLimit, m.Remanence, why) ||
+                 !within(it, 3, RemanentInclinationLimit, m.Inclination, why) ||
+                 !within(it, 4, RemanentDeclinationLimit, m.Declination, why))
                  return false;
              x.Magnetisations.push_back(m);
              return true;
@@ -265,7 +282,8 @@ const std::vector<Key>& keys()
          [](const Item& it, ModelExtras& x, std::string& why) {
              ExtrasElevation e;
              e.Line = it.number;
-             if (!count(it, 2, why) || !whole(it, 0, 1, MaxNumber, e.Station, why) || !num(it, 1, e.Height, why))
+             if (!count(it, 2, why) || !whole(it, 0, 1, MaxNumber, e.Station, why) ||
+                 !within(it, 1, StationHeightLimit, e.Height, why))
                  return false;
              x.Elevations.push_back(e);
              return true;
@@ -277,11 +295,12 @@ const std::vector<Key>& keys()
         {"magstation",
          [](const Item& it, ModelExtras& x, std::string& why) {
              ExtrasMagStation s;
-             if (!count(it, 3, why) || !num(it, 0, s.X, why) || !num(it, 1, s.Height, why))
+             if (!count(it, 3, why) || !within(it, 0, StationPositionLimit, s.X, why) ||
+                 !within(it, 1, StationHeightLimit, s.Height, why))
                  return false;
              if (it.fields[2] != "-") {
                  double t = 0;
-                 if (!num(it, 2, t, why))
+                 if (!within(it, 2, ObservedMagneticLimit, t, why))
                      return false;
                  s.Anomaly = t;
              }
@@ -351,8 +370,10 @@ const std::vector<Key>& keys()
              ExtrasMagneticBounds b;
              b.Line = it.number;
              if (!count(it, 5, why) || !whole(it, 0, 1, MaxNumber, b.Body, why) ||
-                 !num(it, 1, b.SusceptibilityMin, why) || !num(it, 2, b.SusceptibilityMax, why) ||
-                 !num(it, 3, b.RemanenceMin, why) || !num(it, 4, b.RemanenceMax, why))
+                 !within(it, 1, SusceptibilityLimit, b.SusceptibilityMin, why) ||
+                 !within(it, 2, SusceptibilityLimit, b.SusceptibilityMax, why) ||
+                 !within(it, 3, RemanenceLimit, b.RemanenceMin, why) ||
+                 !within(it, 4, RemanenceLimit, b.RemanenceMax, why))
                  return false;
              x.MagneticBounds.push_back(b);
              return true;
@@ -450,7 +471,7 @@ const std::vector<Key>& keys()
              r.Kind = std::string(it.fields[0]);
              const std::size_t want = r.Kind == "constant" ? 1 : r.Kind == "linear" ? 2 : r.Kind == "spline" ? 14 : 0;
              if (want == 0) {
-                 why = "\"" + r.Kind + "\" is not a kind of regional (constant, linear or spline)";
+                 why = extrasQuote(r.Kind) + " is not a kind of regional (constant, linear or spline)";
                  return false;
              }
              if (!count(it, 1 + want, why))
@@ -678,7 +699,7 @@ bool ModelExtras::empty() const
            MagStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
            MagneticInversion.empty() && MagneticBounds.empty() &&
            !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && !Regional && !MagneticRegional && Holes.empty() &&
-           Display.empty() && !Titles[0] && !Titles[1] && !ModelFile && !CurrentBody && !View && Carried.empty();
+           Display.empty() && !Titles[0] && !Titles[1] && !ModelFile && !CurrentBody && !View && Carried.Unknown.empty();
 }
 
 std::string extrasNumber(double v)
@@ -710,25 +731,16 @@ std::string extrasChecksum(std::string_view bytes)
     return buf;
 }
 
-std::optional<ModelExtras> readExtras(std::string_view bytes, std::size_t at, ExtrasReading& reading)
-{
-    reading = {};
-    if (at > bytes.size())
-        return std::nullopt;
-    std::size_t pos = at;
-    // The writer's line break after the last record, or none.
-    if (bytes.substr(pos).starts_with("\r\n"))
-        pos += 2;
-    else if (bytes.substr(pos).starts_with("\n"))
-        pos += 1;
-    std::string_view line;
-    if (!nextLine(bytes, pos, line) || line != ExtrasHeading)
-        return std::nullopt;
+namespace {
 
+// The items of our block, from the line after its heading to its "#END".
+ModelExtras readItems(std::string_view bytes, std::size_t& pos, ExtrasReading& reading)
+{
     ModelExtras x;
     int number = 1;
     bool ended = false;
     std::size_t lineStart = pos;
+    std::string_view line;
     Item it;
     std::vector<std::string_view> f;   // reused: one allocation for the whole block
     while (nextLine(bytes, pos, line)) {
@@ -763,19 +775,62 @@ std::optional<ModelExtras> readExtras(std::string_view bytes, std::size_t at, Ex
             continue;
         }
         std::string why;
-        if (!k->read(it, x, why)) {
+        if (!k->read(it, x, why))
             reading.Problems.push_back(lineProblem(number, why));
-            continue;
-        }
-        if (k->carried) {
-            auto kept = x.Carried.Known.find(it.key);
-            if (kept == x.Carried.Known.end())
-                kept = x.Carried.Known.emplace(std::string(it.key), std::vector<std::string>{}).first;
-            kept->second.emplace_back(line);
-        }
     }
     if (!ended)
         reading.Problems.push_back("The extras end without their \"#END\" line: they may be cut short.");
+    return x;
+}
+
+// Past the "#END" line of a block read from pos, or to the end of bytes.
+std::size_t blockEnd(std::string_view bytes, std::size_t pos)
+{
+    std::string_view line;
+    while (nextLine(bytes, pos, line))
+        if (line == ExtrasEnd)
+            break;
+    return pos;
+}
+
+}  // namespace
+
+std::string extrasQuote(std::string_view s)
+{
+    constexpr std::size_t Shown = 60;   // a bad line may be megabytes long
+    const std::string start = firstCharacters(s, Shown);
+    return "\"" + start + (start.size() < s.size() ? "...\"" : "\"");
+}
+
+std::optional<ModelExtras> readExtras(std::string_view bytes, std::size_t at, ExtrasReading& reading)
+{
+    reading = {};
+    if (at > bytes.size())
+        return std::nullopt;
+    std::size_t pos = at;
+    // The writer's line break after the last record, or none.
+    if (bytes.substr(pos).starts_with("\r\n"))
+        pos += 2;
+    else if (bytes.substr(pos).starts_with("\n"))
+        pos += 1;
+    // Blocks follow one another; a heading this program does not read (a
+    // later version) starts a block kept byte for byte, so that saving the
+    // model loses nothing of it. What follows the blocks is ignored.
+    std::optional<ModelExtras> x;
+    std::string_view line;
+    for (;;) {
+        const std::size_t start = pos;
+        if (!nextLine(bytes, pos, line) || !line.starts_with(ExtrasFamily))
+            break;
+        if (line == ExtrasHeading && !x) {
+            x = readItems(bytes, pos, reading);
+            continue;
+        }
+        pos = blockEnd(bytes, pos);
+        reading.Kept.append(bytes.substr(start, pos - start));
+        reading.Problems.push_back("The extras headed " + extrasQuote(line) +
+                                   " cannot be read here: they are kept and saved with the model as they are.");
+    }
     return x;
 }
 

@@ -25,6 +25,8 @@ namespace corvane {
 
 inline constexpr std::string_view ExtrasHeading = "#CORVANE-EXTRAS 1";
 inline constexpr std::string_view ExtrasEnd = "#END";
+// How every version's heading begins.
+inline constexpr std::string_view ExtrasFamily = "#CORVANE-EXTRAS";
 
 // Items that name parts of the model keep the line they were read from
 // (0 for items made from a model), so that one that does not fit the model
@@ -165,9 +167,8 @@ struct ModelExtras {
     std::optional<ExtrasHidden> CurrentBody;
     std::optional<ExtrasView> View;
 
-    // Lines kept as read: those of known keys the program does not use yet
-    // (by key, written at the key's place) and those of unknown keys
-    // (written last, in the order read).
+    // Lines of unknown keys, written last in the order read, and the blocks
+    // of other versions (see modelFileBytes).
     CarriedLines Carried;
 
     bool empty() const;
@@ -176,14 +177,20 @@ struct ModelExtras {
 // What reading a block found besides its items.
 struct ExtrasReading {
     std::vector<std::string> Problems;   // one sentence per line not read
+    std::string Kept;   // blocks of other versions, byte for byte
     bool HasChecksum = false;
     bool ChecksumGood = false;
 };
 
+// A piece of the file in double quotes for a message, cut after its first
+// few characters.
+std::string extrasQuote(std::string_view s);
+
 // Reads the block that may follow the records. bytes is the whole file and
 // at the offset of the first byte after the records. Nothing when no block
 // starts there (bytes after the records that are not a block are ignored, as
-// older programs ignore the block).
+// older programs ignore the block). Blocks of other versions that follow
+// the records are kept in reading.Kept and reported in reading.Problems.
 std::optional<ModelExtras> readExtras(std::string_view bytes, std::size_t at, ExtrasReading& reading);
 
 // The block's text, from the line break that follows the last record to the

@@ -396,9 +396,9 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
             if (s.Name == known.name)
                 found = &known;
         if (!found)
-            problem(s.Line, "\"" + s.Name + "\" is not a display setting");
+            problem(s.Line, extrasQuote(s.Name) + " is not a display setting");
         else if (!setSetting(*found, d, s.Value))
-            problem(s.Line, "\"" + s.Value + "\" is not a value of \"" + s.Name + "\"");
+            problem(s.Line, extrasQuote(s.Value) + " is not a value of \"" + s.Name + "\"");
     }
     // What is shown with the section belongs to the file: its files are read
     // by the window, which reports those it cannot read.

@@ -154,8 +154,12 @@ std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras
     }
     std::string bytes = w.take();
     // A model with nothing beyond the records keeps the file older programs write.
-    if (checksum || !extras.empty())
+    const bool own = checksum || !extras.empty();
+    if (own)
         bytes += extrasText(extras, bytes, checksum);
+    // Blocks of other versions follow ours as they were read.
+    if (!extras.Carried.Blocks.empty())
+        bytes += (own ? "" : "\r\n") + extras.Carried.Blocks;
     return bytes;
 }
 
@@ -328,6 +332,7 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
         ws.extras.Carried = {};
         ws.overlays = {};
     }
+    ws.extras.Carried.Blocks = f.ExtrasRead.Kept;
     if (notes)
         *notes = std::move(problems);
 }

@@ -1,5 +1,6 @@
 #include "io/overlay_items.h"
 
+#include "io/model_extras.h"
 #include "io/point_file.h"
 #include "model/text.h"
 
@@ -144,8 +145,10 @@ bool readOverlayItem(std::string_view line, const std::string& modelPath, Overla
     const bool whole = words(line, w);
     if (w.empty() || (w[0] != "points" && w[0] != "backdrop"))
         return false;
-    const std::string bad = "A " + w[0] + " item of the model file cannot be read: " + std::string(line);
-    if (!whole || w.size() < 2) {
+    const std::string bad = "A " + w[0] + " item of the model file cannot be read: " + extrasQuote(line);
+    // No file has a longer path; a longer one would only fill the messages.
+    constexpr std::size_t LongestPath = 4096;
+    if (!whole || w.size() < 2 || w[1].size() > LongestPath) {
         problems.push_back(bad);
         return true;
     }

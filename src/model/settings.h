@@ -39,13 +39,13 @@ struct MagneticRegionalRecord {
     bool operator==(const MagneticRegionalRecord&) const = default;
 };
 
-// Lines of a model file's extras that the program keeps without using them:
-// those of keys it knows but has no data for yet, by key, and those of keys
-// it does not know, in the order read.
+// What a model file's extras hold that the program keeps without using it:
+// lines of keys it does not know, in the order read, and blocks of other
+// versions, byte for byte.
 struct CarriedLines {
-    std::map<std::string, std::vector<std::string>, std::less<>> Known;
     std::vector<std::string> Unknown;
-    bool empty() const { return Known.empty() && Unknown.empty(); }
+    std::string Blocks;
+    bool empty() const { return Unknown.empty() && Blocks.empty(); }
     bool operator==(const CarriedLines&) const = default;
 };
 

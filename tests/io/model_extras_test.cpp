@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -277,6 +278,20 @@ TEST(ModelExtras, LinesThatCannotBeReadAreReportedAndLeftOut)
         {"display wallpaper 1", "\"wallpaper\" is not a display setting"},
         {" hidden 1", "does not begin with a key"},
         {"title 3 x", "from 1 to 2"},
+        // Values whose magnetic sums would overflow are refused by name.
+        {"field 1e308 60 2 90", "the field intensity must be from 0 to 500000 nT"},
+        {"field 50000 90.5 2 90", "the field inclination must be from -90 to 90 degrees"},
+        {"field 50000 60 -361 90", "the field declination must be from -360 to 360 degrees"},
+        {"field 50000 60 2 1e300", "the profile azimuth must be from -360 to 360 degrees"},
+        {"magnetisation 1 1e308 0 0 0", "the susceptibility must be from -1 to 100 SI"},
+        {"magnetisation 1 0.01 -1e308 0 0", "the remanent intensity must be from -100000 to 100000 A/m"},
+        {"magnetisation 1 0.01 1 -91 0", "the remanent inclination must be from -90 to 90 degrees"},
+        {"magnetisation 1 0.01 1 0 720", "the remanent declination must be from -360 to 360 degrees"},
+        {"elevation 1 1e308", "a station's height must be from -1000000 to 1000000."},
+        {"magstation 1e308 0 -", "a station's position must be from -1000000000 to 1000000000."},
+        {"magstation 1 -2e6 -", "a station's height must be from"},
+        {"magstation 1 0 1e308", "an observed magnetic value must be from -10000000 to 10000000 nT"},
+        {"bounds-magnetic 1 0 1 0 1e308", "the remanent intensity must be from"},
     };
     for (const Case& c : cases) {
         // The bad line is line 3; the good ones around it still count.
@@ -315,7 +330,7 @@ TEST(ModelExtras, BlockFormsTheReaderAccepts)
         {"\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n#END", true, true, 0},   // no break after #END
         {"\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n", true, true, 1},       // cut short
         {"\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n#END\r\nhidden 1\r\n", true, true, 0},   // after #END: ignored
-        {"\r\n#CORVANE-EXTRAS 2\r\nhidden 2\r\n#END\r\n", false, false, 0},
+        {"\r\n#CORVANE-EXTRAS 2\r\nhidden 2\r\n#END\r\n", false, false, 1},   // kept, reported
         {"\r\njunk from elsewhere", false, false, 0},
         {"", false, false, 0},
     };
@@ -381,4 +396,80 @@ TEST(ModelExtras, NumbersAreTheShortestThatReadBack)
         EXPECT_NE(s, "-0");
     }
     EXPECT_EQ(extrasNumber(0.1), "0.1");
+}
+
+TEST(ModelExtras, BlocksOfOtherVersionsAreKeptByteForByte)
+{
+    Workspace base;
+    threeBodies(base);
+    const std::string records = recordsOf(save(base));
+    const std::string ours = "\r\n#CORVANE-EXTRAS 1\r\nhidden 2\r\n#END\r\n";
+    const std::string v2 = "#CORVANE-EXTRAS 2\r\nhidden 1\r\nfuture \xc3\xa9 1\r\n\r\n#END\r\n";
+    // The bytes after the records, and where the kept part begins.
+    const std::pair<std::string, std::size_t> cases[] = {
+        {"\r\n" + v2, 2},
+        {ours + v2 + "#CORVANE-EXTRAS 3\nx\n#END\n", ours.size()},
+        {"\r\n#CORVANE-EXTRAS 1 \r\nhidden 2\r\n#END\r\n", 2},   // a trailing blank: not ours
+        {"\r\n#CORVANE-EXTRAS 2\r\nhidden 1\r\nno end", 2},
+    };
+    for (const auto& [after, kept] : cases) {
+        Workspace ws;
+        std::vector<std::string> notes;
+        ASSERT_EQ(loadModelBytes(ws, records + after, &notes), "");
+        EXPECT_EQ(ws.model.Bodies[2].Hidden, kept > 2) << after;   // only our block is applied
+        EXPECT_FALSE(ws.model.Bodies[1].Hidden) << after;
+        ASSERT_FALSE(notes.empty());
+        EXPECT_EQ(notes[0].rfind("The extras headed \"#CORVANE-EXTRAS ", 0), 0u) << notes[0];
+        EXPECT_EQ(save(ws), records + after);
+        ws.model.setHidden(3, true);   // our block is written ahead of the kept one
+        const std::string edited = save(ws);
+        EXPECT_TRUE(edited.ends_with(after.substr(kept))) << after;
+        ASSERT_EQ(loadModelBytes(ws, edited), "");
+        EXPECT_EQ(save(ws), edited);
+    }
+    // The next model loaded keeps nothing of them.
+    Workspace ws;
+    ASSERT_EQ(loadModelBytes(ws, records + "\r\n" + v2), "");
+    ASSERT_EQ(loadModelBytes(ws, records), "");
+    EXPECT_EQ(save(ws), records);
+}
+
+TEST(ModelExtras, AVeryLongBadLineIsQuotedByItsBeginning)
+{
+    Workspace base;
+    threeBodies(base);
+    const std::string records = recordsOf(save(base));
+    const std::string huge(10'000'000, '7');
+    for (const std::string& line : {"#CORVANE-EXTRAS 1\r\nhidden " + huge, "#CORVANE-EXTRAS 1\r\ndisplay grid " + huge,
+                                    "#CORVANE-EXTRAS 1\r\nregional " + huge + " 1",
+                                    "#CORVANE-EXTRAS 1\r\npoints \"" + huge + "\" circle ff0000 shown",
+                                    "#CORVANE-EXTRAS 1\r\nbackdrop \"a.png\" 0 1 0 1 50 " + huge,
+                                    "#CORVANE-EXTRAS " + huge}) {
+        Workspace ws;
+        std::vector<std::string> notes;
+        ASSERT_EQ(loadModelBytes(ws, records + "\r\n" + line + "\r\n#END\r\n", &notes), "");
+        ASSERT_EQ(notes.size(), 1u);
+        EXPECT_LT(notes[0].size(), 200u) << notes[0];
+        EXPECT_NE(notes[0].find(huge.substr(0, 20) + "...\""), std::string::npos) << notes[0];
+    }
+    // The cut falls between characters.
+    EXPECT_EQ(extrasQuote(std::string(59, 'a') + "\xc3\xa9\xc3\xa9"), "\"" + std::string(59, 'a') + "\xc3\xa9...\"");
+}
+
+TEST(ModelExtras, MagneticValuesAtTheirLimitsGiveFiniteAnomalies)
+{
+    Workspace ws;
+    threeBodies(ws);
+    const std::string file = recordsOf(save(ws)) +
+                             "\r\n#CORVANE-EXTRAS 1\r\nfield 500000 -90 360 -360\r\n"
+                             "magnetisation 1 100 100000 90 -360\r\nmagnetisation 2 -1 -100000 -90 360\r\n"
+                             "magstation -1000000000 1000000 10000000\r\nmagstation 20 -1000000 -10000000\r\n"
+                             "magstation 1000000000 0.5 -\r\n#END\r\n";
+    std::vector<std::string> notes;
+    ASSERT_EQ(loadModelBytes(ws, file, &notes), "");
+    EXPECT_TRUE(notes.empty());
+    ASSERT_EQ(ws.model.Mag.Num, 3);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_TRUE(std::isfinite(ws.model.Mag.Calculated[i])) << i;
+    EXPECT_NE(ws.model.Mag.Calculated[2], 0);
 }

@@ -75,14 +75,15 @@ std::optional<double> decimalNumber(std::string_view field, char point)
     return parseNumber(withPoint);
 }
 
-// Both marks decimal: a lone one is the decimal mark, of two the last.
-std::optional<double> eitherMarkNumber(std::string_view field)
+// A lone mark of either kind is the decimal mark; where a field holds both,
+// `decimal` comes last and the other groups.
+std::optional<double> eitherMarkNumber(std::string_view field, char decimal)
 {
     const bool comma = has(field, ','), point = has(field, '.');
     if (comma && point) {
         const auto last = field.find_last_of(",.");
         const char mark = field[last];
-        if (field.find(mark) != last)
+        if (field.find(mark) != last || mark != decimal)
             return std::nullopt;
         return groupedNumber(field, mark == '.' ? ',' : '.', mark);
     }
@@ -276,7 +277,7 @@ std::optional<double> formatValue(std::string_view field, const NumberFormat& f)
 {
     field = trimmedBlanks(field);
     if (f.group == 0)
-        return eitherMarkNumber(field);
+        return eitherMarkNumber(field, f.decimal);
     if (has(field, f.group))
         return groupedNumber(field, f.group, f.decimal);
     return decimalNumber(field, f.decimal);

@@ -14,8 +14,8 @@ namespace corvane {
 
 struct NumberFormat {
     // '.' or ','. With `group` 0 both marks are decimal marks where a field
-    // holds one of them ("2.5" and "2,5" alike), and the last one where it
-    // holds both ("1.000,5", "1,000.5").
+    // holds one of them ("2.5" and "2,5" alike); a field with both ends with
+    // this one ("1.000,5").
     char decimal = '.';
     char group = ',';             // ',', '.', ' ' or 0
     bool commasSeparate = true;   // outside quotes, commas part the fields

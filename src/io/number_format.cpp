@@ -326,6 +326,16 @@ FormatDecision decideFormat(const std::vector<std::string_view>& lines,
     std::vector<NumberFormat> formats(Candidates.begin(), Candidates.end());
     for (NumberFormat& f : formats)
         f.tabsDelimit = tabs;
+    // Without a comma among the numbers nothing shows a decimal comma: a
+    // point there is not read as a thousands separator.
+    const bool anyComma = std::any_of(lines.begin(), lines.end(), [](std::string_view l) {
+        return has(l, ',') && std::none_of(l.begin(), l.end(), [](char c) {
+                   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+               });
+    });
+    if (!anyComma)
+        formats.erase(std::remove_if(formats.begin(), formats.end(), [](const NumberFormat& f) { return f.decimal == ','; }),
+                      formats.end());
     const std::size_t nf = formats.size(), nl = lines.size();
     std::vector<std::vector<LineReading>> r(nf, std::vector<LineReading>(nl));
     std::vector<bool> data(nl, false);   // read by some format

@@ -40,6 +40,7 @@ TEST(NumberFormat, FieldDataLayoutsAreReadRightAskedAboutOrRefused)
         {"empty cell between tabs", "x\tg\th\n0\t1.5\t100\n5\t\t101\n10\t2.5\t102\n", 0, {0, 10}, {1.5, 2.5}, {3}},
         {"aligned with tab runs", "0\t\t1.5\t\t100\n5\t\t2\t\t101\n", 0, {0, 5}, {1.5, 2}, {}},
         {"a cell too many", "x,g\n0,1.5\n10,2,5\n20,3.5\n", 0, {0, 20}, {1.5, 3.5}, {3}},
+        {"points alone are decimal points", "10.125 -9.375\n11.250 -9.5\n", 0, {10.125, 11.25}, {-9.375, -9.5}, {}},
         {"nothing reads every line", "1,5 2,5\n0.25,1.5\n", 0, {}, {}, {}, "as many data lines"},
     };
     for (const Case& c : cases) {

@@ -328,10 +328,13 @@ FormatDecision decideFormat(const std::vector<std::string_view>& lines,
         f.tabsDelimit = tabs;
     // Without a comma among the numbers nothing shows a decimal comma: a
     // point there is not read as a thousands separator.
+    // (Only the part of a line before its first letter counts: headings and
+    // labels write commas as words do.)
     const bool anyComma = std::any_of(lines.begin(), lines.end(), [](std::string_view l) {
-        return has(l, ',') && std::none_of(l.begin(), l.end(), [](char c) {
-                   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-               });
+        const auto letter = std::find_if(l.begin(), l.end(), [](char c) {
+            return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        });
+        return std::find(l.begin(), letter, ',') != letter;
     });
     if (!anyComma)
         formats.erase(std::remove_if(formats.begin(), formats.end(), [](const NumberFormat& f) { return f.decimal == ','; }),

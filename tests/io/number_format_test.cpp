@@ -1,6 +1,7 @@
 // The number format of a text file is decided once, from all its data lines:
 // each layout is read right, asked about, or refused.
 #include "io/field_data.h"
+#include "io/input_files.h"
 #include "io/point_file.h"
 
 #include <gtest/gtest.h>
@@ -90,4 +91,61 @@ TEST(NumberFormat, PointFilesDecideForTheWholeFile)
         EXPECT_EQ(r.points, c.points);
         EXPECT_EQ(r.error.rfind(c.error, 0), 0u) << r.error;
     }
+}
+
+TEST(NumberFormat, EachFormatReadsItsOwnNumbersOnly)
+{
+    const NumberFormat point = NumberFormat::Separate, grouping = NumberFormat::Grouping,
+                       either = NumberFormat::Decimal, comma{',', '.', false}, blanks{',', ' ', false};
+    struct Case {
+        const char* field;
+        NumberFormat format;
+        std::optional<double> value;
+    };
+    const Case cases[] = {
+        {"1,000.5", point, 1000.5},       {"1,5", point, std::nullopt},
+        {"-1,234,567", grouping, -1234567}, {"0,957", grouping, std::nullopt},   // no group starts with 0
+        {"12,34", grouping, std::nullopt}, {"1,000", either, 1.0},
+        {"2.5", either, 2.5},             {"1.000,5", either, 1000.5},
+        {"1,000.5", either, std::nullopt}, // in a decimal-comma file the comma comes last
+        {"2.500", comma, 2500},           {"2.5", comma, std::nullopt},
+        {"-2.500,75", comma, -2500.75},   {"2 500,5", blanks, 2500.5},
+        {"2  500", blanks, std::nullopt}, {"2,5e3", comma, 2500},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(formatValue(c.field, c.format), c.value) << c.field;
+
+    using V = std::vector<std::string_view>;
+    NumberFormat tabs = point;
+    tabs.tabsDelimit = true;
+    struct Split {
+        const char* line;
+        NumberFormat format;
+        V fields;
+    };
+    const Split splits[] = {
+        {"2 500 ; -9,64", blanks, {"2 500", "-9,64"}},
+        {"2 500;-9,64", comma, {"2", "500", "-9,64"}},
+        {"5\t\t101", tabs, {"5", "", "101"}},
+        {"\t5\t101", tabs, {"", "5", "101"}},
+        {"5\t\t101", point, {"5", "101"}},
+        {"\"1,5\" , 2", point, {"1,5", "2"}},
+    };
+    for (const Split& s : splits)
+        EXPECT_EQ(formatFields(s.line, s.format, 8), s.fields) << s.line;
+}
+
+TEST(NumberFormat, BodyAndBoreholeFilesThatReadTwoWaysAreRefused)
+{
+    // Corners "1,000 2,000": thousands, or 1 and 2 with decimal commas.
+    const std::string body = "b\nb\n               1\n               0.1\n               3\n"
+                             "               1,000 2,000\n               1,500 2,000\n               1,250 3,000\n";
+    Workspace ws;
+    const int bodies = ws.model.NumBodies, holes = ws.model.NumHoles;
+    const std::string msg = readBodyFile(ws, body, "d.bod");
+    EXPECT_EQ(msg.rfind("The numbers of \"d.bod\" can be read in two ways: line 6 holds \"1,000\"", 0), 0u) << msg;
+    EXPECT_EQ(ws.model.NumBodies, bodies);
+    const std::string hole = readBoreholeFile(ws, "w\n\n\n1,000 2,500\n1,500 3,000\n", "h.hol");
+    EXPECT_EQ(hole.rfind("The numbers of \"h.hol\" can be read in two ways", 0), 0u) << hole;
+    EXPECT_EQ(ws.model.NumHoles, holes);
 }

@@ -6,6 +6,8 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <set>
+#include <tuple>
 
 namespace corvane {
 
@@ -388,24 +390,23 @@ FormatDecision decideFormat(const std::vector<std::string_view>& lines,
             return d;
         }
     }
-    // A doubtful split stands when another line with as many fields parts
-    // the same place plainly.
+    // A doubtful split stands when other lines with as many fields part the
+    // same place plainly, with the same separator.
     auto firstUnconfirmed = [&](std::size_t k) -> long {
+        std::set<std::tuple<std::size_t, std::size_t, char>> plain;
+        for (std::size_t i = 0; i < nl; ++i) {
+            const LineReading& b = r[k][i];
+            if (!b.reads)
+                continue;
+            for (std::size_t at = 1; at < b.count; ++at)
+                if (std::find(b.doubtful.begin(), b.doubtful.end(), at) == b.doubtful.end())
+                    plain.insert({b.count, at, b.seps[at]});
+        }
         for (std::size_t i = 0; i < nl; ++i) {
             const LineReading& a = r[k][i];
-            if (!a.reads || a.doubtful.empty())
-                continue;
-            bool confirmed = false;
-            for (std::size_t j = 0; j < nl && !confirmed; ++j) {
-                const LineReading& b = r[k][j];
-                if (j == i || !b.reads || b.count != a.count)
-                    continue;
-                confirmed = std::none_of(a.doubtful.begin(), a.doubtful.end(), [&](std::size_t s) {
-                    return b.seps[s] != a.seps[s] ||
-                           std::find(b.doubtful.begin(), b.doubtful.end(), s) != b.doubtful.end();
-                });
-            }
-            if (!confirmed)
+            if (a.reads && std::any_of(a.doubtful.begin(), a.doubtful.end(), [&](std::size_t at) {
+                    return !plain.count({a.count, at, a.seps[at]});
+                }))
                 return static_cast<long>(i);
         }
         return -1;

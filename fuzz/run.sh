@@ -11,7 +11,7 @@ seconds=${1:-300}
 shift || true
 build=${CORVANE_FUZZ_DIR:-build-fuzz}
 jobs=${CORVANE_JOBS:-1}
-all=(model_file overlay_lines sidero_model body_file borehole_file field_data field_roundtrip dialog_numbers)
+all=(model_file overlay_lines sidero_model body_file borehole_file field_data field_roundtrip dialog_numbers point_file)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 
@@ -35,6 +35,7 @@ seed borehole_file examples/*.hol fuzz/seeds/borehole/* tests/data/*.dta
 seed field_data tests/data/*.dta fuzz/seeds/field/*
 seed field_roundtrip fuzz/seeds/roundtrip/*
 seed dialog_numbers fuzz/seeds/numbers/*
+seed point_file examples/hypocentres.txt fuzz/seeds/points/* fuzz/seeds/field/*
 
 mkdir -p "$build/findings"
 status=0

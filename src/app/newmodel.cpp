@@ -479,7 +479,14 @@ std::optional<StationList> chooseStationsFile(Tcorvane& window)
         platform.error(QString::fromStdString(problem));
         return std::nullopt;
     }
-    const FieldDataTable table = readFieldDataText(bytes, QFile::encodeName(name).toStdString());
+    const std::string fileName = QFile::encodeName(name).toStdString();
+    FieldDataTable table = readFieldDataText(bytes, fileName);
+    if (table.question) {
+        const int c = platform.choose(twoReadingsQuestion(*table.question, fileName), DecimalChoices);
+        if (c < 0)
+            return std::nullopt;
+        table = readFieldDataText(bytes, fileName, c == 0 ? '.' : ',');
+    }
     if (!table.problem.empty()) {
         platform.error(QString::fromStdString(table.problem));
         return std::nullopt;

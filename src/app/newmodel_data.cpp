@@ -15,6 +15,24 @@ const QString StationsSortedText = QString::fromUtf8(StationsSortedMessage);
 const QString LinesDroppedText = QString::fromUtf8(LinesDroppedMessage);
 const QString StationsTruncatedText = QString::fromUtf8(StationsTruncatedMessage);
 
+const QStringList DecimalChoices = {QStringLiteral("Decimal point"), QStringLiteral("Decimal comma")};
+
+QString twoReadingsQuestion(const FormatQuestion& q, const std::string& fileName)
+{
+    FormatRules rules;
+    rules.minNumbers = 2;
+    std::string text = "The numbers of \"" + fileName + "\" can be read in two ways: line " +
+                       std::to_string(q.lineNumber) + " holds \"" + q.field + "\".\n";
+    for (const auto& [name, format] : {std::pair{"With a decimal point", q.pointReading},
+                                       std::pair{"With a decimal comma", q.commaReading}}) {
+        text += std::string("\n") + name + ":\n";
+        for (const std::string& line : q.lines)
+            text += "    " + firstCharacters(line, 40) + "   ->   " + numbersAsRead(line, format, rules) + "\n";
+    }
+    text += "\nWhich mark does the file use for its decimals?";
+    return QString::fromStdString(text);
+}
+
 QString tooFewStationsText(std::size_t found)
 {
     return QString::fromStdString(tooFewStationsMessage(found));

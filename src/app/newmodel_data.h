@@ -6,6 +6,7 @@
 #include "io/field_data.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <string>
 #include <vector>
@@ -55,6 +56,11 @@ std::vector<StationRow> stationRows(const Model& m);
 StationList stationsFromRows(const std::vector<StationRow>& rows, const Model& m);
 // Replaces the stations and recalculates every body at the new positions.
 void applyEditedStations(Workspace& ws, const StationList& s);
+
+// The question of a field-data file whose numbers read two ways: its first
+// data lines read both ways. The answers are DecimalChoices, in that order.
+QString twoReadingsQuestion(const FormatQuestion& q, const std::string& fileName);
+extern const QStringList DecimalChoices;
 
 // Messages of the field-data commands.
 QString tooFewStationsText(std::size_t found);

@@ -61,6 +61,11 @@ constexpr const char* HelpText =
     "                        height column goes without y (X,G,H)\n"
     "                        With heights the CSV gets a height column.\n"
     "  --comment-lines N     lines at the top of FILE that are not data (default 3)\n"
+    "  --decimal-point       FILE writes its decimals with a point (commas or\n"
+    "                        blanks group thousands): for a file whose numbers\n"
+    "                        read two ways\n"
+    "  --decimal-comma       FILE writes its decimals with a comma (points or\n"
+    "                        blanks group thousands)\n"
     "  --invert              run the inversion the model's stored choices describe\n"
     "                        (the parameters chosen, the options of \"Invert the\n"
     "                        model\" and the number of iterations), as the window\n"
@@ -81,6 +86,7 @@ struct Options {
     ColumnChoice columns;
     bool columnsGiven = false;
     bool commentLinesGiven = false;
+    char decimal = 0;   // '.' or ',' when given
     bool report = false;
     bool magnetic = false;
     bool invert = false;
@@ -217,6 +223,12 @@ Options parseArguments(int argc, char** argv)
                 throw UsageError{"--comment-lines takes a whole number from 0 to " +
                                  std::to_string(MaxFieldDataLines)};
             o.commentLinesGiven = true;
+        } else if (arg == "--decimal-point" || arg == "--decimal-comma") {
+            noValue();
+            const char mark = arg == "--decimal-point" ? '.' : ',';
+            if (o.decimal && o.decimal != mark)
+                throw UsageError{"--decimal-point and --decimal-comma exclude each other"};
+            o.decimal = mark;
         } else {
             throw UsageError{"unknown option " + arg};
         }
@@ -227,6 +239,8 @@ Options parseArguments(int argc, char** argv)
         throw UsageError{"one model file at a time, not " + std::to_string(files.size())};
     if ((o.columnsGiven || o.commentLinesGiven) && o.stations.empty())
         throw UsageError{"--columns and --comment-lines describe the file of --stations"};
+    if (o.decimal && o.stations.empty())
+        throw UsageError{"--decimal-point and --decimal-comma describe the file of --stations"};
     if (o.magnetic && (o.report || !o.stations.empty()))
         throw UsageError{"--magnetic takes neither --report nor --stations"};
     if (o.invert && (o.report || o.magnetic || !o.stations.empty()))
@@ -340,9 +354,14 @@ std::string takeStations(Model& m, const Options& o)
     std::string bytes;
     if (std::string problem = readWholeFile(o.stations, bytes); !problem.empty())
         return problem;
-    const FieldDataTable table = readFieldDataText(bytes, o.stations);
+    const FieldDataTable table = readFieldDataText(bytes, o.stations, o.decimal);
     if (!table.problem.empty())
         return table.problem;
+    if (table.question)
+        return "The numbers of \"" + o.stations + "\" can be read in two ways: line " +
+               std::to_string(table.question->lineNumber) + " holds \"" + table.question->field +
+               "\", a different number with a decimal point than with a decimal comma. "
+               "Say which the file uses with --decimal-point or --decimal-comma.";
     ColumnChoice columns = o.columns;
     if (!o.commentLinesGiven)
         columns.commentLines = leadingNonStationLines(table, columns);

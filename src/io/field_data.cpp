@@ -37,47 +37,93 @@ SplitLine SplitFields(std::string_view line, Commas commas)
     line = line.substr(0, firstCharacters(line, FieldDataLineLength).size());
     SplitLine out;
     out.commas = commas;
-    for (const std::string_view field : splitLine(line, commas, MaxFieldsPerLine)) {
-        out.whole[out.count] = std::string(field);
-        out.fields[out.count] = std::string(field.substr(0, FieldWidth));
-        ++out.count;
+    const auto all = splitLine(line, commas, 64);
+    out.allFields = static_cast<int>(all.size());
+    bool digits = false, empty = false;
+    for (const std::string_view field : all) {
+        out.words = out.words || isWord(field);
+        digits = digits || field.find_first_of("0123456789") != std::string_view::npos ||
+                 (!field.empty() && !isWord(field) && field.find_first_of("nNiI") != std::string_view::npos);
+        empty = empty || field.empty();
+        if (out.count < MaxFieldsPerLine) {
+            out.whole[out.count] = std::string(field);
+            out.fields[out.count] = std::string(field.substr(0, FieldWidth));
+            ++out.count;
+        }
     }
+    out.dataLike = !out.words && (digits || empty);
     // The field that ends at column 80 is the one cut, if any reached it.
-    if (cut && out.count > 0) {
-        const auto all = splitLine(line, commas, 64);
-        if (static_cast<int>(all.size()) == out.count)
-            out.cutField = out.count;
-    }
+    if (cut && out.count > 0 && out.allFields == out.count)
+        out.cutField = out.count;
     return out;
 }
 
-FieldDataTable readFieldDataText(std::string_view bytes, const std::string& fileName)
+namespace {
+
+// Most data lines (no words) have this many fields; of two as common, the larger.
+int usualFieldCount(const std::vector<SplitLine>& lines)
+{
+    std::vector<int> counts(65, 0);
+    for (const SplitLine& l : lines)
+        if (!l.words && l.allFields > 0)
+            ++counts[static_cast<std::size_t>(std::min(l.allFields, 64))];
+    int best = 0;
+    for (int c = 1; c <= 64; ++c)
+        if (counts[static_cast<std::size_t>(c)] > 0 && counts[static_cast<std::size_t>(c)] >= counts[static_cast<std::size_t>(best)])
+            best = c;
+    return best;
+}
+
+std::vector<std::string_view> keptLines(std::string_view text, bool& dropped)
+{
+    std::vector<std::string_view> lines = textLines(text);
+    dropped = lines.size() > static_cast<std::size_t>(MaxFieldDataLines);
+    if (dropped)
+        lines.resize(MaxFieldDataLines);
+    return lines;
+}
+
+void fillLines(FieldDataTable& table, const std::vector<std::string_view>& lines, const NumberFormat& format)
+{
+    table.lines.clear();
+    table.maxFields = 0;
+    for (const std::string_view line : lines) {
+        table.lines.push_back(SplitFields(line, format));
+        table.maxFields = std::max(table.maxFields, table.lines.back().count);
+    }
+    table.usualFields = usualFieldCount(table.lines);
+    // A line of more numbers than the others has had one split in two, or
+    // a cell too many: its columns are not the file's.
+    for (SplitLine& l : table.lines)
+        l.extraFields = !l.words && l.allFields > table.usualFields;
+}
+
+}  // namespace
+
+FieldDataTable readFieldDataText(std::string_view bytes, const std::string& fileName, char decimal)
 {
     FieldDataTable table;
     const auto text = decodeText(bytes, fileName, table.problem);
     if (!text)
         return table;
-    std::vector<std::string_view> lines = textLines(*text);
-    if (lines.size() > static_cast<std::size_t>(MaxFieldDataLines)) {
-        lines.resize(MaxFieldDataLines);
-        table.linesDropped = true;
-    }
+    const std::vector<std::string_view> lines = keptLines(*text, table.linesDropped);
     std::vector<std::string_view> kept(lines.size());
     std::vector<int> numbers(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
         kept[i] = std::string_view(lines[i]).substr(0, firstCharacters(lines[i], FieldDataLineLength).size());
         numbers[i] = static_cast<int>(i) + 1;
     }
-    const CommaDecision commas = decideCommas(kept, numbers, 2, fileName);
-    if (!commas.problem.empty()) {
-        table.problem = commas.problem;
+    FormatRules rules;
+    rules.minNumbers = 2;
+    rules.decimal = decimal;
+    FormatDecision format = decideFormat(kept, numbers, rules, fileName);
+    if (!format.problem.empty()) {
+        table.problem = format.problem;
         table.linesDropped = false;
         return table;
     }
-    for (const std::string_view line : lines) {
-        table.lines.push_back(SplitFields(line, commas.commas));
-        table.maxFields = std::max(table.maxFields, table.lines.back().count);
-    }
+    table.question = std::move(format.question);
+    fillLines(table, lines, format.format);
     return table;
 }
 
@@ -152,7 +198,7 @@ bool appendStation(StationList& s, double x, double g, double h)
 
 bool isStationLine(const SplitLine& line, const ColumnChoice& choice)
 {
-    return fieldNumber(line, choice.xColumn) && fieldNumber(line, choice.gravityColumn) &&
+    return !line.extraFields && fieldNumber(line, choice.xColumn) && fieldNumber(line, choice.gravityColumn) &&
            (!choice.xyData || fieldNumber(line, choice.yColumn)) &&
            (!choice.heightData || fieldNumber(line, choice.heightColumn));
 }
@@ -160,8 +206,11 @@ bool isStationLine(const SplitLine& line, const ColumnChoice& choice)
 int leadingNonStationLines(const FieldDataTable& table, const ColumnChoice& choice)
 {
     int n = 0;
+    // Only headings and blank lines lead: a line of broken data there (a
+    // "nan", an empty field) is a data line that gives no station, and is said.
     while (n < static_cast<int>(table.lines.size()) &&
-           !isStationLine(table.lines[static_cast<std::size_t>(n)], choice))
+           !isStationLine(table.lines[static_cast<std::size_t>(n)], choice) &&
+           !table.lines[static_cast<std::size_t>(n)].dataLike)
         ++n;
     return n == static_cast<int>(table.lines.size()) ? 0 : n;
 }
@@ -174,7 +223,9 @@ StationList stationsFromTable(const FieldDataTable& table, const ColumnChoice& c
     double x0 = 0, y0 = 0;
     for (std::size_t r = first; r < table.lines.size(); ++r) {
         const SplitLine& line = table.lines[r];
-        const auto x = fieldNumber(line, choice.xColumn);
+        std::optional<double> x;
+        if (!line.extraFields)
+            x = fieldNumber(line, choice.xColumn);
         const auto g = fieldNumber(line, choice.gravityColumn);
         const auto y = choice.xyData ? fieldNumber(line, choice.yColumn) : std::optional<double>(0);
         const auto h = choice.heightData ? fieldNumber(line, choice.heightColumn)

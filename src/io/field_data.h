@@ -27,6 +27,10 @@ struct SplitLine {
     int count = 0;
     Commas commas = Commas::Separate;   // how the file writes its numbers
     int cutField = 0;                   // the field cut at column 80 (1-based), 0 for none
+    int allFields = 0;                  // the fields of the first 80 characters, past 5 too
+    bool words = false;                 // a field holds a word: a heading or a remark
+    bool dataLike = false;              // no word, but digits, "nan" or an empty field: broken data
+    bool extraFields = false;           // more fields than the file's data lines: gives no station
 };
 
 // At most the first 80 characters, split as text_lines.h describes (a line
@@ -38,13 +42,20 @@ struct FieldDataTable {
     int maxFields = 0;              // the largest field count of any line
     bool linesDropped = false;      // the file had lines after the last one taken
     std::string problem;            // not empty: the file cannot be read (nothing in lines)
+    int usualFields = 0;            // the field count of most data lines
+    // The numbers read two ways: the lines hold the point reading, and the
+    // caller asks which is meant (or refuses).
+    std::optional<FormatQuestion> question;
 };
 
 // Decodes a file's bytes (decodeText), splits the text into lines (LF, CRLF or
-// CR ends; a last line without an end counts) and each line into fields,
-// commas read as the file's data lines use them; at most 4108 lines are
-// taken. fileName only names the file in messages.
-FieldDataTable readFieldDataText(std::string_view bytes, const std::string& fileName = "field data");
+// CR ends; a last line without an end counts) and each line into fields, the
+// number format decided from the file's data lines; at most 4108 lines are
+// taken. fileName only names the file in messages. decimal is '.' or ',' when
+// the user has said which mark the file uses.
+FieldDataTable readFieldDataText(std::string_view bytes, const std::string& fileName = "field data",
+                                 char decimal = 0);
+
 
 // A value the model file can hold. Anything larger could not be saved, and
 // its differences and widths would overflow: it is read like a word.

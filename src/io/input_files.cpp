@@ -198,10 +198,12 @@ std::string readBodyFile(Workspace& ws, std::string_view bytes, const std::strin
         values.push_back(afterCharacters(all[i].substr(0, firstCharacters(all[i], MaxLineCharacters).size()), 15));
         numbers.push_back(static_cast<int>(i) + 1);
     }
-    const CommaDecision decision = decideCommas(values, numbers, 1, fileName);
+    const FormatDecision decision = decideFormat(values, numbers, {1, 3, 0}, fileName);
     if (!decision.problem.empty())
         return decision.problem;
-    const Commas commas = decision.commas;
+    if (decision.question)
+        return twoReadingsMessage(*decision.question, fileName);
+    const Commas commas = decision.format;
     LineReader lines(text);
     std::vector<std::string> fields;
     const std::string file = "the body file " + quoted(fileName);
@@ -312,10 +314,12 @@ std::string readBoreholeFile(Workspace& ws, std::string_view bytes, const std::s
         rows.push_back(all[i].substr(0, firstCharacters(all[i], MaxLineCharacters).size()));
         numbers.push_back(static_cast<int>(i) + 1);
     }
-    const CommaDecision decision = decideCommas(rows, numbers, 2, fileName);
+    const FormatDecision decision = decideFormat(rows, numbers, {2, 2, 0}, fileName);
     if (!decision.problem.empty())
         return decision.problem;
-    const Commas commas = decision.commas;
+    if (decision.question)
+        return twoReadingsMessage(*decision.question, fileName);
+    const Commas commas = decision.format;
     const std::string file = "the borehole file " + quoted(fileName);
     LineReader lines(text);
     std::string_view line;

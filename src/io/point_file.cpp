@@ -29,7 +29,18 @@ std::string_view trimmed(std::string_view s)
 PointFileResult readPointFile(std::string_view text, const std::string& fileName)
 {
     PointFileResult out;
-    const Commas commas = commasOf(text);
+    // The number format is the whole file's: x and depth of every line
+    // (a heading and the labels hold words and cast no vote).
+    const std::vector<std::string_view> all = textLines(text);
+    std::vector<int> numbers(all.size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        numbers[i] = static_cast<int>(i) + 1;
+    const FormatDecision decision = decideFormat(all, numbers, {2, 2, 0}, baseName(fileName));
+    if (!decision.problem.empty() || decision.question) {
+        out.error = decision.question ? twoReadingsMessage(*decision.question, baseName(fileName)) : decision.problem;
+        return out;
+    }
+    const Commas commas = decision.format;
     LineReader lines(text);
     std::string_view line;
     bool first = true;

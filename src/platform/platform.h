@@ -5,6 +5,7 @@
 // from a script and see exactly what the user would have seen.
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -28,6 +29,9 @@ public:
     // A question with Yes, No and Cancel (Esc and the close box cancel).
     enum class Answer { Yes, No, Cancel };
     virtual Answer ask(const QString& text) = 0;
+    // A question with a button for each choice and Cancel: the index of the
+    // choice taken, or -1 when cancelled.
+    virtual int choose(const QString& text, const QStringList& choices) = 0;
 
     // File dialogs with one filter, e.g. ("Saved models", "*.mod").
     // An empty result means the user cancelled. A name typed into a save

@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QPushButton>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -160,6 +161,21 @@ Platform::Answer QtPlatform::ask(const QString& text)
     case QMessageBox::No: return Answer::No;
     default: return Answer::Cancel;
     }
+}
+
+int QtPlatform::choose(const QString& text, const QStringList& choices)
+{
+    const ModalScope modal(*this);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Question"), text, QMessageBox::Cancel, parent_);
+    std::vector<QAbstractButton*> buttons;
+    for (const QString& c : choices)
+        buttons.push_back(box.addButton(c, QMessageBox::AcceptRole));
+    if (!buttons.empty())
+        box.setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    const auto at = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return at == buttons.end() ? -1 : static_cast<int>(at - buttons.begin());
 }
 
 namespace {

@@ -27,6 +27,7 @@ public:
     void warning(const QString& text) override;
     bool confirm(const QString& text) override;
     Answer ask(const QString& text) override;
+    int choose(const QString& text, const QStringList& choices) override;
 
     QString openFileName(const QString& filterName, const QString& pattern) override;
     QString saveFileName(const QString& filterName, const QString& pattern, const QString& suggested = {}) override;

@@ -80,6 +80,16 @@ Platform::Answer ScriptedPlatform::ask(const QString& text)
     return a;
 }
 
+int ScriptedPlatform::choose(const QString& text, const QStringList& offered)
+{
+    messages.push_back({Kind::Question, text + "\n[" + offered.join(QStringLiteral("] [")) + "]"});
+    if (choices.empty())
+        return -1;
+    const int c = choices.front();
+    choices.pop_front();
+    return c;
+}
+
 QString ScriptedPlatform::openFileName(const QString& filterName, const QString& pattern)
 {
     const QString name = take(openNames);

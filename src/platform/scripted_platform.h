@@ -34,6 +34,7 @@ public:
     // --- answers (an empty queue answers No, cancel, or no colour) ---
     std::deque<bool> confirmAnswers;
     std::deque<Answer> questionAnswers;   // Yes / No / Cancel; empty answers Cancel
+    std::deque<int> choices;              // the choice taken (an index); empty cancels
     std::deque<QString> openNames;
     std::deque<QString> saveNames;
     std::deque<std::optional<QColor>> colours;
@@ -67,6 +68,7 @@ public:
     void warning(const QString& text) override;
     bool confirm(const QString& text) override;
     Answer ask(const QString& text) override;
+    int choose(const QString& text, const QStringList& choices) override;
     QString openFileName(const QString& filterName, const QString& pattern) override;
     QString saveFileName(const QString& filterName, const QString& pattern, const QString& suggested = {}) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;

@@ -749,3 +749,34 @@ TEST_F(WindowTest, SpreadsheetFileWithAHeadingRowKeepsEveryStationAndSaysWhatItS
     EXPECT_TRUE(p.messages[0].text.contains("cannot be read safely")) << p.messages[0].text.toStdString();
     EXPECT_EQ(m.NumStations, 18);
 }
+
+TEST_F(WindowTest, AFileWhoseNumbersReadTwoWaysIsAskedAbout)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("grouped.txt");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x g\n1,000 5\n2,500 7\n");
+    }
+    // The answer decides the numbers; cancelling reads nothing.
+    const struct {
+        int choice;
+        std::vector<double> x;
+    } answers[] = {{0, {1000, 2500}}, {1, {1, 2.5}}, {-1, {}}};
+    for (const auto& a : answers) {
+        SCOPED_TRACE(a.choice);
+        p.clear();
+        p.openNames.push_back(file);
+        if (a.choice >= 0)
+            p.choices.push_back(a.choice);
+        const std::optional<StationList> s = chooseStationsFile(*w);
+        ASSERT_EQ(p.texts(ScriptedPlatform::Kind::Question).size(), 1);
+        const QString asked = p.texts(ScriptedPlatform::Kind::Question)[0];
+        EXPECT_TRUE(asked.contains("1,000 5   ->   1000; 5")) << asked.toStdString();
+        EXPECT_TRUE(asked.contains("1,000 5   ->   1; 5")) << asked.toStdString();
+        EXPECT_TRUE(asked.endsWith("[Decimal point] [Decimal comma]")) << asked.toStdString();
+        EXPECT_EQ(s.has_value(), a.choice >= 0);
+        EXPECT_EQ(s ? s->x : std::vector<double>{}, a.x);
+    }
+}

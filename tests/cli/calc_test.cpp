@@ -322,6 +322,8 @@ TEST(CorvaneCalc, CommandLineHelpVersionAndMistakes)
                                  {"--stations", model, "--columns", "x=1,g=2,g=3", model},
                                  {"--stations", model, "--columns", "x=1,2,h=3", model},
                                  {"--stations", model, "--comment-lines", "-1", model},
+                                 {"--decimal-comma", model},
+                                 {"--stations", model, "--decimal-comma", "--decimal-point", model},
                                  {"--report=yes", model},
                                  {"--magnetic", "--report", model},
                                  {"--magnetic", "--stations", model, model},
@@ -408,6 +410,9 @@ TEST(CorvaneCalc, SpreadsheetFilesAsTheWindowReadsThem)
         {"nomark.csv", std::string("x\0,\0g\0\n\0001\0,\0002\0\n\0", 16), 1, 0,
          "is written in UTF-16 without a byte order mark"},
         {"tie.csv", "1,5 2,5\n0.25,1.5\n", 1, 0, "cannot be read safely"},
+        {"grouped.txt", "x g\n1,000 5\n2,500 7\n", 1, 0,
+         "line 2 holds \"1,000\", a different number with a decimal point than with a decimal comma. "
+         "Say which the file uses with --decimal-point or --decimal-comma."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -420,6 +425,14 @@ TEST(CorvaneCalc, SpreadsheetFilesAsTheWindowReadsThem)
         }
         EXPECT_EQ(r.err, c.err);
         EXPECT_EQ(csvRows(r.out).size(), c.rows + 1);
+    }
+    // The decimal mark said: the positions follow it.
+    for (const auto& [option, second] : {std::pair{"--decimal-point", "2500"}, std::pair{"--decimal-comma", "2.5"}}) {
+        const Outcome said = calc({"--stations", write("grouped.txt", "x g\n1,000 5\n2,500 7\n"), option, model});
+        ASSERT_EQ(said.status, 0) << said.err;
+        const auto rows = csvRows(said.out);
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(rows[2][0], second);
     }
     // Comment lines given on the command line still count as given.
     const Outcome r = calc({"--stations", write("heading2.csv", csv), "--comment-lines", "3", model});

@@ -11,7 +11,7 @@ seconds=${1:-300}
 shift || true
 build=${CORVANE_FUZZ_DIR:-build-fuzz}
 jobs=${CORVANE_JOBS:-1}
-all=(model_file sidero_model body_file borehole_file field_data field_roundtrip dialog_numbers)
+all=(model_file sidero_model body_file borehole_file field_data field_roundtrip dialog_numbers segy_section picture)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 
@@ -34,6 +34,8 @@ seed borehole_file examples/*.hol fuzz/seeds/borehole/* tests/data/*.dta
 seed field_data tests/data/*.dta fuzz/seeds/field/*
 seed field_roundtrip fuzz/seeds/roundtrip/*
 seed dialog_numbers fuzz/seeds/numbers/*
+seed segy_section fuzz/seeds/segy/*
+seed picture fuzz/seeds/picture/*
 
 mkdir -p "$build/findings"
 status=0

@@ -321,6 +321,7 @@ std::optional<QString> Painter::run()
             densHigh_ = std::max(densHigh_, m_.Bodies[b].Density);
         }
 
+    int hiddenLabels = 0;
     if (!d_.PlanView) {
         depthAxis();
         if (ws_.overlays.backdrop)
@@ -331,7 +332,7 @@ std::optional<QString> Painter::run()
         bodies();
         drawGroundLine(p_, L_, d_, m_);
         if (!ws_.overlays.pointSets.empty())
-            drawPointSets(p_, L_, d_, ws_.overlays);
+            hiddenLabels = drawPointSets(p_, L_, d_, ws_.overlays);
     } else {
         planView();
     }
@@ -353,6 +354,8 @@ std::optional<QString> Painter::run()
         legend();
         return std::nullopt;
     }
+    if (hiddenLabels > 0)
+        status = (status ? *status + QStringLiteral("   ") : QString()) + hiddenLabelsText(hiddenLabels);
     return status;
 }
 
@@ -436,6 +439,7 @@ void Painter::grid()
 
 void Painter::bodies()
 {
+    const Backdrop* backdrop = ws_.overlays.backdrop ? &*ws_.overlays.backdrop : nullptr;
     for (int b = 1; b <= numBodies(); ++b) {
         const Tbody& body = m_.Bodies[b];
         const int n = std::clamp(body.NumCorners, 0, MaxCorners);
@@ -448,10 +452,10 @@ void Painter::bodies()
             poly << QPoint(clampX(s.x()), s.y());
         }
         if (body.Hidden) {
-            p_.setBrush(Qt::white);
+            p_.setBrush(bodyBrush(Qt::white, backdrop));
             setPen(p_, Qt::black, current ? 2 : 1, Qt::DotLine);
         } else {
-            p_.setBrush(bodyColour(d_.ColourScheme, body.Density, densLow_, densHigh_));
+            p_.setBrush(bodyBrush(bodyColour(d_.ColourScheme, body.Density, densLow_, densHigh_), backdrop));
             setPen(p_, Qt::black, (current || d_.Printing) ? 2 : 1);
         }
         if (!poly.isEmpty())

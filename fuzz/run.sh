@@ -11,7 +11,7 @@ seconds=${1:-300}
 shift || true
 build=${CORVANE_FUZZ_DIR:-build-fuzz}
 jobs=${CORVANE_JOBS:-1}
-all=(model_file overlay_lines sidero_model body_file borehole_file field_data field_roundtrip dialog_numbers point_file)
+all=(model_file overlay_lines sidero_model body_file borehole_file field_data field_roundtrip dialog_numbers point_file segy_section picture)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 
@@ -36,6 +36,8 @@ seed field_data tests/data/*.dta fuzz/seeds/field/*
 seed field_roundtrip fuzz/seeds/roundtrip/*
 seed dialog_numbers fuzz/seeds/numbers/*
 seed point_file examples/hypocentres.txt fuzz/seeds/points/* fuzz/seeds/field/*
+seed segy_section fuzz/seeds/segy/*
+seed picture fuzz/seeds/picture/*
 
 mkdir -p "$build/findings"
 status=0

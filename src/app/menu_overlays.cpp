@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProgressDialog>
 
 namespace corvane {
@@ -64,6 +65,31 @@ std::string Tcorvane::readOverlayFilesShown()
 {
     if (ws_.overlays.empty())
         return {};
+    // Files neither at their paths nor beside the model: one question offers
+    // to show where they went; those not located are named in the warning.
+    const std::vector<std::string> lost = findOverlayFiles(ws_.overlays, QFile::encodeName(modelFile_).toStdString());
+    QStringList names;
+    for (const std::string& l : lost)
+        names << QFile::decodeName(l.c_str());
+    const QString question = lost.size() == 1
+                                 ? QStringLiteral("The file %1 shown with the section is missing, and not beside the "
+                                                  "model either. Locate it ?")
+                                 : QStringLiteral("These files shown with the section are missing, and not beside the "
+                                                  "model either:\n%1\nLocate them ?");
+    if (!lost.empty() && platform_->confirm(question.arg(names.join(QLatin1Char('\n'))))) {
+        for (const std::string& l : lost) {
+            const QString found =
+                platform_->openFileName(QFileInfo(QFile::decodeName(l.c_str())).fileName(), QStringLiteral("*"));
+            if (found.isEmpty())
+                continue;
+            const std::string path = QFile::encodeName(found).toStdString();
+            for (PointSet& set : ws_.overlays.pointSets)
+                if (set.path == l && set.points.empty())
+                    set.path = path;
+            if (ws_.overlays.backdrop && ws_.overlays.backdrop->path == l && !ws_.overlays.backdrop->image)
+                ws_.overlays.backdrop->path = path;
+        }
+    }
     QProgressDialog progress(QStringLiteral("Reading the seismic section..."), QStringLiteral("Cancel"), 0, 1, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);

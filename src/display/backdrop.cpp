@@ -1,5 +1,6 @@
 #include "display/backdrop.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 
@@ -8,16 +9,104 @@
 
 namespace corvane {
 
+QSize keptPictureSize(QSize full)
+{
+    if (full.isEmpty())
+        return full;
+    const double w = full.width(), h = full.height();
+    const double f = std::min({1.0, MaxPictureSide / w, MaxPictureSide / h,
+                               std::sqrt(static_cast<double>(MaxPicturePixels) / (w * h))});
+    return QSize(std::max(1, static_cast<int>(w * f)), std::max(1, static_cast<int>(h * f)));
+}
+
+namespace {
+
+// Decoded whole, a picture may take at most this (MB) before it is reduced.
+constexpr int DecodeLimitMB = 256;
+
+// The size to ask the reader for. A JPEG decodes at a half, a quarter or an
+// eighth of its size at little cost: the largest of those within the kept
+// size is asked for, so that the whole picture is never decoded.
+QSize decodeSize(QSize full, const QByteArray& format)
+{
+    const QSize kept = keptPictureSize(full);
+    if (kept == full || format != "jpeg")
+        return kept;
+    for (int d : {2, 4, 8}) {
+        const QSize part(full.width() / d, full.height() / d);
+        if (!part.isEmpty() && keptPictureSize(part) == part)
+            return part;
+    }
+    return kept;
+}
+
+// Whether the file stops before its format's end mark: a PNG's IEND chunk,
+// a JPEG's end-of-image marker (padding after it allowed).
+bool endsEarly(const QString& path, const QByteArray& format)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = f.size();
+    const qint64 tail = std::min<qint64>(size, format == "png" ? 12 : 1024);
+    f.seek(size - tail);
+    const QByteArray end = f.read(tail);
+    if (format == "png")
+        return !end.startsWith(QByteArray("\0\0\0\0IEND", 8));
+    if (format == "jpeg")
+        return !end.contains("\xff\xd9");
+    return false;
+}
+
+// Catches the warnings a JPEG decoder gives on data that ends early.
+QtMessageHandler previousHandler = nullptr;
+bool truncationWarned = false;
+
+void catchTruncation(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (text.contains(QLatin1String("Premature end"), Qt::CaseInsensitive) ||
+        text.contains(QLatin1String("premature end of data"), Qt::CaseInsensitive)) {
+        truncationWarned = true;
+        return;
+    }
+    if (previousHandler)
+        previousHandler(type, context, text);
+}
+
+}  // namespace
+
 std::string loadBackdropImage(Backdrop& b)
 {
-    QImageReader reader(QString::fromStdString(b.path));
-    // A picture twice the size of the largest screens in each direction is
-    // plenty; a bigger one would only hold memory.
-    reader.setAllocationLimit(1024);
+    const QString path = QString::fromStdString(b.path);
+    QImageReader reader(path);
+    reader.setAllocationLimit(DecodeLimitMB);
+    const QSize full = reader.size();
+    const QByteArray format = reader.format();
+    if (full.isValid()) {
+        const QSize ask = decodeSize(full, format);
+        if (ask != full)
+            reader.setScaledSize(ask);
+    }
+    truncationWarned = false;
+    previousHandler = qInstallMessageHandler(catchTruncation);
     QImage img = reader.read();
-    if (img.isNull())
-        return "Cannot read the picture " + b.path + " (" + reader.errorString().toStdString() + ").";
+    qInstallMessageHandler(previousHandler);
+    const bool cut = truncationWarned || endsEarly(path, format);
+    if (img.isNull()) {
+        std::string why = reader.errorString().toStdString();
+        if (full.isValid() && 4.0 * full.width() * full.height() > DecodeLimitMB * 1048576.0 && format != "jpeg")
+            why = std::to_string(full.width()) + " x " + std::to_string(full.height()) +
+                  " pixels, too many to read; a JPEG of it, or a smaller picture, can be read";
+        else if (cut)
+            why = "its data ends early";
+        return "Cannot read the picture " + b.path + " (" + why + ").";
+    }
+    const QSize kept = keptPictureSize(img.size());
+    if (kept != img.size())
+        img = img.scaled(kept, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     setBackdropPicture(b, img);
+    if (cut)
+        b.image->note = "The picture " + b.path + " ends early: what it holds is shown.";
     return {};
 }
 
@@ -64,6 +153,72 @@ QRect modelPanelPixels(const ViewLayout& L)
     return QRect(QPoint(L.Left + L.SectionLeft + 1, L.Mid + 1), QPoint(L.Rx, L.By));
 }
 
+QBrush bodyBrush(const QColor& fill, const Backdrop* backdrop)
+{
+    if (!backdrop || !backdrop->image)
+        return fill;
+    switch (backdrop->bodies) {
+    case BodyFill::Outlines:
+        return Qt::NoBrush;
+    case BodyFill::Translucent: {
+        QColor c = fill;
+        c.setAlpha(TranslucentAlpha);
+        return c;
+    }
+    case BodyFill::Opaque:
+        break;
+    }
+    return fill;
+}
+
+namespace {
+
+int distance(QRgb a, QRgb b)
+{
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+}
+
+// A section's rows reduced to the given count: each row the pixel of the
+// rows it covers that lies farthest from zero's colour (the largest
+// amplitude), column by column.
+QImage fewerRows(const QImage& src, int rows, QRgb zero)
+{
+    QImage out(src.width(), rows, src.format());
+    const auto h = static_cast<long long>(src.height());
+    for (int r = 0; r < rows; ++r) {
+        const int from = static_cast<int>(r * h / rows), to = std::max(from + 1, static_cast<int>((r + 1) * h / rows));
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(r));
+        std::copy_n(reinterpret_cast<const QRgb*>(src.constScanLine(from)), src.width(), line);
+        for (int y = from + 1; y < to; ++y) {
+            const auto* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+            for (int x = 0; x < src.width(); ++x)
+                if (distance(in[x], zero) > distance(line[x], zero))
+                    line[x] = in[x];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+const QImage& reducedFor(BackdropImage& im, QSizeF drawn)
+{
+    const QSize src = im.source.size();
+    const QSize want(std::clamp(static_cast<int>(std::lround(drawn.width())), 1, src.width()),
+                     std::clamp(static_cast<int>(std::lround(drawn.height())), 1, src.height()));
+    if (want == src)
+        return im.source;
+    if (im.reduced.size() != want) {
+        // A section's samples keep their largest amplitude, as when it was
+        // read: averaged, a thin reflector's peak and troughs cancel.
+        const QImage rows = im.sectionZero && want.height() < src.height()
+                                ? fewerRows(im.source, want.height(), *im.sectionZero)
+                                : im.source;
+        im.reduced = rows.size() == want ? rows : rows.scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return im.reduced;
+}
+
 void drawBackdrop(QPainter& p, const ViewLayout& L, const Display& d, const Backdrop& b)
 {
     if (!b.image || b.image->source.isNull())
@@ -93,7 +248,7 @@ void drawBackdrop(QPainter& p, const ViewLayout& L, const Display& d, const Back
             s.translate(flipX ? where.left() + where.right() : 0, flipY ? where.top() + where.bottom() : 0);
             s.scale(flipX ? -1 : 1, flipY ? -1 : 1);
         }
-        s.drawImage(where.normalized(), im.source);
+        s.drawImage(where.normalized(), reducedFor(im, where.normalized().size()));
         s.end();
         im.scaledWhere = where;
         im.scaledPart = part;

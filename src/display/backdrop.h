@@ -5,6 +5,7 @@
 #include "display/view.h"
 #include "model/overlays.h"
 
+#include <QBrush>
 #include <QImage>
 #include <QRect>
 #include <QRectF>
@@ -24,9 +25,27 @@ struct BackdropImage {
     QImage scaled;
     QRectF scaledWhere;   // where the whole picture lay, its edges as placed
     QRect scaledPart;     // the part of it kept in `scaled`
+    // The picture averaged down to the size it is drawn at, when that is
+    // smaller: a smooth transform alone would pick every so many pixels and
+    // lose thin lines (a section's reflectors) between them.
+    QImage reduced;
+    std::string note;     // what the user should know of a file read in part
+    // A seismic section's picture: the colour of a zero amplitude.
+    std::optional<QRgb> sectionZero;
 };
 
-// Reads b.path into b.image. Returns an empty string, or the message for the user.
+// The size a picture of the given size is kept at: at most MaxPictureSide
+// pixels a side and MaxPicturePixels in all, larger than any screen uses
+// (so that zooming in still shows detail), the shape kept.
+inline constexpr int MaxPictureSide = 8192;
+inline constexpr long long MaxPicturePixels = 1LL << 24;
+QSize keptPictureSize(QSize full);
+
+// Reads b.path into b.image, at keptPictureSize: a JPEG is decoded at the
+// reduced size, other formats whole and then reduced (one that would take
+// more than a few hundred MB whole is refused). A picture whose data ends
+// early is shown as far as it goes, with a note. Returns an empty string, or
+// the message for the user.
 std::string loadBackdropImage(Backdrop& b);
 
 // Makes picture b's image (a picture made from other data, such as a seismic section).
@@ -49,6 +68,16 @@ std::optional<BackdropEdges> edgesFromTiePoints(QSizeF picture, QPointF p1, QPoi
 
 // The model panel's pixels: right of the depth axis, below the divider.
 QRect modelPanelPixels(const ViewLayout& L);
+
+// The brush of a body filled with fill: as it is without a backdrop shown,
+// otherwise as the backdrop's BodyFill says (translucent: TranslucentAlpha).
+inline constexpr int TranslucentAlpha = 96;
+QBrush bodyBrush(const QColor& fill, const Backdrop* backdrop);
+
+// The picture as drawn at the given size (pixels, each way): the source, or
+// where that is larger, the source reduced to it (kept in im.reduced):
+// averaged, but a section's samples by their largest amplitude.
+const QImage& reducedFor(BackdropImage& im, QSizeF drawn);
 
 // Draws the picture (when it has been read) at its opacity, clipped to the
 // model panel.

@@ -311,6 +311,15 @@ TBackdrop::TBackdrop(Workspace& ws, Platform& platform, BackdropReader read, QWi
     opRow->addWidget(opacity_);
     opRow->addWidget(opacityText_);
     layout->addLayout(opRow);
+    auto* fillRow = new QHBoxLayout;
+    bodies_ = new QComboBox(this);
+    bodies_->setObjectName(QStringLiteral("Bodies"));
+    // In the order of BodyFill.
+    bodies_->addItems({QStringLiteral("Outlines"), QStringLiteral("Translucent"), QStringLiteral("Opaque")});
+    fillRow->addWidget(new QLabel(QStringLiteral("Bodies over the picture"), this));
+    fillRow->addStretch();
+    fillRow->addWidget(bodies_);
+    layout->addLayout(fillRow);
     clip_ = field(QStringLiteral("SEG-Y: clip at the percentile"), QStringLiteral("Clip"));
     colours_ = new QCheckBox(QStringLiteral("SEG-Y: red-white-blue instead of grey"), this);
     colours_->setObjectName(QStringLiteral("RedWhiteBlue"));
@@ -359,6 +368,7 @@ void TBackdrop::FormActivate()
     top_->setText(QString::number(b.zTop, 'g', 12));
     bottom_->setText(QString::number(b.zBottom, 'g', 12));
     opacity_->setValue(b.opacity);
+    bodies_->setCurrentIndex(static_cast<int>(b.bodies));
     clip_->setText(QString::number(b.clipPercent, 'g', 12));
     colours_->setChecked(b.redWhiteBlue);
     cdp_->setChecked(b.cdpPositions);
@@ -422,15 +432,21 @@ void TBackdrop::OKBtnClick()
     const double nan = std::nan("");
     Backdrop bd{path_->text().toStdString(), l.value_or(nan), r.value_or(nan), t.value_or(nan),
                 b.value_or(nan), opacity_->value(), num(clip_).value_or(nan), colours_->isChecked(), {},
-                cdp_->isChecked(), num(velocity_).value_or(nan)};
+                cdp_->isChecked(), num(velocity_).value_or(nan),
+                static_cast<BodyFill>(std::clamp(bodies_->currentIndex(), 0, 2))};
     if (bd.path.empty()) {
         platform_.error(QStringLiteral("Choose a picture first."));
         return;
     }
+    const auto before = ws_.overlays.backdrop ? ws_.overlays.backdrop->image : nullptr;
     if (std::string err = placeBackdrop(ws_.overlays, bd, read_); !err.empty()) {
         platform_.error(QString::fromStdString(err));
         return;
     }
+    // A file read in part is shown as far as it goes, and the user told.
+    const Backdrop* now = ws_.overlays.backdrop ? &*ws_.overlays.backdrop : nullptr;
+    if (now && now->image && now->image != before && !now->image->note.empty())
+        platform_.warning(QString::fromStdString(now->image->note));
     accept();
 }
 

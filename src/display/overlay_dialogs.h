@@ -96,6 +96,7 @@ private:
     QLineEdit* top_;
     QLineEdit* bottom_;
     QSlider* opacity_;
+    QComboBox* bodies_;
     QLabel* opacityText_;
     QLineEdit* clip_;
     QCheckBox* colours_;

@@ -322,6 +322,7 @@ std::optional<QString> Painter::run()
             densHigh_ = std::max(densHigh_, m_.Bodies[b].Density);
         }
 
+    int hiddenLabels = 0;
     if (!d_.PlanView) {
         depthAxis();
         if (ws_.overlays.backdrop)
@@ -337,7 +338,7 @@ std::optional<QString> Painter::run()
             // The window's section is its width less the axis strip (40) and the right margin (5).
             if (d_.Printing)
                 printed = printedPointSize(L_.Rx - axisX(), print_.screenWidth - 45, print_.screenFontPixels);
-            drawPointSets(p_, L_, d_, ws_.overlays, printed);
+            hiddenLabels = drawPointSets(p_, L_, d_, ws_.overlays, printed);
         }
     } else {
         planView();
@@ -360,6 +361,8 @@ std::optional<QString> Painter::run()
         legend();
         return std::nullopt;
     }
+    if (hiddenLabels > 0)
+        status = (status ? *status + QStringLiteral("   ") : QString()) + hiddenLabelsText(hiddenLabels);
     return status;
 }
 
@@ -443,6 +446,7 @@ void Painter::grid()
 
 void Painter::bodies()
 {
+    const Backdrop* backdrop = ws_.overlays.backdrop ? &*ws_.overlays.backdrop : nullptr;
     for (int b = 1; b <= numBodies(); ++b) {
         const Tbody& body = m_.Bodies[b];
         const int n = std::clamp(body.NumCorners, 0, MaxCorners);
@@ -455,10 +459,10 @@ void Painter::bodies()
             poly << QPoint(clampX(s.x()), s.y());
         }
         if (body.Hidden) {
-            p_.setBrush(Qt::white);
+            p_.setBrush(bodyBrush(Qt::white, backdrop));
             setPen(p_, Qt::black, current ? 2 : 1, Qt::DotLine);
         } else {
-            p_.setBrush(bodyColour(d_.ColourScheme, body.Density, densLow_, densHigh_));
+            p_.setBrush(bodyBrush(bodyColour(d_.ColourScheme, body.Density, densLow_, densHigh_), backdrop));
             setPen(p_, Qt::black, (current || d_.Printing) ? 2 : 1);
         }
         if (!poly.isEmpty())

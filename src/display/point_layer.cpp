@@ -1,11 +1,16 @@
 #include "display/point_layer.h"
 
 #include "display/backdrop.h"
+#include "model/text.h"
 
 #include <QPainter>
 #include <QPolygon>
 
 #include <algorithm>
+#include <cctype>
+#include <limits>
+#include <numeric>
+#include <optional>
 #include <cmath>
 #include <vector>
 
@@ -62,8 +67,46 @@ PrintedPointSize printedPointSize(int panelWidth, int screenPanelWidth, int scre
     return s;
 }
 
-void drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Overlays& o,
-                   const std::optional<PrintedPointSize>& printed)
+double labelValue(const std::string& label)
+{
+    const std::size_t start = label.find_first_not_of(" \t");
+    if (start == std::string::npos)
+        return NAN;
+    const std::size_t end = std::min(label.find_first_of(" \t", start), label.size());
+    std::string_view word = std::string_view(label).substr(start, end - start);
+    // A magnitude may carry its scale's letters before it: "M2.1", "Mw5.3".
+    while (!word.empty() && std::isalpha(static_cast<unsigned char>(word.front())))
+        word.remove_prefix(1);
+    const std::optional<double> v = parseNumber(word);
+    return v && std::isfinite(*v) ? *v : NAN;
+}
+
+std::vector<bool> keptLabels(const std::vector<LabelBox>& labels)
+{
+    std::vector<std::size_t> order(labels.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    // The larger value first (a label without one after every label with
+    // one), and of equal values the later.
+    auto rank = [&labels](std::size_t i) {
+        return std::isnan(labels[i].value) ? -std::numeric_limits<double>::infinity() : labels[i].value;
+    };
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return rank(a) != rank(b) ? rank(a) > rank(b) : a > b;
+    });
+    std::vector<bool> kept(labels.size(), false);
+    std::vector<QRect> placed;
+    for (std::size_t i : order) {
+        const QRect& box = labels[i].box;
+        if (std::any_of(placed.begin(), placed.end(), [&box](const QRect& p) { return p.intersects(box); }))
+            continue;
+        placed.push_back(box);
+        kept[i] = true;
+    }
+    return kept;
+}
+
+int drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Overlays& o,
+                  const std::optional<PrintedPointSize>& printed)
 {
     const QRect panel = modelPanelPixels(L);
     const int r = printed ? printed->radius : pointSymbolRadius(L);
@@ -74,9 +117,16 @@ void drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Ove
         font.setPixelSize(printed->fontPixels);
         p.setFont(font);
     }
-    // Points crowd (a swarm of hypocentres): a label that would overprint
-    // one already drawn is left out rather than made unreadable.
-    std::vector<QRect> labels;
+    // Points crowd (a swarm of hypocentres): of labels that would overprint,
+    // the one of the larger value is drawn and the others left out, rather
+    // than all made unreadable.
+    struct Text {
+        QPoint base;
+        QString text;
+        QColor colour;
+    };
+    std::vector<LabelBox> boxes;
+    std::vector<Text> texts;
     for (const PointSet& set : o.pointSets) {
         if (set.hidden)
             continue;
@@ -90,19 +140,34 @@ void drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Ove
             if (!panel.contains(c))
                 continue;
             drawPointSymbol(p, set.symbol, colour, c, r);
-            if (!pt.label.empty()) {
-                const QString text = QString::fromStdString(pt.label);
-                const QPoint base(c.x() + r + 2, c.y() + p.fontMetrics().ascent() / 2);
-                const QRect box = p.fontMetrics().boundingRect(text).translated(base);
-                if (std::any_of(labels.begin(), labels.end(), [&](const QRect& b) { return b.intersects(box); }))
-                    continue;
-                labels.push_back(box);
-                p.setPen(colour);
-                p.drawText(base, text);
-            }
+            if (pt.label.empty())
+                continue;
+            const QString text = QString::fromStdString(pt.label);
+            const QPoint base(c.x() + r + 2, c.y() + p.fontMetrics().ascent() / 2);
+            boxes.push_back({p.fontMetrics().boundingRect(text).translated(base), labelValue(pt.label)});
+            texts.push_back({base, text, colour});
         }
     }
+    const std::vector<bool> kept = keptLabels(boxes);
+    int hidden = 0;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (!kept[i]) {
+            ++hidden;
+            continue;
+        }
+        p.setPen(texts[i].colour);
+        p.drawText(texts[i].base, texts[i].text);
+    }
     p.restore();
+    return hidden;
+}
+
+QString hiddenLabelsText(int hidden)
+{
+    if (hidden <= 0)
+        return {};
+    return hidden == 1 ? QStringLiteral("1 point label hidden at this zoom")
+                       : QStringLiteral("%1 point labels hidden at this zoom").arg(hidden);
 }
 
 }  // namespace corvane

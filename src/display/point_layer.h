@@ -5,9 +5,12 @@
 #include "model/overlays.h"
 
 #include <QColor>
+#include <QRect>
 #include <QString>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 class QPainter;
 
@@ -33,9 +36,27 @@ struct PrintedPointSize {
 // screenFontPixels: the window's.
 PrintedPointSize printedPointSize(int panelWidth, int screenPanelWidth, int screenFontPixels);
 
-// Draws every set not hidden, points outside the model panel left out. On
+// A label's value: the number its first word reads as (a magnitude
+// column), letters before it ("M2.1", "Mw5.3") left aside; NaN when it is
+// not one.
+double labelValue(const std::string& label);
+
+// Labels in the order drawn, where each would stand and its value.
+struct LabelBox {
+    QRect box;
+    double value = 0;   // NaN: none
+};
+// Which labels are drawn: of labels that would overprint, the one of the
+// larger value, or with no values (or equal ones) the later.
+std::vector<bool> keptLabels(const std::vector<LabelBox>& labels);
+
+// Draws every set not hidden, points outside the model panel left out, and
+// returns how many labels were left out for others that overprint them. On
 // a printed page `printed` sets the sizes.
-void drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Overlays& o,
-                   const std::optional<PrintedPointSize>& printed = std::nullopt);
+int drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Overlays& o,
+                  const std::optional<PrintedPointSize>& printed = std::nullopt);
+
+// The status panel's note of labels left out ("" for none).
+QString hiddenLabelsText(int hidden);
 
 }  // namespace corvane

@@ -10,6 +10,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <numeric>
 
 namespace corvane {
@@ -23,31 +24,9 @@ bool isSegy(const std::string& path)
     return ext == ".sgy" || ext == ".segy";
 }
 
-// The trace each column of the picture shows: the columns at even steps
-// over the distances pos (from the first trace), each showing the trace
-// nearest it.
-std::vector<std::size_t> byPosition(const std::vector<double>& pos)
-{
-    std::vector<std::size_t> order(pos.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&pos](std::size_t a, std::size_t b) { return pos[a] < pos[b]; });
-    const double lo = pos[order.front()];
-    const double hi = pos[order.back()];
-    std::vector<std::size_t> columns(order.size());
-    std::size_t k = 0;   // the sorted trace at or before this column's position
-    for (std::size_t c = 0; c < order.size(); ++c) {
-        const double last = static_cast<double>(order.size() - 1);
-        const double x = order.size() > 1 ? lo + (hi - lo) * static_cast<double>(c) / last : lo;
-        while (k + 1 < order.size() && pos[order[k + 1]] <= x)
-            ++k;
-        columns[c] = order[k + 1 < order.size() && pos[order[k + 1]] - x < x - pos[order[k]] ? k + 1 : k];
-    }
-    return columns;
-}
-
 // Sets the edges the section gives itself (see readBackdrop); a message when
 // its headers cannot give them.
-std::string placeSection(Backdrop& b, const SegySection& s, double metresPerUnit, std::vector<std::size_t>& columns)
+std::string placeSection(Backdrop& b, const SegySection& s, double metresPerUnit)
 {
     const std::string name = "The SEG-Y file " + b.path;
     if (b.cdpPositions) {
@@ -60,38 +39,41 @@ std::string placeSection(Backdrop& b, const SegySection& s, double metresPerUnit
         if (!(span > 0) || !std::isfinite(span))
             return name + " gives all its traces the same CDP: type the positions of its first and last trace.";
         b.xRight = b.xLeft + span;
-        columns = byPosition(pos);
     }
     if (b.velocity > 0) {
         if (!(s.interval > 0))
             return name + " gives no sample interval, so its times cannot be drawn as depths.";
-        if (s.samples < 2)
+        if (s.fileSamples < 2)
             return name + " holds one sample a trace, so its times cannot be drawn as depths.";
-        const double top = s.delay / 1000, bottom = top + (s.samples - 1) * s.interval / 1e6;   // seconds
+        const double top = s.delay / 1000, bottom = top + (s.fileSamples - 1) * s.interval / 1e6;   // seconds
         b.zTop = b.velocity * top / 2 / metresPerUnit;
         b.zBottom = b.velocity * bottom / 2 / metresPerUnit;
     }
     return {};
 }
 
-// The picture with column c showing trace columns[c]. progress(done, total)
-// is called every few hundred rows; returning false stops the making (the
-// picture is then null).
+// The colour of grey level g (segy_section.h's greyLevel).
+QRgb sectionColour(int g, bool redWhiteBlue)
+{
+    // Red-white-blue: 0 (the clip) red, 128 (zero) white, 255 (minus the clip) blue.
+    const int up = std::clamp(2 * g, 0, 255), down = std::clamp(2 * (255 - g), 0, 255);
+    return !redWhiteBlue ? qRgb(g, g, g) : g <= 128 ? qRgb(255, up, up) : qRgb(down, down, 255);
+}
+
+// The picture, a column a column of values. progress(done, total) is called
+// every few hundred rows; returning false stops the making (the picture is
+// then null).
 QImage sectionPicture(const SegySection& s, double clipPercent, bool redWhiteBlue,
-                      const std::vector<std::size_t>& columns, const std::function<bool(int, int)>& progress)
+                      const std::function<bool(int, int)>& progress)
 {
     // Made in the format the backdrop keeps, so that it is not converted again.
-    QImage img(static_cast<int>(columns.size()), s.samples, QImage::Format_ARGB32_Premultiplied);
+    QImage img(s.traces, s.samples, QImage::Format_ARGB32_Premultiplied);
     if (img.isNull())
         return img;
     const double clip = clipAmplitude(s, clipPercent);
     std::array<QRgb, 256> colour;
-    for (int g = 0; g < 256; ++g) {
-        // Red-white-blue: 0 (the clip) red, 128 (zero) white, 255 (minus the clip) blue.
-        const int up = std::clamp(2 * g, 0, 255), down = std::clamp(2 * (255 - g), 0, 255);
-        colour[static_cast<std::size_t>(g)] =
-            !redWhiteBlue ? qRgb(g, g, g) : g <= 128 ? qRgb(255, up, up) : qRgb(down, down, 255);
-    }
+    for (int g = 0; g < 256; ++g)
+        colour[static_cast<std::size_t>(g)] = sectionColour(g, redWhiteBlue);
     // A band of rows at a time: each trace is read in runs, and the lines
     // written stay in the cache.
     constexpr int Band = 64;
@@ -103,8 +85,8 @@ QImage sectionPicture(const SegySection& s, double clipPercent, bool redWhiteBlu
         std::array<QRgb*, Band> line{};
         for (int r = 0; r < rows; ++r)
             line[static_cast<std::size_t>(r)] = reinterpret_cast<QRgb*>(img.scanLine(top + r));
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-            const float* v = s.values.data() + columns[c] * n + static_cast<std::size_t>(top);
+        for (std::size_t c = 0; c < static_cast<std::size_t>(s.traces); ++c) {
+            const float* v = s.values.data() + c * n + static_cast<std::size_t>(top);
             for (int r = 0; r < rows; ++r)
                 line[static_cast<std::size_t>(r)][c] = colour[greyLevel(v[r], clip)];
         }
@@ -112,18 +94,11 @@ QImage sectionPicture(const SegySection& s, double clipPercent, bool redWhiteBlu
     return img;
 }
 
-std::vector<std::size_t> everyTrace(const SegySection& s)
-{
-    std::vector<std::size_t> columns(static_cast<std::size_t>(s.traces));
-    std::iota(columns.begin(), columns.end(), std::size_t{0});
-    return columns;
-}
-
 }  // namespace
 
 QImage seismicPicture(const SegySection& s, double clipPercent, bool redWhiteBlue)
 {
-    return sectionPicture(s, clipPercent, redWhiteBlue, everyTrace(s), {});
+    return sectionPicture(s, clipPercent, redWhiteBlue, {});
 }
 
 std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progress, double metresPerUnit)
@@ -144,20 +119,48 @@ std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progr
         };
     }
     SegySection s;
-    if (std::string err = readSegy(b.path, s, reading); !err.empty())
+    SegyReduction reduce;
+    reduce.byDistance = b.cdpPositions;
+    if (std::string err = readSegy(b.path, s, reading, reduce); !err.empty())
         return err;
     if (s.traces == 0)   // stopped
         return {};
     Backdrop placed = b;
-    std::vector<std::size_t> columns = everyTrace(s);
-    if (std::string err = placeSection(placed, s, metresPerUnit > 0 ? metresPerUnit : 1, columns); !err.empty())
+    if (std::string err = placeSection(placed, s, metresPerUnit > 0 ? metresPerUnit : 1); !err.empty())
         return err;
-    const QImage picture = sectionPicture(s, placed.clipPercent, placed.redWhiteBlue, columns, making);
+    const QImage picture = sectionPicture(s, placed.clipPercent, placed.redWhiteBlue, making);
     if (picture.isNull())
         return stopped ? std::string() : "The SEG-Y file " + b.path + " is too large to draw.";
     b = std::move(placed);
     setBackdropPicture(b, picture);
+    b.image->note = s.note;
+    b.image->sectionZero = sectionColour(greyLevel(0, 1), b.redWhiteBlue);
     return {};
+}
+
+std::vector<std::string> findOverlayFiles(Overlays& o, const std::string& modelPath)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> missing;
+    auto find = [&](std::string& path) {
+        std::error_code ec;
+        if (path.empty() || fs::exists(fs::path(path), ec))
+            return;
+        if (!modelPath.empty()) {
+            const fs::path beside = fs::absolute(fs::path(modelPath), ec).parent_path() / fs::path(path).filename();
+            if (!ec && fs::is_regular_file(beside, ec)) {
+                path = beside.lexically_normal().string();
+                return;
+            }
+        }
+        missing.push_back(path);
+    };
+    for (PointSet& set : o.pointSets)
+        if (set.points.empty())
+            find(set.path);
+    if (o.backdrop && !o.backdrop->image)
+        find(o.backdrop->path);
+    return missing;
 }
 
 std::string readOverlayFiles(Overlays& o, double metresPerUnit, const std::function<bool(int, int)>& progress)
@@ -172,19 +175,25 @@ std::string readOverlayFiles(Overlays& o, double metresPerUnit, const std::funct
         else
             unread.push_back(r.error);
     }
+    std::string note;
     if (o.backdrop && !o.backdrop->image) {
         std::string err = readBackdrop(*o.backdrop, progress, metresPerUnit);
         if (err.empty() && !o.backdrop->image)
             err = "The reading of " + o.backdrop->path + " was cancelled.";
         if (!err.empty())
             unread.push_back(err);
+        else
+            note = o.backdrop->image->note;
     }
-    if (unread.empty())
-        return {};
-    std::string text = "These files shown with the section could not be read. The model still names them, "
-                       "so saving it does not lose them:";
-    for (const std::string& u : unread)
-        text += "\n" + u;
+    std::string text;
+    if (!unread.empty()) {
+        text = "These files shown with the section could not be read. The model still names them, "
+               "so saving it does not lose them:";
+        for (const std::string& u : unread)
+            text += "\n" + u;
+    }
+    if (!note.empty())
+        text += (text.empty() ? "" : "\n") + note;
     return text;
 }
 

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class QImage;
 
@@ -34,12 +35,18 @@ QImage seismicPicture(const SegySection& s, double clipPercent, bool redWhiteBlu
 std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progress = {},
                          double metresPerUnit = 1);
 
+// Looks for the files o names and has not read yet: one not at its path but
+// beside the model file (modelPath), under the same name, is taken from
+// there (its item's path changed). Returns the paths found in neither place.
+std::vector<std::string> findOverlayFiles(Overlays& o, const std::string& modelPath);
+
 // Reads what o shows and has not read yet: the points of each set that has
 // none and the backdrop's picture. An item whose file cannot be read is kept
 // (so that the model, saved again, still names it) and shown once its file
 // can be read; all of them are listed in the one message returned, "" when
-// every file was read. progress as readBackdrop's: a stopped reading leaves
-// the backdrop without its picture, and the message says so.
+// every file was read; a backdrop read in part adds its note. progress as
+// readBackdrop's: a stopped reading leaves the backdrop without its picture,
+// and the message says so.
 std::string readOverlayFiles(Overlays& o, double metresPerUnit = 1,
                              const std::function<bool(int, int)>& progress = {});
 

@@ -66,6 +66,11 @@ std::string quoted(const std::string& s)
     return out + '"';
 }
 
+const char* fillWord(BodyFill f)
+{
+    return f == BodyFill::Outlines ? "outlines" : f == BodyFill::Opaque ? "opaque" : "translucent";
+}
+
 std::string number(double v)
 {
     char buf[32];
@@ -133,7 +138,9 @@ std::vector<std::string> overlayItemLines(const Overlays& o, const std::string& 
                         number(b.xRight) + " " + number(b.zTop) + " " + number(b.zBottom) + " " +
                         std::to_string(b.opacity) + " " + number(b.clipPercent) +
                         (b.redWhiteBlue ? " redwhiteblue" : " grey") + (b.cdpPositions ? " cdp" : "") +
-                        (b.velocity > 0 ? " velocity " + number(b.velocity) : std::string()));
+                        (b.velocity > 0 ? " velocity " + number(b.velocity) : std::string()) +
+                        (b.bodies != BodyFill::Translucent ? std::string(" bodies ") + fillWord(b.bodies)
+                                                           : std::string()));
     }
     return lines;
 }
@@ -187,14 +194,22 @@ bool readOverlayItem(std::string_view line, const std::string& modelPath, Overla
         v[i] = given ? finite(w[2 + i]).value_or(NAN) : (i == 5 && n == 7 ? 98 : NAN);
     }
     bool ok = w.size() == 7 || (w.size() >= 9 && (w[8] == "grey" || w[8] == "redwhiteblue"));
-    bool cdp = false;
+    bool cdp = false, filled = false;
     double velocity = 0;
+    BodyFill bodies = BodyFill::Translucent;
     for (std::size_t i = 9; ok && i < w.size(); ++i) {
         if (w[i] == "cdp" && !cdp) {
             cdp = true;
         } else if (w[i] == "velocity" && velocity == 0 && i + 1 < w.size()) {
             velocity = finite(w[++i]).value_or(NAN);
             ok = velocity > 0;
+        } else if (w[i] == "bodies" && !filled && i + 1 < w.size()) {
+            filled = true;
+            ++i;
+            ok = false;
+            for (BodyFill f : {BodyFill::Outlines, BodyFill::Translucent, BodyFill::Opaque})
+                if (w[i] == fillWord(f))
+                    bodies = f, ok = true;
         } else {
             ok = false;
         }
@@ -206,7 +221,7 @@ bool readOverlayItem(std::string_view line, const std::string& modelPath, Overla
         return true;
     }
     o.backdrop = Backdrop{path, v[0], v[1], v[2], v[3], static_cast<int>(std::lround(v[4])), v[5],
-                          w.size() >= 9 && w[8] == "redwhiteblue", {}, cdp, velocity};
+                          w.size() >= 9 && w[8] == "redwhiteblue", {}, cdp, velocity, bodies};
     return true;
 }
 

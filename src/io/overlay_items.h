@@ -5,13 +5,15 @@
 //
 //   points "PATH" SYMBOL RRGGBB shown|hidden
 //   backdrop "PATH" XLEFT XRIGHT ZTOP ZBOTTOM OPACITY CLIP grey|redwhiteblue [cdp] [velocity V]
+//            [bodies outlines|opaque]
 //
 // SYMBOL is circle, square, triangle, diamond or cross; RRGGBB the colour in
 // hexadecimal; OPACITY a whole per cent; CLIP the percentile a seismic
 // section's colours are clipped at (the last two may be left out). "cdp"
 // places a seismic section's traces by the CDP x and y of their headers, and
 // "velocity V" draws a time section at V m/s; the edges written are those
-// the file gave when it was last read. Paths are in double quotes, a quote
+// the file gave when it was last read. "bodies" says how the bodies are
+// drawn over the backdrop when not translucent. Paths are in double quotes, a quote
 // or backslash in them escaped with a backslash and a line break written as
 // \n or \r; a path is kept relative to the model file's folder when the two
 // share more than the root folder, otherwise (and without a model file)

@@ -33,6 +33,10 @@ struct PointSet {
 // copies the history keeps, so that undoing costs no second picture.
 struct BackdropImage;
 
+// How the bodies are filled over a backdrop: outlines alone, their colours
+// let the picture through, or as they are filled without one.
+enum class BodyFill { Outlines, Translucent, Opaque };
+
 // A picture placed by the model positions of its left, right, top and bottom
 // edges, drawn beneath the bodies.
 struct Backdrop {
@@ -51,6 +55,7 @@ struct Backdrop {
     // Above 0: the section's samples are two-way times in ms, drawn at this
     // one interval velocity in m/s (depth v t / 2; zTop and zBottom follow).
     double velocity = 0;
+    BodyFill bodies = BodyFill::Translucent;
     bool operator==(const Backdrop&) const = default;
 };
 

@@ -44,16 +44,29 @@ TEST(OverlayFiles, TheExampleShowsItsSectionAndHypocentresAndMissingFilesAreName
     EXPECT_EQ(o.backdrop->image->source.size(), QSize(241, 301));
     EXPECT_NEAR(o.backdrop->xRight, 48, 1e-9);
 
-    // Moved without its data: the bodies load, one warning names both files.
+    // Moved without its data: the bodies load; one question offers to
+    // locate both files and, declined, one warning names both.
     fs::create_directory(dir / "alone");
     fs::rename(dir / "field_profile_overlays.mod", dir / "alone" / "m.mod");
     p.clear();
     ASSERT_TRUE(w.loadModelFrom(QString::fromStdString((dir / "alone" / "m.mod").string())));
     EXPECT_EQ(w.workspace().model.NumBodies, 2);
-    ASSERT_EQ(p.messages.size(), 1u);
+    ASSERT_EQ(p.messages.size(), 2u);
+    EXPECT_EQ(p.messages[0].kind, Kind::Confirm);
+    EXPECT_TRUE(p.messages[0].text.contains(QStringLiteral("Locate them ?")));
     EXPECT_EQ(p.last().kind, Kind::Warning);
     EXPECT_TRUE(p.last().text.contains(QStringLiteral("hypocentres.txt")));
     EXPECT_TRUE(p.last().text.contains(QStringLiteral("field_profile_section.sgy")));
+
+    // Located: both read from where the user shows them, nothing to warn of.
+    p.clear();
+    p.confirmAnswers = {true};
+    p.openNames = {QString::fromStdString((dir / "hypocentres.txt").string()),
+                   QString::fromStdString((dir / "field_profile_section.sgy").string())};
+    ASSERT_TRUE(w.loadModelFrom(QString::fromStdString((dir / "alone" / "m.mod").string())));
+    EXPECT_EQ(p.messages.size(), 1u);
+    EXPECT_EQ(w.workspace().overlays.pointSets.at(0).points.size(), 24u);
+    ASSERT_TRUE(w.workspace().overlays.backdrop && w.workspace().overlays.backdrop->image);
 }
 
 TEST(OverlayFiles, TheRecoveryFileKeepsThemByAbsolutePath)

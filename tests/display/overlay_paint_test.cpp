@@ -2,6 +2,7 @@
 // are probed at positions computed with the section transform.
 #include "display/backdrop.h"
 #include "display/paint.h"
+#include "display/point_layer.h"
 #include "support/bodies.h"
 
 #include <QImage>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 using namespace corvane;
@@ -211,14 +213,153 @@ TEST(Backdrop, EdgesFromTwoTiePoints)
 
 TEST(PointLayer, ALabelThatWouldOverprintAnotherIsLeftOut)
 {
-    // Two hypocentres a pixel apart: the second label would fall on the first
-    // and is dropped; a point far away keeps its label.
+    // Two hypocentres a pixel apart: the labels would overprint, and the one
+    // of the larger magnitude is kept; a point far away keeps its label.
     auto ws = twoBodies();
     auto drawn = [&](const char* second, const char* far) {
         ws->overlays.pointSets = {{"a", {{25, 40, "M2.3"}, {25.3, 40.3, second}, {75, 80, far}},
                                    PointSymbol::Circle, 0xd00000, false}};
         return render(*ws);
     };
-    EXPECT_EQ(drawn("M2.6", "M1.1"), drawn("", "M1.1"));
+    EXPECT_NE(drawn("M2.6", "M1.1"), drawn("", "M1.1"));
     EXPECT_NE(drawn("M2.6", "M1.1"), drawn("M2.6", ""));
+    // The one kept is M2.6: drawn alone, it gives the same picture; and
+    // with the magnitudes the other way round, M2.3 is kept.
+    ws->overlays.pointSets = {{"a", {{25, 40, ""}, {25.3, 40.3, "M2.6"}, {75, 80, "M1.1"}},
+                               PointSymbol::Circle, 0xd00000, false}};
+    QImage alone = render(*ws);
+    EXPECT_EQ(drawn("M2.6", "M1.1"), alone);
+    EXPECT_EQ(drawn("M2.0", "M1.1"), drawn("", "M1.1"));
+}
+
+TEST(PointLayer, OfOverprintingLabelsTheLargerValueIsKept)
+{
+    const QRect a(0, 0, 30, 10), overA(20, 5, 30, 10), apart(100, 0, 30, 10);
+    struct Case {
+        const char* what;
+        std::vector<LabelBox> labels;
+        std::vector<bool> kept;
+    };
+    const Case cases[] = {
+        {"larger first", {{a, 4.5}, {overA, 2.1}}, {true, false}},
+        {"larger later", {{a, 2.1}, {overA, 4.5}}, {false, true}},
+        {"no values: the later", {{a, NAN}, {overA, NAN}}, {false, true}},
+        {"equal: the later", {{a, 3}, {overA, 3}}, {false, true}},
+        {"a value beats none", {{a, -1}, {overA, NAN}}, {true, false}},
+        {"apart: both", {{a, 1}, {apart, 2}}, {true, true}},
+        {"a chain: the middle gives way", {{a, 5}, {overA, 1}, {QRect(45, 0, 30, 10), 4}}, {true, false, true}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(keptLabels(c.labels), c.kept) << c.what;
+    // The value is the label's first word.
+    EXPECT_EQ(labelValue("3.25 Quake A"), 3.25);
+    EXPECT_EQ(labelValue("Mw5 deep"), 5);
+    EXPECT_TRUE(std::isnan(labelValue("Quake")));
+    EXPECT_TRUE(std::isnan(labelValue("M")));
+    EXPECT_EQ(hiddenLabelsText(2), QStringLiteral("2 point labels hidden at this zoom"));
+}
+
+TEST(Backdrop, BodiesOverItOutlinedTranslucentOrOpaque)
+{
+    Backdrop shown{"s.png", 0, 1, 0, 1, 60, 98, false, std::make_shared<BackdropImage>()}, unread = shown;
+    unread.image.reset();
+    const struct {
+        const Backdrop* backdrop;
+        BodyFill fill;
+        Qt::BrushStyle style;
+        int alpha;
+    } cases[] = {
+        {nullptr, BodyFill::Outlines, Qt::SolidPattern, 255}, {&unread, BodyFill::Outlines, Qt::SolidPattern, 255},
+        {&shown, BodyFill::Outlines, Qt::NoBrush, 255},       {&shown, BodyFill::Translucent, Qt::SolidPattern, TranslucentAlpha},
+        {&shown, BodyFill::Opaque, Qt::SolidPattern, 255},
+    };
+    for (const auto& c : cases) {
+        Backdrop b = c.backdrop ? *c.backdrop : Backdrop{};
+        b.bodies = c.fill;
+        const QBrush brush = bodyBrush(QColor(200, 200, 200), c.backdrop ? &b : nullptr);
+        EXPECT_EQ(brush.style(), c.style) << static_cast<int>(c.fill) << " " << (c.backdrop == &shown);
+        EXPECT_EQ(brush.color().alpha(), c.style == Qt::NoBrush ? 255 : c.alpha);
+    }
+    // Drawn: inside body 1 the red picture shows through the default fill.
+    QTemporaryDir dir;
+    auto ws = twoBodies();
+    ws->overlays.backdrop = Backdrop{halves(dir), 0, 100, 0, 100, 100, 98, false, {}};
+    ASSERT_EQ(loadBackdropImage(*ws->overlays.backdrop), "");
+    const QColor translucent = at(render(*ws), *ws, 30, 40);
+    EXPECT_GT(translucent.red(), translucent.green() + 60);
+}
+
+TEST(Backdrop, ADensePictureDrawnSmallIsAveragedNotPicked)
+{
+    // One black line in every ten (in a section, a thin wavelet on mid-grey):
+    // drawn small, a picture is averaged, not picked (all white or all
+    // black), and a section keeps its reflectors black.
+    struct Case {
+        QSize source;
+        QSizeF drawn;
+        QSize reduced;
+        bool section;
+        int grey;   // of every reduced pixel
+    };
+    const Case cases[] = {
+        {{60, 1000}, {60, 100}, {60, 100}, false, 230},
+        {{1000, 50}, {97, 400}, {97, 50}, false, 230},   // narrowed only
+        {{60, 100}, {120, 300}, {60, 100}, false, -1},   // enlarged: the source itself
+        {{60, 1000}, {60, 100}, {60, 100}, true, 0},
+        {{60, 1000}, {30, 100}, {30, 100}, true, 0},     // the traces averaged too
+    };
+    for (const Case& c : cases) {
+        BackdropImage im;
+        im.source = QImage(c.source, QImage::Format_ARGB32_Premultiplied);
+        im.source.fill(c.section ? qRgb(128, 128, 128) : qRgb(255, 255, 255));
+        if (c.section)
+            im.sectionZero = qRgb(128, 128, 128);
+        const bool rows = c.source.height() > c.source.width();
+        for (int y = 0; y < c.source.height(); ++y)
+            for (int x = 0; x < c.source.width(); ++x) {
+                const int k = (rows ? y : x) % 10;
+                if (k == 3)
+                    im.source.setPixel(x, y, qRgb(0, 0, 0));
+                else if (c.section && (k == 2 || k == 4))
+                    im.source.setPixel(x, y, qRgb(255, 255, 255));
+            }
+        const QImage& r = reducedFor(im, c.drawn);
+        ASSERT_EQ(r.size(), c.reduced);
+        if (c.grey < 0) {
+            EXPECT_EQ(r.cacheKey(), im.source.cacheKey());
+            continue;
+        }
+        for (int y = 1; y < r.height() - 1; y += 7)
+            for (int x = 1; x < r.width() - 1; x += 5)
+                ASSERT_NEAR(qGray(r.pixel(x, y)), c.grey, 30) << x << " " << y << " " << c.section;
+    }
+}
+
+TEST(Backdrop, LargePicturesAreReducedAndBrokenOnesReported)
+{
+    const QSize sizes[][2] = {{{800, 600}, {800, 600}}, {{16000, 16000}, {4096, 4096}},
+                              {{20000, 1000}, {8192, 409}}, {{3, 100000}, {1, 8192}}};
+    for (const auto& s : sizes)
+        EXPECT_EQ(keptPictureSize(s[0]), s[1]) << s[0].width();
+    // Files of a few hundred bytes whose headers claim 16,000 by 16,000
+    // pixels: the JPEG is decoded at a quarter, and its data said to end
+    // early; the PNG, which would be decoded whole, is refused.
+    const std::string seeds = std::string(CORVANE_TEST_DATA) + "/../../fuzz/seeds/picture/";
+    const struct {
+        const char* file;
+        QSize size;   // empty: refused
+        const char* says;
+    } cases[] = {
+        {"claims_16000.jpg", {4000, 4000}, "ends early"}, {"claims_16000.png", {}, "16000 x 16000 pixels"},
+        {"cut.png", {}, "ends early"},                    {"small.png", {40, 30}, ""},
+    };
+    for (const auto& c : cases) {
+        Backdrop b{seeds + c.file, 0, 1, 0, 1, 60, 98, false, {}};
+        const std::string err = loadBackdropImage(b);
+        EXPECT_EQ(err.empty(), !c.size.isEmpty()) << c.file << ": " << err;
+        const std::string said = b.image ? b.image->note : err;
+        EXPECT_EQ(said.find(c.says) != std::string::npos, true) << c.file << ": " << said;
+        EXPECT_EQ(*c.says == 0, said.empty()) << c.file;
+        EXPECT_EQ(b.image ? b.image->source.size() : QSize(), c.size) << c.file;
+    }
 }

@@ -121,3 +121,38 @@ TEST(OverlayFiles, NamedRelativeToTheModelReadOnLoadAndKeptWhenMissing)
     ASSERT_EQ(loadModelFile(missing, model), "");
     EXPECT_TRUE(missing.overlays.empty());
 }
+
+TEST(OverlayFiles, AFileMovedBesideTheModelIsFoundThere)
+{
+    QTemporaryDir dir;
+    const fs::path root = dir.path().toStdString();
+    fs::create_directories(root / "old");
+    fs::create_directories(root / "model");
+    const std::string model = (root / "model" / "basin.mod").string();
+    auto touch = [](const fs::path& p) { std::ofstream(p) << "1 2\n"; };
+    touch(root / "old" / "here.txt");
+    touch(root / "model" / "moved.txt");
+    touch(root / "model" / "section.png");
+    struct Case {
+        std::string path;    // as the model names it
+        std::string found;   // the path then, "" when missing
+    };
+    const Case cases[] = {
+        {(root / "old" / "here.txt").string(), (root / "old" / "here.txt").string()},
+        {(root / "old" / "moved.txt").string(), (root / "model" / "moved.txt").string()},
+        {(root / "elsewhere" / "gone.txt").string(), ""},
+    };
+    Overlays o;
+    for (const Case& c : cases)
+        o.pointSets.push_back({c.path, {}, PointSymbol::Circle, 0, false});
+    o.backdrop = Backdrop{(root / "old" / "section.png").string(), 0, 1, 0, 1, 60, 98, false, {}};
+    const std::vector<std::string> missing = findOverlayFiles(o, model);
+    EXPECT_EQ(missing, std::vector<std::string>{cases[2].path});
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(o.pointSets[i].path, cases[i].found.empty() ? cases[i].path : cases[i].found) << i;
+    EXPECT_EQ(o.backdrop->path, (root / "model" / "section.png").string());
+    // Without a model file nothing is looked for beside it.
+    Overlays alone;
+    alone.pointSets.push_back({cases[1].path, {}, PointSymbol::Circle, 0, false});
+    EXPECT_EQ(findOverlayFiles(alone, ""), std::vector<std::string>{cases[1].path});
+}

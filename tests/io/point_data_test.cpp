@@ -124,6 +124,25 @@ TEST(OverlayItems, RoundTripRelativePathsAndReportedProblems)
     EXPECT_EQ(problems.size(), std::size(broken));
     EXPECT_EQ(back, o);
 
+    // How the bodies are drawn over it: written when not the default, read back.
+    for (BodyFill f : {BodyFill::Outlines, BodyFill::Opaque, BodyFill::Translucent}) {
+        Overlays one;
+        one.backdrop = Backdrop{folder + "/s.png", 0, 1, 1, 2, 60, 98, false, {}, true, 0, f};
+        const std::string line = overlayItemLines(one, model).at(0);
+        EXPECT_EQ(line.find(" bodies ") != std::string::npos, f != BodyFill::Translucent) << line;
+        Overlays read;
+        EXPECT_TRUE(readOverlayItem(line, model, read, problems));
+        EXPECT_EQ(read, one) << line;
+    }
+    for (const char* l : {"backdrop \"s.png\" 0 1 1 2 60 98 grey bodies",
+                          "backdrop \"s.png\" 0 1 1 2 60 98 grey bodies none",
+                          "backdrop \"s.png\" 0 1 1 2 60 98 grey bodies opaque bodies opaque"}) {
+        const std::size_t before = problems.size();
+        EXPECT_TRUE(readOverlayItem(l, model, back, problems));
+        EXPECT_EQ(problems.size(), before + 1) << l;
+    }
+    EXPECT_EQ(back, o);
+
     // Without its last two words a backdrop line takes the grey picture at 98 %.
     EXPECT_TRUE(readOverlayItem("backdrop \"s.png\" 0 1 1 2 60", model, back, problems));
     ASSERT_TRUE(back.backdrop);

@@ -17,9 +17,13 @@ void clearMagnetisation(Tbody& body)
 
 bool setMagneticStations(Model& m, std::vector<MagneticStationValue> stations)
 {
+    // The first MaxStations as given are kept, as a field-data file's first
+    // stations are, not the leftmost ones; then they go in order of position.
+    const bool dropped = stations.size() > static_cast<std::size_t>(MaxStations);
+    if (dropped)
+        stations.resize(MaxStations);
     std::stable_sort(stations.begin(), stations.end(),
                      [](const MagneticStationValue& a, const MagneticStationValue& b) { return a.x < b.x; });
-    const bool dropped = stations.size() > static_cast<std::size_t>(MaxStations);
     MagneticStations& mag = m.Mag;
     mag.Num = static_cast<int>(std::min<std::size_t>(stations.size(), MaxStations));
     for (int i = 1; i <= mag.Num; ++i) {

@@ -21,9 +21,9 @@ struct MagneticStationValue {
 // A new body is not magnetised, whatever its slot held before.
 void clearMagnetisation(Tbody& body);
 
-// Replaces the magnetic stations (at most MaxStations, sorted by position,
-// stable) and recalculates every body's magnetic anomaly. True when stations
-// had to be dropped.
+// Replaces the magnetic stations (the first MaxStations given, then sorted by
+// position, stable) and recalculates every body's magnetic anomaly. True when
+// stations had to be dropped.
 bool setMagneticStations(Model& m, std::vector<MagneticStationValue> stations);
 
 // n positions evenly spaced over the gravity profile's range (n >= 2).

@@ -139,9 +139,12 @@ TEST(MagneticData, StationsAreSortedHeldToTheLimitAndRecalculated)
 
     std::vector<MagneticStationValue> many(MaxStations + 5);
     for (std::size_t i = 0; i < many.size(); ++i)
-        many[i].x = static_cast<double>(i);
+        many[i].x = -static_cast<double>(i);
     EXPECT_TRUE(setMagneticStations(*m, many));
     EXPECT_EQ(m->Mag.Num, MaxStations);
+    // The first given are kept, not the leftmost.
+    EXPECT_EQ(m->Mag.X[1], 1.0 - MaxStations);
+    EXPECT_EQ(m->Mag.X[MaxStations], 0.0);
 
     const std::vector<double> even = evenMagneticPositions(*m, 7);
     ASSERT_EQ(even.size(), 7u);

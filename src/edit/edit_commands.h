@@ -126,12 +126,14 @@ public:
     LinkCornersCommand(CommandContext context, std::function<void()> onLinked);
     void press(const MouseEvent& e) override;
     void paintOverlay(QPainter& painter) override;
+    QString prompt() const override { return prompt_; }
     int pendingCorner() const { return pending_; }
 
 private:
     std::function<void()> onLinked_;
     int pending_ = 0;
     QPoint pendingAt_;
+    QString prompt_;
 };
 
 // "&Unlink body corners": each left press on a linked corner unlinks it.

@@ -198,7 +198,7 @@ void TMagnetisation::FormActivate()
     body->setText(QStringLiteral("Body ") + QString::number(m.CurrentBody));
     for (int f = 0; f < 4; ++f) {
         show(f);
-        step[f]->setText(shown(defaultStep(b, f)));
+        step[f]->setText(QString::fromStdString(stepText(defaultStep(b, f))));
     }
     fit->setEnabled(haveObservedMagnetic(m));
 }
@@ -230,7 +230,7 @@ void TMagnetisation::spin(int f, double sign)
     Tbody& b = m.Bodies[m.CurrentBody];
     const auto s = numberIn(step[f]);
     if (!s) {
-        step[f]->setText(shown(defaultStep(b, f)));
+        step[f]->setText(QString::fromStdString(stepText(defaultStep(b, f))));
         return;
     }
     fieldOf(b, f) += sign * std::abs(*s);
@@ -292,7 +292,7 @@ void readMagneticDataCommand(Tcorvane& window)
     Workspace& ws = window.workspace();
     Platform& platform = window.platform();
     // Read as the gravity stations are, so the same files read the same way.
-    const std::optional<StationList> chosen = chooseStationsFile(window);
+    const std::optional<StationList> chosen = chooseStationsFile(window, true);
     if (!chosen)
         return;
     const StationList& s = *chosen;

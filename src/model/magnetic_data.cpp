@@ -136,5 +136,23 @@ std::string itemNumber(double v)
     return std::string(buf, r.ptr);
 }
 
+std::string stepText(double step)
+{
+    if (!std::isfinite(step) || step == 0 || std::fabs(step) > 1e15 || std::fabs(step) < 1e-15)
+        return itemNumber(step);
+    // Decimals that keep two significant figures.
+    const int decimals = 1 - static_cast<int>(std::floor(std::log10(std::fabs(step))));
+    std::string t = fixed(step, 1, std::max(decimals, 0));
+    if (decimals < 0) {
+        const double unit = std::pow(10.0, -decimals);
+        t = fixed(std::round(step / unit) * unit, 1, 0);
+    }
+    if (t.find('.') != std::string::npos) {
+        t.erase(t.find_last_not_of('0') + 1);
+        if (t.back() == '.')
+            t.pop_back();
+    }
+    return t.substr(t.find_first_not_of(' '));
+}
 
 }  // namespace corvane

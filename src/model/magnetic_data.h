@@ -54,4 +54,8 @@ std::optional<double> fitSusceptibility(Model& m, int b);
 // as exactly v.
 std::string itemNumber(double v);
 
+// A spin step as a box shows it: rounded to two significant figures, in
+// fixed-point notation without trailing zeros ("0.0012", "12", "1200").
+std::string stepText(double step);
+
 }  // namespace corvane

@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -269,6 +270,40 @@ TEST(MagneticsMenu, ReadInMagneticDataTakesTheChoosersHeights)
             EXPECT_EQ(m.Mag.Observed[i], 3.0 * (100 - m.Mag.X[i]) / 5) << i;
         }
     }
+}
+
+TEST(MagneticsMenu, TheChooserNamesTheMagneticColumnAndCancels)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("mag.dat"));
+    {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("survey\nline\nx nT\n0 1\n10 2\n20 3\n");
+    }
+    Window w;
+    const test::ModelState before(w.ws);
+    w.platform.openNames.push_back(name);
+    QString label, unit;
+    w.platform.dialogHandler = [&](QDialog& d) {
+        auto& grid = dynamic_cast<Tdatadisplay1&>(d);
+        label = grid.DataColumnLabel->text();
+        unit = grid.DataUnit->isVisibleTo(&d) ? grid.DataUnit->text() : QString();
+        grid.CancelBtn->click();
+        return d.result();
+    };
+    w.window.action("Readmagneticdata1")->trigger();
+    EXPECT_EQ(label, QStringLiteral("Mag. data column"));
+    EXPECT_EQ(unit, QStringLiteral("nT"));
+    EXPECT_TRUE(test::sameState(test::ModelState(w.ws), before));
+    EXPECT_FALSE(w.window.history().canUndo());
+    EXPECT_TRUE(w.platform.messages.empty());
+    // The gravity chooser is the same dialog: named for gravity, OK only.
+    auto& grid = w.window.dialog<Tdatadisplay1>(&w.window);
+    grid.setMagnetic(false);
+    EXPECT_EQ(grid.DataColumnLabel->text(), QStringLiteral("Grav. data column"));
+    EXPECT_FALSE(grid.CancelBtn->isVisibleTo(&grid));
+    EXPECT_FALSE(grid.DataUnit->isVisibleTo(&grid));
 }
 
 TEST(MagneticsMenu, RecoveryFileBringsBackTheMagneticData)

@@ -199,3 +199,14 @@ TEST(MagneticData, SusceptibilityFitRecoversTheTrueValue)
     EXPECT_FALSE(fitSusceptibility(*m, 1));   // nothing observed
 }
 
+
+TEST(MagneticData, StepsShowTwoSignificantFigures)
+{
+    const std::pair<double, const char*> cases[] = {
+        {0.1 * 0.0123, "0.0012"}, {0.1 * 123.4, "12"}, {0.1 * 12345, "1200"}, {0.1 * 5, "0.5"},
+        {0.001, "0.001"},         {1e-5, "0.00001"},   {0.1 * 0.0199, "0.002"}, {5, "5"},
+        {0.1 * 2.96, "0.3"},      {0, "0"},
+    };
+    for (const auto& [step, text] : cases)
+        EXPECT_EQ(stepText(step), text) << step;
+}

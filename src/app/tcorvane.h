@@ -178,6 +178,7 @@ public slots:
     void Earthsfield1Click();
     void Readmagneticdata1Click();
     void Magneticstations1Click();
+    void Editmagneticstations1Click();
     void Bodymagnetisation1Click();
     void Showmagnetic1Click();
 

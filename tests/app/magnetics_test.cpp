@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -85,8 +86,14 @@ TEST(MagneticsMenu, EveryCommandChangesTheModelAsOneUndoableStep)
 {
     Window w;
     EXPECT_FALSE(w.enabled("Showmagnetic1"));
-    for (const char* item : {"Earthsfield1", "Readmagneticdata1", "Magneticstations1", "Bodymagnetisation1"})
+    for (const char* item :
+         {"Earthsfield1", "Readmagneticdata1", "Magneticstations1", "Editmagneticstations1", "Bodymagnetisation1"})
         EXPECT_TRUE(w.enabled(item)) << item;
+    // No stations to edit yet: said, and nothing recorded.
+    w.window.action("Editmagneticstations1")->trigger();
+    EXPECT_EQ(w.platform.texts(ScriptedPlatform::Kind::Information), QStringList{NoMagneticStationsText});
+    EXPECT_FALSE(w.window.history().canUndo());
+    w.platform.clear();
 
     // Stations without data: an even profile over the gravity stations.
     test::ModelState before(w.ws);
@@ -135,6 +142,29 @@ TEST(MagneticsMenu, EveryCommandChangesTheModelAsOneUndoableStep)
     EXPECT_EQ(mag.FieldInclination, -35);
     EXPECT_NE(mag.Calculated[10], atTen);
     w.expectUndoRedo(before, "Earth's field");
+
+    // The stations in their grid: one moved, one given an anomaly, one
+    // cleared away; the step's name is the item's.
+    const double exact = w.ws.model.Mag.X[2] = 4.00004;   // shown rounded, kept exactly
+    before = test::ModelState(w.ws);
+    w.platform.dialogHandler = [](QDialog& d) {
+        auto& grid = *dynamic_cast<TMagStationTable&>(d).DataGrid;
+        grid.item(0, 0)->setText(QStringLiteral("1.5"));
+        grid.item(4, 2)->setText(QStringLiteral("-12.5"));
+        for (int c = 0; c < 3; ++c)
+            grid.item(25, c)->setText(QString());
+        dynamic_cast<TMagStationTable&>(d).OKBtn->click();
+        return d.result();
+    };
+    w.window.action("Editmagneticstations1")->trigger();
+    ASSERT_EQ(mag.Num, 25);
+    EXPECT_EQ(mag.X[1], 1.5);
+    EXPECT_EQ(mag.X[2], exact);
+    EXPECT_TRUE(mag.HasObserved[5]);
+    EXPECT_EQ(mag.Observed[5], -12.5);
+    EXPECT_EQ(mag.Height[25], 0.5);
+    EXPECT_EQ(w.window.history().undoName(), QStringLiteral("Edit the magnetic stations..."));
+    w.expectUndoRedo(before, "magnetic station grid");
 
     // Hiding the magnetic body takes its magnetic anomaly out as well.
     w.ws.model.setHidden(1, true);
@@ -343,4 +373,49 @@ TEST(MagneticsMenu, RecoveryFileBringsBackTheMagneticData)
         EXPECT_NEAR(r.Mag.Calculated[i], m.Mag.Calculated[i], 1e-9 * (1 + std::abs(m.Mag.Calculated[i])));
     }
     EXPECT_EQ(r.Mag.FieldAzimuth, 135);
+}
+
+TEST(MagneticsMenu, GridRowsBecomeStations)
+{
+    auto m = makeModel();
+    setMagneticStations(*m, {{0.123456, 0.25, 10.0}, {2, 0, std::nullopt}, {4, 1, -3.0}});
+    auto rows = magneticStationRows(*m);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].position, QStringLiteral("0.123"));
+    EXPECT_EQ(rows[1].anomaly, QString());
+    struct Case {
+        const char* what;
+        int row, column;   // the cell typed over (-1: none)
+        const char* text;
+        std::vector<double> x, h;
+        std::vector<std::optional<double>> anomaly;
+    };
+    const std::vector<Case> cases = {
+        {"as shown: exact values", -1, 0, "", {0.123456, 2, 4}, {0.25, 0, 1}, {10.0, std::nullopt, -3.0}},
+        {"moved past the others", 0, 0, "5", {2, 4, 5}, {0, 1, 0.25}, {std::nullopt, -3.0, 10.0}},
+        {"anomaly given", 1, 2, " 7.5 ", {0.123456, 2, 4}, {0.25, 0, 1}, {10.0, 7.5, -3.0}},
+        {"anomaly cleared", 2, 2, "", {0.123456, 2, 4}, {0.25, 0, 1}, {10.0, std::nullopt, std::nullopt}},
+        {"height cleared: the datum", 0, 1, "", {0.123456, 2, 4}, {0, 0, 1}, {10.0, std::nullopt, -3.0}},
+        {"anomaly not a number: row left out", 2, 2, "n/a", {0.123456, 2}, {0.25, 0}, {10.0, std::nullopt}},
+        {"position cleared: row left out", 1, 0, "", {0.123456, 4}, {0.25, 1}, {10.0, -3.0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto typed = rows;
+        if (c.row >= 0) {
+            MagneticStationRow& r = typed[static_cast<std::size_t>(c.row)];
+            (c.column == 0 ? r.position : c.column == 1 ? r.height : r.anomaly) = QString::fromLatin1(c.text);
+        }
+        auto stations = magneticStationsFromRows(typed, *m);
+        auto copy = std::make_unique<Model>(*m);
+        setMagneticStations(*copy, stations);
+        ASSERT_EQ(copy->Mag.Num, static_cast<int>(c.x.size()));
+        for (int i = 1; i <= copy->Mag.Num; ++i) {
+            const auto k = static_cast<std::size_t>(i - 1);
+            EXPECT_EQ(copy->Mag.X[i], c.x[k]) << i;
+            EXPECT_EQ(copy->Mag.Height[i], c.h[k]) << i;
+            EXPECT_EQ(copy->Mag.HasObserved[i], c.anomaly[k].has_value()) << i;
+            EXPECT_EQ(copy->Mag.Observed[i], c.anomaly[k].value_or(0.0)) << i;
+        }
+    }
 }

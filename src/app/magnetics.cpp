@@ -202,7 +202,7 @@ void TMagnetisation::FormActivate()
     body->setText(QStringLiteral("Body ") + QString::number(m.CurrentBody));
     for (int f = 0; f < 4; ++f) {
         show(f);
-        step[f]->setText(QString::fromStdString(stepText(defaultStep(b, f))));
+        step[f]->setText(QString::fromStdString(roundedStepText(defaultStep(b, f))));
     }
     fit->setEnabled(haveObservedMagnetic(m));
 }
@@ -234,7 +234,7 @@ void TMagnetisation::spin(int f, double sign)
     Tbody& b = m.Bodies[m.CurrentBody];
     const auto s = numberIn(step[f]);
     if (!s) {
-        step[f]->setText(QString::fromStdString(stepText(defaultStep(b, f))));
+        step[f]->setText(QString::fromStdString(roundedStepText(defaultStep(b, f))));
         return;
     }
     fieldOf(b, f) += sign * std::abs(*s);

@@ -9,9 +9,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <vector>
 
@@ -603,6 +605,31 @@ void Tcorvane::Expertusermode1Click()
 void notAvailableYet(Tcorvane& window)
 {
     window.platform().information(QStringLiteral("Not available yet."));
+}
+
+QWidget* focusFirstField(QDialog& dialog)
+{
+    for (QWidget* w = dialog.nextInFocusChain(); w && w != &dialog; w = w->nextInFocusChain()) {
+        if (!dialog.isAncestorOf(w) || !w->isEnabled() || !w->isVisibleTo(&dialog) ||
+            !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        w->setFocus(Qt::TabFocusReason);
+        if (auto* box = qobject_cast<QLineEdit*>(w))
+            box->selectAll();
+        return w;
+    }
+    return nullptr;
+}
+
+int Tcorvane::execDialog(QDialog& dialog)
+{
+    // Once the dialog is up: the focus it would get on activation is then
+    // already the first field's.
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        if (dialog.isVisible())
+            focusFirstField(dialog);
+    });
+    return platform_->execDialog(dialog);
 }
 
 }  // namespace corvane

@@ -136,7 +136,7 @@ std::string itemNumber(double v)
     return std::string(buf, r.ptr);
 }
 
-std::string stepText(double step)
+std::string roundedStepText(double step)
 {
     if (!std::isfinite(step) || step == 0 || std::fabs(step) > 1e15 || std::fabs(step) < 1e-15)
         return itemNumber(step);

@@ -56,6 +56,6 @@ std::string itemNumber(double v);
 
 // A spin step as a box shows it: rounded to two significant figures, in
 // fixed-point notation without trailing zeros ("0.0012", "12", "1200").
-std::string stepText(double step);
+std::string roundedStepText(double step);
 
 }  // namespace corvane

@@ -3,6 +3,8 @@
 // the recovery file, and the command line.
 #include "app/command_line.h"
 #include "app/history.h"
+#include "app/magnetics.h"
+#include "app/newmodel.h"
 #include "app/newmodel_data.h"
 #include "app/recovery.h"
 #include "app/tcorvane.h"
@@ -719,4 +721,34 @@ TEST_F(UnsavedWork, AnInversionIsKeptForRecoveryBeforeItsResultsAreShown)
     trigger("Invertthemodel1");
     EXPECT_EQ(keptWhileShown, 1);
     EXPECT_NE(ws().model.Bodies[1].Density, 0.2);
+}
+
+TEST(DialogFocus, ADialogOpensWithItsFirstFieldReadyForTyping)
+{
+    // However the focus was left (on OK, in a later box, or given back late
+    // by the question box), typing goes into the first field, replacing it.
+    Tnewmodel fresh;
+    TEarthField field;
+    struct Case {
+        const char* what;
+        QDialog* dialog;
+        QWidget* leftAt;
+        QLineEdit* first;
+    };
+    const Case cases[] = {
+        {"new model, OK last", &fresh, fresh.OKBtn, fresh.density},
+        {"new model, a later box", &fresh, fresh.MaxZ, fresh.density},
+        {"Earth's field", &field, field.azimuth, field.intensity},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.dialog->show();
+        c.leftAt->setFocus();
+        c.first->setText(QStringLiteral("0.1"));
+        c.first->deselect();
+        EXPECT_EQ(focusFirstField(*c.dialog), c.first);
+        EXPECT_EQ(c.dialog->focusWidget(), c.first);
+        EXPECT_EQ(c.first->selectedText(), QStringLiteral("0.1"));
+        c.dialog->hide();
+    }
 }

@@ -208,5 +208,5 @@ TEST(MagneticData, StepsShowTwoSignificantFigures)
         {0.1 * 2.96, "0.3"},      {0, "0"},
     };
     for (const auto& [step, text] : cases)
-        EXPECT_EQ(stepText(step), text) << step;
+        EXPECT_EQ(roundedStepText(step), text) << step;
 }

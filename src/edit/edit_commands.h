@@ -185,6 +185,7 @@ public:
     MouseCommand& inner() { return *inner_; }
 
     int readoutCorner() const override { return inner_->readoutCorner(); }
+    QString prompt() const override { return inner_->prompt(); }
     void press(const MouseEvent& e) override { inner_->press(e); }
     void move(const MouseEvent& e) override { inner_->move(e); }
     void release(const MouseEvent& e) override { inner_->release(e); }

@@ -26,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 using namespace corvane;
@@ -302,38 +303,15 @@ TEST(MagneticsMenu, ReadInMagneticDataTakesTheChoosersHeights)
     }
 }
 
-TEST(MagneticsMenu, TheChooserNamesTheMagneticColumnAndCancels)
+TEST(MagneticsMenu, TheChooserNamesTheMagneticColumnAndHasCancel)
 {
-    QTemporaryDir dir;
-    const QString name = dir.filePath(QStringLiteral("mag.dat"));
-    {
-        QFile f(name);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("survey\nline\nx nT\n0 1\n10 2\n20 3\n");
+    Tdatadisplay1 grid;
+    for (bool magnetic : {true, false}) {
+        grid.setMagnetic(magnetic);
+        EXPECT_EQ(grid.DataColumnLabel->text(), magnetic ? "Mag. data column" : "Grav. data column");
+        EXPECT_EQ(grid.DataUnit->isVisibleTo(&grid), magnetic);   // "nT"
+        EXPECT_EQ(grid.CancelBtn->isVisibleTo(&grid), magnetic);
     }
-    Window w;
-    const test::ModelState before(w.ws);
-    w.platform.openNames.push_back(name);
-    QString label, unit;
-    w.platform.dialogHandler = [&](QDialog& d) {
-        auto& grid = dynamic_cast<Tdatadisplay1&>(d);
-        label = grid.DataColumnLabel->text();
-        unit = grid.DataUnit->isVisibleTo(&d) ? grid.DataUnit->text() : QString();
-        grid.CancelBtn->click();
-        return d.result();
-    };
-    w.window.action("Readmagneticdata1")->trigger();
-    EXPECT_EQ(label, QStringLiteral("Mag. data column"));
-    EXPECT_EQ(unit, QStringLiteral("nT"));
-    EXPECT_TRUE(test::sameState(test::ModelState(w.ws), before));
-    EXPECT_FALSE(w.window.history().canUndo());
-    EXPECT_TRUE(w.platform.messages.empty());
-    // The gravity chooser is the same dialog: named for gravity, OK only.
-    auto& grid = w.window.dialog<Tdatadisplay1>(&w.window);
-    grid.setMagnetic(false);
-    EXPECT_EQ(grid.DataColumnLabel->text(), QStringLiteral("Grav. data column"));
-    EXPECT_FALSE(grid.CancelBtn->isVisibleTo(&grid));
-    EXPECT_FALSE(grid.DataUnit->isVisibleTo(&grid));
 }
 
 TEST(MagneticsMenu, RecoveryFileBringsBackTheMagneticData)
@@ -379,43 +357,31 @@ TEST(MagneticsMenu, GridRowsBecomeStations)
 {
     auto m = makeModel();
     setMagneticStations(*m, {{0.123456, 0.25, 10.0}, {2, 0, std::nullopt}, {4, 1, -3.0}});
-    auto rows = magneticStationRows(*m);
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].position, QStringLiteral("0.123"));
-    EXPECT_EQ(rows[1].anomaly, QString());
-    struct Case {
-        const char* what;
-        int row, column;   // the cell typed over (-1: none)
-        const char* text;
-        std::vector<double> x, h;
-        std::vector<std::optional<double>> anomaly;
+    const auto rows = magneticStationRows(*m);
+    using Cells = std::vector<std::array<const char*, 3>>;   // nullptr: the cell as shown
+    using Want = std::vector<MagneticStationValue>;
+    const std::pair<Cells, Want> cases[] = {
+        {{}, {{0.123456, 0.25, 10.0}, {2, 0, std::nullopt}, {4, 1, -3.0}}},   // as shown: exact
+        {{{"5", nullptr, nullptr}, {nullptr, nullptr, " 7.5 "}, {nullptr, nullptr, ""}},
+         {{2, 0, 7.5}, {4, 1, std::nullopt}, {5, 0.25, 10.0}}},
+        {{{nullptr, "", "n/a"}, {"", nullptr, nullptr}}, {{4, 1, -3.0}}},   // rows left out
     };
-    const std::vector<Case> cases = {
-        {"as shown: exact values", -1, 0, "", {0.123456, 2, 4}, {0.25, 0, 1}, {10.0, std::nullopt, -3.0}},
-        {"moved past the others", 0, 0, "5", {2, 4, 5}, {0, 1, 0.25}, {std::nullopt, -3.0, 10.0}},
-        {"anomaly given", 1, 2, " 7.5 ", {0.123456, 2, 4}, {0.25, 0, 1}, {10.0, 7.5, -3.0}},
-        {"anomaly cleared", 2, 2, "", {0.123456, 2, 4}, {0.25, 0, 1}, {10.0, std::nullopt, std::nullopt}},
-        {"height cleared: the datum", 0, 1, "", {0.123456, 2, 4}, {0, 0, 1}, {10.0, std::nullopt, -3.0}},
-        {"anomaly not a number: row left out", 2, 2, "n/a", {0.123456, 2}, {0.25, 0}, {10.0, std::nullopt}},
-        {"position cleared: row left out", 1, 0, "", {0.123456, 4}, {0.25, 1}, {10.0, -3.0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [cells, want] : cases) {
         auto typed = rows;
-        if (c.row >= 0) {
-            MagneticStationRow& r = typed[static_cast<std::size_t>(c.row)];
-            (c.column == 0 ? r.position : c.column == 1 ? r.height : r.anomaly) = QString::fromLatin1(c.text);
-        }
-        auto stations = magneticStationsFromRows(typed, *m);
+        for (std::size_t r = 0; r < cells.size(); ++r)
+            for (int c = 0; c < 3; ++c)
+                if (cells[r][static_cast<std::size_t>(c)])
+                    (c == 0 ? typed[r].position : c == 1 ? typed[r].height : typed[r].anomaly) =
+                        QString::fromLatin1(cells[r][static_cast<std::size_t>(c)]);
         auto copy = std::make_unique<Model>(*m);
-        setMagneticStations(*copy, stations);
-        ASSERT_EQ(copy->Mag.Num, static_cast<int>(c.x.size()));
+        setMagneticStations(*copy, magneticStationsFromRows(typed, *m));
+        ASSERT_EQ(copy->Mag.Num, static_cast<int>(want.size()));
         for (int i = 1; i <= copy->Mag.Num; ++i) {
-            const auto k = static_cast<std::size_t>(i - 1);
-            EXPECT_EQ(copy->Mag.X[i], c.x[k]) << i;
-            EXPECT_EQ(copy->Mag.Height[i], c.h[k]) << i;
-            EXPECT_EQ(copy->Mag.HasObserved[i], c.anomaly[k].has_value()) << i;
-            EXPECT_EQ(copy->Mag.Observed[i], c.anomaly[k].value_or(0.0)) << i;
+            const MagneticStationValue& v = want[static_cast<std::size_t>(i - 1)];
+            EXPECT_EQ(copy->Mag.X[i], v.x);
+            EXPECT_EQ(copy->Mag.Height[i], v.height);
+            EXPECT_EQ(copy->Mag.HasObserved[i], v.observed.has_value());
+            EXPECT_EQ(copy->Mag.Observed[i], v.observed.value_or(0.0));
         }
     }
 }

@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <fstream>
 
 using namespace corvane;
@@ -729,26 +730,15 @@ TEST(DialogFocus, ADialogOpensWithItsFirstFieldReadyForTyping)
     // by the question box), typing goes into the first field, replacing it.
     Tnewmodel fresh;
     TEarthField field;
-    struct Case {
-        const char* what;
-        QDialog* dialog;
-        QWidget* leftAt;
-        QLineEdit* first;
-    };
-    const Case cases[] = {
-        {"new model, OK last", &fresh, fresh.OKBtn, fresh.density},
-        {"new model, a later box", &fresh, fresh.MaxZ, fresh.density},
-        {"Earth's field", &field, field.azimuth, field.intensity},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        c.dialog->show();
-        c.leftAt->setFocus();
-        c.first->setText(QStringLiteral("0.1"));
-        c.first->deselect();
-        EXPECT_EQ(focusFirstField(*c.dialog), c.first);
-        EXPECT_EQ(c.dialog->focusWidget(), c.first);
-        EXPECT_EQ(c.first->selectedText(), QStringLiteral("0.1"));
-        c.dialog->hide();
+    for (auto [dialog, leftAt, first] : {std::tuple<QDialog*, QWidget*, QLineEdit*>{&fresh, fresh.OKBtn, fresh.density},
+                                         {&fresh, fresh.MaxZ, fresh.density},
+                                         {&field, field.azimuth, field.intensity}}) {
+        dialog->show();
+        leftAt->setFocus();
+        first->setText(QStringLiteral("0.1"));
+        first->deselect();
+        EXPECT_EQ(focusFirstField(*dialog), first);
+        EXPECT_EQ(dialog->focusWidget(), first);
+        EXPECT_EQ(first->selectedText(), QStringLiteral("0.1"));
     }
 }

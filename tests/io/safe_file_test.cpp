@@ -242,25 +242,16 @@ TEST(SafeFile, TemporariesOfADeadSaveGoAndNothingElse)
     ASSERT_GT(child, 0);
     ::waitpid(child, nullptr, 0);
     const std::string dead = std::to_string(child), alive = std::to_string(::getpid());
-    struct Case {
-        std::string name;
-        bool stays;
-    };
-    const Case cases[] = {
-        {".corvane-save-" + dead + "-a1B2c3", false},
-        {".corvane-save-" + alive + "-a1B2c3", true},   // a save still running
-        {".corvane-save-a1B2c3", true},                  // no pid in the name
-        {".corvane-save-" + dead + "-a1B2", true},
-        {".corvane-save-" + dead + "x-a1B2c3", true},
-        {"corvane-save-" + dead + "-a1B2c3", true},
-        {"model.mod", true},
-    };
-    for (const Case& c : cases)
-        spit(dir / c.name, std::string(1000, 'x'));
+    const std::pair<std::string, bool> cases[] = {   // name, stays
+        {".corvane-save-" + dead + "-a1B2c3", false},   {".corvane-save-" + alive + "-a1B2c3", true},
+        {".corvane-save-a1B2c3", true},                  {".corvane-save-" + dead + "-a1B2", true},
+        {".corvane-save-" + dead + "x-a1B2c3", true},    {"corvane-save-" + dead + "-a1B2c3", true}};
+    for (const auto& [name, stays] : cases)
+        spit(dir / name, std::string(1000, 'x'));
     fs::create_directory(dir / (".corvane-save-" + dead + "-folder"));
     EXPECT_EQ(writeFileSafely((dir / "model.mod").string(), "new"), "");
-    for (const Case& c : cases)
-        EXPECT_EQ(fs::exists(dir / c.name), c.stays) << c.name;
+    for (const auto& [name, stays] : cases)
+        EXPECT_EQ(fs::exists(dir / name), stays) << name;
     EXPECT_TRUE(fs::is_directory(dir / (".corvane-save-" + dead + "-folder")));
     spit(dir / (".corvane-save-" + dead + "-zzzzzz"), "left");
     EXPECT_EQ(corvane::removeStaleTemporaries(dir.string()), 1);

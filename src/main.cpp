@@ -1,10 +1,13 @@
 // Corvane: interactive 2.5-D gravity modelling.
 #include "app/command_line.h"
 #include "app/tcorvane.h"
+#include "io/safe_file.h"
 #include "platform/qt_platform.h"
 #include "version.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWindow>
@@ -44,6 +47,10 @@ int main(int argc, char** argv)
     window.show();
     // Qt has taken its own options (-display, -style ...) out by now.
     const QString file = corvane::parseCommandLine(QApplication::arguments()).file;
+    // Temporaries that a save cut short by a crash left behind go now.
+    corvane::removeStaleTemporaries(".");
+    if (!file.isEmpty())
+        corvane::removeStaleTemporaries(QFile::encodeName(QFileInfo(file).absolutePath()).toStdString());
     // The recovery offer and the file's messages belong over the window, so
     // they wait (a little) until the window is on the screen.
     int tries = 0;

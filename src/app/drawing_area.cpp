@@ -116,7 +116,9 @@ MouseEvent DrawingArea::eventAt(QPoint pos, Qt::MouseButton button) const
 
 void DrawingArea::updateReadout(QPoint pos)
 {
-    setStatus(readoutAt(layout(), ws_.display, pos, command_->readoutCorner()).text);
+    const QString readout = readoutAt(layout(), ws_.display, pos, command_->readoutCorner()).text;
+    const QString prompt = command_->prompt();
+    setStatus(prompt.isEmpty() ? readout : readout + QStringLiteral("    ") + prompt);
 }
 
 void DrawingArea::startCommand(std::unique_ptr<MouseCommand> command)
@@ -129,6 +131,8 @@ void DrawingArea::startCommand(std::unique_ptr<MouseCommand> command)
     pressedOutsideCommand_ = false;
     setMouseTracking(true);
     setFocus(Qt::OtherFocusReason);
+    if (const QString prompt = command_->prompt(); !prompt.isEmpty())
+        setStatus(QStringLiteral(" ") + prompt);
     emit commandStarted();
     // A command may be complete as soon as it starts (nothing to do).
     afterCommandEvent();
@@ -166,6 +170,8 @@ void DrawingArea::mousePressEvent(QMouseEvent* event)
     if (command_) {
         updateReadout(pos);
         command_->press(eventAt(pos, event->button()));
+        if (!command_->finished())
+            updateReadout(pos);   // what the press did
         afterCommandEvent();
         return;
     }
@@ -203,6 +209,8 @@ void DrawingArea::mouseDoubleClickEvent(QMouseEvent* event)
         // Inside a command the second press of a double-click is a press.
         updateReadout(pos);
         command_->press(eventAt(pos, event->button()));
+        if (!command_->finished())
+            updateReadout(pos);   // what the press did
         afterCommandEvent();
         return;
     }

@@ -7,6 +7,7 @@ namespace corvane {
 void Tcorvane::Earthsfield1Click() { earthFieldCommand(*this); }
 void Tcorvane::Readmagneticdata1Click() { readMagneticDataCommand(*this); }
 void Tcorvane::Magneticstations1Click() { magneticStationsCommand(*this); }
+void Tcorvane::Editmagneticstations1Click() { editMagneticStationsCommand(*this); }
 void Tcorvane::Bodymagnetisation1Click() { magnetisationCommand(*this); }
 void Tcorvane::Showmagnetic1Click() { showMagneticCommand(*this); }
 

@@ -201,9 +201,15 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
     chooser->addWidget(YColumnLabel, 1, 0);
     chooser->addWidget(YColumn, 1, 1);
     chooser->addWidget(YSpin, 1, 2);
-    chooser->addWidget(new QLabel(QStringLiteral("Grav. data column"), this), 2, 0);
+    DataColumnLabel = new QLabel(QStringLiteral("Grav. data column"), this);
+    DataColumnLabel->setObjectName(QStringLiteral("DataColumnLabel"));
+    chooser->addWidget(DataColumnLabel, 2, 0);
     chooser->addWidget(GravColumn, 2, 1);
     chooser->addWidget(GravSpin, 2, 2);
+    DataUnit = new QLabel(QStringLiteral("nT"), this);
+    DataUnit->setObjectName(QStringLiteral("DataUnit"));
+    DataUnit->hide();
+    chooser->addWidget(DataUnit, 2, 3);
     chooser->addWidget(new QLabel(QStringLiteral("No. of comment lines"), this), 3, 0);
     chooser->addWidget(CommentLines, 3, 1);
     chooser->addWidget(CommentSpin, 3, 2);
@@ -219,7 +225,10 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
     auto* buttons = new QDialogButtonBox(this);
     OKBtn = addButton(buttons, "OKBtn", "OK", QDialogButtonBox::AcceptRole);
     OKBtn->setDefault(true);
+    CancelBtn = addButton(buttons, "CancelBtn", "Cancel", QDialogButtonBox::RejectRole);
+    CancelBtn->hide();
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* side = new QVBoxLayout;
     side->addLayout(chooser);
@@ -229,6 +238,15 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
     layout->addLayout(side);
     resize(760, 520);   // the size it keeps where the desktop does not maximise it
     fill(FieldDataTable{});
+}
+
+void Tdatadisplay1::setMagnetic(bool magnetic)
+{
+    // The gravity chooser stays as it always was: OK only.
+    setWindowTitle(magnetic ? QStringLiteral("Magnetic Data Entry") : QStringLiteral("Field Data Entry"));
+    DataColumnLabel->setText(magnetic ? QStringLiteral("Mag. data column") : QStringLiteral("Grav. data column"));
+    DataUnit->setVisible(magnetic);
+    CancelBtn->setVisible(magnetic);
 }
 
 void Tdatadisplay1::fill(const FieldDataTable& table)
@@ -467,7 +485,7 @@ void startBodyDrawing(Tcorvane& window, int body, std::function<void(int)> close
         ws, body, [&area] { return area.clientRect(); }, std::move(onClosed)));
 }
 
-std::optional<StationList> chooseStationsFile(Tcorvane& window)
+std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
 {
     Platform& platform = window.platform();
     const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
@@ -492,6 +510,7 @@ std::optional<StationList> chooseStationsFile(Tcorvane& window)
         return std::nullopt;
     }
     Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
+    grid.setMagnetic(magnetic);
     grid.fill(table);
     if (window.execDialog(grid) != QDialog::Accepted)
         return std::nullopt;

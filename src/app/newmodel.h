@@ -65,6 +65,9 @@ public:
     // as many comment lines as the file has lines before its first station.
     void fill(const FieldDataTable& table);
     ColumnChoice choice() const;
+    // The data column named as magnetic (in nT), with a Cancel button; or
+    // as gravity, OK only.
+    void setMagnetic(bool magnetic);
 
     enum class Value { XColumn, YColumn, GravityColumn, CommentLines, HeightColumn };
     // One spin click: +1 or -1, held to the value's limits.
@@ -76,6 +79,8 @@ public:
     QLabel* XColumn = nullptr;
     QLabel* YColumn = nullptr;
     QLabel* GravColumn = nullptr;
+    QLabel* DataColumnLabel = nullptr;   // "Grav. data column" or "Mag. data column"
+    QLabel* DataUnit = nullptr;          // "nT", magnetic only
     QLabel* CommentLines = nullptr;
     QLabel* YColumnLabel = nullptr;
     SpinArrows* XSpin = nullptr;
@@ -90,6 +95,7 @@ public:
     QLabel* ConstHeightLabel = nullptr;
     QLineEdit* ConstHeight = nullptr;   // the height of every station without a column
     QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;   // magnetic only
 
 private:
     void addHeightChooser(QGridLayout* chooser, int row);
@@ -120,10 +126,10 @@ public:
 // and then `closed` runs with the number of corners drawn (0: body dropped).
 void startBodyDrawing(Tcorvane& window, int body, std::function<void(int)> closed);
 
-// A field-data file chosen by the user and taken through the column chooser:
-// the stations it gives, with warnings for what was dropped, cut or sorted.
+// A field-data file chosen by the user and taken through the column chooser
+// (its data column named as magnetic when `magnetic`): the stations it gives, with warnings for what was dropped, cut or sorted.
 // None when the user gave up or the file cannot be used (the reason shown).
-std::optional<StationList> chooseStationsFile(Tcorvane& window);
+std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic = false);
 
 // The whole "Begin a new model" and "Edit the field data" commands.
 void beginNewModel(Tcorvane& window);

@@ -11,9 +11,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <vector>
 
@@ -144,6 +146,8 @@ const std::vector<Menu>& menuTable()
              {"Readmagneticdata1", "&Read in magnetic data...", "", &Tcorvane::Readmagneticdata1Click},
              {"Magneticstations1", "Magnetic &stations without data...", "",
               &Tcorvane::Magneticstations1Click},
+             {"Editmagneticstations1", "Edit the magnetic s&tations...", "",
+              &Tcorvane::Editmagneticstations1Click},
              {"-", "", "", nullptr},
              {"Bodymagnetisation1", "&Body magnetisation...", "", &Tcorvane::Bodymagnetisation1Click},
              {"-", "", "", nullptr},
@@ -464,7 +468,7 @@ const char* const modelItems[] = {
     "Changeunits1", "bodynumbers1", "BodyDensities1", "Highlightbodycorners1", "PLanview1",
     "setdisplaysize1", "Zoomin1", "boreholedata1", "gridoptions1", "Setfontsize1",
     "Selectcolourscheme1", "Addpointdata1", "Pointdata1", "Backdropimage1", "Removebackdrop1",
-    "Earthsfield1", "Readmagneticdata1", "Magneticstations1", "Bodymagnetisation1"};
+    "Earthsfield1", "Readmagneticdata1", "Magneticstations1", "Editmagneticstations1", "Bodymagnetisation1"};
 
 const char* const addingItems[] = {"Addabody1", "KeyinaBody1", "Copyabody1"};
 const char* const pairItems[] = {"Linkabody1", "UnlinkaBody1", "Deleteabody1", "Hideabody1"};
@@ -613,6 +617,31 @@ void Tcorvane::Expertusermode1Click()
 void notAvailableYet(Tcorvane& window)
 {
     window.platform().information(QStringLiteral("Not available yet."));
+}
+
+QWidget* focusFirstField(QDialog& dialog)
+{
+    for (QWidget* w = dialog.nextInFocusChain(); w && w != &dialog; w = w->nextInFocusChain()) {
+        if (!dialog.isAncestorOf(w) || !w->isEnabled() || !w->isVisibleTo(&dialog) ||
+            !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        w->setFocus(Qt::TabFocusReason);
+        if (auto* box = qobject_cast<QLineEdit*>(w))
+            box->selectAll();
+        return w;
+    }
+    return nullptr;
+}
+
+int Tcorvane::execDialog(QDialog& dialog)
+{
+    // Once the dialog is up: the focus it would get on activation is then
+    // already the first field's.
+    QTimer::singleShot(0, &dialog, [&dialog] {
+        if (dialog.isVisible())
+            focusFirstField(dialog);
+    });
+    return platform_->execDialog(dialog);
 }
 
 }  // namespace corvane

@@ -69,8 +69,9 @@ public:
     // mode is on.
     void instruction(const QString& text);
 
-    // Runs a modal dialog through the platform (so tests can script it).
-    int execDialog(QDialog& dialog) { return platform_->execDialog(dialog); }
+    // Runs a modal dialog through the platform (so tests can script it),
+    // its first field holding the keyboard focus.
+    int execDialog(QDialog& dialog);
 
     // Dialogs created when first needed and kept for the whole run, one per
     // class: dialog<Tgridoptions>(ws, this) constructs with those arguments the
@@ -179,6 +180,7 @@ public slots:
     void Earthsfield1Click();
     void Readmagneticdata1Click();
     void Magneticstations1Click();
+    void Editmagneticstations1Click();
     void Bodymagnetisation1Click();
     void Showmagnetic1Click();
 
@@ -256,5 +258,13 @@ private:
 
 // The temporary body of a command that is not built yet.
 void notAvailableYet(Tcorvane& window);
+
+// Puts the keyboard focus in the dialog's first field (in tab order), its
+// text selected so that typing replaces it, as on the dialog's first
+// showing; returns that field (nullptr for none). A dialog opened again, or
+// after a question box whose closing hands the focus back late, would
+// otherwise take the keys wherever its focus last was, or add them to the
+// end of a box's text.
+QWidget* focusFirstField(QDialog& dialog);
 
 }  // namespace corvane

@@ -49,10 +49,13 @@ constexpr const char* HelpText =
     "  --magnetic            write the magnetic anomaly instead: one row per\n"
     "                        magnetic station with its position, height, the\n"
     "                        observed and the calculated anomaly and each body's\n"
-    "                        own anomaly (nT)\n"
+    "                        own anomaly (nT); a model without magnetic stations\n"
+    "                        needs --stations\n"
     "  --stations FILE       calculate at the stations of a field-data file,\n"
     "                        read as \"Begin a new model\" reads it; its anomaly\n"
-    "                        column becomes the observed anomaly\n"
+    "                        column becomes the observed anomaly (with\n"
+    "                        --magnetic: the magnetic stations, read as \"Read in\n"
+    "                        magnetic data\" reads them, the anomaly in nT)\n"
     "  --columns X,G         the position and anomaly columns of FILE (default 1,2)\n"
     "  --columns X,Y,G       x and y coordinates and anomaly: positions are the\n"
     "                        distances from the first station\n"
@@ -241,8 +244,8 @@ Options parseArguments(int argc, char** argv)
         throw UsageError{"--columns and --comment-lines describe the file of --stations"};
     if (o.decimal && o.stations.empty())
         throw UsageError{"--decimal-point and --decimal-comma describe the file of --stations"};
-    if (o.magnetic && (o.report || !o.stations.empty()))
-        throw UsageError{"--magnetic takes neither --report nor --stations"};
+    if (o.magnetic && o.report)
+        throw UsageError{"--magnetic takes no --report"};
     if (o.invert && (o.report || o.magnetic || !o.stations.empty()))
         throw UsageError{"--invert takes none of --report, --magnetic and --stations"};
     if (o.invert && o.output.empty())
@@ -342,14 +345,42 @@ std::string magneticCsv(const Model& m)
     return out;
 }
 
-void message(const std::string& text)
+// One line on standard error. A control character (a NUL or a line end in
+// a file name or a file's text) is shown as an escape, so that one message
+// is never cut short or split, nor runs into the next.
+std::string visible(std::string_view text)
 {
-    std::fputs((text + "\n").c_str(), stderr);
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7f) {
+            out += c;
+            continue;
+        }
+        switch (c) {
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            out += hex;
+        }
+        }
+    }
+    return out;
 }
 
-// The stations of the field-data file replace the model's, with their
-// anomalies as the observed data. Empty on success, else the window's message.
-std::string takeStations(Model& m, const Options& o)
+void message(std::string_view text)
+{
+    const std::string line = visible(text) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+// The stations of the file of --stations through the column choice, with
+// the window's warnings. Empty on success, else the window's message.
+std::string readStations(const Options& o, StationList& s)
 {
     std::string bytes;
     if (std::string problem = readWholeFile(o.stations, bytes); !problem.empty())
@@ -365,7 +396,7 @@ std::string takeStations(Model& m, const Options& o)
     ColumnChoice columns = o.columns;
     if (!o.commentLinesGiven)
         columns.commentLines = leadingNonStationLines(table, columns);
-    const StationList s = stationsFromTable(table, columns);
+    s = stationsFromTable(table, columns);
     if (s.x.size() < 2 || !(s.x.back() > s.x.front()))
         return tooFewStationsMessage(s.x.size());
     if (table.linesDropped)
@@ -376,6 +407,16 @@ std::string takeStations(Model& m, const Options& o)
         message(StationsSortedMessage);
     if (const std::string note = skippedStationsNote(s); !note.empty())
         message(note);
+    return {};
+}
+
+// The stations of the field-data file replace the model's, with their
+// anomalies as the observed data.
+std::string takeStations(Model& m, const Options& o)
+{
+    StationList s;
+    if (std::string problem = readStations(o, s); !problem.empty())
+        return problem;
     m.NumStations = static_cast<int>(s.x.size());
     m.StationHeight.fill(0);
     for (int i = 1; i <= m.NumStations; ++i) {
@@ -388,6 +429,22 @@ std::string takeStations(Model& m, const Options& o)
     m.RecalculateModel();
     return {};
 }
+
+// The same for the magnetic stations, the anomaly column in nT.
+std::string takeMagneticStations(Model& m, const Options& o)
+{
+    StationList s;
+    if (std::string problem = readStations(o, s); !problem.empty())
+        return problem;
+    std::vector<MagneticStationValue> stations(s.x.size());
+    for (std::size_t i = 0; i < s.x.size(); ++i)
+        stations[i] = {s.x[i], s.h[i], s.g[i]};
+    setMagneticStations(m, std::move(stations));
+    return {};
+}
+
+constexpr const char* NoMagneticStations =
+    "The model has no magnetic stations: give a file of them with --stations.";
 
 bool writeOut(const std::string& out)
 {
@@ -440,7 +497,8 @@ int main(int argc, char** argv)
     try {
         o = parseArguments(argc, argv);
     } catch (const UsageError& e) {
-        message("corvane-calc: " + e.text + ".\nTry 'corvane-calc --help' for more information.");
+        message("corvane-calc: " + e.text + ".");
+        message("Try 'corvane-calc --help' for more information.");
         return ExitUsage;
     }
 
@@ -454,10 +512,15 @@ int main(int argc, char** argv)
     for (const std::string& note : notes)
         message(note);
     if (!o.stations.empty())
-        if (std::string problem = takeStations(ws.model, o); !problem.empty()) {
+        if (std::string problem = o.magnetic ? takeMagneticStations(ws.model, o) : takeStations(ws.model, o);
+            !problem.empty()) {
             message(problem);
             return ExitFailure;
         }
+    if (o.magnetic && ws.model.Mag.Num < 1) {
+        message(NoMagneticStations);
+        return ExitFailure;
+    }
 
     if (o.invert)
         return invert(ws, o);

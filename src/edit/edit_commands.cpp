@@ -171,9 +171,18 @@ void DeleteCornersCommand::paintOverlay(QPainter& painter)
 
 // ---- Link corners ------------------------------------------------------------
 
+namespace {
+QString cornerName(int corner, int body)
+{
+    return QStringLiteral("corner %1 of body %2").arg(corner).arg(body);
+}
+}  // namespace
+
 LinkCornersCommand::LinkCornersCommand(CommandContext context, std::function<void()> onLinked)
     : EditCommand(std::move(context)), onLinked_(std::move(onLinked))
 {
+    prompt_ = QStringLiteral("Click a corner of body %1, then the corner of another body it is to join.")
+                  .arg(body_);
 }
 
 void LinkCornersCommand::press(const MouseEvent& e)
@@ -183,12 +192,23 @@ void LinkCornersCommand::press(const MouseEvent& e)
     if (pending_ == 0) {
         pending_ = pick(e);
         pendingAt_ = e.screen;
+        prompt_ = pending_ == 0
+                      ? QStringLiteral("There is no corner of body %1 there: click one of its corners.").arg(body_)
+                      : QStringLiteral("Now click the corner of another body that %1 is to join.")
+                            .arg(cornerName(pending_, body_));
         return;
     }
     int pb = 0, s = 0;
-    if (!findPartnerCorner(model(), body_, e.model.x(), e.model.y(), tol_, pb, s))
-        return;   // waits on for a corner of another body
+    if (!findPartnerCorner(model(), body_, e.model.x(), e.model.y(), tol_, pb, s)) {
+        // Waits on for a corner of another body.
+        prompt_ = QStringLiteral("There is no corner of another body there: click the one %1 is to join.")
+                      .arg(cornerName(pending_, body_));
+        return;
+    }
     linkCorners(model(), body_, pending_, pb, s);
+    QString done = cornerName(pending_, body_) + QStringLiteral(" is linked to ") + cornerName(s, pb);
+    done[0] = done[0].toUpper();
+    prompt_ = done + QStringLiteral(". Click the next corner, or the right button to end.");
     pending_ = 0;
     if (onLinked_)
         onLinked_();

@@ -126,12 +126,14 @@ public:
     LinkCornersCommand(CommandContext context, std::function<void()> onLinked);
     void press(const MouseEvent& e) override;
     void paintOverlay(QPainter& painter) override;
+    QString prompt() const override { return prompt_; }
     int pendingCorner() const { return pending_; }
 
 private:
     std::function<void()> onLinked_;
     int pending_ = 0;
     QPoint pendingAt_;
+    QString prompt_;
 };
 
 // "&Unlink body corners": each left press on a linked corner unlinks it.
@@ -183,6 +185,7 @@ public:
     MouseCommand& inner() { return *inner_; }
 
     int readoutCorner() const override { return inner_->readoutCorner(); }
+    QString prompt() const override { return inner_->prompt(); }
     void press(const MouseEvent& e) override { inner_->press(e); }
     void move(const MouseEvent& e) override { inner_->move(e); }
     void release(const MouseEvent& e) override { inner_->release(e); }

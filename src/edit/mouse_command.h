@@ -5,6 +5,7 @@
 // the command's temporary graphics over the last full picture.
 #include <QPoint>
 #include <QPointF>
+#include <QString>
 #include <Qt>
 
 class QPainter;
@@ -24,6 +25,9 @@ public:
 
     // The corner number shown in the position read-out, or -1 for none.
     virtual int readoutCorner() const { return -1; }
+    // What to do next, or what the last press did, shown beside the read-out
+    // ("" for nothing).
+    virtual QString prompt() const { return {}; }
 
     virtual void press(const MouseEvent& e) = 0;
     virtual void move(const MouseEvent& e) { (void)e; }

@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,7 +52,8 @@ namespace {
 
 // Where a write to path lands: the final file behind any chain of symbolic
 // links, found one link at a time so that a link to a file not yet made
-// still leads to it rather than being replaced itself.
+// still leads to it rather than being replaced itself. Empty for a chain
+// that never ends (a loop): renaming over it would replace one of its links.
 std::string followLinks(const std::string& path)
 {
     std::string at = path;
@@ -65,7 +68,35 @@ std::string followLinks(const std::string& path)
         to.resize(static_cast<std::size_t>(n));
         at = to.front() == '/' ? to : folderOf(at) + "/" + to;
     }
-    return at;
+    return {};
+}
+
+// A temporary's name carries the pid of the process writing it, so that a
+// later process can tell one left by a process that died mid-save.
+constexpr std::string_view TempPrefix = ".corvane-save-";
+
+std::string tempPattern(const std::string& folder)
+{
+    return folder + "/" + std::string(TempPrefix) + std::to_string(::getpid()) + "-XXXXXX";
+}
+
+// The pid in a name of our temporaries' pattern (prefix, pid, '-', six
+// characters), or 0 for any other name.
+pid_t tempOwner(std::string_view name)
+{
+    if (name.substr(0, TempPrefix.size()) != TempPrefix)
+        return 0;
+    name.remove_prefix(TempPrefix.size());
+    const std::size_t dash = name.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash > 9 || name.size() != dash + 7)
+        return 0;
+    long pid = 0;
+    for (char c : name.substr(0, dash)) {
+        if (c < '0' || c > '9')
+            return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    return static_cast<pid_t>(pid);
 }
 
 // One file of a group being written: where it goes, what it was, and the
@@ -96,6 +127,9 @@ std::string prepare(Pending& f, std::string_view bytes)
     if (f.path.empty())
         return "Could not write the file: no file name was given.";
     f.target = followLinks(f.path);
+    if (f.target.empty())
+        return failure("Could not write", f.path, ELOOP);
+    removeStaleTemporaries(folderOf(f.target));
     f.existed = ::stat(f.target.c_str(), &f.old) == 0;
     if (f.existed) {
         if (S_ISDIR(f.old.st_mode))
@@ -106,7 +140,7 @@ std::string prepare(Pending& f, std::string_view bytes)
             return "Could not write \"" + f.path + "\": the file is write-protected.";
     }
 
-    std::string temp = folderOf(f.target) + "/.corvane-save-XXXXXX";
+    std::string temp = tempPattern(folderOf(f.target));
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         return failure("Could not write", f.path, errno);
@@ -138,6 +172,27 @@ std::string prepare(Pending& f, std::string_view bytes)
 
 }  // namespace
 
+int removeStaleTemporaries(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const pid_t pid = tempOwner(e->d_name);
+        // Only a process that no longer runs: a live one (ours included, or
+        // one we may not signal) may still be writing it.
+        if (pid <= 0 || ::kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            ::unlinkat(::dirfd(dir), e->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
+
 std::string writeFileSafely(const std::string& path, std::string_view bytes)
 {
     return writeFilesSafely({{path, bytes}});
@@ -162,7 +217,7 @@ std::string writeFilesSafely(const std::vector<std::pair<std::string, std::strin
         for (Pending& f : pending) {
             if (!f.existed)
                 continue;
-            std::string backup = folderOf(f.target) + "/.corvane-save-XXXXXX";
+            std::string backup = tempPattern(folderOf(f.target));
             const int fd = ::mkstemp(backup.data());
             if (fd < 0)
                 continue;

@@ -82,10 +82,46 @@ double stationMagnetic(const Tbody& body, const Vector3& f, const Vector3& M, do
     }
     // Corners far beyond any real survey can overflow the arithmetic; such a
     // body adds nothing rather than poisoning the total.
-    return std::isfinite(sum) ? FieldFactor * sum : 0.0;
+    sum = FieldFactor * sum + interiorField(body, f, M, S, H);
+    return std::isfinite(sum) ? sum : 0.0;
 }
 
 }  // namespace
+
+int stationWinding(const Tbody& body, double S, double H)
+{
+    const int n = body.NumCorners;
+    if (n < 3 || !(body.StrikeLength1 > 0) || !(body.StrikeLength2 > 0))
+        return 0;
+    // Crossings of the line z = depth of the station, counted +1 where an
+    // edge runs downwards (z growing) with the station on its left in (x, z)
+    // and -1 where it runs upwards with the station on its right: +1 for an
+    // outline clockwise on the screen, where z points down.
+    const double z = -H;
+    int winding = 0;
+    for (int k = 1; k <= n; ++k) {
+        const int next = k == n ? 1 : k + 1;
+        const double xa = body.CornerX[k], za = body.CornerZ[k];
+        const double xb = body.CornerX[next], zb = body.CornerZ[next];
+        const double side = (xb - xa) * (z - za) - (zb - za) * (S - xa);
+        const bool within = std::min(za, zb) <= z && z <= std::max(za, zb) &&
+                            std::min(xa, xb) <= S && S <= std::max(xa, xb);
+        if (side == 0 && within)
+            return 0;   // on the outline
+        if (za <= z && zb > z && side > 0)
+            ++winding;
+        else if (zb <= z && za > z && side < 0)
+            --winding;
+    }
+    return winding;
+}
+
+double interiorField(const Tbody& body, const Vector3& f, const Vector3& M, double S, double H)
+{
+    // Stations at or above the datum over a body below it are never inside.
+    const int w = stationWinding(body, S, H);
+    return w == 0 ? 0.0 : w * FieldFactor * 4 * Pi * (f.x * M.x + f.z * M.z);
+}
 
 Vector3 fieldDirection(double inclination, double declination, double azimuth)
 {

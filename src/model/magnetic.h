@@ -34,11 +34,24 @@ Vector3 bodyMagnetisation(const Tbody& body, const EarthField& field);
 // True when the body is magnetised at all (its anomaly is 0 otherwise).
 bool isMagnetised(const Tbody& body);
 
+// How many times the body's outline winds round the station at position S,
+// height H (depth -H): 1 inside a body drawn clockwise on the screen, -1
+// inside one drawn the other way, 0 outside. A station on the outline, or on
+// an end face (a strike length of 0), is not inside.
+int stationWinding(const Tbody& body, double S, double H);
+
+// What a station inside the body adds (nT) to the field of its faces so that
+// the sum is the total field a magnetometer there reads, B = mu0 (H + M):
+// mu0 times the x and z components of M along f, times the winding. (The y
+// component is in the faces' sum already; see docs/magnetics.md.)
+double interiorField(const Tbody& body, const Vector3& f, const Vector3& M, double S, double H);
+
 // The formula as derived, edge by edge, one station at a time: the oracle
 // for the fast engine. stationX, stationHeight (model units above the
 // datum; nullptr for all 0) and out hold numStations values from index 0.
 // out is the total-field anomaly in nT; kilometre and metre models give the
-// same figures for the same shapes.
+// same figures for the same shapes. At a station inside the body it is the
+// field a magnetometer there reads, B = mu0 (H + M), along f.
 void referenceMagnetic(const Tbody& body, const EarthField& field, const double* stationX,
                        const double* stationHeight, int numStations, bool unitsKm, double* out);
 

@@ -17,9 +17,13 @@ void clearMagnetisation(Tbody& body)
 
 bool setMagneticStations(Model& m, std::vector<MagneticStationValue> stations)
 {
+    // The first MaxStations as given are kept, as a field-data file's first
+    // stations are, not the leftmost ones; then they go in order of position.
+    const bool dropped = stations.size() > static_cast<std::size_t>(MaxStations);
+    if (dropped)
+        stations.resize(MaxStations);
     std::stable_sort(stations.begin(), stations.end(),
                      [](const MagneticStationValue& a, const MagneticStationValue& b) { return a.x < b.x; });
-    const bool dropped = stations.size() > static_cast<std::size_t>(MaxStations);
     MagneticStations& mag = m.Mag;
     mag.Num = static_cast<int>(std::min<std::size_t>(stations.size(), MaxStations));
     for (int i = 1; i <= mag.Num; ++i) {
@@ -132,5 +136,23 @@ std::string itemNumber(double v)
     return std::string(buf, r.ptr);
 }
 
+std::string roundedStepText(double step)
+{
+    if (!std::isfinite(step) || step == 0 || std::fabs(step) > 1e15 || std::fabs(step) < 1e-15)
+        return itemNumber(step);
+    // Decimals that keep two significant figures.
+    const int decimals = 1 - static_cast<int>(std::floor(std::log10(std::fabs(step))));
+    std::string t = fixed(step, 1, std::max(decimals, 0));
+    if (decimals < 0) {
+        const double unit = std::pow(10.0, -decimals);
+        t = fixed(std::round(step / unit) * unit, 1, 0);
+    }
+    if (t.find('.') != std::string::npos) {
+        t.erase(t.find_last_not_of('0') + 1);
+        if (t.back() == '.')
+            t.pop_back();
+    }
+    return t.substr(t.find_first_not_of(' '));
+}
 
 }  // namespace corvane

@@ -21,9 +21,9 @@ struct MagneticStationValue {
 // A new body is not magnetised, whatever its slot held before.
 void clearMagnetisation(Tbody& body);
 
-// Replaces the magnetic stations (at most MaxStations, sorted by position,
-// stable) and recalculates every body's magnetic anomaly. True when stations
-// had to be dropped.
+// Replaces the magnetic stations (the first MaxStations given, then sorted by
+// position, stable) and recalculates every body's magnetic anomaly. True when
+// stations had to be dropped.
 bool setMagneticStations(Model& m, std::vector<MagneticStationValue> stations);
 
 // n positions evenly spaced over the gravity profile's range (n >= 2).
@@ -53,5 +53,9 @@ std::optional<double> fitSusceptibility(Model& m, int b);
 // The number as the model file writes it: the shortest text that reads back
 // as exactly v.
 std::string itemNumber(double v);
+
+// A spin step as a box shows it: rounded to two significant figures, in
+// fixed-point notation without trailing zeros ("0.0012", "12", "1200").
+std::string roundedStepText(double step);
 
 }  // namespace corvane

@@ -279,6 +279,22 @@ void makePlan(const Tbody& body, const Vector3& f, const Vector3& M, Plan& plan)
 
 bool sane(double v) { return std::fabs(v) <= MaxMagnitude; }   // false for NaN too
 
+// The station's distance from the nearest edge of the body in the section.
+double clearOfEdges(const Tbody& body, double x, double z)
+{
+    const int n = body.NumCorners;
+    double nearest = MaxMagnitude;
+    for (int k = 1; k <= n; ++k) {
+        const int next = k == n ? 1 : k + 1;
+        const double ax = body.CornerX[k] - x, az = body.CornerZ[k] - z;
+        const double dx = body.CornerX[next] - body.CornerX[k], dz = body.CornerZ[next] - body.CornerZ[k];
+        const double ll = dx * dx + dz * dz;
+        const double t = ll > 0 ? std::clamp(-(ax * dx + az * dz) / ll, 0.0, 1.0) : 0.0;
+        nearest = std::min(nearest, std::hypot(ax + t * dx, az + t * dz));
+    }
+    return nearest;
+}
+
 }  // namespace
 
 bool fastDomain(const Tbody& body, const double* stationX, const double* stationHeight,
@@ -298,8 +314,11 @@ bool fastDomain(const Tbody& body, const double* stationX, const double* station
             return false;
     for (int i = 0; i < numStations; ++i) {
         const double H = stationHeight ? stationHeight[i] : 0.0;
-        // Stations well above the body: no distance is ever near 0.
-        if (!sane(stationX[i]) || !sane(H) || !(top + H >= MinLength))
+        if (!sane(stationX[i]) || !sane(H))
+            return false;
+        // Stations well above the body: no distance is ever near 0. Lower
+        // down (in a borehole, inside the body) each edge must stay clear.
+        if (!(top + H >= MinLength) && !(clearOfEdges(body, stationX[i], -H) >= MinLength))
             return false;
     }
     return true;
@@ -329,6 +348,19 @@ void fastMagnetic(const Tbody& body, const Vector3& f, const Vector3& M, const d
         smallBlockMagnetic(plan, S, H, v);
         for (int i = 0; i < count; ++i)
             out[first + i] = v[i];
+    }
+    // Stations below the body's top may be inside it: there the
+    // magnetometer reads mu0 (H + M).
+    double top = MaxMagnitude;
+    for (int k = 1; k <= plan.n; ++k)
+        top = std::min(top, plan.Z[k]);
+    for (int i = 0; i < numStations; ++i) {
+        const double h = stationHeight ? stationHeight[i] : 0.0;
+        if (-h > top)
+            if (const double inside = interiorField(body, f, M, stationX[i], h); inside != 0) {
+                const double v = out[i] + inside;
+                out[i] = std::fabs(v) <= MaxAnomaly ? v : 0.0;
+            }
     }
 }
 

@@ -14,7 +14,8 @@
 //   vectorises, with the branch-free logarithm and arc tangent.
 //
 // Bodies and stations outside the range where that holds (absurd sizes,
-// stations within the body's depth range) are left to the reference.
+// stations on or next to the body's outline) are left to the reference.
+// Inside a body both add the same interior term.
 #include "magnetic.h"
 
 namespace corvane::magfast {
@@ -25,7 +26,7 @@ inline constexpr int BlockSize = 64;
 // Largest coordinate, height or strike length (model units) it takes.
 inline constexpr double MaxMagnitude = 1e10;
 // Smallest strike length other than 0, and smallest height of a station above
-// the body's shallowest corner, it takes.
+// the body's shallowest corner or distance from its outline, it takes.
 inline constexpr double MinLength = 1e-6;
 
 // True when the fast engine gives the reference's figures for this body and

@@ -18,12 +18,15 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 using namespace corvane;
@@ -84,8 +87,14 @@ TEST(MagneticsMenu, EveryCommandChangesTheModelAsOneUndoableStep)
 {
     Window w;
     EXPECT_FALSE(w.enabled("Showmagnetic1"));
-    for (const char* item : {"Earthsfield1", "Readmagneticdata1", "Magneticstations1", "Bodymagnetisation1"})
+    for (const char* item :
+         {"Earthsfield1", "Readmagneticdata1", "Magneticstations1", "Editmagneticstations1", "Bodymagnetisation1"})
         EXPECT_TRUE(w.enabled(item)) << item;
+    // No stations to edit yet: said, and nothing recorded.
+    w.window.action("Editmagneticstations1")->trigger();
+    EXPECT_EQ(w.platform.texts(ScriptedPlatform::Kind::Information), QStringList{NoMagneticStationsText});
+    EXPECT_FALSE(w.window.history().canUndo());
+    w.platform.clear();
 
     // Stations without data: an even profile over the gravity stations.
     test::ModelState before(w.ws);
@@ -134,6 +143,29 @@ TEST(MagneticsMenu, EveryCommandChangesTheModelAsOneUndoableStep)
     EXPECT_EQ(mag.FieldInclination, -35);
     EXPECT_NE(mag.Calculated[10], atTen);
     w.expectUndoRedo(before, "Earth's field");
+
+    // The stations in their grid: one moved, one given an anomaly, one
+    // cleared away; the step's name is the item's.
+    const double exact = w.ws.model.Mag.X[2] = 4.00004;   // shown rounded, kept exactly
+    before = test::ModelState(w.ws);
+    w.platform.dialogHandler = [](QDialog& d) {
+        auto& grid = *dynamic_cast<TMagStationTable&>(d).DataGrid;
+        grid.item(0, 0)->setText(QStringLiteral("1.5"));
+        grid.item(4, 2)->setText(QStringLiteral("-12.5"));
+        for (int c = 0; c < 3; ++c)
+            grid.item(25, c)->setText(QString());
+        dynamic_cast<TMagStationTable&>(d).OKBtn->click();
+        return d.result();
+    };
+    w.window.action("Editmagneticstations1")->trigger();
+    ASSERT_EQ(mag.Num, 25);
+    EXPECT_EQ(mag.X[1], 1.5);
+    EXPECT_EQ(mag.X[2], exact);
+    EXPECT_TRUE(mag.HasObserved[5]);
+    EXPECT_EQ(mag.Observed[5], -12.5);
+    EXPECT_EQ(mag.Height[25], 0.5);
+    EXPECT_EQ(w.window.history().undoName(), QStringLiteral("Edit the magnetic stations..."));
+    w.expectUndoRedo(before, "magnetic station grid");
 
     // Hiding the magnetic body takes its magnetic anomaly out as well.
     w.ws.model.setHidden(1, true);
@@ -271,6 +303,17 @@ TEST(MagneticsMenu, ReadInMagneticDataTakesTheChoosersHeights)
     }
 }
 
+TEST(MagneticsMenu, TheChooserNamesTheMagneticColumnAndHasCancel)
+{
+    Tdatadisplay1 grid;
+    for (bool magnetic : {true, false}) {
+        grid.setMagnetic(magnetic);
+        EXPECT_EQ(grid.DataColumnLabel->text(), magnetic ? "Mag. data column" : "Grav. data column");
+        EXPECT_EQ(grid.DataUnit->isVisibleTo(&grid), magnetic);   // "nT"
+        EXPECT_EQ(grid.CancelBtn->isVisibleTo(&grid), magnetic);
+    }
+}
+
 TEST(MagneticsMenu, RecoveryFileBringsBackTheMagneticData)
 {
     Window w;
@@ -308,4 +351,37 @@ TEST(MagneticsMenu, RecoveryFileBringsBackTheMagneticData)
         EXPECT_NEAR(r.Mag.Calculated[i], m.Mag.Calculated[i], 1e-9 * (1 + std::abs(m.Mag.Calculated[i])));
     }
     EXPECT_EQ(r.Mag.FieldAzimuth, 135);
+}
+
+TEST(MagneticsMenu, GridRowsBecomeStations)
+{
+    auto m = makeModel();
+    setMagneticStations(*m, {{0.123456, 0.25, 10.0}, {2, 0, std::nullopt}, {4, 1, -3.0}});
+    const auto rows = magneticStationRows(*m);
+    using Cells = std::vector<std::array<const char*, 3>>;   // nullptr: the cell as shown
+    using Want = std::vector<MagneticStationValue>;
+    const std::pair<Cells, Want> cases[] = {
+        {{}, {{0.123456, 0.25, 10.0}, {2, 0, std::nullopt}, {4, 1, -3.0}}},   // as shown: exact
+        {{{"5", nullptr, nullptr}, {nullptr, nullptr, " 7.5 "}, {nullptr, nullptr, ""}},
+         {{2, 0, 7.5}, {4, 1, std::nullopt}, {5, 0.25, 10.0}}},
+        {{{nullptr, "", "n/a"}, {"", nullptr, nullptr}}, {{4, 1, -3.0}}},   // rows left out
+    };
+    for (const auto& [cells, want] : cases) {
+        auto typed = rows;
+        for (std::size_t r = 0; r < cells.size(); ++r)
+            for (int c = 0; c < 3; ++c)
+                if (cells[r][static_cast<std::size_t>(c)])
+                    (c == 0 ? typed[r].position : c == 1 ? typed[r].height : typed[r].anomaly) =
+                        QString::fromLatin1(cells[r][static_cast<std::size_t>(c)]);
+        auto copy = std::make_unique<Model>(*m);
+        setMagneticStations(*copy, magneticStationsFromRows(typed, *m));
+        ASSERT_EQ(copy->Mag.Num, static_cast<int>(want.size()));
+        for (int i = 1; i <= copy->Mag.Num; ++i) {
+            const MagneticStationValue& v = want[static_cast<std::size_t>(i - 1)];
+            EXPECT_EQ(copy->Mag.X[i], v.x);
+            EXPECT_EQ(copy->Mag.Height[i], v.height);
+            EXPECT_EQ(copy->Mag.HasObserved[i], v.observed.has_value());
+            EXPECT_EQ(copy->Mag.Observed[i], v.observed.value_or(0.0));
+        }
+    }
 }

@@ -3,6 +3,8 @@
 // the recovery file, and the command line.
 #include "app/command_line.h"
 #include "app/history.h"
+#include "app/magnetics.h"
+#include "app/newmodel.h"
 #include "app/newmodel_data.h"
 #include "app/recovery.h"
 #include "app/tcorvane.h"
@@ -25,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <fstream>
 
 using namespace corvane;
@@ -719,4 +722,23 @@ TEST_F(UnsavedWork, AnInversionIsKeptForRecoveryBeforeItsResultsAreShown)
     trigger("Invertthemodel1");
     EXPECT_EQ(keptWhileShown, 1);
     EXPECT_NE(ws().model.Bodies[1].Density, 0.2);
+}
+
+TEST(DialogFocus, ADialogOpensWithItsFirstFieldReadyForTyping)
+{
+    // However the focus was left (on OK, in a later box, or given back late
+    // by the question box), typing goes into the first field, replacing it.
+    Tnewmodel fresh;
+    TEarthField field;
+    for (auto [dialog, leftAt, first] : {std::tuple<QDialog*, QWidget*, QLineEdit*>{&fresh, fresh.OKBtn, fresh.density},
+                                         {&fresh, fresh.MaxZ, fresh.density},
+                                         {&field, field.azimuth, field.intensity}}) {
+        dialog->show();
+        leftAt->setFocus();
+        first->setText(QStringLiteral("0.1"));
+        first->deselect();
+        EXPECT_EQ(focusFirstField(*dialog), first);
+        EXPECT_EQ(dialog->focusWidget(), first);
+        EXPECT_EQ(first->selectedText(), QStringLiteral("0.1"));
+    }
 }

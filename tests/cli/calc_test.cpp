@@ -326,7 +326,7 @@ TEST(CorvaneCalc, CommandLineHelpVersionAndMistakes)
                                  {"--stations", model, "--decimal-comma", "--decimal-point", model},
                                  {"--report=yes", model},
                                  {"--magnetic", "--report", model},
-                                 {"--magnetic", "--stations", model, model},
+                                 {"--magnetic", model, "--stations"},
                                  {"--magnetic=1", model},
                                  {"--invert", model},
                                  {"-o", "fitted.mod", model},
@@ -361,16 +361,38 @@ TEST(CorvaneCalc, MagneticOutputNamesItsColumnsAndLeavesTheDefaultAlone)
         EXPECT_DOUBLE_EQ(std::stod(rows[i][2]), mag.Observed[i]) << i;
     }
 
-    // A model file without magnetic stations: the header alone.
+    // A model file without magnetic stations says so and fails, unless a
+    // file gives them: the example's own data file gives the example's rows.
     QTemporaryDir dir;
     setMagneticStations(ws.model, {});
     ws.display.ShowMagnetic = false;
     const std::string bare = (fs::path(dir.path().toStdString()) / "bare.mod").string();
     ASSERT_EQ(saveModelFile(ws, bare), "");
     const Outcome none = calc({"--magnetic", q(fs::path(bare))});
-    ASSERT_EQ(none.status, 0) << none.err;
-    EXPECT_EQ(none.out, "position (km),height (km),observed (nT),calculated (nT),body 1 (nT),body 2 (nT)\n");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "The model has no magnetic stations: give a file of them with --stations.\n");
+    const Outcome given = calc({"--magnetic", "--stations", q(examples / "basement_mag.dta"), q(fs::path(bare))});
+    ASSERT_EQ(given.status, 0) << given.err;
+    EXPECT_EQ(given.out, magnetic.out);
     EXPECT_EQ(plain.out.rfind("position (km),observed (mGal),calculated (mGal),body 1 (mGal),body 2 (mGal)\n", 0), 0u);
+}
+
+TEST(CorvaneCalc, MessagesShowControlCharacters)
+{
+    // Two unreadable lines of extras, one with a NUL, one with a ^A: two
+    // whole messages, each on its own line.
+    QTemporaryDir dir;
+    std::string bytes = slurp(examples / "basement.mod");
+    const std::size_t at = bytes.find("field 50000");
+    ASSERT_NE(at, std::string::npos);
+    bytes.insert(at, std::string("field 5\0" "000 60 0 90\r\nfield 1 2 3 x\x01y\r\n", 38));
+    const fs::path bad = fs::path(dir.path().toStdString()) / "nul.mod";
+    std::ofstream(bad, std::ios::binary) << bytes;
+    const Outcome r = calc({"--magnetic", q(bad)});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Line 2 of the extras could not be read: \"5\\x00000\" is not a number.\n"
+                     "Line 3 of the extras could not be read: \"x\\x01y\" is not a number.\n");
 }
 
 TEST(CorvaneCalc, NeedsNoWidgets)

@@ -466,12 +466,20 @@ TEST_F(BodyCommandTest, LinkSnapsTheCurrentBodysCornerOntoAnotherBodysCorner)
     m.CurrentBody = 1;
     int linked = 0;
     LinkCornersCommand cmd(context(), [&linked] { ++linked; });
+    // The status line says what to do and what each press did.
+    EXPECT_EQ(cmd.prompt(), "Click a corner of body 1, then the corner of another body it is to join.");
+    cmd.press(at(80, 40));
+    EXPECT_EQ(cmd.prompt(), "There is no corner of body 1 there: click one of its corners.");
     cmd.press(at(20, 25));
     EXPECT_EQ(cmd.pendingCorner(), 4);
+    EXPECT_EQ(cmd.prompt(), "Now click the corner of another body that corner 4 of body 1 is to join.");
     cmd.press(at(80, 40));   // nothing there: waits on
     EXPECT_EQ(linked, 0);
+    EXPECT_EQ(cmd.prompt(), "There is no corner of another body there: click the one corner 4 of body 1 is to join.");
     cmd.press(at(141, 27));
     EXPECT_EQ(linked, 1);
+    EXPECT_EQ(cmd.prompt(), "Corner 4 of body 1 is linked to corner 3 of body 3. Click the next corner, or the right "
+                            "button to end.");
     EXPECT_EQ(m.Bodies[1].LinkBody[4], 3);
     EXPECT_EQ(m.Bodies[1].LinkCorner[4], 3);
     EXPECT_EQ(m.Bodies[1].CornerX[4], 141);

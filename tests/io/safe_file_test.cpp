@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using corvane::readWholeFile;
@@ -226,5 +228,44 @@ TEST(SafeFile, AGroupOfFilesIsWrittenWholeOrNotAtAll)
     EXPECT_EQ(corvane::writeFilesSafely({{a.string(), "new a"}, {b.string(), "new b"}}), "");
     EXPECT_EQ(slurp(a), "new a");
     EXPECT_EQ(slurp(b), "new b");
+    EXPECT_EQ(entries(dir), 2);
+}
+
+TEST(SafeFile, TemporariesOfADeadSaveGoAndNothingElse)
+{
+    QTemporaryDir tmp;
+    const fs::path dir = tmp.path().toStdString();
+    // A process that has ended: its pid names what a crash left behind.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child), alive = std::to_string(::getpid());
+    const std::pair<std::string, bool> cases[] = {   // name, stays
+        {".corvane-save-" + dead + "-a1B2c3", false},   {".corvane-save-" + alive + "-a1B2c3", true},
+        {".corvane-save-a1B2c3", true},                  {".corvane-save-" + dead + "-a1B2", true},
+        {".corvane-save-" + dead + "x-a1B2c3", true},    {"corvane-save-" + dead + "-a1B2c3", true}};
+    for (const auto& [name, stays] : cases)
+        spit(dir / name, std::string(1000, 'x'));
+    fs::create_directory(dir / (".corvane-save-" + dead + "-folder"));
+    EXPECT_EQ(writeFileSafely((dir / "model.mod").string(), "new"), "");
+    for (const auto& [name, stays] : cases)
+        EXPECT_EQ(fs::exists(dir / name), stays) << name;
+    EXPECT_TRUE(fs::is_directory(dir / (".corvane-save-" + dead + "-folder")));
+    spit(dir / (".corvane-save-" + dead + "-zzzzzz"), "left");
+    EXPECT_EQ(corvane::removeStaleTemporaries(dir.string()), 1);
+}
+
+TEST(SafeFile, ALoopOfLinksIsRefused)
+{
+    QTemporaryDir tmp;
+    const fs::path dir = tmp.path().toStdString();
+    fs::create_symlink(dir / "b.mod", dir / "a.mod");
+    fs::create_symlink(dir / "a.mod", dir / "b.mod");
+    const std::string err = writeFileSafely((dir / "a.mod").string(), "data");
+    EXPECT_NE(err.find("symbolic links"), std::string::npos) << err;
+    EXPECT_TRUE(fs::is_symlink(dir / "a.mod"));
+    EXPECT_TRUE(fs::is_symlink(dir / "b.mod"));
     EXPECT_EQ(entries(dir), 2);
 }

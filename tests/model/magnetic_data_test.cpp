@@ -139,9 +139,12 @@ TEST(MagneticData, StationsAreSortedHeldToTheLimitAndRecalculated)
 
     std::vector<MagneticStationValue> many(MaxStations + 5);
     for (std::size_t i = 0; i < many.size(); ++i)
-        many[i].x = static_cast<double>(i);
+        many[i].x = -static_cast<double>(i);
     EXPECT_TRUE(setMagneticStations(*m, many));
     EXPECT_EQ(m->Mag.Num, MaxStations);
+    // The first given are kept, not the leftmost.
+    EXPECT_EQ(m->Mag.X[1], 1.0 - MaxStations);
+    EXPECT_EQ(m->Mag.X[MaxStations], 0.0);
 
     const std::vector<double> even = evenMagneticPositions(*m, 7);
     ASSERT_EQ(even.size(), 7u);
@@ -196,3 +199,14 @@ TEST(MagneticData, SusceptibilityFitRecoversTheTrueValue)
     EXPECT_FALSE(fitSusceptibility(*m, 1));   // nothing observed
 }
 
+
+TEST(MagneticData, StepsShowTwoSignificantFigures)
+{
+    const std::pair<double, const char*> cases[] = {
+        {0.1 * 0.0123, "0.0012"}, {0.1 * 123.4, "12"}, {0.1 * 12345, "1200"}, {0.1 * 5, "0.5"},
+        {0.001, "0.001"},         {1e-5, "0.00001"},   {0.1 * 0.0199, "0.002"}, {5, "5"},
+        {0.1 * 2.96, "0.3"},      {0, "0"},
+    };
+    for (const auto& [step, text] : cases)
+        EXPECT_EQ(roundedStepText(step), text) << step;
+}

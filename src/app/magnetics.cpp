@@ -88,9 +88,7 @@ void TEarthField::fill(const Model& m)
 
 QString magneticRangeText(const MagneticLimit& limit)
 {
-    QString text = QString::fromStdString(limit.refusal()) + QLatin1Char('.');
-    text[0] = text[0].toUpper();
-    return text;
+    return QString::fromStdString(limit.sentence());
 }
 
 bool TEarthField::apply(Model& m, QString* why) const
@@ -292,6 +290,13 @@ void TMagnetisation::fitClick()
     if (!k) {
         if (status_)
             status_(NoMagneticFitText);
+        return;
+    }
+    if (!SusceptibilityLimit.holds(*k)) {
+        if (refuse)
+            refuse(susceptibilityFitText(*k).trimmed() + QStringLiteral(" SI, but ")
+                   + QString::fromStdString(SusceptibilityLimit.refusal())
+                   + QStringLiteral(". The body is unchanged."));
         return;
     }
     show(0);

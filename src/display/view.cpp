@@ -214,12 +214,16 @@ double misfit(const Model& m)
 
 QString misfitText(const Model& m, int iterationCount)
 {
-    if (!m.HaveObserved)
-        return QString();
-    const std::string value = fixed(misfit(m), 6, 2);
     std::string mag;
     if (const auto mm = magneticMisfit(m))
         mag = " Mag. misfit = " + fixed(*mm, 1, 2) + " nT";
+    if (!m.HaveObserved) {
+        // A magnetic survey alone: its misfit is the one there is.
+        if (mag.empty() || iterationCount == 0)
+            return QString::fromStdString(mag);
+        return QString::fromStdString(" Iteration " + std::to_string(iterationCount) + "   " + mag);
+    }
+    const std::string value = fixed(misfit(m), 6, 2);
     if (iterationCount != 0)
         return QString::fromStdString(" Iteration " + std::to_string(iterationCount) + "   "
                                       + " Misfit =" + value + "   " + mag);

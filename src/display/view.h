@@ -100,7 +100,8 @@ double misfit(const Model& m);
 
 // " Misfit =" and the number, or the " Iteration " form while a fit or
 // inversion runs; empty without observed data. With observed magnetic
-// values, " Mag. misfit = " and their RMS misfit in nT follow.
+// values, " Mag. misfit = " and their RMS misfit in nT follow (alone when
+// there are no observed gravity values).
 QString misfitText(const Model& m, int iterationCount);
 
 }  // namespace corvane

@@ -4,6 +4,7 @@
 #include "inversion/least_squares.h"
 #include "inversion/run_options.h"
 #include "inversion/texts.h"
+#include "model/magnetic_limits.h"
 #include "model/text.h"
 
 #include <QCheckBox>
@@ -180,6 +181,7 @@ bool Tbodyinvert::FormDeactivate()
         double& min;
         double& max;
         const QString& reversed;
+        const MagneticLimit* limit = nullptr;   // bounds a model file could not take back
     };
     const Choice choices[6] = {
         {densityBounds_, body.DensMin, body.DensMax,
@@ -190,13 +192,19 @@ bool Tbodyinvert::FormDeactivate()
         {angleBounds_, body.AngleMin, body.AngleMax,
          texts::AngleBoundsReversed},
         {susceptibilityBounds_, body.SusceptibilityMin, body.SusceptibilityMax,
-         texts::SusceptibilityBoundsReversed},
-        {remanenceBounds_, body.RemanenceMin, body.RemanenceMax, texts::RemanenceBoundsReversed}};
+         texts::SusceptibilityBoundsReversed, &SusceptibilityLimit},
+        {remanenceBounds_, body.RemanenceMin, body.RemanenceMax, texts::RemanenceBoundsReversed,
+         &RemanenceLimit}};
     for (const Choice& c : choices) {
         if (!c.boxes.edited())
             continue;
-        if (const auto [lo, hi] = c.boxes.typed(); lo > hi) {
+        const auto [lo, hi] = c.boxes.typed();
+        if (lo > hi) {
             platform_.error(c.reversed);
+            return false;
+        }
+        if (c.limit && !(c.limit->holds(lo) && c.limit->holds(hi))) {
+            platform_.error(QString::fromStdString(c.limit->sentence()));
             return false;
         }
     }

@@ -1,5 +1,6 @@
 #include "magnetic_data.h"
 #include "magnetic.h"
+#include "magnetic_limits.h"
 #include "text.h"
 
 #include <algorithm>
@@ -122,6 +123,10 @@ std::optional<double> fitSusceptibility(Model& m, int b)
     }
     if (!(aa > 0) || !std::isfinite(ar / aa))
         return std::nullopt;
+    // A fit no rock could give is reported, not kept: the model file could
+    // not take it back.
+    if (!SusceptibilityLimit.holds(ar / aa))
+        return ar / aa;
     body.Susceptibility = ar / aa;
     m.UpdateBody(b);
     return body.Susceptibility;

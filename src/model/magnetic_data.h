@@ -47,7 +47,8 @@ bool haveObservedMagnetic(const Model& m);
 // (least squares over the stations with an observed value, the other bodies
 // and b's remanence held). The anomaly is linear in K, so one solve is exact.
 // Sets it and updates the body; nothing when there is nothing to fit (no
-// observed values, or b gives no induced anomaly at any of them).
+// observed values, or b gives no induced anomaly at any of them). A fit
+// outside SusceptibilityLimit is returned but not set.
 std::optional<double> fitSusceptibility(Model& m, int b);
 
 // The number as the model file writes it: the shortest text that reads back

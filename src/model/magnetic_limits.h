@@ -3,6 +3,7 @@
 // dialog. Far wider than any rock or survey needs, yet narrow enough that no
 // sum over bodies and stations overflows: a value of 1e308 would turn every
 // anomaly into 0 nT without a word.
+#include <cctype>
 #include <cstdio>
 #include <string>
 
@@ -20,6 +21,13 @@ struct MagneticLimit {
         char buf[160];
         std::snprintf(buf, sizeof buf, "%s must be from %.10g to %.10g%s%s", name, lo, hi, *unit ? " " : "", unit);
         return buf;
+    }
+    // The same as a sentence of a message box.
+    std::string sentence() const
+    {
+        std::string s = refusal() + ".";
+        s[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(s[0])));
+        return s;
     }
 };
 

@@ -211,4 +211,10 @@ TEST(ViewCurves, MisfitTexts)
     EXPECT_EQ(misfitText(*m, 4), QStringLiteral(" Iteration 4    Misfit =  3.00   "));
     m->HaveObserved = false;
     EXPECT_EQ(misfitText(*m, 0), QString());
+    // A magnetic survey alone shows its own misfit.
+    m->Mag.Num = 1;
+    m->Mag.HasObserved[1] = true;
+    m->Mag.Observed[1] = 12.5;
+    EXPECT_EQ(misfitText(*m, 0), QStringLiteral(" Mag. misfit = 12.50 nT"));
+    EXPECT_EQ(misfitText(*m, 2), QStringLiteral(" Iteration 2    Mag. misfit = 12.50 nT"));
 }

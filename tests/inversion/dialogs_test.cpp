@@ -386,12 +386,15 @@ TEST(Tbodyinvert, MagnetisationChoiceAndBounds)
         const char *susmin, *susmax, *remmax;
         double wantSusMax, wantRemMax;
         bool refused;
+        const char* message = "The minimum susceptibility is greater than the maximum.";
     };
     const Case cases[] = {
         {"defaults shown, nothing typed", 0.01, 0, nullptr, nullptr, nullptr, 1, 100, false},
         {"a start above the default is shown, not stored", 2.5, 150, nullptr, nullptr, nullptr, 1, 100, false},
         {"typed bounds kept", 0.01, 0, "0", "0.2", "5", 0.2, 5, false},
         {"reversed susceptibility bounds refused", 0.01, 0, "0.5", "0.2", nullptr, 1, 100, true},
+        {"a bound no model file takes back", 0.01, 0, nullptr, nullptr, "1e6", 1, 100, true,
+         "The remanent intensity must be from -100000 to 100000 A/m."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -419,7 +422,7 @@ TEST(Tbodyinvert, MagnetisationChoiceAndBounds)
         EXPECT_EQ(b.SusceptibilityMax, c.wantSusMax);
         EXPECT_EQ(b.RemanenceMax, c.wantRemMax);
         if (c.refused) {
-            EXPECT_EQ(f.platform.last().text, "The minimum susceptibility is greater than the maximum.");
+            EXPECT_EQ(f.platform.last().text, c.message);
         } else {
             // Reopened, the dialog shows what was stored.
             dlg.FormActivate();

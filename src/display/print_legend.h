@@ -1,7 +1,8 @@
 #pragma once
-// What the printed legend adds for a model that goes beyond gravity: a row
-// for the magnetic curves, a row for the ground and airborne lines, and the
-// magnetisation in each body's block. A gravity model adds nothing.
+// The printed legend below the plot (drawn by Painter::legend, painter.h), and
+// what it adds for a model that goes beyond gravity: a row for the magnetic
+// curves, a row for the ground and airborne lines, and the magnetisation in
+// each body's block. A gravity model adds nothing.
 #include "display/display_state.h"
 #include "model/model.h"
 

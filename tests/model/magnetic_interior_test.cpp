@@ -45,29 +45,18 @@ Tbody prismBody(const Prism& p, double K, double M, double IM, double DM)
 // its centre is H = -M/3; then + mu0 M. mu0 / 4 pi is 100 nT m/A.
 double dipoleCells(const Prism& p, const Vector3& f, const Vector3& M, double S, double z)
 {
-    const double h = p.h;
-    const int nz = static_cast<int>(std::lround((p.z1 - p.z0) / h));
+    auto dot = [](const Vector3& a, double x, double y, double z) { return a.x * x + a.y * y + a.z * z; };
+    const double h = p.h, Mf = dot(M, f.x, f.y, f.z);
     double sum = 0;
-    for (int j = 0; j < nz; ++j) {
-        const double cz = p.z0 + (j + 0.5) * h;
-        const double left = p.xa + p.shear * (cz - p.z0), right = p.xb + p.shear * (cz - p.z0);
-        for (int i = static_cast<int>(std::floor((left - p.xa) / h)) - 1; p.xa + i * h < right; ++i) {
-            const double cx = p.xa + (i + 0.5) * h;
-            if (cx < left || cx > right)
-                continue;
+    for (double cz = p.z0 + h / 2; cz < p.z1; cz += h) {
+        const double left = p.xa + p.shear * (cz - p.z0), right = left + p.xb - p.xa;
+        for (double cx = p.xa + (std::floor((left - p.xa) / h) + 0.5) * h; cx <= right; cx += h)
             for (int l = 0; l < p.ny; ++l) {
-                const double dx = cx - S, dy = (l + 0.5) * h - p.y2(), dz = cz - z;
-                const double rr = dx * dx + dy * dy + dz * dz;
-                if (rr < 0.25 * h * h)
-                    continue;   // the station's own cell
-                const double Md = M.x * dx + M.y * dy + M.z * dz;
-                const double fd = f.x * dx + f.y * dy + f.z * dz;
-                const double Mf = M.x * f.x + M.y * f.y + M.z * f.z;
-                sum += (3 * Md * fd / rr - Mf) / (rr * std::sqrt(rr));
+                const double dx = cx - S, dy = (l + 0.5) * h - p.y2(), dz = cz - z, rr = dx * dx + dy * dy + dz * dz;
+                if (cx >= left && rr >= 0.25 * h * h)   // not the station's own cell
+                    sum += (3 * dot(M, dx, dy, dz) * dot(f, dx, dy, dz) / rr - Mf) / (rr * std::sqrt(rr));
             }
-        }
     }
-    const double Mf = M.x * f.x + M.y * f.y + M.z * f.z;
     return 100 * (sum * h * h * h + 4 * PiValue * (1 - 1.0 / 3) * Mf);
 }
 

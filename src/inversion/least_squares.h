@@ -6,7 +6,9 @@
 // update. Plain C++ over the model.
 #include "display/display_state.h"
 #include "inversion/fits.h"
+#include "inversion/inversion_options.h"
 #include "inversion/svd.h"
+#include "inversion/unknowns.h"
 #include "model/model.h"
 #include "model/settings.h"
 
@@ -18,90 +20,9 @@
 
 namespace corvane {
 
-inline constexpr int MaxUnknowns = 10;
-// The unknowns of a run over all bodies: the normal equations stay small
-// enough to solve in a few milliseconds.
-inline constexpr int MaxUnknownsAllBodies = 200;
-
-enum class UnknownKind {
-    Density, XPosition, Depth, Rotation, CornerX, CornerZ, Susceptibility, Remanence,
-    GravityShift, MagneticShift   // the constant levels: no body
-};
-
-struct Unknown {
-    UnknownKind kind = UnknownKind::Density;
-    int corner = 0;    // for CornerX and CornerZ
-    double value = 0;  // P(k)
-    int body = 0;      // the body it belongs to; 0 for a constant level
-};
-
-// The unknowns of body b in their fixed order: density, horizontal position,
-// depth, rotation (starting at 0), then flagged corner x of corners 1..n-1,
-// then flagged corner z.
-std::vector<Unknown> inversionUnknowns(const Tbody& body);
-
-// The number of unknowns body b would have (the same count, without building).
-int countUnknowns(const Tbody& body);
-
 // The iteration count typed for the inversion: a whole number, its absolute
 // value, at most 255; anything else gives 10.
 int inversionIterationCount(std::string_view typed);
-
-// The name of an unknown as the result window shows it ("Corner 3 depth",
-// "Gravity shift"); withBody names its body too ("Body 2 corner 3 depth"),
-// for runs over several bodies.
-std::string unknownName(const Unknown& u, bool withBody = false);
-
-struct InversionOptions {
-    // Corners of other bodies linked to the inversion body's corners move with
-    // them (their bodies recalculated in the Jacobian and in every update),
-    // instead of the links being removed first.
-    bool keepLinks = false;
-
-    // The data fitted: gravity, magnetics or both. With magnetics each
-    // residual is weighed by its data set's observational error (mGal, nT)
-    // and both sets are stacked in one system; gravity alone is fitted
-    // unweighted, as it always was. Magnetics needs observed magnetic values:
-    // without them the run fits gravity.
-    bool useGravity = true;
-    bool useMagnetic = false;
-    double gravityError = 0.1;
-    double magneticError = 1;
-
-    // The body's susceptibility (SI) and remanent intensity (A/m) as
-    // unknowns, after the density, besides those the body chose; bounds
-    // given here replace the body's. Fitted only with magnetics.
-    bool invertSusceptibility = false;
-    bool invertRemanence = false;
-    std::optional<Bounds> susceptibilityBounds = {};
-    std::optional<Bounds> remanenceBounds = {};
-
-    // Every body's chosen parameters and corners as unknowns at once, not
-    // just the inversion body's: in body order, each body's in the order of
-    // inversionUnknowns, each body within its own bounds. Links are kept
-    // (keepLinks is implied): a corner linked to a corner of an earlier body
-    // that is already an unknown in the same direction is not a second
-    // unknown, it moves with its partner. The options' susceptibility and
-    // remanence settings apply to the inversion body; other bodies use their
-    // own flags and bounds.
-    bool allBodies = false;
-    // A constant level added to the calculated gravity (mGal) when gravity is
-    // fitted and one added to the calculated magnetic anomaly (nT) when
-    // magnetics is: unknowns of the run, after the bodies', that change no
-    // body and have no bounds. They start at 0. The residuals and misfits of
-    // the run and of its report are taken with the levels added, since that
-    // is what the run minimises; the model's own calculated anomaly, and so
-    // the status line, stays without them.
-    bool fitShift = false;
-};
-
-// The bounds of the body's susceptibility and remanent intensity: those
-// typed, or 0 .. 1 SI and 0 .. 100 A/m widened to hold the present value.
-Bounds susceptibilityBounds(const Tbody& body);
-Bounds remanenceBounds(const Tbody& body);
-
-// The unknowns of body b with the magnetic ones the options add.
-std::vector<Unknown> inversionUnknowns(const Tbody& body, const InversionOptions& options);
 
 // One inversion run over body b (or every body with chosen parameters) with
 // its working state.
@@ -174,7 +95,7 @@ private:
     // bodies a move of it changes (itself, then its partners).
     struct BodyRun {
         int body = 0;
-        Bounds density, position, depth, susceptibility, remanence;
+        BodyBounds bounds;
         double rotation = 0;
         std::vector<int> family;
     };

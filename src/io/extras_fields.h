@@ -1,0 +1,143 @@
+#pragma once
+// A key's fields described once, as a table of where each is held, its kind
+// and its range: lines are read against the table and written from it.
+#include "io/extras_syntax.h"
+#include "model/magnetic_limits.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane::extras {
+
+// One field of a record T.
+template <class T>
+struct Field {
+    enum class Kind {
+        Whole,     // a whole number from lo to hi
+        Number,    // any finite number
+        Limited,   // a number within *limit
+        Flag,      // 0 or 1
+        Maybe,     // a number within *limit, or "-" for none
+    };
+    Kind kind = Kind::Number;
+    int T::*whole = nullptr;
+    double T::*number = nullptr;
+    bool T::*flag = nullptr;
+    std::optional<double> T::*maybe = nullptr;
+    int lo = 0, hi = 0;
+    const MagneticLimit* limit = nullptr;
+};
+
+template <class T>
+constexpr Field<T> wholeField(int T::*m, int lo, int hi)
+{
+    Field<T> f{Field<T>::Kind::Whole};
+    f.whole = m, f.lo = lo, f.hi = hi;
+    return f;
+}
+
+template <class T>
+constexpr Field<T> numberField(double T::*m)
+{
+    Field<T> f{Field<T>::Kind::Number};
+    f.number = m;
+    return f;
+}
+
+template <class T>
+constexpr Field<T> limitedField(double T::*m, const MagneticLimit& limit)
+{
+    Field<T> f{Field<T>::Kind::Limited};
+    f.number = m, f.limit = &limit;
+    return f;
+}
+
+template <class T>
+constexpr Field<T> flagField(bool T::*m)
+{
+    Field<T> f{Field<T>::Kind::Flag};
+    f.flag = m;
+    return f;
+}
+
+template <class T>
+constexpr Field<T> maybeField(std::optional<double> T::*m, const MagneticLimit& limit)
+{
+    Field<T> f{Field<T>::Kind::Maybe};
+    f.maybe = m, f.limit = &limit;
+    return f;
+}
+
+inline constexpr std::string_view NoValue = "-";
+
+// Reads the item's fields into v, which it must have exactly; the first
+// field that does not fit stops the reading and is named in why.
+template <class T, std::size_t N>
+bool readFields(const Item& it, const std::array<Field<T>, N>& fields, T& v, std::string& why)
+{
+    if (!count(it, N, why))
+        return false;
+    for (std::size_t i = 0; i < N; ++i) {
+        const Field<T>& f = fields[i];
+        bool ok = false;
+        switch (f.kind) {
+        case Field<T>::Kind::Whole:
+            ok = whole(it, i, f.lo, f.hi, v.*f.whole, why);
+            break;
+        case Field<T>::Kind::Number:
+            ok = num(it, i, v.*f.number, why);
+            break;
+        case Field<T>::Kind::Limited:
+            ok = within(it, i, *f.limit, v.*f.number, why);
+            break;
+        case Field<T>::Kind::Flag:
+            ok = flag(it, i, v.*f.flag, why);
+            break;
+        case Field<T>::Kind::Maybe:
+            if (it.fields[i] == NoValue) {
+                v.*f.maybe = std::nullopt;
+                ok = true;
+            } else {
+                double d = 0;
+                ok = within(it, i, *f.limit, d, why);
+                if (ok)
+                    v.*f.maybe = d;
+            }
+            break;
+        }
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+// Writes v's fields after a key, in the table's order.
+template <class T, std::size_t N>
+void writeFields(Out& out, const std::array<Field<T>, N>& fields, const T& v)
+{
+    for (const Field<T>& f : fields) {
+        switch (f.kind) {
+        case Field<T>::Kind::Whole:
+            out << v.*f.whole;
+            break;
+        case Field<T>::Kind::Number:
+        case Field<T>::Kind::Limited:
+            out << v.*f.number;
+            break;
+        case Field<T>::Kind::Flag:
+            out << v.*f.flag;
+            break;
+        case Field<T>::Kind::Maybe:
+            if (const std::optional<double>& d = v.*f.maybe)
+                out << *d;
+            else
+                out << NoValue;
+            break;
+        }
+    }
+}
+
+}  // namespace corvane::extras

@@ -21,12 +21,14 @@ struct Field {
         Limited,   // a number within *limit
         Flag,      // 0 or 1
         Maybe,     // a number within *limit, or "-" for none
+        Word,      // any text without blanks
     };
     Kind kind = Kind::Number;
     int T::*whole = nullptr;
     double T::*number = nullptr;
     bool T::*flag = nullptr;
     std::optional<double> T::*maybe = nullptr;
+    std::string T::*word = nullptr;
     int lo = 0, hi = 0;
     const MagneticLimit* limit = nullptr;
 };
@@ -71,6 +73,14 @@ constexpr Field<T> maybeField(std::optional<double> T::*m, const MagneticLimit& 
     return f;
 }
 
+template <class T>
+constexpr Field<T> wordField(std::string T::*m)
+{
+    Field<T> f{Field<T>::Kind::Word};
+    f.word = m;
+    return f;
+}
+
 inline constexpr std::string_view NoValue = "-";
 
 // Reads the item's fields into v, which it must have exactly; the first
@@ -107,6 +117,10 @@ bool readFields(const Item& it, const std::array<Field<T>, N>& fields, T& v, std
                     v.*f.maybe = d;
             }
             break;
+        case Field<T>::Kind::Word:
+            v.*f.word = std::string(it.fields[i]);
+            ok = true;
+            break;
         }
         if (!ok)
             return false;
@@ -135,6 +149,9 @@ void writeFields(Out& out, const std::array<Field<T>, N>& fields, const T& v)
                 out << *d;
             else
                 out << NoValue;
+            break;
+        case Field<T>::Kind::Word:
+            out << std::string_view(v.*f.word);
             break;
         }
     }

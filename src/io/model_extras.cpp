@@ -72,6 +72,7 @@ constexpr std::array MagneticRegionalFields{numberField(&MagneticRegionalRecord:
 constexpr std::array ViewFields{numberField(&ExtrasView::XMin), numberField(&ExtrasView::XMax),
                                 flagField(&ExtrasView::Zoomed), numberField(&ExtrasView::DepthStep),
                                 numberField(&ExtrasView::GravityStep)};
+constexpr std::array SettingFields{wordField(&ExtrasSetting::Name), wordField(&ExtrasSetting::Value)};
 
 // What a record must hold as a whole, beyond each field's range.
 bool errorsPositive(const ExtrasFitData& f, std::string& why)
@@ -288,17 +289,7 @@ const std::vector<Key>& keys()
              return true;
          },
          [](const ModelExtras&, Out&, std::string_view) {}},
-        {"display",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             if (!count(it, 2, why))
-                 return false;
-             x.Display.push_back({it.number, std::string(it.fields[0]), std::string(it.fields[1])});
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasSetting& s : x.Display)
-                 out.key(key) << std::string_view(s.Name) << std::string_view(s.Value), out.end();
-         }},
+        record<&ModelExtras::Display, SettingFields>("display"),
         {"title",
          [](const Item& it, ModelExtras& x, std::string& why) {
              int t = 0;

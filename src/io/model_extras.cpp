@@ -145,6 +145,24 @@ constexpr Key onOff(std::string_view key)
             }};
 }
 
+// A whole number from Lo to Hi, written when it is set.
+template <auto Member, int Lo, int Hi>
+constexpr Key wholeNumber(std::string_view key)
+{
+    return {key,
+            [](const Item& it, ModelExtras& x, std::string& why) {
+                int n = 0;
+                if (!count(it, 1, why) || !whole(it, 0, Lo, Hi, n, why))
+                    return false;
+                x.*Member = n;
+                return true;
+            },
+            [](const ModelExtras& x, Out& out, std::string_view k) {
+                if (const auto& n = x.*Member)
+                    out.key(k) << *n, out.end();
+            }};
+}
+
 const std::vector<Key>& keys()
 {
     static const std::vector<Key> table = {
@@ -179,18 +197,7 @@ const std::vector<Key>& keys()
         record<&ModelExtras::MagneticBounds, MagneticBoundsFields>("bounds-magnetic"),
         record<&ModelExtras::CornerInversion, CornerInversionFields>("corner-invert"),
         record<&ModelExtras::InversionBody, HiddenFields>("inversion-body"),
-        {"iterations",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             int n = 0;
-             if (!count(it, 1, why) || !whole(it, 0, 0, 255, n, why))
-                 return false;
-             x.Iterations = n;
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             if (x.Iterations)
-                 out.key(key) << *x.Iterations, out.end();
-         }},
+        wholeNumber<&ModelExtras::Iterations, 0, 255>("iterations"),
         onOff<&ModelExtras::KeepLinkedCorners>("keep-linked"),
         onOff<&ModelExtras::AllBodies>("invert-all"),
         onOff<&ModelExtras::FitShift>("fit-shift"),

@@ -2,6 +2,7 @@
 // A key's fields described once, as a table of where each is held, its kind
 // and its range: lines are read against the table and written from it.
 #include "io/extras_syntax.h"
+#include "io/model_extras.h"
 #include "model/magnetic_limits.h"
 
 #include <array>
@@ -22,6 +23,7 @@ struct Field {
         Flag,      // 0 or 1
         Maybe,     // a number within *limit, or "-" for none
         Word,      // any text without blanks
+        Bounds,    // NumBoundValues numbers in a row
     };
     Kind kind = Kind::Number;
     int T::*whole = nullptr;
@@ -29,6 +31,7 @@ struct Field {
     bool T::*flag = nullptr;
     std::optional<double> T::*maybe = nullptr;
     std::string T::*word = nullptr;
+    std::array<double, NumBoundValues> T::*bounds = nullptr;
     int lo = 0, hi = 0;
     const MagneticLimit* limit = nullptr;
 };
@@ -81,17 +84,35 @@ constexpr Field<T> wordField(std::string T::*m)
     return f;
 }
 
+template <class T>
+constexpr Field<T> boundsField(std::array<double, NumBoundValues> T::*m)
+{
+    Field<T> f{Field<T>::Kind::Bounds};
+    f.bounds = m;
+    return f;
+}
+
 inline constexpr std::string_view NoValue = "-";
+
+// How many of the line's fields the field takes.
+template <class T>
+constexpr std::size_t fieldWidth(const Field<T>& f)
+{
+    return f.kind == Field<T>::Kind::Bounds ? NumBoundValues : 1;
+}
 
 // Reads the item's fields into v, which it must have exactly; the first
 // field that does not fit stops the reading and is named in why.
 template <class T, std::size_t N>
 bool readFields(const Item& it, const std::array<Field<T>, N>& fields, T& v, std::string& why)
 {
-    if (!count(it, N, why))
+    std::size_t width = 0;
+    for (const Field<T>& f : fields)
+        width += fieldWidth(f);
+    if (!count(it, width, why))
         return false;
-    for (std::size_t i = 0; i < N; ++i) {
-        const Field<T>& f = fields[i];
+    std::size_t i = 0;   // the item's field
+    for (const Field<T>& f : fields) {
         bool ok = false;
         switch (f.kind) {
         case Field<T>::Kind::Whole:
@@ -121,9 +142,15 @@ bool readFields(const Item& it, const std::array<Field<T>, N>& fields, T& v, std
             v.*f.word = std::string(it.fields[i]);
             ok = true;
             break;
+        case Field<T>::Kind::Bounds:
+            ok = true;
+            for (std::size_t k = 0; ok && k < NumBoundValues; ++k)
+                ok = num(it, i + k, (v.*f.bounds)[k], why);
+            break;
         }
         if (!ok)
             return false;
+        i += fieldWidth(f);
     }
     return true;
 }
@@ -152,6 +179,10 @@ void writeFields(Out& out, const std::array<Field<T>, N>& fields, const T& v)
             break;
         case Field<T>::Kind::Word:
             out << std::string_view(v.*f.word);
+            break;
+        case Field<T>::Kind::Bounds:
+            for (double b : v.*f.bounds)
+                out << b;
             break;
         }
     }

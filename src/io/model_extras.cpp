@@ -72,6 +72,8 @@ constexpr std::array MagneticRegionalFields{numberField(&MagneticRegionalRecord:
 constexpr std::array ViewFields{numberField(&ExtrasView::XMin), numberField(&ExtrasView::XMax),
                                 flagField(&ExtrasView::Zoomed), numberField(&ExtrasView::DepthStep),
                                 numberField(&ExtrasView::GravityStep)};
+constexpr std::array BoundsFields{wholeField(&ExtrasBounds::Body, 1, MaxNumber),
+                                  boundsField(&ExtrasBounds::Values)};
 constexpr std::array SettingFields{wordField(&ExtrasSetting::Name), wordField(&ExtrasSetting::Value)};
 
 // What a record must hold as a whole, beyond each field's range.
@@ -173,26 +175,7 @@ const std::vector<Key>& keys()
         record<&ModelExtras::Elevations, ElevationFields>("elevation"),
         record<&ModelExtras::MagStations, MagStationFields>("magstation"),
         record<&ModelExtras::BodyInversion, BodyInversionFields>("invert"),
-        {"bounds",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasBounds b;
-             b.Line = it.number;
-             if (!count(it, 1 + NumBoundValues, why) || !whole(it, 0, 1, MaxNumber, b.Body, why))
-                 return false;
-             for (std::size_t i = 0; i < NumBoundValues; ++i)
-                 if (!num(it, 1 + i, b.Values[i], why))
-                     return false;
-             x.Bounds.push_back(b);
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasBounds& b : x.Bounds) {
-                 out.key(key) << b.Body;
-                 for (double v : b.Values)
-                     out << v;
-                 out.end();
-             }
-         }},
+        record<&ModelExtras::Bounds, BoundsFields>("bounds"),
         record<&ModelExtras::MagneticInversion, MagneticInversionFields>("invert-magnetic"),
         record<&ModelExtras::MagneticBounds, MagneticBoundsFields>("bounds-magnetic"),
         record<&ModelExtras::CornerInversion, CornerInversionFields>("corner-invert"),

@@ -1,209 +1,21 @@
 #include "model_extras.h"
 
-#include "io/text_lines.h"
+#include "io/extras_fields.h"
+#include "io/extras_syntax.h"
 #include "model/magnetic_limits.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <cstdint>
-#include <cstdio>
+#include <type_traits>
 
 namespace corvane {
 
 namespace {
 
-// ---- Fields ---------------------------------------------------------------
-
-// One item line: its key, the fields after it and the line itself.
-struct Item {
-    std::string_view line;
-    std::string_view key;
-    std::vector<std::string_view> fields;
-    int number = 0;   // line number within the block, the heading being 1
-
-    // The text after the first n fields and one blank: a name or a path,
-    // blanks and all. Nothing when the line has fewer fields.
-    std::optional<std::string_view> rest(std::size_t n) const
-    {
-        std::size_t pos = key.size();
-        for (std::size_t i = 0; i < n; ++i) {
-            if (pos >= line.size() || line[pos] != ' ')
-                return std::nullopt;
-            const std::size_t end = line.find(' ', pos + 1);
-            if (end == std::string_view::npos || end == pos + 1)
-                return std::nullopt;
-            pos = end;
-        }
-        if (pos >= line.size() || line[pos] != ' ')
-            return std::nullopt;
-        return line.substr(pos + 1);
-    }
-};
-
-void splitFields(std::string_view s, std::vector<std::string_view>& out)
-{
-    out.clear();
-    std::size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
-            ++i;
-        std::size_t j = i;
-        while (j < s.size() && s[j] != ' ' && s[j] != '\t')
-            ++j;
-        if (j > i)
-            out.push_back(s.substr(i, j - i));
-        i = j;
-    }
-}
-
-bool readDouble(std::string_view s, double& out)
-{
-    if (!s.empty() && s.front() == '+')
-        s.remove_prefix(1);
-    double v = 0;
-    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (r.ec != std::errc() || r.ptr != s.data() + s.size() || !std::isfinite(v))
-        return false;
-    out = v;
-    return true;
-}
-
-bool readInt(std::string_view s, int lo, int hi, int& out)
-{
-    if (!s.empty() && s.front() == '+')
-        s.remove_prefix(1);
-    long long v = 0;
-    const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (r.ec != std::errc() || r.ptr != s.data() + s.size() || v < lo || v > hi)
-        return false;
-    out = static_cast<int>(v);
-    return true;
-}
-
-bool readFlag(std::string_view s, bool& out)
-{
-    if (s != "0" && s != "1")
-        return false;
-    out = s == "1";
-    return true;
-}
+using namespace extras;
 
 // The reader of one key. Each says what is wrong in why.
 using Reader = bool (*)(const Item& it, ModelExtras& x, std::string& why);
-
-bool count(const Item& it, std::size_t n, std::string& why)
-{
-    if (it.fields.size() == n)
-        return true;
-    why = "\"" + std::string(it.key) + "\" takes " + std::to_string(n) + " field" + (n == 1 ? "" : "s") +
-          ", this line has " + std::to_string(it.fields.size());
-    return false;
-}
-
-bool atLeast(const Item& it, std::size_t n, std::string& why)
-{
-    if (it.fields.size() >= n)
-        return true;
-    why = "\"" + std::string(it.key) + "\" takes at least " + std::to_string(n) + " fields";
-    return false;
-}
-
-// Field i of the item, read as what and checked; why names the field.
-bool num(const Item& it, std::size_t i, double& out, std::string& why)
-{
-    if (readDouble(it.fields[i], out))
-        return true;
-    why = extrasQuote(it.fields[i]) + " is not a number";
-    return false;
-}
-
-// A number within a magnetic quantity's limits.
-bool within(const Item& it, std::size_t i, const MagneticLimit& limit, double& out, std::string& why)
-{
-    if (!num(it, i, out, why))
-        return false;
-    if (limit.holds(out))
-        return true;
-    why = limit.refusal();
-    return false;
-}
-
-bool whole(const Item& it, std::size_t i, int lo, int hi, int& out, std::string& why)
-{
-    if (readInt(it.fields[i], lo, hi, out))
-        return true;
-    why = extrasQuote(it.fields[i]) + " is not a whole number from " + std::to_string(lo) + " to " +
-          std::to_string(hi);
-    return false;
-}
-
-bool flag(const Item& it, std::size_t i, bool& out, std::string& why)
-{
-    if (readFlag(it.fields[i], out))
-        return true;
-    why = extrasQuote(it.fields[i]) + " is not 0 or 1";
-    return false;
-}
-
-bool text(const Item& it, std::size_t n, std::string& out, std::string& why)
-{
-    const auto r = it.rest(n);
-    if (!r) {
-        why = "\"" + std::string(it.key) + "\" needs its text after " + std::to_string(n) +
-              " field" + (n == 1 ? "" : "s") + " and one blank";
-        return false;
-    }
-    out = std::string(*r);
-    return true;
-}
-
-// ---- Writing --------------------------------------------------------------
-
-class Out {
-public:
-    explicit Out(std::string& s) : s_(s) {}
-    Out& key(std::string_view k)
-    {
-        s_ += k;
-        return *this;
-    }
-    Out& operator<<(double v)
-    {
-        s_ += ' ';
-        s_ += extrasNumber(v);
-        return *this;
-    }
-    Out& operator<<(int v)
-    {
-        s_ += ' ';
-        s_ += std::to_string(v);
-        return *this;
-    }
-    Out& operator<<(bool v)
-    {
-        s_ += v ? " 1" : " 0";
-        return *this;
-    }
-    Out& operator<<(std::string_view v)
-    {
-        s_ += ' ';
-        s_ += v;
-        return *this;
-    }
-    void end() { s_ += "\r\n"; }
-    void raw(std::string_view line)
-    {
-        s_ += line;
-        end();
-    }
-
-private:
-    std::string& s_;
-};
-
 using Writer = void (*)(const ModelExtras& x, Out& out, std::string_view key);
-
 
 // ---- The keys -------------------------------------------------------------
 
@@ -215,254 +27,164 @@ struct Key {
     Writer write;
 };
 
+// The fields of the keys whose lines are one record each, in their order on
+// the line. A record with a Line member keeps the line it was read from.
+constexpr std::array HiddenFields{wholeField(&ExtrasHidden::Body, 1, MaxNumber)};
+constexpr std::array LinkFields{
+    wholeField(&ExtrasLink::Body, 1, MaxNumber), wholeField(&ExtrasLink::Corner, 1, MaxNumber),
+    wholeField(&ExtrasLink::Body2, 1, MaxNumber), wholeField(&ExtrasLink::Corner2, 1, MaxNumber)};
+constexpr std::array FieldFields{limitedField(&ExtrasField::Intensity, FieldIntensityLimit),
+                                 limitedField(&ExtrasField::Inclination, FieldInclinationLimit),
+                                 limitedField(&ExtrasField::Declination, FieldDeclinationLimit),
+                                 limitedField(&ExtrasField::Azimuth, ProfileAzimuthLimit)};
+constexpr std::array MagnetisationFields{
+    wholeField(&ExtrasMagnetisation::Body, 1, MaxNumber),
+    limitedField(&ExtrasMagnetisation::Susceptibility, SusceptibilityLimit),
+    limitedField(&ExtrasMagnetisation::Remanence, RemanenceLimit),
+    limitedField(&ExtrasMagnetisation::Inclination, RemanentInclinationLimit),
+    limitedField(&ExtrasMagnetisation::Declination, RemanentDeclinationLimit)};
+constexpr std::array ElevationFields{wholeField(&ExtrasElevation::Station, 1, MaxNumber),
+                                     limitedField(&ExtrasElevation::Height, StationHeightLimit)};
+constexpr std::array MagStationFields{limitedField(&ExtrasMagStation::X, StationPositionLimit),
+                                      limitedField(&ExtrasMagStation::Height, StationHeightLimit),
+                                      maybeField(&ExtrasMagStation::Anomaly, ObservedMagneticLimit)};
+constexpr std::array BodyInversionFields{
+    wholeField(&ExtrasBodyInversion::Body, 1, MaxNumber), flagField(&ExtrasBodyInversion::Density),
+    flagField(&ExtrasBodyInversion::XPos), flagField(&ExtrasBodyInversion::Depth),
+    flagField(&ExtrasBodyInversion::Angle)};
+constexpr std::array MagneticInversionFields{wholeField(&ExtrasMagneticInversion::Body, 1, MaxNumber),
+                                             flagField(&ExtrasMagneticInversion::Susceptibility),
+                                             flagField(&ExtrasMagneticInversion::Remanence)};
+constexpr std::array MagneticBoundsFields{
+    wholeField(&ExtrasMagneticBounds::Body, 1, MaxNumber),
+    limitedField(&ExtrasMagneticBounds::SusceptibilityMin, SusceptibilityLimit),
+    limitedField(&ExtrasMagneticBounds::SusceptibilityMax, SusceptibilityLimit),
+    limitedField(&ExtrasMagneticBounds::RemanenceMin, RemanenceLimit),
+    limitedField(&ExtrasMagneticBounds::RemanenceMax, RemanenceLimit)};
+constexpr std::array CornerInversionFields{
+    wholeField(&ExtrasCornerInversion::Body, 1, MaxNumber), wholeField(&ExtrasCornerInversion::Corner, 1, MaxNumber),
+    flagField(&ExtrasCornerInversion::X), flagField(&ExtrasCornerInversion::Z)};
+constexpr std::array FitDataFields{flagField(&ExtrasFitData::Gravity), flagField(&ExtrasFitData::Magnetic),
+                                   numberField(&ExtrasFitData::GravityError),
+                                   numberField(&ExtrasFitData::MagneticError)};
+constexpr std::array MagneticRegionalFields{numberField(&MagneticRegionalRecord::A),
+                                            numberField(&MagneticRegionalRecord::B)};
+constexpr std::array ViewFields{numberField(&ExtrasView::XMin), numberField(&ExtrasView::XMax),
+                                flagField(&ExtrasView::Zoomed), numberField(&ExtrasView::DepthStep),
+                                numberField(&ExtrasView::GravityStep)};
+constexpr std::array BoundsFields{wholeField(&ExtrasBounds::Body, 1, MaxNumber),
+                                  boundsField(&ExtrasBounds::Values)};
+constexpr std::array SettingFields{wordField(&ExtrasSetting::Name), wordField(&ExtrasSetting::Value)};
+
+// What a record must hold as a whole, beyond each field's range.
+bool errorsPositive(const ExtrasFitData& f, std::string& why)
+{
+    if (f.GravityError > 0 && f.MagneticError > 0)
+        return true;
+    why = "an observational error must be above 0";
+    return false;
+}
+
+bool viewSound(const ExtrasView& v, std::string& why)
+{
+    if (v.XMax > v.XMin && v.DepthStep > 0 && v.GravityStep > 0)
+        return true;
+    why = "the profile shown must run left to right and the steps be positive";
+    return false;
+}
+
+// A key of records described by Fields, held in a list of ModelExtras (a
+// record a line) or in an optional (the last line counts), and checked as a
+// whole by Check when there is one.
+template <auto Member, const auto& Fields, auto Check = nullptr>
+bool readRecord(const Item& it, ModelExtras& x, std::string& why)
+{
+    using Record = typename std::remove_cvref_t<decltype(x.*Member)>::value_type;
+    Record v{};
+    if constexpr (requires(Record& r) { r.Line = 0; })
+        v.Line = it.number;
+    if (!readFields(it, Fields, v, why))
+        return false;
+    if constexpr (!std::is_null_pointer_v<decltype(Check)>)
+        if (!Check(v, why))
+            return false;
+    if constexpr (requires { (x.*Member).push_back(v); })
+        (x.*Member).push_back(v);
+    else
+        x.*Member = v;
+    return true;
+}
+
+template <auto Member, const auto& Fields>
+void writeRecord(const ModelExtras& x, Out& out, std::string_view key)
+{
+    const auto& held = x.*Member;
+    if constexpr (requires { held.size(); }) {
+        for (const auto& v : held)
+            writeFields(out.key(key), Fields, v), out.end();
+    } else if (held) {
+        writeFields(out.key(key), Fields, *held), out.end();
+    }
+}
+
+template <auto Member, const auto& Fields, auto Check = nullptr>
+constexpr Key record(std::string_view key)
+{
+    return {key, readRecord<Member, Fields, Check>, writeRecord<Member, Fields>};
+}
+
+// A choice that is off unless its key is there: written "key 1" when on.
+template <auto Member>
+constexpr Key onOff(std::string_view key)
+{
+    return {key,
+            [](const Item& it, ModelExtras& x, std::string& why) {
+                return count(it, 1, why) && flag(it, 0, x.*Member, why);
+            },
+            [](const ModelExtras& x, Out& out, std::string_view k) {
+                if (x.*Member)
+                    out.key(k) << true, out.end();
+            }};
+}
+
+// A whole number from Lo to Hi, written when it is set.
+template <auto Member, int Lo, int Hi>
+constexpr Key wholeNumber(std::string_view key)
+{
+    return {key,
+            [](const Item& it, ModelExtras& x, std::string& why) {
+                int n = 0;
+                if (!count(it, 1, why) || !whole(it, 0, Lo, Hi, n, why))
+                    return false;
+                x.*Member = n;
+                return true;
+            },
+            [](const ModelExtras& x, Out& out, std::string_view k) {
+                if (const auto& n = x.*Member)
+                    out.key(k) << *n, out.end();
+            }};
+}
+
 const std::vector<Key>& keys()
 {
     static const std::vector<Key> table = {
-        {"hidden",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasHidden h{0, it.number};
-             if (!count(it, 1, why) || !whole(it, 0, 1, MaxNumber, h.Body, why))
-                 return false;
-             x.Hidden.push_back(h);
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasHidden& h : x.Hidden)
-                 out.key(key) << h.Body, out.end();
-         }},
-        {"link",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasLink l;
-             l.Line = it.number;
-             if (!count(it, 4, why) || !whole(it, 0, 1, MaxNumber, l.Body, why) ||
-                 !whole(it, 1, 1, MaxNumber, l.Corner, why) || !whole(it, 2, 1, MaxNumber, l.Body2, why) ||
-                 !whole(it, 3, 1, MaxNumber, l.Corner2, why))
-                 return false;
-             x.Links.push_back(l);
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasLink& l : x.Links)
-                 out.key(key) << l.Body << l.Corner << l.Body2 << l.Corner2, out.end();
-         }},
-        {"field",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasField f;
-             if (!count(it, 4, why) || !within(it, 0, FieldIntensityLimit, f.Intensity, why) ||
-                 !within(it, 1, FieldInclinationLimit, f.Inclination, why) ||
-                 !within(it, 2, FieldDeclinationLimit, f.Declination, why) ||
-                 !within(it, 3, ProfileAzimuthLimit, f.Azimuth, why))
-                 return false;
-             x.Field = f;
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             if (const auto& f = x.Field)
-                 out.key(key) << f->Intensity << f->Inclination << f->Declination << f->Azimuth, out.end();
-         }},
-        {"magnetisation",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasMagnetisation m;
-             m.Line = it.number;
-             if (!count(it, 5, why) || !whole(it, 0, 1, MaxNumber, m.Body, why) ||
-                 !within(it, 1, SusceptibilityLimit, m.Susceptibility, why) ||
-                 !within(it, 2, RemanenceLimit, m.Remanence, why) ||
-                 !within(it, 3, RemanentInclinationLimit, m.Inclination, why) ||
-                 !within(it, 4, RemanentDeclinationLimit, m.Declination, why))
-                 return false;
-             x.Magnetisations.push_back(m);
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasMagnetisation& m : x.Magnetisations)
-                 out.key(key) << m.Body << m.Susceptibility << m.Remanence << m.Inclination << m.Declination,
-                     out.end();
-         }},
-        {"elevation",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasElevation e;
-             e.Line = it.number;
-             if (!count(it, 2, why) || !whole(it, 0, 1, MaxNumber, e.Station, why) ||
-                 !within(it, 1, StationHeightLimit, e.Height, why))
-                 return false;
-             x.Elevations.push_back(e);
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasElevation& e : x.Elevations)
-                 out.key(key) << e.Station << e.Height, out.end();
-         }},
-        {"magstation",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasMagStation s;
-             if (!count(it, 3, why) || !within(it, 0, StationPositionLimit, s.X, why) ||
-                 !within(it, 1, StationHeightLimit, s.Height, why))
-                 return false;
-             if (it.fields[2] != "-") {
-                 double t = 0;
-                 if (!within(it, 2, ObservedMagneticLimit, t, why))
-                     return false;
-                 s.Anomaly = t;
-             }
-             x.MagStations.push_back(s);
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasMagStation& s : x.MagStations) {
-                 out.key(key) << s.X << s.Height;
-                 if (s.Anomaly)
-                     out << *s.Anomaly;
-                 else
-                     out << std::string_view("-");
-                 out.end();
-             }
-         }},
-        {"invert",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasBodyInversion v;
-             v.Line = it.number;
-             if (!count(it, 5, why) || !whole(it, 0, 1, MaxNumber, v.Body, why) || !flag(it, 1, v.Density, why) ||
-                 !flag(it, 2, v.XPos, why) || !flag(it, 3, v.Depth, why) || !flag(it, 4, v.Angle, why))
-                 return false;
-             x.BodyInversion.push_back(v);
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasBodyInversion& v : x.BodyInversion)
-                 out.key(key) << v.Body << v.Density << v.XPos << v.Depth << v.Angle, out.end();
-         }},
-        {"bounds",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasBounds b;
-             b.Line = it.number;
-             if (!count(it, 1 + NumBoundValues, why) || !whole(it, 0, 1, MaxNumber, b.Body, why))
-                 return false;
-             for (std::size_t i = 0; i < NumBoundValues; ++i)
-                 if (!num(it, 1 + i, b.Values[i], why))
-                     return false;
-             x.Bounds.push_back(b);
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasBounds& b : x.Bounds) {
-                 out.key(key) << b.Body;
-                 for (double v : b.Values)
-                     out << v;
-                 out.end();
-             }
-         }},
-        {"invert-magnetic",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasMagneticInversion v;
-             v.Line = it.number;
-             if (!count(it, 3, why) || !whole(it, 0, 1, MaxNumber, v.Body, why) ||
-                 !flag(it, 1, v.Susceptibility, why) || !flag(it, 2, v.Remanence, why))
-                 return false;
-             x.MagneticInversion.push_back(v);
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasMagneticInversion& v : x.MagneticInversion)
-                 out.key(key) << v.Body << v.Susceptibility << v.Remanence, out.end();
-         }},
-        {"bounds-magnetic",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasMagneticBounds b;
-             b.Line = it.number;
-             if (!count(it, 5, why) || !whole(it, 0, 1, MaxNumber, b.Body, why) ||
-                 !within(it, 1, SusceptibilityLimit, b.SusceptibilityMin, why) ||
-                 !within(it, 2, SusceptibilityLimit, b.SusceptibilityMax, why) ||
-                 !within(it, 3, RemanenceLimit, b.RemanenceMin, why) ||
-                 !within(it, 4, RemanenceLimit, b.RemanenceMax, why))
-                 return false;
-             x.MagneticBounds.push_back(b);
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasMagneticBounds& b : x.MagneticBounds)
-                 out.key(key) << b.Body << b.SusceptibilityMin << b.SusceptibilityMax << b.RemanenceMin
-                              << b.RemanenceMax,
-                     out.end();
-         }},
-        {"corner-invert",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasCornerInversion c;
-             c.Line = it.number;
-             if (!count(it, 4, why) || !whole(it, 0, 1, MaxNumber, c.Body, why) ||
-                 !whole(it, 1, 1, MaxNumber, c.Corner, why) || !flag(it, 2, c.X, why) || !flag(it, 3, c.Z, why))
-                 return false;
-             x.CornerInversion.push_back(c);
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasCornerInversion& c : x.CornerInversion)
-                 out.key(key) << c.Body << c.Corner << c.X << c.Z, out.end();
-         }},
-        {"inversion-body",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasHidden b{0, it.number};
-             if (!count(it, 1, why) || !whole(it, 0, 1, MaxNumber, b.Body, why))
-                 return false;
-             x.InversionBody = b;
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             if (x.InversionBody)
-                 out.key(key) << x.InversionBody->Body, out.end();
-         }},
-        {"iterations",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             int n = 0;
-             if (!count(it, 1, why) || !whole(it, 0, 0, 255, n, why))
-                 return false;
-             x.Iterations = n;
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             if (x.Iterations)
-                 out.key(key) << *x.Iterations, out.end();
-         }},
-        {"keep-linked",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             return count(it, 1, why) && flag(it, 0, x.KeepLinkedCorners, why);
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             if (x.KeepLinkedCorners)
-                 out.key(key) << true, out.end();
-         }},
-        {"invert-all",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             return count(it, 1, why) && flag(it, 0, x.AllBodies, why);
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             if (x.AllBodies)
-                 out.key(key) << true, out.end();
-         }},
-        {"fit-shift",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             return count(it, 1, why) && flag(it, 0, x.FitShift, why);
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             if (x.FitShift)
-                 out.key(key) << true, out.end();
-         }},
-        {"fit-data",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasFitData f;
-             if (!count(it, 4, why) || !flag(it, 0, f.Gravity, why) || !flag(it, 1, f.Magnetic, why) ||
-                 !num(it, 2, f.GravityError, why) || !num(it, 3, f.MagneticError, why))
-                 return false;
-             if (!(f.GravityError > 0 && f.MagneticError > 0)) {
-                 why = "an observational error must be above 0";
-                 return false;
-             }
-             x.FitData = f;
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             if (const auto& f = x.FitData)
-                 out.key(key) << f->Gravity << f->Magnetic << f->GravityError << f->MagneticError, out.end();
-         }},
+        record<&ModelExtras::Hidden, HiddenFields>("hidden"),
+        record<&ModelExtras::Links, LinkFields>("link"),
+        record<&ModelExtras::Field, FieldFields>("field"),
+        record<&ModelExtras::Magnetisations, MagnetisationFields>("magnetisation"),
+        record<&ModelExtras::Elevations, ElevationFields>("elevation"),
+        record<&ModelExtras::MagStations, MagStationFields>("magstation"),
+        record<&ModelExtras::BodyInversion, BodyInversionFields>("invert"),
+        record<&ModelExtras::Bounds, BoundsFields>("bounds"),
+        record<&ModelExtras::MagneticInversion, MagneticInversionFields>("invert-magnetic"),
+        record<&ModelExtras::MagneticBounds, MagneticBoundsFields>("bounds-magnetic"),
+        record<&ModelExtras::CornerInversion, CornerInversionFields>("corner-invert"),
+        record<&ModelExtras::InversionBody, HiddenFields>("inversion-body"),
+        wholeNumber<&ModelExtras::Iterations, 0, 255>("iterations"),
+        onOff<&ModelExtras::KeepLinkedCorners>("keep-linked"),
+        onOff<&ModelExtras::AllBodies>("invert-all"),
+        onOff<&ModelExtras::FitShift>("fit-shift"),
+        record<&ModelExtras::FitData, FitDataFields, errorsPositive>("fit-data"),
         {"regional",
          [](const Item& it, ModelExtras& x, std::string& why) {
              RegionalRecord r;
@@ -491,18 +213,7 @@ const std::vector<Key>& keys()
                  out << v;
              out.end();
          }},
-        {"magnetic-regional",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             MagneticRegionalRecord r;
-             if (!count(it, 2, why) || !num(it, 0, r.A, why) || !num(it, 1, r.B, why))
-                 return false;
-             x.MagneticRegional = r;
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             if (const auto& r = x.MagneticRegional)
-                 out.key(key) << r->A << r->B, out.end();
-         }},
+        record<&ModelExtras::MagneticRegional, MagneticRegionalFields>("magnetic-regional"),
         {"borehole",
          [](const Item& it, ModelExtras& x, std::string& why) {
              int h = 0;
@@ -568,17 +279,7 @@ const std::vector<Key>& keys()
              return true;
          },
          [](const ModelExtras&, Out&, std::string_view) {}},
-        {"display",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             if (!count(it, 2, why))
-                 return false;
-             x.Display.push_back({it.number, std::string(it.fields[0]), std::string(it.fields[1])});
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             for (const ExtrasSetting& s : x.Display)
-                 out.key(key) << std::string_view(s.Name) << std::string_view(s.Value), out.end();
-         }},
+        record<&ModelExtras::Display, SettingFields>("display"),
         {"title",
          [](const Item& it, ModelExtras& x, std::string& why) {
              int t = 0;
@@ -626,37 +327,8 @@ const std::vector<Key>& keys()
              if (x.ModelFile)
                  out.key(key) << std::string_view(*x.ModelFile), out.end();
          }},
-        {"current",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasHidden b{0, it.number};
-             if (!count(it, 1, why) || !whole(it, 0, 1, MaxNumber, b.Body, why))
-                 return false;
-             x.CurrentBody = b;
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             if (x.CurrentBody)
-                 out.key(key) << x.CurrentBody->Body, out.end();
-         }},
-        {"view",
-         [](const Item& it, ModelExtras& x, std::string& why) {
-             ExtrasView v;
-             if (!count(it, 5, why) || !num(it, 0, v.XMin, why) || !num(it, 1, v.XMax, why) ||
-                 !flag(it, 2, v.Zoomed, why) || !num(it, 3, v.DepthStep, why) || !num(it, 4, v.GravityStep, why))
-                 return false;
-             if (!(v.XMax > v.XMin && v.DepthStep > 0 && v.GravityStep > 0)) {
-                 why = "the profile shown must run left to right and the steps be positive";
-                 return false;
-             }
-             x.View = v;
-             return true;
-         },
-         [](const ModelExtras& x, Out& out, std::string_view key) {
-             if (x.View)
-                 out.key(key) << x.View->XMin << x.View->XMax << x.View->Zoomed << x.View->DepthStep
-                              << x.View->GravityStep,
-                     out.end();
-         }},
+        record<&ModelExtras::CurrentBody, HiddenFields>("current"),
+        record<&ModelExtras::View, ViewFields, viewSound>("view"),
     };
     return table;
 }
@@ -671,24 +343,6 @@ const Key* findKey(std::string_view key)
 
 constexpr std::string_view ChecksumKey = "checksum";
 
-// The next line of s from pos, without its line end; pos moves past it.
-bool nextLine(std::string_view s, std::size_t& pos, std::string_view& line)
-{
-    if (pos >= s.size())
-        return false;
-    const std::size_t eol = std::min(s.find('\n', pos), s.size());
-    line = s.substr(pos, eol - pos);
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    pos = std::min(eol + 1, s.size());
-    return true;
-}
-
-std::string lineProblem(int number, const std::string& why)
-{
-    return "Line " + std::to_string(number) + " of the extras could not be read: " + why + ".";
-}
-
 }  // namespace
 
 bool ModelExtras::empty() const
@@ -700,35 +354,6 @@ bool ModelExtras::empty() const
            MagneticInversion.empty() && MagneticBounds.empty() &&
            !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && !Regional && !MagneticRegional && Holes.empty() &&
            Display.empty() && !Titles[0] && !Titles[1] && !ModelFile && !CurrentBody && !View && Carried.Unknown.empty();
-}
-
-std::string extrasNumber(double v)
-{
-    if (v == 0)
-        v = 0;   // no "-0"
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
-
-std::string extrasChecksum(std::string_view bytes)
-{
-    static const auto table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (const char ch : bytes)
-        c = table[(c ^ static_cast<std::uint8_t>(ch)) & 0xFF] ^ (c >> 8);
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%08x", c ^ 0xFFFFFFFFu);
-    return buf;
 }
 
 namespace {
@@ -794,13 +419,6 @@ std::size_t blockEnd(std::string_view bytes, std::size_t pos)
 }
 
 }  // namespace
-
-std::string extrasQuote(std::string_view s)
-{
-    constexpr std::size_t Shown = 60;   // a bad line may be megabytes long
-    const std::string start = firstCharacters(s, Shown);
-    return "\"" + start + (start.size() < s.size() ? "...\"" : "\"");
-}
 
 std::optional<ModelExtras> readExtras(std::string_view bytes, std::size_t at, ExtrasReading& reading)
 {

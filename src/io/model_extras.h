@@ -10,8 +10,9 @@
 // ModelExtras is the block as plain data. Reading and writing go through one
 // table of keys (model_extras.cpp): a new key is a new row there, with a
 // reader into ModelExtras and a writer out of it, and the row's place in the
-// table is its place in the canonical order. Lines with keys this program
-// does not know are carried through unchanged, after the known ones.
+// table is its place in the canonical order; a key whose line is one record
+// lists its fields once (io/extras_fields.h), for both. Lines with keys this
+// program does not know are carried through unchanged, after the known ones.
 #include "display/workspace.h"
 
 #include <array>

@@ -2,6 +2,7 @@
 
 #include "app/about.h"
 #include "app/history.h"
+#include "app/menu_table.h"
 #include "app/recovery.h"
 #include "inversion/run_options.h"
 #include "model/magnetic_data.h"
@@ -22,140 +23,6 @@
 namespace corvane {
 
 namespace {
-
-using Handler = void (Tcorvane::*)();
-
-struct Item {
-    const char* name;      // objectName; "-" for a separator, "<" ends a submenu
-    const char* caption;
-    const char* shortcut;
-    Handler handler;
-    bool checkable = false;
-    bool submenu = false;  // opens a submenu that ends with "<"
-};
-
-struct Menu {
-    const char* title;
-    std::vector<Item> items;
-};
-
-const std::vector<Menu>& menuTable()
-{
-    static const std::vector<Menu> table = {
-        {"System Options",
-         {
-             {"Beginanewmodel1", "&Begin a new model", "Ctrl+B", &Tcorvane::Beginanewmodel1Click},
-             {"Editthefielddata1", "&Edit the field data", "Ctrl+E", &Tcorvane::Editthefielddata1Click},
-             {"Loadanoldmodel1", "&Load an old model", "Ctrl+L", &Tcorvane::Loadanoldmodel1Click},
-             {"ImportamodelfromSidero1", "&Import a model from Sidero", "Ctrl+I",
-              &Tcorvane::ImportamodelfromSidero1Click},
-             {"Savethecurrentmodel1", "&Save the current model", "Ctrl+S",
-              &Tcorvane::Savethecurrentmodel1Click},
-             {"-", "", "", nullptr},
-             {"Printoutthemodel1", "Printout the model", "", nullptr, false, true},
-             {"totheprinter1", "to the &printer", "", &Tcorvane::totheprinter1Click},
-             {"toanASCIIfile1", "to an &ASCII file", "", &Tcorvane::toanASCIIfile1Click},
-             {"totheclipboard1", "to the &clipboard", "", &Tcorvane::totheclipboard1Click},
-             {"<", "", "", nullptr},
-             {"Plotthemodel1", "Plot the model", "", nullptr, false, true},
-             {"createanHPGLfile1", "create an &HP-GL file", "", &Tcorvane::createanHPGLfile1Click},
-             {"createaDXFfile1", "create a &DXF file", "", &Tcorvane::createaDXFfile1Click},
-             {"createanSVGfile1", "create an &SVG file", "", &Tcorvane::createanSVGfile1Click},
-             {"createaPNGfile1", "create a P&NG file", "", &Tcorvane::createaPNGfile1Click},
-             {"<", "", "", nullptr},
-             {"-", "", "", nullptr},
-             {"configuretheprinter1", "configure the &printer", "", &Tcorvane::configuretheprinter1Click},
-             {"producehardcopy1", "produce &hardcopy", "", &Tcorvane::producehardcopy1Click},
-             {"-", "", "", nullptr},
-             {"Expertusermode1", "&Expert user mode", "", &Tcorvane::Expertusermode1Click, true},
-             {"-", "", "", nullptr},
-             {"ExitCorvane1", "&Exit Corvane", "Ctrl+X", &Tcorvane::ExitCorvane1Click},
-         }},
-        {"&Edit the Model",
-         {
-             {"Addabody1", "&Add a body", "Ctrl+A", &Tcorvane::Addabody1Click},
-             {"KeyinaBody1", "&Key in a body coordinates", "Ctrl+K", &Tcorvane::KeyinaBody1Click},
-             {"Changebodyproperties1", "&Change body properties", "Ctrl+C",
-              &Tcorvane::Changebodyproperties1Click},
-             {"Readinamodelfile1", "&Read in a model file", "Ctrl+M", &Tcorvane::Readinamodelfile1Click},
-             {"-", "", "", nullptr},
-             {"Changeacornerwiththemouse1", "&Change a corner with the mouse", "Ctrl+O",
-              &Tcorvane::Changeacornerwiththemouse1Click},
-             {"Changeacornernumerically1", "C&hange a corner numerically", "Ctrl+N",
-              &Tcorvane::Changeacornernumerically1Click},
-             {"Deleteacorner1", "&Delete body corners", "", &Tcorvane::Deleteacorner1Click},
-             {"Addacorner1", "&Add a corner to a body", "", &Tcorvane::Addacorner1Click},
-             {"-", "", "", nullptr},
-             {"Linkabody1", "&Link body corners", "Ctrl+L", &Tcorvane::Linkabody1Click},
-             {"UnlinkaBody1", "&Unlink body corners", "Ctrl+U", &Tcorvane::UnlinkaBody1Click},
-             {"-", "", "", nullptr},
-             {"Deleteabody1", "&Delete a body", "Ctrl+D", &Tcorvane::Deleteabody1Click},
-             {"Hideabody1", "&Hide/unhide a body", "Ctrl+H", &Tcorvane::Hideabody1Click},
-             {"Moveabody1", "&Move a body", "Ctrl+M", &Tcorvane::Moveabody1Click},
-             {"Copyabody1", "&Copy a body", "", &Tcorvane::Copyabody1Click},
-             {"Turnabody1", "&Turn a body", "Ctrl+T", &Tcorvane::Turnabody1Click},
-             {"-", "", "", nullptr},
-             {"Modifytheregionalfield1", "&Modify the regional field", "",
-              &Tcorvane::Modifytheregionalfield1Click},
-             {"Modifythemagneticregional1", "Modify the ma&gnetic regional", "",
-              &Tcorvane::Modifythemagneticregional1Click},
-             {"Abstractpartoftheprofile1", "&Abstract part of the profile", "",
-              &Tcorvane::Abstractpartoftheprofile1Click},
-             {"-", "", "", nullptr},
-             {"Changeunits1", "Change units", "", &Tcorvane::Changeunits1Click},
-         }},
-        {"&Inversion Options",
-         {
-             {"Invertthemodel1", "&Invert the model", "Ctrl+I", &Tcorvane::Invertthemodel1Click},
-             {"bodyinversion", "Select &body inversion parameters", "", &Tcorvane::bodyinversionClick},
-             {"cornerinversion", "Select &corner inversion parameters", "",
-              &Tcorvane::cornerinversionClick},
-         }},
-        {"&Display Options",
-         {
-             {"bodynumbers1", "Show body &numbers", "", &Tcorvane::bodynumbers1Click, true},
-             {"BodyDensities1", "Show body &densities", "", &Tcorvane::BodyDensities1Click, true},
-             {"Highlightbodycorners1", "&Highlight body corners", "",
-              &Tcorvane::Highlightbodycorners1Click, true},
-             {"PLanview1", "&Plan view of model", "", &Tcorvane::PLanview1Click, true},
-             {"-", "", "", nullptr},
-             {"differencecurves1", "&Display difference between curves", "",
-              &Tcorvane::differencecurves1Click, true},
-             {"Displayindividual1", "Display &individual body contributions", "",
-              &Tcorvane::Displayindividual1Click, true},
-             {"Plotpoints1", "Plot &observed data as points", "", &Tcorvane::Plotpoints1Click, true},
-             {"-", "", "", nullptr},
-             {"setdisplaysize1", "Set the model display limits", "", &Tcorvane::setdisplaysize1Click},
-             {"Zoomin1", "&Zoom in", "Ctrl+Z", &Tcorvane::Zoomin1Click},
-             {"Zoomout1", "Zoom fully back out", "", &Tcorvane::Zoomout1Click},
-             {"-", "", "", nullptr},
-             {"boreholedata1", "Add &borehole data", "", &Tcorvane::boreholedata1Click},
-             {"Addpointdata1", "Add poin&t data...", "", &Tcorvane::Addpointdata1Click},
-             {"Pointdata1", "Point d&ata...", "", &Tcorvane::Pointdata1Click},
-             {"Backdropimage1", "Bac&kdrop image...", "", &Tcorvane::Backdropimage1Click},
-             {"Removebackdrop1", "R&emove backdrop", "", &Tcorvane::Removebackdrop1Click},
-             {"-", "", "", nullptr},
-             {"gridoptions1", "Set &grid options", "", &Tcorvane::gridoptions1Click},
-             {"-", "", "", nullptr},
-             {"Setfontsize1", "Set &font size", "", &Tcorvane::Setfontsize1Click},
-             {"Selectcolourscheme1", "Select &colour scheme", "", &Tcorvane::Selectcolourscheme1Click},
-         }},
-        {"&Magnetics",
-         {
-             {"Earthsfield1", "&Earth's field...", "", &Tcorvane::Earthsfield1Click},
-             {"Readmagneticdata1", "&Read in magnetic data...", "", &Tcorvane::Readmagneticdata1Click},
-             {"Magneticstations1", "Magnetic &stations without data...", "",
-              &Tcorvane::Magneticstations1Click},
-             {"Editmagneticstations1", "Edit the magnetic s&tations...", "",
-              &Tcorvane::Editmagneticstations1Click},
-             {"-", "", "", nullptr},
-             {"Bodymagnetisation1", "&Body magnetisation...", "", &Tcorvane::Bodymagnetisation1Click},
-             {"-", "", "", nullptr},
-             {"Showmagnetic1", "Show the &magnetic anomaly", "", &Tcorvane::Showmagnetic1Click, true},
-         }},
-    };
-    return table;
-}
 
 // Items the start-up state leaves usable.
 const char* const startupItems[] = {"Beginanewmodel1", "Loadanoldmodel1", "Expertusermode1",
@@ -213,7 +80,7 @@ void Tcorvane::buildMenus()
     for (const Menu& m : menuTable()) {
         QMenu* menu = bar->addMenu(QString::fromUtf8(m.title));
         QMenu* target = menu;
-        for (const Item& it : m.items) {
+        for (const MenuItem& it : m.items) {
             const QString name = QString::fromUtf8(it.name);
             if (name == QLatin1String("-")) {
                 target->addSeparator();
@@ -244,7 +111,7 @@ void Tcorvane::buildMenus()
             }
             if (*it.shortcut)
                 a->setShortcut(QKeySequence(QString::fromUtf8(it.shortcut)));
-            const Handler h = it.handler;
+            const MenuHandler h = it.handler;
             // Every item runs as one undo step named after it.
             const QString step = QString::fromUtf8(it.caption).remove(QLatin1Char('&'));
             if (it.checkable) {
@@ -278,7 +145,7 @@ void Tcorvane::buildMenus()
     // later item shows it in its menu but only answers while its menu is open.
     std::map<QString, QAction*> firstWith;
     for (const Menu& m : menuTable())
-        for (const Item& it : m.items) {
+        for (const MenuItem& it : m.items) {
             if (!*it.shortcut)
                 continue;
             QAction* a = actions_.at(QString::fromUtf8(it.name));

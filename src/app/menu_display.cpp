@@ -1,4 +1,5 @@
 // Display options: toggles, dialogs and the double-click entry.
+#include "app/menu_states.h"
 #include "app/tcorvane.h"
 #include "display/options.h"
 #include "display/options_dialogs.h"
@@ -26,8 +27,7 @@ void toggle(Tcorvane& w, DisplayToggle t)
         if (toggleFlag(d, AllToggles[i]) != before[i])
             w.setItemChecked(toggleActionName(AllToggles[i]), toggleFlag(d, AllToggles[i]));
     if (t == DisplayToggle::PlanView)
-        for (const MenuEnable& e : planViewMenuChanges(d, w.workspace().model))
-            w.setItemEnabled(e.action, e.enabled);
+        applyPlanViewMenu(w);
     w.repaintModel();
 }
 
@@ -39,8 +39,7 @@ void Tcorvane::showDisplayChecks()
     for (const DisplayToggle t : AllToggles)
         setItemChecked(toggleActionName(t), toggleFlag(d, t));
     if (d.PlanView)
-        for (const MenuEnable& e : planViewMenuChanges(d, ws_.model))
-            setItemEnabled(e.action, e.enabled);
+        applyPlanViewMenu(*this);
 }
 
 void Tcorvane::bodynumbers1Click()

@@ -141,27 +141,6 @@ void Tcorvane::afterUndoRedo()
     afterHistoryChange();
 }
 
-void Tcorvane::MenuStateCurrentModel()
-{
-    const Model& m = ws_.model;
-    const Display& d = ws_.display;
-    if (!m.ModelExists) {
-        MenuStateStartup();
-        return;
-    }
-    const bool zoomedOut = action(QStringLiteral("Zoomout1"))->isEnabled();
-    MenuStateLoaded();
-    MenuStateBodySelected();
-    if (m.NumBodies >= MaxBodies)
-        for (const char* n : {"Addabody1", "KeyinaBody1", "Readinamodelfile1", "Copyabody1"})
-            setItemEnabled(QString::fromLatin1(n), false);
-    setItemEnabled(QStringLiteral("Zoomout1"), zoomedOut || d.Zoomed);
-    setItemChecked(QStringLiteral("Displayindividual1"), d.ShowIndividual);
-    if (d.PlanView)
-        for (const MenuEnable& e : planViewMenuChanges(d, m))
-            setItemEnabled(e.action, e.enabled);
-}
-
 // ---- Saving before the model is replaced ---------------------------------------
 
 bool Tcorvane::saveFirst()

@@ -1,4 +1,5 @@
 // Commands that read other input files: Sidero models, body files, boreholes.
+#include "app/menu_states.h"
 #include "app/tcorvane.h"
 
 #include "io/input_files.h"
@@ -10,15 +11,6 @@ namespace corvane {
 namespace {
 
 std::string localName(const QString& name) { return QFile::encodeName(name).toStdString(); }
-
-// At 51 bodies nothing more can be added.
-void bodySlotsFull(Tcorvane& w)
-{
-    if (w.workspace().model.NumBodies < MaxBodies)
-        return;
-    for (const char* n : {"Addabody1", "KeyinaBody1", "Readinamodelfile1", "Copyabody1"})
-        w.setItemEnabled(QString::fromLatin1(n), false);
-}
 
 }  // namespace
 
@@ -36,7 +28,7 @@ void Tcorvane::ImportamodelfromSidero1Click()
         platform_->error(QString::fromLocal8Bit(err.c_str()));
         return;
     }
-    bodySlotsFull(*this);
+    disableBodyAddingWhenFull(*this);
     repaintModel();
 }
 
@@ -55,7 +47,7 @@ void Tcorvane::Readinamodelfile1Click()
         platform_->error(QString::fromLocal8Bit(err.c_str()));
         return;
     }
-    bodySlotsFull(*this);
+    disableBodyAddingWhenFull(*this);
     repaintModel();
 }
 

@@ -2,9 +2,8 @@
 
 #include "app/about.h"
 #include "app/history.h"
+#include "app/menu_table.h"
 #include "app/recovery.h"
-#include "inversion/run_options.h"
-#include "model/magnetic_data.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -20,148 +19,6 @@
 #include <vector>
 
 namespace corvane {
-
-namespace {
-
-using Handler = void (Tcorvane::*)();
-
-struct Item {
-    const char* name;      // objectName; "-" for a separator, "<" ends a submenu
-    const char* caption;
-    const char* shortcut;
-    Handler handler;
-    bool checkable = false;
-    bool submenu = false;  // opens a submenu that ends with "<"
-};
-
-struct Menu {
-    const char* title;
-    std::vector<Item> items;
-};
-
-const std::vector<Menu>& menuTable()
-{
-    static const std::vector<Menu> table = {
-        {"System Options",
-         {
-             {"Beginanewmodel1", "&Begin a new model", "Ctrl+B", &Tcorvane::Beginanewmodel1Click},
-             {"Editthefielddata1", "&Edit the field data", "Ctrl+E", &Tcorvane::Editthefielddata1Click},
-             {"Loadanoldmodel1", "&Load an old model", "Ctrl+L", &Tcorvane::Loadanoldmodel1Click},
-             {"ImportamodelfromSidero1", "&Import a model from Sidero", "Ctrl+I",
-              &Tcorvane::ImportamodelfromSidero1Click},
-             {"Savethecurrentmodel1", "&Save the current model", "Ctrl+S",
-              &Tcorvane::Savethecurrentmodel1Click},
-             {"-", "", "", nullptr},
-             {"Printoutthemodel1", "Printout the model", "", nullptr, false, true},
-             {"totheprinter1", "to the &printer", "", &Tcorvane::totheprinter1Click},
-             {"toanASCIIfile1", "to an &ASCII file", "", &Tcorvane::toanASCIIfile1Click},
-             {"totheclipboard1", "to the &clipboard", "", &Tcorvane::totheclipboard1Click},
-             {"<", "", "", nullptr},
-             {"Plotthemodel1", "Plot the model", "", nullptr, false, true},
-             {"createanHPGLfile1", "create an &HP-GL file", "", &Tcorvane::createanHPGLfile1Click},
-             {"createaDXFfile1", "create a &DXF file", "", &Tcorvane::createaDXFfile1Click},
-             {"createanSVGfile1", "create an &SVG file", "", &Tcorvane::createanSVGfile1Click},
-             {"createaPNGfile1", "create a P&NG file", "", &Tcorvane::createaPNGfile1Click},
-             {"<", "", "", nullptr},
-             {"-", "", "", nullptr},
-             {"configuretheprinter1", "configure the &printer", "", &Tcorvane::configuretheprinter1Click},
-             {"producehardcopy1", "produce &hardcopy", "", &Tcorvane::producehardcopy1Click},
-             {"-", "", "", nullptr},
-             {"Expertusermode1", "&Expert user mode", "", &Tcorvane::Expertusermode1Click, true},
-             {"-", "", "", nullptr},
-             {"ExitCorvane1", "&Exit Corvane", "Ctrl+X", &Tcorvane::ExitCorvane1Click},
-         }},
-        {"&Edit the Model",
-         {
-             {"Addabody1", "&Add a body", "Ctrl+A", &Tcorvane::Addabody1Click},
-             {"KeyinaBody1", "&Key in a body coordinates", "Ctrl+K", &Tcorvane::KeyinaBody1Click},
-             {"Changebodyproperties1", "&Change body properties", "Ctrl+C",
-              &Tcorvane::Changebodyproperties1Click},
-             {"Readinamodelfile1", "&Read in a model file", "Ctrl+M", &Tcorvane::Readinamodelfile1Click},
-             {"-", "", "", nullptr},
-             {"Changeacornerwiththemouse1", "&Change a corner with the mouse", "Ctrl+O",
-              &Tcorvane::Changeacornerwiththemouse1Click},
-             {"Changeacornernumerically1", "C&hange a corner numerically", "Ctrl+N",
-              &Tcorvane::Changeacornernumerically1Click},
-             {"Deleteacorner1", "&Delete body corners", "", &Tcorvane::Deleteacorner1Click},
-             {"Addacorner1", "&Add a corner to a body", "", &Tcorvane::Addacorner1Click},
-             {"-", "", "", nullptr},
-             {"Linkabody1", "&Link body corners", "Ctrl+L", &Tcorvane::Linkabody1Click},
-             {"UnlinkaBody1", "&Unlink body corners", "Ctrl+U", &Tcorvane::UnlinkaBody1Click},
-             {"-", "", "", nullptr},
-             {"Deleteabody1", "&Delete a body", "Ctrl+D", &Tcorvane::Deleteabody1Click},
-             {"Hideabody1", "&Hide/unhide a body", "Ctrl+H", &Tcorvane::Hideabody1Click},
-             {"Moveabody1", "&Move a body", "Ctrl+M", &Tcorvane::Moveabody1Click},
-             {"Copyabody1", "&Copy a body", "", &Tcorvane::Copyabody1Click},
-             {"Turnabody1", "&Turn a body", "Ctrl+T", &Tcorvane::Turnabody1Click},
-             {"-", "", "", nullptr},
-             {"Modifytheregionalfield1", "&Modify the regional field", "",
-              &Tcorvane::Modifytheregionalfield1Click},
-             {"Modifythemagneticregional1", "Modify the ma&gnetic regional", "",
-              &Tcorvane::Modifythemagneticregional1Click},
-             {"Abstractpartoftheprofile1", "&Abstract part of the profile", "",
-              &Tcorvane::Abstractpartoftheprofile1Click},
-             {"-", "", "", nullptr},
-             {"Changeunits1", "Change units", "", &Tcorvane::Changeunits1Click},
-         }},
-        {"&Inversion Options",
-         {
-             {"Invertthemodel1", "&Invert the model", "Ctrl+I", &Tcorvane::Invertthemodel1Click},
-             {"bodyinversion", "Select &body inversion parameters", "", &Tcorvane::bodyinversionClick},
-             {"cornerinversion", "Select &corner inversion parameters", "",
-              &Tcorvane::cornerinversionClick},
-         }},
-        {"&Display Options",
-         {
-             {"bodynumbers1", "Show body &numbers", "", &Tcorvane::bodynumbers1Click, true},
-             {"BodyDensities1", "Show body &densities", "", &Tcorvane::BodyDensities1Click, true},
-             {"Highlightbodycorners1", "&Highlight body corners", "",
-              &Tcorvane::Highlightbodycorners1Click, true},
-             {"PLanview1", "&Plan view of model", "", &Tcorvane::PLanview1Click, true},
-             {"-", "", "", nullptr},
-             {"differencecurves1", "&Display difference between curves", "",
-              &Tcorvane::differencecurves1Click, true},
-             {"Displayindividual1", "Display &individual body contributions", "",
-              &Tcorvane::Displayindividual1Click, true},
-             {"Plotpoints1", "Plot &observed data as points", "", &Tcorvane::Plotpoints1Click, true},
-             {"-", "", "", nullptr},
-             {"setdisplaysize1", "Set the model display limits", "", &Tcorvane::setdisplaysize1Click},
-             {"Zoomin1", "&Zoom in", "Ctrl+Z", &Tcorvane::Zoomin1Click},
-             {"Zoomout1", "Zoom fully back out", "", &Tcorvane::Zoomout1Click},
-             {"-", "", "", nullptr},
-             {"boreholedata1", "Add &borehole data", "", &Tcorvane::boreholedata1Click},
-             {"Addpointdata1", "Add poin&t data...", "", &Tcorvane::Addpointdata1Click},
-             {"Pointdata1", "Point d&ata...", "", &Tcorvane::Pointdata1Click},
-             {"Backdropimage1", "Bac&kdrop image...", "", &Tcorvane::Backdropimage1Click},
-             {"Removebackdrop1", "R&emove backdrop", "", &Tcorvane::Removebackdrop1Click},
-             {"-", "", "", nullptr},
-             {"gridoptions1", "Set &grid options", "", &Tcorvane::gridoptions1Click},
-             {"-", "", "", nullptr},
-             {"Setfontsize1", "Set &font size", "", &Tcorvane::Setfontsize1Click},
-             {"Selectcolourscheme1", "Select &colour scheme", "", &Tcorvane::Selectcolourscheme1Click},
-         }},
-        {"&Magnetics",
-         {
-             {"Earthsfield1", "&Earth's field...", "", &Tcorvane::Earthsfield1Click},
-             {"Readmagneticdata1", "&Read in magnetic data...", "", &Tcorvane::Readmagneticdata1Click},
-             {"Magneticstations1", "Magnetic &stations without data...", "",
-              &Tcorvane::Magneticstations1Click},
-             {"Editmagneticstations1", "Edit the magnetic s&tations...", "",
-              &Tcorvane::Editmagneticstations1Click},
-             {"-", "", "", nullptr},
-             {"Bodymagnetisation1", "&Body magnetisation...", "", &Tcorvane::Bodymagnetisation1Click},
-             {"-", "", "", nullptr},
-             {"Showmagnetic1", "Show the &magnetic anomaly", "", &Tcorvane::Showmagnetic1Click, true},
-         }},
-    };
-    return table;
-}
-
-// Items the start-up state leaves usable.
-const char* const startupItems[] = {"Beginanewmodel1", "Loadanoldmodel1", "Expertusermode1",
-                                    "ExitCorvane1", "aboutbox", "help"};
-
-}  // namespace
 
 Tcorvane::Tcorvane(Platform& platform, QWidget* parent) : QMainWindow(parent), platform_(&platform)
 {
@@ -213,7 +70,7 @@ void Tcorvane::buildMenus()
     for (const Menu& m : menuTable()) {
         QMenu* menu = bar->addMenu(QString::fromUtf8(m.title));
         QMenu* target = menu;
-        for (const Item& it : m.items) {
+        for (const MenuItem& it : m.items) {
             const QString name = QString::fromUtf8(it.name);
             if (name == QLatin1String("-")) {
                 target->addSeparator();
@@ -244,7 +101,7 @@ void Tcorvane::buildMenus()
             }
             if (*it.shortcut)
                 a->setShortcut(QKeySequence(QString::fromUtf8(it.shortcut)));
-            const Handler h = it.handler;
+            const MenuHandler h = it.handler;
             // Every item runs as one undo step named after it.
             const QString step = QString::fromUtf8(it.caption).remove(QLatin1Char('&'));
             if (it.checkable) {
@@ -278,7 +135,7 @@ void Tcorvane::buildMenus()
     // later item shows it in its menu but only answers while its menu is open.
     std::map<QString, QAction*> firstWith;
     for (const Menu& m : menuTable())
-        for (const Item& it : m.items) {
+        for (const MenuItem& it : m.items) {
             if (!*it.shortcut)
                 continue;
             QAction* a = actions_.at(QString::fromUtf8(it.name));
@@ -436,133 +293,6 @@ void Tcorvane::closeEvent(QCloseEvent* event)
     if (recovery_)
         recovery_->remove();   // a clean exit
     event->accept();
-}
-
-// ---- Menu states -------------------------------------------------------
-
-void Tcorvane::MenuStateStartup()
-{
-    for (auto& [name, a] : actions_) {
-        if (a->menu())
-            continue;   // submenus follow their items
-        bool keep = false;
-        for (const char* s : startupItems)
-            keep = keep || name == QLatin1String(s);
-        a->setEnabled(keep);
-    }
-    setItemChecked(QStringLiteral("bodynumbers1"), false);
-    setItemChecked(QStringLiteral("BodyDensities1"), true);
-    setItemChecked(QStringLiteral("Highlightbodycorners1"), true);
-    setStatus(QStringLiteral(" "));
-}
-
-namespace {
-
-// Items enabled alike by the new-model and loaded states.
-const char* const modelItems[] = {
-    "Savethecurrentmodel1", "ImportamodelfromSidero1", "totheprinter1", "toanASCIIfile1",
-    "totheclipboard1", "createanHPGLfile1", "createaDXFfile1", "createanSVGfile1",
-    "createaPNGfile1", "configuretheprinter1",
-    "producehardcopy1", "Readinamodelfile1", "Changebodyproperties1",
-    "Changeacornerwiththemouse1", "Changeacornernumerically1", "Moveabody1", "Turnabody1",
-    "Changeunits1", "bodynumbers1", "BodyDensities1", "Highlightbodycorners1", "PLanview1",
-    "setdisplaysize1", "Zoomin1", "boreholedata1", "gridoptions1", "Setfontsize1",
-    "Selectcolourscheme1", "Addpointdata1", "Pointdata1", "Backdropimage1", "Removebackdrop1",
-    "Earthsfield1", "Readmagneticdata1", "Magneticstations1", "Editmagneticstations1", "Bodymagnetisation1"};
-
-const char* const addingItems[] = {"Addabody1", "KeyinaBody1", "Copyabody1"};
-const char* const pairItems[] = {"Linkabody1", "UnlinkaBody1", "Deleteabody1", "Hideabody1"};
-
-}  // namespace
-
-void Tcorvane::MenuStateNewModel()
-{
-    for (const char* n : modelItems)
-        setItemEnabled(QString::fromLatin1(n), true);
-    for (const char* n : addingItems)
-        setItemEnabled(QString::fromLatin1(n), true);
-    const Tbody& first = ws_.model.Bodies[1];
-    if (first.NumCorners > 4)
-        setItemEnabled(QStringLiteral("Deleteacorner1"), true);
-    if (first.NumCorners < MaxCorners)
-        setItemEnabled(QStringLiteral("Addacorner1"), true);
-    for (const char* n : pairItems)
-        setItemEnabled(QString::fromLatin1(n), false);
-    setItemEnabled(QStringLiteral("Displayindividual1"), false);
-    setItemChecked(QStringLiteral("Displayindividual1"), false);
-    setItemEnabled(QStringLiteral("Zoomout1"), false);
-    MenuStateFieldData();
-}
-
-void Tcorvane::MenuStateLoaded()
-{
-    const Model& m = ws_.model;
-    for (const char* n : modelItems)
-        setItemEnabled(QString::fromLatin1(n), true);
-    for (const char* n : addingItems)
-        setItemEnabled(QString::fromLatin1(n), m.NumBodies < MaxBodies);
-    const Tbody& first = m.Bodies[1];
-    if (first.NumCorners > 4)
-        setItemEnabled(QStringLiteral("Deleteacorner1"), true);
-    if (first.NumCorners < MaxCorners)
-        setItemEnabled(QStringLiteral("Addacorner1"), true);
-    for (const char* n : pairItems)
-        setItemEnabled(QString::fromLatin1(n), m.NumBodies > 1);
-    setItemEnabled(QStringLiteral("Displayindividual1"), m.NumBodies > 1);
-    setItemChecked(QStringLiteral("Displayindividual1"), false);
-    setItemEnabled(QStringLiteral("Zoomout1"), false);
-    MenuStateFieldData();
-}
-
-void Tcorvane::MenuStateBodySelected()
-{
-    const Model& m = ws_.model;
-    const int b = m.CurrentBody;
-    if (b < 1 || b > MaxBodies)
-        return;
-    if (!m.Bodies[b].Hidden) {
-        for (const char* n : {"Changeacornerwiththemouse1", "Deleteacorner1", "Addacorner1",
-                              "Moveabody1", "Turnabody1", "setdisplaysize1", "Highlightbodycorners1",
-                              "Zoomin1", "Changeacornernumerically1", "Changebodyproperties1"})
-            setItemEnabled(QString::fromLatin1(n), true);
-        if (m.NumBodies < MaxBodies)
-            for (const char* n : {"Addabody1", "Readinamodelfile1", "KeyinaBody1", "Copyabody1"})
-                setItemEnabled(QString::fromLatin1(n), true);
-        if (m.NumBodies > 1)
-            for (const char* n : pairItems)
-                setItemEnabled(QString::fromLatin1(n), true);
-        if (m.HaveObserved)
-            for (const char* n : {"Invertthemodel1", "bodyinversion", "cornerinversion",
-                                  "Modifytheregionalfield1", "Abstractpartoftheprofile1"})
-                setItemEnabled(QString::fromLatin1(n), true);
-        // A magnetic survey alone is inverted too.
-        if (haveInversionData(m))
-            for (const char* n : {"Invertthemodel1", "bodyinversion", "cornerinversion"})
-                setItemEnabled(QString::fromLatin1(n), true);
-    } else {
-        for (const char* n : {"Moveabody1", "Turnabody1", "Changeacornerwiththemouse1", "Copyabody1",
-                              "Deleteacorner1", "Addacorner1", "Changeacornernumerically1",
-                              "Changebodyproperties1", "Linkabody1", "UnlinkaBody1",
-                              "Invertthemodel1", "bodyinversion", "cornerinversion"})
-            setItemEnabled(QString::fromLatin1(n), false);
-    }
-}
-
-void Tcorvane::MenuStateFieldData()
-{
-    const bool on = ws_.model.HaveObserved;
-    for (const char* n : {"Modifytheregionalfield1", "Abstractpartoftheprofile1", "Invertthemodel1",
-                          "bodyinversion", "cornerinversion", "differencecurves1", "Plotpoints1",
-                          "Editthefielddata1"})
-        setItemEnabled(QString::fromLatin1(n), on);
-    // A magnetic survey alone is inverted too; its regional is its own.
-    for (const char* n : {"Invertthemodel1", "bodyinversion", "cornerinversion"})
-        setItemEnabled(QString::fromLatin1(n), haveInversionData(ws_.model));
-    setItemEnabled(QStringLiteral("Modifythemagneticregional1"), haveObservedMagnetic(ws_.model));
-    // The magnetic panel is offered once there are magnetic stations.
-    const bool magnetic = ws_.model.Mag.Num > 0;
-    setItemEnabled(QStringLiteral("Showmagnetic1"), magnetic);
-    setItemChecked(QStringLiteral("Showmagnetic1"), magnetic && ws_.display.ShowMagnetic);
 }
 
 // ---- Small commands ----------------------------------------------------

@@ -51,7 +51,8 @@ public:
     void setItemEnabled(const QString& objectName, bool enabled);
     void setItemChecked(const QString& objectName, bool checked);
 
-    // The four menu states.
+    // The four menu states (menu_states.cpp, with every other rule for
+    // which item is enabled when).
     void MenuStateStartup();
     void MenuStateNewModel();
     void MenuStateLoaded();

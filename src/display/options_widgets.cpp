@@ -6,7 +6,8 @@
 
 namespace corvane {
 
-SpinButton::SpinButton(const QString& name, QWidget* parent) : QWidget(parent)
+SpinButton::SpinButton(const QString& name, QWidget* parent, int arrowWidth, bool repeating)
+    : QWidget(parent)
 {
     setObjectName(name);
     auto* layout = new QVBoxLayout(this);
@@ -19,7 +20,8 @@ SpinButton::SpinButton(const QString& name, QWidget* parent) : QWidget(parent)
     down_->setObjectName(QStringLiteral("down"));
     down_->setArrowType(Qt::DownArrow);
     for (QToolButton* b : {up_, down_}) {
-        b->setFixedSize(18, 12);
+        b->setAutoRepeat(repeating);
+        b->setFixedSize(arrowWidth, 12);
         layout->addWidget(b);
     }
     connect(up_, &QToolButton::clicked, this, &SpinButton::up);

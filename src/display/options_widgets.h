@@ -7,13 +7,18 @@ class QToolButton;
 
 namespace corvane {
 
-// An up/down arrow pair that fires one event per click, with no value of its own.
+// An up/down arrow pair that fires one event per click, with no value of its own;
+// the dialog decides what a step means. Arrows that repeat keep stepping while held.
 class SpinButton : public QWidget {
     Q_OBJECT
 public:
-    explicit SpinButton(const QString& name, QWidget* parent = nullptr);
+    explicit SpinButton(const QString& name, QWidget* parent = nullptr, int arrowWidth = 18,
+                        bool repeating = false);
     void clickUp();     // as the user clicking the arrows
     void clickDown();
+
+    QToolButton* upButton() const { return up_; }
+    QToolButton* downButton() const { return down_; }
 
 signals:
     void up();

@@ -1,27 +1,13 @@
 #pragma once
-// A spin button: an up/down arrow pair that reports one step per click and
-// holds no value of its own; the dialog decides what a step means.
-#include <QWidget>
-
-class QToolButton;
+// The spin button of the body and model dialogs: the shared arrow pair, a
+// little wider, stepping on while an arrow is held.
+#include "display/options_widgets.h"
 
 namespace corvane {
 
-class SpinArrows : public QWidget {
-    Q_OBJECT
+class SpinArrows : public SpinButton {
 public:
-    explicit SpinArrows(QWidget* parent = nullptr);
-
-    QToolButton* upButton() const { return up_; }
-    QToolButton* downButton() const { return down_; }
-
-signals:
-    void up();
-    void down();
-
-private:
-    QToolButton* up_ = nullptr;
-    QToolButton* down_ = nullptr;
+    explicit SpinArrows(QWidget* parent = nullptr) : SpinButton(QString(), parent, 20, true) {}
 };
 
 }  // namespace corvane

@@ -249,16 +249,13 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
 {
     const Model& m = ws.model;
     Display& d = ws.display;
-    applyPlotGravityRule(d);
-    problem = plotProblem(m, d);
-    if (!problem.empty())
+    const auto setup = setUpPlot(m, d, 100, 37.5, problem);
+    if (!setup)
         return std::string();
 
-    PlotFrame f = plotFrame(m, d, 100, 37.5);
-    const bool split = magneticPanelInPlot(m, d);
-    if (split)
-        shareCurvePanel(f, d, 37.5);
-    const double gravityTop = split ? 56.25 : 75.0;
+    PlotFrame f = setup->f;
+    const bool split = setup->split;
+    const double gravityTop = setup->gravityTop;
     const int ns = std::clamp(m.NumStations, 1, MaxStations);
     const int nb = std::clamp(m.NumBodies, 0, MaxBodies);
     const int nh = std::clamp(m.NumHoles, 0, MaxHoles);

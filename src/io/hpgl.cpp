@@ -193,21 +193,33 @@ PlotFrame plotFrame(const Model& m, const Display& d, double width, double half)
     return f;
 }
 
+std::optional<PlotSetup> setUpPlot(const Model& m, Display& d, double width, double half, std::string& problem)
+{
+    applyPlotGravityRule(d);
+    problem = plotProblem(m, d);
+    if (!problem.empty())
+        return std::nullopt;
+    PlotSetup s;
+    s.f = plotFrame(m, d, width, half);
+    s.split = magneticPanelInPlot(m, d);
+    if (s.split)
+        shareCurvePanel(s.f, d, half);
+    s.gravityTop = s.split ? 1.5 * half : 2 * half;
+    return s;
+}
+
 std::string hpglBytes(Workspace& ws, std::string& problem)
 {
     const Model& m = ws.model;
     Display& d = ws.display;
-    applyPlotGravityRule(d);
-    problem = plotProblem(m, d);
-    if (!problem.empty())
+    const auto setup = setUpPlot(m, d, 10000, 3750, problem);
+    if (!setup)
         return std::string();
 
-    PlotFrame f = plotFrame(m, d, 10000, 3750);
-    const bool split = magneticPanelInPlot(m, d);
-    if (split)
-        shareCurvePanel(f, d, 3750);
+    PlotFrame f = setup->f;
+    const bool split = setup->split;
     // The top of the gravity curves' panel, and its label's row.
-    const long long gravityTop = split ? 5625 : 7500;
+    const auto gravityTop = static_cast<long long>(setup->gravityTop);
     const long long topLabel = gravityTop - 125;
     const int ns = std::clamp(m.NumStations, 1, MaxStations);
     const int nb = std::clamp(m.NumBodies, 0, MaxBodies);

@@ -7,6 +7,7 @@
 #include "model/airborne.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,17 @@ bool magneticPanelInPlot(const Model& m, const Display& d);
 // The gravity curves' scale and zero row for the lower half of the curves'
 // half (the magnetic panel takes the upper half).
 void shareCurvePanel(PlotFrame& f, const Display& d, double half);
+
+// What both plots do first: apply the GravityMin rule to d, then frame a
+// plot `width` wide with panels `half` high, the curves' half shared with the
+// magnetic panel when that is shown. Nothing, with `problem` set, when the
+// plot cannot be scaled.
+struct PlotSetup {
+    PlotFrame f;
+    bool split = false;       // the magnetic panel is shown
+    double gravityTop = 0;    // the top of the gravity curves' panel
+};
+std::optional<PlotSetup> setUpPlot(const Model& m, Display& d, double width, double half, std::string& problem);
 
 // The distance tick rule: step a power of ten below the range, refined to a
 // fifth or a tenth when that gives only two or one tick.

@@ -64,26 +64,6 @@ void appendBodies(Model& m, const std::vector<NewBody>& bodies)
     }
 }
 
-// Six-byte records in order.
-class Records {
-public:
-    explicit Records(std::string_view bytes) : bytes_(bytes) {}
-    bool get(double& v)
-    {
-        if (bytes_.size() - pos_ < 6)
-            return false;
-        v = decodeReal48(reinterpret_cast<const std::uint8_t*>(bytes_.data() + pos_));
-        pos_ += 6;
-        return true;
-    }
-    std::size_t left() const { return (bytes_.size() - pos_) / 6; }
-    void skip(std::size_t records) { pos_ += 6 * records; }
-
-private:
-    std::string_view bytes_;
-    std::size_t pos_ = 0;
-};
-
 }  // namespace
 
 bool ReadValueLine(LineReader& lines, std::vector<std::string>& fields, Commas commas)
@@ -104,7 +84,7 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
 {
     Model& m = ws.model;
     const std::string bad = quoted(fileName) + " is not a Sidero model that can be imported: ";
-    Records r(bytes);
+    Real48Reader r(bytes);
     double head[13];
     for (double& v : head)
         if (!r.get(v))
@@ -121,7 +101,7 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
     else if (!m.UnitsKm && fileKm)
         f = 1000.0;
 
-    if (sReal > static_cast<double>(r.left()) / 2)
+    if (sReal > static_cast<double>(r.recordsLeft()) / 2)
         return bad + "it ends before the data of its " + fixed(sReal, 0, 0) + " stations.";
     r.skip(2 * static_cast<std::size_t>(sReal));
 
@@ -140,7 +120,7 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
             return bad + which + " announces " + fixed(n, 0, 0) + " stored corners; a body holds " +
                    std::to_string(MinFileCorners) + " to " + std::to_string(MaxCorners) + ".";
         const auto nc = static_cast<std::size_t>(corners);
-        if (r.left() < 2 * nc)
+        if (r.recordsLeft() < 2 * nc)
             return bad + "it ends before the corners of " + which + " are complete.";
         nb.Density = property;
         nb.StrikeLength1 = nb.StrikeLength2 = strike * f;

@@ -53,27 +53,6 @@ private:
     std::string problem_;
 };
 
-// Reads six-byte records in order; says where the file ran out.
-class RecordReader {
-public:
-    explicit RecordReader(std::string_view bytes) : bytes_(bytes) {}
-
-    bool get(double& v)
-    {
-        if (bytes_.size() - pos_ < 6)
-            return false;
-        v = decodeReal48(reinterpret_cast<const std::uint8_t*>(bytes_.data() + pos_));
-        pos_ += 6;
-        return true;
-    }
-
-    std::size_t recordsLeft() const { return (bytes_.size() - pos_) / 6; }
-
-private:
-    std::string_view bytes_;
-    std::size_t pos_ = 0;
-};
-
 // A count stored as a real, rounded to the nearest whole number and held to
 // [lo, hi]. The check is made on the real so that huge values cannot overflow.
 bool takeCount(double v, int lo, int hi, int& out)
@@ -165,7 +144,7 @@ std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras
 
 std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
 {
-    RecordReader r(bytes);
+    Real48Reader r(bytes);
     double head[9];
     for (double& v : head)
         if (!r.get(v))

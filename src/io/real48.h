@@ -5,7 +5,9 @@
 // (-1)^s * (1 + f / 2^39) * 2^(e - 129).
 #include <array>
 #include <cstdint>
+#include <cstddef>
 #include <optional>
+#include <string_view>
 
 namespace corvane {
 
@@ -24,5 +26,27 @@ std::optional<Real48> encodeReal48(double x);
 // Exact: every six-byte real is a double.
 double decodeReal48(const std::uint8_t* bytes);
 inline double decodeReal48(const Real48& r) { return decodeReal48(r.data()); }
+
+// Reads six-byte records in order; says how many whole records are left.
+class Real48Reader {
+public:
+    explicit Real48Reader(std::string_view bytes) : bytes_(bytes) {}
+
+    bool get(double& v)
+    {
+        if (bytes_.size() - pos_ < 6)
+            return false;
+        v = decodeReal48(reinterpret_cast<const std::uint8_t*>(bytes_.data() + pos_));
+        pos_ += 6;
+        return true;
+    }
+
+    std::size_t recordsLeft() const { return (bytes_.size() - pos_) / 6; }
+    void skip(std::size_t records) { pos_ += 6 * records; }
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
 
 }  // namespace corvane

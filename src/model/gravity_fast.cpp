@@ -1,6 +1,7 @@
 #include "gravity_fast.h"
 #include "gravity.h"
 #include "fast_math.h"
+#include "strike_sides.h"
 
 #include <algorithm>
 #include <bit>
@@ -30,10 +31,7 @@ using namespace corvane::fastmath;
 
 // ---- the block kernel -----------------------------------------------------
 
-// How many strike sides need computing: a side of length 0 adds exactly 0.
-enum class Sides { None, One, Equal, Two };
-
-struct Plan {
+struct Plan : StrikeSides {
     int n = 0;                  // NumCorners
     double X[MaxCorners + 1] = {};   // corner k at [k]
     double Z[MaxCorners + 1] = {};
@@ -41,9 +39,6 @@ struct Plan {
     double c[MaxCorners + 1] = {};   // direction of edge k (corner k to its successor)
     double s[MaxCorners + 1] = {};
     double L[MaxCorners + 1] = {};   // its length
-    Sides sides = Sides::None;
-    double y1 = 0, y2 = 0;      // One / Equal: the side in use is y1
-    double y1sq = 0, y2sq = 0;
     double scale = 0;           // -Density * GravityFactor
     bool unitsKm = true;
 };
@@ -307,22 +302,7 @@ void makePlan(const Tbody& body, bool unitsKm, Plan& plan)
         plan.c[k] = plan.same[k] ? 0.0 : dx / L;
         plan.s[k] = plan.same[k] ? 0.0 : dz / L;
     }
-    const double y1 = body.StrikeLength1, y2 = body.StrikeLength2;
-    if (y1 == 0 && y2 == 0) {
-        plan.sides = Sides::None;
-    } else if (y1 == 0 || y2 == 0) {
-        plan.sides = Sides::One;
-        plan.y1 = y1 == 0 ? y2 : y1;
-    } else if (y1 == y2) {
-        plan.sides = Sides::Equal;
-        plan.y1 = y1;
-    } else {
-        plan.sides = Sides::Two;
-        plan.y1 = y1;
-        plan.y2 = y2;
-    }
-    plan.y1sq = plan.y1 * plan.y1;
-    plan.y2sq = plan.y2 * plan.y2;
+    static_cast<StrikeSides&>(plan) = planStrikeSides(body.StrikeLength1, body.StrikeLength2);
     plan.scale = -body.Density * GravityFactor;
     plan.unitsKm = unitsKm;
 }

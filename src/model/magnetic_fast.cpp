@@ -1,6 +1,7 @@
 #include "magnetic_fast.h"
 #include "fast_math.h"
 #include "gravity.h"
+#include "strike_sides.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,13 +22,8 @@ namespace {
 using fastmath::arcTan2Inline;
 using fastmath::logRatioInline;
 
-// Which strike sides need computing.
-// None: both 0, the anomaly is 0. One: one side of length Y, the other 0.
-// Equal: both Y, the y face integral vanishes and the rest doubles. Two:
-// different lengths.
-enum class Sides { None, One, Equal, Two };
-
-struct Plan {
+// With Equal strike sides the y face integral vanishes and the rest doubles.
+struct Plan : StrikeSides {
     int n = 0;
     double X[MaxCorners + 1] = {};
     double Z[MaxCorners + 1] = {};
@@ -38,9 +34,6 @@ struct Plan {
     double At[MaxCorners + 1] = {};
     double Aq[MaxCorners + 1] = {};
     double Ay[MaxCorners + 1] = {};
-    Sides sides = Sides::None;
-    double y1 = 0, y2 = 0;   // One / Equal: the side in use is y1
-    double y1sq = 0, y2sq = 0;
 };
 
 // Terms of one corner at every station of the block.
@@ -236,25 +229,9 @@ void makePlan(const Tbody& body, const Vector3& f, const Vector3& M, Plan& plan)
         plan.X[k] = body.CornerX[k];
         plan.Z[k] = body.CornerZ[k];
     }
-    const double y1 = body.StrikeLength1, y2 = body.StrikeLength2;
+    static_cast<StrikeSides&>(plan) = planStrikeSides(body.StrikeLength1, body.StrikeLength2);
     // The sign of the y face integral in One: +1 when the side in use is y1.
-    double side = 1;
-    if (y1 == 0 && y2 == 0) {
-        plan.sides = Sides::None;
-    } else if (y1 == 0 || y2 == 0) {
-        plan.sides = Sides::One;
-        plan.y1 = y1 == 0 ? y2 : y1;
-        side = y1 == 0 ? -1 : 1;
-    } else if (y1 == y2) {
-        plan.sides = Sides::Equal;
-        plan.y1 = y1;
-    } else {
-        plan.sides = Sides::Two;
-        plan.y1 = y1;
-        plan.y2 = y2;
-    }
-    plan.y1sq = plan.y1 * plan.y1;
-    plan.y2sq = plan.y2 * plan.y2;
+    const double side = plan.sides == Sides::One && body.StrikeLength1 == 0 ? -1 : 1;
     for (int k = 1; k <= n; ++k) {
         const int next = k == n ? 1 : k + 1;
         const double dx = plan.X[next] - plan.X[k], dz = plan.Z[next] - plan.Z[k];

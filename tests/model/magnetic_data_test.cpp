@@ -195,8 +195,9 @@ TEST(MagneticData, SusceptibilityFitRecoversTheTrueValue)
         EXPECT_NEAR(*k, c.trueK, 1e-9) << c.name;
         const bool kept = SusceptibilityLimit.holds(c.trueK);
         EXPECT_EQ(m->Bodies[c.body].Susceptibility, kept ? *k : 0.5) << c.name;
-        if (kept)
+        if (kept) {
             EXPECT_NEAR(*magneticMisfit(*m), 0, 1e-6) << c.name;
+        }
         expectMagneticUpToDate(*m, c.name);
     }
     auto m = magneticModel();

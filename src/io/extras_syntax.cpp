@@ -5,6 +5,7 @@
 #include "io/model_extras.h"
 #include "io/text_lines.h"
 #include "model/magnetic_limits.h"
+#include "model/text.h"
 
 #include <array>
 #include <charconv>
@@ -182,14 +183,7 @@ Out& Out::operator<<(int v)
 
 }  // namespace extras
 
-std::string extrasNumber(double v)
-{
-    if (v == 0)
-        v = 0;   // no "-0"
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
+std::string extrasNumber(double v) { return itemNumber(v); }
 
 std::string extrasChecksum(std::string_view bytes)
 {

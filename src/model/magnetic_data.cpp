@@ -132,15 +132,6 @@ std::optional<double> fitSusceptibility(Model& m, int b)
     return body.Susceptibility;
 }
 
-std::string itemNumber(double v)
-{
-    if (v == 0)
-        v = 0;   // no "-0"
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
-
 std::string roundedStepText(double step)
 {
     if (!std::isfinite(step) || step == 0 || std::fabs(step) > 1e15 || std::fabs(step) < 1e-15)

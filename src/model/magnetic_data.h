@@ -2,6 +2,7 @@
 // The magnetic stations and the bodies' magnetisation as data: setting the
 // stations, the magnetic misfit and the fit of a susceptibility.
 #include "model.h"
+#include "text.h"
 
 #include <optional>
 #include <string>
@@ -50,10 +51,6 @@ bool haveObservedMagnetic(const Model& m);
 // observed values, or b gives no induced anomaly at any of them). A fit
 // outside SusceptibilityLimit is returned but not set.
 std::optional<double> fitSusceptibility(Model& m, int b);
-
-// The number as the model file writes it: the shortest text that reads back
-// as exactly v.
-std::string itemNumber(double v);
 
 // A spin step as a box shows it: rounded to two significant figures, in
 // fixed-point notation without trailing zeros ("0.0012", "12", "1200").

@@ -1,10 +1,20 @@
 #include "text.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 namespace corvane {
+
+std::string itemNumber(double v)
+{
+    if (v == 0)
+        v = 0;   // no "-0"
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
 
 std::string fixed(double x, int w, int d)
 {

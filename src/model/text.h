@@ -12,6 +12,10 @@ namespace corvane {
 // characters (wider when needed).
 std::string fixed(double x, int w, int d);
 
+// The number as the model file writes it: the shortest text that reads back
+// as exactly v.
+std::string itemNumber(double v);
+
 // A whole number right-aligned in at least w characters.
 std::string integer(long long v, int w = 0);
 

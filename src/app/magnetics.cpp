@@ -248,7 +248,7 @@ QString TMagnetisation::applyTyped()
         }
     }
     if (changed) {
-        m.UpdateBody(m.CurrentBody);
+        m.UpdateBody(m.CurrentBody, BodyChange::Magnetisation);
         if (repaint_)
             repaint_();
     }
@@ -272,7 +272,7 @@ void TMagnetisation::spin(int f, double sign)
     }
     fieldOf(b, f) = next;
     show(f);
-    m.UpdateBody(m.CurrentBody);
+    m.UpdateBody(m.CurrentBody, BodyChange::Magnetisation);
     if (repaint_)
         repaint_();
 }

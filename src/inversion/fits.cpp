@@ -69,6 +69,26 @@ double oneUnknownStep(const std::vector<double>& r, const std::vector<double>& J
     return denominator > 0 ? rj / denominator : 0;
 }
 
+// What the body's own figures were, to tell a change of density alone (gravity
+// alone) from one of its shape or strike lengths (both fields).
+class BodyChangeNote {
+public:
+    explicit BodyChangeNote(const Tbody& body)
+        : x_(body.CornerX), z_(body.CornerZ), strike1_(body.StrikeLength1), strike2_(body.StrikeLength2)
+    {
+    }
+    BodyChange change(const Tbody& body) const
+    {
+        const bool same = body.StrikeLength1 == strike1_ && body.StrikeLength2 == strike2_ &&
+                          body.CornerX == x_ && body.CornerZ == z_;
+        return same ? BodyChange::Density : BodyChange::Shape;
+    }
+
+private:
+    Array1<double, MaxCorners> x_, z_;
+    double strike1_, strike2_;
+};
+
 }  // namespace
 
 BodyFigures bodyFigures(const Tbody& body)
@@ -120,6 +140,7 @@ StrictApplyResult applyPropertiesStrict(Model& m, int b, const PropertyBoxes& bo
 {
     StrictApplyResult result;
     Tbody& body = m.Bodies[b];
+    const BodyChangeNote note(body);
     if (boxes.density)
         body.Density = *boxes.density;
     if (boxes.depth) {
@@ -141,13 +162,14 @@ StrictApplyResult applyPropertiesStrict(Model& m, int b, const PropertyBoxes& bo
         body.StrikeLength1 = *boxes.strike1;
     if (boxes.strike2)
         body.StrikeLength2 = *boxes.strike2;
-    m.UpdateBody(b);
+    m.UpdateBody(b, note.change(body));
     return result;
 }
 
 bool applyPropertiesOnChange(Model& m, int b, const PropertyBoxes& boxes)
 {
     Tbody& body = m.Bodies[b];
+    const BodyChangeNote note(body);
     bool changed = false;
     if (boxes.density && std::abs(*boxes.density - body.Density) > 0.0001) {
         body.Density = *boxes.density;
@@ -173,7 +195,7 @@ bool applyPropertiesOnChange(Model& m, int b, const PropertyBoxes& boxes)
         body.StrikeLength2 = *boxes.strike2;
     }
     if (changed)
-        m.UpdateBody(b);
+        m.UpdateBody(b, note.change(body));
     return changed;
 }
 
@@ -402,7 +424,7 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
         const double perturbed = d != 0 ? 1.05 * d : 1.0;
         const double divisor = d != 0 ? 0.05 * perturbed : 1.05;
         body.Density = perturbed;
-        m.UpdateBody(b);
+        m.UpdateBody(b, BodyChange::Density);
         for (int i = 1; i <= m.NumStations; ++i)
             J[at(i)] = (m.CalculatedGravity[i] - copy.calculated[at(i)]) / divisor;
         copy.restore(m, b);
@@ -417,7 +439,7 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
             noteHeld(rep, 0, held, p);
 
         body.Density = p;
-        m.UpdateBody(b);
+        m.UpdateBody(b, BodyChange::Density);
         recordMisfit(rep, m);
         if (best.offer(rep.rms.back(), inv.IterationCount))
             bestDensity = p;
@@ -426,7 +448,7 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
     }
     if (best.iteration >= 0 && best.iteration != inv.IterationCount) {
         body.Density = bestDensity;
-        m.UpdateBody(b);
+        m.UpdateBody(b, BodyChange::Density);
     }
     rep.kept = best.iteration >= 0 ? best.iteration : inv.IterationCount;
     keepHeld(rep);

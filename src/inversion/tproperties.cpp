@@ -259,7 +259,7 @@ void Tproperties::densitySpin(double sign)
     body.Density += sign * s;
     setBox(density_, body.Density, 8, 7);
     setBox(DeltaD_, s, 8, 7);
-    m.UpdateBody(m.CurrentBody);
+    m.UpdateBody(m.CurrentBody, BodyChange::Density);
     repaintModel();
 }
 

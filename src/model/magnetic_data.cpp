@@ -128,7 +128,7 @@ std::optional<double> fitSusceptibility(Model& m, int b)
     if (!SusceptibilityLimit.holds(ar / aa))
         return ar / aa;
     body.Susceptibility = ar / aa;
-    m.UpdateBody(b);
+    m.UpdateBody(b, BodyChange::Magnetisation);
     return body.Susceptibility;
 }
 

@@ -255,10 +255,27 @@ void Model::zeroTotals()
         Mag.Calculated[i] = 0;
 }
 
-void Model::UpdateBody(int b)
+void Model::UpdateBody(int b, BodyChange what)
 {
-    removeFromTotals(b);
-    CalculateBody(b);
+    // Each array sees the same steps as in a full update, so its figures are the same bits.
+    Tbody& body = Bodies[b];
+    const bool shown = !body.Hidden;
+    if (what != BodyChange::Magnetisation) {
+        if (shown)
+            for (int i = 1; i <= NumStations; ++i)
+                CalculatedGravity[i] -= body.Gravity[i];
+        bodyAnomaly(body, StationX.data(), NumStations, UnitsKm, body.Gravity.data(), StationHeight.data());
+        if (shown)
+            for (int i = 1; i <= NumStations; ++i)
+                CalculatedGravity[i] += body.Gravity[i];
+    }
+    if (what != BodyChange::Density) {
+        if (shown)
+            addMagnetic(Mag, body, -1.0);
+        bodyMagneticAt(body, Mag, UnitsKm);
+        if (shown)
+            addMagnetic(Mag, body, 1.0);
+    }
 }
 
 void Model::RecalculateModel()

@@ -92,6 +92,11 @@ struct MagneticStations {
     Array1<bool, MaxStations> HasObserved;
 };
 
+// What an edit changed of a body, so that only the anomalies it affects are
+// calculated anew: the density moves gravity alone, the magnetisation (or its
+// direction) the magnetic anomaly alone, the corners and strike lengths both.
+enum class BodyChange { Shape, Density, Magnetisation };
+
 class Model {
 public:
     Model();   // the start-up defaults
@@ -123,7 +128,8 @@ public:
     // Anomaly upkeep: CalculatedGravity is the sum of the Gravity arrays of
     // the bodies 1..NumBodies that are not hidden.
     void CalculateBody(int b);     // recalculate b; add it to the total if visible
-    void UpdateBody(int b);        // remove b's old contribution, then CalculateBody
+    // Removes b's old contribution to the fields `what` affects and adds the new one.
+    void UpdateBody(int b, BodyChange what = BodyChange::Shape);
     void RecalculateModel();       // zero the total and calculate every body
     void removeFromTotals(int b);  // take b's anomalies out of the totals (b about to go)
     void zeroTotals();             // every total 0, before each body is calculated anew

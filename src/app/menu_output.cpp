@@ -30,26 +30,17 @@ QString messageOf(const std::string& text)
     return QString::fromLocal8Bit(text.c_str());
 }
 
-// The plots show every station with both curves, whatever the window shows:
-// the gravity range is taken the way the normal curve drawing takes it, over
-// the whole profile, so that no part of a curve falls outside the frame.
-void plotGravityRange(Workspace& ws)
+// The plots' gravity axis, from the model alone. The display keeps it until
+// the next drawing of the curves, so that a plot asked for by the display's
+// axis (hpglBytes(ws, ...)) is this one.
+GravityAxis plotAxis(Workspace& ws)
 {
-    const Model& m = ws.model;
-    const int n = std::clamp(m.NumStations, 0, MaxStations);
-    if (n < 1)
-        return;
-    Display d = ws.display;
-    d.ShowDifference = false;
-    d.ShowIndividual = false;
-    d.ViewXMin = d.ViewXMax = m.StationX[1];
-    for (int i = 2; i <= n; ++i) {
-        d.ViewXMin = std::min(d.ViewXMin, m.StationX[i]);
-        d.ViewXMax = std::max(d.ViewXMax, m.StationX[i]);
+    const GravityAxis axis = plotGravityAxis(ws.model);
+    if (std::clamp(ws.model.NumStations, 0, MaxStations) >= 1) {
+        ws.display.GravityMin = axis.min;
+        ws.display.GravityMax = axis.max;
     }
-    computeGravityRange(m, d);
-    ws.display.GravityMin = d.GravityMin;
-    ws.display.GravityMax = d.GravityMax;
+    return axis;
 }
 
 // The logical resolution the window's picture is drawn at.
@@ -136,8 +127,7 @@ void Tcorvane::createanHPGLfile1Click()
 {
     saveOutput(*platform_, QStringLiteral("HPGL files"), QStringLiteral("*.hpg"),
                [this](const std::string& path) {
-                   plotGravityRange(ws_);
-                   return WriteHPGL(ws_, path);
+                   return WriteHPGL(ws_, plotAxis(ws_), path);
                },
                QStringLiteral("HPGL data successfully saved."));
 }
@@ -146,8 +136,7 @@ void Tcorvane::createaDXFfile1Click()
 {
     saveOutput(*platform_, QStringLiteral("DXF files"), QStringLiteral("*.dxf"),
                [this](const std::string& path) {
-                   plotGravityRange(ws_);
-                   return WriteDXF(ws_, path);
+                   return WriteDXF(ws_, plotAxis(ws_), path);
                },
                QStringLiteral("DXF data successfully saved."));
 }

@@ -1,6 +1,7 @@
 #include "display/view.h"
 
 #include "display/tick_steps.h"
+#include "model/gravity_axis.h"
 #include "model/magnetic_data.h"
 #include "model/text.h"
 
@@ -141,62 +142,30 @@ Readout readoutAt(const QRect& client, const Display& d, QPoint s, int corner)
     return readoutAt(viewLayout(client, d), d, s, corner);
 }
 
+namespace {
+
+GravityAxis axisInView(const Model& m, const Display& d)
+{
+    const GravityCurves curves = d.ShowDifference   ? GravityCurves::Difference
+                                 : d.ShowIndividual ? GravityCurves::Individual
+                                                    : GravityCurves::Both;
+    return gravityAxis(m, d.ViewXMin, d.ViewXMax, curves);
+}
+
+}  // namespace
+
 StationRange stationsInView(const Model& m, const Display& d)
 {
-    const int n = std::clamp(m.NumStations, 0, MaxStations);
-    StationRange r;
-    if (n < 1)
-        return r;   // empty
-    r.i1 = n;
-    for (int i = 1; i <= n; ++i)
-        if (m.StationX[i] >= d.ViewXMin) {
-            r.i1 = i;
-            break;
-        }
-    r.i2 = n;
-    for (int i = r.i1 + 1; i <= n; ++i)
-        if (m.StationX[i] >= d.ViewXMax) {
-            r.i2 = i;
-            break;
-        }
-    return r;
+    const GravityAxis a = axisInView(m, d);
+    return {a.first, a.last};
 }
 
 StationRange computeGravityRange(const Model& m, Display& d)
 {
-    const StationRange r = stationsInView(m, d);
-    double lo = 1e8, hi = -1e8;
-    auto take = [&](double v) {
-        lo = std::min(lo, v);
-        hi = std::max(hi, v);
-    };
-    const int nb = std::clamp(m.NumBodies, 0, MaxBodies);
-    for (int i = r.i1; i <= r.i2; ++i) {
-        if (d.ShowDifference) {
-            take(m.CalculatedGravity[i] - m.ObservedGravity[i]);
-        } else if (d.ShowIndividual) {
-            for (int b = 1; b <= nb; ++b)
-                take(m.Bodies[b].Gravity[i]);
-            if (m.HaveObserved)
-                take(m.ObservedGravity[i]);
-        } else {
-            if (m.HaveObserved)
-                take(m.ObservedGravity[i]);
-            take(m.CalculatedGravity[i]);
-        }
-    }
-    if (lo > hi) {   // nothing in view
-        lo = 0;
-        hi = 1;
-    }
-    if (lo > 0 && lo < 10)
-        lo = 0;
-    // Every value in view equal: give the axis one mGal above it.
-    if (!(hi - lo > 0))
-        hi = lo + 1;
-    d.GravityMin = lo;
-    d.GravityMax = hi;
-    return r;
+    const GravityAxis a = axisInView(m, d);
+    d.GravityMin = a.min;
+    d.GravityMax = a.max;
+    return {a.first, a.last};
 }
 
 double misfit(const Model& m)

@@ -247,8 +247,16 @@ std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Disp
 
 std::string dxfBytes(Workspace& ws, std::string& problem)
 {
+    applyPlotGravityRule(ws.display);
+    return dxfBytes(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax}, problem);
+}
+
+std::string dxfBytes(const Workspace& ws, const GravityAxis& axis, std::string& problem)
+{
     const Model& m = ws.model;
-    Display& d = ws.display;
+    Display d = ws.display;
+    d.GravityMin = axis.min;
+    d.GravityMax = axis.max;
     const auto setup = setUpPlot(m, d, 100, 37.5, problem);
     if (!setup)
         return std::string();
@@ -416,8 +424,14 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
 
 std::string WriteDXF(Workspace& ws, const std::string& fileName)
 {
+    applyPlotGravityRule(ws.display);
+    return WriteDXF(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax}, fileName);
+}
+
+std::string WriteDXF(const Workspace& ws, const GravityAxis& axis, const std::string& fileName)
+{
     std::string problem;
-    const std::string bytes = dxfBytes(ws, problem);
+    const std::string bytes = dxfBytes(ws, axis, problem);
     if (!problem.empty())
         return problem;
     return writeFileSafely(fileName, bytes);

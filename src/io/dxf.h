@@ -4,6 +4,7 @@
 // a named layer (a TABLES section before it lists them) that has the colour
 // the window draws it in.
 #include "display/workspace.h"
+#include "model/gravity_axis.h"
 
 #include <QColor>
 
@@ -27,12 +28,17 @@ std::string dxfReal(double x);
 std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Display& d,
                                                       const Overlays* overlays = nullptr);
 
-// The DXF file's bytes. Applies the GravityMin rule to ws.display first.
+// The DXF file's bytes with the gravity axis from axis.min to axis.max
+// (plotGravityAxis gives the plots' own, from the model alone).
 // Returns an empty string and sets `problem` when the plot cannot be scaled.
+std::string dxfBytes(const Workspace& ws, const GravityAxis& axis, std::string& problem);
+// The same with the axis ws.display holds, to which the GravityMin rule is
+// applied first.
 std::string dxfBytes(Workspace& ws, std::string& problem);
 
 // Writes the DXF file. Returns an empty string on success, otherwise the
 // message for the user (nothing is written then).
+std::string WriteDXF(const Workspace& ws, const GravityAxis& axis, const std::string& fileName);
 std::string WriteDXF(Workspace& ws, const std::string& fileName);
 
 }  // namespace corvane

@@ -210,8 +210,16 @@ std::optional<PlotSetup> setUpPlot(const Model& m, Display& d, double width, dou
 
 std::string hpglBytes(Workspace& ws, std::string& problem)
 {
+    applyPlotGravityRule(ws.display);
+    return hpglBytes(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax}, problem);
+}
+
+std::string hpglBytes(const Workspace& ws, const GravityAxis& axis, std::string& problem)
+{
     const Model& m = ws.model;
-    Display& d = ws.display;
+    Display d = ws.display;
+    d.GravityMin = axis.min;
+    d.GravityMax = axis.max;
     const auto setup = setUpPlot(m, d, 10000, 3750, problem);
     if (!setup)
         return std::string();
@@ -369,8 +377,14 @@ std::string hpglBytes(Workspace& ws, std::string& problem)
 
 std::string WriteHPGL(Workspace& ws, const std::string& fileName)
 {
+    applyPlotGravityRule(ws.display);
+    return WriteHPGL(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax}, fileName);
+}
+
+std::string WriteHPGL(const Workspace& ws, const GravityAxis& axis, const std::string& fileName)
+{
     std::string problem;
-    const std::string bytes = hpglBytes(ws, problem);
+    const std::string bytes = hpglBytes(ws, axis, problem);
     if (!problem.empty())
         return problem;
     return writeFileSafely(fileName, bytes);

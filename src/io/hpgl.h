@@ -5,6 +5,7 @@
 // pure functions of the workspace, written to disk safely.
 #include "display/workspace.h"
 #include "model/airborne.h"
+#include "model/gravity_axis.h"
 
 #include <cstddef>
 #include <optional>
@@ -86,12 +87,17 @@ inline constexpr double HpglCharHeight = 100;
 // character but the last takes one and a half character widths.
 double labelWidth(std::size_t chars);
 
-// The HP-GL file's bytes. Applies the GravityMin rule to ws.display first.
+// The HP-GL file's bytes with the gravity axis from axis.min to axis.max
+// (plotGravityAxis gives the plots' own, from the model alone).
 // Returns an empty string and sets `problem` when the plot cannot be scaled.
+std::string hpglBytes(const Workspace& ws, const GravityAxis& axis, std::string& problem);
+// The same with the axis ws.display holds, to which the GravityMin rule is
+// applied first.
 std::string hpglBytes(Workspace& ws, std::string& problem);
 
 // Writes the HP-GL file. Returns an empty string on success, otherwise the
 // message for the user (nothing is written then).
+std::string WriteHPGL(const Workspace& ws, const GravityAxis& axis, const std::string& fileName);
 std::string WriteHPGL(Workspace& ws, const std::string& fileName);
 
 }  // namespace corvane

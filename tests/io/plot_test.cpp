@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -796,4 +797,40 @@ print(json.dumps({'layers': layers, 'on': on, 'texts': texts}))
     const QJsonObject texts = read(numbers)["texts"].toObject();
     EXPECT_TRUE(texts.contains("BODY_1:1"));
     EXPECT_TRUE(texts.contains("BODY_2:2"));
+}
+
+TEST(Plots, TakeTheGravityAxisFromTheModelWhateverTheWindowDrew)
+{
+    // Never drawn: the display's axis is still GravityMin 1e8 above GravityMax -1e8.
+    Workspace ws;
+    profileOf(ws, 1000);
+    ws.display.GravityMin = 1e8;
+    ws.display.GravityMax = -1e8;
+    ws.display.ViewXMin = 0;
+    ws.display.ViewXMax = 1000;
+    ws.display.ModelBegun = true;
+    std::string problem;
+    const std::string hpgl = hpglBytes(ws, plotGravityAxis(ws.model), problem);
+    ASSERT_EQ(problem, "");
+    const std::string dxf = dxfBytes(ws, plotGravityAxis(ws.model), problem);
+    ASSERT_EQ(problem, "");
+
+    auto draw = [&ws] {
+        QImage image(652, 486, QImage::Format_RGB32);
+        QPainter p(&image);
+        PaintModel(p, image.rect(), ws);
+    };
+    // Drawn over the whole profile: the window's axis is the plots' one.
+    draw();
+    EXPECT_EQ(hpglBytes(ws, problem), hpgl);
+    EXPECT_EQ(dxfBytes(ws, problem), dxf);
+
+    // Drawn zoomed in, with the difference curve: the plots stay as they were.
+    ws.display.ViewXMin = 400;
+    ws.display.ViewXMax = 500;
+    ws.display.ShowDifference = true;
+    draw();
+    EXPECT_NE(ws.display.GravityMax, 30);
+    EXPECT_EQ(hpglBytes(ws, plotGravityAxis(ws.model), problem), hpgl);
+    EXPECT_EQ(dxfBytes(ws, plotGravityAxis(ws.model), problem), dxf);
 }

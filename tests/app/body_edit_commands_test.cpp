@@ -11,6 +11,7 @@
 #include "model/gravity.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -27,6 +28,7 @@
 #include <cmath>
 
 using namespace corvane;
+using corvane::test::link;
 using Kind = ScriptedPlatform::Kind;
 
 namespace {
@@ -48,16 +50,6 @@ bool anomalyFresh(const Model& m)
         if (std::fabs(m.CalculatedGravity[i] - total[i - 1]) > 1e-9 * (1 + std::fabs(total[i - 1])))
             return false;
     return true;
-}
-
-void link(Model& m, int b, int c, int pb, int pk)
-{
-    m.Bodies[b].Linked[c] = true;
-    m.Bodies[b].LinkBody[c] = pb;
-    m.Bodies[b].LinkCorner[c] = pk;
-    m.Bodies[pb].Linked[pk] = true;
-    m.Bodies[pb].LinkBody[pk] = b;
-    m.Bodies[pb].LinkCorner[pk] = c;
 }
 
 struct EditWindowTest : ::testing::Test {

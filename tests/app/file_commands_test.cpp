@@ -5,6 +5,7 @@
 #include "io/model_file.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <QAction>
 #include <QTemporaryDir>
@@ -16,20 +17,11 @@
 
 namespace fs = std::filesystem;
 using namespace corvane;
+using corvane::test::slurp;
+using corvane::test::spit;
 using Kind = ScriptedPlatform::Kind;
 
 namespace {
-
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void spit(const fs::path& p, const std::string& s)
-{
-    std::ofstream(p, std::ios::binary) << s;
-}
 
 void twoBodies(Workspace& ws)
 {

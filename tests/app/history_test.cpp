@@ -4,24 +4,17 @@
 #include "edit/body_ops.h"
 #include "support/full_model.h"
 #include "support/model_state.h"
+#include "support/helpers.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 using namespace corvane;
+using corvane::test::link;
 using Outcome = ModelHistory::Outcome;
 
 namespace {
-
-void link(Model& m, int b, int c, int pb, int pk)
-{
-    m.Bodies[b].Linked[c] = m.Bodies[pb].Linked[pk] = true;
-    m.Bodies[b].LinkBody[c] = pb;
-    m.Bodies[b].LinkCorner[c] = pk;
-    m.Bodies[pb].LinkBody[pk] = b;
-    m.Bodies[pb].LinkCorner[pk] = c;
-}
 
 void changeDensity(Model& m, int b, double d)
 {

@@ -13,6 +13,7 @@
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
 #include "support/model_state.h"
+#include "support/helpers.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -42,12 +43,7 @@ struct Window {
     Window()
     {
         Model& m = ws.model;
-        test::setStations(m, 21, 0, 100);
-        test::setBody(m, 1, {{30, 5}, {60, 8}, {55, 30}, {35, 25}}, 0.3);
-        test::setBody(m, 2, {{70, 40}, {90, 40}, {85, 70}}, -0.2);
-        m.NumBodies = 2;
-        m.ModelExists = true;
-        m.RecalculateModel();
+        test::twoBodyModel(m, 21);
         for (int i = 1; i <= m.NumStations; ++i)
             m.ObservedGravity[i] = m.CalculatedGravity[i] + 0.5;
         ws.display.ViewXMin = 0;

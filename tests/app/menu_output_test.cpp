@@ -10,6 +10,7 @@
 #include "io/report.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <QFile>
 #include <QImage>
@@ -24,15 +25,10 @@
 #include <optional>
 
 using namespace corvane;
+using corvane::test::slurp;
 using Kind = ScriptedPlatform::Kind;
 
 namespace {
-
-std::string slurp(const QString& p)
-{
-    std::ifstream in(p.toStdString(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct Fixture {
     ScriptedPlatform platform;
@@ -43,12 +39,7 @@ struct Fixture {
     {
         Workspace& ws = window.workspace();
         Model& m = ws.model;
-        test::setStations(m, 21, 0, 100);
-        test::setBody(m, 1, {{30, 5}, {60, 8}, {55, 30}, {35, 25}}, 0.3);
-        test::setBody(m, 2, {{70, 40}, {90, 40}, {85, 70}}, -0.2);
-        m.NumBodies = 2;
-        m.ModelExists = true;
-        m.RecalculateModel();
+        test::twoBodyModel(m, 21);
         for (int i = 1; i <= m.NumStations; ++i)
             m.ObservedGravity[i] = m.CalculatedGravity[i] + 0.5;
         ws.display.ViewXMin = 0;

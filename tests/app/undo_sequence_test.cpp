@@ -18,6 +18,7 @@
 #include "regional/tregbuild.h"
 #include "support/bodies.h"
 #include "support/model_state.h"
+#include "support/helpers.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -123,15 +124,7 @@ struct UndoSequence : ::testing::Test {
     DrawingArea& area() { return w->drawingArea(); }
     Tbody& current() { return model().Bodies[model().CurrentBody]; }
     bool fewerBodiesThan(int n) { return model().NumBodies < n; }
-    void link(int b, int c, int pb, int pk)
-    {
-        Model& m = model();
-        m.Bodies[b].Linked[c] = m.Bodies[pb].Linked[pk] = true;
-        m.Bodies[b].LinkBody[c] = pb;
-        m.Bodies[b].LinkCorner[c] = pk;
-        m.Bodies[pb].LinkBody[pk] = b;
-        m.Bodies[pb].LinkCorner[pk] = c;
-    }
+    void link(int b, int c, int pb, int pk) { corvane::test::link(model(), b, c, pb, pk); }
 
     int uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     double uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); }

@@ -15,6 +15,7 @@
 #include "support/bodies.h"
 #include "support/model_state.h"
 #include "version.h"
+#include "support/helpers.h"
 
 #include <QAction>
 #include <QDir>
@@ -31,6 +32,8 @@
 #include <fstream>
 
 using namespace corvane;
+using corvane::test::slurp;
+using corvane::test::spit;
 using Kind = ScriptedPlatform::Kind;
 using Answer = Platform::Answer;
 
@@ -38,17 +41,6 @@ namespace {
 
 const QString Caption = QStringLiteral("Corvane for Windows");
 const QString SaveFirst = QStringLiteral("The model has changed. Save it first ?");
-
-std::string slurp(const QString& path)
-{
-    std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void spit(const QString& path, const std::string& s)
-{
-    std::ofstream(QFile::encodeName(path).toStdString(), std::ios::binary) << s;
-}
 
 // Three bodies, 2 and 3 linked at a shared corner.
 void threeBodies(Workspace& ws)

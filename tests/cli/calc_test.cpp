@@ -10,6 +10,7 @@
 #include "model/magnetic_data.h"
 #include "platform/scripted_platform.h"
 #include "version.h"
+#include "support/helpers.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -24,6 +25,7 @@
 
 namespace fs = std::filesystem;
 using namespace corvane;
+using corvane::test::slurp;
 
 namespace {
 
@@ -50,12 +52,6 @@ Outcome calc(const QStringList& args, const QString& outputFile = {})
 }
 
 QString q(const fs::path& p) { return QString::fromStdString(p.string()); }
-
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<std::vector<std::string>> csvRows(const std::string& text)
 {

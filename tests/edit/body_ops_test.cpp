@@ -7,6 +7,7 @@
 #include "edit/edit_commands.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -53,15 +54,7 @@ struct BodyOpsTest : ::testing::Test {
         ws.display.ViewDepthMin = 0;
         ws.display.ViewDepthMax = 40;
     }
-    void link(int b, int c, int pb, int pk)
-    {
-        m.Bodies[b].Linked[c] = true;
-        m.Bodies[b].LinkBody[c] = pb;
-        m.Bodies[b].LinkCorner[c] = pk;
-        m.Bodies[pb].Linked[pk] = true;
-        m.Bodies[pb].LinkBody[pk] = b;
-        m.Bodies[pb].LinkCorner[pk] = c;
-    }
+    void link(int b, int c, int pb, int pk) { test::link(m, b, c, pb, pk); }
     bool enabledIn(const MenuUpdate& u, const QString& item, bool on) const
     {
         return std::find(u.enabled.begin(), u.enabled.end(), std::pair(item, on)) != u.enabled.end();

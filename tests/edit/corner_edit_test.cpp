@@ -6,6 +6,7 @@
 #include "edit/num_corner_change.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <QImage>
 #include <QLabel>
@@ -35,15 +36,7 @@ struct CornerEditTest : ::testing::Test {
         m.NumBodies = 2;
         m.RecalculateModel();
     }
-    void link(int b, int c, int pb, int pk)
-    {
-        m.Bodies[b].Linked[c] = true;
-        m.Bodies[b].LinkBody[c] = pb;
-        m.Bodies[b].LinkCorner[c] = pk;
-        m.Bodies[pb].Linked[pk] = true;
-        m.Bodies[pb].LinkBody[pk] = b;
-        m.Bodies[pb].LinkCorner[pk] = c;
-    }
+    void link(int b, int c, int pb, int pk) { test::link(m, b, c, pb, pk); }
 };
 
 TEST_F(CornerEditTest, MovingCornerOneMovesTheClosingCopyAndALinkedPartnerCornerOne)

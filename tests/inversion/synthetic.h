@@ -2,6 +2,7 @@
 // A synthetic profile for the fits: observed data computed from a known body.
 #include "model/model.h"
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <cmath>
 #include <memory>
@@ -30,16 +31,6 @@ inline double rmsMisfit(const Model& m)
     for (int i = 1; i <= m.NumStations; ++i)
         sum += std::pow(m.ObservedGravity[i] - m.CalculatedGravity[i], 2);
     return std::sqrt(sum / m.NumStations);
-}
-
-inline void link(Model& m, int b1, int k1, int b2, int k2)
-{
-    m.Bodies[b1].Linked[k1] = true;
-    m.Bodies[b1].LinkBody[k1] = b2;
-    m.Bodies[b1].LinkCorner[k1] = k2;
-    m.Bodies[b2].Linked[k2] = true;
-    m.Bodies[b2].LinkBody[k2] = b1;
-    m.Bodies[b2].LinkCorner[k2] = k1;
 }
 
 }  // namespace corvane::test

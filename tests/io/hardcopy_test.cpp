@@ -1,6 +1,7 @@
 #include "io/hardcopy.h"
 
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -42,12 +43,7 @@ QRadioButton* radio(QWidget& parent, const QString& caption)
 void exampleModel(Workspace& ws)
 {
     Model& m = ws.model;
-    test::setStations(m, 51, 0, 100);
-    test::setBody(m, 1, {{30, 5}, {60, 8}, {55, 30}, {35, 25}}, 0.3);
-    test::setBody(m, 2, {{70, 40}, {90, 40}, {85, 70}}, -0.2);
-    m.NumBodies = 2;
-    m.ModelExists = true;
-    m.RecalculateModel();
+    test::twoBodyModel(m, 51);
     for (int i = 1; i <= m.NumStations; ++i)
         m.ObservedGravity[i] = m.CalculatedGravity[i] * 0.9 + 0.2;
     ws.display.ViewXMin = 0;

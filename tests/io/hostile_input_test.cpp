@@ -13,6 +13,7 @@
 #include "io/safe_file.h"
 #include "support/bodies.h"
 #include "support/full_model.h"
+#include "support/helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -27,18 +28,12 @@
 
 namespace fs = std::filesystem;
 using namespace corvane;
+using corvane::test::slurp;
+using corvane::test::spit;
 
 namespace {
 
 const fs::path dataDir = CORVANE_TEST_DATA;
-
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void spit(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
 
 std::string rec(double v)
 {

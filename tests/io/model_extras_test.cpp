@@ -1,6 +1,7 @@
 #include "io/model_extras.h"
 #include "io/model_file.h"
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 using namespace corvane;
+using corvane::test::link;
 
 namespace {
 
@@ -28,15 +30,6 @@ void threeBodies(Workspace& ws)
     ws.display.ViewDepthMin = 0;
     ws.display.ViewDepthMax = 12;
     m.RecalculateModel();
-}
-
-void link(Model& m, int b, int k, int b2, int k2)
-{
-    m.Bodies[b].Linked[k] = m.Bodies[b2].Linked[k2] = true;
-    m.Bodies[b].LinkBody[k] = b2;
-    m.Bodies[b].LinkCorner[k] = k2;
-    m.Bodies[b2].LinkBody[k2] = b;
-    m.Bodies[b2].LinkCorner[k2] = k;
 }
 
 std::string save(const Workspace& ws)

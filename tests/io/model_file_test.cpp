@@ -1,6 +1,7 @@
 #include "io/model_file.h"
 #include "io/real48.h"
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +15,13 @@
 
 namespace fs = std::filesystem;
 using namespace corvane;
+using corvane::test::slurp;
+using corvane::test::spit;
 
 namespace {
 
 const fs::path dataDir = CORVANE_TEST_DATA;
 const fs::path examplesDir = dataDir / ".." / ".." / "examples";
-
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void spit(const fs::path& p, const std::string& s)
-{
-    std::ofstream(p, std::ios::binary) << s;
-}
 
 std::string rec(double v) { const auto r = encodeReal48(v).value(); return std::string(r.begin(), r.end()); }
 

@@ -6,6 +6,7 @@
 
 #include "display/backdrop.h"
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -16,15 +17,10 @@
 #include <fstream>
 
 using namespace corvane;
+using corvane::test::slurp;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void twoBodies(Workspace& ws)
 {

@@ -4,6 +4,7 @@
 #include "display/paint.h"
 
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@
 #include <fstream>
 
 using namespace corvane;
+using corvane::test::slurp;
 
 namespace {
 
@@ -61,12 +63,6 @@ void profileOf(Workspace& ws, double R, int n = 41)
     ws.display.ViewDepthMax = 100;
     ws.display.GravityMin = 20;
     ws.display.GravityMax = 30;
-}
-
-std::string slurp(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 int count(const std::string& s, const std::string& what)

@@ -4,6 +4,7 @@
 #include "io/point_file.h"
 
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <QTemporaryDir>
 
@@ -12,13 +13,9 @@
 #include <fstream>
 
 using namespace corvane;
+using corvane::test::spit;
 
 namespace {
-
-void writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::size_t count(const std::string& s, const std::string& what)
 {
@@ -65,8 +62,8 @@ TEST(PointFile, SetsGetTheirOwnLookAndAFailedReadAddsNothing)
     QTemporaryDir dir;
     const std::string a = dir.filePath("a.txt").toStdString();
     const std::string bad = dir.filePath("bad.txt").toStdString();
-    writeFile(a, "1 2 one\n3 4\n");
-    writeFile(bad, "1 2\nthree 4\n");
+    spit(a, "1 2 one\n3 4\n");
+    spit(bad, "1 2\nthree 4\n");
     Overlays o;
     EXPECT_EQ(addPointSet(o, a), "");
     EXPECT_EQ(addPointSet(o, a), "");
@@ -86,7 +83,7 @@ TEST(OverlayItems, RoundTripRelativePathsAndReportedProblems)
     std::filesystem::create_directory(folder + "/data dir");
     const std::string model = folder + "/basin.mod";
     const std::string pts = folder + "/data dir/hypo \"deep\".txt";
-    writeFile(pts, "1 2 a\n5 6\n");
+    spit(pts, "1 2 a\n5 6\n");
 
     Overlays o;
     ASSERT_EQ(addPointSet(o, pts), "");

@@ -2,6 +2,7 @@
 
 #include "support/bodies.h"
 #include "support/golden.h"
+#include "support/helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <fstream>
 
 using namespace corvane;
+using corvane::test::slurp;
 
 namespace {
 
@@ -33,12 +35,6 @@ std::unique_ptr<Model> smallModel()
         m->CalculatedGravity[i] = calc[i - 1];
     }
     return m;
-}
-
-std::string slurp(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace

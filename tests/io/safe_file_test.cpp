@@ -1,4 +1,5 @@
 #include "io/safe_file.h"
+#include "support/helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -14,18 +15,10 @@ namespace fs = std::filesystem;
 using corvane::readWholeFile;
 using corvane::writeFileSafely;
 
+using corvane::test::slurp;
+using corvane::test::spit;
+
 namespace {
-
-std::string slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void spit(const fs::path& p, const std::string& s)
-{
-    std::ofstream(p, std::ios::binary) << s;
-}
 
 int entries(const fs::path& dir)
 {

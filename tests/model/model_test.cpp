@@ -2,6 +2,7 @@
 #include "model/gravity.h"
 #include "model/model.h"
 #include "support/bodies.h"
+#include "support/helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -9,20 +10,11 @@
 #include <cmath>
 
 using namespace corvane;
+using corvane::test::link;
 using corvane::test::setBody;
 using corvane::test::setStations;
 
 namespace {
-
-void link(Model& m, int b1, int k1, int b2, int k2)
-{
-    m.Bodies[b1].Linked[k1] = true;
-    m.Bodies[b1].LinkBody[k1] = b2;
-    m.Bodies[b1].LinkCorner[k1] = k2;
-    m.Bodies[b2].Linked[k2] = true;
-    m.Bodies[b2].LinkBody[k2] = b1;
-    m.Bodies[b2].LinkCorner[k2] = k1;
-}
 
 // Two bodies sharing the edge x = 10 between depths 5 and 15.
 std::unique_ptr<Model> twoLinkedBodies()

@@ -123,6 +123,8 @@ struct CornerTerms {
 template <int N, int B>
 struct Sums {
     alignas(64) double T[N][B];
+    alignas(64) double lt[B];   // the t and y face integrals' logarithms, where
+    alignas(64) double ey[B];   // they wait for the angle terms (N > 1)
     alignas(64) double ay[B];   // the arc tangent's arguments, one per station
     alignas(64) double ax[B];
     alignas(64) double wrap[B];
@@ -185,6 +187,9 @@ CORVANE_FAST_INLINE void edgeTerms(const Plan<N>& plan, int k, int next, const d
                                    const double* H, const CornerTerms<B>& a, CornerTerms<B>& b,
                                    Sums<N, B>& sum)
 {
+    // With several sums each is read and written once per edge and station,
+    // after the angle terms; one sum takes its logarithms at once.
+    constexpr bool Late = N > 1;
     const double c = plan.c[k], s = plan.s[k];
     const Weights* w = plan.w[k];
     const double y1 = plan.y1, y2 = plan.y2, y1sq = plan.y1sq, y2sq = plan.y2sq;
@@ -205,8 +210,10 @@ CORVANE_FAST_INLINE void edgeTerms(const Plan<N>& plan, int k, int next, const d
         if constexpr (M == Sides::Equal) {
             sum.ay[i] = n1;
             sum.ax[i] = d1;
-            for (int o = 0; o < N; ++o)
-                sum.T[o][i] += w[o].t * lamDiff;
+            if constexpr (Late)
+                sum.lt[i] = lamDiff;
+            else
+                sum.T[0][i] += w[0].t * lamDiff;
         } else {
             // The y face integral: the difference of the two sides' edge
             // logarithms (the second side of One has length 0).
@@ -217,10 +224,13 @@ CORVANE_FAST_INLINE void edgeTerms(const Plan<N>& plan, int k, int next, const d
             else
                 edgeRatio(0.0, pp, t1, t2, a.r[i], b.r[i], u2, v2);
             const double ey = logRatioInline(u1 * v2, v1 * u2);
-            for (int o = 0; o < N; ++o) {
-                double term = w[o].t * lamDiff;
-                term += w[o].y * ey;
-                sum.T[o][i] += term;
+            if constexpr (Late) {
+                sum.lt[i] = lamDiff;
+                sum.ey[i] = ey;
+            } else {
+                double term = w[0].t * lamDiff;
+                term += w[0].y * ey;
+                sum.T[0][i] += term;
             }
             if constexpr (M == Sides::Two) {
                 // Both sides' angles as the argument of a complex product,
@@ -241,8 +251,18 @@ CORVANE_FAST_INLINE void edgeTerms(const Plan<N>& plan, int k, int next, const d
         double phi = arcTan2Inline(sum.ay[i], sum.ax[i]);
         if constexpr (M == Sides::Two)
             phi = phi * sum.wrap[i] < 0 ? phi + sum.wrap[i] : phi;
-        for (int o = 0; o < N; ++o)
+        for (int o = 0; o < N; ++o) {
+            // The same operations in the same order as for one sum, so that
+            // each sum is the figure it is alone.
+            if constexpr (Late && M == Sides::Equal) {
+                sum.T[o][i] += w[o].t * sum.lt[i];
+            } else if constexpr (Late) {
+                double term = w[o].t * sum.lt[i];
+                term += w[o].y * sum.ey[i];
+                sum.T[o][i] += term;
+            }
             sum.T[o][i] += w[o].q * phi;
+        }
     }
 }
 

@@ -108,8 +108,15 @@ void bothRange(const Tbody& body, const EarthField& field, const double* station
             bodyMagnetisation(body, field), x, h, count, mag + first, grad + first);
         return;
     }
-    // One field alone, or the reference: each as its own engine gives it.
-    bodyMagnetic(body, field, x, h, count, true, mag + first);
+    // One field alone, or the reference: each as its own engine gives it
+    // (as modelMagnetic's pieces do, without a second call to the pool).
+    if (!isMagnetised(body))
+        std::fill(mag + first, mag + first + count, 0.0);
+    else if (magfast::fastDomain(body, x, h, count))
+        magfast::fastMagnetic(body, fieldDirection(field.Inclination, field.Declination, field.Azimuth),
+                              bodyMagnetisation(body, field), x, h, count, mag + first);
+    else
+        referenceMagnetic(body, field, x, h, count, true, mag + first);
     gradientRange(body, stationX, stationHeight, first, count, grad);
 }
 
@@ -279,6 +286,12 @@ void turnObserved(const GravityTensor& t, const TensorFlags& has, TensorFrame fr
         out[m] = known ? v : 0.0;
         outHas[static_cast<unsigned>(m)] = known;
     }
+}
+
+void observedInProfileFrame(const Model& m, int i, GravityTensor& out, TensorFlags& has)
+{
+    turnObserved(m.Grad.Observed[i], m.Grad.HasObserved[i], m.Grad.Frame, TensorFrame::Profile,
+                 m.Mag.FieldAzimuth, out, has);
 }
 
 GravityTensor toProfileFrame(const GravityTensor& geographic, double azimuth)

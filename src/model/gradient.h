@@ -63,4 +63,9 @@ GravityTensor toGeographicFrame(const GravityTensor& profile, double azimuth);
 void turnObserved(const GravityTensor& t, const TensorFlags& has, TensorFrame from,
                   TensorFrame to, double azimuth, GravityTensor& out, TensorFlags& outHas);
 
+// Gradient station i's observed components in the profile frame, turned with
+// the model's profile azimuth (Mag.FieldAzimuth) when they were given in the
+// geographic frame.
+void observedInProfileFrame(const Model& m, int i, GravityTensor& out, TensorFlags& has);
+
 }  // namespace corvane

@@ -371,6 +371,16 @@ TEST(Gradient, ModelRecalculatesItsGradientStations)
         EXPECT_EQ(both->Bodies[b].Magnetic, m->Bodies[b].Magnetic);
     }
     EXPECT_EQ(both->Grad.Calculated, m->Grad.Calculated);
+    // Observed in north, east, down on a profile walking east: T_NN is T_yy.
+    m->Grad.Frame = TensorFrame::Geographic;
+    m->Mag.FieldAzimuth = 90;
+    m->Grad.Observed[2] = {5, 0, 0, 0, 0, 0};
+    m->Grad.HasObserved[2] = {true, false, false, false, false, true};
+    GravityTensor seen;
+    TensorFlags has;
+    observedInProfileFrame(*m, 2, seen, has);
+    EXPECT_EQ(seen.yy, 5);
+    EXPECT_EQ(has, (TensorFlags{false, false, false, true, false, true}));
     EXPECT_EQ(both->Mag.Calculated, m->Mag.Calculated);
     for (int i = 1; i <= 300; ++i)
         for (int k = 0; k < TensorComponents; ++k)

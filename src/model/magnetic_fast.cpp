@@ -1,257 +1,29 @@
 #include "magnetic_fast.h"
-#include "fast_math.h"
-#include "gravity.h"
-#include "strike_sides.h"
+#include "face_kernel.h"
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
-
-// One copy of the block kernel per instruction set, chosen at load time (see
-// the gravity engine).
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_THREAD__)
-#define CORVANE_CLONES __attribute__((target_clones("default", "arch=x86-64-v3", "arch=x86-64-v4")))
-#else
-#define CORVANE_CLONES
-#endif
 
 namespace corvane::magfast {
 
 namespace {
 
-using fastmath::arcTan2Inline;
-using fastmath::logRatioInline;
+using namespace facekernel;
 
-// With Equal strike sides the y face integral vanishes and the rest doubles.
-struct Plan : StrikeSides {
-    int n = 0;
-    double X[MaxCorners + 1] = {};
-    double Z[MaxCorners + 1] = {};
-    bool same[MaxCorners + 1] = {};   // edge k has zero length: adds nothing
-    double c[MaxCorners + 1] = {};    // direction of edge k
-    double s[MaxCorners + 1] = {};
-    // The edge's weights of its face integrals of t, q and y over rho^3.
-    double At[MaxCorners + 1] = {};
-    double Aq[MaxCorners + 1] = {};
-    double Ay[MaxCorners + 1] = {};
-};
-
-// Terms of one corner at every station of the block.
-template <int B>
-struct CornerTerms {
-    alignas(64) double x[B];     // CornerX - S
-    alignas(64) double z[B];     // CornerZ + H
-    alignas(64) double r[B];     // distance in the section (One only)
-    alignas(64) double R1[B];    // sqrt(r^2 + y1^2)
-    alignas(64) double R2[B];    // sqrt(r^2 + y2^2)   (Two only)
-    alignas(64) double lam[B];   // ln((y1 + R1)(y2 + R2) / r^2), halved for Equal
-};
-
-template <int B>
-struct Sums {
-    alignas(64) double T[B];
-    alignas(64) double ay[B];   // the arc tangent's arguments, one per station
-    alignas(64) double ax[B];
-    alignas(64) double wrap[B];
-};
-
-template <Sides M, int B>
-CORVANE_FAST_INLINE void cornerAt(const Plan& plan, double X, double Z, double S, double H,
-                                  CornerTerms<B>& c, int i)
-{
-    const double x = X - S, z = Z + H;
-    const double rr = x * x + z * z;
-    const double R1 = std::sqrt(rr + plan.y1sq);
-    c.x[i] = x;
-    c.z[i] = z;
-    c.R1[i] = R1;
-    if constexpr (M == Sides::Two) {
-        const double R2 = std::sqrt(rr + plan.y2sq);
-        c.R2[i] = R2;
-        c.lam[i] = logRatioInline((plan.y1 + R1) * (plan.y2 + R2), rr);
-    } else if constexpr (M == Sides::One) {
-        // r itself is wanted for the edge logarithm of the side of length 0.
-        const double r = std::sqrt(rr);
-        c.r[i] = r;
-        c.lam[i] = logRatioInline(plan.y1 + R1, r);
-    } else {
-        // Half of lambda: ln((y + R) / r), without a square root for r.
-        const double yR = plan.y1 + R1;
-        c.lam[i] = 0.5 * logRatioInline(yR * yR, rr);
-    }
-}
-
-// (t2 + Rb) / (t1 + Ra) as num / den without cancellation: where t < 0,
-// t + R = (p^2 + y^2) / (R - t); where both are negative the common
-// p^2 + y^2 goes.
-CORVANE_FAST_INLINE void edgeRatio(double ysq, double pp, double t1, double t2, double Ra,
-                                   double Rb, double& num, double& den)
-{
-    const bool f1 = t1 >= 0, f2 = t2 >= 0;
-    const bool behind = !f1 & !f2;
-    const double py = behind ? 1.0 : pp + ysq;
-    const double a1 = f1 ? t1 + Ra : py;
-    const double b1 = f1 ? 1.0 : Ra - t1;
-    const double a2 = f2 ? t2 + Rb : py;
-    const double b2 = f2 ? 1.0 : Rb - t2;
-    num = a2 * b1;
-    den = a1 * b2;
-}
-
-// atan(t2 y / (p Rb)) - atan(t1 y / (p Ra)) as the arguments of one atan2
-// (both multiplied by p^2 Ra Rb > 0).
-CORVANE_FAST_INLINE void angleParts(double y, double ysq, double p, double t1, double t2,
-                                    double Ra, double Rb, double& num, double& den)
-{
-    num = (y * p) * (t2 * Ra - t1 * Rb);
-    den = (p * p) * (Ra * Rb) + ysq * (t1 * t2);
-}
-
-template <int B, Sides M>
-CORVANE_FAST_INLINE void edgeTerms(const Plan& plan, int k, int next, const double* S,
-                                   const double* H, const CornerTerms<B>& a, CornerTerms<B>& b,
-                                   Sums<B>& sum)
-{
-    const double c = plan.c[k], s = plan.s[k];
-    const double At = plan.At[k], Ay = plan.Ay[k];
-    const double y1 = plan.y1, y2 = plan.y2, y1sq = plan.y1sq, y2sq = plan.y2sq;
-    const double X2 = plan.X[next], Z2 = plan.Z[next];
-    for (int i = 0; i < B; ++i)
-        cornerAt<M>(plan, X2, Z2, S[i], H[i], b, i);
-    for (int i = 0; i < B; ++i) {
-        const double x1 = a.x[i], z1 = a.z[i];
-        const double t1 = c * x1 + s * z1;
-        const double t2 = c * b.x[i] + s * b.z[i];
-        const double p = s * x1 - c * z1;
-        const double pp = p * p;
-        const double Ra = a.R1[i], Rb = b.R1[i];
-        double n1, d1;
-        angleParts(y1, y1sq, p, t1, t2, Ra, Rb, n1, d1);
-        double term = At * (a.lam[i] - b.lam[i]);
-        if constexpr (M == Sides::Equal) {
-            sum.ay[i] = n1;
-            sum.ax[i] = d1;
-        } else {
-            // The y face integral: the difference of the two sides' edge
-            // logarithms (the second side of One has length 0).
-            double u1, v1, u2, v2;
-            edgeRatio(y1sq, pp, t1, t2, Ra, Rb, u1, v1);
-            if constexpr (M == Sides::Two)
-                edgeRatio(y2sq, pp, t1, t2, a.R2[i], b.R2[i], u2, v2);
-            else
-                edgeRatio(0.0, pp, t1, t2, a.r[i], b.r[i], u2, v2);
-            term += Ay * logRatioInline(u1 * v2, v1 * u2);
-            if constexpr (M == Sides::Two) {
-                // Both sides' angles as the argument of a complex product,
-                // unwrapped to the sum's range (-2pi, 2pi).
-                double n2, d2;
-                angleParts(y2, y2sq, p, t1, t2, a.R2[i], b.R2[i], n2, d2);
-                sum.ay[i] = d1 * n2 + n1 * d2;
-                sum.ax[i] = d1 * d2 - n1 * n2;
-                const double up = ((n1 > 0) & (n2 > 0)) ? TwoPi : 0.0;
-                sum.wrap[i] = ((n1 < 0) & (n2 < 0)) ? -TwoPi : up;
-            } else {
-                sum.ay[i] = n1;
-                sum.ax[i] = d1;
-            }
-        }
-        sum.T[i] += term;
-    }
-    const double Aq = plan.Aq[k];
-    for (int i = 0; i < B; ++i) {
-        double phi = arcTan2Inline(sum.ay[i], sum.ax[i]);
-        if constexpr (M == Sides::Two)
-            phi = phi * sum.wrap[i] < 0 ? phi + sum.wrap[i] : phi;
-        sum.T[i] += Aq * phi;
-    }
-}
-
-template <int B, Sides M>
-CORVANE_FAST_INLINE void bodyBlock(const Plan& plan, const double* S, const double* H,
-                                   double* out)
-{
-    CornerTerms<B> ta, tb;
-    Sums<B> sum;
-    for (int i = 0; i < B; ++i)
-        sum.T[i] = 0;
-    CornerTerms<B>* a = &ta;
-    CornerTerms<B>* b = &tb;
-    const int n = plan.n;
-    for (int i = 0; i < B; ++i)
-        cornerAt<M>(plan, plan.X[1], plan.Z[1], S[i], H[i], *a, i);
-    for (int k = 1; k <= n; ++k) {
-        if (plan.same[k])
-            continue;
-        const int next = k == n ? 1 : k + 1;
-        edgeTerms<B, M>(plan, k, next, S, H, *a, *b, sum);
-        std::swap(a, b);
-    }
-    constexpr double scale = M == Sides::Equal ? 200.0 : 100.0;   // mu0/4pi in nT, both sides
-    for (int i = 0; i < B; ++i) {
-        const double v = scale * sum.T[i];
-        out[i] = std::fabs(v) <= MaxAnomaly ? v : 0.0;
-    }
-}
-
-template <int B>
-CORVANE_FAST_INLINE void anyBlock(const Plan& plan, const double* S, const double* H, double* out)
-{
-    switch (plan.sides) {
-    case Sides::Two: bodyBlock<B, Sides::Two>(plan, S, H, out); break;
-    case Sides::Equal: bodyBlock<B, Sides::Equal>(plan, S, H, out); break;
-    case Sides::One: bodyBlock<B, Sides::One>(plan, S, H, out); break;
-    case Sides::None:
-        for (int i = 0; i < B; ++i)
-            out[i] = 0;
-        break;
-    }
-}
-
-constexpr int SmallBlock = 8;
+// One sum: the field along f of the magnetisation M.
+using MagPlan = Plan<1>;
 
 CORVANE_CLONES
-void blockMagnetic(const Plan& plan, const double* S, const double* H, double* out)
+void blockMagnetic(const MagPlan& plan, const double* S, const double* H, double (*out)[BlockSize])
 {
     anyBlock<BlockSize>(plan, S, H, out);
 }
 
 CORVANE_CLONES
-void smallBlockMagnetic(const Plan& plan, const double* S, const double* H, double* out)
+void smallBlockMagnetic(const MagPlan& plan, const double* S, const double* H,
+                        double (*out)[SmallBlock])
 {
     anyBlock<SmallBlock>(plan, S, H, out);
-}
-
-void makePlan(const Tbody& body, const Vector3& f, const Vector3& M, Plan& plan)
-{
-    const int n = body.NumCorners;
-    plan.n = n;
-    for (int k = 1; k <= n; ++k) {
-        plan.X[k] = body.CornerX[k];
-        plan.Z[k] = body.CornerZ[k];
-    }
-    static_cast<StrikeSides&>(plan) = planStrikeSides(body.StrikeLength1, body.StrikeLength2);
-    // The sign of the y face integral in One: +1 when the side in use is y1.
-    const double side = plan.sides == Sides::One && body.StrikeLength1 == 0 ? -1 : 1;
-    for (int k = 1; k <= n; ++k) {
-        const int next = k == n ? 1 : k + 1;
-        const double dx = plan.X[next] - plan.X[k], dz = plan.Z[next] - plan.Z[k];
-        const double L = std::sqrt(dx * dx + dz * dz);
-        plan.same[k] = !(L > 0);
-        if (plan.same[k])
-            continue;
-        const double c = dx / L, s = dz / L;
-        plan.c[k] = c;
-        plan.s[k] = s;
-        // Outward normal (s, -c); see the reference for the weights.
-        const double nM = s * M.x - c * M.z;
-        const double fu = c * f.x + s * f.z;
-        const double fn = s * f.x - c * f.z;
-        plan.At[k] = -nM * fu;
-        plan.Aq[k] = -nM * fn + f.y * M.y;
-        // The y face integral is -(e(y1) - e(y2)); the kernel adds
-        // ln of e(first side) - e(second side).
-        plan.Ay[k] = -side * (-nM * f.y - M.y * fn);
-    }
 }
 
 bool sane(double v) { return std::fabs(v) <= MaxMagnitude; }   // false for NaN too
@@ -304,33 +76,30 @@ bool fastDomain(const Tbody& body, const double* stationX, const double* station
 void fastMagnetic(const Tbody& body, const Vector3& f, const Vector3& M, const double* stationX,
                   const double* stationHeight, int numStations, double* out)
 {
-    Plan plan;
-    makePlan(body, f, M, plan);
-    alignas(64) double zeros[BlockSize] = {};
-    alignas(64) double S[SmallBlock];
-    alignas(64) double H[SmallBlock];
-    alignas(64) double v[SmallBlock];
-    int first = 0;
-    for (; first + BlockSize <= numStations; first += BlockSize)
-        blockMagnetic(plan, stationX + first, stationHeight ? stationHeight + first : zeros,
-                      out + first);
-    for (; first < numStations; first += SmallBlock) {
-        const int count = std::min(numStations - first, SmallBlock);
-        // A short last block is padded with its last station.
-        for (int i = 0; i < SmallBlock; ++i) {
-            const int j = first + std::min(i, count - 1);
-            S[i] = stationX[j];
-            H[i] = stationHeight ? stationHeight[j] : 0.0;
-        }
-        smallBlockMagnetic(plan, S, H, v);
-        for (int i = 0; i < count; ++i)
-            out[first + i] = v[i];
-    }
+    MagPlan plan;
+    planGeometry(body, plan);
+    for (int k = 1; k <= plan.n; ++k)
+        if (!plan.same[k])
+            plan.w[k][0] = magneticWeights(plan.c[k], plan.s[k], plan.side, f, M);
+    // mu0/4pi in nT, both sides for Equal.
+    plan.scale[0] = plan.sides == Sides::Equal ? 200.0 : 100.0;
+    forBlocks(plan, stationX, stationHeight, numStations, blockMagnetic, smallBlockMagnetic,
+              [&](int first, int count, const auto& v) {
+                  for (int i = 0; i < count; ++i)
+                      out[first + i] = v[0][i];
+              });
+    addInteriorField(body, f, M, stationX, stationHeight, numStations, out);
+}
+
+void addInteriorField(const Tbody& body, const Vector3& f, const Vector3& M,
+                      const double* stationX, const double* stationHeight, int numStations,
+                      double* out)
+{
     // Stations below the body's top may be inside it: there the
     // magnetometer reads mu0 (H + M).
     double top = MaxMagnitude;
-    for (int k = 1; k <= plan.n; ++k)
-        top = std::min(top, plan.Z[k]);
+    for (int k = 1; k <= body.NumCorners; ++k)
+        top = std::min(top, body.CornerZ[k]);
     for (int i = 0; i < numStations; ++i) {
         const double h = stationHeight ? stationHeight[i] : 0.0;
         if (-h > top)

@@ -40,4 +40,10 @@ bool fastDomain(const Tbody& body, const double* stationX, const double* station
 void fastMagnetic(const Tbody& body, const Vector3& f, const Vector3& M, const double* stationX,
                   const double* stationHeight, int numStations, double* out);
 
+// What stations inside the body add to out (see interiorField): the fast
+// engines' calculation leaves it out.
+void addInteriorField(const Tbody& body, const Vector3& f, const Vector3& M,
+                      const double* stationX, const double* stationHeight, int numStations,
+                      double* out);
+
 }  // namespace corvane::magfast

@@ -1,9 +1,11 @@
 #include "model.h"
+#include "gradient.h"
 #include "gravity.h"
 #include "ground.h"
 #include "magnetic.h"
 #include "magnetic_data.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <utility>
@@ -208,6 +210,7 @@ void Model::CopyBody(int from, int to)
         dst.Gravity[i] = src.Gravity[i];
     for (int i = 1; i <= Mag.Num; ++i)
         dst.Magnetic[i] = src.Magnetic[i];
+    BodyGradient[to] = BodyGradient[from];
 }
 
 void Model::ClearInversionFlags(int first, int last)
@@ -294,6 +297,56 @@ void Model::RecalculateMagnetic()
         out[b] = Bodies[b].Magnetic.data();
     modelMagnetic(Bodies, NumBodies, earthField(Mag), Mag.X.data(), Mag.Height.data(), Mag.Num, UnitsKm, out,
                   Mag.Calculated.data());
+}
+
+namespace {
+
+// The per-body arrays of the gradient engine, each sized to the stations.
+void gradientArrays(Model& m, GravityTensor** out)
+{
+    const auto n = static_cast<std::size_t>(std::clamp(m.Grad.Num, 0, MaxStations));
+    for (int b = 1; b <= m.NumBodies; ++b) {
+        m.BodyGradient[b].resize(n);
+        out[b] = m.BodyGradient[b].data();
+    }
+}
+
+bool sameStations(const MagneticStations& mag, const GradientStations& grad)
+{
+    if (mag.Num != grad.Num)
+        return false;
+    for (int i = 1; i <= mag.Num; ++i)
+        if (mag.X[i] != grad.X[i] || mag.Height[i] != grad.Height[i])
+            return false;
+    return true;
+}
+
+}  // namespace
+
+void Model::RecalculateGradients()
+{
+    if (Grad.Num < 1)
+        return;
+    GravityTensor* out[MaxBodies + 1] = {};
+    gradientArrays(*this, out);
+    modelGradient(Bodies, NumBodies, Grad.X.data(), Grad.Height.data(), Grad.Num, out,
+                  Grad.Calculated.data());
+}
+
+void Model::RecalculateMagneticAndGradients()
+{
+    if (Mag.Num < 1 || !sameStations(Mag, Grad)) {
+        RecalculateMagnetic();
+        RecalculateGradients();
+        return;
+    }
+    double* mag[MaxBodies + 1] = {};
+    for (int b = 1; b <= NumBodies; ++b)
+        mag[b] = Bodies[b].Magnetic.data();
+    GravityTensor* grad[MaxBodies + 1] = {};
+    gradientArrays(*this, grad);
+    modelMagneticGradient(Bodies, NumBodies, earthField(Mag), Mag.X.data(), Mag.Height.data(),
+                          Mag.Num, mag, Mag.Calculated.data(), grad, Grad.Calculated.data());
 }
 
 bool Model::hasMagnetics() const

@@ -3,9 +3,11 @@
 // with their corners, links and inversion settings, and the boreholes.
 // Plain C++ so that every layer above, and the tests, can use it without a window.
 #include "array1.h"
+#include "tensor.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -97,6 +99,21 @@ struct MagneticStations {
 // direction) the magnetic anomaly alone, the corners and strike lengths both.
 enum class BodyChange { Shape, Density, Magnetisation };
 
+// The gravity gradient stations: a profile of their own, each with a height
+// above the datum, the components a gradiometer measured (Eötvös, in the
+// frame of the data, each with its own has-value flag) and the calculated
+// tensor (Eötvös, profile frame: x along the profile, y to its left, z down).
+// Plain data, so that the history can keep it as bytes.
+struct GradientStations {
+    int Num = 0;
+    TensorFrame Frame = TensorFrame::Profile;   // the frame of Observed
+    Array1<double, MaxStations> X;
+    Array1<double, MaxStations> Height;
+    Array1<GravityTensor, MaxStations> Observed;
+    Array1<TensorFlags, MaxStations> HasObserved;
+    Array1<GravityTensor, MaxStations> Calculated;   // the visible bodies' sum
+};
+
 class Model {
 public:
     Model();   // the start-up defaults
@@ -117,6 +134,11 @@ public:
     Array1<THole, MaxHoles> Holes;
     int NumHoles = 0;
     MagneticStations Mag;
+    GradientStations Grad;
+    // Each body's tensor at the gradient stations (station i at [i - 1]),
+    // sized by RecalculateGradients; empty without gradient stations. Kept
+    // out of Tbody so that a body's slot stays small for the history.
+    Array1<std::vector<GravityTensor>, MaxBodies> BodyGradient;
 
     // Body operations (bodies named by number).
     void MoveBody(int b, double dx, double dz);
@@ -140,6 +162,13 @@ public:
     // The magnetic total alone: every body's Magnetic array and Mag.Calculated
     // (after the stations or the Earth's field change).
     void RecalculateMagnetic();
+    // The gradient tensors alone: every body's BodyGradient and
+    // Grad.Calculated (hidden bodies left out of the sum).
+    void RecalculateGradients();
+    // Both, as RecalculateMagnetic and RecalculateGradients give them; where
+    // the two tables hold the same stations, in one pass that computes the
+    // terms both fields take once.
+    void RecalculateMagneticAndGradients();
     // True when the model has magnetic stations or a magnetised body.
     bool hasMagnetics() const;
     // No magnetic stations, the default field, no body magnetised.

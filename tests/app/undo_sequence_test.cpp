@@ -12,10 +12,10 @@
 #include "edit/num_corner_change.h"
 #include "edit/picking.h"
 #include "edit/spin_arrows.h"
-#include "inversion/tproperties.h"
+#include "inversion_ui/tproperties.h"
 #include "io/real48.h"
 #include "platform/scripted_platform.h"
-#include "regional/tregbuild.h"
+#include "regional_ui/tregbuild.h"
 #include "support/bodies.h"
 #include "support/model_state.h"
 

@@ -4,13 +4,13 @@
 // user's files stay as they were.
 #include "../../fuzz/model_invariants.h"
 #include "display/paint.h"
-#include "io/dxf.h"
 #include "io/hpgl.h"
 #include "io/input_files.h"
 #include "io/model_file.h"
 #include "io/real48.h"
 #include "io/report.h"
 #include "io/safe_file.h"
+#include "output/dxf.h"
 #include "support/bodies.h"
 #include "support/full_model.h"
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
+
 #include <cmath>
 #include <string>
 #include <vector>

@@ -3,9 +3,9 @@
 // the CSV formatted and written. Against it, in the same run, what the
 // window does for the same file: read, load and recalculate in-process.
 #include "big_model.h"
-#include "display/workspace.h"
 #include "io/model_file.h"
 #include "io/safe_file.h"
+#include "model/workspace.h"
 
 #include <benchmark/benchmark.h>
 

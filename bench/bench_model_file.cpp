@@ -4,8 +4,8 @@
 // nothing beside reading the records and recalculating every body. Reading
 // the block alone is timed too.
 #include "big_model.h"
-#include "display/workspace.h"
 #include "io/model_file.h"
+#include "model/workspace.h"
 
 #include <benchmark/benchmark.h>
 

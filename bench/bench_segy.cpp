@@ -3,7 +3,7 @@
 // cannot answer, as its progress box answers only at those calls), and the
 // size of the picture kept.
 #include "display/backdrop.h"
-#include "io/backdrop_file.h"
+#include "output/backdrop_file.h"
 
 #include <segyio/segy.h>
 

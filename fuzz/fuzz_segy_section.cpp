@@ -3,8 +3,8 @@
 // asked for, finite values, and a picture of the grid's size.
 #include "display/backdrop.h"
 #include "fuzz_check.h"
-#include "io/backdrop_file.h"
 #include "io/segy_section.h"
+#include "output/backdrop_file.h"
 
 #include <QCoreApplication>
 

@@ -3,8 +3,8 @@
 // it was given: counts within their limits, every body closed, every link
 // answered by its partner, and only finite numbers in the model and the view.
 // Used by the fuzz targets (which abort on a violation) and by the tests.
-#include "display/workspace.h"
 #include "io/text_lines.h"
+#include "model/workspace.h"
 
 #include <cmath>
 #include <string>

@@ -4,8 +4,8 @@
 // docked along its bottom edge. The picture is drawn in the rectangle above
 // the status panel, so the panel covers none of it.
 #include "display/view.h"
-#include "display/workspace.h"
 #include "edit/mouse_command.h"
+#include "model/workspace.h"
 
 #include <QPixmap>
 #include <QWidget>

@@ -9,7 +9,7 @@
 // view limits the step did not touch stay as the user has set them since.
 // The history also knows whether the model differs from the one last loaded,
 // begun or saved.
-#include "display/workspace.h"
+#include "model/workspace.h"
 
 #include <QString>
 

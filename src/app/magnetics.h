@@ -3,8 +3,8 @@
 // field-data file or laid out evenly without data), each body's
 // magnetisation with spin steps and a fit of its susceptibility, and the
 // switch of the magnetic panel.
-#include "display/workspace.h"
 #include "model/magnetic_data.h"
+#include "model/workspace.h"
 
 #include <QDialog>
 

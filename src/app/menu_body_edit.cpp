@@ -3,11 +3,11 @@
 #include "app/tcorvane.h"
 #include "edit/body_dialogs.h"
 #include "edit/body_ops.h"
-#include "edit/corner_edit.h"
 #include "edit/edit_commands.h"
 #include "edit/num_corner_change.h"
 #include "edit/picking.h"
 #include "edit/zoom.h"
+#include "model/corner_edit.h"
 
 namespace corvane {
 

@@ -1,12 +1,12 @@
 // Body properties, inversion parameters and the inversion.
 #include "app/tcorvane.h"
 #include "edit/picking.h"
-#include "inversion/corner_selection.h"
-#include "inversion/tbodyinvert.h"
-#include "inversion/texts.h"
-#include "inversion/tinvertmodel.h"
-#include "inversion/tinvertresult.h"
-#include "inversion/tproperties.h"
+#include "inversion_ui/corner_selection.h"
+#include "inversion_ui/tbodyinvert.h"
+#include "inversion_ui/texts.h"
+#include "inversion_ui/tinvertmodel.h"
+#include "inversion_ui/tinvertresult.h"
+#include "inversion_ui/tproperties.h"
 
 namespace corvane {
 

@@ -3,11 +3,12 @@
 #include "app/tcorvane.h"
 
 #include "display/view.h"
-#include "io/dxf.h"
-#include "io/hardcopy.h"
 #include "io/hpgl.h"
-#include "io/picture.h"
 #include "io/report.h"
+#include "output/dxf.h"
+#include "output/hardcopy.h"
+#include "output/picture.h"
+#include "output/report_printer.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 // Point data and the backdrop picture shown with the section.
 #include "app/tcorvane.h"
 #include "display/overlay_dialogs.h"
-#include "io/backdrop_file.h"
 #include "io/point_file.h"
+#include "output/backdrop_file.h"
 #include "platform/platform.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // The regional field and the abstraction of part of the profile.
 #include "app/tcorvane.h"
-#include "regional/tabstractdata.h"
-#include "regional/tmagregional.h"
-#include "regional/tregbuild.h"
+#include "regional_ui/tabstractdata.h"
+#include "regional_ui/tmagregional.h"
+#include "regional_ui/tregbuild.h"
 
 namespace corvane {
 

@@ -2,8 +2,8 @@
 // The settings of a new model, the profile without field data, and the
 // stations of "Edit the field data" (the field-data file itself is read by
 // io/field_data). No widgets here: the dialogs fill these from their boxes.
-#include "display/workspace.h"
 #include "io/field_data.h"
+#include "model/workspace.h"
 
 #include <QString>
 #include <QStringList>

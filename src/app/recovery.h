@@ -8,7 +8,7 @@
 // keeps its own file and holds a lock beside it for as long as it runs; a
 // file whose lock nobody holds was left by a program that ended without
 // removing it.
-#include "display/workspace.h"
+#include "model/workspace.h"
 
 #include <QDateTime>
 #include <QString>

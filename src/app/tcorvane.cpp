@@ -241,8 +241,8 @@ void Tcorvane::FormActivate()
     d.GravityDecimals = 2;
     ws_.app.Title1 = std::string(24, ' ');
     ws_.app.Title2 = std::string(24, ' ');
-    d.ObsCurveColour = QColor(0, 150, 0);
-    d.CalcCurveColour = QColor(0, 0, 0);
+    d.ObsCurveColour = Rgb(0, 150, 0);
+    d.CalcCurveColour = Rgb(0, 0, 0);
 
     for (int i = 1; i <= 100; ++i) {
         m.StationX[i] = i;

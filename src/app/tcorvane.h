@@ -3,7 +3,7 @@
 // states, and one handler per menu item. The handlers of each group of
 // commands live in their own file (menu_*.cpp); this header is what they share.
 #include "app/drawing_area.h"
-#include "display/workspace.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
 
 #include <QMainWindow>

@@ -7,8 +7,8 @@
 // window: a hidden body keeps its own column but is not in "calculated".
 // --invert runs the inversion the model's stored choices describe, as "Invert
 // the model" runs it, and writes the fitted model.
+#include "inversion/outcome_texts.h"
 #include "inversion/run_options.h"
-#include "inversion/texts.h"
 #include "io/field_data.h"
 #include "io/model_file.h"
 #include "io/real48.h"
@@ -463,16 +463,16 @@ bool writeOut(const std::string& out)
 int invert(Workspace& ws, const Options& o)
 {
     if (!haveInversionData(ws.model)) {
-        message(texts::FieldDataNeeded.toStdString());
+        message(outcome::FieldDataNeeded);
         return ExitFailure;
     }
     RunReport report;
     switch (runStoredInversion(ws, ws.inversion.NumIterations, {}, &report)) {
     case InversionOutcome::NothingSelected:
-        message(texts::NothingSelected.toStdString());
+        message(outcome::NothingSelected);
         return ExitFailure;
     case InversionOutcome::TooManyUnknowns:
-        message(texts::tooManyUnknowns(ws.extras.AllBodies).toStdString());
+        message(outcome::tooManyUnknowns(ws.extras.AllBodies));
         return ExitFailure;
     case InversionOutcome::Done:
         break;

@@ -2,8 +2,8 @@
 // up it, their ticks and labels.
 #include "display/painter.h"
 
-#include "display/tick_steps.h"
 #include "model/text.h"
+#include "model/tick_steps.h"
 
 #include <QFontMetrics>
 

@@ -27,13 +27,13 @@ std::optional<QString> Painter::curves()
         if (!m_.HaveObserved)
             return;
         if (d_.PlotPoints) {
-            setPen(p_, d_.ObsCurveColour, 1);
+            setPen(p_, toQColor(d_.ObsCurveColour), 1);
             for (int i = r.i1; i <= r.i2; ++i) {
                 const QPoint s = profile(m_.StationX[i], m_.ObservedGravity[i]);
                 DrawStar(p_, clampX(s.x()), s.y(), 1, 3, 3);
             }
         } else {
-            setPen(p_, d_.ObsCurveColour, 1, d_.Printing ? Qt::DashLine : Qt::DotLine);
+            setPen(p_, toQColor(d_.ObsCurveColour), 1, d_.Printing ? Qt::DashLine : Qt::DotLine);
             polyline(r, [&](int i) { return m_.ObservedGravity[i]; });
         }
     };
@@ -42,12 +42,12 @@ std::optional<QString> Painter::curves()
         polyline(r, [&](int i) { return m_.CalculatedGravity[i] - m_.ObservedGravity[i]; });
     } else if (d_.ShowIndividual) {
         observed();
-        setPen(p_, d_.CalcCurveColour, 1);
+        setPen(p_, toQColor(d_.CalcCurveColour), 1);
         for (int b = 1; b <= numBodies(); ++b)
             if (!m_.Bodies[b].Hidden)
                 polyline(r, [&](int i) { return m_.Bodies[b].Gravity[i]; });
     } else {
-        setPen(p_, d_.CalcCurveColour, 1);
+        setPen(p_, toQColor(d_.CalcCurveColour), 1);
         polyline(r, [&](int i) { return m_.CalculatedGravity[i]; });
         observed();
     }

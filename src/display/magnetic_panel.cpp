@@ -42,12 +42,12 @@ void Painter::magneticPanel(int top, int bottom)
     }
     auto drawObserved = [&] {
         if (d_.PlotPoints) {
-            setPen(p_, d_.ObsCurveColour, 1);
+            setPen(p_, toQColor(d_.ObsCurveColour), 1);
             for (int i = r.i1; i <= r.i2; ++i)
                 if (mag.HasObserved[i])
                     DrawStar(p_, column(i), row(mag.Observed[i]), 1, 3, 3);
         } else {
-            setPen(p_, d_.ObsCurveColour, 1, d_.Printing ? Qt::DashLine : Qt::DotLine);
+            setPen(p_, toQColor(d_.ObsCurveColour), 1, d_.Printing ? Qt::DashLine : Qt::DotLine);
             curve(observed, [&](int i) { return mag.Observed[i]; });
         }
     };
@@ -57,12 +57,12 @@ void Painter::magneticPanel(int top, int bottom)
             curve(observed, [&](int i) { return mag.Calculated[i] - mag.Observed[i]; });
         } else if (d_.ShowIndividual) {
             drawObserved();
-            setPen(p_, d_.CalcCurveColour, 1);
+            setPen(p_, toQColor(d_.CalcCurveColour), 1);
             for (int b = 1; b <= numBodies(); ++b)
                 if (!m_.Bodies[b].Hidden)
                     curve(always, [&](int i) { return m_.Bodies[b].Magnetic[i]; });
         } else {
-            setPen(p_, d_.CalcCurveColour, 1);
+            setPen(p_, toQColor(d_.CalcCurveColour), 1);
             curve(always, [&](int i) { return mag.Calculated[i]; });
             drawObserved();
         }

@@ -2,7 +2,7 @@
 // The display options' rules: the menu toggles with their side effects, the
 // menu items that plan view disables and enables, the double-click zones, and
 // the checks each options dialog applies to what the user typed.
-#include "display/display_state.h"
+#include "model/display_state.h"
 #include "model/model.h"
 
 #include <QString>

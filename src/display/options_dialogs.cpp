@@ -1,5 +1,6 @@
 #include "display/options_dialogs.h"
 
+#include "display/colour.h"
 #include "display/options.h"
 #include "display/options_widgets.h"
 #include "model/text.h"
@@ -414,16 +415,16 @@ void Tcurves::FormActivate()
 
 void Tcurves::redrawSwatches()
 {
-    calcSwatch_->setColour(ws_.display.CalcCurveColour);
+    calcSwatch_->setColour(toQColor(ws_.display.CalcCurveColour));
     if (ws_.model.HaveObserved)
-        obsSwatch_->setColour(ws_.display.ObsCurveColour);
+        obsSwatch_->setColour(toQColor(ws_.display.ObsCurveColour));
     else
         obsSwatch_->clearColour();
 }
 
 void Tcurves::calcColourClick()
 {
-    if (auto c = platform_.chooseColour(ws_.display.CalcCurveColour)) {
+    if (auto c = platform_.chooseColour(toQColor(ws_.display.CalcCurveColour))) {
         ws_.display.CalcCurveColour = *c;
         redrawSwatches();
     }
@@ -431,7 +432,7 @@ void Tcurves::calcColourClick()
 
 void Tcurves::obsColourClick()
 {
-    if (auto c = platform_.chooseColour(ws_.display.ObsCurveColour)) {
+    if (auto c = platform_.chooseColour(toQColor(ws_.display.ObsCurveColour))) {
         ws_.display.ObsCurveColour = *c;
         redrawSwatches();
     }

@@ -3,7 +3,7 @@
 // whenever it is shown (FormActivate) and writes back only when OK is pressed
 // (OKBtnClick); Cancel leaves everything unchanged. Tests call these methods
 // directly or press the buttons through the scripted platform.
-#include "display/workspace.h"
+#include "model/workspace.h"
 
 #include <QDialog>
 

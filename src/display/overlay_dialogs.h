@@ -1,7 +1,7 @@
 #pragma once
 // The dialogs of the point data sets and the backdrop picture. Both work on
 // copies and write back only on OK.
-#include "display/workspace.h"
+#include "model/workspace.h"
 
 #include <QDialog>
 #include <QLabel>

@@ -1,9 +1,10 @@
 #pragma once
 // PaintModel: the one drawing routine for the window, an image and the printer.
-#include "display/tick_steps.h"
 #include "display/view.h"
-#include "display/workspace.h"
+#include "model/tick_steps.h"
+#include "model/workspace.h"
 
+#include <QColor>
 #include <QRect>
 #include <QString>
 

@@ -2,6 +2,7 @@
 // Painter: what one drawing of the window or a page shares between its
 // panels and layers (the layout, the labels placed so far), and their helpers.
 // Each group of members is defined in the file named beside it.
+#include "display/colour.h"
 #include "display/paint.h"
 
 #include <QColor>

@@ -13,7 +13,7 @@ std::vector<std::vector<LegendEntry>> extraLegendRows(const Model& m, const Disp
     std::vector<std::vector<LegendEntry>> rows;
     if (magneticPanelShown(m, d))
         rows.push_back({{QStringLiteral("Field magnetics -------")},
-                        {QStringLiteral("Calculated magnetics"), QPen(d.CalcCurveColour, 1)}});
+                        {QStringLiteral("Calculated magnetics"), QPen(toQColor(d.CalcCurveColour), 1)}});
     std::vector<LegendEntry> lines;
     if (!d.PlanView) {
         if (!groundPoints(m).empty())
@@ -59,7 +59,7 @@ void Painter::legend()
     }
     text(L_.Left, R, QStringLiteral("Field gravity ---------"));
     text(L_.Left + roundPixel(2 * u), R, QStringLiteral("Calculated gravity"));
-    setPen(p_, d_.CalcCurveColour, 1);
+    setPen(p_, toQColor(d_.CalcCurveColour), 1);
     p_.drawLine(L_.Left + roundPixel(3.5 * u), R + 5, L_.Left + roundPixel(4.5 * u), R + 5);
     setPen(p_, Qt::black, 1);
     // Rows for what the plot shows beyond gravity, each entry placed as the

@@ -3,7 +3,7 @@
 // what it adds for a model that goes beyond gravity: a row for the magnetic
 // curves, a row for the ground and airborne lines, and the magnetisation in
 // each body's block. A gravity model adds nothing.
-#include "display/display_state.h"
+#include "model/display_state.h"
 #include "model/model.h"
 
 #include <QPen>

@@ -1,9 +1,9 @@
 #include "display/view.h"
 
-#include "display/tick_steps.h"
 #include "model/gravity_axis.h"
 #include "model/magnetic_data.h"
 #include "model/text.h"
+#include "model/tick_steps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -166,19 +166,6 @@ StationRange computeGravityRange(const Model& m, Display& d)
     d.GravityMin = a.min;
     d.GravityMax = a.max;
     return {a.first, a.last};
-}
-
-double misfit(const Model& m)
-{
-    const int n = std::clamp(m.NumStations, 0, MaxStations);
-    if (n < 1)
-        return 0;
-    double sum = 0;
-    for (int i = 1; i <= n; ++i) {
-        const double e = m.ObservedGravity[i] - m.CalculatedGravity[i];
-        sum += e * e;
-    }
-    return 10.0 * std::sqrt(sum / n);
 }
 
 QString misfitText(const Model& m, int iterationCount)

@@ -6,7 +6,8 @@
 // Rectangles follow the window-system convention of a client rectangle: Right
 // and Bottom are Left + width and Top + height (one past the last pixel), so a
 // 652 x 486 area has Right = 652, Bottom = 486.
-#include "display/display_state.h"
+#include "model/display_state.h"
+#include "model/magnetic_data.h"
 #include "model/model.h"
 
 #include <QPoint>
@@ -93,10 +94,6 @@ MagneticRange magneticRange(const Model& m, const Display& d);
 // True when the profile panel is split: the magnetic panel shown above the
 // gravity curves.
 bool magneticPanelShown(const Model& m, const Display& d);
-
-// The misfit shown in the status panel: 10 x RMS of observed minus calculated
-// over all stations.
-double misfit(const Model& m);
 
 // " Misfit =" and the number, or the " Iteration " form while a fit or
 // inversion runs; empty without observed data. With observed magnetic

@@ -3,8 +3,8 @@
 // density contrast and strike lengths, and DrawBody, the command that takes
 // its corners click by click until the right button (or the corner limit)
 // closes it. Beginning a new model draws its first body the same way.
-#include "display/workspace.h"
 #include "edit/mouse_command.h"
+#include "model/workspace.h"
 
 #include <QDialog>
 #include <QRect>

@@ -2,7 +2,7 @@
 // The dialogs of the whole-body commands: move, copy, turn and the unit of
 // distance. Spin-button steps are applied to the model at once; `repaint`
 // (set by the window) then redraws the picture so the curves follow.
-#include "display/workspace.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
 
 #include <QDialog>

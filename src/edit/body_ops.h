@@ -1,11 +1,9 @@
 #pragma once
-// Whole-body commands on the model: hide, delete with renumbering, copy,
-// move, turn, link and unlink corners, change the unit of distance. Each
-// keeps CalculatedGravity equal to the sum of the visible bodies' anomalies
-// and every corner link symmetric. Menu changes are returned as data for the
-// window to apply.
-#include "display/workspace.h"
+// The body commands as the window runs them: the model operations of
+// model/body_ops.h with the menu changes they call for, returned as data for
+// the window to apply, the status notes, and the pick of a corner to link to.
 #include "edit/picking.h"
+#include "model/body_ops.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,45 +20,14 @@ struct MenuUpdate {
     bool operator==(const MenuUpdate&) const = default;
 };
 
-// ---- Hide / unhide -----------------------------------------------------
-
-int visibleBodyCount(const Model& m);
-
-enum class HideResult { Hidden, Shown, Refused };
-// Toggles Hidden of body b; hiding the last visible body is refused.
-HideResult toggleHidden(Model& m, int b);
-
 // ---- Delete ------------------------------------------------------------
 
-// Deletes body n: its contribution leaves the total, its links are removed on
-// both sides, the bodies above move down one number (their links renumbered
-// with them) and the current body and the body under inversion follow.
-// Returns the menu changes the deletion calls for.
+// Deletes body n (removeBody) and returns the menu changes the deletion calls for.
 MenuUpdate deleteBody(Workspace& ws, int n);
 
-// ---- Copy, move, turn --------------------------------------------------
+// ---- Copy and move ------------------------------------------------------
 
-// Default move/copy steps: 5 % of the station span and of the displayed depth
-// range, rounded to whole numbers.
-double defaultStepX(const Model& m);
-double defaultStepZ(const Display& d);
-
-// Appends a copy of body src displaced by (dx, dz), without links, and adds
-// its anomaly to the total. Returns the new body's number, 0 at the limit.
-int copyBodyTo(Model& m, int src, double dx, double dz);
 MenuUpdate menuAfterCopy(const Model& m);
-
-// A vertical shift of a whole body that keeps its shape: one that would lift
-// a corner above `floor` is shortened so that the shallowest corner just
-// reaches it, to no shift at all when it is there already.
-struct DepthShift {
-    double dz = 0;
-    bool shortened = false;
-};
-DepthShift shapeKeepingShift(const Tbody& body, double dz, double floor);
-// The same with the model's ground in place of depth 0: each corner may
-// rise to `floor` below the ground above it.
-DepthShift shapeKeepingShift(const Model& m, const Tbody& body, double dz, double floor);
 
 // What the status panel says of a shortened shift (empty when it was not).
 inline const QString StepShortenedText =
@@ -69,29 +36,12 @@ inline const QString AtSurfaceText =
     QStringLiteral(" The body's top is at the surface: it cannot go higher");
 QString depthShiftNote(const DepthShift& shift);
 
-// Moves the current body (linked partners follow) with the anomaly updated;
-// upwards no further than its top reaching the surface. Returns the vertical
-// shift made.
-DepthShift moveCurrentBody(Model& m, double dx, double dz);
-
-// Turns the current body by angle degrees (positive: clockwise on screen).
-void turnCurrentBody(Model& m, double angle);
-
 // ---- Links -------------------------------------------------------------
 
 // The first corner (by body, then corner number) of a body other than b
 // inside the pick box around (x, z); false when there is none.
 bool findPartnerCorner(const Model& m, int b, double x, double z, const PickTolerance& tol,
                        int& partnerBody, int& partnerCorner);
-
-// Links corner c of body b to corner s of body pb, removing any old link of
-// either corner first. Corner c snaps onto the partner and b is recalculated.
-void linkCorners(Model& m, int b, int c, int pb, int s);
-
-// ---- Units ---------------------------------------------------------------
-
-// The numbers stay; only their unit changes, so every body is recalculated.
-void changeUnits(Model& m, bool km);
 
 // Item names used by the body commands.
 namespace menu {

@@ -2,7 +2,7 @@
 
 #include "display/view.h"
 #include "edit/body_ops.h"
-#include "edit/corner_edit.h"
+#include "model/corner_edit.h"
 
 #include <QPainter>
 

@@ -4,10 +4,10 @@
 // body to move or copy it. Each acts on the current body, changes the model
 // only through the operations of corner_edit.h and body_ops.h, and draws its
 // marks and rubber bands as an overlay.
-#include "display/workspace.h"
 #include "edit/body_ops.h"
 #include "edit/mouse_command.h"
 #include "edit/picking.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
 
 #include <QColor>

@@ -3,7 +3,7 @@
 // shows one corner at a time; the spin button writes the corner on show into
 // the free body slot and moves to the next or previous one, OK writes it once
 // more, closes the polygon and adds the body's anomaly to the total.
-#include "display/workspace.h"
+#include "model/workspace.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "edit/num_corner_change.h"
 
-#include "edit/corner_edit.h"
+#include "model/corner_edit.h"
 #include "model/text.h"
 
 #include <QFormLayout>

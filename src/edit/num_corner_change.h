@@ -5,7 +5,7 @@
 // recalculate; "Calculate" stores it outright and recalculates. Bodies left
 // changed but not recalculated are recalculated when the dialog closes, so the
 // curves never disagree with the corners.
-#include "display/workspace.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
 
 #include <QDialog>

@@ -5,7 +5,7 @@
 // Positions are model units (x along the profile, z depth) or drawing-area
 // pixels with the client rectangle of the drawing area (Left = Top = 0).
 #include "display/view.h"
-#include "display/workspace.h"
+#include "model/workspace.h"
 
 #include <QPoint>
 #include <QPointF>

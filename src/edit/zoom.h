@@ -1,8 +1,8 @@
 #pragma once
 // Zooming changes only the view limits and the Zoomed flag; the model is
 // untouched.
-#include "display/workspace.h"
 #include "edit/mouse_command.h"
+#include "model/workspace.h"
 
 #include <QPoint>
 #include <QPointF>

@@ -1,8 +1,8 @@
 #include "fits.h"
 
-#include "display/view.h"
 #include "model/gravity.h"
 #include "model/ground.h"
+#include "model/magnetic_data.h"
 #include "model/text.h"
 
 #include <algorithm>
@@ -295,11 +295,11 @@ Bounds positionBounds(const Model& m, const Tbody& body)
     return holding(m.StationX[1], m.StationX[m.NumStations], body.CornerX[1]);
 }
 
-Bounds depthBounds(const Display& d, const Tbody& body)
+Bounds depthBounds(DepthRange view, const Tbody& body)
 {
     if (!untouched(body.DepthMin, body.DepthMax, 1000, 10000))
         return {body.DepthMin, body.DepthMax};
-    return holding(d.ViewDepthMin, d.ViewDepthMax, body.CornerZ[1]);
+    return holding(view.min, view.max, body.CornerZ[1]);
 }
 
 void BodyShapes::take(const Model& m, const std::vector<int>& bodies)
@@ -459,12 +459,12 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
     return FitOutcome::Done;
 }
 
-FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
+FitOutcome depthFit(Model& m, InversionState& inv, DepthRange view, int b,
                     const std::function<void()>& afterIteration, RunReport* report)
 {
     if (!m.HaveObserved)
         return FitOutcome::NoFieldData;
-    const double h = std::abs(0.025 * (d.ViewDepthMax - d.ViewDepthMin));
+    const double h = std::abs(0.025 * (view.max - view.min));
     if (!(h > 0) || !std::isfinite(h))
         return FitOutcome::ZeroDepthRange;
     Tbody& body = m.Bodies[b];
@@ -478,7 +478,7 @@ FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
     rep.parameters.push_back(
         {.name = "Depth (corner 1)", .start = body.CornerZ[1], .decimals = DistanceDecimals});
     ParameterResult& result = rep.parameters.back();
-    const Bounds bounds = depthBounds(d, body);
+    const Bounds bounds = depthBounds(view, body);
     const double perKm = unitsPerKm(m);
 
     double lambda = 2;

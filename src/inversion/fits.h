@@ -1,9 +1,9 @@
 #pragma once
 // The body-properties edits and the one-parameter fits of density and depth.
 // Plain C++ over the model, so the dialog stays thin and tests need no window.
-#include "display/display_state.h"
-#include "edit/body_ops.h"
 #include "inversion/run_report.h"
+#include "model/body_ops.h"
+#include "model/display_state.h"
 #include "model/model.h"
 #include "model/settings.h"
 
@@ -103,7 +103,7 @@ inline bool onBound(double x, double b)
 // by itself.
 Bounds densityBounds(const Tbody& body);
 Bounds positionBounds(const Model& m, const Tbody& body);
-Bounds depthBounds(const Display& d, const Tbody& body);
+Bounds depthBounds(DepthRange view, const Tbody& body);
 
 // Model units per kilometre: the runs do their arithmetic with distances in
 // kilometres, so that a metre model is fitted exactly as its kilometre copy.
@@ -169,7 +169,7 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
 // 2.5 % of the displayed depth range; a zero range is refused before anything
 // changes. The body's corners are unlinked first, so no other body moves.
 // Ends in its best state as the density fit does.
-FitOutcome depthFit(Model& m, InversionState& inv, const Display& d, int b,
+FitOutcome depthFit(Model& m, InversionState& inv, DepthRange view, int b,
                     const std::function<void()>& afterIteration = {},
                     RunReport* report = nullptr);
 

@@ -19,8 +19,8 @@ bool contains(const std::vector<int>& v, int x)
 
 }  // namespace
 
-Inversion::Inversion(Model& m, const Display& d, int body, InversionOptions options)
-    : m_(m), d_(d), b_(body), options_(options)
+Inversion::Inversion(Model& m, DepthRange view, int body, InversionOptions options)
+    : m_(m), view_(view), b_(body), options_(options)
 {
     if (options_.allBodies) {
         options_.keepLinks = true;   // linked corners move together
@@ -102,7 +102,7 @@ void Inversion::addBody(int b, bool alone)
         }
     run.bounds.density = densityBounds(body);
     run.bounds.position = positionBounds(m_, body);
-    run.bounds.depth = depthBounds(d_, body);
+    run.bounds.depth = depthBounds(view_, body);
     run.bounds.susceptibility = b == b_ ? options_.susceptibilityBounds.value_or(susceptibilityBounds(body))
                                         : susceptibilityBounds(body);
     run.bounds.remanence = b == b_ ? options_.remanenceBounds.value_or(remanenceBounds(body))

@@ -195,7 +195,7 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
                 body.CornerZ[c] = ground.rule(body.CornerX[c], body.CornerZ[c]);
             }
         } else {
-            step = std::abs(0.05 * (d_.ViewDepthMax - d_.ViewDepthMin)) * stepScale;
+            step = std::abs(0.05 * (view_.max - view_.min)) * stepScale;
             if (!(step > 0) || !std::isfinite(step))
                 return false;
             for (int c = 1; c <= n; ++c)

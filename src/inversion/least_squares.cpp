@@ -77,7 +77,7 @@ std::string bodiesText(const std::vector<int>& bodies)
 
 }  // namespace
 
-InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, int b,
+InversionOutcome runInversion(Model& m, InversionState& inv, DepthRange view, int b,
                               int iterations, const std::function<void()>& afterIteration,
                               RunReport* report, InversionOptions options)
 {
@@ -90,7 +90,7 @@ InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, i
         return InversionOutcome::TooManyUnknowns;
     // Unlinks the body's corners unless they are kept; over all bodies it
     // changes nothing, so the count can be refused after it.
-    Inversion run(m, d, b, options);
+    Inversion run(m, view, b, options);
     if (options.allBodies && run.bodyUnknowns() > MaxUnknownsAllBodies)
         return InversionOutcome::TooManyUnknowns;
     inv.NumIterations = iterations;

@@ -4,7 +4,6 @@
 // anomalies if asked: finite-difference Jacobian, Levenberg-Marquardt damping,
 // normal equations solved through a singular value decomposition, bounded
 // update. Plain C++ over the model.
-#include "display/display_state.h"
 #include "inversion/fits.h"
 #include "inversion/inversion_options.h"
 #include "inversion/svd.h"
@@ -28,7 +27,7 @@ int inversionIterationCount(std::string_view typed);
 // its working state.
 class Inversion {
 public:
-    Inversion(Model& m, const Display& d, int body, InversionOptions options = {});
+    Inversion(Model& m, DepthRange view, int body, InversionOptions options = {});
 
     const std::vector<Unknown>& unknowns() const { return unknowns_; }
     // The unknowns that belong to bodies (the constant levels left out).
@@ -120,7 +119,7 @@ private:
     // else jacobianPerKm.
     std::vector<std::vector<double>> system(double stepScale = 1);
     Model& m_;
-    const Display& d_;
+    DepthRange view_;
     int b_;
     InversionOptions options_;
     std::vector<Unknown> unknowns_;
@@ -146,7 +145,7 @@ enum class InversionOutcome { Done, NothingSelected, TooManyUnknowns };
 // afterIteration can show its held bounds. More than MaxUnknowns unknowns of
 // the body (MaxUnknownsAllBodies over all bodies; the levels not counted) are
 // refused before anything changes.
-InversionOutcome runInversion(Model& m, InversionState& inv, const Display& d, int b,
+InversionOutcome runInversion(Model& m, InversionState& inv, DepthRange view, int b,
                               int iterations, const std::function<void()>& afterIteration = {},
                               RunReport* report = nullptr, InversionOptions options = {});
 

@@ -2,9 +2,9 @@
 // "Invert the model" as the model keeps it: the inversion body, the options
 // of the dialog and the bodies' choices. The dialog and corvane-calc both run
 // through here, so that the two cannot differ. Plain C++.
-#include "display/workspace.h"
 #include "inversion/least_squares.h"
 #include "inversion/run_report.h"
+#include "model/workspace.h"
 
 #include <functional>
 #include <string>

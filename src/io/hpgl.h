@@ -3,9 +3,9 @@
 // (dxf.h) a DXF drawing. Both draw the section below and the curves above in a
 // fixed frame of their own, whatever the window's size; the file texts are
 // pure functions of the workspace, written to disk safely.
-#include "display/workspace.h"
 #include "model/airborne.h"
 #include "model/gravity_axis.h"
+#include "model/workspace.h"
 
 #include <cstddef>
 #include <optional>

@@ -4,8 +4,8 @@
 // Each reader checks the whole file first; on any problem it returns the
 // message to show and leaves the model exactly as it was. An empty result
 // means the file was taken in.
-#include "display/workspace.h"
 #include "io/text_lines.h"
+#include "model/workspace.h"
 
 #include <string>
 #include <string_view>

@@ -13,7 +13,7 @@
 // table is its place in the canonical order; a key whose line is one record
 // lists its fields once (io/extras_fields.h), for both. Lines with keys this
 // program does not know are carried through unchanged, after the known ones.
-#include "display/workspace.h"
+#include "model/workspace.h"
 
 #include <array>
 #include <map>
@@ -214,7 +214,7 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath = {});
 // not fit the model (a body that does not exist, a one-sided link) are left
 // out, each with a sentence in problems. The point sets and the backdrop are
 // taken in without their files (modelPath anchors their relative paths):
-// the window reads those (io/backdrop_file.h's readOverlayFiles).
+// the window reads those (output/backdrop_file.h's readOverlayFiles).
 void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& problems,
                  const std::string& modelPath = {});
 

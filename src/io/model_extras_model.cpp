@@ -18,7 +18,7 @@ struct DisplaySetting {
     const char* name;
     bool Display::* flag = nullptr;
     int Display::* number = nullptr;
-    QColor Display::* colour = nullptr;
+    Rgb Display::* colour = nullptr;
     int lo = 0, hi = 0;   // the numbers allowed
 };
 
@@ -48,8 +48,8 @@ std::string settingText(const DisplaySetting& s, const Display& d)
     if (s.number)
         return std::to_string(d.*s.number);
     char buf[16];
-    const QColor& c = d.*s.colour;
-    std::snprintf(buf, sizeof buf, "#%02x%02x%02x", c.red(), c.green(), c.blue());
+    const Rgb& c = d.*s.colour;
+    std::snprintf(buf, sizeof buf, "#%02x%02x%02x", unsigned{c.r}, unsigned{c.g}, unsigned{c.b});
     return buf;
 }
 
@@ -79,7 +79,7 @@ bool setSetting(const DisplaySetting& s, Display& d, const std::string& v)
     char end = 0;
     if (v.size() != 7 || std::sscanf(v.c_str(), "#%2x%2x%2x%c", &r, &g, &b, &end) != 3)
         return false;
-    d.*s.colour = QColor(static_cast<int>(r), static_cast<int>(g), static_cast<int>(b));
+    d.*s.colour = Rgb(static_cast<int>(r), static_cast<int>(g), static_cast<int>(b));
     return true;
 }
 

@@ -4,8 +4,8 @@
 #include "safe_file.h"
 #include "text_lines.h"
 
-#include "display/tick_steps.h"
 #include "model/bounds.h"
+#include "model/tick_steps.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 // The program's own model file: a plain sequence of six-byte reals holding the
 // counts, a few display settings, the stations with their observed anomalies
 // and the bodies with their corners.
-#include "display/workspace.h"
 #include "io/model_extras.h"
+#include "model/workspace.h"
 
 #include <optional>
 #include <string>

@@ -33,7 +33,7 @@ std::vector<std::string> overlayItemLines(const Overlays& o, const std::string& 
 // Takes in one item line. False when the line is not one of these items (for
 // the caller's other items); true otherwise, with the set appended to o (its
 // points read from its file when readFiles, otherwise none yet) or o's
-// backdrop set (its picture not yet read: io/backdrop_file.h's readBackdrop
+// backdrop set (its picture not yet read: output/backdrop_file.h's readBackdrop
 // does that). A line that is malformed, or whose file cannot be read, leaves
 // o unchanged and adds a message to problems, so that the rest of the model
 // still loads.

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-class QPrinter;
-
 namespace corvane {
 
 // The section that follows the listing when the model uses magnetics or
@@ -29,10 +27,5 @@ std::vector<std::string> reportForPrinter(const Model& m);
 // Writes the text-file layout to path (safely: the old file survives a failed
 // write). Returns an empty string on success, otherwise the reason.
 std::string writeReportFile(const Model& m, const std::string& path);
-
-// Prints lines in a fixed-pitch font, top to bottom, starting new pages as
-// needed; the job starts and ends here. Returns an empty string on success,
-// otherwise the reason.
-std::string printTextLines(QPrinter& printer, const std::vector<std::string>& lines);
 
 }  // namespace corvane

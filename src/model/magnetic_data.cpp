@@ -78,6 +78,19 @@ bool haveObservedMagnetic(const Model& m)
     return false;
 }
 
+double misfit(const Model& m)
+{
+    const int n = std::clamp(m.NumStations, 0, MaxStations);
+    if (n < 1)
+        return 0;
+    double sum = 0;
+    for (int i = 1; i <= n; ++i) {
+        const double e = m.ObservedGravity[i] - m.CalculatedGravity[i];
+        sum += e * e;
+    }
+    return 10.0 * std::sqrt(sum / n);
+}
+
 std::optional<double> magneticMisfit(const Model& m)
 {
     double sum = 0;

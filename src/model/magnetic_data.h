@@ -1,6 +1,6 @@
 #pragma once
 // The magnetic stations and the bodies' magnetisation as data: setting the
-// stations, the magnetic misfit and the fit of a susceptibility.
+// stations, the gravity and magnetic misfits and the fit of a susceptibility.
 #include "model.h"
 #include "text.h"
 
@@ -29,6 +29,10 @@ bool setMagneticStations(Model& m, std::vector<MagneticStationValue> stations);
 
 // n positions evenly spaced over the gravity profile's range (n >= 2).
 std::vector<double> evenMagneticPositions(const Model& m, int n);
+
+// The gravity misfit the status panel shows: 10 x RMS of observed minus
+// calculated over all stations.
+double misfit(const Model& m);
 
 // Observed minus calculated RMS over the stations with an observed value;
 // nothing when there is none.

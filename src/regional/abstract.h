@@ -2,7 +2,7 @@
 // Cutting the station profile down to the part between two cut lines placed on
 // a small plot of the observed data. The plot geometry and the line rules are
 // plain functions so that tests need no window.
-#include "display/display_state.h"
+#include "model/display_state.h"
 #include "model/model.h"
 
 #include <string>

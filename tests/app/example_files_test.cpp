@@ -4,11 +4,11 @@
 // takes, or one the folder's README does not describe, fails the test.
 #include "app/newmodel_data.h"
 #include "display/backdrop.h"
-#include "io/backdrop_file.h"
 #include "io/input_files.h"
 #include "io/model_extras.h"
 #include "io/model_file.h"
 #include "io/point_file.h"
+#include "output/backdrop_file.h"
 
 #include <gtest/gtest.h>
 

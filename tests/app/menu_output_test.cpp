@@ -1,13 +1,13 @@
 // The output commands as the user meets them: the file dialogs with their
 // filters, the files written, the clipboard, the print jobs and the messages.
 #include "app/tcorvane.h"
-#include "io/dxf.h"
-#include "io/hardcopy.h"
 #include "display/paint.h"
 #include "display/view.h"
 #include "io/hpgl.h"
-#include "io/picture.h"
 #include "io/report.h"
+#include "output/dxf.h"
+#include "output/hardcopy.h"
+#include "output/picture.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
 #include "support/helpers.h"

@@ -1,10 +1,10 @@
 // The 100 km that strike lengths and the displayed depth default to are
 // 100 km in a metre model too, in every dialog and reader that offers them.
 #include "app/newmodel.h"
-#include "display/workspace.h"
 #include "edit/add_body.h"
 #include "edit/num_add.h"
 #include "io/input_files.h"
+#include "model/workspace.h"
 
 #include <QLineEdit>
 #include <QRadioButton>

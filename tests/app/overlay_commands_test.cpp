@@ -3,8 +3,8 @@
 #include "app/recovery.h"
 #include "app/tcorvane.h"
 #include "display/backdrop.h"
-#include "io/backdrop_file.h"
 #include "io/point_file.h"
+#include "output/backdrop_file.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
 

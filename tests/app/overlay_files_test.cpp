@@ -4,8 +4,8 @@
 #include "app/recovery.h"
 #include "app/tcorvane.h"
 #include "display/backdrop.h"
-#include "io/backdrop_file.h"
 #include "io/model_file.h"
+#include "output/backdrop_file.h"
 #include "platform/scripted_platform.h"
 
 #include <QTemporaryDir>

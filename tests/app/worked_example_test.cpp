@@ -6,11 +6,11 @@
 #include "app/newmodel_data.h"
 #include "display/view.h"
 #include "edit/add_body.h"
+#include "inversion/least_squares.h"
 #include "io/model_file.h"
 #include "model/magnetic_data.h"
-#include "inversion/least_squares.h"
 #include "platform/scripted_platform.h"
-#include "regional/tregbuild.h"
+#include "regional_ui/tregbuild.h"
 #include "support/bodies.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // corvane-calc run as a user runs it, and compared with what the window
 // calculates, reports and says for the same files.
 #include "app/tcorvane.h"
-#include "inversion/texts.h"
-#include "inversion/tinvertmodel.h"
+#include "inversion_ui/texts.h"
+#include "inversion_ui/tinvertmodel.h"
 #include "io/field_data.h"
 #include "io/model_file.h"
 #include "io/real48.h"

@@ -2,9 +2,9 @@
 
 #include "display/view.h"
 #include "edit/body_dialogs.h"
-#include "edit/corner_edit.h"
 #include "edit/edit_checks.h"
 #include "edit/edit_commands.h"
+#include "model/corner_edit.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
 #include "support/helpers.h"

@@ -1,4 +1,4 @@
-#include "edit/corner_edit.h"
+#include "model/corner_edit.h"
 
 #include "display/view.h"
 #include "edit/edit_checks.h"

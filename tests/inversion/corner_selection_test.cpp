@@ -1,9 +1,9 @@
 // Choosing corners for inversion with the mouse: the four click states, the
 // marks, the limit of ten unknowns and the end of the selection.
 #include "display/view.h"
-#include "display/workspace.h"
-#include "inversion/corner_selection.h"
-#include "inversion/texts.h"
+#include "inversion_ui/corner_selection.h"
+#include "inversion_ui/texts.h"
+#include "model/workspace.h"
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
 

@@ -1,17 +1,17 @@
 // The three inversion dialogs driven through their handlers: the exact box
 // formats, the spins, the applies, the fits and their messages.
 #include "display/view.h"
-#include "display/workspace.h"
 #include "edit/body_ops.h"
 #include "inversion/fits.h"
 #include "inversion/run_options.h"
-#include "inversion/tbodyinvert.h"
-#include "inversion/texts.h"
-#include "inversion/tinvertmodel.h"
-#include "inversion/tinvertresult.h"
-#include "inversion/tproperties.h"
+#include "inversion_ui/tbodyinvert.h"
+#include "inversion_ui/texts.h"
+#include "inversion_ui/tinvertmodel.h"
+#include "inversion_ui/tinvertresult.h"
+#include "inversion_ui/tproperties.h"
 #include "model/magnetic_data.h"
 #include "model/text.h"
+#include "model/workspace.h"
 #include "platform/scripted_platform.h"
 #include "synthetic.h"
 

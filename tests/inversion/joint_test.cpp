@@ -1,10 +1,10 @@
 // Inversions that fit the magnetic anomaly, alone or with gravity: recovery of
 // a known body from noisy data, agreement with the one-parameter fit of the
 // susceptibility, and gravity-only runs untouched by magnetic data.
-#include "display/workspace.h"
 #include "inversion/least_squares.h"
 #include "inversion/run_options.h"
 #include "model/magnetic_data.h"
+#include "model/workspace.h"
 #include "synthetic.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "io/hardcopy.h"
+#include "output/hardcopy.h"
 
 #include "support/bodies.h"
 #include "support/helpers.h"

@@ -1,7 +1,7 @@
 // Station heights read from field data and kept as extras items.
-#include "display/workspace.h"
 #include "io/field_data.h"
 #include "io/model_file.h"
+#include "model/workspace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The plot files with magnetic stations: the gravity plot as before, and
 // after it the magnetic curves on their own pen or layers, at a scale that
 // puts the lowest value on the divider and the highest at the top.
-#include "io/dxf.h"
 #include "io/hpgl.h"
+#include "output/dxf.h"
 
 #include "support/bodies.h"
 #include "support/golden.h"

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
+
 #include <cmath>
 #include <string>
 #include <vector>

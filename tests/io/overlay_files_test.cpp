@@ -1,8 +1,8 @@
 // The point sets and the backdrop in the model file: named by reference,
 // relative to the model's folder, read on load, kept when their files are gone.
-#include "io/backdrop_file.h"
 #include "io/model_file.h"
 #include "io/point_file.h"
+#include "output/backdrop_file.h"
 
 #include "display/backdrop.h"
 #include "support/bodies.h"

@@ -1,5 +1,5 @@
-#include "io/dxf.h"
 #include "io/hpgl.h"
+#include "output/dxf.h"
 
 #include "display/paint.h"
 

@@ -1,7 +1,7 @@
 // Point data files, their item lines in the model file and their DXF layers.
-#include "io/dxf.h"
 #include "io/overlay_items.h"
 #include "io/point_file.h"
+#include "output/dxf.h"
 
 #include "support/bodies.h"
 #include "support/helpers.h"

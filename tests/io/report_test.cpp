@@ -1,4 +1,5 @@
 #include "io/report.h"
+#include "output/report_printer.h"
 
 #include "support/bodies.h"
 #include "support/golden.h"

@@ -1,7 +1,7 @@
 // SEG-Y sections written here through segyio, read back and made a picture.
 #include "display/backdrop.h"
-#include "io/backdrop_file.h"
 #include "io/segy_section.h"
+#include "output/backdrop_file.h"
 
 #include <segyio/segy.h>
 

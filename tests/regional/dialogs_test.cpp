@@ -1,10 +1,10 @@
 // The regional builder and profile abstraction dialogs, driven through their
 // handlers and the scripted platform.
-#include "platform/scripted_platform.h"
-#include "regional/tabstractdata.h"
-#include "regional/tregbuild.h"
 #include "display/options_widgets.h"
 #include "model/text.h"
+#include "platform/scripted_platform.h"
+#include "regional_ui/tabstractdata.h"
+#include "regional_ui/tregbuild.h"
 #include "support/bodies.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 // The largest model the program holds: 51 bodies of 50 corners each over 4096
 // stations, every count at its limit.
-#include "display/workspace.h"
+#include "model/workspace.h"
 #include "support/bodies.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 // A copy of everything an undo brings back, compared bit for bit: every body
 // slot, the station arrays, the magnetic stations and field, the counts, the boreholes, the current and
 // inversion bodies and the view settings.
-#include "display/workspace.h"
+#include "model/workspace.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,45 @@
+#pragma once
+// The DXF drawing of the whole picture: the HP-GL plot's frame scaled to 100 x
+// 75 drawing units, as LINE and TEXT entities of an ENTITIES section, each on
+// a named layer (a TABLES section before it lists them) that has the colour
+// the window draws it in. It takes those colours and the ground line from
+// display/, so it sits above it with the other drawn outputs.
+#include "model/gravity_axis.h"
+#include "model/workspace.h"
+
+#include <QColor>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace corvane {
+
+// A real in the default scientific notation of the drawing files: a blank or
+// minus sign, one digit, the point, 14 decimals, "E", the exponent's sign and
+// four exponent digits (" 3.75000000000000E+0001").
+std::string dxfReal(double x);
+
+// The drawing's layers in the order of its table, each with its colour:
+// AXES, LABELS, CALCULATED, OBSERVED (with field data), BODY_1 .. BODY_n,
+// BOREHOLES (with boreholes), MAGNETIC_CALCULATED and MAGNETIC_OBSERVED
+// (with magnetic stations), GROUND (with station heights), AIRBORNE (with
+// magnetic stations above the ground), then POINTS_1 .. for each point data set shown
+// (numbered by its place in the list) when overlays are given.
+std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Display& d,
+                                                      const Overlays* overlays = nullptr);
+
+// The DXF file's bytes with the gravity axis from axis.min to axis.max
+// (plotGravityAxis gives the plots' own, from the model alone).
+// Returns an empty string and sets `problem` when the plot cannot be scaled.
+std::string dxfBytes(const Workspace& ws, const GravityAxis& axis, std::string& problem);
+// The same with the axis ws.display holds, to which the GravityMin rule is
+// applied first.
+std::string dxfBytes(Workspace& ws, std::string& problem);
+
+// Writes the DXF file. Returns an empty string on success, otherwise the
+// message for the user (nothing is written then).
+std::string WriteDXF(const Workspace& ws, const GravityAxis& axis, const std::string& fileName);
+std::string WriteDXF(Workspace& ws, const std::string& fileName);
+
+}  // namespace corvane

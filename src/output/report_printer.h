@@ -1,0 +1,15 @@
+#pragma once
+// The report on the printer: the one part of the report that needs Qt.
+#include <string>
+#include <vector>
+
+class QPrinter;
+
+namespace corvane {
+
+// Prints lines in a fixed-pitch font, top to bottom, starting new pages as
+// needed; the job starts and ends here. Returns an empty string on success,
+// otherwise the reason.
+std::string printTextLines(QPrinter& printer, const std::vector<std::string>& lines);
+
+}  // namespace corvane

@@ -80,8 +80,8 @@ namespace {
 
 std::string checkContents(std::string_view bytes, ModelFileContents& contents)
 {
-    if (std::string reason = parseModelFile(bytes, contents); !reason.empty())
-        return reason;
+    if (Status parsed = parseModelFile(bytes, contents); !parsed)
+        return parsed.message();
     // The work is restored only as it was written: a file damaged since
     // would bring back wrong numbers without a word.
     if (!contents.Extras || !contents.ExtrasRead.HasChecksum || !contents.ExtrasRead.ChecksumGood)

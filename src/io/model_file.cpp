@@ -142,20 +142,20 @@ std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras
     return bytes;
 }
 
-std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
+Status parseModelFile(std::string_view bytes, ModelFileContents& out)
 {
     Real48Reader r(bytes);
     double head[9];
     for (double& v : head)
         if (!r.get(v))
-            return "it is shorter than the 9 records that begin every model file";
+            return fail("it is shorter than the 9 records that begin every model file");
 
     ModelFileContents f;
     if (!takeCount(head[0], 0, MaxBodies, f.NumBodies))
-        return "it announces " + number(head[0]) + " bodies; a model holds " + range(0, MaxBodies);
+        return fail("it announces " + number(head[0]) + " bodies; a model holds " + range(0, MaxBodies));
     if (!takeCount(head[1], MinFileStations, MaxStations, f.NumStations))
-        return "it announces " + number(head[1]) + " stations; a model holds " +
-               range(MinFileStations, MaxStations);
+        return fail("it announces " + number(head[1]) + " stations; a model holds " +
+                    range(MinFileStations, MaxStations));
     f.GridStepX = head[2];
     f.GridStepZ = head[3];
     f.ViewDepthMin = head[4];
@@ -164,8 +164,8 @@ std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
     f.HaveObserved = head[7] > 0;
 
     if (r.recordsLeft() < 2 * static_cast<std::size_t>(f.NumStations))
-        return "it ends before the data of its " + std::to_string(f.NumStations) +
-               " stations are complete";
+        return fail("it ends before the data of its " + std::to_string(f.NumStations) +
+                    " stations are complete");
     f.StationX.resize(static_cast<std::size_t>(f.NumStations));
     f.ObservedGravity.resize(static_cast<std::size_t>(f.NumStations));
     for (int i = 0; i < f.NumStations; ++i) {
@@ -180,12 +180,12 @@ std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
         double n = 0;
         if (!r.get(n) || !r.get(body.Density) || !r.get(body.StrikeLength1) ||
             !r.get(body.StrikeLength2))
-            return "it ends before the data of " + which + " are complete";
+            return fail("it ends before the data of " + which + " are complete");
         if (!takeCount(n, MinFileCorners, MaxCorners, body.NumCorners))
-            return which + " announces " + number(n) + " stored corners; a body holds " +
-                   range(MinFileCorners, MaxCorners);
+            return fail(which + " announces " + number(n) + " stored corners; a body holds " +
+                        range(MinFileCorners, MaxCorners));
         if (r.recordsLeft() < 2 * static_cast<std::size_t>(body.NumCorners))
-            return "it ends before the corners of " + which + " are complete";
+            return fail("it ends before the corners of " + which + " are complete");
         body.CornerX.resize(static_cast<std::size_t>(body.NumCorners));
         body.CornerZ.resize(static_cast<std::size_t>(body.NumCorners));
         for (int k = 0; k < body.NumCorners; ++k) {
@@ -195,7 +195,7 @@ std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
         // The last stored corner closes the body; an open outline would be
         // calculated and edited as some other shape.
         if (body.CornerX.back() != body.CornerX.front() || body.CornerZ.back() != body.CornerZ.front())
-            return which + " is not closed: its last corner does not repeat its first";
+            return fail(which + " is not closed: its last corner does not repeat its first");
     }
     f.RecordBytes = 6 * (9 + 2 * static_cast<std::size_t>(f.NumStations));
     for (const ModelFileBody& body : f.Bodies)
@@ -316,14 +316,14 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
         *notes = std::move(problems);
 }
 
-std::string loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes,
-                           const std::string& modelPath)
+Status loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes,
+                      const std::string& modelPath)
 {
     ModelFileContents contents;
-    std::string reason = parseModelFile(bytes, contents);
-    if (reason.empty())
+    Status parsed = parseModelFile(bytes, contents);
+    if (parsed)
         applyModelFile(ws, contents, notes, modelPath);
-    return reason;
+    return parsed;
 }
 
 std::string extrasNotesText(const std::vector<std::string>& notes)
@@ -346,14 +346,14 @@ std::string saveModelFile(const Workspace& ws, const std::string& path)
     return writeFileSafely(path, *bytes);
 }
 
-std::string loadModelFile(Workspace& ws, const std::string& path, std::vector<std::string>* notes)
+Status loadModelFile(Workspace& ws, const std::string& path, std::vector<std::string>* notes)
 {
-    std::string bytes;
     // The largest sound file is under 100 kB; anything far beyond is not one.
-    if (std::string err = readWholeFile(path, bytes, std::size_t{16} << 20); !err.empty())
-        return err;
-    if (std::string reason = loadModelBytes(ws, bytes, notes, path); !reason.empty())
-        return "\"" + path + "\" is not a model file that can be loaded: " + reason + ".";
+    const Result<std::string> bytes = readWholeFile(path, std::size_t{16} << 20);
+    if (!bytes)
+        return fail(bytes.message());
+    if (Status loaded = loadModelBytes(ws, *bytes, notes, path); !loaded)
+        return fail("\"" + path + "\" is not a model file that can be loaded: " + loaded.message() + ".");
     ws.app.ModelFileName = firstCharacters(path, 80);
     return {};
 }

@@ -4,6 +4,7 @@
 // and the bodies with their corners.
 #include "display/workspace.h"
 #include "io/model_extras.h"
+#include "model/result.h"
 
 #include <optional>
 #include <string>
@@ -55,11 +56,11 @@ struct ModelFileContents {
     ExtrasReading ExtrasRead;             // what reading the block found
 };
 
-// Reads and checks the whole file. Returns an empty string when the file is
-// sound, otherwise the reason it is not. The extras block after the last
+// Reads and checks the whole file into out; when it is not sound, the
+// message is the reason. The extras block after the last
 // announced record is read too (lines of it that cannot be read are only
 // noted); other bytes there are ignored.
-std::string parseModelFile(std::string_view bytes, ModelFileContents& out);
+Status parseModelFile(std::string_view bytes, ModelFileContents& out);
 
 // Replaces the model in ws with the file's contents and rebuilds what follows
 // from it: every body recalculated, view limits and axis steps, flags, and
@@ -70,8 +71,8 @@ void applyModelFile(Workspace& ws, const ModelFileContents& file, std::vector<st
 
 // parseModelFile, then applyModelFile when the file is sound; ws is untouched
 // otherwise.
-std::string loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes = nullptr,
-                           const std::string& modelPath = {});
+Status loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes = nullptr,
+                      const std::string& modelPath = {});
 
 // The file-level commands. Each returns an empty string on success, otherwise
 // a sentence for an error box that names the file and says what is wrong.
@@ -79,7 +80,7 @@ std::string loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<st
 // the model as it was unless the whole file is sound, and then remembers the
 // file name.
 std::string saveModelFile(const Workspace& ws, const std::string& path);
-std::string loadModelFile(Workspace& ws, const std::string& path, std::vector<std::string>* notes = nullptr);
+Status loadModelFile(Workspace& ws, const std::string& path, std::vector<std::string>* notes = nullptr);
 
 // The notes of a load as one text for a message box: the first few, and how
 // many more there are.

@@ -255,19 +255,18 @@ std::string writeFilesSafely(const std::vector<std::pair<std::string, std::strin
     return {};
 }
 
-std::string readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes)
+Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes)
 {
-    bytes.clear();
     if (path.empty())
-        return "Could not read the file: no file name was given.";
+        return fail("Could not read the file: no file name was given.");
     const int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0)
-        return failure("Could not read", path, errno);
+        return fail(failure("Could not read", path, errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd);
-        return failure("Could not read", path, err);
+        return fail(failure("Could not read", path, err));
     }
     std::string data;
     char buf[65536];
@@ -278,19 +277,18 @@ std::string readWholeFile(const std::string& path, std::string& bytes, std::size
                 continue;
             const int err = errno;
             ::close(fd);
-            return failure("Could not read", path, err);
+            return fail(failure("Could not read", path, err));
         }
         if (n == 0)
             break;
         if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
             ::close(fd);
-            return "Could not read \"" + path + "\": the file is too large.";
+            return fail("Could not read \"" + path + "\": the file is too large.");
         }
         data.append(buf, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    bytes = std::move(data);
-    return {};
+    return data;
 }
 
 }  // namespace corvane

@@ -3,6 +3,7 @@
 // Writing goes to a temporary file beside the target which replaces the
 // target only once every byte is on disk, so a failed save never damages the
 // file the user already has.
+#include "model/result.h"
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -28,10 +29,8 @@ std::string writeFilesSafely(const std::vector<std::pair<std::string, std::strin
 // longer runs; other files are never touched. Returns how many went.
 int removeStaleTemporaries(const std::string& folder);
 
-// Reads the whole of path into bytes. Returns an empty string on success,
-// otherwise a sentence naming the file and what went wrong (bytes is then
-// empty). Files larger than maxBytes are refused rather than read.
-std::string readWholeFile(const std::string& path, std::string& bytes,
-                          std::size_t maxBytes = std::size_t{64} << 20);
+// The whole of path, or a sentence naming the file and what went wrong.
+// Files larger than maxBytes are refused rather than read.
+Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes = std::size_t{64} << 20);
 
 }  // namespace corvane

@@ -74,7 +74,7 @@ TEST(OverlayFiles, TheRecoveryFileKeepsThemByAbsolutePath)
     QTemporaryDir tmp;
     const fs::path dir = tmp.path().toStdString();
     Workspace ws;
-    ASSERT_EQ(loadModelFile(ws, (examples / "field_profile_overlays.mod").string()), "");
+    ASSERT_EQ(loadModelFile(ws, (examples / "field_profile_overlays.mod").string()).message(), "");
     ASSERT_EQ(readOverlayFiles(ws.overlays, 1000), "");
 
     // The model never saved where it would be: the paths cannot lean on it.

@@ -229,7 +229,7 @@ TEST_F(UnsavedWork, TheQuestionBeforeAChangedModelIsReplaced)
     };
     auto bodiesInFile = [this] {
         Workspace loaded;
-        return loadModelFile(loaded, QFile::encodeName(file).toStdString()).empty() ? loaded.model.NumBodies : -1;
+        return loadModelFile(loaded, QFile::encodeName(file).toStdString()).message().empty() ? loaded.model.NumBodies : -1;
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);
@@ -435,7 +435,7 @@ TEST(RecoveryFile, ExtrasComeBackAndDamagedOnesAreLeftOut)
         EXPECT_EQ(got.LabelRow[1], h);
     }
     Workspace asModel;
-    ASSERT_EQ(loadModelBytes(asModel, withHoles), "");
+    ASSERT_EQ(loadModelBytes(asModel, withHoles).message(), "");
     EXPECT_EQ(asModel.model.NumHoles, 3);
 
     // Extras that do not fit the model are left out with a note; the rest comes.
@@ -628,7 +628,7 @@ TEST(RecoveryFile, ANewModelCarriesNothingOfTheLastFile)
     ASSERT_NE(bytes.find("#END"), std::string::npos);   // its link is an extra already
     bytes.insert(bytes.find("#END"), "elevation 2 0.5\r\nregional constant 3.5\r\nfuture item\r\n");
     Workspace back;
-    ASSERT_EQ(loadModelBytes(back, bytes), "");
+    ASSERT_EQ(loadModelBytes(back, bytes).message(), "");
     ASSERT_NE(modelFileBytes(back, reason).value().find("future item"), std::string::npos);
     NewModelInput in;
     in.readFieldData = false;
@@ -668,7 +668,7 @@ TEST(CommandLine, ArgumentsAndStartUp)
         ScriptedPlatform p;
         Tcorvane w(p);
         Workspace expected;
-        const std::string err = loadModelFile(expected, QFile::encodeName(name).toStdString());
+        const std::string err = loadModelFile(expected, QFile::encodeName(name).toStdString()).message();
         QDir::setCurrent(dir.path());
         w.startUp(QFileInfo(name).fileName());
         EXPECT_EQ(w.workspace().model.ModelExists, err.empty());

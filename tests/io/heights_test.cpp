@@ -88,13 +88,13 @@ TEST(ElevationItems, SavedLoadedAndSavedAgainAlikeWithBadLinesReported)
 
     Workspace ws;
     ws.model.StationHeight[3] = 50;   // a height of the model before goes
-    ASSERT_EQ(loadModelBytes(ws, bytes), "");
+    ASSERT_EQ(loadModelBytes(ws, bytes).message(), "");
     const double expected[] = {0, 0.1, 0, -1234.5678901234567, 0};
     for (int i = 1; i <= 5; ++i)
         EXPECT_EQ(ws.model.StationHeight[i], expected[i - 1]) << i;
     // The bodies were calculated where the stations stand.
     Workspace again;
-    ASSERT_EQ(loadModelBytes(again, bytes), "");
+    ASSERT_EQ(loadModelBytes(again, bytes).message(), "");
     again.model.RecalculateModel();
     for (int i = 1; i <= 5; ++i)
         EXPECT_EQ(ws.model.CalculatedGravity[i], again.model.CalculatedGravity[i]) << i;
@@ -107,7 +107,7 @@ TEST(ElevationItems, SavedLoadedAndSavedAgainAlikeWithBadLinesReported)
                               "elevation 2.0 1\r\nelevation 3 7\r\n#END\r\n";
     Workspace bad;
     std::vector<std::string> notes;
-    ASSERT_EQ(loadModelBytes(bad, flat + block, &notes), "");
+    ASSERT_EQ(loadModelBytes(bad, flat + block, &notes).message(), "");
     EXPECT_EQ(notes.size(), 4u);
     EXPECT_NE(std::find(notes.begin(), notes.end(), "Line 2 of the extras could not be read: there is no station 6."),
               notes.end());
@@ -138,7 +138,7 @@ TEST(ElevationItems, AModelFileLoadedOverRaisedStationsPutsThemOnTheDatum)
         bytes = *out;
     }
     ws.model.StationHeight[2] = 50;
-    ASSERT_EQ(loadModelBytes(ws, bytes), "");
+    ASSERT_EQ(loadModelBytes(ws, bytes).message(), "");
     for (int i = 1; i <= MaxStations; ++i)
         ASSERT_EQ(ws.model.StationHeight[i], 0) << i;
 }

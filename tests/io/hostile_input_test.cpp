@@ -123,7 +123,7 @@ TEST(HostileModelFile, BodyWhoseLastCornerDoesNotCloseItIsRefused)
     test::setBody(ws.model, 1, {{2, 1}, {4, 1}, {3, 2}});
     ws.model.RecalculateModel();
     std::string good = modelBytes(ws);
-    ASSERT_TRUE(loadModelBytes(ws, good).empty());
+    ASSERT_TRUE(loadModelBytes(ws, good).message().empty());
 
     // The closing copy (the last pair of records) moved to x = 5.
     std::string open = good;
@@ -131,7 +131,7 @@ TEST(HostileModelFile, BodyWhoseLastCornerDoesNotCloseItIsRefused)
     Workspace target;
     test::fullModel(target);
     const std::string before = modelBytes(target);
-    const std::string reason = loadModelBytes(target, open);
+    const std::string reason = loadModelBytes(target, open).message();
     EXPECT_EQ(reason, "body 1 is not closed: its last corner does not repeat its first");
     EXPECT_EQ(modelBytes(target), before);
     EXPECT_EQ(check::modelViolation(target), "");
@@ -166,14 +166,14 @@ TEST(HostileSideroModel, OpenOutlinesAndUnusableSectionsFoundByTheFuzzer)
     // The second body's last corner is not its first: refused as a whole.
     const std::string open = sideroFile(0, 10, {{{1, 1}, {2, 1}, {2, 2}, {1, 1}},
                                                 {{3, 1}, {4, 1}, {4, 2}, {3, 1.5}}});
-    EXPECT_EQ(importSideroModel(ws, open, "open.mod"),
+    EXPECT_EQ(importSideroModel(ws, open, "open.mod").message(),
               "\"open.mod\" is not a Sidero model that can be imported: body 2 is not closed: "
               "its last corner does not repeat its first.");
     EXPECT_EQ(modelBytes(ws), before);
 
     // A top so deep that 100 more is the same number: the start-up section.
     const std::string deep = sideroFile(1.7e38, 0, {{{1, 1}, {2, 1}, {2, 2}, {1, 1}}});
-    EXPECT_EQ(importSideroModel(ws, deep, "deep.mod"), "");
+    EXPECT_EQ(importSideroModel(ws, deep, "deep.mod").message(), "");
     EXPECT_EQ(ws.display.ViewDepthMin, 0);
     EXPECT_EQ(ws.display.ViewDepthMax, 100);
     EXPECT_EQ(check::modelViolation(ws), "");
@@ -194,10 +194,10 @@ TEST(HostileModelFile, TruncationAtEveryRecordIsRefusedAndLeavesTheModel)
     test::fullModel(ws);
     const std::string before = modelBytes(ws);
     for (std::size_t n = 0; n < whole.size(); n += 3) {
-        EXPECT_FALSE(loadModelBytes(ws, std::string_view(whole).substr(0, n)).empty()) << n;
+        EXPECT_FALSE(loadModelBytes(ws, std::string_view(whole).substr(0, n)).message().empty()) << n;
         ASSERT_EQ(modelBytes(ws), before) << "cut at byte " << n;
     }
-    EXPECT_TRUE(loadModelBytes(ws, whole).empty());
+    EXPECT_TRUE(loadModelBytes(ws, whole).message().empty());
     EXPECT_EQ(check::modelViolation(ws), "");
 }
 
@@ -212,7 +212,7 @@ TEST(HostileModelFile, CountsAndValuesAtTheEdgesOfSixByteReals)
             std::string bytes = rec(bodies) + rec(stations);
             for (int i = 0; i < 7; ++i)
                 bytes += rec(1);
-            EXPECT_FALSE(loadModelBytes(ws, bytes + std::string(600, '\x81')).empty());
+            EXPECT_FALSE(loadModelBytes(ws, bytes + std::string(600, '\x81')).message().empty());
         }
 
     // Sound counts, absurd values: loaded or refused, never a NaN.
@@ -222,7 +222,7 @@ TEST(HostileModelFile, CountsAndValuesAtTheEdgesOfSixByteReals)
     bytes += rec(-big) + rec(big) + rec(big) + rec(-big);
     bytes += rec(4) + rec(big) + rec(big) + rec(big);
     bytes += rec(-big) + rec(big) + rec(big) + rec(1e-38) + rec(0) + rec(big) + rec(-big) + rec(big);
-    ASSERT_EQ(loadModelBytes(ws, bytes), "");
+    ASSERT_EQ(loadModelBytes(ws, bytes).message(), "");
     // The top and bottom of the section were 1.7e38 and -1.7e38: the
     // start-up section rather than an empty one.
     EXPECT_EQ(ws.display.ViewDepthMin, 0);
@@ -280,7 +280,7 @@ TEST(HostileInputFiles, BinaryAndHugeTextsAreRefusedOrReadSoundly)
         ws.model.NumBodies = 3;
         ws.model.RecalculateModel();
         const std::string before = modelBytes(ws);
-        EXPECT_EQ(readBodyFile(ws, c.text, "hostile.txt"), c.body);
+        EXPECT_EQ(readBodyFile(ws, c.text, "hostile.txt").message(), c.body);
         if (c.body.empty()) {
             // Appended, with an anomaly that is a number at every station.
             ASSERT_EQ(ws.model.NumBodies, 4);
@@ -289,8 +289,8 @@ TEST(HostileInputFiles, BinaryAndHugeTextsAreRefusedOrReadSoundly)
         } else {
             EXPECT_EQ(modelBytes(ws), before);
         }
-        EXPECT_EQ(readBoreholeFile(ws, c.text, "hostile.txt"), c.borehole);
-        EXPECT_EQ(importSideroModel(ws, c.text, "hostile.txt"), c.sidero);
+        EXPECT_EQ(readBoreholeFile(ws, c.text, "hostile.txt").message(), c.borehole);
+        EXPECT_EQ(importSideroModel(ws, c.text, "hostile.txt").message(), c.sidero);
         EXPECT_EQ(check::modelViolation(ws), "");
     }
 }
@@ -307,7 +307,7 @@ TEST(ExtremeModels, FullModelSavesLoadsAndDrawsWithEveryOutput)
     EXPECT_EQ(saved.size(), 6u * (9 + 2 * MaxStations + MaxBodies * (4 + 2 * MaxCorners)));
 
     Workspace again;
-    ASSERT_EQ(loadModelFile(again, path), "");
+    ASSERT_EQ(loadModelFile(again, path).message(), "");
     EXPECT_EQ(modelBytes(again), saved);
     EXPECT_EQ(again.model.NumBodies, MaxBodies);
     for (int i = 1; i <= MaxStations; i += 511)
@@ -323,15 +323,15 @@ TEST(ExtremeModels, FullModelSavesLoadsAndDrawsWithEveryOutput)
     const std::string hole = "BH\n\n\n1 0\n1 5\n";
     again.model.NumHoles = MaxHoles;
     const std::string before = modelBytes(again);
-    EXPECT_EQ(readBodyFile(again, body, "one.bod"), InvalidBodiesText);
-    EXPECT_EQ(readBoreholeFile(again, hole, "bh.hol"), TooManyBoreholesText);
+    EXPECT_EQ(readBodyFile(again, body, "one.bod").message(), InvalidBodiesText);
+    EXPECT_EQ(readBoreholeFile(again, hole, "bh.hol").message(), TooManyBoreholesText);
     EXPECT_EQ(modelBytes(again), before);
     EXPECT_EQ(check::modelViolation(again), "");
     again.model.NumBodies = MaxBodies - 1;
     again.model.NumHoles = MaxHoles - 1;
-    EXPECT_EQ(readBodyFile(again, body, "one.bod"), "");
+    EXPECT_EQ(readBodyFile(again, body, "one.bod").message(), "");
     EXPECT_EQ(again.model.NumBodies, MaxBodies);
-    EXPECT_EQ(readBoreholeFile(again, hole, "bh.hol"), "");
+    EXPECT_EQ(readBoreholeFile(again, hole, "bh.hol").message(), "");
     EXPECT_EQ(again.model.NumHoles, MaxHoles);
 }
 
@@ -374,7 +374,7 @@ TEST(ExtremeModels, DegenerateBodiesAndProfiles)
 
         const std::string bytes = modelBytes(ws);
         Workspace again;
-        ASSERT_EQ(loadModelBytes(again, bytes), "");
+        ASSERT_EQ(loadModelBytes(again, bytes).message(), "");
         EXPECT_EQ(modelBytes(again), bytes);
         expectAllOutputsSound(again);
     }
@@ -449,15 +449,15 @@ TEST(FileFaults, FileThatVanishesOrCannotBeReadLeavesTheModel)
     fs::remove(path);
     const std::string before = modelBytes(ws);
 
-    EXPECT_NE(loadModelFile(ws, path), "");
-    EXPECT_NE(readBodyFileAt(ws, path), "");
-    EXPECT_NE(readBoreholeFileAt(ws, path), "");
-    EXPECT_EQ(importSideroFile(ws, path), InaccessibleText);
+    EXPECT_NE(loadModelFile(ws, path).message(), "");
+    EXPECT_NE(readBodyFileAt(ws, path).message(), "");
+    EXPECT_NE(readBoreholeFileAt(ws, path).message(), "");
+    EXPECT_EQ(importSideroFile(ws, path).message(), InaccessibleText);
     // A folder in place of the file: the read fails half way.
     fs::create_directory(path);
-    EXPECT_NE(loadModelFile(ws, path), "");
-    EXPECT_NE(readBodyFileAt(ws, path), "");
-    EXPECT_EQ(importSideroFile(ws, path), InaccessibleText);
+    EXPECT_NE(loadModelFile(ws, path).message(), "");
+    EXPECT_NE(readBodyFileAt(ws, path).message(), "");
+    EXPECT_EQ(importSideroFile(ws, path).message(), InaccessibleText);
     EXPECT_EQ(modelBytes(ws), before);
     EXPECT_EQ(ws.model.NumHoles, 0);
     EXPECT_EQ(check::modelViolation(ws), "");

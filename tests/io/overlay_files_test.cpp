@@ -67,8 +67,8 @@ TEST(OverlayFiles, NamedRelativeToTheModelReadOnLoadAndKeptWhenMissing)
     const std::string plain = slurp(model);
     EXPECT_EQ(plain.find("#CORVANE"), std::string::npos);
 
-    ASSERT_EQ(addPointSet(ws.overlays, (root / "data" / "quakes.txt").string()), "");
-    ASSERT_EQ(addPointSet(ws.overlays, (root / "data" / "odd\nname.txt").string()), "");
+    ASSERT_EQ(addPointSet(ws.overlays, (root / "data" / "quakes.txt").string()).message(), "");
+    ASSERT_EQ(addPointSet(ws.overlays, (root / "data" / "odd\nname.txt").string()).message(), "");
     ws.overlays.pointSets[1].hidden = true;
     ws.overlays.backdrop = Backdrop{(root / "data" / "section.png").string(), 1, 19, 0.5, 6, 45, 98, false, {}};
     ASSERT_EQ(saveModelFile(ws, model), "");
@@ -81,7 +81,7 @@ TEST(OverlayFiles, NamedRelativeToTheModelReadOnLoadAndKeptWhenMissing)
     // files are read; read, they are the sets and picture saved.
     Workspace back;
     std::vector<std::string> notes;
-    ASSERT_EQ(loadModelFile(back, model, &notes), "");
+    ASSERT_EQ(loadModelFile(back, model, &notes).message(), "");
     EXPECT_TRUE(notes.empty());
     ASSERT_EQ(back.overlays.pointSets.size(), 2u);
     EXPECT_TRUE(back.overlays.pointSets[0].points.empty());
@@ -98,7 +98,7 @@ TEST(OverlayFiles, NamedRelativeToTheModelReadOnLoadAndKeptWhenMissing)
     // items stay, so that saving again loses nothing.
     fs::rename(root / "data", root / "gone");
     Workspace missing;
-    ASSERT_EQ(loadModelFile(missing, model, &notes), "");
+    ASSERT_EQ(loadModelFile(missing, model, &notes).message(), "");
     EXPECT_TRUE(notes.empty());
     EXPECT_EQ(missing.model.NumBodies, 2);
     const std::string message = readOverlayFiles(missing.overlays);
@@ -118,7 +118,7 @@ TEST(OverlayFiles, NamedRelativeToTheModelReadOnLoadAndKeptWhenMissing)
     back.overlays = {};
     ASSERT_EQ(saveModelFile(back, model), "");
     EXPECT_EQ(slurp(model), plain);
-    ASSERT_EQ(loadModelFile(missing, model), "");
+    ASSERT_EQ(loadModelFile(missing, model).message(), "");
     EXPECT_TRUE(missing.overlays.empty());
 }
 

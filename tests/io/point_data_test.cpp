@@ -51,12 +51,12 @@ TEST(PointFile, ReadsPointsLabelsAndRefusesBadLines)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        const PointFileResult r = readPointFile(c.text, "/some/where/pts.txt");
-        EXPECT_EQ(r.points, c.points);
+        const auto r = readPointFile(c.text, "/some/where/pts.txt");
+        EXPECT_EQ(r ? *r : std::vector<DataPoint>{}, c.points);
         if (c.points.empty())
-            EXPECT_EQ(r.error.rfind(c.error, 0), 0u) << r.error;
+            EXPECT_EQ(r.message().rfind(c.error, 0), 0u) << r.message();
         else
-            EXPECT_EQ(r.error, "");
+            EXPECT_EQ(r.message(), "");
     }
 }
 
@@ -68,10 +68,10 @@ TEST(PointFile, SetsGetTheirOwnLookAndAFailedReadAddsNothing)
     writeFile(a, "1 2 one\n3 4\n");
     writeFile(bad, "1 2\nthree 4\n");
     Overlays o;
-    EXPECT_EQ(addPointSet(o, a), "");
-    EXPECT_EQ(addPointSet(o, a), "");
-    EXPECT_NE(addPointSet(o, bad), "");
-    EXPECT_NE(addPointSet(o, dir.filePath("missing.txt").toStdString()), "");
+    EXPECT_EQ(addPointSet(o, a).message(), "");
+    EXPECT_EQ(addPointSet(o, a).message(), "");
+    EXPECT_NE(addPointSet(o, bad).message(), "");
+    EXPECT_NE(addPointSet(o, dir.filePath("missing.txt").toStdString()).message(), "");
     ASSERT_EQ(o.pointSets.size(), 2u);
     EXPECT_EQ(o.pointSets[0].points.size(), 2u);
     EXPECT_EQ(o.pointSets[0].path, a);
@@ -89,11 +89,11 @@ TEST(OverlayItems, RoundTripRelativePathsAndReportedProblems)
     writeFile(pts, "1 2 a\n5 6\n");
 
     Overlays o;
-    ASSERT_EQ(addPointSet(o, pts), "");
+    ASSERT_EQ(addPointSet(o, pts).message(), "");
     o.pointSets[0].symbol = PointSymbol::Diamond;
     o.pointSets[0].colour = 0x12ab3c;
     o.pointSets[0].hidden = true;
-    ASSERT_EQ(addPointSet(o, pts), "");
+    ASSERT_EQ(addPointSet(o, pts).message(), "");
     o.backdrop = Backdrop{folder + "/seis.png", 0.1, 1e5 / 3, -0.5, 12.25, 35, 99.5, true, {}};
 
     const std::vector<std::string> lines = overlayItemLines(o, model);

@@ -11,7 +11,13 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using corvane::readWholeFile;
+// The file's bytes into bytes (empty on failure) and the failure's message.
+static std::string readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes = std::size_t{64} << 20)
+{
+    const corvane::Result<std::string> r = corvane::readWholeFile(path, maxBytes);
+    bytes = r ? *r : std::string();
+    return r.message();
+}
 using corvane::writeFileSafely;
 
 namespace {

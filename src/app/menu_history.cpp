@@ -164,9 +164,9 @@ bool Tcorvane::saveFirst()
 
 bool Tcorvane::saveModelTo(const QString& name)
 {
-    const std::string err = saveModelFile(ws_, QFile::encodeName(name).toStdString());
-    if (!err.empty()) {
-        platform_->error(QString::fromLocal8Bit(err.c_str()));
+    const Status saved = saveModelFile(ws_, QFile::encodeName(name).toStdString());
+    if (!saved) {
+        platform_->error(QString::fromLocal8Bit(saved.message().c_str()));
         return false;
     }
     modelFile_ = QFileInfo(name).absoluteFilePath();

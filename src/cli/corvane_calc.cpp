@@ -477,8 +477,8 @@ int invert(Workspace& ws, const Options& o)
     case InversionOutcome::Done:
         break;
     }
-    if (std::string problem = saveModelFile(ws, o.output); !problem.empty()) {
-        message(problem);
+    if (const Status saved = saveModelFile(ws, o.output); !saved) {
+        message(saved.message());
         return ExitFailure;
     }
     return writeOut(reportTable(report, "\n")) ? 0 : ExitFailure;

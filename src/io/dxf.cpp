@@ -245,13 +245,13 @@ std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Disp
     return out;
 }
 
-std::string dxfBytes(Workspace& ws, std::string& problem)
+Result<std::string> dxfBytes(Workspace& ws)
 {
     const Model& m = ws.model;
     Display& d = ws.display;
-    const auto setup = setUpPlot(m, d, 100, 37.5, problem);
+    const auto setup = setUpPlot(m, d, 100, 37.5);
     if (!setup)
-        return std::string();
+        return fail(setup.message());
 
     PlotFrame f = setup->f;
     const bool split = setup->split;
@@ -414,13 +414,12 @@ std::string dxfBytes(Workspace& ws, std::string& problem)
     return dxf.take();
 }
 
-std::string WriteDXF(Workspace& ws, const std::string& fileName)
+Status WriteDXF(Workspace& ws, const std::string& fileName)
 {
-    std::string problem;
-    const std::string bytes = dxfBytes(ws, problem);
-    if (!problem.empty())
-        return problem;
-    return writeFileSafely(fileName, bytes);
+    const Result<std::string> bytes = dxfBytes(ws);
+    if (!bytes)
+        return fail(bytes.message());
+    return writeFileSafely(fileName, *bytes);
 }
 
 }  // namespace corvane

@@ -4,6 +4,7 @@
 // a named layer (a TABLES section before it lists them) that has the colour
 // the window draws it in.
 #include "display/workspace.h"
+#include "model/result.h"
 
 #include <QColor>
 
@@ -28,11 +29,11 @@ std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Disp
                                                       const Overlays* overlays = nullptr);
 
 // The DXF file's bytes. Applies the GravityMin rule to ws.display first.
-// Returns an empty string and sets `problem` when the plot cannot be scaled.
-std::string dxfBytes(Workspace& ws, std::string& problem);
+// A failure when the plot cannot be scaled.
+Result<std::string> dxfBytes(Workspace& ws);
 
-// Writes the DXF file. Returns an empty string on success, otherwise the
-// message for the user (nothing is written then).
-std::string WriteDXF(Workspace& ws, const std::string& fileName);
+// Writes the DXF file. A failure's message is for the user (nothing is
+// written then).
+Status WriteDXF(Workspace& ws, const std::string& fileName);
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 // pure functions of the workspace, written to disk safely.
 #include "display/workspace.h"
 #include "model/airborne.h"
+#include "model/result.h"
 
 #include <cstddef>
 #include <optional>
@@ -35,10 +36,10 @@ struct PlotFrame {
 void applyPlotGravityRule(Display& d);
 
 // Why the plot cannot be scaled (a profile without length, no depth or no
-// gravity range), as a message for the user; empty when it can.
-std::string plotProblem(const Model& m, const Display& d);
+// gravity range), as a message for the user.
+Status plotProblem(const Model& m, const Display& d);
 
-// The frame for width x (2 x half); only meaningful when plotProblem is empty.
+// The frame for width x (2 x half); only meaningful when plotProblem is ok.
 PlotFrame plotFrame(const Model& m, const Display& d, double width, double half);
 
 // True when the plot shares its curves' half as the window shares its
@@ -51,14 +52,14 @@ void shareCurvePanel(PlotFrame& f, const Display& d, double half);
 
 // What both plots do first: apply the GravityMin rule to d, then frame a
 // plot `width` wide with panels `half` high, the curves' half shared with the
-// magnetic panel when that is shown. Nothing, with `problem` set, when the
-// plot cannot be scaled.
+// magnetic panel when that is shown. A failure when the plot cannot be
+// scaled.
 struct PlotSetup {
     PlotFrame f;
     bool split = false;       // the magnetic panel is shown
     double gravityTop = 0;    // the top of the gravity curves' panel
 };
-std::optional<PlotSetup> setUpPlot(const Model& m, Display& d, double width, double half, std::string& problem);
+Result<PlotSetup> setUpPlot(const Model& m, Display& d, double width, double half);
 
 // The distance tick rule: step a power of ten below the range, refined to a
 // fifth or a tenth when that gives only two or one tick.
@@ -87,11 +88,11 @@ inline constexpr double HpglCharHeight = 100;
 double labelWidth(std::size_t chars);
 
 // The HP-GL file's bytes. Applies the GravityMin rule to ws.display first.
-// Returns an empty string and sets `problem` when the plot cannot be scaled.
-std::string hpglBytes(Workspace& ws, std::string& problem);
+// A failure when the plot cannot be scaled.
+Result<std::string> hpglBytes(Workspace& ws);
 
-// Writes the HP-GL file. Returns an empty string on success, otherwise the
-// message for the user (nothing is written then).
-std::string WriteHPGL(Workspace& ws, const std::string& fileName);
+// Writes the HP-GL file. A failure's message is for the user (nothing is
+// written then).
+Status WriteHPGL(Workspace& ws, const std::string& fileName);
 
 }  // namespace corvane

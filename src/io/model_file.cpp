@@ -68,36 +68,31 @@ std::string range(int lo, int hi) { return std::to_string(lo) + " to " + std::to
 
 }  // namespace
 
-std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason, const std::string& modelPath)
+Result<std::string> modelFileBytes(const Workspace& ws, const std::string& modelPath)
 {
-    return modelFileBytes(ws, extrasOf(ws, modelPath), false, reason);
+    return modelFileBytes(ws, extrasOf(ws, modelPath), false);
 }
 
-std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum,
-                                          std::string& reason)
+Result<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum)
 {
     const Model& m = ws.model;
     const Display& d = ws.display;
-    reason.clear();
 
     // The file must load again: keep to the limits the loader checks.
     if (m.NumBodies < 0 || m.NumBodies > MaxBodies) {
-        reason = "it has " + std::to_string(m.NumBodies) + " bodies; a model file holds " +
-                 range(0, MaxBodies);
-        return std::nullopt;
+        return fail("it has " + std::to_string(m.NumBodies) + " bodies; a model file holds " +
+                    range(0, MaxBodies));
     }
     if (m.NumStations < MinFileStations || m.NumStations > MaxStations) {
-        reason = "it has " + std::to_string(m.NumStations) + " stations; a model file holds " +
-                 range(MinFileStations, MaxStations);
-        return std::nullopt;
+        return fail("it has " + std::to_string(m.NumStations) + " stations; a model file holds " +
+                    range(MinFileStations, MaxStations));
     }
     std::size_t records = 9 + 2 * static_cast<std::size_t>(m.NumStations);
     for (int b = 1; b <= m.NumBodies; ++b) {
         const int n = m.Bodies[b].NumCorners;
         if (n < MinFileCorners || n > MaxCorners) {
-            reason = "body " + std::to_string(b) + " has " + std::to_string(n - 1) +
-                     " corners; a body needs " + range(MinFileCorners - 1, MaxCorners - 1);
-            return std::nullopt;
+            return fail("body " + std::to_string(b) + " has " + std::to_string(n - 1) +
+                        " corners; a body needs " + range(MinFileCorners - 1, MaxCorners - 1));
         }
         records += 4 + 2 * static_cast<std::size_t>(n);
     }
@@ -127,10 +122,8 @@ std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras
             w.put(body.CornerZ[k], "a corner depth of body", b);
         }
     }
-    if (!w.problem().empty()) {
-        reason = w.problem();
-        return std::nullopt;
-    }
+    if (!w.problem().empty())
+        return fail(w.problem());
     std::string bytes = w.take();
     // A model with nothing beyond the records keeps the file older programs write.
     const bool own = checksum || !extras.empty();
@@ -337,12 +330,11 @@ std::string extrasNotesText(const std::vector<std::string>& notes)
     return text;
 }
 
-std::string saveModelFile(const Workspace& ws, const std::string& path)
+Status saveModelFile(const Workspace& ws, const std::string& path)
 {
-    std::string reason;
-    const auto bytes = modelFileBytes(ws, reason, path);
+    const Result<std::string> bytes = modelFileBytes(ws, path);
     if (!bytes)
-        return "The model cannot be saved in \"" + path + "\": " + reason + ".";
+        return fail("The model cannot be saved in \"" + path + "\": " + bytes.message() + ".");
     return writeFileSafely(path, *bytes);
 }
 

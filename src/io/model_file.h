@@ -19,15 +19,14 @@ inline constexpr int MinFileStations = 1;
 inline constexpr int MinFileCorners = 3;
 
 // The bytes of the model file for ws: the records, then the extras block when
-// the model holds anything the records cannot. Nothing and a reason (for the
-// sentence "... cannot be saved: <reason>.") when the model holds something
-// the file cannot carry. modelPath is the file the bytes are for (see extrasOf).
-std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason,
-                                          const std::string& modelPath = {});
+// the model holds anything the records cannot. A failure with a reason (for
+// the sentence "... cannot be saved: <reason>.") when the model holds
+// something the file cannot carry. modelPath is the file the bytes are for
+// (see extrasOf).
+Result<std::string> modelFileBytes(const Workspace& ws, const std::string& modelPath = {});
 // The records of ws followed by the block of extras (none when extras is
 // empty and no checksum is asked for).
-std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum,
-                                          std::string& reason);
+Result<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum);
 
 // Everything a model file holds, read and checked.
 struct ModelFileBody {
@@ -79,7 +78,7 @@ Status loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::st
 // Saving replaces the file only once every byte is written; loading leaves
 // the model as it was unless the whole file is sound, and then remembers the
 // file name.
-std::string saveModelFile(const Workspace& ws, const std::string& path);
+Status saveModelFile(const Workspace& ws, const std::string& path);
 Status loadModelFile(Workspace& ws, const std::string& path, std::vector<std::string>* notes = nullptr);
 
 // The notes of a load as one text for a message box: the first few, and how

@@ -193,12 +193,12 @@ int removeStaleTemporaries(const std::string& folder)
     return removed;
 }
 
-std::string writeFileSafely(const std::string& path, std::string_view bytes)
+Status writeFileSafely(const std::string& path, std::string_view bytes)
 {
     return writeFilesSafely({{path, bytes}});
 }
 
-std::string writeFilesSafely(const std::vector<std::pair<std::string, std::string_view>>& files)
+Status writeFilesSafely(const std::vector<std::pair<std::string, std::string_view>>& files)
 {
     std::vector<Pending> pending(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -206,7 +206,7 @@ std::string writeFilesSafely(const std::vector<std::pair<std::string, std::strin
         const std::string err = prepare(pending[i], files[i].second);
         if (!err.empty()) {
             discard(pending);
-            return err;
+            return fail(err);
         }
     }
 
@@ -240,7 +240,7 @@ std::string writeFilesSafely(const std::vector<std::pair<std::string, std::strin
                 ::unlink(done.target.c_str());
         }
         discard(pending);
-        return failure("Could not write", pending[i].path, err);
+        return fail(failure("Could not write", pending[i].path, err));
     }
     discard(pending);   // the backups: the new files stand
 

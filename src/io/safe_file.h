@@ -12,18 +12,18 @@
 
 namespace corvane {
 
-// Writes bytes to path. Returns an empty string on success, otherwise a
-// sentence naming the file and what went wrong; the old file (if any) is then
+// Writes bytes to path. A failure's message is a sentence naming the file
+// and what went wrong; the old file (if any) is then
 // untouched and no temporary file is left behind. A symbolic link is followed:
 // the file it points to is replaced (or made), the link stays. A file without
 // write permission is refused, not replaced, and so is a loop of links.
 // Temporaries that a process which no longer runs left in the target's
 // folder (a crash mid-save) are removed first.
-std::string writeFileSafely(const std::string& path, std::string_view bytes);
+Status writeFileSafely(const std::string& path, std::string_view bytes);
 
 // Writes several files (path, bytes) as one: either every file gets its new
-// contents or, on any failure, none is changed. Returns as writeFileSafely.
-std::string writeFilesSafely(const std::vector<std::pair<std::string, std::string_view>>& files);
+// contents or, on any failure, none is changed. Fails as writeFileSafely.
+Status writeFilesSafely(const std::vector<std::pair<std::string, std::string_view>>& files);
 
 // Removes from folder the temporaries of writeFileSafely whose process no
 // longer runs; other files are never touched. Returns how many went.

@@ -3,6 +3,7 @@
 // says why there is none. Status is the same for operations with no value.
 // The message is the text the user sees, so callers show it as it stands.
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -24,7 +25,10 @@ public:
     bool ok() const { return value_.has_value(); }
     explicit operator bool() const { return ok(); }
 
-    // The value; only for a result that is ok.
+    // The value; only for a result that is ok (value() throws otherwise).
+    T& value() { return ok() ? *value_ : throw std::logic_error(message_); }
+    const T& value() const { return ok() ? *value_ : throw std::logic_error(message_); }
+    T value_or(T other) const { return ok() ? *value_ : std::move(other); }
     T& operator*() { return *value_; }
     const T& operator*() const { return *value_; }
     T* operator->() { return &*value_; }

@@ -78,8 +78,7 @@ TEST(OverlayFiles, TheRecoveryFileKeepsThemByAbsolutePath)
     ASSERT_EQ(readOverlayFiles(ws.overlays, 1000), "");
 
     // The model never saved where it would be: the paths cannot lean on it.
-    std::string reason;
-    const std::string bytes = recoveryBytes(ws, QString::fromStdString((dir / "later.mod").string()), reason).value();
+    const std::string bytes = recoveryBytes(ws, QString::fromStdString((dir / "later.mod").string())).value();
     const std::string section = fs::absolute(examples / "field_profile_section.sgy").lexically_normal().string();
     EXPECT_NE(bytes.find("backdrop \"" + section + "\""), std::string::npos);
 

@@ -367,7 +367,7 @@ TEST(CorvaneCalc, MagneticOutputNamesItsColumnsAndLeavesTheDefaultAlone)
     setMagneticStations(ws.model, {});
     ws.display.ShowMagnetic = false;
     const std::string bare = (fs::path(dir.path().toStdString()) / "bare.mod").string();
-    ASSERT_EQ(saveModelFile(ws, bare), "");
+    ASSERT_EQ(saveModelFile(ws, bare).message(), "");
     const Outcome none = calc({"--magnetic", q(fs::path(bare))});
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(none.out, "");

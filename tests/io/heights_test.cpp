@@ -73,9 +73,8 @@ std::string fiveStationModel(const double (&heights)[5])
     }
     b.Density = 0.5;
     b.StrikeLength1 = b.StrikeLength2 = 10;
-    std::string reason;
-    const auto out = modelFileBytes(src, reason);
-    EXPECT_TRUE(out) << reason;
+    const auto out = modelFileBytes(src);
+    EXPECT_TRUE(out) << out.message();
     return out.value_or("");
 }
 
@@ -98,8 +97,7 @@ TEST(ElevationItems, SavedLoadedAndSavedAgainAlikeWithBadLinesReported)
     again.model.RecalculateModel();
     for (int i = 1; i <= 5; ++i)
         EXPECT_EQ(ws.model.CalculatedGravity[i], again.model.CalculatedGravity[i]) << i;
-    std::string reason;
-    EXPECT_EQ(modelFileBytes(ws, reason).value_or(""), bytes);
+    EXPECT_EQ(modelFileBytes(ws).value_or(""), bytes);
 
     // Lines that name no station or no number are reported; the others hold.
     const std::string flat = fiveStationModel({0, 0, 0, 0, 0});
@@ -132,9 +130,8 @@ TEST(ElevationItems, AModelFileLoadedOverRaisedStationsPutsThemOnTheDatum)
         }
         b.Density = 0.5;
         b.StrikeLength1 = b.StrikeLength2 = 10;
-        std::string reason;
-        const auto out = modelFileBytes(src, reason);
-        ASSERT_TRUE(out) << reason;
+        const auto out = modelFileBytes(src);
+        ASSERT_TRUE(out) << out.message();
         bytes = *out;
     }
     ws.model.StationHeight[2] = 50;

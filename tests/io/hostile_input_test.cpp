@@ -13,6 +13,7 @@
 #include "io/safe_file.h"
 #include "support/bodies.h"
 #include "support/full_model.h"
+#include "support/result.h"
 
 #include <gtest/gtest.h>
 
@@ -48,9 +49,8 @@ std::string rec(double v)
 
 std::string modelBytes(const Workspace& ws)
 {
-    std::string reason;
-    const auto bytes = modelFileBytes(ws, reason);
-    EXPECT_TRUE(bytes.has_value()) << reason;
+    const auto bytes = modelFileBytes(ws);
+    EXPECT_TRUE(bytes) << bytes.message();
     return bytes.value_or("");
 }
 
@@ -97,13 +97,13 @@ void expectAllOutputsSound(Workspace& ws)
     expectNoNonFinite(reportForFile(ws.model), "the report");
     expectNoNonFinite(reportForClipboard(ws.model), "the clipboard report");
     std::string problem;
-    const std::string hpgl = hpglBytes(ws, problem);
+    const std::string hpgl = corvane::test::bytesOf(hpglBytes(ws), problem);
     if (problem.empty()) {
         EXPECT_FALSE(hpgl.empty());
         expectNoNonFinite(hpgl, "the HP-GL file");
     }
     problem.clear();
-    const std::string dxf = dxfBytes(ws, problem);
+    const std::string dxf = corvane::test::bytesOf(dxfBytes(ws), problem);
     if (problem.empty()) {
         EXPECT_FALSE(dxf.empty());
         expectNoNonFinite(dxf, "the DXF file");
@@ -302,7 +302,7 @@ TEST(ExtremeModels, FullModelSavesLoadsAndDrawsWithEveryOutput)
     test::fullModel(ws);
     ASSERT_EQ(check::modelViolation(ws), "");
     const std::string path = dir.filePath("full.mod").toStdString();
-    ASSERT_EQ(saveModelFile(ws, path), "");
+    ASSERT_EQ(saveModelFile(ws, path).message(), "");
     const std::string saved = slurp(path);
     EXPECT_EQ(saved.size(), 6u * (9 + 2 * MaxStations + MaxBodies * (4 + 2 * MaxCorners)));
 
@@ -393,20 +393,20 @@ TEST(FileFaults, SaveIntoAPlaceThatCannotBeWrittenLeavesNothingBehind)
 
     // The parent of the target is a regular file: no write can succeed, even as root.
     for (const fs::path& target : {root / "plain" / "model.mod", root / "missing" / "model.mod"}) {
-        const std::string message = saveModelFile(ws, target.string());
+        const std::string message = saveModelFile(ws, target.string()).message();
         EXPECT_NE(message, "");
         EXPECT_NE(message.find(target.string()), std::string::npos) << message;
         EXPECT_FALSE(fs::exists(target));
-        EXPECT_NE(WriteHPGL(ws, target.string()), "");
-        EXPECT_NE(WriteDXF(ws, target.string()), "");
-        EXPECT_NE(writeReportFile(ws.model, target.string()), "");
+        EXPECT_NE(WriteHPGL(ws, target.string()).message(), "");
+        EXPECT_NE(WriteDXF(ws, target.string()).message(), "");
+        EXPECT_NE(writeReportFile(ws.model, target.string()).message(), "");
     }
     EXPECT_EQ(slurp(root / "plain"), "I am a file, not a folder");
 
     // The target is a folder: refused, the folder and its contents untouched.
     fs::create_directory(root / "folder.mod");
     spit(root / "folder.mod" / "inside", "keep");
-    EXPECT_NE(saveModelFile(ws, (root / "folder.mod").string()), "");
+    EXPECT_NE(saveModelFile(ws, (root / "folder.mod").string()).message(), "");
     EXPECT_EQ(slurp(root / "folder.mod" / "inside"), "keep");
 
     // Only the two files made here remain: no temporary left over.
@@ -425,12 +425,12 @@ TEST(FileFaults, UnsaveableModelKeepsThePreviousFile)
     test::fullModel(ws);
     ws.model.NumStations = 20;
     ws.model.NumBodies = 3;
-    ASSERT_EQ(saveModelFile(ws, path), "");
+    ASSERT_EQ(saveModelFile(ws, path).message(), "");
     const std::string previous = slurp(path);
 
     // A value a six-byte real cannot hold: the save is refused before the file is touched.
     ws.model.Bodies[2].Density = 1e300;
-    const std::string message = saveModelFile(ws, path);
+    const std::string message = saveModelFile(ws, path).message();
     EXPECT_NE(message, "");
     EXPECT_EQ(slurp(path), previous);
 }
@@ -445,7 +445,7 @@ TEST(FileFaults, FileThatVanishesOrCannotBeReadLeavesTheModel)
     ws.model.NumBodies = 4;
     ws.model.RecalculateModel();
     const std::string path = (root / "gone.mod").string();
-    ASSERT_EQ(saveModelFile(ws, path), "");
+    ASSERT_EQ(saveModelFile(ws, path).message(), "");
     fs::remove(path);
     const std::string before = modelBytes(ws);
 

@@ -66,8 +66,8 @@ void modelWithBodies(Workspace& ws, int n)
 
 std::string snapshot(const Workspace& ws)
 {
-    std::string reason;
-    std::string s = modelFileBytes(ws, reason).value_or("unsaveable " + reason);
+    const auto bytes = modelFileBytes(ws);
+    std::string s = bytes.value_or("unsaveable " + bytes.message());
     for (int i = 1; i <= ws.model.NumStations; ++i)
         s += rec(ws.model.CalculatedGravity[i]);
     s += rec(ws.display.ViewDepthMin) + rec(ws.display.ViewDepthMax) + std::to_string(ws.model.NumHoles);

@@ -41,9 +41,8 @@ void link(Model& m, int b, int k, int b2, int k2)
 
 std::string save(const Workspace& ws)
 {
-    std::string reason;
-    auto bytes = modelFileBytes(ws, reason);
-    EXPECT_TRUE(bytes) << reason;
+    auto bytes = modelFileBytes(ws);
+    EXPECT_TRUE(bytes) << bytes.message();
     return bytes.value_or("");
 }
 
@@ -364,8 +363,7 @@ TEST(ModelExtras, ChecksumCoversEveryByteBeforeIt)
 {
     Workspace ws;
     everything(ws);
-    std::string reason;
-    const std::string bytes = modelFileBytes(ws, extrasOf(ws), true, reason).value();
+    const std::string bytes = modelFileBytes(ws, extrasOf(ws), true).value();
     const std::size_t at = bytes.find("checksum ");
     ASSERT_NE(at, std::string::npos);
     EXPECT_TRUE(bytes.substr(at).starts_with("checksum " + extrasChecksum(bytes.substr(0, at)) + "\r\n#END"));

@@ -43,9 +43,8 @@ Real48 recordAt(const std::string& bytes, std::size_t index)   // 1-based record
 
 std::string save(const Workspace& ws)
 {
-    std::string reason;
-    auto bytes = modelFileBytes(ws, reason);
-    EXPECT_TRUE(bytes.has_value()) << reason;
+    auto bytes = modelFileBytes(ws);
+    EXPECT_TRUE(bytes) << bytes.message();
     return bytes.value_or("");
 }
 
@@ -164,7 +163,7 @@ TEST(ModelFile, KeptFilesMatchTheirGenerator)
         Workspace ws;
         g.build(ws);
         if (write) {
-            ASSERT_EQ(saveModelFile(ws, g.path.string()), "");
+            ASSERT_EQ(saveModelFile(ws, g.path.string()).message(), "");
         }
         EXPECT_EQ(slurp(g.path), save(ws)) << g.path;
     }
@@ -432,7 +431,7 @@ TEST(ModelFile, FilesOnDisk)
     Workspace ws;
     oneBodyModel(ws);
     const std::string path = (dir / "model.mod").string();
-    ASSERT_EQ(saveModelFile(ws, path), "");
+    ASSERT_EQ(saveModelFile(ws, path).message(), "");
     EXPECT_EQ(slurp(path), save(ws));
     // Saving does not change the remembered name; loading does.
     EXPECT_EQ(ws.app.ModelFileName, "");
@@ -449,12 +448,12 @@ TEST(ModelFile, FilesOnDisk)
     // A model the file cannot hold is refused, and the old file stays as it was.
     const std::string old = slurp(path);
     ws.model.Bodies[1].Density = 1e39;
-    const std::string err = saveModelFile(ws, path);
+    const std::string err = saveModelFile(ws, path).message();
     EXPECT_NE(err.find(path), std::string::npos) << err;
     EXPECT_NE(err.find("density contrast of body 1"), std::string::npos) << err;
     EXPECT_EQ(slurp(path), old);
     ws.model.Bodies[1].Density = std::nan("");
-    EXPECT_NE(saveModelFile(ws, path), "");
+    EXPECT_NE(saveModelFile(ws, path).message(), "");
     EXPECT_EQ(slurp(path), old);
     ws.model.Bodies[1].Density = 0.25;
 
@@ -463,7 +462,7 @@ TEST(ModelFile, FilesOnDisk)
     test::setBody(ws.model, 1, {{40, 2}, {60, 6}}, 0.25, 100, 100);
     ws.model.RecalculateModel();
     const std::string two = (dir / "two.mod").string();
-    ASSERT_EQ(saveModelFile(ws, two), "");
+    ASSERT_EQ(saveModelFile(ws, two).message(), "");
     ASSERT_EQ(loadModelFile(back, two).message(), "");
     ASSERT_EQ(back.model.Bodies[1].NumCorners, 3);
     for (int k = 1; k <= 3; ++k) {
@@ -472,14 +471,14 @@ TEST(ModelFile, FilesOnDisk)
     }
     EXPECT_EQ(slurp(two), save(back));
     ws.model.Bodies[1].NumCorners = 2;
-    EXPECT_NE(saveModelFile(ws, path).find("body 1 has 1 corners; a body needs 2 to 50"), std::string::npos);
+    EXPECT_NE(saveModelFile(ws, path).message().find("body 1 has 1 corners; a body needs 2 to 50"), std::string::npos);
     EXPECT_EQ(slurp(path), old);
     oneBodyModel(ws);
 
     // A folder in the way, and a "folder" that is a file.
     fs::create_directory(dir / "taken.mod");
-    EXPECT_NE(saveModelFile(ws, (dir / "taken.mod").string()), "");
-    EXPECT_NE(saveModelFile(ws, (dir / "model.mod" / "x.mod").string()), "");
+    EXPECT_NE(saveModelFile(ws, (dir / "taken.mod").string()).message(), "");
+    EXPECT_NE(saveModelFile(ws, (dir / "model.mod" / "x.mod").string()).message(), "");
     EXPECT_EQ(slurp(path), old);
 
     // Load failures name the file and leave the model alone.

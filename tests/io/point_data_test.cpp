@@ -4,6 +4,7 @@
 #include "io/point_file.h"
 
 #include "support/bodies.h"
+#include "support/result.h"
 
 #include <QTemporaryDir>
 
@@ -164,14 +165,14 @@ TEST(Dxf, PointSetsOnTheirOwnLayers)
     d.GravityMin = -1;
     d.GravityMax = 3;
     std::string problem;
-    const std::string plain = dxfBytes(ws, problem);
+    const std::string plain = corvane::test::bytesOf(dxfBytes(ws), problem);
 
     ws.overlays.pointSets = {
         {"a", {{1.25, 0.5, "A1"}, {4, 3, ""}, {6, 1, "beyond"}, {2, 5, "deep"}}, PointSymbol::Circle, 0x0000ff, false},
         {"b", {{2, 2, "hidden"}}, PointSymbol::Cross, 0x00ff00, true},
         {"c", {{0, 0, ""}}, PointSymbol::Square, 0xff0000, false},
     };
-    const std::string dxf = dxfBytes(ws, problem);
+    const std::string dxf = corvane::test::bytesOf(dxfBytes(ws), problem);
     ASSERT_EQ(problem, "");
     // A model without point data keeps its layers.
     EXPECT_EQ(dxfLayers(m, d).size(), dxfLayers(m, d, &ws.overlays).size() - 2);

@@ -467,15 +467,9 @@ int invert(Workspace& ws, const Options& o)
         return ExitFailure;
     }
     RunReport report;
-    switch (runStoredInversion(ws, ws.inversion.NumIterations, {}, &report)) {
-    case InversionOutcome::NothingSelected:
-        message(texts::NothingSelected.toStdString());
+    if (const Status run = runStoredInversion(ws, ws.inversion.NumIterations, {}, &report); !run) {
+        message(run.message());
         return ExitFailure;
-    case InversionOutcome::TooManyUnknowns:
-        message(texts::tooManyUnknowns(ws.extras.AllBodies).toStdString());
-        return ExitFailure;
-    case InversionOutcome::Done:
-        break;
     }
     if (const Status saved = saveModelFile(ws, o.output); !saved) {
         message(saved.message());

@@ -1,5 +1,6 @@
 #include "inversion/run_options.h"
 
+#include "inversion/texts.h"
 #include "model/magnetic_data.h"
 
 #include <cmath>
@@ -38,13 +39,22 @@ InversionOptions storedInversionOptions(const Workspace& ws)
     return o;
 }
 
-InversionOutcome runStoredInversion(Workspace& ws, int iterations, const std::function<void()>& afterIteration,
-                                    RunReport* report)
+Status runStoredInversion(Workspace& ws, int iterations, const std::function<void()>& afterIteration,
+                          RunReport* report)
 {
-    if (ws.model.NumBodies < 1)
-        return InversionOutcome::NothingSelected;
-    return runInversion(ws.model, ws.inversion, ws.display, inversionBody(ws), iterations, afterIteration,
-                        report, storedInversionOptions(ws));
+    InversionOutcome outcome = InversionOutcome::NothingSelected;
+    if (ws.model.NumBodies >= 1)
+        outcome = runInversion(ws.model, ws.inversion, ws.display, inversionBody(ws), iterations, afterIteration,
+                               report, storedInversionOptions(ws));
+    switch (outcome) {
+    case InversionOutcome::NothingSelected:
+        return fail(texts::NothingSelected.toStdString());
+    case InversionOutcome::TooManyUnknowns:
+        return fail(texts::tooManyUnknowns(ws.extras.AllBodies).toStdString());
+    case InversionOutcome::Done:
+        break;
+    }
+    return {};
 }
 
 ChoiceCount countChoices(const Model& m, int b)

@@ -164,10 +164,9 @@ Status importSideroModel(Workspace& ws, std::string_view bytes, const std::strin
 Status readBodyFile(Workspace& ws, std::string_view bytes, const std::string& fileName)
 {
     Model& m = ws.model;
-    std::string problem;
-    const auto decoded = decodeText(bytes, fileName, problem);
+    const auto decoded = decodeText(bytes, fileName);
     if (!decoded)
-        return fail(problem);
+        return fail(decoded.message());
     const std::string_view text = *decoded;
     const std::vector<std::string_view> all = textLines(text);
     // Commas are judged by the values only: the two free lines and the label
@@ -282,10 +281,9 @@ Status readBoreholeFile(Workspace& ws, std::string_view bytes, const std::string
     Model& m = ws.model;
     if (m.NumHoles >= MaxHoles)
         return fail(TooManyBoreholesText);
-    std::string problem;
-    const auto decoded = decodeText(bytes, fileName, problem);
+    const auto decoded = decodeText(bytes, fileName);
     if (!decoded)
-        return fail(problem);
+        return fail(decoded.message());
     const std::string_view text = *decoded;
     const std::vector<std::string_view> all = textLines(text);
     std::vector<std::string_view> rows;

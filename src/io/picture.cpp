@@ -43,7 +43,9 @@ Status writeSvgPicture(Workspace& ws, QSize size, int dpi, const std::string& pa
     if (!painter.begin(&svg))
         return fail("The SVG picture could not be drawn.");
     PaintModel(painter, QRect(QPoint(0, 0), size), ws);
-    painter.end();
+    // The document is completed here; a failure would leave a cut-off file.
+    if (!painter.end())
+        return fail("The SVG picture could not be drawn.");
     return writeFileSafely(path, std::string_view(buffer.data().constData(),
                                                   static_cast<std::size_t>(buffer.data().size())));
 }

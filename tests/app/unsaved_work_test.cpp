@@ -229,7 +229,8 @@ TEST_F(UnsavedWork, TheQuestionBeforeAChangedModelIsReplaced)
     };
     auto bodiesInFile = [this] {
         Workspace loaded;
-        return loadModelFile(loaded, QFile::encodeName(file).toStdString()).message().empty() ? loaded.model.NumBodies : -1;
+        return loadModelFile(loaded, QFile::encodeName(file).toStdString()).message().empty() ? loaded.model.NumBodies
+                                                                                               : -1;
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);

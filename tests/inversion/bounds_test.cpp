@@ -72,7 +72,8 @@ TEST(Bounds, EveryWayABodyArrivesStartsWithoutTypedBounds)
     };
     const Case cases[] = {
         {"Load an old model", [](Workspace& ws) { return loadModelFile(ws, examples + "basin.mod").message(); }, true},
-        {"Import a model from Sidero", [](Workspace& ws) { return importSideroModel(ws, sideroSquare(), "s.mod").message(); },
+        {"Import a model from Sidero",
+         [](Workspace& ws) { return importSideroModel(ws, sideroSquare(), "s.mod").message(); },
          true},
         {"Read in a model file", [](Workspace& ws) { return readBodyFile(ws, bodyFile, "b.bod").message(); }, false},
         {"Add a body",

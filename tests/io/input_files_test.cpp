@@ -329,7 +329,8 @@ TEST(BodyFile, CountsOutOfRangeAreRefused)
         (k < 50 ? fifty : fiftyOne).emplace_back(k, 1 + k % 2);
     fiftyOne.insert(fiftyOne.begin(), fifty.begin(), fifty.end());
     // The second body is bad: the first one is not kept either.
-    EXPECT_EQ(readBodyFile(few, bodyFile(2, {triangle, fiftyOne}), "f.bod").message(), "Invalid no. of corners in body.");
+    EXPECT_EQ(readBodyFile(few, bodyFile(2, {triangle, fiftyOne}), "f.bod").message(),
+              "Invalid no. of corners in body.");
     EXPECT_EQ(readBodyFile(few, bodyFile(1, {{{1, 1}, {2, 2}}}), "f.bod").message(), "Invalid no. of corners in body.");
     EXPECT_TRUE(snapshot(few) == fewBefore);
     ASSERT_EQ(readBodyFile(few, bodyFile(1, {fifty}), "f.bod").message(), "");

@@ -12,7 +12,8 @@
 
 namespace fs = std::filesystem;
 // The file's bytes into bytes (empty on failure) and the failure's message.
-static std::string readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes = std::size_t{64} << 20)
+static std::string readWholeFile(const std::string& path, std::string& bytes,
+                                 std::size_t maxBytes = std::size_t{64} << 20)
 {
     const corvane::Result<std::string> r = corvane::readWholeFile(path, maxBytes);
     bytes = r ? *r : std::string();
@@ -214,7 +215,8 @@ TEST(SafeFile, AGroupOfFilesIsWrittenWholeOrNotAtAll)
             } else {
                 second = dir / "none" / "out@2x.png";
             }
-            const std::string err = corvane::writeFilesSafely({{a.string(), "new a"}, {second.string(), "new b"}}).message();
+            const std::string err =
+                corvane::writeFilesSafely({{a.string(), "new a"}, {second.string(), "new b"}}).message();
             EXPECT_NE(err.find(second.string()), std::string::npos) << err;
             EXPECT_EQ(fs::exists(a), firstExists);
             if (firstExists) {

@@ -164,9 +164,9 @@ bool Tcorvane::saveFirst()
 
 bool Tcorvane::saveModelTo(const QString& name)
 {
-    const std::string err = saveModelFile(ws_, QFile::encodeName(name).toStdString());
-    if (!err.empty()) {
-        platform_->error(QString::fromLocal8Bit(err.c_str()));
+    const Status saved = saveModelFile(ws_, QFile::encodeName(name).toStdString());
+    if (!saved) {
+        platform_->error(QString::fromLocal8Bit(saved.message().c_str()));
         return false;
     }
     modelFile_ = QFileInfo(name).absoluteFilePath();
@@ -178,15 +178,15 @@ bool Tcorvane::saveModelTo(const QString& name)
 
 bool Tcorvane::loadModelFrom(const QString& name)
 {
-    std::string err;
+    Status loaded;
     std::vector<std::string> notes;
     {
         BusyCursor busy(*platform_);
         // The model is replaced only if the whole file is sound.
-        err = loadModelFile(ws_, QFile::encodeName(name).toStdString(), &notes);
+        loaded = loadModelFile(ws_, QFile::encodeName(name).toStdString(), &notes);
     }
-    if (!err.empty()) {
-        platform_->error(QString::fromLocal8Bit(err.c_str()));
+    if (!loaded) {
+        platform_->error(QString::fromLocal8Bit(loaded.message().c_str()));
         return false;
     }
     modelFile_ = QFileInfo(name).absoluteFilePath();
@@ -244,8 +244,9 @@ bool Tcorvane::offerRecovery(const QString& named)
     for (const RecoveryFiles::Found& found : recovery_->leftBehind()) {
         const QString when = found.written.toString(QStringLiteral("yyyy-MM-dd hh:mm"));
         const std::string path = QFile::encodeName(found.path).toStdString();
-        std::string bytes;
-        std::string err = readWholeFile(path, bytes, std::size_t{16} << 20);
+        const Result<std::string> read = readWholeFile(path, std::size_t{16} << 20);
+        const std::string bytes = read ? *read : std::string();
+        std::string err = read.message();
         if (err.empty())
             err = checkRecoveryBytes(bytes);
         if (!err.empty()) {

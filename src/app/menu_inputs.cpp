@@ -19,13 +19,13 @@ void Tcorvane::ImportamodelfromSidero1Click()
     const QString name = platform_->openFileName(QStringLiteral("Mag. models"), QStringLiteral("*.mod"));
     if (name.isEmpty())
         return;
-    std::string err;
+    Status read;
     {
         BusyCursor busy(*platform_);
-        err = importSideroFile(ws_, localName(name));
+        read = importSideroFile(ws_, localName(name));
     }
-    if (!err.empty()) {
-        platform_->error(QString::fromLocal8Bit(err.c_str()));
+    if (!read) {
+        platform_->error(QString::fromLocal8Bit(read.message().c_str()));
         return;
     }
     disableBodyAddingWhenFull(*this);
@@ -38,13 +38,13 @@ void Tcorvane::Readinamodelfile1Click()
         platform_->openFileName(QStringLiteral("Ascii model files"), QStringLiteral("*.bod"));
     if (name.isEmpty())
         return;
-    std::string err;
+    Status read;
     {
         BusyCursor busy(*platform_);
-        err = readBodyFileAt(ws_, localName(name));
+        read = readBodyFileAt(ws_, localName(name));
     }
-    if (!err.empty()) {
-        platform_->error(QString::fromLocal8Bit(err.c_str()));
+    if (!read) {
+        platform_->error(QString::fromLocal8Bit(read.message().c_str()));
         return;
     }
     disableBodyAddingWhenFull(*this);
@@ -62,9 +62,9 @@ void Tcorvane::boreholedata1Click()
     if (name.isEmpty())
         return;
     std::string note;
-    const std::string err = readBoreholeFileAt(ws_, localName(name), &note);
-    if (!err.empty()) {
-        platform_->error(QString::fromLocal8Bit(err.c_str()));
+    const Status read = readBoreholeFileAt(ws_, localName(name), &note);
+    if (!read) {
+        platform_->error(QString::fromLocal8Bit(read.message().c_str()));
         return;
     }
     repaintModel();

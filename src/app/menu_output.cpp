@@ -69,10 +69,9 @@ bool mayReplaceAll(Platform& platform, const QString& name, const QStringList& b
 }
 
 // Asks for the file, asks before replacing it (and the files written beside
-// it, named by companions), writes it with write (which answers "" or the
-// reason it failed) and confirms with done.
+// it, named by companions), writes it with write and confirms with done.
 void saveOutput(Platform& platform, const QString& filterName, const QString& pattern,
-                const std::function<std::string(const std::string&)>& write, const QString& done,
+                const std::function<Status(const std::string&)>& write, const QString& done,
                 const std::function<QStringList(const QString&)>& companions = {})
 {
     const QString name = platform.saveFileName(filterName, pattern);
@@ -80,13 +79,13 @@ void saveOutput(Platform& platform, const QString& filterName, const QString& pa
         return;
     if (!mayReplaceAll(platform, name, companions ? companions(name) : QStringList()))
         return;
-    std::string err;
+    Status written;
     {
         BusyCursor busy(platform);
-        err = write(fileNameOf(name));
+        written = write(fileNameOf(name));
     }
-    if (!err.empty()) {
-        platform.error(messageOf(err));
+    if (!written) {
+        platform.error(messageOf(written.message()));
         return;
     }
     platform.information(done);
@@ -100,13 +99,13 @@ void Tcorvane::totheprinter1Click()
     QPrinter* printer = platform_->startPrintJob();
     if (!printer)
         return;
-    std::string err;
+    Status printed;
     {
         BusyCursor busy(*platform_);
-        err = printTextLines(*printer, reportForPrinter(ws_.model));
+        printed = printTextLines(*printer, reportForPrinter(ws_.model));
     }
-    if (!err.empty())
-        platform_->error(messageOf(err));
+    if (!printed)
+        platform_->error(messageOf(printed.message()));
 }
 
 void Tcorvane::toanASCIIfile1Click()
@@ -172,17 +171,17 @@ void Tcorvane::producehardcopy1Click()
     QPrinter* printer = platform_->startPrintJob();
     if (!printer)
         return;
-    std::string err;
+    Status printed;
     bool tooBig = false;
     {
         BusyCursor busy(*platform_);
         HardcopySettings settings = form.settings();
         settings.screenWidth = area_->clientRect().width();
         settings.screenFontPixels = static_cast<int>(std::lround(ws_.display.FontHeight * pictureDpi(*area_) / 72.0));
-        err = printHardcopy(*printer, ws_, settings, &tooBig);
+        printed = printHardcopy(*printer, ws_, settings, &tooBig);
     }
-    if (!err.empty()) {
-        platform_->error(messageOf(err));
+    if (!printed) {
+        platform_->error(messageOf(printed.message()));
         return;
     }
     if (tooBig)

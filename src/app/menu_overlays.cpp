@@ -16,9 +16,9 @@ void Tcorvane::Addpointdata1Click()
     const QString name = platform_->openFileName(QStringLiteral("Point data"), QStringLiteral("*"));
     if (name.isEmpty())
         return;
-    const std::string err = addPointSet(ws_.overlays, QFile::encodeName(name).toStdString());
-    if (!err.empty()) {
-        platform_->error(QString::fromStdString(err));
+    const Status added = addPointSet(ws_.overlays, QFile::encodeName(name).toStdString());
+    if (!added) {
+        platform_->error(QString::fromStdString(added.message()));
         return;
     }
     repaintModel();
@@ -58,7 +58,8 @@ std::string Tcorvane::readBackdropShown(Backdrop& b)
             progress.setValue(done);
             return !progress.wasCanceled();
         },
-        metresPerUnit(ws_.model));
+        metresPerUnit(ws_.model))
+        .message();
 }
 
 std::string Tcorvane::readOverlayFilesShown()

@@ -491,19 +491,18 @@ std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
     const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
     if (name.isEmpty())
         return std::nullopt;
-    std::string bytes;
-    const std::string problem = readWholeFile(QFile::encodeName(name).toStdString(), bytes);
-    if (!problem.empty()) {
-        platform.error(QString::fromStdString(problem));
+    const Result<std::string> bytes = readWholeFile(QFile::encodeName(name).toStdString());
+    if (!bytes) {
+        platform.error(QString::fromStdString(bytes.message()));
         return std::nullopt;
     }
     const std::string fileName = QFile::encodeName(name).toStdString();
-    FieldDataTable table = readFieldDataText(bytes, fileName);
+    FieldDataTable table = readFieldDataText(*bytes, fileName);
     if (table.question) {
         const int c = platform.choose(twoReadingsQuestion(*table.question, fileName), DecimalChoices);
         if (c < 0)
             return std::nullopt;
-        table = readFieldDataText(bytes, fileName, c == 0 ? '.' : ',');
+        table = readFieldDataText(*bytes, fileName, c == 0 ? '.' : ',');
     }
     if (!table.problem.empty()) {
         platform.error(QString::fromStdString(table.problem));

@@ -60,7 +60,7 @@ void unlock(const QString& path, int fd)
 
 }  // namespace
 
-std::optional<std::string> recoveryBytes(const Workspace& ws, const QString& modelFile, std::string& reason)
+Result<std::string> recoveryBytes(const Workspace& ws, const QString& modelFile)
 {
     // Without a model path the files shown with the section are named by
     // absolute path: the work may never have been saved, and the recovery
@@ -73,15 +73,15 @@ std::optional<std::string> recoveryBytes(const Workspace& ws, const QString& mod
     x.CurrentBody = ExtrasHidden{ws.model.CurrentBody, 0};
     x.View = ExtrasView{ws.display.ViewXMin, ws.display.ViewXMax, ws.display.Zoomed, ws.display.DepthTickStep,
                         ws.display.GravityTickStep};
-    return modelFileBytes(ws, x, true, reason);
+    return modelFileBytes(ws, x, true);
 }
 
 namespace {
 
 std::string checkContents(std::string_view bytes, ModelFileContents& contents)
 {
-    if (std::string reason = parseModelFile(bytes, contents); !reason.empty())
-        return reason;
+    if (Status parsed = parseModelFile(bytes, contents); !parsed)
+        return parsed.message();
     // The work is restored only as it was written: a file damaged since
     // would bring back wrong numbers without a word.
     if (!contents.Extras || !contents.ExtrasRead.HasChecksum || !contents.ExtrasRead.ChecksumGood)
@@ -149,11 +149,10 @@ std::string RecoveryFiles::write(const Workspace& ws, const QString& modelFile)
 {
     if (!lockOwn())
         return "Could not write in the folder \"" + QFile::encodeName(folder_).toStdString() + "\".";
-    std::string reason;
-    const std::optional<std::string> bytes = recoveryBytes(ws, modelFile, reason);
+    const Result<std::string> bytes = recoveryBytes(ws, modelFile);
     if (!bytes)
-        return "A model file cannot hold the model: " + reason + ".";
-    return writeFileSafely(QFile::encodeName(file_).toStdString(), *bytes);
+        return "A model file cannot hold the model: " + bytes.message() + ".";
+    return writeFileSafely(QFile::encodeName(file_).toStdString(), *bytes).message();
 }
 
 void RecoveryFiles::remove()

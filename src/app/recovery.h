@@ -8,6 +8,7 @@
 // keeps its own file and holds a lock beside it for as long as it runs; a
 // file whose lock nobody holds was left by a program that ended without
 // removing it.
+#include "model/result.h"
 #include "model/workspace.h"
 
 #include <QDateTime>
@@ -21,9 +22,8 @@
 
 namespace corvane {
 
-// The bytes of a recovery file for ws, or nothing and the reason.
-std::optional<std::string> recoveryBytes(const Workspace& ws, const QString& modelFile,
-                                         std::string& reason);
+// The bytes of a recovery file for ws, or why it cannot hold it.
+Result<std::string> recoveryBytes(const Workspace& ws, const QString& modelFile);
 // Replaces the model in ws by a recovery file's; ws is untouched and the
 // reason returned when the file is not sound or fails its checksum. Extras
 // that do not fit are left out one by one, each with a sentence in notes.

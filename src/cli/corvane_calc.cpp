@@ -382,10 +382,10 @@ void message(std::string_view text)
 // the window's warnings. Empty on success, else the window's message.
 std::string readStations(const Options& o, StationList& s)
 {
-    std::string bytes;
-    if (std::string problem = readWholeFile(o.stations, bytes); !problem.empty())
-        return problem;
-    const FieldDataTable table = readFieldDataText(bytes, o.stations, o.decimal);
+    const Result<std::string> bytes = readWholeFile(o.stations);
+    if (!bytes)
+        return bytes.message();
+    const FieldDataTable table = readFieldDataText(*bytes, o.stations, o.decimal);
     if (!table.problem.empty())
         return table.problem;
     if (table.question)
@@ -467,18 +467,12 @@ int invert(Workspace& ws, const Options& o)
         return ExitFailure;
     }
     RunReport report;
-    switch (runStoredInversion(ws, ws.inversion.NumIterations, {}, &report)) {
-    case InversionOutcome::NothingSelected:
-        message(outcome::NothingSelected);
+    if (const Status run = runStoredInversion(ws, ws.inversion.NumIterations, {}, &report); !run) {
+        message(run.message());
         return ExitFailure;
-    case InversionOutcome::TooManyUnknowns:
-        message(outcome::tooManyUnknowns(ws.extras.AllBodies));
-        return ExitFailure;
-    case InversionOutcome::Done:
-        break;
     }
-    if (std::string problem = saveModelFile(ws, o.output); !problem.empty()) {
-        message(problem);
+    if (const Status saved = saveModelFile(ws, o.output); !saved) {
+        message(saved.message());
         return ExitFailure;
     }
     return writeOut(reportTable(report, "\n")) ? 0 : ExitFailure;
@@ -504,8 +498,8 @@ int main(int argc, char** argv)
 
     Workspace ws;
     std::vector<std::string> notes;
-    if (std::string problem = loadModelFile(ws, o.model, &notes); !problem.empty()) {
-        message(problem);
+    if (const Status loaded = loadModelFile(ws, o.model, &notes); !loaded) {
+        message(loaded.message());
         return ExitFailure;
     }
     // The extras the window would report, each once; the model is read.

@@ -1,5 +1,6 @@
 #include "inversion/run_options.h"
 
+#include "inversion/outcome_texts.h"
 #include "model/magnetic_data.h"
 
 #include <cmath>
@@ -38,13 +39,22 @@ InversionOptions storedInversionOptions(const Workspace& ws)
     return o;
 }
 
-InversionOutcome runStoredInversion(Workspace& ws, int iterations, const std::function<void()>& afterIteration,
-                                    RunReport* report)
+Status runStoredInversion(Workspace& ws, int iterations, const std::function<void()>& afterIteration,
+                          RunReport* report)
 {
-    if (ws.model.NumBodies < 1)
-        return InversionOutcome::NothingSelected;
-    return runInversion(ws.model, ws.inversion, ws.display, inversionBody(ws), iterations, afterIteration,
-                        report, storedInversionOptions(ws));
+    InversionOutcome ran = InversionOutcome::NothingSelected;
+    if (ws.model.NumBodies >= 1)
+        ran = runInversion(ws.model, ws.inversion, ws.display, inversionBody(ws), iterations, afterIteration,
+                               report, storedInversionOptions(ws));
+    switch (ran) {
+    case InversionOutcome::NothingSelected:
+        return fail(outcome::NothingSelected);
+    case InversionOutcome::TooManyUnknowns:
+        return fail(outcome::tooManyUnknowns(ws.extras.AllBodies));
+    case InversionOutcome::Done:
+        break;
+    }
+    return {};
 }
 
 ChoiceCount countChoices(const Model& m, int b)

@@ -4,6 +4,7 @@
 // through here, so that the two cannot differ. Plain C++.
 #include "inversion/least_squares.h"
 #include "inversion/run_report.h"
+#include "model/result.h"
 #include "model/workspace.h"
 
 #include <functional>
@@ -26,9 +27,9 @@ int inversionBody(Workspace& ws);
 InversionOptions storedInversionOptions(const Workspace& ws);
 
 // The run the stored choices describe, over the given number of iterations.
-InversionOutcome runStoredInversion(Workspace& ws, int iterations,
-                                    const std::function<void()>& afterIteration = {},
-                                    RunReport* report = nullptr);
+// A run refused before anything changes fails with the message to show.
+Status runStoredInversion(Workspace& ws, int iterations, const std::function<void()>& afterIteration = {},
+                          RunReport* report = nullptr);
 
 // What a run takes from the bodies: for each body-wide parameter the number of
 // bodies that chose it, the corners chosen, and the bodies that chose anything.

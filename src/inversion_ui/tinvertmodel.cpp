@@ -209,7 +209,7 @@ void Tinvertmodel::OKBtnClick()
         x.MagneticError = typedError(magneticerror_, defaults.magneticError);
     }
     RunReport report;
-    InversionOutcome outcome = InversionOutcome::Done;
+    Status outcome;
     {
         BusyCursor busy(platform_);
         outcome = runStoredInversion(
@@ -222,11 +222,9 @@ void Tinvertmodel::OKBtnClick()
             },
             &report);
     }
-    if (outcome == InversionOutcome::NothingSelected)
-        platform_.error(texts::NothingSelected);
-    else if (outcome == InversionOutcome::TooManyUnknowns)
-        platform_.error(texts::tooManyUnknowns(ws_.extras.AllBodies));
-    if (outcome == InversionOutcome::Done) {
+    if (!outcome)
+        platform_.error(QString::fromStdString(outcome.message()));
+    else {
         // The run went back to a better state than its last: show it.
         if (report.kept != count && repaint_)
             repaint_();

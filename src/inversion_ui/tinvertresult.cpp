@@ -271,10 +271,9 @@ void Tinvertresult::SaveBtnClick()
         return;
     if (!mayReplace(platform_, name))
         return;
-    const std::string err =
-        writeFileSafely(QFile::encodeName(name).toStdString(), reportTable(report_, "\r\n"));
-    if (!err.empty()) {
-        platform_.error(QString::fromLocal8Bit(err.c_str()));
+    const Status saved = writeFileSafely(QFile::encodeName(name).toStdString(), reportTable(report_, "\r\n"));
+    if (!saved) {
+        platform_.error(QString::fromLocal8Bit(saved.message().c_str()));
         return;
     }
     platform_.information(QStringLiteral("Inversion results successfully saved."));

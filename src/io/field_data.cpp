@@ -103,9 +103,11 @@ void fillLines(FieldDataTable& table, const std::vector<std::string_view>& lines
 FieldDataTable readFieldDataText(std::string_view bytes, const std::string& fileName, char decimal)
 {
     FieldDataTable table;
-    const auto text = decodeText(bytes, fileName, table.problem);
-    if (!text)
+    const auto text = decodeText(bytes, fileName);
+    if (!text) {
+        table.problem = text.message();
         return table;
+    }
     const std::vector<std::string_view> lines = keptLines(*text, table.linesDropped);
     std::vector<std::string_view> kept(lines.size());
     std::vector<int> numbers(lines.size());

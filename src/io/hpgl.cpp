@@ -138,21 +138,21 @@ void applyPlotGravityRule(Display& d)
         d.GravityMin = 0;
 }
 
-std::string plotProblem(const Model& m, const Display& d)
+Status plotProblem(const Model& m, const Display& d)
 {
     const int n = std::clamp(m.NumStations, 0, MaxStations);
     const double R = n >= 1 ? m.StationX[n] - m.StationX[1] : 0;
     if (n < 2 || !std::isfinite(R) || R == 0)
-        return "The profile has no length (it needs at least two stations at different "
-               "positions), so it cannot be plotted.";
+        return fail("The profile has no length (it needs at least two stations at different "
+                    "positions), so it cannot be plotted.");
     const double D = d.ViewDepthMax - d.ViewDepthMin;
     if (!std::isfinite(D) || !(D > 0))
-        return "The depth range of the display is zero, so the section cannot be plotted. "
-               "Set a maximum depth greater than the minimum depth.";
+        return fail("The depth range of the display is zero, so the section cannot be plotted. "
+                    "Set a maximum depth greater than the minimum depth.");
     const double G = d.GravityMax - d.GravityMin;
     if (!std::isfinite(G) || !(G > 0))
-        return "The gravity range is zero, so the curves cannot be plotted.";
-    return std::string();
+        return fail("The gravity range is zero, so the curves cannot be plotted.");
+    return {};
 }
 
 void plotTickStep(double range, double& step, int& count)
@@ -193,12 +193,11 @@ PlotFrame plotFrame(const Model& m, const Display& d, double width, double half)
     return f;
 }
 
-std::optional<PlotSetup> setUpPlot(const Model& m, Display& d, double width, double half, std::string& problem)
+Result<PlotSetup> setUpPlot(const Model& m, Display& d, double width, double half)
 {
     applyPlotGravityRule(d);
-    problem = plotProblem(m, d);
-    if (!problem.empty())
-        return std::nullopt;
+    if (Status scalable = plotProblem(m, d); !scalable)
+        return fail(scalable.message());
     PlotSetup s;
     s.f = plotFrame(m, d, width, half);
     s.split = magneticPanelInPlot(m, d);
@@ -208,21 +207,21 @@ std::optional<PlotSetup> setUpPlot(const Model& m, Display& d, double width, dou
     return s;
 }
 
-std::string hpglBytes(Workspace& ws, std::string& problem)
+Result<std::string> hpglBytes(Workspace& ws)
 {
     applyPlotGravityRule(ws.display);
-    return hpglBytes(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax}, problem);
+    return hpglBytes(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax});
 }
 
-std::string hpglBytes(const Workspace& ws, const GravityAxis& axis, std::string& problem)
+Result<std::string> hpglBytes(const Workspace& ws, const GravityAxis& axis)
 {
     const Model& m = ws.model;
     Display d = ws.display;
     d.GravityMin = axis.min;
     d.GravityMax = axis.max;
-    const auto setup = setUpPlot(m, d, 10000, 3750, problem);
+    const auto setup = setUpPlot(m, d, 10000, 3750);
     if (!setup)
-        return std::string();
+        return fail(setup.message());
 
     PlotFrame f = setup->f;
     const bool split = setup->split;
@@ -375,19 +374,18 @@ std::string hpglBytes(const Workspace& ws, const GravityAxis& axis, std::string&
     return out;
 }
 
-std::string WriteHPGL(Workspace& ws, const std::string& fileName)
+Status WriteHPGL(Workspace& ws, const std::string& fileName)
 {
     applyPlotGravityRule(ws.display);
     return WriteHPGL(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax}, fileName);
 }
 
-std::string WriteHPGL(const Workspace& ws, const GravityAxis& axis, const std::string& fileName)
+Status WriteHPGL(const Workspace& ws, const GravityAxis& axis, const std::string& fileName)
 {
-    std::string problem;
-    const std::string bytes = hpglBytes(ws, axis, problem);
-    if (!problem.empty())
-        return problem;
-    return writeFileSafely(fileName, bytes);
+    const Result<std::string> bytes = hpglBytes(ws, axis);
+    if (!bytes)
+        return fail(bytes.message());
+    return writeFileSafely(fileName, *bytes);
 }
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 // pure functions of the workspace, written to disk safely.
 #include "model/airborne.h"
 #include "model/gravity_axis.h"
+#include "model/result.h"
 #include "model/workspace.h"
 
 #include <cstddef>
@@ -36,10 +37,10 @@ struct PlotFrame {
 void applyPlotGravityRule(Display& d);
 
 // Why the plot cannot be scaled (a profile without length, no depth or no
-// gravity range), as a message for the user; empty when it can.
-std::string plotProblem(const Model& m, const Display& d);
+// gravity range), as a message for the user.
+Status plotProblem(const Model& m, const Display& d);
 
-// The frame for width x (2 x half); only meaningful when plotProblem is empty.
+// The frame for width x (2 x half); only meaningful when plotProblem is ok.
 PlotFrame plotFrame(const Model& m, const Display& d, double width, double half);
 
 // True when the plot shares its curves' half as the window shares its
@@ -52,14 +53,14 @@ void shareCurvePanel(PlotFrame& f, const Display& d, double half);
 
 // What both plots do first: apply the GravityMin rule to d, then frame a
 // plot `width` wide with panels `half` high, the curves' half shared with the
-// magnetic panel when that is shown. Nothing, with `problem` set, when the
-// plot cannot be scaled.
+// magnetic panel when that is shown. A failure when the plot cannot be
+// scaled.
 struct PlotSetup {
     PlotFrame f;
     bool split = false;       // the magnetic panel is shown
     double gravityTop = 0;    // the top of the gravity curves' panel
 };
-std::optional<PlotSetup> setUpPlot(const Model& m, Display& d, double width, double half, std::string& problem);
+Result<PlotSetup> setUpPlot(const Model& m, Display& d, double width, double half);
 
 // The distance tick rule: step a power of ten below the range, refined to a
 // fifth or a tenth when that gives only two or one tick.
@@ -88,16 +89,16 @@ inline constexpr double HpglCharHeight = 100;
 double labelWidth(std::size_t chars);
 
 // The HP-GL file's bytes with the gravity axis from axis.min to axis.max
-// (plotGravityAxis gives the plots' own, from the model alone).
-// Returns an empty string and sets `problem` when the plot cannot be scaled.
-std::string hpglBytes(const Workspace& ws, const GravityAxis& axis, std::string& problem);
+// (plotGravityAxis gives the plots' own, from the model alone). A failure
+// when the plot cannot be scaled.
+Result<std::string> hpglBytes(const Workspace& ws, const GravityAxis& axis);
 // The same with the axis ws.display holds, to which the GravityMin rule is
 // applied first.
-std::string hpglBytes(Workspace& ws, std::string& problem);
+Result<std::string> hpglBytes(Workspace& ws);
 
-// Writes the HP-GL file. Returns an empty string on success, otherwise the
-// message for the user (nothing is written then).
-std::string WriteHPGL(const Workspace& ws, const GravityAxis& axis, const std::string& fileName);
-std::string WriteHPGL(Workspace& ws, const std::string& fileName);
+// Writes the HP-GL file. A failure's message is for the user (nothing is
+// written then).
+Status WriteHPGL(const Workspace& ws, const GravityAxis& axis, const std::string& fileName);
+Status WriteHPGL(Workspace& ws, const std::string& fileName);
 
 }  // namespace corvane

@@ -80,7 +80,7 @@ bool ReadValueLine(LineReader& lines, std::vector<std::string>& fields, Commas c
 
 // ---------------------------------------------------------------- Sidero
 
-std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::string& fileName)
+Status importSideroModel(Workspace& ws, std::string_view bytes, const std::string& fileName)
 {
     Model& m = ws.model;
     const std::string bad = quoted(fileName) + " is not a Sidero model that can be imported: ";
@@ -88,7 +88,7 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
     double head[13];
     for (double& v : head)
         if (!r.get(v))
-            return bad + "it is shorter than the 13 records that begin every Sidero model.";
+            return fail(bad + "it is shorter than the 13 records that begin every Sidero model.");
 
     // Counts are taken as absolute values, rounded; the checks are made on the
     // reals so that huge values cannot overflow.
@@ -102,7 +102,7 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
         f = 1000.0;
 
     if (sReal > static_cast<double>(r.recordsLeft()) / 2)
-        return bad + "it ends before the data of its " + fixed(sReal, 0, 0) + " stations.";
+        return fail(bad + "it ends before the data of its " + fixed(sReal, 0, 0) + " stations.");
     r.skip(2 * static_cast<std::size_t>(sReal));
 
     const int room = MaxBodies - m.NumBodies;
@@ -114,14 +114,14 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
         double n = 0, property = 0, strike = 0, skipped = 0;
         if (!r.get(n) || !r.get(property) || !r.get(strike) || !r.get(skipped) ||
             !r.get(skipped) || !r.get(skipped))
-            return bad + "it ends before the data of " + which + " are complete.";
+            return fail(bad + "it ends before the data of " + which + " are complete.");
         const double corners = std::nearbyint(n);
         if (!(corners >= MinFileCorners && corners <= MaxCorners))
-            return bad + which + " announces " + fixed(n, 0, 0) + " stored corners; a body holds " +
-                   std::to_string(MinFileCorners) + " to " + std::to_string(MaxCorners) + ".";
+            return fail(bad + which + " announces " + fixed(n, 0, 0) + " stored corners; a body holds " +
+                        std::to_string(MinFileCorners) + " to " + std::to_string(MaxCorners) + ".");
         const auto nc = static_cast<std::size_t>(corners);
         if (r.recordsLeft() < 2 * nc)
-            return bad + "it ends before the corners of " + which + " are complete.";
+            return fail(bad + "it ends before the corners of " + which + " are complete.");
         nb.Density = property;
         nb.StrikeLength1 = nb.StrikeLength2 = strike * f;
         nb.x.resize(nc);
@@ -135,7 +135,7 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
         // The last stored corner closes the body; an open outline would be
         // calculated and edited as some other shape.
         if (nb.x.back() != nb.x.front() || nb.z.back() != nb.z.front())
-            return bad + which + " is not closed: its last corner does not repeat its first.";
+            return fail(bad + which + " is not closed: its last corner does not repeat its first.");
     }
 
     // The file is sound: change the model.
@@ -161,13 +161,12 @@ std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::
 
 // ---------------------------------------------------------------- body file
 
-std::string readBodyFile(Workspace& ws, std::string_view bytes, const std::string& fileName)
+Status readBodyFile(Workspace& ws, std::string_view bytes, const std::string& fileName)
 {
     Model& m = ws.model;
-    std::string problem;
-    const auto decoded = decodeText(bytes, fileName, problem);
+    const auto decoded = decodeText(bytes, fileName);
     if (!decoded)
-        return problem;
+        return fail(decoded.message());
     const std::string_view text = *decoded;
     const std::vector<std::string_view> all = textLines(text);
     // Commas are judged by the values only: the two free lines and the label
@@ -180,9 +179,9 @@ std::string readBodyFile(Workspace& ws, std::string_view bytes, const std::strin
     }
     const FormatDecision decision = decideFormat(values, numbers, {1, 3, 0}, fileName);
     if (!decision.problem.empty())
-        return decision.problem;
+        return fail(decision.problem);
     if (decision.question)
-        return twoReadingsMessage(*decision.question, fileName);
+        return fail(twoReadingsMessage(*decision.question, fileName));
     const Commas commas = decision.format;
     LineReader lines(text);
     std::vector<std::string> fields;
@@ -220,34 +219,34 @@ std::string readBodyFile(Workspace& ws, std::string_view bytes, const std::strin
 
     std::string_view skipped;
     if (!lines.next(skipped) || !lines.next(skipped) || !ReadValueLine(lines, fields, commas))
-        return endedEarly();
+        return fail(endedEarly());
     const auto count = wholeField(0);
     if (!count)
-        return notANumber("whole number of bodies");
+        return fail(notANumber("whole number of bodies"));
     if (*count < 1 || *count > MaxBodies - m.NumBodies)
-        return InvalidBodiesText;
+        return fail(InvalidBodiesText);
 
     std::vector<NewBody> bodies(static_cast<std::size_t>(*count));
     for (NewBody& nb : bodies) {
         if (!ReadValueLine(lines, fields, commas))
-            return endedEarly();
+            return fail(endedEarly());
         const auto density = numberField(0);
         if (!density || cut())
-            return notANumber("density contrast");
+            return fail(notANumber("density contrast"));
         if (!ReadValueLine(lines, fields, commas))
-            return endedEarly();
+            return fail(endedEarly());
         const auto corners = wholeField(0);
         if (!corners)
-            return notANumber("whole number of corners");
+            return fail(notANumber("whole number of corners"));
         if (*corners < 3 || *corners > MaxCorners - 1)
-            return InvalidCornersText;
+            return fail(InvalidCornersText);
         for (long long k = 0; k < *corners; ++k) {
             if (!ReadValueLine(lines, fields, commas))
-                return endedEarly();
+                return fail(endedEarly());
             const auto x = numberField(0);
             const auto z = numberField(1);
             if (!x || !z || cut())
-                return notANumber("corner position and depth");
+                return fail(notANumber("corner position and depth"));
             nb.x.push_back(*x);
             nb.z.push_back(*z);
         }
@@ -276,16 +275,15 @@ bool unusableNumber(std::string_view field)
 
 }  // namespace
 
-std::string readBoreholeFile(Workspace& ws, std::string_view bytes, const std::string& fileName,
-                             std::string* note)
+Status readBoreholeFile(Workspace& ws, std::string_view bytes, const std::string& fileName,
+                        std::string* note)
 {
     Model& m = ws.model;
     if (m.NumHoles >= MaxHoles)
-        return TooManyBoreholesText;
-    std::string problem;
-    const auto decoded = decodeText(bytes, fileName, problem);
+        return fail(TooManyBoreholesText);
+    const auto decoded = decodeText(bytes, fileName);
     if (!decoded)
-        return problem;
+        return fail(decoded.message());
     const std::string_view text = *decoded;
     const std::vector<std::string_view> all = textLines(text);
     std::vector<std::string_view> rows;
@@ -296,15 +294,15 @@ std::string readBoreholeFile(Workspace& ws, std::string_view bytes, const std::s
     }
     const FormatDecision decision = decideFormat(rows, numbers, {2, 2, 0}, fileName);
     if (!decision.problem.empty())
-        return decision.problem;
+        return fail(decision.problem);
     if (decision.question)
-        return twoReadingsMessage(*decision.question, fileName);
+        return fail(twoReadingsMessage(*decision.question, fileName));
     const Commas commas = decision.format;
     const std::string file = "the borehole file " + quoted(fileName);
     LineReader lines(text);
     std::string_view line;
     if (!lines.next(line))
-        return "The borehole file " + quoted(fileName) + " is empty.";
+        return fail("The borehole file " + quoted(fileName) + " is empty.");
 
     THole hole;
     hole.Name = firstCharacters(line, 20);
@@ -340,15 +338,15 @@ std::string readBoreholeFile(Workspace& ws, std::string_view bytes, const std::s
         const auto depth = fields.size() > 1 ? fieldValue(fields[1], commas) : std::nullopt;
         if (const auto all = splitLine(kept, commas, 3);
             cutAtColumn80(line) && all.size() <= 2 && fieldValue(all.back(), commas))
-            return "Line " + std::to_string(lines.lineNumber()) + " of " + file +
-                   " holds a number cut at column 80; only 80 characters of a line are read.";
+            return fail("Line " + std::to_string(lines.lineNumber()) + " of " + file +
+                        " holds a number cut at column 80; only 80 characters of a line are read.");
         if (!depth && fields.size() > 1 && unusableNumber(fields[1])) {
             skipped.push_back(lines.lineNumber());
             continue;
         }
         if (!depth)
-            return "Line " + std::to_string(lines.lineNumber()) + " of the borehole file " +
-                   quoted(fileName) + " holds a position but no depth.";
+            return fail("Line " + std::to_string(lines.lineNumber()) + " of the borehole file " +
+                        quoted(fileName) + " holds a position but no depth.");
         ++r;
         hole.HoleX[r] = *x;
         hole.HoleDepth[r] = *depth;
@@ -358,8 +356,8 @@ std::string readBoreholeFile(Workspace& ws, std::string_view bytes, const std::s
         }
     }
     if (r == 0)
-        return "The borehole file " + quoted(fileName) +
-               " holds no data rows (a position and a depth from line 4 on); no borehole was added.";
+        return fail("The borehole file " + quoted(fileName) +
+                    " holds no data rows (a position and a depth from line 4 on); no borehole was added.");
     if (pending)
         --l;   // the last label names no row
     hole.NumDepths = r;
@@ -374,30 +372,30 @@ std::string readBoreholeFile(Workspace& ws, std::string_view bytes, const std::s
 
 // ---------------------------------------------------------------- from disk
 
-std::string importSideroFile(Workspace& ws, const std::string& path)
+Status importSideroFile(Workspace& ws, const std::string& path)
 {
-    std::string bytes;
-    if (!readWholeFile(path, bytes, MaxInputBytes).empty())
-        return InaccessibleText;
-    return importSideroModel(ws, bytes, path);
+    const Result<std::string> bytes = readWholeFile(path, MaxInputBytes);
+    if (!bytes)
+        return fail(InaccessibleText);
+    return importSideroModel(ws, *bytes, path);
 }
 
-std::string readBodyFileAt(Workspace& ws, const std::string& path)
+Status readBodyFileAt(Workspace& ws, const std::string& path)
 {
-    std::string text;
-    if (std::string err = readWholeFile(path, text, MaxInputBytes); !err.empty())
-        return err;
-    return readBodyFile(ws, text, path);
+    const Result<std::string> text = readWholeFile(path, MaxInputBytes);
+    if (!text)
+        return fail(text.message());
+    return readBodyFile(ws, *text, path);
 }
 
-std::string readBoreholeFileAt(Workspace& ws, const std::string& path, std::string* note)
+Status readBoreholeFileAt(Workspace& ws, const std::string& path, std::string* note)
 {
     if (ws.model.NumHoles >= MaxHoles)
-        return TooManyBoreholesText;
-    std::string text;
-    if (std::string err = readWholeFile(path, text, MaxInputBytes); !err.empty())
-        return err;
-    return readBoreholeFile(ws, text, path, note);
+        return fail(TooManyBoreholesText);
+    const Result<std::string> text = readWholeFile(path, MaxInputBytes);
+    if (!text)
+        return fail(text.message());
+    return readBoreholeFile(ws, *text, path, note);
 }
 
 }  // namespace corvane

@@ -2,9 +2,9 @@
 // The files that add to the current model: models of the sibling magnetic
 // program Sidero, hand-typed body files (.bod) and borehole logs (.hol).
 // Each reader checks the whole file first; on any problem it returns the
-// message to show and leaves the model exactly as it was. An empty result
-// means the file was taken in.
+// message to show and leaves the model exactly as it was.
 #include "io/text_lines.h"
+#include "model/result.h"
 #include "model/workspace.h"
 
 #include <string>
@@ -29,24 +29,24 @@ bool ReadValueLine(LineReader& lines, std::vector<std::string>& fields,
 // Appends the bodies of a Sidero model file (bytes) after the model's own,
 // converted to the model's unit, as many as the 51 body slots allow, and takes
 // its displayed depth range. fileName only names the file in messages.
-std::string importSideroModel(Workspace& ws, std::string_view bytes, const std::string& fileName);
+Status importSideroModel(Workspace& ws, std::string_view bytes, const std::string& fileName);
 
 // Appends the bodies of a body file (its bytes, decoded by decodeText), with
 // strike lengths 100 and 100.
-std::string readBodyFile(Workspace& ws, std::string_view bytes, const std::string& fileName);
+Status readBodyFile(Workspace& ws, std::string_view bytes, const std::string& fileName);
 
 // Fills the next borehole slot from a borehole file (its bytes). Rows beyond
 // 50 and labels beyond 10 are ignored; a label that names no data row is
 // dropped; a file without data rows is refused. Lines skipped (NUL bytes,
 // numbers that cannot be held) are said in *note.
-std::string readBoreholeFile(Workspace& ws, std::string_view bytes, const std::string& fileName,
-                             std::string* note = nullptr);
+Status readBoreholeFile(Workspace& ws, std::string_view bytes, const std::string& fileName,
+                        std::string* note = nullptr);
 
 // The same three, reading the file at path first. A file that cannot be read
 // gives "That file is inaccessible." for the import and a message naming the
 // file for the others.
-std::string importSideroFile(Workspace& ws, const std::string& path);
-std::string readBodyFileAt(Workspace& ws, const std::string& path);
-std::string readBoreholeFileAt(Workspace& ws, const std::string& path, std::string* note = nullptr);
+Status importSideroFile(Workspace& ws, const std::string& path);
+Status readBodyFileAt(Workspace& ws, const std::string& path);
+Status readBoreholeFileAt(Workspace& ws, const std::string& path, std::string* note = nullptr);
 
 }  // namespace corvane

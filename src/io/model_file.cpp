@@ -68,36 +68,31 @@ std::string range(int lo, int hi) { return std::to_string(lo) + " to " + std::to
 
 }  // namespace
 
-std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason, const std::string& modelPath)
+Result<std::string> modelFileBytes(const Workspace& ws, const std::string& modelPath)
 {
-    return modelFileBytes(ws, extrasOf(ws, modelPath), false, reason);
+    return modelFileBytes(ws, extrasOf(ws, modelPath), false);
 }
 
-std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum,
-                                          std::string& reason)
+Result<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum)
 {
     const Model& m = ws.model;
     const Display& d = ws.display;
-    reason.clear();
 
     // The file must load again: keep to the limits the loader checks.
     if (m.NumBodies < 0 || m.NumBodies > MaxBodies) {
-        reason = "it has " + std::to_string(m.NumBodies) + " bodies; a model file holds " +
-                 range(0, MaxBodies);
-        return std::nullopt;
+        return fail("it has " + std::to_string(m.NumBodies) + " bodies; a model file holds " +
+                    range(0, MaxBodies));
     }
     if (m.NumStations < MinFileStations || m.NumStations > MaxStations) {
-        reason = "it has " + std::to_string(m.NumStations) + " stations; a model file holds " +
-                 range(MinFileStations, MaxStations);
-        return std::nullopt;
+        return fail("it has " + std::to_string(m.NumStations) + " stations; a model file holds " +
+                    range(MinFileStations, MaxStations));
     }
     std::size_t records = 9 + 2 * static_cast<std::size_t>(m.NumStations);
     for (int b = 1; b <= m.NumBodies; ++b) {
         const int n = m.Bodies[b].NumCorners;
         if (n < MinFileCorners || n > MaxCorners) {
-            reason = "body " + std::to_string(b) + " has " + std::to_string(n - 1) +
-                     " corners; a body needs " + range(MinFileCorners - 1, MaxCorners - 1);
-            return std::nullopt;
+            return fail("body " + std::to_string(b) + " has " + std::to_string(n - 1) +
+                        " corners; a body needs " + range(MinFileCorners - 1, MaxCorners - 1));
         }
         records += 4 + 2 * static_cast<std::size_t>(n);
     }
@@ -127,10 +122,8 @@ std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras
             w.put(body.CornerZ[k], "a corner depth of body", b);
         }
     }
-    if (!w.problem().empty()) {
-        reason = w.problem();
-        return std::nullopt;
-    }
+    if (!w.problem().empty())
+        return fail(w.problem());
     std::string bytes = w.take();
     // A model with nothing beyond the records keeps the file older programs write.
     const bool own = checksum || !extras.empty();
@@ -142,20 +135,20 @@ std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras
     return bytes;
 }
 
-std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
+Status parseModelFile(std::string_view bytes, ModelFileContents& out)
 {
     Real48Reader r(bytes);
     double head[9];
     for (double& v : head)
         if (!r.get(v))
-            return "it is shorter than the 9 records that begin every model file";
+            return fail("it is shorter than the 9 records that begin every model file");
 
     ModelFileContents f;
     if (!takeCount(head[0], 0, MaxBodies, f.NumBodies))
-        return "it announces " + number(head[0]) + " bodies; a model holds " + range(0, MaxBodies);
+        return fail("it announces " + number(head[0]) + " bodies; a model holds " + range(0, MaxBodies));
     if (!takeCount(head[1], MinFileStations, MaxStations, f.NumStations))
-        return "it announces " + number(head[1]) + " stations; a model holds " +
-               range(MinFileStations, MaxStations);
+        return fail("it announces " + number(head[1]) + " stations; a model holds " +
+                    range(MinFileStations, MaxStations));
     f.GridStepX = head[2];
     f.GridStepZ = head[3];
     f.ViewDepthMin = head[4];
@@ -164,8 +157,8 @@ std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
     f.HaveObserved = head[7] > 0;
 
     if (r.recordsLeft() < 2 * static_cast<std::size_t>(f.NumStations))
-        return "it ends before the data of its " + std::to_string(f.NumStations) +
-               " stations are complete";
+        return fail("it ends before the data of its " + std::to_string(f.NumStations) +
+                    " stations are complete");
     f.StationX.resize(static_cast<std::size_t>(f.NumStations));
     f.ObservedGravity.resize(static_cast<std::size_t>(f.NumStations));
     for (int i = 0; i < f.NumStations; ++i) {
@@ -180,12 +173,12 @@ std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
         double n = 0;
         if (!r.get(n) || !r.get(body.Density) || !r.get(body.StrikeLength1) ||
             !r.get(body.StrikeLength2))
-            return "it ends before the data of " + which + " are complete";
+            return fail("it ends before the data of " + which + " are complete");
         if (!takeCount(n, MinFileCorners, MaxCorners, body.NumCorners))
-            return which + " announces " + number(n) + " stored corners; a body holds " +
-                   range(MinFileCorners, MaxCorners);
+            return fail(which + " announces " + number(n) + " stored corners; a body holds " +
+                        range(MinFileCorners, MaxCorners));
         if (r.recordsLeft() < 2 * static_cast<std::size_t>(body.NumCorners))
-            return "it ends before the corners of " + which + " are complete";
+            return fail("it ends before the corners of " + which + " are complete");
         body.CornerX.resize(static_cast<std::size_t>(body.NumCorners));
         body.CornerZ.resize(static_cast<std::size_t>(body.NumCorners));
         for (int k = 0; k < body.NumCorners; ++k) {
@@ -195,7 +188,7 @@ std::string parseModelFile(std::string_view bytes, ModelFileContents& out)
         // The last stored corner closes the body; an open outline would be
         // calculated and edited as some other shape.
         if (body.CornerX.back() != body.CornerX.front() || body.CornerZ.back() != body.CornerZ.front())
-            return which + " is not closed: its last corner does not repeat its first";
+            return fail(which + " is not closed: its last corner does not repeat its first");
     }
     f.RecordBytes = 6 * (9 + 2 * static_cast<std::size_t>(f.NumStations));
     for (const ModelFileBody& body : f.Bodies)
@@ -316,14 +309,14 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
         *notes = std::move(problems);
 }
 
-std::string loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes,
-                           const std::string& modelPath)
+Status loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes,
+                      const std::string& modelPath)
 {
     ModelFileContents contents;
-    std::string reason = parseModelFile(bytes, contents);
-    if (reason.empty())
+    Status parsed = parseModelFile(bytes, contents);
+    if (parsed)
         applyModelFile(ws, contents, notes, modelPath);
-    return reason;
+    return parsed;
 }
 
 std::string extrasNotesText(const std::vector<std::string>& notes)
@@ -337,23 +330,22 @@ std::string extrasNotesText(const std::vector<std::string>& notes)
     return text;
 }
 
-std::string saveModelFile(const Workspace& ws, const std::string& path)
+Status saveModelFile(const Workspace& ws, const std::string& path)
 {
-    std::string reason;
-    const auto bytes = modelFileBytes(ws, reason, path);
+    const Result<std::string> bytes = modelFileBytes(ws, path);
     if (!bytes)
-        return "The model cannot be saved in \"" + path + "\": " + reason + ".";
+        return fail("The model cannot be saved in \"" + path + "\": " + bytes.message() + ".");
     return writeFileSafely(path, *bytes);
 }
 
-std::string loadModelFile(Workspace& ws, const std::string& path, std::vector<std::string>* notes)
+Status loadModelFile(Workspace& ws, const std::string& path, std::vector<std::string>* notes)
 {
-    std::string bytes;
     // The largest sound file is under 100 kB; anything far beyond is not one.
-    if (std::string err = readWholeFile(path, bytes, std::size_t{16} << 20); !err.empty())
-        return err;
-    if (std::string reason = loadModelBytes(ws, bytes, notes, path); !reason.empty())
-        return "\"" + path + "\" is not a model file that can be loaded: " + reason + ".";
+    const Result<std::string> bytes = readWholeFile(path, std::size_t{16} << 20);
+    if (!bytes)
+        return fail(bytes.message());
+    if (Status loaded = loadModelBytes(ws, *bytes, notes, path); !loaded)
+        return fail("\"" + path + "\" is not a model file that can be loaded: " + loaded.message() + ".");
     ws.app.ModelFileName = firstCharacters(path, 80);
     return {};
 }

@@ -3,6 +3,7 @@
 // counts, a few display settings, the stations with their observed anomalies
 // and the bodies with their corners.
 #include "io/model_extras.h"
+#include "model/result.h"
 #include "model/workspace.h"
 
 #include <optional>
@@ -18,15 +19,14 @@ inline constexpr int MinFileStations = 1;
 inline constexpr int MinFileCorners = 3;
 
 // The bytes of the model file for ws: the records, then the extras block when
-// the model holds anything the records cannot. Nothing and a reason (for the
-// sentence "... cannot be saved: <reason>.") when the model holds something
-// the file cannot carry. modelPath is the file the bytes are for (see extrasOf).
-std::optional<std::string> modelFileBytes(const Workspace& ws, std::string& reason,
-                                          const std::string& modelPath = {});
+// the model holds anything the records cannot. A failure with a reason (for
+// the sentence "... cannot be saved: <reason>.") when the model holds
+// something the file cannot carry. modelPath is the file the bytes are for
+// (see extrasOf).
+Result<std::string> modelFileBytes(const Workspace& ws, const std::string& modelPath = {});
 // The records of ws followed by the block of extras (none when extras is
 // empty and no checksum is asked for).
-std::optional<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum,
-                                          std::string& reason);
+Result<std::string> modelFileBytes(const Workspace& ws, const ModelExtras& extras, bool checksum);
 
 // Everything a model file holds, read and checked.
 struct ModelFileBody {
@@ -55,11 +55,11 @@ struct ModelFileContents {
     ExtrasReading ExtrasRead;             // what reading the block found
 };
 
-// Reads and checks the whole file. Returns an empty string when the file is
-// sound, otherwise the reason it is not. The extras block after the last
+// Reads and checks the whole file into out; when it is not sound, the
+// message is the reason. The extras block after the last
 // announced record is read too (lines of it that cannot be read are only
 // noted); other bytes there are ignored.
-std::string parseModelFile(std::string_view bytes, ModelFileContents& out);
+Status parseModelFile(std::string_view bytes, ModelFileContents& out);
 
 // Replaces the model in ws with the file's contents and rebuilds what follows
 // from it: every body recalculated, view limits and axis steps, flags, and
@@ -70,16 +70,16 @@ void applyModelFile(Workspace& ws, const ModelFileContents& file, std::vector<st
 
 // parseModelFile, then applyModelFile when the file is sound; ws is untouched
 // otherwise.
-std::string loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes = nullptr,
-                           const std::string& modelPath = {});
+Status loadModelBytes(Workspace& ws, std::string_view bytes, std::vector<std::string>* notes = nullptr,
+                      const std::string& modelPath = {});
 
 // The file-level commands. Each returns an empty string on success, otherwise
 // a sentence for an error box that names the file and says what is wrong.
 // Saving replaces the file only once every byte is written; loading leaves
 // the model as it was unless the whole file is sound, and then remembers the
 // file name.
-std::string saveModelFile(const Workspace& ws, const std::string& path);
-std::string loadModelFile(Workspace& ws, const std::string& path, std::vector<std::string>* notes = nullptr);
+Status saveModelFile(const Workspace& ws, const std::string& path);
+Status loadModelFile(Workspace& ws, const std::string& path, std::vector<std::string>* notes = nullptr);
 
 // The notes of a load as one text for a message box: the first few, and how
 // many more there are.

@@ -174,14 +174,14 @@ bool readOverlayItem(std::string_view line, const std::string& modelPath, Overla
             problems.push_back(bad);
             return true;
         }
-        PointFileResult r;
+        Result<std::vector<DataPoint>> r = std::vector<DataPoint>{};
         if (readFiles)
             r = readPointFileAt(path);
-        if (!r.error.empty()) {
-            problems.push_back(r.error);
+        if (!r) {
+            problems.push_back(r.message());
             return true;
         }
-        o.pointSets.push_back({path, std::move(r.points), static_cast<PointSymbol>(symbol),
+        o.pointSets.push_back({path, std::move(*r), static_cast<PointSymbol>(symbol),
                                static_cast<std::uint32_t>(std::stoul(w[3], nullptr, 16)), w[4] == "hidden"});
         return true;
     }

@@ -26,9 +26,9 @@ std::string_view trimmed(std::string_view s)
 
 }  // namespace
 
-PointFileResult readPointFile(std::string_view text, const std::string& fileName)
+Result<std::vector<DataPoint>> readPointFile(std::string_view text, const std::string& fileName)
 {
-    PointFileResult out;
+    std::vector<DataPoint> points;
     // The number format is the whole file's: x and depth of every line
     // (a heading and the labels hold words and cast no vote).
     const std::vector<std::string_view> all = textLines(text);
@@ -36,10 +36,10 @@ PointFileResult readPointFile(std::string_view text, const std::string& fileName
     for (std::size_t i = 0; i < all.size(); ++i)
         numbers[i] = static_cast<int>(i) + 1;
     const FormatDecision decision = decideFormat(all, numbers, {2, 2, 0}, baseName(fileName));
-    if (!decision.problem.empty() || decision.question) {
-        out.error = decision.question ? twoReadingsMessage(*decision.question, baseName(fileName)) : decision.problem;
-        return out;
-    }
+    if (!decision.problem.empty())
+        return fail(decision.problem);
+    if (decision.question)
+        return fail(twoReadingsMessage(*decision.question, baseName(fileName)));
     const Commas commas = decision.format;
     LineReader lines(text);
     std::string_view line;
@@ -54,37 +54,34 @@ PointFileResult readPointFile(std::string_view text, const std::string& fileName
         if (header)
             continue;
         const double z = f.size() >= 2 ? fieldValue(f[1], commas).value_or(NAN) : NAN;
-        if (!x || !std::isfinite(*x) || !std::isfinite(z)) {
-            out.points.clear();
-            out.error = "Line " + std::to_string(lines.lineNumber()) + " of " + baseName(fileName) +
-                        " is not an x, a depth and a label.";
-            return out;
-        }
+        if (!x || !std::isfinite(*x) || !std::isfinite(z))
+            return fail("Line " + std::to_string(lines.lineNumber()) + " of " + baseName(fileName) +
+                        " is not an x, a depth and a label.");
         DataPoint p{*x, z, {}};
         if (f.size() == 3)   // the label runs to the end of the line
             p.label = std::string(trimmed(line.substr(static_cast<std::size_t>(f[2].data() - line.data()))));
-        out.points.push_back(std::move(p));
+        points.push_back(std::move(p));
     }
-    if (out.points.empty())
-        out.error = baseName(fileName) + " holds no points.";
-    return out;
+    if (points.empty())
+        return fail(baseName(fileName) + " holds no points.");
+    return points;
 }
 
-PointFileResult readPointFileAt(const std::string& path)
+Result<std::vector<DataPoint>> readPointFileAt(const std::string& path)
 {
-    std::string text;
-    if (std::string err = readWholeFile(path, text, std::size_t{64} << 20); !err.empty())
-        return {{}, err};
-    return readPointFile(text, path);
+    const Result<std::string> text = readWholeFile(path, std::size_t{64} << 20);
+    if (!text)
+        return fail(text.message());
+    return readPointFile(*text, path);
 }
 
-std::string addPointSet(Overlays& o, const std::string& path)
+Status addPointSet(Overlays& o, const std::string& path)
 {
-    PointFileResult r = readPointFileAt(path);
-    if (!r.error.empty())
-        return r.error;
+    Result<std::vector<DataPoint>> r = readPointFileAt(path);
+    if (!r)
+        return fail(r.message());
     const int n = static_cast<int>(o.pointSets.size());
-    o.pointSets.push_back({path, std::move(r.points), static_cast<PointSymbol>(n % NumPointSymbols),
+    o.pointSets.push_back({path, std::move(*r), static_cast<PointSymbol>(n % NumPointSymbols),
                            pointSetColour(n), false});
     return {};
 }

@@ -4,6 +4,7 @@
 // describes. Blank lines are skipped, and so is a first line that does not
 // start with a number (a header naming the columns).
 #include "model/overlays.h"
+#include "model/result.h"
 
 #include <string>
 #include <string_view>
@@ -11,19 +12,14 @@
 
 namespace corvane {
 
-struct PointFileResult {
-    std::vector<DataPoint> points;
-    std::string error;   // empty when the file was read whole
-};
-
-// Any other line that is not two numbers (and a label) makes the whole file
+// The points of a file read whole. Any other line that is not two numbers (and a label) makes the whole file
 // refused, with a message naming the line; so does a file without points.
-PointFileResult readPointFile(std::string_view text, const std::string& fileName);
-PointFileResult readPointFileAt(const std::string& path);
+Result<std::vector<DataPoint>> readPointFile(std::string_view text, const std::string& fileName);
+Result<std::vector<DataPoint>> readPointFileAt(const std::string& path);
 
 // Reads the file at path and appends it to o as a new set, shown, with the
-// next colour and symbol. Returns an empty string, or the message for the
-// user (o unchanged then).
-std::string addPointSet(Overlays& o, const std::string& path);
+// next colour and symbol. A failure's message is for the user (o unchanged
+// then).
+Status addPointSet(Overlays& o, const std::string& path);
 
 }  // namespace corvane

@@ -175,7 +175,7 @@ std::vector<std::string> reportForPrinter(const Model& m)
     return out;
 }
 
-std::string writeReportFile(const Model& m, const std::string& path)
+Status writeReportFile(const Model& m, const std::string& path)
 {
     return writeFileSafely(path, reportForFile(m));
 }

@@ -3,6 +3,7 @@
 // the station table. Each destination has its own fixed layout; the layouts
 // are pure functions of the model, and the writers below only move the text.
 #include "model/model.h"
+#include "model/result.h"
 
 #include <string>
 #include <vector>
@@ -25,7 +26,7 @@ std::string reportForClipboard(const Model& m);
 std::vector<std::string> reportForPrinter(const Model& m);
 
 // Writes the text-file layout to path (safely: the old file survives a failed
-// write). Returns an empty string on success, otherwise the reason.
-std::string writeReportFile(const Model& m, const std::string& path);
+// write). A failure's message is the reason.
+Status writeReportFile(const Model& m, const std::string& path);
 
 }  // namespace corvane

@@ -193,12 +193,12 @@ int removeStaleTemporaries(const std::string& folder)
     return removed;
 }
 
-std::string writeFileSafely(const std::string& path, std::string_view bytes)
+Status writeFileSafely(const std::string& path, std::string_view bytes)
 {
     return writeFilesSafely({{path, bytes}});
 }
 
-std::string writeFilesSafely(const std::vector<std::pair<std::string, std::string_view>>& files)
+Status writeFilesSafely(const std::vector<std::pair<std::string, std::string_view>>& files)
 {
     std::vector<Pending> pending(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -206,7 +206,7 @@ std::string writeFilesSafely(const std::vector<std::pair<std::string, std::strin
         const std::string err = prepare(pending[i], files[i].second);
         if (!err.empty()) {
             discard(pending);
-            return err;
+            return fail(err);
         }
     }
 
@@ -240,7 +240,7 @@ std::string writeFilesSafely(const std::vector<std::pair<std::string, std::strin
                 ::unlink(done.target.c_str());
         }
         discard(pending);
-        return failure("Could not write", pending[i].path, err);
+        return fail(failure("Could not write", pending[i].path, err));
     }
     discard(pending);   // the backups: the new files stand
 
@@ -255,19 +255,18 @@ std::string writeFilesSafely(const std::vector<std::pair<std::string, std::strin
     return {};
 }
 
-std::string readWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes)
+Result<std::string> readWholeFile(const std::string& path, std::size_t maxBytes)
 {
-    bytes.clear();
     if (path.empty())
-        return "Could not read the file: no file name was given.";
+        return fail("Could not read the file: no file name was given.");
     const int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0)
-        return failure("Could not read", path, errno);
+        return fail(failure("Could not read", path, errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd);
-        return failure("Could not read", path, err);
+        return fail(failure("Could not read", path, err));
     }
     std::string data;
     char buf[65536];
@@ -278,19 +277,18 @@ std::string readWholeFile(const std::string& path, std::string& bytes, std::size
                 continue;
             const int err = errno;
             ::close(fd);
-            return failure("Could not read", path, err);
+            return fail(failure("Could not read", path, err));
         }
         if (n == 0)
             break;
         if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
             ::close(fd);
-            return "Could not read \"" + path + "\": the file is too large.";
+            return fail("Could not read \"" + path + "\": the file is too large.");
         }
         data.append(buf, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    bytes = std::move(data);
-    return {};
+    return data;
 }
 
 }  // namespace corvane

@@ -102,48 +102,48 @@ std::int64_t segySamplesPerTrace(const unsigned char* b, bool le)
     return n != 0 ? n : std::int64_t{u32(b, ExtSamplesAt, le)};
 }
 
-std::string readSegy(const std::string& path, SegySection& out, const std::function<bool(int, int)>& progress,
-                     const SegyReduction& reduce)
+Status readSegy(const std::string& path, SegySection& out, const std::function<bool(int, int)>& progress,
+                const SegyReduction& reduce)
 {
     const std::string name = "The SEG-Y file " + path;
     unsigned char bin[SEGY_BINARY_HEADER_SIZE] = {};
     {
         std::unique_ptr<std::FILE, Closer> f(std::fopen(path.c_str(), "rb"));
         if (!f)
-            return "Cannot read the file " + path + ".";
+            return fail("Cannot read the file " + path + ".");
         if (std::fseek(f.get(), SEGY_TEXT_HEADER_SIZE, SEEK_SET) != 0 ||
             std::fread(bin, 1, sizeof bin, f.get()) != sizeof bin)
-            return name + " is too short for its headers.";
+            return fail(name + " is too short for its headers.");
     }
     const bool le = segyLittleEndian(bin);
     const int format = static_cast<int>(u16(bin, FormatAt, le));
     if (format != SEGY_IBM_FLOAT_4_BYTE && format != SEGY_IEEE_FLOAT_4_BYTE)
-        return name + " holds no IBM or IEEE floats (format code " + std::to_string(format) + ").";
+        return fail(name + " holds no IBM or IEEE floats (format code " + std::to_string(format) + ").");
     const std::int64_t samples64 = segySamplesPerTrace(bin, le);
     if (samples64 <= 0)
-        return name + " gives no samples per trace.";
+        return fail(name + " gives no samples per trace.");
     if (samples64 > MaxSegySamples)
-        return name + " gives " + std::to_string(samples64) + " samples a trace; at most " +
-               std::to_string(MaxSegySamples) + " can be read.";
+        return fail(name + " gives " + std::to_string(samples64) + " samples a trace; at most " +
+                    std::to_string(MaxSegySamples) + " can be read.");
     const auto samples = static_cast<int>(samples64);
     const auto extHeaders = static_cast<std::int16_t>(u16(bin, ExtHeadersAt, le));
     if (extHeaders < 0)
-        return name + " gives no fixed place for its first trace.";
+        return fail(name + " gives no fixed place for its first trace.");
     const long trace0 = SEGY_TEXT_HEADER_SIZE + SEGY_BINARY_HEADER_SIZE + long{extHeaders} * SEGY_TEXT_HEADER_SIZE;
     const int trsize = segy_trsize(format, samples);
     std::error_code ec;
     const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path, ec));
     const std::int64_t stride = SEGY_TRACE_HEADER_SIZE + std::int64_t{trsize};
     if (ec || trsize <= 0 || size < trace0 + stride)
-        return name + " holds no whole traces.";
+        return fail(name + " holds no whole traces.");
     const std::int64_t whole = (size - trace0) / stride;
     if (whole > INT_MAX)
-        return name + " holds more traces than can be read.";
+        return fail(name + " holds more traces than can be read.");
     const auto traces = static_cast<int>(whole);
 
     std::unique_ptr<segy_file, Closer> fp(segy_open(path.c_str(), "rb"));
     if (!fp || segy_set_format(fp.get(), format | (le ? SEGY_LSB : SEGY_MSB)) != SEGY_OK)
-        return "Cannot read the file " + path + ".";
+        return fail("Cannot read the file " + path + ".");
 
     SegySection s;
     s.fileTraces = traces;
@@ -180,13 +180,13 @@ std::string readSegy(const std::string& path, SegySection& out, const std::funct
             if (progress && t % 256 == 0 && !progress(0, traces))
                 return {};
             if (!readHeader(t))
-                return unreadable(t);
+                return fail(unreadable(t));
             const auto i = static_cast<std::size_t>(t);
             pos[i] = std::hypot(s.cdpX[i] - s.cdpX[0], s.cdpY[i] - s.cdpY[0]);
         }
         const double span = *std::max_element(pos.begin(), pos.end());
         if (!(span > 0) || !std::isfinite(span))
-            return name + " gives all its traces the same CDP: type the positions of its first and last trace.";
+            return fail(name + " gives all its traces the same CDP: type the positions of its first and last trace.");
     } else {
         std::iota(pos.begin(), pos.end(), 0.0);
     }
@@ -206,7 +206,7 @@ std::string readSegy(const std::string& path, SegySection& out, const std::funct
             continue;   // a trace no column takes
         if ((!reduce.byDistance && !readHeader(t)) ||
             segy_readtrace(fp.get(), t, trace.data(), trace0, trsize) != SEGY_OK)
-            return unreadable(t);
+            return fail(unreadable(t));
         segy_to_native(format, samples, trace.data());
         // Each row the sample of the largest amplitude it covers.
         std::fill(row.begin(), row.end(), 0.0f);

@@ -8,6 +8,8 @@
 // maxRows values, made while the traces are read: the samples a row covers
 // give it their largest amplitude (its sign kept), so that a reflector is
 // not lost between two rows, and the traces a column covers are averaged.
+#include "model/result.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -50,10 +52,10 @@ struct SegySection {
 inline constexpr std::int64_t MaxSegySamples = std::int64_t{1} << 24;
 
 // Reads the file at path. progress(done, total) is called every few hundred
-// traces; returning false stops the reading ("" is not returned then).
-// Returns an empty string, or the message for the user.
-std::string readSegy(const std::string& path, SegySection& out,
-                     const std::function<bool(int, int)>& progress = {}, const SegyReduction& reduce = {});
+// traces; returning false stops the reading (out is then untouched, and the
+// result is not a failure). A failure's message is for the user.
+Status readSegy(const std::string& path, SegySection& out,
+                const std::function<bool(int, int)>& progress = {}, const SegyReduction& reduce = {});
 
 // The byte order of a binary header (the 400 bytes after the text header):
 // true for little-endian. Revision 2's byte-order constant decides where it

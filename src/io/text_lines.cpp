@@ -93,16 +93,13 @@ bool looksLikeUtf16(std::string_view bytes)
 
 }  // namespace
 
-std::optional<std::string> decodeText(std::string_view bytes, const std::string& fileName,
-                                      std::string& problem)
+Result<std::string> decodeText(std::string_view bytes, const std::string& fileName)
 {
-    problem.clear();
     auto starts = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
     using namespace std::string_view_literals;
     const std::string file = "The file " + quotedName(fileName);
     if (starts("\xFF\xFE\0\0"sv) || starts("\0\0\xFE\xFF"sv)) {
-        problem = file + " is written in UTF-32, which cannot be read. Save it as UTF-8 or plain text.";
-        return std::nullopt;
+        return fail(file + " is written in UTF-32, which cannot be read. Save it as UTF-8 or plain text.");
     }
     if (starts("\xEF\xBB\xBF"sv))
         return std::string(bytes.substr(3));
@@ -111,9 +108,8 @@ std::optional<std::string> decodeText(std::string_view bytes, const std::string&
     if (starts("\xFE\xFF"sv))
         return fromUtf16(bytes.substr(2), true);
     if (looksLikeUtf16(bytes)) {
-        problem = file + " is written in UTF-16 without a byte order mark, which cannot be read. "
-                         "Save it as UTF-8 or plain text.";
-        return std::nullopt;
+        return fail(file + " is written in UTF-16 without a byte order mark, which cannot be read. "
+                           "Save it as UTF-8 or plain text.");
     }
     return std::string(bytes);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "io/number_format.h"
+#include "model/result.h"
 
 namespace corvane {
 
@@ -20,10 +21,9 @@ std::string_view afterCharacters(std::string_view s, std::size_t n);
 
 // A file's bytes as UTF-8 text: a UTF-8 byte order mark is dropped and UTF-16
 // with a byte order mark is decoded. Text in an encoding that cannot be read
-// (UTF-32, UTF-16 without a byte order mark) gives nothing, and `problem`
-// says which encoding it is.
-std::optional<std::string> decodeText(std::string_view bytes, const std::string& fileName,
-                                      std::string& problem);
+// (UTF-32, UTF-16 without a byte order mark) fails, saying which encoding
+// it is.
+Result<std::string> decodeText(std::string_view bytes, const std::string& fileName);
 
 // The number format of a whole text, every line taken as a data line (for
 // tests and files without headings): the decimal mark and thousands

@@ -26,7 +26,7 @@ bool isSegy(const std::string& path)
 
 // Sets the edges the section gives itself (see readBackdrop); a message when
 // its headers cannot give them.
-std::string placeSection(Backdrop& b, const SegySection& s, double metresPerUnit)
+Status placeSection(Backdrop& b, const SegySection& s, double metresPerUnit)
 {
     const std::string name = "The SEG-Y file " + b.path;
     if (b.cdpPositions) {
@@ -37,14 +37,14 @@ std::string placeSection(Backdrop& b, const SegySection& s, double metresPerUnit
             pos[t] = std::hypot(s.cdpX[t] - s.cdpX[0], s.cdpY[t] - s.cdpY[0]) / metresPerUnit;
         const double span = *std::max_element(pos.begin(), pos.end());
         if (!(span > 0) || !std::isfinite(span))
-            return name + " gives all its traces the same CDP: type the positions of its first and last trace.";
+            return fail(name + " gives all its traces the same CDP: type the positions of its first and last trace.");
         b.xRight = b.xLeft + span;
     }
     if (b.velocity > 0) {
         if (!(s.interval > 0))
-            return name + " gives no sample interval, so its times cannot be drawn as depths.";
+            return fail(name + " gives no sample interval, so its times cannot be drawn as depths.");
         if (s.fileSamples < 2)
-            return name + " holds one sample a trace, so its times cannot be drawn as depths.";
+            return fail(name + " holds one sample a trace, so its times cannot be drawn as depths.");
         const double top = s.delay / 1000, bottom = top + (s.fileSamples - 1) * s.interval / 1e6;   // seconds
         b.zTop = b.velocity * top / 2 / metresPerUnit;
         b.zBottom = b.velocity * bottom / 2 / metresPerUnit;
@@ -101,12 +101,12 @@ QImage seismicPicture(const SegySection& s, double clipPercent, bool redWhiteBlu
     return sectionPicture(s, clipPercent, redWhiteBlue, {});
 }
 
-std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progress, double metresPerUnit)
+Status readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progress, double metresPerUnit)
 {
     if (!isSegy(b.path)) {
         if (b.cdpPositions || b.velocity > 0)
-            return "Trace positions from the CDP points and a velocity are for SEG-Y files (.sgy, .segy) only.";
-        return loadBackdropImage(b);
+            return fail("Trace positions from the CDP points and a velocity are for SEG-Y files (.sgy, .segy) only.");
+        return statusFrom(loadBackdropImage(b));
     }
     // The progress runs over the reading, then over making the picture.
     std::function<bool(int, int)> reading, making;
@@ -121,16 +121,18 @@ std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progr
     SegySection s;
     SegyReduction reduce;
     reduce.byDistance = b.cdpPositions;
-    if (std::string err = readSegy(b.path, s, reading, reduce); !err.empty())
-        return err;
+    if (Status read = readSegy(b.path, s, reading, reduce); !read)
+        return read;
     if (s.traces == 0)   // stopped
         return {};
     Backdrop placed = b;
-    if (std::string err = placeSection(placed, s, metresPerUnit > 0 ? metresPerUnit : 1); !err.empty())
-        return err;
+    if (Status placedOk = placeSection(placed, s, metresPerUnit > 0 ? metresPerUnit : 1); !placedOk)
+        return placedOk;
     const QImage picture = sectionPicture(s, placed.clipPercent, placed.redWhiteBlue, making);
+    if (picture.isNull() && stopped)
+        return {};
     if (picture.isNull())
-        return stopped ? std::string() : "The SEG-Y file " + b.path + " is too large to draw.";
+        return fail("The SEG-Y file " + b.path + " is too large to draw.");
     b = std::move(placed);
     setBackdropPicture(b, picture);
     b.image->note = s.note;
@@ -169,15 +171,15 @@ std::string readOverlayFiles(Overlays& o, double metresPerUnit, const std::funct
     for (PointSet& set : o.pointSets) {
         if (!set.points.empty())
             continue;
-        PointFileResult r = readPointFileAt(set.path);
-        if (r.error.empty())
-            set.points = std::move(r.points);
+        Result<std::vector<DataPoint>> r = readPointFileAt(set.path);
+        if (r)
+            set.points = std::move(*r);
         else
-            unread.push_back(r.error);
+            unread.push_back(r.message());
     }
     std::string note;
     if (o.backdrop && !o.backdrop->image) {
-        std::string err = readBackdrop(*o.backdrop, progress, metresPerUnit);
+        std::string err = readBackdrop(*o.backdrop, progress, metresPerUnit).message();
         if (err.empty() && !o.backdrop->image)
             err = "The reading of " + o.backdrop->path + " was cancelled.";
         if (!err.empty())

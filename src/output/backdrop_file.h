@@ -7,6 +7,7 @@
 // first and last trace and the first and last sample. The pictures are
 // images of the drawing library, so this sits above display/, not in io/.
 #include "model/overlays.h"
+#include "model/result.h"
 
 #include <functional>
 #include <string>
@@ -21,9 +22,9 @@ struct SegySection;
 // The picture of a section.
 QImage seismicPicture(const SegySection& s, double clipPercent, bool redWhiteBlue = false);
 
-// Reads b.path into b.image. Returns an empty string, or the message for the
-// user. progress is passed on to readSegy: when it stops the reading, the
-// result is empty and b.image stays empty.
+// Reads b.path into b.image; a failure's message is for the user. progress
+// is passed on to readSegy: when it stops the reading, the result is not a
+// failure and b.image stays empty.
 //
 // A seismic section may place itself. With b.cdpPositions the traces stand at
 // their distance from the first trace's CDP point, x and y (the scalar applied, in metres,
@@ -33,8 +34,8 @@ QImage seismicPicture(const SegySection& s, double clipPercent, bool redWhiteBlu
 // two-way times in ms from the first trace's delay, at the binary header's
 // interval (in microseconds), drawn at depth velocity * time / 2: b.zTop and
 // b.zBottom are set. One velocity makes a sketch, not a depth conversion.
-std::string readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progress = {},
-                         double metresPerUnit = 1);
+Status readBackdrop(Backdrop& b, const std::function<bool(int, int)>& progress = {},
+                    double metresPerUnit = 1);
 
 // Looks for the files o names and has not read yet: one not at its path but
 // beside the model file (modelPath), under the same name, is taken from

@@ -246,21 +246,21 @@ std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Disp
     return out;
 }
 
-std::string dxfBytes(Workspace& ws, std::string& problem)
+Result<std::string> dxfBytes(Workspace& ws)
 {
     applyPlotGravityRule(ws.display);
-    return dxfBytes(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax}, problem);
+    return dxfBytes(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax});
 }
 
-std::string dxfBytes(const Workspace& ws, const GravityAxis& axis, std::string& problem)
+Result<std::string> dxfBytes(const Workspace& ws, const GravityAxis& axis)
 {
     const Model& m = ws.model;
     Display d = ws.display;
     d.GravityMin = axis.min;
     d.GravityMax = axis.max;
-    const auto setup = setUpPlot(m, d, 100, 37.5, problem);
+    const auto setup = setUpPlot(m, d, 100, 37.5);
     if (!setup)
-        return std::string();
+        return fail(setup.message());
 
     PlotFrame f = setup->f;
     const bool split = setup->split;
@@ -423,19 +423,18 @@ std::string dxfBytes(const Workspace& ws, const GravityAxis& axis, std::string& 
     return dxf.take();
 }
 
-std::string WriteDXF(Workspace& ws, const std::string& fileName)
+Status WriteDXF(Workspace& ws, const std::string& fileName)
 {
     applyPlotGravityRule(ws.display);
     return WriteDXF(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax}, fileName);
 }
 
-std::string WriteDXF(const Workspace& ws, const GravityAxis& axis, const std::string& fileName)
+Status WriteDXF(const Workspace& ws, const GravityAxis& axis, const std::string& fileName)
 {
-    std::string problem;
-    const std::string bytes = dxfBytes(ws, axis, problem);
-    if (!problem.empty())
-        return problem;
-    return writeFileSafely(fileName, bytes);
+    const Result<std::string> bytes = dxfBytes(ws, axis);
+    if (!bytes)
+        return fail(bytes.message());
+    return writeFileSafely(fileName, *bytes);
 }
 
 }  // namespace corvane

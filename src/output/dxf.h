@@ -5,6 +5,7 @@
 // the window draws it in. It takes those colours and the ground line from
 // display/, so it sits above it with the other drawn outputs.
 #include "model/gravity_axis.h"
+#include "model/result.h"
 #include "model/workspace.h"
 
 #include <QColor>
@@ -30,16 +31,16 @@ std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Disp
                                                       const Overlays* overlays = nullptr);
 
 // The DXF file's bytes with the gravity axis from axis.min to axis.max
-// (plotGravityAxis gives the plots' own, from the model alone).
-// Returns an empty string and sets `problem` when the plot cannot be scaled.
-std::string dxfBytes(const Workspace& ws, const GravityAxis& axis, std::string& problem);
+// (plotGravityAxis gives the plots' own, from the model alone). A failure
+// when the plot cannot be scaled.
+Result<std::string> dxfBytes(const Workspace& ws, const GravityAxis& axis);
 // The same with the axis ws.display holds, to which the GravityMin rule is
 // applied first.
-std::string dxfBytes(Workspace& ws, std::string& problem);
+Result<std::string> dxfBytes(Workspace& ws);
 
-// Writes the DXF file. Returns an empty string on success, otherwise the
-// message for the user (nothing is written then).
-std::string WriteDXF(const Workspace& ws, const GravityAxis& axis, const std::string& fileName);
-std::string WriteDXF(Workspace& ws, const std::string& fileName);
+// Writes the DXF file. A failure's message is for the user (nothing is
+// written then).
+Status WriteDXF(const Workspace& ws, const GravityAxis& axis, const std::string& fileName);
+Status WriteDXF(Workspace& ws, const std::string& fileName);
 
 }  // namespace corvane

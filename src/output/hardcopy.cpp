@@ -114,11 +114,11 @@ HardcopyGeometry hardcopyGeometry(const HardcopySettings& s, const Workspace& ws
     return g;
 }
 
-std::string printHardcopy(QPrinter& printer, Workspace& ws, const HardcopySettings& s, bool* tooBig)
+Status printHardcopy(QPrinter& printer, Workspace& ws, const HardcopySettings& s, bool* tooBig)
 {
     QPainter painter;
     if (!painter.begin(&printer))
-        return "The printer could not be opened.";
+        return fail("The printer could not be opened.");
     const QRect page(QPoint(0, 0), painter.viewport().size());
     const HardcopyGeometry g = hardcopyGeometry(s, ws, page.size(), painter.device()->logicalDpiX(),
                                                 painter.device()->logicalDpiY());
@@ -133,8 +133,8 @@ std::string printHardcopy(QPrinter& printer, Workspace& ws, const HardcopySettin
     ws.display = saved;
 
     if (!painter.end())
-        return "The print job could not be finished.";
-    return std::string();
+        return fail("The print job could not be finished.");
+    return {};
 }
 
 Thardcopyout::Thardcopyout(Workspace& ws, QWidget* parent) : QDialog(parent), ws_(ws)

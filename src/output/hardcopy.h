@@ -3,6 +3,7 @@
 // and the print path that draws the window's picture with PaintModel on a
 // printer (or a PDF file) in printing mode.
 #include "display/paint.h"
+#include "model/result.h"
 #include "model/workspace.h"
 
 #include <QDialog>
@@ -50,10 +51,9 @@ HardcopyGeometry hardcopyGeometry(const HardcopySettings& s, const Workspace& ws
                                   double dpiX, double dpiY);
 
 // Draws the hardcopy on printer as one print job, then leaves the display
-// state as it was before. Returns an empty string on success, otherwise the
-// reason; `tooBig` as above.
-std::string printHardcopy(QPrinter& printer, Workspace& ws, const HardcopySettings& s,
-                          bool* tooBig = nullptr);
+// state as it was before. A failure's message is the reason; `tooBig` as
+// above.
+Status printHardcopy(QPrinter& printer, Workspace& ws, const HardcopySettings& s, bool* tooBig = nullptr);
 
 class Thardcopyout : public QDialog {
     Q_OBJECT

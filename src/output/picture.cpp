@@ -27,10 +27,10 @@ void setDpi(QImage& image, double dpi)
 
 }  // namespace
 
-std::string writeSvgPicture(Workspace& ws, QSize size, int dpi, const std::string& path)
+Status writeSvgPicture(Workspace& ws, QSize size, int dpi, const std::string& path)
 {
     if (!drawable(size))
-        return NoPicture;
+        return fail(NoPicture);
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
@@ -41,9 +41,11 @@ std::string writeSvgPicture(Workspace& ws, QSize size, int dpi, const std::strin
     svg.setTitle(QStringLiteral("Corvane"));
     QPainter painter;
     if (!painter.begin(&svg))
-        return "The SVG picture could not be drawn.";
+        return fail("The SVG picture could not be drawn.");
     PaintModel(painter, QRect(QPoint(0, 0), size), ws);
-    painter.end();
+    // The document is completed here; a failure would leave a cut-off file.
+    if (!painter.end())
+        return fail("The SVG picture could not be drawn.");
     return writeFileSafely(path, std::string_view(buffer.data().constData(),
                                                   static_cast<std::size_t>(buffer.data().size())));
 }
@@ -52,13 +54,13 @@ namespace {
 
 // The picture as PNG bytes at scale times the window's pixels, or the reason
 // it could not be made.
-std::string pngBytes(Workspace& ws, QSize size, int dpi, int scale, QByteArray& bytes)
+Result<QByteArray> pngBytes(Workspace& ws, QSize size, int dpi, int scale)
 {
     if (!drawable(size) || scale < 1)
-        return NoPicture;
+        return fail(NoPicture);
     QImage image(size * scale, QImage::Format_RGB32);
     if (image.isNull())
-        return "There is not enough memory for the PNG picture.";
+        return fail("There is not enough memory for the PNG picture.");
     image.setDevicePixelRatio(scale);
     setDpi(image, dpi);
     image.fill(Qt::white);
@@ -67,11 +69,12 @@ std::string pngBytes(Workspace& ws, QSize size, int dpi, int scale, QByteArray& 
         PaintModel(painter, QRect(QPoint(0, 0), size), ws);
     }
     setDpi(image, dpi * scale);
+    QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
-        return "The PNG picture could not be made.";
-    return {};
+        return fail("The PNG picture could not be made.");
+    return bytes;
 }
 
 std::string_view viewOf(const QByteArray& bytes)
@@ -81,22 +84,23 @@ std::string_view viewOf(const QByteArray& bytes)
 
 }  // namespace
 
-std::string writePngPicture(Workspace& ws, QSize size, int dpi, int scale, const std::string& path)
+Status writePngPicture(Workspace& ws, QSize size, int dpi, int scale, const std::string& path)
 {
-    QByteArray bytes;
-    const std::string err = pngBytes(ws, size, dpi, scale, bytes);
-    return err.empty() ? writeFileSafely(path, viewOf(bytes)) : err;
+    const Result<QByteArray> bytes = pngBytes(ws, size, dpi, scale);
+    if (!bytes)
+        return fail(bytes.message());
+    return writeFileSafely(path, viewOf(*bytes));
 }
 
-std::string writePngPictures(Workspace& ws, QSize size, int dpi, const std::string& path)
+Status writePngPictures(Workspace& ws, QSize size, int dpi, const std::string& path)
 {
-    QByteArray screen, print;
-    std::string err = pngBytes(ws, size, dpi, 1, screen);
-    if (err.empty())
-        err = pngBytes(ws, size, dpi, 2, print);
-    if (!err.empty())
-        return err;
-    return writeFilesSafely({{path, viewOf(screen)}, {printSizeName(path), viewOf(print)}});
+    const Result<QByteArray> screen = pngBytes(ws, size, dpi, 1);
+    if (!screen)
+        return fail(screen.message());
+    const Result<QByteArray> print = pngBytes(ws, size, dpi, 2);
+    if (!print)
+        return fail(print.message());
+    return writeFilesSafely({{path, viewOf(*screen)}, {printSizeName(path), viewOf(*print)}});
 }
 
 std::string printSizeName(const std::string& path)

@@ -9,11 +9,11 @@
 
 namespace corvane {
 
-std::string printTextLines(QPrinter& printer, const std::vector<std::string>& lines)
+Status printTextLines(QPrinter& printer, const std::vector<std::string>& lines)
 {
     QPainter painter;
     if (!painter.begin(&printer))
-        return "The printer could not be opened.";
+        return fail("The printer could not be opened.");
     // A fixed-pitch font keeps the report's columns aligned, as on a line printer.
     QFont font(QStringLiteral("Monospace"), 10);
     font.setStyleHint(QFont::TypeWriter);
@@ -30,7 +30,7 @@ std::string printTextLines(QPrinter& printer, const std::vector<std::string>& li
         if (y > bottom && y != top) {
             if (!printer.newPage()) {
                 painter.end();
-                return "The printer could not start a new page.";
+                return fail("The printer could not start a new page.");
             }
             y = top;
         }
@@ -38,8 +38,8 @@ std::string printTextLines(QPrinter& printer, const std::vector<std::string>& li
         y += lineHeight;
     }
     if (!painter.end())
-        return "The print job could not be finished.";
-    return std::string();
+        return fail("The print job could not be finished.");
+    return {};
 }
 
 }  // namespace corvane

@@ -1,5 +1,7 @@
 #pragma once
 // The report on the printer: the one part of the report that needs Qt.
+#include "model/result.h"
+
 #include <string>
 #include <vector>
 
@@ -8,8 +10,7 @@ class QPrinter;
 namespace corvane {
 
 // Prints lines in a fixed-pitch font, top to bottom, starting new pages as
-// needed; the job starts and ends here. Returns an empty string on success,
-// otherwise the reason.
-std::string printTextLines(QPrinter& printer, const std::vector<std::string>& lines);
+// needed; the job starts and ends here. A failure's message is the reason.
+Status printTextLines(QPrinter& printer, const std::vector<std::string>& lines);
 
 }  // namespace corvane

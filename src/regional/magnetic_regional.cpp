@@ -21,7 +21,7 @@ std::optional<double> meanObservedMagnetic(const Model& m)
     return sum / n;
 }
 
-std::optional<LineFit> fitMagneticLine(const Model& m)
+Result<LineFit> fitMagneticLine(const Model& m)
 {
     std::vector<double> x, y;
     for (int i = 1; i <= m.Mag.Num; ++i)
@@ -29,7 +29,9 @@ std::optional<LineFit> fitMagneticLine(const Model& m)
             x.push_back(m.Mag.X[i]);
             y.push_back(m.Mag.Observed[i]);
         }
-    return fitLineLAD(x, y);
+    if (const std::optional<LineFit> fit = fitLineLAD(x, y))
+        return *fit;
+    return fail("A line needs observed values at two positions at least.");
 }
 
 void removeMagneticRegional(Model& m, ExtrasState& extras, const MagneticRegionalRecord& r)

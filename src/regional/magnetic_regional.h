@@ -18,9 +18,10 @@ inline double magneticRegionalAt(const MagneticRegionalRecord& r, double x) { re
 std::optional<double> meanObservedMagnetic(const Model& m);
 
 // The least-absolute-deviation line through the observed magnetic values,
-// intercept at position 0 (as the regional A + B x has it); nothing when
-// fewer than two stations at distinct positions have a value.
-std::optional<LineFit> fitMagneticLine(const Model& m);
+// intercept at position 0 (as the regional A + B x has it); a failure, with
+// the message for the user, when fewer than two stations at distinct
+// positions have a value.
+Result<LineFit> fitMagneticLine(const Model& m);
 
 // Subtracts the regional from every observed magnetic value and adds it to
 // the total the model keeps (two lines taken off make one line), so the file

@@ -135,18 +135,22 @@ std::optional<LineFit> fitLineLAD(const std::vector<double>& x, const std::vecto
     return finish(b);
 }
 
-std::optional<LineFit> fitRegionalLine(const Model& m)
+Result<LineFit> fitRegionalLine(const Model& m)
 {
+    static const char* const NoLine =
+        "No line can be fitted: the stations must lie at two or more different positions.";
     const int n = m.NumStations;
     if (n < 1)
-        return std::nullopt;
+        return fail(NoLine);
     std::vector<double> x(static_cast<std::size_t>(n)), y(static_cast<std::size_t>(n));
     const double x1 = m.StationX[1];
     for (int i = 1; i <= n; ++i) {
         x[static_cast<std::size_t>(i - 1)] = m.StationX[i] - x1;
         y[static_cast<std::size_t>(i - 1)] = m.ObservedGravity[i];
     }
-    return fitLineLAD(x, y);
+    if (const std::optional<LineFit> fit = fitLineLAD(x, y))
+        return *fit;
+    return fail(NoLine);
 }
 
 int slopeDecimals(double span)

@@ -3,6 +3,7 @@
 // drawn over the observed profile, and its removal from the observed data.
 // Plain functions over the model so that they are tested without a window.
 #include "model/model.h"
+#include "model/result.h"
 #include "model/settings.h"
 
 #include <array>
@@ -45,8 +46,9 @@ struct LineFit {
 std::optional<LineFit> fitLineLAD(const std::vector<double>& x, const std::vector<double>& y);
 
 // The regional line of the observed profile, with x measured from the first
-// station so that its intercept is the one the removal uses.
-std::optional<LineFit> fitRegionalLine(const Model& m);
+// station so that its intercept is the one the removal uses. A failure, with
+// the message for the user, when the stations give no line.
+Result<LineFit> fitRegionalLine(const Model& m);
 
 // The regional line as the builder shows it: " Y = " M " X +" C (or " X " for
 // a negative C), followed by "  ( Dev = " d:6:1 " )" when a deviation is

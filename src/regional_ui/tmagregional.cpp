@@ -92,9 +92,9 @@ void TMagregional::regtypeClick(int index)
 
 void TMagregional::fitlineClick()
 {
-    const std::optional<LineFit> fit = fitMagneticLine(ws_.model);
+    const Result<LineFit> fit = fitMagneticLine(ws_.model);
     if (!fit) {
-        platform_.error(QStringLiteral("A line needs observed values at two positions at least."));
+        platform_.error(QString::fromStdString(fit.message()));
         return;
     }
     constant_->setText(q(itemNumber(fit->C)));

@@ -185,14 +185,13 @@ void Tregbuild::regtypeClick(int index)
         }
         break;
     case 1: {
-        std::optional<LineFit> fit;
+        Result<LineFit> fit = fail("");
         {
             BusyCursor busy(platform_);
             fit = fitRegionalLine(ws_.model);
         }
         if (!fit) {
-            platform_.error(QStringLiteral(
-                "No line can be fitted: the stations must lie at two or more different positions."));
+            platform_.error(QString::fromStdString(fit.message()));
             break;
         }
         state_.RegionalMode = RegionalKind::Linear;

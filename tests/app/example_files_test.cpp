@@ -80,7 +80,7 @@ std::vector<fs::path> exampleFiles()
 void checkModelFile(const fs::path& p)
 {
     Workspace ws;
-    ASSERT_EQ(loadModelFile(ws, p.string()), "");
+    ASSERT_EQ(loadModelFile(ws, p.string()).message(), "");
     const Model& m = ws.model;
     // What it shows with the section lies beside it.
     EXPECT_EQ(readOverlayFiles(ws.overlays, m.UnitsKm ? 1000 : 1), "");
@@ -115,7 +115,7 @@ void checkBodyFile(const fs::path& p)
 
     Workspace ws;
     const int before = ws.model.NumBodies;
-    ASSERT_EQ(readBodyFileAt(ws, p.string()), "");
+    ASSERT_EQ(readBodyFileAt(ws, p.string()).message(), "");
     EXPECT_EQ(ws.model.NumBodies, before + static_cast<int>(count[0]));
     for (int b = before + 1; b <= ws.model.NumBodies; ++b) {
         EXPECT_GE(ws.model.Bodies[b].NumCorners, 4) << "body " << b;
@@ -139,7 +139,7 @@ void checkBoreholeFile(const fs::path& p)
             ++labels;
     }
     Workspace ws;
-    ASSERT_EQ(readBoreholeFileAt(ws, p.string()), "");
+    ASSERT_EQ(readBoreholeFileAt(ws, p.string()).message(), "");
     ASSERT_EQ(ws.model.NumHoles, 1);
     const THole& h = ws.model.Holes[1];
     EXPECT_EQ(h.Name, lines[0].substr(0, 20));
@@ -209,10 +209,10 @@ TEST(ExampleFiles, EveryExampleIsReadByTheProgram)
         else if (ext == ".dta" || ext == ".dat")
             checkFieldData(p);
         else if (ext == ".txt")
-            EXPECT_EQ(readPointFileAt(p.string()).error, "");
+            EXPECT_EQ(readPointFileAt(p.string()).message(), "");
         else if (ext == ".sgy") {
             Backdrop b{p.string(), 0, 1, 0, 1, 60, 98, false, {}, true, 0};
-            EXPECT_EQ(readBackdrop(b, {}, 1000), "");
+            EXPECT_EQ(readBackdrop(b, {}, 1000).message(), "");
             EXPECT_TRUE(b.image);
         } else
             ADD_FAILURE() << "no reader of the program takes a file named " << p.filename();
@@ -246,7 +246,7 @@ TEST(ExampleFiles, TheBasementModelHoldsItsMagneticData)
     ASSERT_EQ(field.size(), 4u) << named;
 
     Workspace ws;
-    ASSERT_EQ(loadModelFile(ws, (examplesDir / "basement.mod").string()), "");
+    ASSERT_EQ(loadModelFile(ws, (examplesDir / "basement.mod").string()).message(), "");
     const Model& m = ws.model;
     const MagneticStations& mag = m.Mag;
     ASSERT_EQ(mag.Num, static_cast<int>(s.x.size()));
@@ -329,8 +329,8 @@ TEST(ExampleFiles, CommasSemicolonsAndTabsReadLikeBlanks)
                 EXPECT_EQ(other.g, blank.g);
             } else if (ext == ".bod") {
                 Workspace blank, other;
-                ASSERT_EQ(readBodyFile(blank, text, "blank"), "");
-                ASSERT_EQ(readBodyFile(other, withSeparator(text, 2, 15, sep), "other"), "");
+                ASSERT_EQ(readBodyFile(blank, text, "blank").message(), "");
+                ASSERT_EQ(readBodyFile(other, withSeparator(text, 2, 15, sep), "other").message(), "");
                 ASSERT_EQ(other.model.NumBodies, blank.model.NumBodies);
                 for (int b = 1; b <= blank.model.NumBodies; ++b) {
                     const Tbody& x = blank.model.Bodies[b];
@@ -344,8 +344,8 @@ TEST(ExampleFiles, CommasSemicolonsAndTabsReadLikeBlanks)
                 }
             } else if (ext == ".hol") {
                 Workspace blank, other;
-                ASSERT_EQ(readBoreholeFile(blank, text, "blank"), "");
-                ASSERT_EQ(readBoreholeFile(other, withSeparator(text, 3, 0, sep), "other"), "");
+                ASSERT_EQ(readBoreholeFile(blank, text, "blank").message(), "");
+                ASSERT_EQ(readBoreholeFile(other, withSeparator(text, 3, 0, sep), "other").message(), "");
                 const THole& x = blank.model.Holes[1];
                 const THole& y = other.model.Holes[1];
                 EXPECT_EQ(y.Name, x.Name);

@@ -37,8 +37,7 @@ void twoBodies(Workspace& ws)
 
 std::string bytesOf(const Workspace& ws)
 {
-    std::string reason;
-    return modelFileBytes(ws, reason).value_or("");
+    return modelFileBytes(ws).value_or("");
 }
 
 bool enabled(Tcorvane& w, const char* name) { return w.action(QString::fromLatin1(name))->isEnabled(); }

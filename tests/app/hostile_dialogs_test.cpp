@@ -184,8 +184,7 @@ TEST_F(HostileWindowTest, FailedSaveShowsOneMessageAndKeepsTheOldFileAndTheModel
 
     // The parent of the target is a regular file: no one can write there.
     p.clear();
-    std::string reason;
-    const std::string modelBefore = *modelFileBytes(w->workspace(), reason);
+    const std::string modelBefore = *modelFileBytes(w->workspace());
     p.saveNames = {good + "/inside.mod"};
     p.confirmAnswers = {true, true};
     w->Savethecurrentmodel1Click();
@@ -193,14 +192,14 @@ TEST_F(HostileWindowTest, FailedSaveShowsOneMessageAndKeepsTheOldFileAndTheModel
     EXPECT_TRUE(p.texts(Kind::Information).filter("successfully").isEmpty());
     std::ifstream again(good.toStdString(), std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), {}), previous);
-    EXPECT_EQ(*modelFileBytes(w->workspace(), reason), modelBefore);
+    EXPECT_EQ(*modelFileBytes(w->workspace()), modelBefore);
 
     // Loading a file that has gone: one message, the model as it was.
     p.clear();
     p.openNames = {dir.filePath("gone.mod")};
     w->Loadanoldmodel1Click();
     EXPECT_EQ(p.texts(Kind::Error).size(), 1);
-    EXPECT_EQ(*modelFileBytes(w->workspace(), reason), modelBefore);
+    EXPECT_EQ(*modelFileBytes(w->workspace()), modelBefore);
 
     // A truncated copy of the good file: refused, one message, model kept.
     p.clear();
@@ -209,7 +208,7 @@ TEST_F(HostileWindowTest, FailedSaveShowsOneMessageAndKeepsTheOldFileAndTheModel
     p.openNames = {cut};
     w->Loadanoldmodel1Click();
     EXPECT_EQ(p.texts(Kind::Error).size(), 1);
-    EXPECT_EQ(*modelFileBytes(w->workspace(), reason), modelBefore);
+    EXPECT_EQ(*modelFileBytes(w->workspace()), modelBefore);
     EXPECT_EQ(check::modelViolation(w->workspace()), "");
 }
 

@@ -322,9 +322,8 @@ TEST(MagneticsMenu, RecoveryFileBringsBackTheMagneticData)
     m.RecalculateModel();
     w.ws.display.ShowMagnetic = true;
 
-    std::string reason;
-    const auto bytes = recoveryBytes(w.ws, QStringLiteral("a.mod"), reason);
-    ASSERT_TRUE(bytes) << reason;
+    const auto bytes = recoveryBytes(w.ws, QStringLiteral("a.mod"));
+    ASSERT_TRUE(bytes) << bytes.message();
     Workspace back;
     QString file;
     ASSERT_EQ(restoreRecoveryBytes(back, *bytes, file), "");

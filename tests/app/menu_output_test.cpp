@@ -11,6 +11,7 @@
 #include "platform/scripted_platform.h"
 #include "support/bodies.h"
 #include "support/helpers.h"
+#include "support/result.h"
 
 #include <QFile>
 #include <QImage>
@@ -130,7 +131,7 @@ TEST(OutputCommands, PlotFiles)
     expectRequest(f.platform, "DXF files", "*.dxf");
     EXPECT_EQ(f.platform.texts(Kind::Information), QStringList{"DXF data successfully saved."});
     std::string problem;
-    EXPECT_EQ(slurp(f.path("model.dxf")), dxfBytes(ws, problem));
+    EXPECT_EQ(slurp(f.path("model.dxf")), corvane::test::bytesOf(dxfBytes(ws), problem));
 
     // Zoomed in on a part of the profile and showing the difference curve, the
     // plot still scales its gravity axis to both curves over the whole profile.

@@ -70,7 +70,7 @@ TEST(MetreDefaults, NewBodiesAndModelsInMetresGetOneHundredKilometres)
 
         const std::string file = "a\nb\nBodies         1\nDensity        0.2\nCorners        3\n"
                                  "Corner 1       1 1\nCorner 2       2 1\nCorner 3       1 2\n";
-        ASSERT_EQ(readBodyFile(ws, file, "b.bod"), "");
+        ASSERT_EQ(readBodyFile(ws, file, "b.bod").message(), "");
         EXPECT_EQ(m.Bodies[m.NumBodies].StrikeLength1, hundred);
         EXPECT_EQ(m.Bodies[m.NumBodies].StrikeLength2, hundred);
 

@@ -618,8 +618,8 @@ TEST_F(WindowTest, CancelOrEscBeforeTheFirstBodyIsClosedLeavesThePreviousModel)
     w->MenuStateLoaded();
     w->repaintModel();
     auto state = [&] {
-        std::string reason;
-        std::string s = modelFileBytes(k, reason).value_or(reason);
+        const auto bytes = modelFileBytes(k);
+        std::string s = bytes.value_or(bytes.message());
         for (int i = 1; i <= k.model.NumStations; ++i)
             s += std::to_string(k.model.CalculatedGravity[i]) + ";";
         const corvane::Display& d = k.display;

@@ -74,12 +74,11 @@ TEST(OverlayFiles, TheRecoveryFileKeepsThemByAbsolutePath)
     QTemporaryDir tmp;
     const fs::path dir = tmp.path().toStdString();
     Workspace ws;
-    ASSERT_EQ(loadModelFile(ws, (examples / "field_profile_overlays.mod").string()), "");
+    ASSERT_EQ(loadModelFile(ws, (examples / "field_profile_overlays.mod").string()).message(), "");
     ASSERT_EQ(readOverlayFiles(ws.overlays, 1000), "");
 
     // The model never saved where it would be: the paths cannot lean on it.
-    std::string reason;
-    const std::string bytes = recoveryBytes(ws, QString::fromStdString((dir / "later.mod").string()), reason).value();
+    const std::string bytes = recoveryBytes(ws, QString::fromStdString((dir / "later.mod").string())).value();
     const std::string section = fs::absolute(examples / "field_profile_section.sgy").lexically_normal().string();
     EXPECT_NE(bytes.find("backdrop \"" + section + "\""), std::string::npos);
 

@@ -142,8 +142,7 @@ TEST(StationHeightsApp, UndoAndTheRecoveryFileBringTheHeightsBack)
     // The recovery file: heights and anomalies as they were, a hidden body
     // still out of the total.
     m.setHidden(2, true);
-    std::string reason;
-    const std::string bytes = recoveryBytes(ws, QStringLiteral("/tmp/hill.mod"), reason).value();
+    const std::string bytes = recoveryBytes(ws, QStringLiteral("/tmp/hill.mod")).value();
     EXPECT_NE(bytes.find("\nelevation 2 "), std::string::npos);
     Workspace back;
     QString name;

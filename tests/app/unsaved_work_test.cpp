@@ -78,7 +78,7 @@ struct UnsavedWork : ::testing::Test {
         Workspace source;
         threeBodies(source);
         file = dir.filePath(QStringLiteral("three.mod"));
-        ASSERT_EQ(saveModelFile(source, QFile::encodeName(file).toStdString()), "");
+        ASSERT_EQ(saveModelFile(source, QFile::encodeName(file).toStdString()).message(), "");
         w = std::make_unique<Tcorvane>(p);
         w->resize(652, 486);
         w->show();
@@ -221,7 +221,8 @@ TEST_F(UnsavedWork, TheQuestionBeforeAChangedModelIsReplaced)
     };
     auto bodiesInFile = [this] {
         Workspace loaded;
-        return loadModelFile(loaded, QFile::encodeName(file).toStdString()).empty() ? loaded.model.NumBodies : -1;
+        return loadModelFile(loaded, QFile::encodeName(file).toStdString()).message().empty() ? loaded.model.NumBodies
+                                                                                               : -1;
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);
@@ -378,8 +379,7 @@ TEST(RecoveryFile, ExtrasComeBackAndDamagedOnesAreLeftOut)
     ws.inversion.InversionBody = 2;
     ws.display.ViewXMin = 10;
     ws.display.Zoomed = true;
-    std::string reason;
-    const std::string bytes = recoveryBytes(ws, QStringLiteral("/data/a b%.mod"), reason).value();
+    const std::string bytes = recoveryBytes(ws, QStringLiteral("/data/a b%.mod")).value();
 
     Workspace back;
     QString name;
@@ -414,7 +414,7 @@ TEST(RecoveryFile, ExtrasComeBackAndDamagedOnesAreLeftOut)
         holes.model.Holes[h].LabelRow[1] = h;
     }
     holes.model.NumHoles = 3;
-    const std::string withHoles = recoveryBytes(holes, QString(), reason).value();
+    const std::string withHoles = recoveryBytes(holes, QString()).value();
     Workspace holesBack;
     ASSERT_EQ(restoreRecoveryBytes(holesBack, withHoles, name), "");
     ASSERT_EQ(holesBack.model.NumHoles, 3);
@@ -427,7 +427,7 @@ TEST(RecoveryFile, ExtrasComeBackAndDamagedOnesAreLeftOut)
         EXPECT_EQ(got.LabelRow[1], h);
     }
     Workspace asModel;
-    ASSERT_EQ(loadModelBytes(asModel, withHoles), "");
+    ASSERT_EQ(loadModelBytes(asModel, withHoles).message(), "");
     EXPECT_EQ(asModel.model.NumHoles, 3);
 
     // Extras that do not fit the model are left out with a note; the rest comes.
@@ -463,8 +463,7 @@ TEST(RecoveryFile, DamagedFilesAreNotOfferedAsGood)
     Workspace ws;
     threeBodies(ws);
     ws.model.Bodies[2].DensMin = 0.05;
-    std::string reason;
-    const std::string bytes = recoveryBytes(ws, QStringLiteral("/data/basin.mod"), reason).value();
+    const std::string bytes = recoveryBytes(ws, QStringLiteral("/data/basin.mod")).value();
     ASSERT_EQ(checkRecoveryBytes(bytes), "");
     // One bit changed anywhere, in the records or in the extras, and the
     // file is refused: a station, a corner, a bound, the model's name, the
@@ -483,7 +482,7 @@ TEST(RecoveryFile, DamagedFilesAreNotOfferedAsGood)
     }
     EXPECT_NE(checkRecoveryBytes(bytes.substr(0, bytes.find("checksum"))), "");
     // A plain model file has no checksum: it is no recovery file.
-    EXPECT_NE(checkRecoveryBytes(modelFileBytes(ws, reason).value()), "");
+    EXPECT_NE(checkRecoveryBytes(modelFileBytes(ws).value()), "");
 
     // In the window: a damaged file is said to be damaged, not offered, and
     // kept aside; the sound one beside it is offered.
@@ -563,12 +562,11 @@ TEST(CommandLine, ANamedModelIsNotIgnoredWhenWorkIsRestored)
     Workspace source;
     threeBodies(source);
     const QString named = dir.filePath(QStringLiteral("basin.mod"));
-    ASSERT_EQ(saveModelFile(source, QFile::encodeName(named).toStdString()), "");
+    ASSERT_EQ(saveModelFile(source, QFile::encodeName(named).toStdString()).message(), "");
     Workspace work;
     threeBodies(work);
     work.model.NumBodies = 2;
-    std::string reason;
-    const std::string bytes = recoveryBytes(work, QString(), reason).value();
+    const std::string bytes = recoveryBytes(work, QString()).value();
     for (const bool restore : {true, false}) {
         SCOPED_TRACE(restore);
         QTemporaryDir state;
@@ -615,17 +613,16 @@ TEST(RecoveryFile, ANewModelCarriesNothingOfTheLastFile)
 {
     Workspace ws;
     threeBodies(ws);
-    std::string reason;
-    std::string bytes = modelFileBytes(ws, reason).value();
+    std::string bytes = modelFileBytes(ws).value();
     ASSERT_NE(bytes.find("#END"), std::string::npos);   // its link is an extra already
     bytes.insert(bytes.find("#END"), "elevation 2 0.5\r\nregional constant 3.5\r\nfuture item\r\n");
     Workspace back;
-    ASSERT_EQ(loadModelBytes(back, bytes), "");
-    ASSERT_NE(modelFileBytes(back, reason).value().find("future item"), std::string::npos);
+    ASSERT_EQ(loadModelBytes(back, bytes).message(), "");
+    ASSERT_NE(modelFileBytes(back).value().find("future item"), std::string::npos);
     NewModelInput in;
     in.readFieldData = false;
     applyNewModel(back, in, nullptr);
-    const std::string fresh = modelFileBytes(back, reason).value();
+    const std::string fresh = modelFileBytes(back).value();
     for (const char* gone : {"elevation", "regional", "future"})
         EXPECT_EQ(fresh.find(gone), std::string::npos) << gone;
 }
@@ -650,7 +647,7 @@ TEST(CommandLine, ArgumentsAndStartUp)
     Workspace source;
     threeBodies(source);
     const QString good = dir.filePath(QStringLiteral("good.mod"));
-    ASSERT_EQ(saveModelFile(source, QFile::encodeName(good).toStdString()), "");
+    ASSERT_EQ(saveModelFile(source, QFile::encodeName(good).toStdString()).message(), "");
     const QString corrupt = dir.filePath(QStringLiteral("corrupt.mod"));
     spit(corrupt, slurp(good).substr(0, 70));
     const QString missing = dir.filePath(QStringLiteral("missing.mod"));
@@ -660,7 +657,7 @@ TEST(CommandLine, ArgumentsAndStartUp)
         ScriptedPlatform p;
         Tcorvane w(p);
         Workspace expected;
-        const std::string err = loadModelFile(expected, QFile::encodeName(name).toStdString());
+        const std::string err = loadModelFile(expected, QFile::encodeName(name).toStdString()).message();
         QDir::setCurrent(dir.path());
         w.startUp(QFileInfo(name).fileName());
         EXPECT_EQ(w.workspace().model.ModelExists, err.empty());

@@ -83,7 +83,7 @@ TEST(WorkedExample, EachStepOfTheHelpLowersTheMisfit)
     // The example model was made with these steps: its observed data are
     // the data with this very line removed.
     Workspace example;
-    ASSERT_EQ(loadModelFile(example, CORVANE_TEST_DATA "/../../examples/field_profile.mod"), "");
+    ASSERT_EQ(loadModelFile(example, CORVANE_TEST_DATA "/../../examples/field_profile.mod").message(), "");
     ASSERT_EQ(example.model.NumStations, m.NumStations);
     for (int i = 1; i <= m.NumStations; ++i)
         ASSERT_NEAR(example.model.ObservedGravity[i], m.ObservedGravity[i], 1e-9) << i;
@@ -134,7 +134,7 @@ TEST(WorkedExample, TheMagneticStepsTellTheGabbroApart)
     // basement.mod as the help takes it: the block's susceptibility fitted,
     // then its density and susceptibility fitted to both fields together.
     Workspace ws;
-    ASSERT_EQ(loadModelFile(ws, CORVANE_TEST_DATA "/../../examples/basement.mod"), "");
+    ASSERT_EQ(loadModelFile(ws, CORVANE_TEST_DATA "/../../examples/basement.mod").message(), "");
     Model& m = ws.model;
     EXPECT_NEAR(misfit(m), 49.60, 0.005);
     ASSERT_TRUE(magneticMisfit(m));

@@ -214,7 +214,7 @@ TEST(CorvaneCalc, StationsOfAFieldDataFile)
     ASSERT_EQ(rows.size(), data.size() + 1);
 
     Workspace ws;
-    ASSERT_EQ(loadModelFile(ws, mod.string()), "");
+    ASSERT_EQ(loadModelFile(ws, mod.string()).message(), "");
     const Model& m = ws.model;
     std::vector<double> x;
     for (const auto& v : data)
@@ -259,7 +259,7 @@ TEST(CorvaneCalc, StationHeightsFromAColumn)
     EXPECT_EQ(rows[0][2], "observed (mGal)");
 
     Workspace ws;
-    ASSERT_EQ(loadModelFile(ws, (examples / "field_profile.mod").string()), "");
+    ASSERT_EQ(loadModelFile(ws, (examples / "field_profile.mod").string()).message(), "");
     const Model& m = ws.model;
     std::vector<double> x, h;
     for (std::size_t i = 1; i < rows.size(); ++i) {
@@ -346,7 +346,7 @@ TEST(CorvaneCalc, MagneticOutputNamesItsColumnsAndLeavesTheDefaultAlone)
     // One row per magnetic station the model holds, in their order, with each
     // station's observed value.
     Workspace ws;
-    ASSERT_EQ(loadModelFile(ws, (examples / "basement.mod").string()), "");
+    ASSERT_EQ(loadModelFile(ws, (examples / "basement.mod").string()).message(), "");
     const MagneticStations& mag = ws.model.Mag;
     ASSERT_GT(mag.Num, 0);
     const auto rows = csvRows(magnetic.out);
@@ -363,7 +363,7 @@ TEST(CorvaneCalc, MagneticOutputNamesItsColumnsAndLeavesTheDefaultAlone)
     setMagneticStations(ws.model, {});
     ws.display.ShowMagnetic = false;
     const std::string bare = (fs::path(dir.path().toStdString()) / "bare.mod").string();
-    ASSERT_EQ(saveModelFile(ws, bare), "");
+    ASSERT_EQ(saveModelFile(ws, bare).message(), "");
     const Outcome none = calc({"--magnetic", q(fs::path(bare))});
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(none.out, "");

@@ -71,10 +71,11 @@ TEST(Bounds, EveryWayABodyArrivesStartsWithoutTypedBounds)
         bool profilePosition;   // the position bounds cover the profile
     };
     const Case cases[] = {
-        {"Load an old model", [](Workspace& ws) { return loadModelFile(ws, examples + "basin.mod"); }, true},
-        {"Import a model from Sidero", [](Workspace& ws) { return importSideroModel(ws, sideroSquare(), "s.mod"); },
+        {"Load an old model", [](Workspace& ws) { return loadModelFile(ws, examples + "basin.mod").message(); }, true},
+        {"Import a model from Sidero",
+         [](Workspace& ws) { return importSideroModel(ws, sideroSquare(), "s.mod").message(); },
          true},
-        {"Read in a model file", [](Workspace& ws) { return readBodyFile(ws, bodyFile, "b.bod"); }, false},
+        {"Read in a model file", [](Workspace& ws) { return readBodyFile(ws, bodyFile, "b.bod").message(); }, false},
         {"Add a body",
          [](Workspace& ws) {
              beginNewBody(ws.model, {-0.2, 100, 100});
@@ -126,7 +127,7 @@ TEST(Bounds, LoadedBasinInvertsWithinItsOwnDefaults)
     // the misfit; with its own it stays light and the misfit falls.
     Workspace ws;
     typeBoundsEverywhere(ws.model);
-    ASSERT_EQ(loadModelFile(ws, examples + "basin.mod"), "");
+    ASSERT_EQ(loadModelFile(ws, examples + "basin.mod").message(), "");
     Model& m = ws.model;
     m.Bodies[1].InvertDensity = true;
     RunReport report;

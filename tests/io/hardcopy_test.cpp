@@ -143,7 +143,7 @@ TEST(Thardcopyout, TitlesTypedIntoTheBoxesStandInTheBoxesAndOnThePage)
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
-    ASSERT_EQ(printHardcopy(printer, ws, dialog.settings()), "");
+    ASSERT_EQ(printHardcopy(printer, ws, dialog.settings()).message(), "");
     const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
     if (pdftotext.isEmpty())
         GTEST_SKIP() << "pdftotext is not installed (scripts/corvane.sh installs it)";
@@ -241,7 +241,7 @@ TEST(Hardcopy, PrintsToAPdfAndLeavesTheDisplayAsItWas)
     s.bodyInfo = true;
     s.fileName = true;
     bool tooBig = true;
-    ASSERT_EQ(printHardcopy(printer, ws, s, &tooBig), "");
+    ASSERT_EQ(printHardcopy(printer, ws, s, &tooBig).message(), "");
     EXPECT_FALSE(tooBig);
 
     EXPECT_FALSE(ws.display.Printing);

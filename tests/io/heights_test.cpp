@@ -73,9 +73,8 @@ std::string fiveStationModel(const double (&heights)[5])
     }
     b.Density = 0.5;
     b.StrikeLength1 = b.StrikeLength2 = 10;
-    std::string reason;
-    const auto out = modelFileBytes(src, reason);
-    EXPECT_TRUE(out) << reason;
+    const auto out = modelFileBytes(src);
+    EXPECT_TRUE(out) << out.message();
     return out.value_or("");
 }
 
@@ -88,18 +87,17 @@ TEST(ElevationItems, SavedLoadedAndSavedAgainAlikeWithBadLinesReported)
 
     Workspace ws;
     ws.model.StationHeight[3] = 50;   // a height of the model before goes
-    ASSERT_EQ(loadModelBytes(ws, bytes), "");
+    ASSERT_EQ(loadModelBytes(ws, bytes).message(), "");
     const double expected[] = {0, 0.1, 0, -1234.5678901234567, 0};
     for (int i = 1; i <= 5; ++i)
         EXPECT_EQ(ws.model.StationHeight[i], expected[i - 1]) << i;
     // The bodies were calculated where the stations stand.
     Workspace again;
-    ASSERT_EQ(loadModelBytes(again, bytes), "");
+    ASSERT_EQ(loadModelBytes(again, bytes).message(), "");
     again.model.RecalculateModel();
     for (int i = 1; i <= 5; ++i)
         EXPECT_EQ(ws.model.CalculatedGravity[i], again.model.CalculatedGravity[i]) << i;
-    std::string reason;
-    EXPECT_EQ(modelFileBytes(ws, reason).value_or(""), bytes);
+    EXPECT_EQ(modelFileBytes(ws).value_or(""), bytes);
 
     // Lines that name no station or no number are reported; the others hold.
     const std::string flat = fiveStationModel({0, 0, 0, 0, 0});
@@ -107,7 +105,7 @@ TEST(ElevationItems, SavedLoadedAndSavedAgainAlikeWithBadLinesReported)
                               "elevation 2.0 1\r\nelevation 3 7\r\n#END\r\n";
     Workspace bad;
     std::vector<std::string> notes;
-    ASSERT_EQ(loadModelBytes(bad, flat + block, &notes), "");
+    ASSERT_EQ(loadModelBytes(bad, flat + block, &notes).message(), "");
     EXPECT_EQ(notes.size(), 4u);
     EXPECT_NE(std::find(notes.begin(), notes.end(), "Line 2 of the extras could not be read: there is no station 6."),
               notes.end());
@@ -132,13 +130,12 @@ TEST(ElevationItems, AModelFileLoadedOverRaisedStationsPutsThemOnTheDatum)
         }
         b.Density = 0.5;
         b.StrikeLength1 = b.StrikeLength2 = 10;
-        std::string reason;
-        const auto out = modelFileBytes(src, reason);
-        ASSERT_TRUE(out) << reason;
+        const auto out = modelFileBytes(src);
+        ASSERT_TRUE(out) << out.message();
         bytes = *out;
     }
     ws.model.StationHeight[2] = 50;
-    ASSERT_EQ(loadModelBytes(ws, bytes), "");
+    ASSERT_EQ(loadModelBytes(ws, bytes).message(), "");
     for (int i = 1; i <= MaxStations; ++i)
         ASSERT_EQ(ws.model.StationHeight[i], 0) << i;
 }

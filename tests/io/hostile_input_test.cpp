@@ -14,6 +14,7 @@
 #include "support/bodies.h"
 #include "support/full_model.h"
 #include "support/helpers.h"
+#include "support/result.h"
 
 #include <gtest/gtest.h>
 
@@ -43,9 +44,8 @@ std::string rec(double v)
 
 std::string modelBytes(const Workspace& ws)
 {
-    std::string reason;
-    const auto bytes = modelFileBytes(ws, reason);
-    EXPECT_TRUE(bytes.has_value()) << reason;
+    const auto bytes = modelFileBytes(ws);
+    EXPECT_TRUE(bytes) << bytes.message();
     return bytes.value_or("");
 }
 
@@ -92,13 +92,13 @@ void expectAllOutputsSound(Workspace& ws)
     expectNoNonFinite(reportForFile(ws.model), "the report");
     expectNoNonFinite(reportForClipboard(ws.model), "the clipboard report");
     std::string problem;
-    const std::string hpgl = hpglBytes(ws, problem);
+    const std::string hpgl = corvane::test::bytesOf(hpglBytes(ws), problem);
     if (problem.empty()) {
         EXPECT_FALSE(hpgl.empty());
         expectNoNonFinite(hpgl, "the HP-GL file");
     }
     problem.clear();
-    const std::string dxf = dxfBytes(ws, problem);
+    const std::string dxf = corvane::test::bytesOf(dxfBytes(ws), problem);
     if (problem.empty()) {
         EXPECT_FALSE(dxf.empty());
         expectNoNonFinite(dxf, "the DXF file");
@@ -118,7 +118,7 @@ TEST(HostileModelFile, BodyWhoseLastCornerDoesNotCloseItIsRefused)
     test::setBody(ws.model, 1, {{2, 1}, {4, 1}, {3, 2}});
     ws.model.RecalculateModel();
     std::string good = modelBytes(ws);
-    ASSERT_TRUE(loadModelBytes(ws, good).empty());
+    ASSERT_TRUE(loadModelBytes(ws, good).message().empty());
 
     // The closing copy (the last pair of records) moved to x = 5.
     std::string open = good;
@@ -126,7 +126,7 @@ TEST(HostileModelFile, BodyWhoseLastCornerDoesNotCloseItIsRefused)
     Workspace target;
     test::fullModel(target);
     const std::string before = modelBytes(target);
-    const std::string reason = loadModelBytes(target, open);
+    const std::string reason = loadModelBytes(target, open).message();
     EXPECT_EQ(reason, "body 1 is not closed: its last corner does not repeat its first");
     EXPECT_EQ(modelBytes(target), before);
     EXPECT_EQ(check::modelViolation(target), "");
@@ -161,14 +161,14 @@ TEST(HostileSideroModel, OpenOutlinesAndUnusableSectionsFoundByTheFuzzer)
     // The second body's last corner is not its first: refused as a whole.
     const std::string open = sideroFile(0, 10, {{{1, 1}, {2, 1}, {2, 2}, {1, 1}},
                                                 {{3, 1}, {4, 1}, {4, 2}, {3, 1.5}}});
-    EXPECT_EQ(importSideroModel(ws, open, "open.mod"),
+    EXPECT_EQ(importSideroModel(ws, open, "open.mod").message(),
               "\"open.mod\" is not a Sidero model that can be imported: body 2 is not closed: "
               "its last corner does not repeat its first.");
     EXPECT_EQ(modelBytes(ws), before);
 
     // A top so deep that 100 more is the same number: the start-up section.
     const std::string deep = sideroFile(1.7e38, 0, {{{1, 1}, {2, 1}, {2, 2}, {1, 1}}});
-    EXPECT_EQ(importSideroModel(ws, deep, "deep.mod"), "");
+    EXPECT_EQ(importSideroModel(ws, deep, "deep.mod").message(), "");
     EXPECT_EQ(ws.display.ViewDepthMin, 0);
     EXPECT_EQ(ws.display.ViewDepthMax, 100);
     EXPECT_EQ(check::modelViolation(ws), "");
@@ -189,10 +189,10 @@ TEST(HostileModelFile, TruncationAtEveryRecordIsRefusedAndLeavesTheModel)
     test::fullModel(ws);
     const std::string before = modelBytes(ws);
     for (std::size_t n = 0; n < whole.size(); n += 3) {
-        EXPECT_FALSE(loadModelBytes(ws, std::string_view(whole).substr(0, n)).empty()) << n;
+        EXPECT_FALSE(loadModelBytes(ws, std::string_view(whole).substr(0, n)).message().empty()) << n;
         ASSERT_EQ(modelBytes(ws), before) << "cut at byte " << n;
     }
-    EXPECT_TRUE(loadModelBytes(ws, whole).empty());
+    EXPECT_TRUE(loadModelBytes(ws, whole).message().empty());
     EXPECT_EQ(check::modelViolation(ws), "");
 }
 
@@ -207,7 +207,7 @@ TEST(HostileModelFile, CountsAndValuesAtTheEdgesOfSixByteReals)
             std::string bytes = rec(bodies) + rec(stations);
             for (int i = 0; i < 7; ++i)
                 bytes += rec(1);
-            EXPECT_FALSE(loadModelBytes(ws, bytes + std::string(600, '\x81')).empty());
+            EXPECT_FALSE(loadModelBytes(ws, bytes + std::string(600, '\x81')).message().empty());
         }
 
     // Sound counts, absurd values: loaded or refused, never a NaN.
@@ -217,7 +217,7 @@ TEST(HostileModelFile, CountsAndValuesAtTheEdgesOfSixByteReals)
     bytes += rec(-big) + rec(big) + rec(big) + rec(-big);
     bytes += rec(4) + rec(big) + rec(big) + rec(big);
     bytes += rec(-big) + rec(big) + rec(big) + rec(1e-38) + rec(0) + rec(big) + rec(-big) + rec(big);
-    ASSERT_EQ(loadModelBytes(ws, bytes), "");
+    ASSERT_EQ(loadModelBytes(ws, bytes).message(), "");
     // The top and bottom of the section were 1.7e38 and -1.7e38: the
     // start-up section rather than an empty one.
     EXPECT_EQ(ws.display.ViewDepthMin, 0);
@@ -275,7 +275,7 @@ TEST(HostileInputFiles, BinaryAndHugeTextsAreRefusedOrReadSoundly)
         ws.model.NumBodies = 3;
         ws.model.RecalculateModel();
         const std::string before = modelBytes(ws);
-        EXPECT_EQ(readBodyFile(ws, c.text, "hostile.txt"), c.body);
+        EXPECT_EQ(readBodyFile(ws, c.text, "hostile.txt").message(), c.body);
         if (c.body.empty()) {
             // Appended, with an anomaly that is a number at every station.
             ASSERT_EQ(ws.model.NumBodies, 4);
@@ -284,8 +284,8 @@ TEST(HostileInputFiles, BinaryAndHugeTextsAreRefusedOrReadSoundly)
         } else {
             EXPECT_EQ(modelBytes(ws), before);
         }
-        EXPECT_EQ(readBoreholeFile(ws, c.text, "hostile.txt"), c.borehole);
-        EXPECT_EQ(importSideroModel(ws, c.text, "hostile.txt"), c.sidero);
+        EXPECT_EQ(readBoreholeFile(ws, c.text, "hostile.txt").message(), c.borehole);
+        EXPECT_EQ(importSideroModel(ws, c.text, "hostile.txt").message(), c.sidero);
         EXPECT_EQ(check::modelViolation(ws), "");
     }
 }
@@ -297,12 +297,12 @@ TEST(ExtremeModels, FullModelSavesLoadsAndDrawsWithEveryOutput)
     test::fullModel(ws);
     ASSERT_EQ(check::modelViolation(ws), "");
     const std::string path = dir.filePath("full.mod").toStdString();
-    ASSERT_EQ(saveModelFile(ws, path), "");
+    ASSERT_EQ(saveModelFile(ws, path).message(), "");
     const std::string saved = slurp(path);
     EXPECT_EQ(saved.size(), 6u * (9 + 2 * MaxStations + MaxBodies * (4 + 2 * MaxCorners)));
 
     Workspace again;
-    ASSERT_EQ(loadModelFile(again, path), "");
+    ASSERT_EQ(loadModelFile(again, path).message(), "");
     EXPECT_EQ(modelBytes(again), saved);
     EXPECT_EQ(again.model.NumBodies, MaxBodies);
     for (int i = 1; i <= MaxStations; i += 511)
@@ -318,15 +318,15 @@ TEST(ExtremeModels, FullModelSavesLoadsAndDrawsWithEveryOutput)
     const std::string hole = "BH\n\n\n1 0\n1 5\n";
     again.model.NumHoles = MaxHoles;
     const std::string before = modelBytes(again);
-    EXPECT_EQ(readBodyFile(again, body, "one.bod"), InvalidBodiesText);
-    EXPECT_EQ(readBoreholeFile(again, hole, "bh.hol"), TooManyBoreholesText);
+    EXPECT_EQ(readBodyFile(again, body, "one.bod").message(), InvalidBodiesText);
+    EXPECT_EQ(readBoreholeFile(again, hole, "bh.hol").message(), TooManyBoreholesText);
     EXPECT_EQ(modelBytes(again), before);
     EXPECT_EQ(check::modelViolation(again), "");
     again.model.NumBodies = MaxBodies - 1;
     again.model.NumHoles = MaxHoles - 1;
-    EXPECT_EQ(readBodyFile(again, body, "one.bod"), "");
+    EXPECT_EQ(readBodyFile(again, body, "one.bod").message(), "");
     EXPECT_EQ(again.model.NumBodies, MaxBodies);
-    EXPECT_EQ(readBoreholeFile(again, hole, "bh.hol"), "");
+    EXPECT_EQ(readBoreholeFile(again, hole, "bh.hol").message(), "");
     EXPECT_EQ(again.model.NumHoles, MaxHoles);
 }
 
@@ -369,7 +369,7 @@ TEST(ExtremeModels, DegenerateBodiesAndProfiles)
 
         const std::string bytes = modelBytes(ws);
         Workspace again;
-        ASSERT_EQ(loadModelBytes(again, bytes), "");
+        ASSERT_EQ(loadModelBytes(again, bytes).message(), "");
         EXPECT_EQ(modelBytes(again), bytes);
         expectAllOutputsSound(again);
     }
@@ -388,20 +388,20 @@ TEST(FileFaults, SaveIntoAPlaceThatCannotBeWrittenLeavesNothingBehind)
 
     // The parent of the target is a regular file: no write can succeed, even as root.
     for (const fs::path& target : {root / "plain" / "model.mod", root / "missing" / "model.mod"}) {
-        const std::string message = saveModelFile(ws, target.string());
+        const std::string message = saveModelFile(ws, target.string()).message();
         EXPECT_NE(message, "");
         EXPECT_NE(message.find(target.string()), std::string::npos) << message;
         EXPECT_FALSE(fs::exists(target));
-        EXPECT_NE(WriteHPGL(ws, target.string()), "");
-        EXPECT_NE(WriteDXF(ws, target.string()), "");
-        EXPECT_NE(writeReportFile(ws.model, target.string()), "");
+        EXPECT_NE(WriteHPGL(ws, target.string()).message(), "");
+        EXPECT_NE(WriteDXF(ws, target.string()).message(), "");
+        EXPECT_NE(writeReportFile(ws.model, target.string()).message(), "");
     }
     EXPECT_EQ(slurp(root / "plain"), "I am a file, not a folder");
 
     // The target is a folder: refused, the folder and its contents untouched.
     fs::create_directory(root / "folder.mod");
     spit(root / "folder.mod" / "inside", "keep");
-    EXPECT_NE(saveModelFile(ws, (root / "folder.mod").string()), "");
+    EXPECT_NE(saveModelFile(ws, (root / "folder.mod").string()).message(), "");
     EXPECT_EQ(slurp(root / "folder.mod" / "inside"), "keep");
 
     // Only the two files made here remain: no temporary left over.
@@ -420,12 +420,12 @@ TEST(FileFaults, UnsaveableModelKeepsThePreviousFile)
     test::fullModel(ws);
     ws.model.NumStations = 20;
     ws.model.NumBodies = 3;
-    ASSERT_EQ(saveModelFile(ws, path), "");
+    ASSERT_EQ(saveModelFile(ws, path).message(), "");
     const std::string previous = slurp(path);
 
     // A value a six-byte real cannot hold: the save is refused before the file is touched.
     ws.model.Bodies[2].Density = 1e300;
-    const std::string message = saveModelFile(ws, path);
+    const std::string message = saveModelFile(ws, path).message();
     EXPECT_NE(message, "");
     EXPECT_EQ(slurp(path), previous);
 }
@@ -440,19 +440,19 @@ TEST(FileFaults, FileThatVanishesOrCannotBeReadLeavesTheModel)
     ws.model.NumBodies = 4;
     ws.model.RecalculateModel();
     const std::string path = (root / "gone.mod").string();
-    ASSERT_EQ(saveModelFile(ws, path), "");
+    ASSERT_EQ(saveModelFile(ws, path).message(), "");
     fs::remove(path);
     const std::string before = modelBytes(ws);
 
-    EXPECT_NE(loadModelFile(ws, path), "");
-    EXPECT_NE(readBodyFileAt(ws, path), "");
-    EXPECT_NE(readBoreholeFileAt(ws, path), "");
-    EXPECT_EQ(importSideroFile(ws, path), InaccessibleText);
+    EXPECT_NE(loadModelFile(ws, path).message(), "");
+    EXPECT_NE(readBodyFileAt(ws, path).message(), "");
+    EXPECT_NE(readBoreholeFileAt(ws, path).message(), "");
+    EXPECT_EQ(importSideroFile(ws, path).message(), InaccessibleText);
     // A folder in place of the file: the read fails half way.
     fs::create_directory(path);
-    EXPECT_NE(loadModelFile(ws, path), "");
-    EXPECT_NE(readBodyFileAt(ws, path), "");
-    EXPECT_EQ(importSideroFile(ws, path), InaccessibleText);
+    EXPECT_NE(loadModelFile(ws, path).message(), "");
+    EXPECT_NE(readBodyFileAt(ws, path).message(), "");
+    EXPECT_EQ(importSideroFile(ws, path).message(), InaccessibleText);
     EXPECT_EQ(modelBytes(ws), before);
     EXPECT_EQ(ws.model.NumHoles, 0);
     EXPECT_EQ(check::modelViolation(ws), "");

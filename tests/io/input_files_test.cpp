@@ -66,8 +66,8 @@ void modelWithBodies(Workspace& ws, int n)
 
 std::string snapshot(const Workspace& ws)
 {
-    std::string reason;
-    std::string s = modelFileBytes(ws, reason).value_or("unsaveable " + reason);
+    const auto bytes = modelFileBytes(ws);
+    std::string s = bytes.value_or("unsaveable " + bytes.message());
     for (int i = 1; i <= ws.model.NumStations; ++i)
         s += rec(ws.model.CalculatedGravity[i]);
     s += rec(ws.display.ViewDepthMin) + rec(ws.display.ViewDepthMax) + std::to_string(ws.model.NumHoles);
@@ -104,7 +104,7 @@ TEST(SideroImport, AppendsBodiesInTheModelsUnit)
     // Metres into kilometres: corners and strike length divided by 1000.
     const auto file = sidero(-2, 3, 1.5, 12, 0,
                              {square(3000, 1000, 2000, 0.02, 5000), square(7000, 500, 500, -0.1, 800)});
-    ASSERT_EQ(importSideroModel(ws, file, "a.mod"), "");
+    ASSERT_EQ(importSideroModel(ws, file, "a.mod").message(), "");
     const Model& m = ws.model;
     EXPECT_EQ(m.NumBodies, 4);
     const Tbody& b3 = m.Bodies[3];
@@ -131,17 +131,17 @@ TEST(SideroImport, AppendsBodiesInTheModelsUnit)
     Workspace metres;
     modelWithBodies(metres, 1);
     metres.model.UnitsKm = false;
-    ASSERT_EQ(importSideroModel(metres, sidero(1, 0, 0, 5, 1, {square(3, 1, 2)}), "b.mod"), "");
+    ASSERT_EQ(importSideroModel(metres, sidero(1, 0, 0, 5, 1, {square(3, 1, 2)}), "b.mod").message(), "");
     EXPECT_DOUBLE_EQ(metres.model.Bodies[2].CornerX[2], 5000.0);
     EXPECT_DOUBLE_EQ(metres.model.Bodies[2].StrikeLength1, 2000000.0);
     Workspace same;
     modelWithBodies(same, 1);
-    ASSERT_EQ(importSideroModel(same, sidero(1, 0, 0, 5, 2.5, {square(3, 1, 2)}), "c.mod"), "");
+    ASSERT_EQ(importSideroModel(same, sidero(1, 0, 0, 5, 2.5, {square(3, 1, 2)}), "c.mod").message(), "");
     EXPECT_DOUBLE_EQ(same.model.Bodies[2].CornerX[2], 5.0);
 
     // A body of two distinct corners is taken like any other.
     const SideroBody line{3, 0.02, 2000, {{1, 1}, {3, 2}, {1, 1}}};
-    ASSERT_EQ(importSideroModel(same, sidero(1, 0, 0, 5, 1, {line}), "d.mod"), "");
+    ASSERT_EQ(importSideroModel(same, sidero(1, 0, 0, 5, 1, {line}), "d.mod").message(), "");
     EXPECT_EQ(same.model.NumBodies, 3);
     EXPECT_EQ(same.model.Bodies[3].NumCorners, 3);
     EXPECT_EQ(same.model.Bodies[3].CornerX[2], 3.0);
@@ -157,7 +157,7 @@ TEST(SideroImport, OnlyAsManyBodiesAsTheSlotsHold)
     std::string file = sidero(10, 2, 0, 10, 1, ten);
     // Bodies past the sixth are not read at all: a file cut there still imports.
     file.resize(6 * (13 + 4 + 6 * (6 + 10)));
-    ASSERT_EQ(importSideroModel(ws, file, "ten.mod"), "");
+    ASSERT_EQ(importSideroModel(ws, file, "ten.mod").message(), "");
     EXPECT_EQ(ws.model.NumBodies, 51);
     EXPECT_NEAR(ws.model.Bodies[51].Density, 0.06, 1e-12);
     expectTotalIsSumOfVisibleBodies(ws.model);
@@ -188,12 +188,12 @@ TEST(SideroImport, BadFilesLeaveTheModelUntouched)
         {"2 corners", sidero(1, 0, 0, 10, 1, {tooFew}), "body 1 announces 2 stored corners; a body holds 3 to 51"},
     };
     for (const auto& b : bad) {
-        const std::string msg = importSideroModel(ws, b.bytes, "/data/bad.mod");
+        const std::string msg = importSideroModel(ws, b.bytes, "/data/bad.mod").message();
         EXPECT_NE(msg.find("\"/data/bad.mod\""), std::string::npos) << b.what << ": " << msg;
         EXPECT_NE(msg.find(b.says), std::string::npos) << b.what << ": " << msg;
         EXPECT_TRUE(snapshot(ws) == before) << b.what;
     }
-    EXPECT_EQ(importSideroFile(ws, "/nonexistent/folder/model.mod"), "That file is inaccessible.");
+    EXPECT_EQ(importSideroFile(ws, "/nonexistent/folder/model.mod").message(), "That file is inaccessible.");
     EXPECT_TRUE(snapshot(ws) == before);
 }
 
@@ -291,7 +291,7 @@ TEST(BodyFile, AppendsClosedBodiesWithDefaultStrike)
     modelWithBodies(ws, 1);
     ws.model.Bodies[2].Hidden = true;   // a leftover in the slot
     ws.model.Bodies[2].Linked[2] = true;
-    ASSERT_EQ(readBodyFile(ws, bodyFile(2, {triangle, {{1, 1}, {2, 1}, {2, 2}, {1, 2}}}), "b.bod"), "");
+    ASSERT_EQ(readBodyFile(ws, bodyFile(2, {triangle, {{1, 1}, {2, 1}, {2, 2}, {1, 2}}}), "b.bod").message(), "");
     const Model& m = ws.model;
     EXPECT_EQ(m.NumBodies, 3);
     const Tbody& b = m.Bodies[2];
@@ -314,11 +314,11 @@ TEST(BodyFile, CountsOutOfRangeAreRefused)
     Workspace ws;
     modelWithBodies(ws, 50);
     const std::string before = snapshot(ws);
-    EXPECT_EQ(readBodyFile(ws, bodyFile(2, {triangle, triangle}), "f.bod"), "Invalid no. of bodies in file.");
-    EXPECT_EQ(readBodyFile(ws, bodyFile(0, {}), "f.bod"), "Invalid no. of bodies in file.");
-    EXPECT_EQ(readBodyFile(ws, bodyFile(-1, {}), "f.bod"), "Invalid no. of bodies in file.");
+    EXPECT_EQ(readBodyFile(ws, bodyFile(2, {triangle, triangle}), "f.bod").message(), "Invalid no. of bodies in file.");
+    EXPECT_EQ(readBodyFile(ws, bodyFile(0, {}), "f.bod").message(), "Invalid no. of bodies in file.");
+    EXPECT_EQ(readBodyFile(ws, bodyFile(-1, {}), "f.bod").message(), "Invalid no. of bodies in file.");
     EXPECT_TRUE(snapshot(ws) == before);
-    ASSERT_EQ(readBodyFile(ws, bodyFile(1, {triangle}), "f.bod"), "");
+    ASSERT_EQ(readBodyFile(ws, bodyFile(1, {triangle}), "f.bod").message(), "");
     EXPECT_EQ(ws.model.NumBodies, 51);
 
     Workspace few;
@@ -329,10 +329,11 @@ TEST(BodyFile, CountsOutOfRangeAreRefused)
         (k < 50 ? fifty : fiftyOne).emplace_back(k, 1 + k % 2);
     fiftyOne.insert(fiftyOne.begin(), fifty.begin(), fifty.end());
     // The second body is bad: the first one is not kept either.
-    EXPECT_EQ(readBodyFile(few, bodyFile(2, {triangle, fiftyOne}), "f.bod"), "Invalid no. of corners in body.");
-    EXPECT_EQ(readBodyFile(few, bodyFile(1, {{{1, 1}, {2, 2}}}), "f.bod"), "Invalid no. of corners in body.");
+    EXPECT_EQ(readBodyFile(few, bodyFile(2, {triangle, fiftyOne}), "f.bod").message(),
+              "Invalid no. of corners in body.");
+    EXPECT_EQ(readBodyFile(few, bodyFile(1, {{{1, 1}, {2, 2}}}), "f.bod").message(), "Invalid no. of corners in body.");
     EXPECT_TRUE(snapshot(few) == fewBefore);
-    ASSERT_EQ(readBodyFile(few, bodyFile(1, {fifty}), "f.bod"), "");
+    ASSERT_EQ(readBodyFile(few, bodyFile(1, {fifty}), "f.bod").message(), "");
     EXPECT_EQ(few.model.Bodies[2].NumCorners, 51);
 }
 
@@ -365,7 +366,7 @@ TEST(BodyFile, FieldsThatAreNotNumbersAndShortFilesAreRefused)
         {"", "ends after line 0"},
     };
     for (const auto& b : bad) {
-        const std::string msg = readBodyFile(ws, b.text, "/d/x.bod");
+        const std::string msg = readBodyFile(ws, b.text, "/d/x.bod").message();
         EXPECT_NE(msg.find(b.says), std::string::npos) << msg;
         EXPECT_TRUE(snapshot(ws) == before) << b.text;
     }
@@ -376,7 +377,7 @@ TEST(BodyFile, FieldsThatAreNotNumbersAndShortFilesAreRefused)
             crlf += '\r';
         crlf += c;
     }
-    EXPECT_EQ(readBodyFile(ws, crlf, "/d/x.bod"), "");
+    EXPECT_EQ(readBodyFile(ws, crlf, "/d/x.bod").message(), "");
     EXPECT_EQ(ws.model.NumBodies, 2);
 }
 
@@ -398,7 +399,7 @@ TEST(BoreholeFile, LabelsNameTheRowThatFollows)
         "gravel\r\n"
         "  5.5   300\r\n"
         "basement";
-    ASSERT_EQ(readBoreholeFile(ws, text, "bh.hol"), "");
+    ASSERT_EQ(readBoreholeFile(ws, text, "bh.hol").message(), "");
     EXPECT_EQ(ws.model.NumHoles, 1);
     const THole& h = ws.model.Holes[1];
     EXPECT_EQ(h.Name, "Borehole BH-7 at the");
@@ -424,7 +425,7 @@ TEST(BoreholeFile, LimitsAndBadFiles)
         text += "LabelNumber" + std::to_string(i) + "isLong\n";
         text += "1 " + std::to_string(i * 10) + "\n";
     }
-    ASSERT_EQ(readBoreholeFile(ws, text, "long.hol"), "");
+    ASSERT_EQ(readBoreholeFile(ws, text, "long.hol").message(), "");
     const THole& h = ws.model.Holes[1];
     EXPECT_EQ(h.NumDepths, 50);
     EXPECT_EQ(h.HoleDepth[50], 500.0);
@@ -435,33 +436,33 @@ TEST(BoreholeFile, LimitsAndBadFiles)
     // A row without a depth is refused with its line; nothing changes.
     const std::string before = snapshot(ws);
     for (const char* bad : {"n\nh\nh\n1 2\n3\n", "n\nh\nh\n1 2\n3 deep\n"}) {
-        const std::string msg = readBoreholeFile(ws, bad, "/x/b.hol");
+        const std::string msg = readBoreholeFile(ws, bad, "/x/b.hol").message();
         EXPECT_EQ(msg, "Line 5 of the borehole file \"/x/b.hol\" holds a position but no depth.");
         EXPECT_TRUE(snapshot(ws) == before);
     }
-    EXPECT_NE(readBoreholeFile(ws, "", "/x/b.hol").find("empty"), std::string::npos);
-    EXPECT_NE(readBoreholeFileAt(ws, "/nonexistent/b.hol").find("/nonexistent/b.hol"), std::string::npos);
+    EXPECT_NE(readBoreholeFile(ws, "", "/x/b.hol").message().find("empty"), std::string::npos);
+    EXPECT_NE(readBoreholeFileAt(ws, "/nonexistent/b.hol").message().find("/nonexistent/b.hol"), std::string::npos);
     EXPECT_TRUE(snapshot(ws) == before);
 
     // Slots fill in order; a fourth borehole is refused.
-    ASSERT_EQ(readBoreholeFile(ws, "second\n\n\n2 5\n", "2.hol"), "");
-    EXPECT_NE(readBoreholeFile(ws, "third", "3.hol").find("holds no data rows"), std::string::npos);
-    ASSERT_EQ(readBoreholeFile(ws, "third\n\n\n3 1\n", "3.hol"), "");
+    ASSERT_EQ(readBoreholeFile(ws, "second\n\n\n2 5\n", "2.hol").message(), "");
+    EXPECT_NE(readBoreholeFile(ws, "third", "3.hol").message().find("holds no data rows"), std::string::npos);
+    ASSERT_EQ(readBoreholeFile(ws, "third\n\n\n3 1\n", "3.hol").message(), "");
     EXPECT_EQ(ws.model.Holes[2].Name, "second");
     EXPECT_EQ(ws.model.Holes[3].NumDepths, 1);
     const std::string full = snapshot(ws);
-    EXPECT_EQ(readBoreholeFile(ws, "fourth\n\n\n1 1\n", "4.hol"), TooManyBoreholesText);
+    EXPECT_EQ(readBoreholeFile(ws, "fourth\n\n\n1 1\n", "4.hol").message(), TooManyBoreholesText);
     EXPECT_TRUE(snapshot(ws) == full);
 }
 
 TEST(InputFiles, ExamplesReadIntoTheExampleModel)
 {
     Workspace ws;
-    ASSERT_EQ(loadModelFile(ws, (examplesDir / "basin.mod").string()), "");
-    ASSERT_EQ(readBodyFileAt(ws, (examplesDir / "basin_dykes.bod").string()), "");
+    ASSERT_EQ(loadModelFile(ws, (examplesDir / "basin.mod").string()).message(), "");
+    ASSERT_EQ(readBodyFileAt(ws, (examplesDir / "basin_dykes.bod").string()).message(), "");
     EXPECT_EQ(ws.model.NumBodies, 5);
     EXPECT_EQ(ws.model.Bodies[5].NumCorners, 4);
-    ASSERT_EQ(readBoreholeFileAt(ws, (examplesDir / "well_a1.hol").string()), "");
+    ASSERT_EQ(readBoreholeFileAt(ws, (examplesDir / "well_a1.hol").string()).message(), "");
     const THole& h = ws.model.Holes[1];
     EXPECT_EQ(h.Name, "Well A-1");
     EXPECT_EQ(h.NumDepths, 8);
@@ -686,7 +687,7 @@ TEST(SpreadsheetFiles, BodyAndBoreholeFilesFollowTheSameRules)
         SCOPED_TRACE(c.what);
         Workspace ws;
         modelWithBodies(ws, 0);
-        const std::string msg = readBodyFile(ws, c.bytes, "b.bod");
+        const std::string msg = readBodyFile(ws, c.bytes, "b.bod").message();
         if (!c.refusal.empty()) {
             EXPECT_NE(msg.find(c.refusal), std::string::npos) << msg;
             EXPECT_EQ(ws.model.NumBodies, 0);
@@ -726,7 +727,7 @@ TEST(SpreadsheetFiles, BodyAndBoreholeFilesFollowTheSameRules)
         Workspace ws;
         modelWithBodies(ws, 1);
         std::string note;
-        const std::string msg = readBoreholeFile(ws, c.bytes, "h.hol", &note);
+        const std::string msg = readBoreholeFile(ws, c.bytes, "h.hol", &note).message();
         if (c.rows == 0) {
             EXPECT_NE(msg.find(c.message), std::string::npos) << msg;
             EXPECT_EQ(ws.model.NumHoles, 0);

@@ -6,6 +6,7 @@
 
 #include "support/bodies.h"
 #include "support/golden.h"
+#include "support/result.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +54,7 @@ TEST(MagneticPlots, MagneticCurvesFollowTheGravityPlotOnTheirOwnPenAndLayers)
 {
     struct Writer {
         const char* name;
-        std::string (*bytes)(Workspace&, std::string&);
+        corvane::Result<std::string> (*bytes)(Workspace&);
         const char* magneticStart;
     };
     const Writer writers[] = {{"HP-GL", &hpglBytes, "SP2;"}, {"DXF", &dxfBytes, "MAGNETIC_CALCULATED"}};
@@ -63,7 +64,7 @@ TEST(MagneticPlots, MagneticCurvesFollowTheGravityPlotOnTheirOwnPenAndLayers)
         plotModel(with);
         addMagnetics(with.model);
         std::string p1, p2;
-        const std::string a = w.bytes(plain, p1), b = w.bytes(with, p2);
+        const std::string a = corvane::test::bytesOf(w.bytes(plain), p1), b = corvane::test::bytesOf(w.bytes(with), p2);
         ASSERT_TRUE(p1.empty() && p2.empty()) << w.name;
         EXPECT_EQ(a.find(w.magneticStart), std::string::npos) << w.name;
         // The plot without magnetics, then the magnetic part, then the same
@@ -92,7 +93,7 @@ TEST(MagneticPlots, MagneticCurvesFollowTheGravityPlotOnTheirOwnPenAndLayers)
     plotModel(ws);
     addMagnetics(ws.model);
     std::string problem;
-    const QString h = QString::fromStdString(hpglBytes(ws, problem));
+    const QString h = QString::fromStdString(corvane::test::bytesOf(hpglBytes(ws), problem));
     const QString part = h.mid(h.indexOf(QStringLiteral("SP2;")));
     const QString calc = part.section(QStringLiteral("LT1"), 0, 0);
     EXPECT_EQ(calc.count(QStringLiteral("PU")), 1);
@@ -104,7 +105,7 @@ TEST(MagneticPlots, MagneticCurvesFollowTheGravityPlotOnTheirOwnPenAndLayers)
     EXPECT_TRUE(part.endsWith(QStringLiteral("SP1;")));
 
     // DXF: every magnetic line lies on the plot's upper half.
-    const std::string d = dxfBytes(ws, problem);
+    const std::string d = corvane::test::bytesOf(dxfBytes(ws), problem);
     QRegularExpression line(QStringLiteral("8\r\nMAGNETIC_\\w+\r\n10\r\n *(\\S+)\r\n20\r\n *(\\S+)\r\n30\r\n *\\S+\r\n11\r\n *(\\S+)\r\n21\r\n *(\\S+)"));
     int lines = 0;
     for (auto it = line.globalMatch(QString::fromStdString(d)); it.hasNext(); ++lines) {
@@ -133,7 +134,7 @@ TEST(MagneticPlots, PanelGroundAndAirborneLinesByteForByte)
     ws.display.ViewDepthMin = -1;
     ws.display.ShowMagnetic = true;
     std::string problem;
-    test::expectGolden("airborne.hpg", hpglBytes(ws, problem));
-    test::expectGolden("airborne.dxf", dxfBytes(ws, problem));
+    test::expectGolden("airborne.hpg", corvane::test::bytesOf(hpglBytes(ws), problem));
+    test::expectGolden("airborne.dxf", corvane::test::bytesOf(dxfBytes(ws), problem));
     EXPECT_EQ(problem, "");
 }

@@ -36,9 +36,8 @@ void threeBodies(Workspace& ws)
 
 std::string save(const Workspace& ws)
 {
-    std::string reason;
-    auto bytes = modelFileBytes(ws, reason);
-    EXPECT_TRUE(bytes) << reason;
+    auto bytes = modelFileBytes(ws);
+    EXPECT_TRUE(bytes) << bytes.message();
     return bytes.value_or("");
 }
 
@@ -46,7 +45,7 @@ std::string save(const Workspace& ws)
 std::string recordsOf(const std::string& file)
 {
     ModelFileContents c;
-    EXPECT_EQ(parseModelFile(file, c), "");
+    EXPECT_EQ(parseModelFile(file, c).message(), "");
     return file.substr(0, c.RecordBytes);
 }
 
@@ -116,11 +115,11 @@ TEST(ModelExtras, EveryKindOfItemSavesLoadsAndSavesAlike)
 
     Workspace back;
     std::vector<std::string> notes;
-    ASSERT_EQ(loadModelBytes(back, withForeign, &notes), "");
+    ASSERT_EQ(loadModelBytes(back, withForeign, &notes).message(), "");
     EXPECT_TRUE(notes.empty()) << notes.front();
     const std::string again = save(back);
     Workspace third;
-    ASSERT_EQ(loadModelBytes(third, again, &notes), "");
+    ASSERT_EQ(loadModelBytes(third, again, &notes).message(), "");
     EXPECT_EQ(save(third), again);
     EXPECT_EQ(again.substr(0, records.size()), records);
     // The magnetic keys stand at their place in the canonical order, written
@@ -150,7 +149,7 @@ TEST(ModelExtras, EveryKindOfItemSavesLoadsAndSavesAlike)
     EXPECT_NE(again.find("zz future\tkey\r\n#END\r\n"), std::string::npos);
     // Without them the file is the one first written.
     Workspace plain;
-    ASSERT_EQ(loadModelBytes(plain, first), "");
+    ASSERT_EQ(loadModelBytes(plain, first).message(), "");
     EXPECT_EQ(save(plain), first);
 
     const Model& m = back.model;
@@ -197,7 +196,7 @@ TEST(ModelExtras, EveryKindOfItemSavesLoadsAndSavesAlike)
 
     // The magnetic items are read as data too, ready for their users.
     ModelFileContents c;
-    ASSERT_EQ(parseModelFile(withForeign, c), "");
+    ASSERT_EQ(parseModelFile(withForeign, c).message(), "");
     ASSERT_TRUE(c.Extras && c.Extras->Field);
     EXPECT_EQ(c.Extras->Field->Inclination, 65.5);
     ASSERT_EQ(c.Extras->MagStations.size(), 2u);
@@ -216,7 +215,7 @@ TEST(ModelExtras, ANewModelsSettingsWriteNoBlock)
     // A load of a file without a block leaves nothing for the next save.
     Workspace other;
     everything(other);
-    ASSERT_EQ(loadModelBytes(other, bytes), "");
+    ASSERT_EQ(loadModelBytes(other, bytes).message(), "");
     other.display.ShowBodyNumbers = false;
     other.display.ShowDensities = true;
     other.display.ColourScheme = 4;
@@ -294,7 +293,7 @@ TEST(ModelExtras, LinesThatCannotBeReadAreReportedAndLeftOut)
                                  "\r\ninvert 3 1 0 0 0\r\n#END\r\n";
         Workspace ws;
         std::vector<std::string> notes;
-        ASSERT_EQ(loadModelBytes(ws, file, &notes), "") << c.line;
+        ASSERT_EQ(loadModelBytes(ws, file, &notes).message(), "") << c.line;
         ASSERT_EQ(notes.size(), 1u) << c.line;
         EXPECT_EQ(notes[0].rfind("Line 3 of the extras could not be read: ", 0), 0u) << notes[0];
         EXPECT_NE(notes[0].find(c.why), std::string::npos) << c.line << " -> " << notes[0];
@@ -332,9 +331,9 @@ TEST(ModelExtras, BlockFormsTheReaderAccepts)
     for (const Case& c : cases) {
         Workspace ws;
         std::vector<std::string> notes;
-        ASSERT_EQ(loadModelBytes(ws, records + c.block, &notes), "") << c.block;
+        ASSERT_EQ(loadModelBytes(ws, records + c.block, &notes).message(), "") << c.block;
         ModelFileContents f;
-        ASSERT_EQ(parseModelFile(records + c.block, f), "");
+        ASSERT_EQ(parseModelFile(records + c.block, f).message(), "");
         EXPECT_EQ(f.Extras.has_value(), c.read) << c.block;
         EXPECT_EQ(ws.model.Bodies[2].Hidden, c.hidden) << c.block;
         EXPECT_FALSE(ws.model.Bodies[1].Hidden) << c.block;
@@ -349,7 +348,7 @@ TEST(ModelExtras, TheLastVisibleBodyStaysShown)
     const std::string file = recordsOf(save(base)) + "\r\n#CORVANE-EXTRAS 1\r\nhidden 1\r\nhidden 2\r\nhidden 3\r\n#END\r\n";
     Workspace ws;
     std::vector<std::string> notes;
-    ASSERT_EQ(loadModelBytes(ws, file, &notes), "");
+    ASSERT_EQ(loadModelBytes(ws, file, &notes).message(), "");
     EXPECT_TRUE(ws.model.Bodies[1].Hidden && ws.model.Bodies[2].Hidden && !ws.model.Bodies[3].Hidden);
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_EQ(notes[0], "Line 4 of the extras could not be read: one body stays shown.");
@@ -359,8 +358,7 @@ TEST(ModelExtras, ChecksumCoversEveryByteBeforeIt)
 {
     Workspace ws;
     everything(ws);
-    std::string reason;
-    const std::string bytes = modelFileBytes(ws, extrasOf(ws), true, reason).value();
+    const std::string bytes = modelFileBytes(ws, extrasOf(ws), true).value();
     const std::size_t at = bytes.find("checksum ");
     ASSERT_NE(at, std::string::npos);
     EXPECT_TRUE(bytes.substr(at).starts_with("checksum " + extrasChecksum(bytes.substr(0, at)) + "\r\n#END"));
@@ -369,7 +367,7 @@ TEST(ModelExtras, ChecksumCoversEveryByteBeforeIt)
 
     auto verdict = [](const std::string& b) {
         ModelFileContents c;
-        EXPECT_EQ(parseModelFile(b, c), "");
+        EXPECT_EQ(parseModelFile(b, c).message(), "");
         return c.ExtrasRead.HasChecksum && c.ExtrasRead.ChecksumGood;
     };
     EXPECT_TRUE(verdict(bytes));
@@ -410,7 +408,7 @@ TEST(ModelExtras, BlocksOfOtherVersionsAreKeptByteForByte)
     for (const auto& [after, kept] : cases) {
         Workspace ws;
         std::vector<std::string> notes;
-        ASSERT_EQ(loadModelBytes(ws, records + after, &notes), "");
+        ASSERT_EQ(loadModelBytes(ws, records + after, &notes).message(), "");
         EXPECT_EQ(ws.model.Bodies[2].Hidden, kept > 2) << after;   // only our block is applied
         EXPECT_FALSE(ws.model.Bodies[1].Hidden) << after;
         ASSERT_FALSE(notes.empty());
@@ -419,13 +417,13 @@ TEST(ModelExtras, BlocksOfOtherVersionsAreKeptByteForByte)
         ws.model.setHidden(3, true);   // our block is written ahead of the kept one
         const std::string edited = save(ws);
         EXPECT_TRUE(edited.ends_with(after.substr(kept))) << after;
-        ASSERT_EQ(loadModelBytes(ws, edited), "");
+        ASSERT_EQ(loadModelBytes(ws, edited).message(), "");
         EXPECT_EQ(save(ws), edited);
     }
     // The next model loaded keeps nothing of them.
     Workspace ws;
-    ASSERT_EQ(loadModelBytes(ws, records + "\r\n" + v2), "");
-    ASSERT_EQ(loadModelBytes(ws, records), "");
+    ASSERT_EQ(loadModelBytes(ws, records + "\r\n" + v2).message(), "");
+    ASSERT_EQ(loadModelBytes(ws, records).message(), "");
     EXPECT_EQ(save(ws), records);
 }
 
@@ -442,7 +440,7 @@ TEST(ModelExtras, AVeryLongBadLineIsQuotedByItsBeginning)
                                     "#CORVANE-EXTRAS " + huge}) {
         Workspace ws;
         std::vector<std::string> notes;
-        ASSERT_EQ(loadModelBytes(ws, records + "\r\n" + line + "\r\n#END\r\n", &notes), "");
+        ASSERT_EQ(loadModelBytes(ws, records + "\r\n" + line + "\r\n#END\r\n", &notes).message(), "");
         ASSERT_EQ(notes.size(), 1u);
         EXPECT_LT(notes[0].size(), 200u) << notes[0];
         EXPECT_NE(notes[0].find(huge.substr(0, 20) + "...\""), std::string::npos) << notes[0];
@@ -461,7 +459,7 @@ TEST(ModelExtras, MagneticValuesAtTheirLimitsGiveFiniteAnomalies)
                              "magstation -1000000000 1000000 10000000\r\nmagstation 20 -1000000 -10000000\r\n"
                              "magstation 1000000000 0.5 -\r\n#END\r\n";
     std::vector<std::string> notes;
-    ASSERT_EQ(loadModelBytes(ws, file, &notes), "");
+    ASSERT_EQ(loadModelBytes(ws, file, &notes).message(), "");
     EXPECT_TRUE(notes.empty());
     ASSERT_EQ(ws.model.Mag.Num, 3);
     for (int i = 1; i <= 3; ++i)

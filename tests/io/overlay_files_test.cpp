@@ -59,15 +59,15 @@ TEST(OverlayFiles, NamedRelativeToTheModelReadOnLoadAndKeptWhenMissing)
     Workspace ws;
     twoBodies(ws);
     const std::string model = (root / "models" / "m.mod").string();
-    ASSERT_EQ(saveModelFile(ws, model), "");
+    ASSERT_EQ(saveModelFile(ws, model).message(), "");
     const std::string plain = slurp(model);
     EXPECT_EQ(plain.find("#CORVANE"), std::string::npos);
 
-    ASSERT_EQ(addPointSet(ws.overlays, (root / "data" / "quakes.txt").string()), "");
-    ASSERT_EQ(addPointSet(ws.overlays, (root / "data" / "odd\nname.txt").string()), "");
+    ASSERT_EQ(addPointSet(ws.overlays, (root / "data" / "quakes.txt").string()).message(), "");
+    ASSERT_EQ(addPointSet(ws.overlays, (root / "data" / "odd\nname.txt").string()).message(), "");
     ws.overlays.pointSets[1].hidden = true;
     ws.overlays.backdrop = Backdrop{(root / "data" / "section.png").string(), 1, 19, 0.5, 6, 45, 98, false, {}};
-    ASSERT_EQ(saveModelFile(ws, model), "");
+    ASSERT_EQ(saveModelFile(ws, model).message(), "");
     const std::string saved = slurp(model);
     EXPECT_NE(saved.find("\r\npoints \"../data/quakes.txt\" circle "), std::string::npos);
     EXPECT_NE(saved.find("\r\npoints \"../data/odd\\nname.txt\" square "), std::string::npos);
@@ -77,7 +77,7 @@ TEST(OverlayFiles, NamedRelativeToTheModelReadOnLoadAndKeptWhenMissing)
     // files are read; read, they are the sets and picture saved.
     Workspace back;
     std::vector<std::string> notes;
-    ASSERT_EQ(loadModelFile(back, model, &notes), "");
+    ASSERT_EQ(loadModelFile(back, model, &notes).message(), "");
     EXPECT_TRUE(notes.empty());
     ASSERT_EQ(back.overlays.pointSets.size(), 2u);
     EXPECT_TRUE(back.overlays.pointSets[0].points.empty());
@@ -86,15 +86,14 @@ TEST(OverlayFiles, NamedRelativeToTheModelReadOnLoadAndKeptWhenMissing)
     ASSERT_TRUE(back.overlays.backdrop && back.overlays.backdrop->image);
     EXPECT_EQ(back.overlays.backdrop->image->source.size(), QSize(4, 3));
     // Sharing only the root with the model, a path is kept whole.
-    std::string reason;
-    const std::string fromRoot = modelFileBytes(back, reason, "/m.mod").value();
+    const std::string fromRoot = modelFileBytes(back, "/m.mod").value();
     EXPECT_NE(fromRoot.find("points \"" + (root / "data" / "quakes.txt").string() + "\""), std::string::npos);
 
     // The files gone: the model loads, one message names every file, and the
     // items stay, so that saving again loses nothing.
     fs::rename(root / "data", root / "gone");
     Workspace missing;
-    ASSERT_EQ(loadModelFile(missing, model, &notes), "");
+    ASSERT_EQ(loadModelFile(missing, model, &notes).message(), "");
     EXPECT_TRUE(notes.empty());
     EXPECT_EQ(missing.model.NumBodies, 2);
     const std::string message = readOverlayFiles(missing.overlays);
@@ -106,15 +105,15 @@ TEST(OverlayFiles, NamedRelativeToTheModelReadOnLoadAndKeptWhenMissing)
         s.points.clear();
     EXPECT_EQ(placed(missing.overlays), kept);
     EXPECT_TRUE(missing.overlays.backdrop && !missing.overlays.backdrop->image);
-    ASSERT_EQ(saveModelFile(missing, model), "");
+    ASSERT_EQ(saveModelFile(missing, model).message(), "");
     EXPECT_EQ(slurp(model), saved);
 
     // Removed again, the model saves as before any were added; a file without
     // the block clears what the last model showed.
     back.overlays = {};
-    ASSERT_EQ(saveModelFile(back, model), "");
+    ASSERT_EQ(saveModelFile(back, model).message(), "");
     EXPECT_EQ(slurp(model), plain);
-    ASSERT_EQ(loadModelFile(missing, model), "");
+    ASSERT_EQ(loadModelFile(missing, model).message(), "");
     EXPECT_TRUE(missing.overlays.empty());
 }
 

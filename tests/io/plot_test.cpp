@@ -5,6 +5,7 @@
 
 #include "support/bodies.h"
 #include "support/helpers.h"
+#include "support/result.h"
 
 #include <gtest/gtest.h>
 
@@ -113,7 +114,7 @@ TEST(Hpgl, SmallModelByteForByte)
     Workspace ws;
     smallPlotModel(ws);
     std::string problem;
-    const std::string bytes = hpglBytes(ws, problem);
+    const std::string bytes = corvane::test::bytesOf(hpglBytes(ws), problem);
     ASSERT_EQ(problem, "");
     const std::string expected =
         "IN;SP1;SC;PA;PU0,0;PD 10000.0,0, 10000.0,7500,0,7500,0,0PU0,3750;PD  10000.0,3750"
@@ -147,7 +148,7 @@ TEST(Hpgl, ZeroLineFieldDataAndGravityRule)
 
     // GravityMin of 0: no zero line, the curves stand on the divider.
     ws.display.GravityMin = 0;
-    std::string bytes = hpglBytes(ws, problem);
+    std::string bytes = corvane::test::bytesOf(hpglBytes(ws), problem);
     EXPECT_EQ(count(bytes, "PD  10000.0,"), 1);   // the divider only
     EXPECT_EQ(count(bytes, "\r\n"), 1);   // only after "PU75,7375"
     EXPECT_NE(bytes.find(",  3750.000XT"), std::string::npos);
@@ -156,15 +157,15 @@ TEST(Hpgl, ZeroLineFieldDataAndGravityRule)
     // A GravityMin between 0 and 10 is taken to 0, for good.
     ws.display.GravityMin = 5;
     ws.display.GravityMax = 30;
-    const std::string at5 = hpglBytes(ws, problem);
+    const std::string at5 = corvane::test::bytesOf(hpglBytes(ws), problem);
     EXPECT_EQ(ws.display.GravityMin, 0);
     ws.display.GravityMin = 0;
-    EXPECT_EQ(hpglBytes(ws, problem), at5);
+    EXPECT_EQ(corvane::test::bytesOf(hpglBytes(ws), problem), at5);
 
     // Without field data there is no dashed observed curve.
     EXPECT_NE(at5.find("LT1"), std::string::npos);
     ws.model.HaveObserved = false;
-    bytes = hpglBytes(ws, problem);
+    bytes = corvane::test::bytesOf(hpglBytes(ws), problem);
     EXPECT_EQ(bytes.find("LT1"), std::string::npos);
     EXPECT_EQ(bytes.find("LT"), std::string::npos);
 }
@@ -190,7 +191,7 @@ TEST(Hpgl, DistanceTickStep)
     for (int i = 1; i <= 41; ++i)
         ws.model.StationX[i] += 1000;
     std::string problem;
-    const std::string bytes = hpglBytes(ws, problem);
+    const std::string bytes = corvane::test::bytesOf(hpglBytes(ws), problem);
     EXPECT_EQ(count(bytes, "XT"), 12);
     EXPECT_NE(bytes.find("LB1020.0\x03"), std::string::npos);
     EXPECT_NE(bytes.find("LB1240.0\x03"), std::string::npos);
@@ -211,7 +212,7 @@ TEST(Hpgl, CurvesStayInTheirPanelWhateverTheGravityRange)
         ws.display.GravityMin = 20 + shift;
         ws.display.GravityMax = 30 + shift;
         std::string problem;
-        const std::string bytes = hpglBytes(ws, problem);
+        const std::string bytes = corvane::test::bytesOf(hpglBytes(ws), problem);
         ASSERT_EQ(problem, "");
         // The calculated curve follows the last body label, the observed one
         // stands between "LT1" and "LT".
@@ -286,7 +287,7 @@ TEST(Hpgl, LabelsStandOnTheirTicksInsideTheFrame)
         ws.display.GravityMin = c.gravityMax - c.gravitySpan;
         ws.display.GravityMax = c.gravityMax;
         std::string problem;
-        const std::string bytes = hpglBytes(ws, problem);
+        const std::string bytes = corvane::test::bytesOf(hpglBytes(ws), problem);
         ASSERT_EQ(problem, "");
         ASSERT_NE(bytes.find(HpglCharSize), std::string::npos);
         ASSERT_LT(bytes.find(HpglCharSize), bytes.find("LB"));
@@ -349,8 +350,8 @@ TEST(Plots, RefuseScalesWithoutExtentAndWriteNothing)
     const std::string dxf = tmp.filePath("p.dxf").toStdString();
 
     auto expectRefused = [&](Workspace& ws, const char* what) {
-        const std::string h = WriteHPGL(ws, hpg);
-        const std::string d = WriteDXF(ws, dxf);
+        const std::string h = WriteHPGL(ws, hpg).message();
+        const std::string d = WriteDXF(ws, dxf).message();
         EXPECT_NE(h.find(what), std::string::npos) << what << ": " << h;
         EXPECT_EQ(h, d);
         EXPECT_FALSE(std::filesystem::exists(hpg));
@@ -387,12 +388,12 @@ TEST(Plots, RefuseScalesWithoutExtentAndWriteNothing)
     // And a sound model is written, replacing nothing but the target.
     Workspace good;
     smallPlotModel(good);
-    EXPECT_EQ(WriteHPGL(good, hpg), "");
-    EXPECT_EQ(WriteDXF(good, dxf), "");
+    EXPECT_EQ(WriteHPGL(good, hpg).message(), "");
+    EXPECT_EQ(WriteDXF(good, dxf).message(), "");
     std::string problem;
-    EXPECT_EQ(slurp(hpg), hpglBytes(good, problem));
-    EXPECT_EQ(slurp(dxf), dxfBytes(good, problem));
-    EXPECT_NE(WriteHPGL(good, tmp.filePath("none/p.hpg").toStdString()), "");
+    EXPECT_EQ(slurp(hpg), corvane::test::bytesOf(hpglBytes(good), problem));
+    EXPECT_EQ(slurp(dxf), corvane::test::bytesOf(dxfBytes(good), problem));
+    EXPECT_NE(WriteHPGL(good, tmp.filePath("none/p.hpg").toStdString()).message(), "");
 }
 
 TEST(Dxf, RealFormat)
@@ -521,13 +522,13 @@ TEST(Dxf, SmallModelByteForByte)
     g("0", "EOF");
 
     std::string problem;
-    EXPECT_EQ(dxfBytes(ws, problem), expected);
+    EXPECT_EQ(corvane::test::bytesOf(dxfBytes(ws), problem), expected);
     EXPECT_EQ(problem, "");
 
     // Without field data the observed curve goes; in metres the unit text changes.
     ws.model.HaveObserved = false;
     ws.model.UnitsKm = false;
-    const std::string noField = dxfBytes(ws, problem);
+    const std::string noField = corvane::test::bytesOf(dxfBytes(ws), problem);
     EXPECT_EQ(count(noField, "\r\nLINE\r\n"), count(expected, "\r\nLINE\r\n") - 2);
     EXPECT_EQ(noField.find(R(56.25)), std::string::npos);
     EXPECT_NE(noField.find("\r\n1\r\nm.\r\n"), std::string::npos);
@@ -535,7 +536,7 @@ TEST(Dxf, SmallModelByteForByte)
     // The GravityMin rule holds here too.
     ws.display.GravityMin = 5;
     ws.display.GravityMax = 30;
-    dxfBytes(ws, problem);
+    corvane::test::bytesOf(dxfBytes(ws), problem);
     EXPECT_EQ(ws.display.GravityMin, 0);
 }
 
@@ -549,7 +550,7 @@ TEST(PlotReaders, Hp2xxRendersTheHpglFile)
     Workspace ws;
     profileOf(ws, 1000);
     const QString hpg = tmp.filePath("model.hpg");
-    ASSERT_EQ(WriteHPGL(ws, hpg.toStdString()), "");
+    ASSERT_EQ(WriteHPGL(ws, hpg.toStdString()).message(), "");
 
     const QString png = tmp.filePath("model.png");
     QProcess p;
@@ -595,7 +596,7 @@ TEST(PlotReaders, Hp2xxRendersTheHpglFile)
         edge.display.GravityMin = r.low;
         edge.display.GravityMax = r.high;
         const QString edgeHpg = tmp.filePath("edge.hpg");
-        ASSERT_EQ(WriteHPGL(edge, edgeHpg.toStdString()), "");
+        ASSERT_EQ(WriteHPGL(edge, edgeHpg.toStdString()).message(), "");
         QProcess e;
         e.setProcessChannelMode(QProcess::MergedChannels);
         e.start(hp2xx, {"-m", "png", "-d", "100", "-f", tmp.filePath("edge.png"), edgeHpg});
@@ -623,7 +624,7 @@ TEST(PlotReaders, EzdxfLoadsAndAuditsTheDxfFile)
     Workspace ws;
     profileOf(ws, 1000);
     const QString dxf = tmp.filePath("model.dxf");
-    ASSERT_EQ(WriteDXF(ws, dxf.toStdString()), "");
+    ASSERT_EQ(WriteDXF(ws, dxf.toStdString()).message(), "");
 
     // Loads, audits, counts the entities and checks the frame and texts.
     const char* script = R"(
@@ -683,7 +684,7 @@ print(json.dumps({'layers': layers, 'on': on, 'texts': texts}))
     auto read = [&](Workspace& ws) {
         QTemporaryDir tmp;
         const QString dxf = tmp.filePath("model.dxf");
-        EXPECT_EQ(WriteDXF(ws, dxf.toStdString()), "");
+        EXPECT_EQ(WriteDXF(ws, dxf.toStdString()).message(), "");
         QProcess p;
         p.start(python, {"-c", script, dxf});
         EXPECT_TRUE(p.waitForFinished(60000));

@@ -5,6 +5,7 @@
 
 #include "support/bodies.h"
 #include "support/helpers.h"
+#include "support/result.h"
 
 #include <QTemporaryDir>
 
@@ -48,12 +49,12 @@ TEST(PointFile, ReadsPointsLabelsAndRefusesBadLines)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        const PointFileResult r = readPointFile(c.text, "/some/where/pts.txt");
-        EXPECT_EQ(r.points, c.points);
+        const auto r = readPointFile(c.text, "/some/where/pts.txt");
+        EXPECT_EQ(r ? *r : std::vector<DataPoint>{}, c.points);
         if (c.points.empty())
-            EXPECT_EQ(r.error.rfind(c.error, 0), 0u) << r.error;
+            EXPECT_EQ(r.message().rfind(c.error, 0), 0u) << r.message();
         else
-            EXPECT_EQ(r.error, "");
+            EXPECT_EQ(r.message(), "");
     }
 }
 
@@ -65,10 +66,10 @@ TEST(PointFile, SetsGetTheirOwnLookAndAFailedReadAddsNothing)
     spit(a, "1 2 one\n3 4\n");
     spit(bad, "1 2\nthree 4\n");
     Overlays o;
-    EXPECT_EQ(addPointSet(o, a), "");
-    EXPECT_EQ(addPointSet(o, a), "");
-    EXPECT_NE(addPointSet(o, bad), "");
-    EXPECT_NE(addPointSet(o, dir.filePath("missing.txt").toStdString()), "");
+    EXPECT_EQ(addPointSet(o, a).message(), "");
+    EXPECT_EQ(addPointSet(o, a).message(), "");
+    EXPECT_NE(addPointSet(o, bad).message(), "");
+    EXPECT_NE(addPointSet(o, dir.filePath("missing.txt").toStdString()).message(), "");
     ASSERT_EQ(o.pointSets.size(), 2u);
     EXPECT_EQ(o.pointSets[0].points.size(), 2u);
     EXPECT_EQ(o.pointSets[0].path, a);
@@ -86,11 +87,11 @@ TEST(OverlayItems, RoundTripRelativePathsAndReportedProblems)
     spit(pts, "1 2 a\n5 6\n");
 
     Overlays o;
-    ASSERT_EQ(addPointSet(o, pts), "");
+    ASSERT_EQ(addPointSet(o, pts).message(), "");
     o.pointSets[0].symbol = PointSymbol::Diamond;
     o.pointSets[0].colour = 0x12ab3c;
     o.pointSets[0].hidden = true;
-    ASSERT_EQ(addPointSet(o, pts), "");
+    ASSERT_EQ(addPointSet(o, pts).message(), "");
     o.backdrop = Backdrop{folder + "/seis.png", 0.1, 1e5 / 3, -0.5, 12.25, 35, 99.5, true, {}};
 
     const std::vector<std::string> lines = overlayItemLines(o, model);
@@ -161,14 +162,14 @@ TEST(Dxf, PointSetsOnTheirOwnLayers)
     d.GravityMin = -1;
     d.GravityMax = 3;
     std::string problem;
-    const std::string plain = dxfBytes(ws, problem);
+    const std::string plain = corvane::test::bytesOf(dxfBytes(ws), problem);
 
     ws.overlays.pointSets = {
         {"a", {{1.25, 0.5, "A1"}, {4, 3, ""}, {6, 1, "beyond"}, {2, 5, "deep"}}, PointSymbol::Circle, 0x0000ff, false},
         {"b", {{2, 2, "hidden"}}, PointSymbol::Cross, 0x00ff00, true},
         {"c", {{0, 0, ""}}, PointSymbol::Square, 0xff0000, false},
     };
-    const std::string dxf = dxfBytes(ws, problem);
+    const std::string dxf = corvane::test::bytesOf(dxfBytes(ws), problem);
     ASSERT_EQ(problem, "");
     // A model without point data keeps its layers.
     EXPECT_EQ(dxfLayers(m, d).size(), dxfLayers(m, d, &ws.overlays).size() - 2);

@@ -196,12 +196,12 @@ TEST(Report, FileIsWrittenAndFailureLeavesNoPartialFile)
 
     const auto path = dir / "model.dta";
     std::ofstream(path, std::ios::binary) << "old contents";
-    EXPECT_EQ(writeReportFile(*m, path.string()), "");
+    EXPECT_EQ(writeReportFile(*m, path.string()).message(), "");
     EXPECT_EQ(slurp(path), reportForFile(*m));
 
     // A folder that does not exist: a reason comes back, nothing is created.
     const auto bad = dir / "missing" / "model.dta";
-    EXPECT_NE(writeReportFile(*m, bad.string()), "");
+    EXPECT_NE(writeReportFile(*m, bad.string()).message(), "");
     EXPECT_FALSE(std::filesystem::exists(bad));
 }
 
@@ -216,7 +216,7 @@ TEST(Report, PrintsEveryLineOnAsManyPagesAsNeeded)
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
-    EXPECT_EQ(printTextLines(printer, reportForPrinter(*m)), "");
+    EXPECT_EQ(printTextLines(printer, reportForPrinter(*m)).message(), "");
 
     const std::string bytes = slurp(pdf.toStdString());
     ASSERT_EQ(bytes.rfind("%PDF", 0), 0u);

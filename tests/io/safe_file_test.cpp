@@ -12,7 +12,14 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using corvane::readWholeFile;
+// The file's bytes into bytes (empty on failure) and the failure's message.
+static std::string readWholeFile(const std::string& path, std::string& bytes,
+                                 std::size_t maxBytes = std::size_t{64} << 20)
+{
+    const corvane::Result<std::string> r = corvane::readWholeFile(path, maxBytes);
+    bytes = r ? *r : std::string();
+    return r.message();
+}
 using corvane::writeFileSafely;
 
 using corvane::test::slurp;
@@ -37,7 +44,7 @@ TEST(SafeFile, WritesReplacesAndReadsBack)
     const std::string path = (dir / "model.mod").string();
 
     const std::string binary("\x81\0\0\0\0\x80\r\n\0zz", 11);
-    EXPECT_EQ(writeFileSafely(path, binary), "");
+    EXPECT_EQ(writeFileSafely(path, binary).message(), "");
     EXPECT_EQ(slurp(path), binary);
     std::string back;
     EXPECT_EQ(readWholeFile(path, back), "");
@@ -45,7 +52,7 @@ TEST(SafeFile, WritesReplacesAndReadsBack)
 
     // Replacing keeps the file's permissions and leaves no temporary behind.
     ::chmod(path.c_str(), 0640);
-    EXPECT_EQ(writeFileSafely(path, "second"), "");
+    EXPECT_EQ(writeFileSafely(path, "second").message(), "");
     EXPECT_EQ(slurp(path), "second");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
@@ -53,7 +60,7 @@ TEST(SafeFile, WritesReplacesAndReadsBack)
     EXPECT_EQ(entries(dir), 1);
 
     // Empty contents make an empty file.
-    EXPECT_EQ(writeFileSafely(path, ""), "");
+    EXPECT_EQ(writeFileSafely(path, "").message(), "");
     EXPECT_EQ(fs::file_size(path), 0u);
 }
 
@@ -63,7 +70,7 @@ TEST(SafeFile, WritingThroughALinkReplacesTheFileItPointsTo)
     const fs::path dir = tmp.path().toStdString();
     spit(dir / "real.mod", "old");
     fs::create_symlink(dir / "real.mod", dir / "link.mod");
-    EXPECT_EQ(writeFileSafely((dir / "link.mod").string(), "new"), "");
+    EXPECT_EQ(writeFileSafely((dir / "link.mod").string(), "new").message(), "");
     EXPECT_TRUE(fs::is_symlink(dir / "link.mod"));
     EXPECT_EQ(slurp(dir / "real.mod"), "new");
 }
@@ -76,7 +83,7 @@ TEST(SafeFile, FailedWritesLeaveEverythingAsItWas)
     // The "folder" is a regular file: nothing can be created in it.
     spit(dir / "notafolder", "keep me");
     const std::string inFile = (dir / "notafolder" / "x.mod").string();
-    const std::string err1 = writeFileSafely(inFile, "data");
+    const std::string err1 = writeFileSafely(inFile, "data").message();
     EXPECT_NE(err1, "");
     EXPECT_NE(err1.find(inFile), std::string::npos) << err1;
     EXPECT_EQ(slurp(dir / "notafolder"), "keep me");
@@ -84,13 +91,13 @@ TEST(SafeFile, FailedWritesLeaveEverythingAsItWas)
     // A folder in the way of the target name.
     fs::create_directory(dir / "taken.mod");
     spit(dir / "taken.mod" / "inside", "x");
-    EXPECT_NE(writeFileSafely((dir / "taken.mod").string(), "data"), "");
+    EXPECT_NE(writeFileSafely((dir / "taken.mod").string(), "data").message(), "");
     EXPECT_TRUE(fs::is_directory(dir / "taken.mod"));
     EXPECT_EQ(slurp(dir / "taken.mod" / "inside"), "x");
 
     // A missing folder.
-    EXPECT_NE(writeFileSafely((dir / "nowhere" / "x.mod").string(), "data"), "");
-    EXPECT_NE(writeFileSafely("", "data"), "");
+    EXPECT_NE(writeFileSafely((dir / "nowhere" / "x.mod").string(), "data").message(), "");
+    EXPECT_NE(writeFileSafely("", "data").message(), "");
 
     // No temporary files were left in the folder.
     EXPECT_EQ(entries(dir), 2);
@@ -154,7 +161,7 @@ TEST(SafeFile, WriteProtectedFilesAndLinks)
             spit(file, "old");
             ::chmod(file.c_str(), c.mode);
         }
-        const std::string err = writeFileSafely(named.string(), "new");
+        const std::string err = writeFileSafely(named.string(), "new").message();
         if (*c.lands) {
             EXPECT_EQ(err, "");
             EXPECT_EQ(slurp(dir / c.lands), "new");
@@ -201,7 +208,8 @@ TEST(SafeFile, AGroupOfFilesIsWrittenWholeOrNotAtAll)
             } else {
                 second = dir / "none" / "out@2x.png";
             }
-            const std::string err = corvane::writeFilesSafely({{a.string(), "new a"}, {second.string(), "new b"}});
+            const std::string err =
+                corvane::writeFilesSafely({{a.string(), "new a"}, {second.string(), "new b"}}).message();
             EXPECT_NE(err.find(second.string()), std::string::npos) << err;
             EXPECT_EQ(fs::exists(a), firstExists);
             if (firstExists) {
@@ -218,7 +226,7 @@ TEST(SafeFile, AGroupOfFilesIsWrittenWholeOrNotAtAll)
     fs::create_directory(dir);
     spit(a, "old a");
     spit(b, "old b");
-    EXPECT_EQ(corvane::writeFilesSafely({{a.string(), "new a"}, {b.string(), "new b"}}), "");
+    EXPECT_EQ(corvane::writeFilesSafely({{a.string(), "new a"}, {b.string(), "new b"}}).message(), "");
     EXPECT_EQ(slurp(a), "new a");
     EXPECT_EQ(slurp(b), "new b");
     EXPECT_EQ(entries(dir), 2);
@@ -242,7 +250,7 @@ TEST(SafeFile, TemporariesOfADeadSaveGoAndNothingElse)
     for (const auto& [name, stays] : cases)
         spit(dir / name, std::string(1000, 'x'));
     fs::create_directory(dir / (".corvane-save-" + dead + "-folder"));
-    EXPECT_EQ(writeFileSafely((dir / "model.mod").string(), "new"), "");
+    EXPECT_EQ(writeFileSafely((dir / "model.mod").string(), "new").message(), "");
     for (const auto& [name, stays] : cases)
         EXPECT_EQ(fs::exists(dir / name), stays) << name;
     EXPECT_TRUE(fs::is_directory(dir / (".corvane-save-" + dead + "-folder")));
@@ -256,7 +264,7 @@ TEST(SafeFile, ALoopOfLinksIsRefused)
     const fs::path dir = tmp.path().toStdString();
     fs::create_symlink(dir / "b.mod", dir / "a.mod");
     fs::create_symlink(dir / "a.mod", dir / "b.mod");
-    const std::string err = writeFileSafely((dir / "a.mod").string(), "data");
+    const std::string err = writeFileSafely((dir / "a.mod").string(), "data").message();
     EXPECT_NE(err.find("symbolic links"), std::string::npos) << err;
     EXPECT_TRUE(fs::is_symlink(dir / "a.mod"));
     EXPECT_TRUE(fs::is_symlink(dir / "b.mod"));

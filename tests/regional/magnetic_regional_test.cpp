@@ -15,8 +15,8 @@ TEST(MagneticRegional, RemovalTakesTheLineOffAndTheModelKeepsTheSum)
         s.push_back({10 + 2.0 * i, 0, i % 3 == 2 ? std::nullopt : std::optional<double>(35 - i)});
     setMagneticStations(*m, s);
     EXPECT_DOUBLE_EQ(*meanObservedMagnetic(*m), 21);   // the values' mean x is 38
-    const std::optional<LineFit> line = fitMagneticLine(*m);
-    ASSERT_TRUE(line.has_value());
+    const auto line = fitMagneticLine(*m);
+    ASSERT_TRUE(line.ok());
     EXPECT_NEAR(line->C, 40, 1e-9);
     EXPECT_NEAR(line->M, -0.5, 1e-12);
 

@@ -3,8 +3,10 @@
 // with their corners, links and inversion settings, and the boreholes.
 // Plain C++ so that every layer above, and the tests, can use it without a window.
 #include "array1.h"
+#include "profile_line.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace corvane {
@@ -112,6 +114,7 @@ public:
     Array1<THole, MaxHoles> Holes;
     int NumHoles = 0;
     MagneticStations Mag;
+    std::optional<ProfileLineRecord> ProfileLine;   // none: the profile is not placed on a map
 
     // Body operations (bodies named by number).
     void MoveBody(int b, double dx, double dz);

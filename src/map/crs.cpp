@@ -3,6 +3,7 @@
 #include <proj.h>
 
 #include <cmath>
+#include <numbers>
 
 namespace corvane::map {
 
@@ -57,7 +58,11 @@ MapResult<Crs> Crs::fromText(const std::string& text)
     const std::string t = trimmed(text);
     if (t.empty() || t == "-")
         return {};
+    // A text PROJ cannot read is reported here in our words, not on stderr.
+    const PJ_LOG_LEVEL level = proj_log_level(PJ_DEFAULT_CTX, PJ_LOG_TELL);
+    proj_log_level(PJ_DEFAULT_CTX, PJ_LOG_NONE);
     PJ* p = horizontal(proj_create(PJ_DEFAULT_CTX, t.c_str()));
+    proj_log_level(PJ_DEFAULT_CTX, level);
     if (!p)
         return MapResult<Crs>::failure("The coordinate system " + quoted(t) + " is not known.");
     Crs crs;
@@ -126,20 +131,27 @@ MapResult<double> gridConvergence(const Crs& crs, MapPoint at)
     const auto toGeo = CrsTransform::between(crs, geo);
     if (!toGeo)
         return MapResult<double>::failure(toGeo.error);
+    const auto fromGeo = CrsTransform::between(geo, crs);
+    if (!fromGeo)
+        return MapResult<double>::failure(fromGeo.error);
+    // True north on the map: the image of a short step along the meridian
+    // (about a metre each way). proj_factors would give the same from the
+    // projection's derivatives, but PROJ 9.1 gives it wrong for systems in
+    // feet and not at all for those whose northing comes first.
+    constexpr double Step = 1e-5;   // degrees of latitude
     MapPoint lonLat = at;
-    if (!toGeo.value.apply(lonLat))
-        return MapResult<double>::failure("The profile line lies outside the area of " + quoted(crs.text()) + ".");
-    // proj_factors takes a projected system's base longitude and latitude
-    // in radians.
-    proj_errno_reset(crs.pj());
-    const PJ_FACTORS f =
-        proj_factors(crs.pj(), proj_coord(proj_torad(lonLat.E), proj_torad(lonLat.N), 0, 0));
-    if (proj_errno(crs.pj()) != 0 || !std::isfinite(f.meridian_convergence)) {
-        proj_errno_reset(crs.pj());
+    MapPoint south, north;
+    bool ok = toGeo.value.apply(lonLat);
+    if (ok) {
+        south = {lonLat.E, lonLat.N - Step};
+        north = {lonLat.E, lonLat.N + Step};
+        ok = std::fabs(lonLat.N) + Step < 90 && fromGeo.value.apply(south) && fromGeo.value.apply(north);
+    }
+    if (!ok)
         return MapResult<double>::failure("The grid convergence of " + quoted(crs.text()) +
                                           " cannot be found at the profile line.");
-    }
-    return {proj_todeg(f.meridian_convergence), {}};
+    // Grid north's true bearing is minus true north's grid bearing.
+    return {-std::atan2(north.E - south.E, north.N - south.N) * 180.0 / std::numbers::pi, {}};
 }
 
 }  // namespace corvane::map

@@ -55,8 +55,9 @@ private:
     std::shared_ptr<PJconsts> pj_;
 };
 
-// The grid convergence at a point of a projected system, in degrees: the
-// true bearing of grid north (positive where grid north lies east of true
+// The grid convergence at a point of a projected system, in degrees, from
+// PROJ's transformation to and from its longitude and latitude: the true
+// bearing of grid north (positive where grid north lies east of true
 // north, as east of a transverse Mercator's central meridian in the north).
 MapResult<double> gridConvergence(const Crs& crs, MapPoint at);
 

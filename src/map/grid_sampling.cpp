@@ -18,6 +18,8 @@ namespace {
 // together along the line share one read, a long line takes several.
 constexpr long long MaxWindowPixels = 1 << 18;
 
+constexpr double NegligibleWeight = 1e-9;
+
 // Where a station takes its value from: the first pixel of its stencil and
 // the weights of the stencil's columns and rows (2 or 4 each).
 struct Stencil {
@@ -88,22 +90,26 @@ bool sampleWindow(const Band& b, const std::vector<Stencil>& stencils, const std
         return false;
     out.pixelsRead += buf.size();
     for (const Stencil& s : stencils) {
-        double sum = 0;
+        double sum = 0, weights = 0;
         bool hole = false;
         for (int j = 0; j < s.size; ++j)
             for (int i = 0; i < s.size; ++i) {
+                // A cell whose weight is rounding noise (a station on a cell
+                // centre) is not used: a no-data cell beside it does not
+                // take the station out.
                 const double wt = s.wx[static_cast<std::size_t>(i)] * s.wy[static_cast<std::size_t>(j)];
-                if (wt == 0)
+                if (std::fabs(wt) < NegligibleWeight)
                     continue;
                 const double v = buf[static_cast<std::size_t>(s.row - r0 + j) * static_cast<std::size_t>(w) +
                                      static_cast<std::size_t>(s.col - c0 + i)];
                 hole = hole || b.isNoData(v);
                 sum += wt * v;
+                weights += wt;
             }
         if (hole)
             ++out.noData;
         else
-            out.stations.push_back({xs[s.station], sum * b.scale + b.offset});
+            out.stations.push_back({xs[s.station], sum / weights * b.scale + b.offset});
     }
     return true;
 }

@@ -211,13 +211,15 @@ MapResult<bool> writeGeoPackage(const std::string& path, const Model& m, const P
     fs::remove(partial, ec);
 
     OGRSpatialReference srs;
-    OGRSpatialReference* srsUsed = nullptr;
-    if (!line.crs().none()) {
-        if (srs.SetFromUserInput(line.crs().text().c_str()) != OGRERR_NONE)
-            return failed("GDAL does not know its coordinate system");
-        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-        srsUsed = &srs;
+    if (line.crs().none()) {
+        // GeoPackage's own name for plain coordinates in no named system.
+        srs.SetLocalCS("Undefined cartesian SRS");
+        srs.SetLinearUnits(SRS_UL_METER, 1.0);
+    } else if (srs.SetFromUserInput(line.crs().text().c_str()) != OGRERR_NONE) {
+        return failed("GDAL does not know its coordinate system");
     }
+    srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    OGRSpatialReference* srsUsed = &srs;
     std::string problem;
     {
         GDALDatasetUniquePtr ds(driver->Create(partial.string().c_str(), 0, 0, 0, GDT_Unknown, nullptr));

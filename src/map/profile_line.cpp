@@ -63,4 +63,16 @@ double ProfileLine::gridBearing() const
     return degrees0To360(std::atan2(ux_, uy_) * 180.0 / std::numbers::pi);
 }
 
+MapResult<ProfileLine> placeProfile(Model& m, const ProfileLineRecord& record)
+{
+    auto line = ProfileLine::make(record, m.UnitsKm);
+    if (!line)
+        return line;
+    m.ProfileLine = record;
+    m.Mag.FieldAzimuth = line.value.azimuth();
+    if (m.hasMagnetics())
+        m.RecalculateMagnetic();
+    return line;
+}
+
 }  // namespace corvane::map

@@ -4,6 +4,7 @@
 // line in the model's unit; the offset is the distance from the line,
 // positive to the left (looking towards increasing x).
 #include "map/crs.h"
+#include "model/model.h"
 #include "model/profile_line.h"
 
 namespace corvane::map {
@@ -49,5 +50,11 @@ private:
     double azimuth_ = 0;
     double convergence_ = 0;
 };
+
+// Places the model's profile on the map: the line, and the profile azimuth of
+// the magnetic calculation that follows from it (the magnetic anomaly
+// recalculated). The model is unchanged when the line cannot be made. The
+// body of the step that sets the line; the step keeps what it replaces.
+MapResult<ProfileLine> placeProfile(Model& m, const ProfileLineRecord& record);
 
 }  // namespace corvane::map

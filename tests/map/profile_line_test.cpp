@@ -129,5 +129,35 @@ TEST(ProfileLine, RefusesWhatGivesNoDistancesOnTheMap)
     }
 }
 
+TEST(ProfileLine, PlacingTheProfileSetsTheMagneticAzimuth)
+{
+    auto m = makeModel();
+    m->NumStations = 2;
+    m->NumBodies = 1;
+    Tbody& b = m->Bodies[1];
+    b.NumCorners = 4;
+    b.setCorner(1, 1, 1), b.setCorner(2, 2, 1), b.setCorner(3, 1.5, 2);
+    b.StrikeLength1 = b.StrikeLength2 = 10;
+    b.Susceptibility = 0.05;
+    m->Mag.Num = 3;
+    for (int i = 1; i <= 3; ++i)
+        m->Mag.X[i] = i;
+    auto same = makeModel();
+    *same = *m;
+    const ProfileLineRecord northEast{500000, 6000000, 503000, 6003000, "EPSG:32633"};
+    const auto placed = placeProfile(*m, northEast);
+    ASSERT_TRUE(placed) << placed.error;
+    EXPECT_EQ(m->ProfileLine, northEast);
+    EXPECT_NEAR(m->Mag.FieldAzimuth, 45 + placed.value.convergence(), 1e-9);
+    same->Mag.FieldAzimuth = m->Mag.FieldAzimuth;
+    same->RecalculateMagnetic();
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(m->Mag.Calculated[i], same->Mag.Calculated[i]);
+    // A line that cannot be made changes nothing.
+    EXPECT_FALSE(placeProfile(*m, {0, 0, 0, 0, "EPSG:32633"}));
+    EXPECT_EQ(m->ProfileLine, northEast);
+    EXPECT_EQ(m->Mag.FieldAzimuth, same->Mag.FieldAzimuth);
+}
+
 }  // namespace
 }  // namespace corvane::map

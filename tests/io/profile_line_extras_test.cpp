@@ -28,8 +28,8 @@ TEST(ProfileLineExtras, WrittenInItsPlaceAndReadBackTheSame)
 {
     const ProfileLineRecord lines[] = {{500000, 6000000, 510000.5, 6004000.25, "EPSG:32633"},
                                        {-1.5, 2, 3, 1e7, "PROJCRS[\"WGS 84 / UTM zone 33N\",BASEGEOGCRS[\"WGS 84\"]]"}};
-    const std::string items[] = {"profile-line 500000 6000000 510000.5 6004000.25 EPSG:32633\r\nfield ",
-                                 "profile-line -1.5 2 3 10000000 PROJCRS[\"WGS 84 / UTM zone 33N\","};
+    const std::string items[] = {"profile-line 5e+05 6e+06 510000.5 6004000.25 EPSG:32633\r\nfield ",
+                                 "profile-line -1.5 2 3 1e+07 PROJCRS[\"WGS 84 / UTM zone 33N\","};
     for (int i = 0; i < 2; ++i) {
         const std::string bytes = saved(&lines[i]);
         EXPECT_NE(bytes.find("#CORVANE-EXTRAS 1\r\n" + items[i]), std::string::npos) << bytes;

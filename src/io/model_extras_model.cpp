@@ -189,7 +189,7 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
     }
     if (m.ProfileLine) {
         const ProfileLineRecord& l = *m.ProfileLine;
-        x.ProfileLine = ExtrasProfileLine{l.E1, l.N1, l.E2, l.N2, oneLine(l.Crs)};
+        x.ProfileLine = ExtrasProfileLine{l.E1, l.N1, l.E2, l.N2, l.Crs.empty() ? "-" : oneLine(l.Crs)};
     }
     if (ws.inversion.InversionBody != 1 && ws.inversion.InversionBody >= 1 && ws.inversion.InversionBody <= bodies)
         x.InversionBody = ExtrasHidden{ws.inversion.InversionBody, 0};

@@ -81,15 +81,6 @@ MapResult<Crs> Crs::fromText(const std::string& text)
     return {crs, {}};
 }
 
-std::string Crs::wkt() const
-{
-    if (!pj_)
-        return {};
-    const char* options[] = {"MULTILINE=NO", nullptr};
-    const char* w = proj_as_wkt(PJ_DEFAULT_CTX, pj_.get(), PJ_WKT2_2019, options);
-    return w ? w : "";
-}
-
 MapResult<CrsTransform> CrsTransform::between(const Crs& from, const Crs& to)
 {
     if (from.none() || to.none() || proj_is_equivalent_to(from.pj(), to.pj(), PJ_COMP_EQUIVALENT))

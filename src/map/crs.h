@@ -27,8 +27,6 @@ public:
     bool geographic() const { return geographic_; }
     // Metres per unit of the easting axis (1 for none).
     double metresPerUnit() const { return metresPerUnit_; }
-    // The system as one-line WKT (for GDAL and OGR); empty for none.
-    std::string wkt() const;
     const std::string& text() const { return text_; }
     PJconsts* pj() const { return pj_.get(); }
 

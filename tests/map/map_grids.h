@@ -1,8 +1,7 @@
 #pragma once
-// What the map tests share: a scratch folder that goes with the test program,
-// grids made with GDAL itself (a known function at each cell centre, in a
-// given format and system), and UTM zone 33 to longitude and latitude
-// through OGR, a path apart from the code under test.
+// What the map tests share: a scratch folder that goes with the program, grids
+// made with GDAL (a known function at each cell centre), and points carried
+// between systems through OGR, a path apart from the code under test.
 #include "map/gdal_session.h"
 
 #include <gdal_priv.h>

@@ -55,24 +55,21 @@ TEST(Survey, ASurveyFileInLongitudeAndLatitudeIsCarriedOntoAUtmLine)
     test::transform("EPSG:32633", "EPSG:4326", e, n, 3);
     // A GeoPackage of three points, the last without its value.
     const std::string path = (test::scratch() / "survey.gpkg").string();
-    {
-        GDALDatasetUniquePtr ds(
-            GetGDALDriverManager()->GetDriverByName("GPKG")->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-        OGRSpatialReference geo;
-        geo.SetFromUserInput("EPSG:4326");
-        OGRLayer* l = ds->CreateLayer("survey", &geo, wkbPoint, nullptr);
-        OGRFieldDefn g("gravity", OFTReal), h("elev", OFTReal);
-        l->CreateField(&g), l->CreateField(&h);
-        for (int i = 0; i < 3; ++i) {
-            OGRFeature f(l->GetLayerDefn());
-            OGRPoint p(e[i], n[i]);
-            f.SetGeometry(&p);
-            if (i < 2)
-                f.SetField("gravity", 7.0 + i);
-            f.SetField("elev", 100.0 * i);
-            ASSERT_EQ(l->CreateFeature(&f), OGRERR_NONE);
-        }
+    GDALDatasetUniquePtr ds(GetGDALDriverManager()->GetDriverByName("GPKG")->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    OGRSpatialReference geo;
+    geo.SetFromUserInput("EPSG:4326");
+    OGRLayer* l = ds->CreateLayer("survey", &geo, wkbPoint, nullptr);
+    OGRFieldDefn g("gravity", OFTReal), h("elev", OFTReal);
+    l->CreateField(&g), l->CreateField(&h);
+    for (int i = 0; i < 3; ++i) {
+        OGRFeature f(l->GetLayerDefn());
+        OGRPoint p(e[i], n[i]);
+        f.SetGeometry(&p), f.SetField("elev", 100.0 * i);
+        if (i < 2)
+            f.SetField("gravity", 7.0 + i);
+        ASSERT_EQ(l->CreateFeature(&f), OGRERR_NONE);
     }
+    ds.reset();
     const auto file = readSurveyFile(path, "gravity", "elev");
     ASSERT_TRUE(file) << file.error;
     EXPECT_EQ(file.value.skipped, 1);

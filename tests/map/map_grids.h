@@ -19,6 +19,7 @@ namespace corvane::map::test {
 
 inline std::filesystem::path scratch()
 {
+    registerGdal();   // a test run alone makes its files first
     static const auto dir = [] {
         auto d = std::filesystem::temp_directory_path() / ("corvane-map-" + std::to_string(::getpid()));
         struct Cleanup : testing::Environment {

@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 mode=${1:-run}
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-svg-dev qt6-image-formats-plugins libsegyio-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+          libgdal-dev libproj-dev gdal-bin
           xvfb xauth hp2xx python3-ezdxf poppler-utils librsvg2-bin)
 
 missing=()

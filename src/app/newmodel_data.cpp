@@ -64,6 +64,7 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
 
     m.HaveObserved = in.readFieldData;
     m.clearMagnetics();
+    m.ProfileLine.reset();   // a new model is placed on no map yet
     d.ShowMagnetic = false;
     if (m.HaveObserved) {
         if (stations) {

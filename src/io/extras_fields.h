@@ -24,6 +24,7 @@ struct Field {
         Maybe,     // a number within *limit, or "-" for none
         Word,      // any text without blanks
         Bounds,    // NumBoundValues numbers in a row
+        Text,      // the rest of the line, blanks and all; the last field
     };
     Kind kind = Kind::Number;
     int T::*whole = nullptr;
@@ -92,6 +93,15 @@ constexpr Field<T> boundsField(std::array<double, NumBoundValues> T::*m)
     return f;
 }
 
+// The rest of the line from this field on: a name, a coordinate system.
+template <class T>
+constexpr Field<T> textField(std::string T::*m)
+{
+    Field<T> f{Field<T>::Kind::Text};
+    f.word = m;
+    return f;
+}
+
 inline constexpr std::string_view NoValue = "-";
 
 // How many of the line's fields the field takes.
@@ -109,7 +119,9 @@ bool readFields(const Item& it, const std::array<Field<T>, N>& fields, T& v, std
     std::size_t width = 0;
     for (const Field<T>& f : fields)
         width += fieldWidth(f);
-    if (!count(it, width, why))
+    // A text takes the rest of the line, so the line may have more blanks.
+    const bool text = N > 0 && fields[N - 1].kind == Field<T>::Kind::Text;
+    if (!(text ? atLeast(it, width, why) : count(it, width, why)))
         return false;
     std::size_t i = 0;   // the item's field
     for (const Field<T>& f : fields) {
@@ -141,6 +153,9 @@ bool readFields(const Item& it, const std::array<Field<T>, N>& fields, T& v, std
         case Field<T>::Kind::Word:
             v.*f.word = std::string(it.fields[i]);
             ok = true;
+            break;
+        case Field<T>::Kind::Text:
+            ok = extras::text(it, i, v.*f.word, why);
             break;
         case Field<T>::Kind::Bounds:
             ok = true;
@@ -178,6 +193,7 @@ void writeFields(Out& out, const std::array<Field<T>, N>& fields, const T& v)
                 out << NoValue;
             break;
         case Field<T>::Kind::Word:
+        case Field<T>::Kind::Text:
             out << std::string_view(v.*f.word);
             break;
         case Field<T>::Kind::Bounds:

@@ -33,6 +33,9 @@ constexpr std::array HiddenFields{wholeField(&ExtrasHidden::Body, 1, MaxNumber)}
 constexpr std::array LinkFields{
     wholeField(&ExtrasLink::Body, 1, MaxNumber), wholeField(&ExtrasLink::Corner, 1, MaxNumber),
     wholeField(&ExtrasLink::Body2, 1, MaxNumber), wholeField(&ExtrasLink::Corner2, 1, MaxNumber)};
+constexpr std::array ProfileLineFields{numberField(&ExtrasProfileLine::E1), numberField(&ExtrasProfileLine::N1),
+                                       numberField(&ExtrasProfileLine::E2), numberField(&ExtrasProfileLine::N2),
+                                       textField(&ExtrasProfileLine::Crs)};
 constexpr std::array FieldFields{limitedField(&ExtrasField::Intensity, FieldIntensityLimit),
                                  limitedField(&ExtrasField::Inclination, FieldInclinationLimit),
                                  limitedField(&ExtrasField::Declination, FieldDeclinationLimit),
@@ -82,6 +85,14 @@ bool errorsPositive(const ExtrasFitData& f, std::string& why)
     if (f.GravityError > 0 && f.MagneticError > 0)
         return true;
     why = "an observational error must be above 0";
+    return false;
+}
+
+bool endsApart(const ExtrasProfileLine& l, std::string& why)
+{
+    if (l.E1 != l.E2 || l.N1 != l.N2)
+        return true;
+    why = "the profile line's end points must differ";
     return false;
 }
 
@@ -170,6 +181,7 @@ const std::vector<Key>& keys()
     static const std::vector<Key> table = {
         record<&ModelExtras::Hidden, HiddenFields>("hidden"),
         record<&ModelExtras::Links, LinkFields>("link"),
+        record<&ModelExtras::ProfileLine, ProfileLineFields, endsApart>("profile-line"),
         record<&ModelExtras::Field, FieldFields>("field"),
         record<&ModelExtras::Magnetisations, MagnetisationFields>("magnetisation"),
         record<&ModelExtras::Elevations, ElevationFields>("elevation"),
@@ -349,7 +361,7 @@ bool ModelExtras::empty() const
 {
     if (!PointSetLines.empty() || BackdropLine)
         return false;
-    return Hidden.empty() && Links.empty() && !Field && Magnetisations.empty() && Elevations.empty() &&
+    return Hidden.empty() && Links.empty() && !ProfileLine && !Field && Magnetisations.empty() && Elevations.empty() &&
            MagStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
            MagneticInversion.empty() && MagneticBounds.empty() &&
            !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && !Regional && !MagneticRegional && Holes.empty() &&

@@ -46,6 +46,12 @@ struct ExtrasField {   // the Earth's field
     double Intensity = 0, Inclination = 0, Declination = 0, Azimuth = 0;
 };
 
+// The profile's place on the map (model/profile_line.h).
+struct ExtrasProfileLine {
+    double E1 = 0, N1 = 0, E2 = 0, N2 = 0;
+    std::string Crs;
+};
+
 struct ExtrasMagnetisation {
     int Body = 0;
     int Line = 0;
@@ -141,6 +147,7 @@ struct ExtrasView {   // the profile shown and the axis steps (recovery only)
 struct ModelExtras {
     std::vector<ExtrasHidden> Hidden;
     std::vector<ExtrasLink> Links;   // once per pair
+    std::optional<ExtrasProfileLine> ProfileLine;
     std::optional<ExtrasField> Field;
     std::vector<ExtrasMagnetisation> Magnetisations;
     std::vector<ExtrasElevation> Elevations;

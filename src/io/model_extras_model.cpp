@@ -187,6 +187,10 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
             if (body.CornerInvertX[k] || body.CornerInvertZ[k])
                 x.CornerInversion.push_back({b, k, 0, body.CornerInvertX[k], body.CornerInvertZ[k]});
     }
+    if (m.ProfileLine) {
+        const ProfileLineRecord& l = *m.ProfileLine;
+        x.ProfileLine = ExtrasProfileLine{l.E1, l.N1, l.E2, l.N2, l.Crs.empty() ? "-" : oneLine(l.Crs)};
+    }
     if (ws.inversion.InversionBody != 1 && ws.inversion.InversionBody >= 1 && ws.inversion.InversionBody <= bodies)
         x.InversionBody = ExtrasHidden{ws.inversion.InversionBody, 0};
     if (ws.inversion.NumIterations != DefaultIterations)
@@ -411,6 +415,11 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
     if (m.NumBodies < 2)
         d.ShowIndividual = false;
 
+    m.ProfileLine.reset();
+    if (x.ProfileLine) {
+        const ExtrasProfileLine& l = *x.ProfileLine;
+        m.ProfileLine = ProfileLineRecord{l.E1, l.N1, l.E2, l.N2, l.Crs};
+    }
     // Magnetics: the loaded model has none until the block gives them.
     if (x.Field) {
         m.Mag.FieldIntensity = x.Field->Intensity;

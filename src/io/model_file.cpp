@@ -207,6 +207,7 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
     d.ModelLoaded = true;
     ws.inversion.InversionBody = 1;
     m.clearMagnetics();
+    m.ProfileLine.reset();   // the last model's place on the map is not this one's
     d.ShowMagnetic = false;
 
     m.NumStations = f.NumStations;

@@ -3,9 +3,11 @@
 // with their corners, links and inversion settings, and the boreholes.
 // Plain C++ so that every layer above, and the tests, can use it without a window.
 #include "array1.h"
+#include "profile_line.h"
 #include "tensor.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,6 +141,7 @@ public:
     // sized by RecalculateGradients; empty without gradient stations. Kept
     // out of Tbody so that a body's slot stays small for the history.
     Array1<std::vector<GravityTensor>, MaxBodies> BodyGradient;
+    std::optional<ProfileLineRecord> ProfileLine;   // none: the profile is not placed on a map
 
     // Body operations (bodies named by number).
     void MoveBody(int b, double dx, double dz);

@@ -1,0 +1,27 @@
+#pragma once
+// The model for a GIS: a GeoPackage in the profile line's coordinate system
+// with the layers
+//   profile_line  the line (length_m, azimuth in degrees from true north)
+//   stations      gravity and magnetic stations as points (x_m, easting,
+//                 northing, height_m, gravity_observed, gravity_calculated
+//                 in mGal, magnetic_observed, magnetic_calculated in nT;
+//                 a station of both fields at one place is one point)
+//   bodies        each cross-section as a vertical polygon in 3-D (elevation
+//                 in metres, minus the depth)
+//   footprints    each body's rectangle on the map
+//   boreholes     each borehole as a 3-D line, when the model has any
+// bodies and footprints carry body, density, susceptibility,
+// strike_length1_m and strike_length2_m. Lengths are in metres.
+#include "map/map_result.h"
+#include "map/profile_line.h"
+#include "model/model.h"
+
+#include <string>
+
+namespace corvane::map {
+
+// Writes the file whole or not at all: into a file beside it, renamed over
+// path at the end.
+MapResult<bool> writeGeoPackage(const std::string& path, const Model& m, const ProfileLine& line);
+
+}  // namespace corvane::map

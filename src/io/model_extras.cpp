@@ -2,6 +2,7 @@
 
 #include "io/extras_fields.h"
 #include "io/extras_syntax.h"
+#include "model/density_law.h"
 #include "model/magnetic_limits.h"
 
 #include <algorithm>
@@ -43,6 +44,9 @@ constexpr std::array MagnetisationFields{
     limitedField(&ExtrasMagnetisation::Remanence, RemanenceLimit),
     limitedField(&ExtrasMagnetisation::Inclination, RemanentInclinationLimit),
     limitedField(&ExtrasMagnetisation::Declination, RemanentDeclinationLimit)};
+constexpr std::array DensityLawFields{wholeField(&ExtrasDensityLaw::Body, 1, MaxNumber),
+                                      wordField(&ExtrasDensityLaw::Law), numberField(&ExtrasDensityLaw::Rate),
+                                      numberField(&ExtrasDensityLaw::Z0)};
 constexpr std::array ElevationFields{wholeField(&ExtrasElevation::Station, 1, MaxNumber),
                                      limitedField(&ExtrasElevation::Height, StationHeightLimit)};
 constexpr std::array MagStationFields{limitedField(&ExtrasMagStation::X, StationPositionLimit),
@@ -82,6 +86,16 @@ bool errorsPositive(const ExtrasFitData& f, std::string& why)
     if (f.GravityError > 0 && f.MagneticError > 0)
         return true;
     why = "an observational error must be above 0";
+    return false;
+}
+
+// The constant law is the body's own density: it has no line.
+bool lawNamed(const ExtrasDensityLaw& v, std::string& why)
+{
+    DensityLaw law = DensityLaw::Constant;
+    if (densityLawOf(v.Law, law) && law != DensityLaw::Constant)
+        return true;
+    why = extrasQuote(v.Law) + " is not a density law (linear or exponential)";
     return false;
 }
 
@@ -172,6 +186,7 @@ const std::vector<Key>& keys()
         record<&ModelExtras::Links, LinkFields>("link"),
         record<&ModelExtras::Field, FieldFields>("field"),
         record<&ModelExtras::Magnetisations, MagnetisationFields>("magnetisation"),
+        record<&ModelExtras::DensityLaws, DensityLawFields, lawNamed>("density-law"),
         record<&ModelExtras::Elevations, ElevationFields>("elevation"),
         record<&ModelExtras::MagStations, MagStationFields>("magstation"),
         record<&ModelExtras::BodyInversion, BodyInversionFields>("invert"),
@@ -349,7 +364,7 @@ bool ModelExtras::empty() const
 {
     if (!PointSetLines.empty() || BackdropLine)
         return false;
-    return Hidden.empty() && Links.empty() && !Field && Magnetisations.empty() && Elevations.empty() &&
+    return Hidden.empty() && Links.empty() && !Field && Magnetisations.empty() && DensityLaws.empty() && Elevations.empty() &&
            MagStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
            MagneticInversion.empty() && MagneticBounds.empty() &&
            !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && !Regional && !MagneticRegional && Holes.empty() &&

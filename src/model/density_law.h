@@ -4,12 +4,22 @@
 // docs/density-laws.md.
 #include "model.h"
 
+#include <string_view>
+
 namespace corvane {
 
 // True when the body's contrast really changes with depth. A linear law with
 // gradient 0 or an exponential one with decay 0 is the constant body, and is
 // calculated as one, to the last bit.
 bool variesWithDepth(const Tbody& body);
+
+// The law's name in files and reports: "constant", "linear", "exponential";
+// and back (false for any other word).
+std::string_view densityLawWord(DensityLaw law);
+bool densityLawOf(std::string_view word, DensityLaw& law);
+
+// Back to the constant law (a slot taken by a new body).
+void clearDensityLaw(Tbody& body);
 
 // The contrast at depth z (model units below the datum).
 double densityAt(const Tbody& body, double z);

@@ -33,6 +33,7 @@ const std::vector<Case>& cases()
         {"basin, one side only, stations at heights", {{-6, 0.1}, {6, 0.1}, {3, 2.5}, {0, 3.2}, {-4, 1.8}},
          20, 0, -15, 15, 0.4},
         {"deep wedge, short strikes, stations at heights", {{2, 5}, {9, 6}, {1, 11}}, 2, 3, -5, 20, 1.5},
+        {"far stations", {{-1, 1}, {1, 1}, {1, 2}, {-1, 2}}, 30, 10, -150, 150, 0},
         {"beside the station's level", {{-1, 1}, {1, 1}, {1, 2}, {-1, 2}}, 4, 7, 3, 10, -0.75},
     };
     return c;
@@ -136,7 +137,9 @@ double worst(const std::vector<double>& a, const std::vector<double>& b)
 }  // namespace
 
 // With a decay too small to change a digit of the contrast, the quadrature
-// meets the closed-form constant-density engine: its own error is below 1e-9.
+// meets the closed-form constant-density engine: its own error is below 1e-9
+// (or 1e-9 mGal, as the fast engine is held: 150 km from the body the
+// constant engine's own figure is 1e-9 off, the quadrature's 3e-11).
 TEST(DensityLaw, QuadratureMatchesTheClosedFormWithinBillionth)
 {
     for (const Case& c : cases()) {
@@ -147,7 +150,7 @@ TEST(DensityLaw, QuadratureMatchesTheClosedFormWithinBillionth)
         const std::vector<double> exact = calc(body(c.corners, c.y1, c.y2), p);
         const std::vector<double> quad = calc(law, p);
         for (std::size_t i = 0; i < exact.size(); ++i)
-            EXPECT_NEAR(quad[i], exact[i], 1e-9 * std::fabs(exact[i])) << "station " << i;
+            EXPECT_NEAR(quad[i], exact[i], std::max(1e-9 * std::fabs(exact[i]), 1e-9)) << "station " << i;
     }
 }
 

@@ -142,16 +142,19 @@ struct Edge {
 
 // The x antiderivative of the 2.5-D kernel z/(x^2+z^2) * sum y/R at a point
 // (x, z) relative to the station, times the contrast at datum depth Z.
+// Two strike sides are one arc tangent: atan a + atan b is the argument of
+// (1 + i a)(1 + i b), which lies within (-pi, pi) as atan2 does.
 double integrand(const Station& s, double x, double z, double Z)
 {
-    double P = 0;
-    for (double y : s.y) {
-        if (y == 0)
-            continue;
-        const double R = std::sqrt(x * x + z * z + y * y);
-        const double a = std::atan((x * y) / (z * R));
-        P += std::isnan(a) ? 0.0 : a;   // the station itself: a point of no measure
+    double q[2] = {0, 0};
+    for (int j = 0; j < 2; ++j) {
+        const double y = s.y[j];
+        if (y != 0) {
+            q[j] = (x * y) / (z * std::sqrt(x * x + z * z + y * y));
+            q[j] = std::isnan(q[j]) ? 0.0 : q[j];   // the station itself: a point of no measure
+        }
     }
+    const double P = q[1] == 0 ? std::atan(q[0]) : std::atan2(q[0] + q[1], 1 - q[0] * q[1]);
     return densityAt(*s.body, Z) * P;
 }
 

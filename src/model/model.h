@@ -39,10 +39,10 @@ public:
     double XPosMin = 0, XPosMax = 1000;
     double DepthMin = 0, DepthMax = 1000;
     double AngleMin = -90, AngleMax = 90;
-    DensityLaw Law = DensityLaw::Constant;
     double LawRate = 0;
     double LawZ0 = 0;
     int NumCorners = 1;
+    DensityLaw Law = DensityLaw::Constant;   // beside NumCorners: no new padding
     bool Hidden = false;
     bool InvertDensity = false;
     bool InvertXPos = false;

@@ -293,8 +293,10 @@ std::string csv(const Model& m, bool fromFile)
     if (heights)
         out += std::string(",height (") + unit + ")";
     out += ",observed (mGal),calculated (mGal)";
-    for (int b = 1; b <= m.NumBodies; ++b)
-        out += ",body " + std::to_string(b) + " (mGal)";
+    for (int b = 1; b <= m.NumBodies; ++b) {
+        const std::string law = densityLawText(m.Bodies[b], m.UnitsKm);
+        out += ",body " + std::to_string(b) + (law.empty() ? "" : " " + law) + " (mGal)";
+    }
     out += '\n';
     out.reserve(out.size() + static_cast<std::size_t>(m.NumStations) * (3 + m.NumBodies) * 20);
     for (int i = 1; i <= m.NumStations; ++i) {

@@ -3,6 +3,7 @@
 #include "display/view.h"
 #include "edit/picking.h"
 #include "model/bounds.h"
+#include "model/density_law.h"
 #include "model/magnetic_data.h"
 #include "model/text.h"
 
@@ -119,6 +120,7 @@ std::vector<std::pair<QString, bool>> addedBodyMenuChanges(const Model& m)
 void clearLinksAndFlags(Tbody& body)
 {
     clearMagnetisation(body);
+    clearDensityLaw(body);
     body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = false;
     for (int k = 1; k <= MaxCorners; ++k) {
         body.clearLink(k);

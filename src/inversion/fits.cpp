@@ -1,5 +1,6 @@
 #include "fits.h"
 
+#include "model/density_law.h"
 #include "model/gravity.h"
 #include "model/ground.h"
 #include "model/magnetic_data.h"
@@ -332,7 +333,10 @@ void anomalyPerUnitDensity(const Model& m, const Tbody& body, std::vector<double
     // A hidden body adds nothing to the calculated anomaly.
     if (body.Hidden)
         return;
-    if (body.Density != 0) {
+    // A linear density law adds a part that does not scale with the
+    // density: the derivative is the body's anomaly at a constant contrast 1.
+    const bool affine = body.Law == DensityLaw::Linear && variesWithDepth(body);
+    if (body.Density != 0 && !affine) {
         for (int i = 1; i <= N; ++i)
             out[at(i)] = body.Gravity[i] / body.Density;
         return;
@@ -341,6 +345,8 @@ void anomalyPerUnitDensity(const Model& m, const Tbody& body, std::vector<double
     // Density gives for any other density.
     auto unit = std::make_unique<Tbody>(body);
     unit->Density = 1;
+    if (affine)
+        clearDensityLaw(*unit);
     bodyAnomaly(*unit, m.StationX.data(), N, m.UnitsKm, out.data(), m.StationHeight.data());
 }
 

@@ -5,6 +5,7 @@
 #include "safe_file.h"
 
 #include "model/bounds.h"
+#include "model/density_law.h"
 #include "model/magnetic_data.h"
 #include "model/text.h"
 
@@ -29,6 +30,7 @@ void freshSlot(Tbody& body)
     body.Hidden = false;
     resetInversionBounds(body);
     clearMagnetisation(body);
+    clearDensityLaw(body);
     body.InvertDensity = body.InvertXPos = body.InvertDepth = body.InvertAngle = false;
     body.InvertSusceptibility = body.InvertRemanence = false;
     for (int k = 1; k <= MaxCorners; ++k) {

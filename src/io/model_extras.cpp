@@ -2,6 +2,7 @@
 
 #include "io/extras_fields.h"
 #include "io/extras_syntax.h"
+#include "model/density_law.h"
 #include "model/magnetic_limits.h"
 
 #include <algorithm>
@@ -46,6 +47,9 @@ constexpr std::array MagnetisationFields{
     limitedField(&ExtrasMagnetisation::Remanence, RemanenceLimit),
     limitedField(&ExtrasMagnetisation::Inclination, RemanentInclinationLimit),
     limitedField(&ExtrasMagnetisation::Declination, RemanentDeclinationLimit)};
+constexpr std::array DensityLawFields{wholeField(&ExtrasDensityLaw::Body, 1, MaxNumber),
+                                      wordField(&ExtrasDensityLaw::Law), numberField(&ExtrasDensityLaw::Rate),
+                                      numberField(&ExtrasDensityLaw::Z0)};
 constexpr std::array ElevationFields{wholeField(&ExtrasElevation::Station, 1, MaxNumber),
                                      limitedField(&ExtrasElevation::Height, StationHeightLimit)};
 constexpr std::array MagStationFields{limitedField(&ExtrasMagStation::X, StationPositionLimit),
@@ -93,6 +97,16 @@ bool endsApart(const ExtrasProfileLine& l, std::string& why)
     if (l.E1 != l.E2 || l.N1 != l.N2)
         return true;
     why = "the profile line's end points must differ";
+    return false;
+}
+
+// The constant law is the body's own density: it has no line.
+bool lawNamed(const ExtrasDensityLaw& v, std::string& why)
+{
+    DensityLaw law = DensityLaw::Constant;
+    if (densityLawOf(v.Law, law) && law != DensityLaw::Constant)
+        return true;
+    why = extrasQuote(v.Law) + " is not a density law (linear or exponential)";
     return false;
 }
 
@@ -184,6 +198,7 @@ const std::vector<Key>& keys()
         record<&ModelExtras::ProfileLine, ProfileLineFields, endsApart>("profile-line"),
         record<&ModelExtras::Field, FieldFields>("field"),
         record<&ModelExtras::Magnetisations, MagnetisationFields>("magnetisation"),
+        record<&ModelExtras::DensityLaws, DensityLawFields, lawNamed>("density-law"),
         record<&ModelExtras::Elevations, ElevationFields>("elevation"),
         record<&ModelExtras::MagStations, MagStationFields>("magstation"),
         record<&ModelExtras::BodyInversion, BodyInversionFields>("invert"),
@@ -361,7 +376,8 @@ bool ModelExtras::empty() const
 {
     if (!PointSetLines.empty() || BackdropLine)
         return false;
-    return Hidden.empty() && Links.empty() && !ProfileLine && !Field && Magnetisations.empty() && Elevations.empty() &&
+    return Hidden.empty() && Links.empty() && !ProfileLine && !Field && Magnetisations.empty() && DensityLaws.empty() &&
+           Elevations.empty() &&
            MagStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
            MagneticInversion.empty() && MagneticBounds.empty() &&
            !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && !Regional && !MagneticRegional && Holes.empty() &&

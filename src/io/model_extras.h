@@ -58,6 +58,16 @@ struct ExtrasMagnetisation {
     double Susceptibility = 0, Remanence = 0, Inclination = 0, Declination = 0;
 };
 
+// A density contrast that changes with depth: "linear" (Rate the gradient) or
+// "exponential" (Rate the decay constant), both per model unit of depth, the
+// body's density being the contrast at depth Z0.
+struct ExtrasDensityLaw {
+    int Body = 0;
+    int Line = 0;
+    std::string Law;
+    double Rate = 0, Z0 = 0;
+};
+
 struct ExtrasElevation {
     int Station = 0;
     int Line = 0;
@@ -150,6 +160,7 @@ struct ModelExtras {
     std::optional<ExtrasProfileLine> ProfileLine;
     std::optional<ExtrasField> Field;
     std::vector<ExtrasMagnetisation> Magnetisations;
+    std::vector<ExtrasDensityLaw> DensityLaws;
     std::vector<ExtrasElevation> Elevations;
     std::vector<ExtrasMagStation> MagStations;
     std::vector<ExtrasBodyInversion> BodyInversion;

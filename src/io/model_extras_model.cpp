@@ -3,6 +3,7 @@
 #include "model_extras.h"
 
 #include "io/overlay_items.h"
+#include "model/density_law.h"
 #include "model/magnetic_data.h"
 
 #include <algorithm>
@@ -207,6 +208,11 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
             body.RemanentDeclination != 0)
             x.Magnetisations.push_back({b, 0, body.Susceptibility, body.Remanence, body.RemanentInclination,
                                         body.RemanentDeclination});
+    }
+    for (int b = 1; b <= bodies; ++b) {
+        const Tbody& body = m.Bodies[b];
+        if (body.Law != DensityLaw::Constant)
+            x.DensityLaws.push_back({b, 0, std::string(densityLawWord(body.Law)), body.LawRate, body.LawZ0});
     }
     for (int i = 1; i <= std::clamp(mag.Num, 0, MaxStations); ++i)
         x.MagStations.push_back({mag.X[i], mag.Height[i],
@@ -432,6 +438,11 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
         b.Remanence = v.Remanence;
         b.RemanentInclination = v.Inclination;
         b.RemanentDeclination = v.Declination;
+    });
+    eachBody(x.DensityLaws, [](const ExtrasDensityLaw& v, Tbody& b) {
+        densityLawOf(v.Law, b.Law);
+        b.LawRate = v.Rate;
+        b.LawZ0 = v.Z0;
     });
     std::vector<MagneticStationValue> stations;
     for (const ExtrasMagStation& s : x.MagStations)

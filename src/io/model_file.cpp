@@ -5,6 +5,7 @@
 #include "text_lines.h"
 
 #include "model/bounds.h"
+#include "model/density_law.h"
 #include "model/tick_steps.h"
 
 #include <algorithm>
@@ -269,6 +270,15 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
         // The file holds neither hidden flags nor links: a loaded body is
         // visible and stands alone, whatever the slot held before.
         body.Hidden = false;
+        // A law the block gives is the body's before it is calculated (the
+        // block's reading reports any that names no body).
+        clearDensityLaw(body);
+        if (f.Extras)
+            for (const ExtrasDensityLaw& v : f.Extras->DensityLaws)
+                if (v.Body == b && densityLawOf(v.Law, body.Law)) {
+                    body.LawRate = v.Rate;
+                    body.LawZ0 = v.Z0;
+                }
         for (int k = 1; k <= MaxCorners; ++k) {
             body.CornerInvertX[k] = false;
             body.CornerInvertZ[k] = false;

@@ -69,6 +69,8 @@ std::string reportForFile(const Model& m)
                    + fixed(body.Density, 5, 3);
         out << " Strike lengths : " + fixed(body.StrikeLength1, 7, 2) + "  "
                    + fixed(body.StrikeLength2, 7, 2);
+        if (const std::string law = densityLawLine(body, m.UnitsKm); !law.empty())
+            out << law;
         out << " X and Y positions of the bodys corners:-";
         for (int k = 1; k <= nc; ++k)
             out << spaces(10) + fixed(body.CornerX[k], 6, 3) + spaces(6)
@@ -111,6 +113,8 @@ std::string reportForClipboard(const Model& m)
         out << " Density contrast : " + fixed(body.Density, 5, 4);
         out << " Strike lengths : " + fixed(body.StrikeLength1, 7, 2) + " "
                    + fixed(body.StrikeLength2, 7, 2);
+        if (const std::string law = densityLawLine(body, m.UnitsKm); !law.empty())
+            out << law;
         out << " X and Y positions of the bodys corners:-";
         for (int k = 1; k <= nc; ++k)
             out << "  " + fixed(body.CornerX[k], 6, 1) + " " + fixed(body.CornerZ[k], 6, 1);
@@ -152,6 +156,10 @@ std::vector<std::string> reportForPrinter(const Model& m)
         out.push_back("");
         out.push_back(" Strike length 2 : " + fixed(body.StrikeLength2, 7, 2));
         out.push_back("");
+        if (const std::string law = densityLawLine(body, m.UnitsKm); !law.empty()) {
+            out.push_back(law);
+            out.push_back("");
+        }
         out.push_back(" X and Y positions of the bodys corners:-");
         for (int k = 1; k <= nc; ++k)
             out.push_back("  " + fixed(body.CornerX[k], 6, 3) + spaces(5)

@@ -16,6 +16,12 @@ namespace corvane {
 // model that uses neither, whose report is then the listing alone.
 std::vector<std::string> reportExtraLines(const Model& m);
 
+// A body's density law in words, without commas ("linear gradient 0.02 per
+// km from depth 0 km"); empty for the constant law. The report gives it a
+// line after the strike lengths, corvane-calc puts it in the body's column.
+std::string densityLawText(const Tbody& body, bool unitsKm);
+std::string densityLawLine(const Tbody& body, bool unitsKm);
+
 // The text-file layout, every line ended by CR LF.
 std::string reportForFile(const Model& m);
 

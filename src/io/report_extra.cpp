@@ -1,6 +1,7 @@
 // The report's section for what the gravity listing has no column for.
 #include "io/report.h"
 
+#include "model/density_law.h"
 #include "model/ground.h"
 #include "model/text.h"
 
@@ -16,6 +17,22 @@ std::string angle(double v)
 }
 
 }  // namespace
+
+std::string densityLawText(const Tbody& body, bool unitsKm)
+{
+    if (body.Law == DensityLaw::Constant)
+        return {};
+    const std::string unit = unitsKm ? " km" : " m";
+    const std::string rate = body.Law == DensityLaw::Linear ? " gradient " : " decay ";
+    return std::string(densityLawWord(body.Law)) + rate + itemNumber(body.LawRate) + " per" + unit +
+           " from depth " + itemNumber(body.LawZ0) + unit;
+}
+
+std::string densityLawLine(const Tbody& body, bool unitsKm)
+{
+    const std::string law = densityLawText(body, unitsKm);
+    return law.empty() ? law : " Density law : " + law;
+}
 
 std::vector<std::string> reportExtraLines(const Model& m)
 {

@@ -1,4 +1,5 @@
 #include "gravity.h"
+#include "density_law.h"
 #include "gravity_fast.h"
 #include "gravity_pool.h"
 
@@ -101,6 +102,10 @@ double stationAnomaly(const Tbody& body, double S, double h, const double y[2])
 void referenceAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
                       double* out, const double* stationHeight)
 {
+    if (variesWithDepth(body)) {
+        lawAnomaly(body, stationX, numStations, unitsKm, out, stationHeight);
+        return;
+    }
     const double y[2] = {body.StrikeLength1, body.StrikeLength2};
     const double scale = -body.Density * GravityFactor;
     for (int i = 0; i < numStations; ++i) {
@@ -122,7 +127,9 @@ void anomalyRange(const Tbody& body, const double* stationX, const double* stati
                   int first, int count, bool unitsKm, double* out)
 {
     const double* h = stationHeight ? stationHeight + first : nullptr;
-    if (fast::fastDomain(body, stationX + first, count, h))
+    if (variesWithDepth(body))
+        lawAnomaly(body, stationX + first, count, unitsKm, out + first, h);
+    else if (fast::fastDomain(body, stationX + first, count, h))
         fast::fastAnomaly(body, stationX + first, count, unitsKm, out + first, h);
     else
         referenceAnomaly(body, stationX + first, count, unitsKm, out + first, h);

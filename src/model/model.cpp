@@ -189,6 +189,9 @@ void Model::CopyBody(int from, int to)
     dst.RemanentDeclination = src.RemanentDeclination;
     dst.StrikeLength1 = src.StrikeLength1;
     dst.StrikeLength2 = src.StrikeLength2;
+    dst.Law = src.Law;
+    dst.LawRate = src.LawRate;
+    dst.LawZ0 = src.LawZ0;
     dst.Hidden = src.Hidden;
     dst.NumCorners = src.NumCorners;
     dst.InvertDensity = src.InvertDensity;

@@ -22,6 +22,12 @@ inline constexpr int MaxHoleLabels = 10;
 inline constexpr double MinDepth = 0.0001;   // corners never reach the surface
 inline constexpr double DegToRad = 0.0174533;
 
+// How a body's density contrast changes with depth: Density is the contrast
+// at the reference depth LawZ0 (model units below the datum), LawRate the
+// gradient (g/cm3 per model unit of depth) or the decay constant (per model
+// unit of depth).
+enum class DensityLaw : int { Constant, Linear, Exponential };
+
 // One polygonal body: a prism of finite length along strike, stored closed
 // (corner NumCorners repeats corner 1).
 class Tbody {
@@ -37,7 +43,10 @@ public:
     double XPosMin = 0, XPosMax = 1000;
     double DepthMin = 0, DepthMax = 1000;
     double AngleMin = -90, AngleMax = 90;
+    double LawRate = 0;
+    double LawZ0 = 0;
     int NumCorners = 1;
+    DensityLaw Law = DensityLaw::Constant;   // beside NumCorners: no new padding
     bool Hidden = false;
     bool InvertDensity = false;
     bool InvertXPos = false;

@@ -558,3 +558,19 @@ TEST(CorvaneCalc, InvertWritesTheWindowsFittedModel)
     EXPECT_EQ(QString::fromStdString(none.err), texts::NothingSelected + "\n");
     EXPECT_FALSE(fs::exists(dir / "none.mod"));
 }
+
+// A body whose density changes with depth: its column and the report name
+// the law.
+TEST(CorvaneCalc, DensityLawInTheColumnAndTheReport)
+{
+    QTemporaryDir tmp;
+    const fs::path model = fs::path(tmp.path().toStdString()) / "law.mod";
+    std::ofstream(model, std::ios::binary)
+        << slurp(examples / "basin.mod") + "\r\n#CORVANE-EXTRAS 1\r\ndensity-law 1 exponential 0.35 0.5\r\n#END\r\n";
+    EXPECT_EQ(calc({q(model)}).out.rfind("position (km),observed (mGal),calculated (mGal),"
+                                         "body 1 exponential decay 0.35 per km from depth 0.5 km (mGal),body 2 (mGal),",
+                                         0),
+              0u);
+    EXPECT_NE(calc({QStringLiteral("--report"), q(model)}).out.find(" 0.35 per km from depth 0.5 km\r\n"),
+              std::string::npos);
+}

@@ -313,3 +313,22 @@ TEST(Fits, FirstStepUsesThePinnedDerivatives)
     depthFit(*m, inv, d, 1);
     EXPECT_NEAR(body.CornerZ[1], z1, 1e-12);
 }
+
+// The anomaly per unit density is the change that one more unit of density
+// makes, with or without a density law (a linear one does not scale).
+TEST(Fits, AnomalyPerUnitDensityUnderADensityLaw)
+{
+    for (DensityLaw law : {DensityLaw::Linear, DensityLaw::Exponential}) {
+        auto m = makeModel();
+        setStations(*m, 30, -10, 10);
+        setBody(*m, 1, unitRectangle, 0.3, 10, 4);
+        m->Bodies[1].Law = law, m->Bodies[1].LawRate = 0.2;
+        m->RecalculateModel();
+        std::vector<double> per, more(30);
+        anomalyPerUnitDensity(*m, m->Bodies[1], per);
+        m->Bodies[1].Density += 1;
+        bodyAnomaly(m->Bodies[1], m->StationX.data(), 30, true, more.data());
+        for (int i = 1; i <= 30; ++i)
+            EXPECT_NEAR(per[static_cast<std::size_t>(i - 1)], more[static_cast<std::size_t>(i - 1)] - m->Bodies[1].Gravity[i], 1e-12);
+    }
+}

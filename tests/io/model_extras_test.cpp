@@ -8,6 +8,7 @@
 #include <QColor>
 
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -286,6 +287,11 @@ TEST(ModelExtras, LinesThatCannotBeReadAreReportedAndLeftOut)
         {"magstation 1 -2e6 -", "a station's height must be from"},
         {"magstation 1 0 1e308", "an observed magnetic value must be from -10000000 to 10000000 nT"},
         {"bounds-magnetic 1 0 1 0 1e308", "the remanent intensity must be from"},
+        {"density-law 1 cubic 0.1 0", "\"cubic\" is not a density law (linear or exponential)"},
+        {"density-law 1 constant 0 0", "\"constant\" is not a density law"},
+        {"density-law 4 linear 0.1 0", "there is no body 4"},
+        {"density-law 1 exponential x 0", "\"x\" is not a number"},
+        {"density-law 1 linear 0.1", "takes 4 fields, this line has 3"},
     };
     for (const Case& c : cases) {
         // The bad line is line 3; the good ones around it still count.
@@ -465,4 +471,30 @@ TEST(ModelExtras, MagneticValuesAtTheirLimitsGiveFiniteAnomalies)
     for (int i = 1; i <= 3; ++i)
         EXPECT_TRUE(std::isfinite(ws.model.Mag.Calculated[i])) << i;
     EXPECT_NE(ws.model.Mag.Calculated[2], 0);
+}
+
+// A body's density law is saved with it and read back before the body is
+// calculated; taking the law off writes the file without it, byte for byte.
+TEST(ModelExtras, DensityLawsSaveAndLoad)
+{
+    Workspace ws;
+    threeBodies(ws);
+    const std::string constant = save(ws);
+    Model& m = ws.model;
+    m.Bodies[1].Law = DensityLaw::Linear, m.Bodies[1].LawRate = 0.05, m.Bodies[1].LawZ0 = 1.5;
+    m.Bodies[3].Law = DensityLaw::Exponential, m.Bodies[3].LawRate = 0.3;
+    const std::string first = save(ws);
+    EXPECT_TRUE(first.ends_with("\r\n#CORVANE-EXTRAS 1\r\ndensity-law 1 linear 0.05 1.5\r\n"
+                                "density-law 3 exponential 0.3 0\r\n#END\r\n"));
+    Workspace back;
+    back.model.Bodies[2].Law = DensityLaw::Linear;   // left by the model before: not this one's
+    back.model.Bodies[2].LawRate = 1;
+    ASSERT_EQ(loadModelBytes(back, first), "");
+    EXPECT_EQ(save(back), first);
+    auto again = std::make_unique<Model>(back.model);
+    again->RecalculateModel();
+    for (int i = 1; i <= m.NumStations; ++i)
+        ASSERT_EQ(back.model.CalculatedGravity[i], again->CalculatedGravity[i]) << i;
+    m.Bodies[1].Law = m.Bodies[3].Law = DensityLaw::Constant;
+    EXPECT_EQ(save(ws), constant);
 }

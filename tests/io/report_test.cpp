@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -266,4 +267,17 @@ TEST(Report, MagneticsAndHeightsSectionFollowsTheListing)
         set(*g);
         EXPECT_EQ(reportForFile(*g).size() > reportForFile(*gravity).size(), written);
     }
+}
+
+// A body whose density changes with depth has its law on a line after the
+// strike lengths, in each form of the report; the others have none.
+TEST(Report, DensityLawFollowsTheStrikeLengths)
+{
+    auto m = smallModel();
+    m->Bodies[1].Law = DensityLaw::Linear, m->Bodies[1].LawRate = 0.025, m->Bodies[1].LawZ0 = 1.5;
+    test::expectGolden("report_density_law.dta", reportForFile(*m));
+    const std::string line = " Density law : linear gradient 0.025 per km from depth 1.5 km";
+    EXPECT_NE(reportForClipboard(*m).find("500.00\n" + line + "\n X and Y"), std::string::npos);
+    const std::vector<std::string> printed = reportForPrinter(*m);
+    EXPECT_EQ(std::count(printed.begin(), printed.end(), line), 1);
 }

@@ -1,0 +1,35 @@
+#pragma once
+// A density contrast that changes with depth (compacting sediments): the
+// anomaly of such a body, and the contrast at a depth. The derivation is in
+// docs/density-laws.md.
+#include "model.h"
+
+#include <string_view>
+
+namespace corvane {
+
+// True when the body's contrast really changes with depth. A linear law with
+// gradient 0 or an exponential one with decay 0 is the constant body, and is
+// calculated as one, to the last bit.
+bool variesWithDepth(const Tbody& body);
+
+// The law's name in files and reports: "constant", "linear", "exponential";
+// and back (false for any other word).
+std::string_view densityLawWord(DensityLaw law);
+bool densityLawOf(std::string_view word, DensityLaw& law);
+
+// Back to the constant law (a slot taken by a new body).
+void clearDensityLaw(Tbody& body);
+
+// The contrast at depth z (model units below the datum).
+double densityAt(const Tbody& body, double z);
+
+// The anomaly of a body whose contrast changes with depth, as referenceAnomaly
+// takes its arguments and applies its factors. Each edge's share of the line
+// integral is taken by Gauss-Legendre quadrature on pieces graded towards the
+// station, to about 1e-13 relative (tests hold it to 1e-9). The body's corners
+// may run either way round, as with the constant law.
+void lawAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
+                double* out, const double* stationHeight = nullptr);
+
+}  // namespace corvane

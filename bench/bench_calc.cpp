@@ -36,7 +36,7 @@ public:
         if (!bytes || fd < 0)
             return;
         ::close(fd);
-        if (writeFileSafely(name, *bytes).empty())
+        if (writeFileSafely(name, *bytes))
             path_ = name;
     }
     ~LargestModelFile()
@@ -64,9 +64,9 @@ void BM_LoadAndRecalculate(benchmark::State& state)
     }
     Workspace ws;
     for (auto _ : state) {
-        const std::string err = loadModelFile(ws, largestModel());
-        if (!err.empty()) {
-            state.SkipWithError(err.c_str());
+        const Status loaded = loadModelFile(ws, largestModel());
+        if (!loaded) {
+            state.SkipWithError(loaded.message().c_str());
             return;
         }
         benchmark::DoNotOptimize(ws.model.CalculatedGravity.data());

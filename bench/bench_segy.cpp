@@ -68,19 +68,19 @@ void BM_ReadSeismicBackdrop(benchmark::State& state)
             longest = std::max(longest, std::chrono::duration<double, std::milli>(now - last).count());
             last = now;
         };
-        const std::string err = readBackdrop(b, [&gap](int, int) {
+        const Status read = readBackdrop(b, [&gap](int, int) {
             gap();
             return true;
         });
         gap();   // from the last call to the picture made
-        if (!err.empty() || !b.image)
-            state.SkipWithError(err.c_str());
+        if (!read || !b.image)
+            state.SkipWithError(read ? "no picture" : read.message().c_str());
         benchmark::DoNotOptimize(b.image);
     }
     state.counters["longest_pause_ms"] = longest;
     // The section is kept reduced to a grid, whatever the file's size.
     Backdrop b{bigSection(), 0, 10, 0, 5, 60, 98, false, {}};
-    if (readBackdrop(b).empty() && b.image)
+    if (readBackdrop(b) && b.image)
         state.counters["picture_MB"] = static_cast<double>(b.image->source.sizeInBytes()) / 1e6;
 }
 BENCHMARK(BM_ReadSeismicBackdrop)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);

@@ -489,7 +489,7 @@ TEST(ModelExtras, DensityLawsSaveAndLoad)
     Workspace back;
     back.model.Bodies[2].Law = DensityLaw::Linear;   // left by the model before: not this one's
     back.model.Bodies[2].LawRate = 1;
-    ASSERT_EQ(loadModelBytes(back, first), "");
+    ASSERT_EQ(loadModelBytes(back, first).message(), "");
     EXPECT_EQ(save(back), first);
     auto again = std::make_unique<Model>(back.model);
     again->RecalculateModel();

@@ -807,9 +807,9 @@ TEST(Plots, TakeTheGravityAxisFromTheModelWhateverTheWindowDrew)
     ws.display.ViewXMax = 1000;
     ws.display.ModelBegun = true;
     std::string problem;
-    const std::string hpgl = hpglBytes(ws, plotGravityAxis(ws.model), problem);
+    const std::string hpgl = test::bytesOf(hpglBytes(ws, plotGravityAxis(ws.model)), problem);
     ASSERT_EQ(problem, "");
-    const std::string dxf = dxfBytes(ws, plotGravityAxis(ws.model), problem);
+    const std::string dxf = test::bytesOf(dxfBytes(ws, plotGravityAxis(ws.model)), problem);
     ASSERT_EQ(problem, "");
 
     auto draw = [&ws] {
@@ -819,8 +819,8 @@ TEST(Plots, TakeTheGravityAxisFromTheModelWhateverTheWindowDrew)
     };
     // Drawn over the whole profile: the window's axis is the plots' one.
     draw();
-    EXPECT_EQ(hpglBytes(ws, problem), hpgl);
-    EXPECT_EQ(dxfBytes(ws, problem), dxf);
+    EXPECT_EQ(test::bytesOf(hpglBytes(ws), problem), hpgl);
+    EXPECT_EQ(test::bytesOf(dxfBytes(ws), problem), dxf);
 
     // Drawn zoomed in, with the difference curve: the plots stay as they were.
     ws.display.ViewXMin = 400;
@@ -828,6 +828,6 @@ TEST(Plots, TakeTheGravityAxisFromTheModelWhateverTheWindowDrew)
     ws.display.ShowDifference = true;
     draw();
     EXPECT_NE(ws.display.GravityMax, 30);
-    EXPECT_EQ(hpglBytes(ws, plotGravityAxis(ws.model), problem), hpgl);
-    EXPECT_EQ(dxfBytes(ws, plotGravityAxis(ws.model), problem), dxf);
+    EXPECT_EQ(test::bytesOf(hpglBytes(ws, plotGravityAxis(ws.model)), problem), hpgl);
+    EXPECT_EQ(test::bytesOf(dxfBytes(ws, plotGravityAxis(ws.model)), problem), dxf);
 }

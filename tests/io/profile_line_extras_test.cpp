@@ -20,8 +20,8 @@ std::string saved(const ProfileLineRecord* line)
         ws.model.ProfileLine = *line;
         ws.model.Mag.FieldIntensity = 48000;   // "field" follows the line
     }
-    std::string reason;
-    return modelFileBytes(ws, reason).value_or(reason);
+    const Result<std::string> bytes = modelFileBytes(ws);
+    return bytes ? *bytes : bytes.message();
 }
 
 TEST(ProfileLineExtras, WrittenInItsPlaceAndReadBackTheSame)
@@ -35,12 +35,11 @@ TEST(ProfileLineExtras, WrittenInItsPlaceAndReadBackTheSame)
         EXPECT_NE(bytes.find("#CORVANE-EXTRAS 1\r\n" + items[i]), std::string::npos) << bytes;
         Workspace back;
         std::vector<std::string> notes;
-        ASSERT_EQ(loadModelBytes(back, bytes, &notes), "");
+        ASSERT_EQ(loadModelBytes(back, bytes, &notes).message(), "");
         EXPECT_TRUE(notes.empty());
         EXPECT_EQ(back.model.ProfileLine, lines[i]);
-        std::string reason;
-        EXPECT_EQ(modelFileBytes(back, reason), bytes);
-        ASSERT_EQ(loadModelBytes(back, saved(nullptr), &notes), "");
+        EXPECT_EQ(modelFileBytes(back).value_or(""), bytes);
+        ASSERT_EQ(loadModelBytes(back, saved(nullptr), &notes).message(), "");
         EXPECT_FALSE(back.model.ProfileLine);
     }
 }
@@ -56,7 +55,7 @@ TEST(ProfileLineExtras, LinesThatCannotBeReadAreReported)
         Workspace back;
         std::vector<std::string> notes;
         const std::string block = std::string("\r\n#CORVANE-EXTRAS 1\r\n") + line + "\r\n#END\r\n";
-        ASSERT_EQ(loadModelBytes(back, saved(nullptr) + block, &notes), "");
+        ASSERT_EQ(loadModelBytes(back, saved(nullptr) + block, &notes).message(), "");
         ASSERT_EQ(notes.size(), 1u) << line;
         EXPECT_TRUE(notes[0].starts_with(std::string("Line 2 of the extras could not be read: ") + why)) << notes[0];
         EXPECT_FALSE(back.model.ProfileLine) << line;

@@ -325,11 +325,6 @@ void Tcorvane::helpClick()
     platform_->showHelp(file);
 }
 
-void Tcorvane::configuretheprinter1Click()
-{
-    platform_->configurePrinter();
-}
-
 void Tcorvane::Expertusermode1Click()
 {
     ws_.app.ExpertUser = !ws_.app.ExpertUser;

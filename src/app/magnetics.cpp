@@ -1,22 +1,18 @@
 #include "app/magnetics.h"
 
-#include "app/newmodel.h"
+#include "app/field_columns.h"
 #include "app/tcorvane.h"
 #include "edit/spin_arrows.h"
 #include "io/field_data.h"
-#include "io/safe_file.h"
 #include "model/magnetic_data.h"
 #include "model/magnetic_limits.h"
 #include "model/text.h"
 
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -306,114 +302,6 @@ void TMagnetisation::fitClick()
         status_(susceptibilityFitText(*k));
 }
 
-// ---- The magnetic stations in a grid ----------------------------------------
-
-namespace {
-// The grid's texts, as the gravity grid writes its own.
-constexpr std::size_t CellWidth = 12;
-QString cell(double v, int decimals)
-{
-    return QString::fromStdString(fixed(v, 1, decimals).substr(0, CellWidth));
-}
-}  // namespace
-
-std::vector<MagneticStationRow> magneticStationRows(const Model& m)
-{
-    const MagneticStations& mag = m.Mag;
-    std::vector<MagneticStationRow> rows;
-    for (int i = 1; i <= std::clamp(mag.Num, 0, MaxStations); ++i)
-        rows.push_back({cell(mag.X[i], 3), cell(mag.Height[i], 3),
-                        mag.HasObserved[i] ? cell(mag.Observed[i], 2) : QString()});
-    return rows;
-}
-
-std::vector<MagneticStationValue> magneticStationsFromRows(const std::vector<MagneticStationRow>& rows,
-                                                           const Model& m)
-{
-    // A cell the user left as it was keeps the exact value behind it, so
-    // that pressing OK changes nothing.
-    const std::vector<MagneticStationRow> shown = magneticStationRows(m);
-    const MagneticStations& mag = m.Mag;
-    std::vector<MagneticStationValue> out;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const bool known = r < shown.size();
-        const int i = static_cast<int>(r) + 1;
-        auto value = [&](const QString& typed, const QString& was, double exact) -> std::optional<double> {
-            if (known && typed == was)
-                return exact;
-            return storableNumber(typed.trimmed().toStdString());
-        };
-        const auto x = value(rows[r].position, known ? shown[r].position : QString(), known ? mag.X[i] : 0);
-        const auto h = rows[r].height.trimmed().isEmpty()
-                           ? std::optional<double>(0.0)
-                           : value(rows[r].height, known ? shown[r].height : QString(), known ? mag.Height[i] : 0);
-        MagneticStationValue v;
-        if (rows[r].anomaly.trimmed().isEmpty()) {
-            v.observed = std::nullopt;
-        } else {
-            v.observed = value(rows[r].anomaly, known ? shown[r].anomaly : QString(), known ? mag.Observed[i] : 0);
-            if (!v.observed)
-                continue;
-        }
-        if (!x || !h)
-            continue;
-        v.x = *x;
-        v.height = *h;
-        out.push_back(v);
-    }
-    return out;
-}
-
-TMagStationTable::TMagStationTable(QWidget* parent) : QDialog(parent)
-{
-    setObjectName(QStringLiteral("TMagStationTable"));
-    setWindowTitle(QStringLiteral("Edit the Magnetic Stations"));
-    DataGrid = new QTableWidget(this);
-    DataGrid->setObjectName(QStringLiteral("DataGrid"));
-    DataGrid->setColumnCount(3);
-    DataGrid->setHorizontalHeaderLabels(
-        {QStringLiteral("Position"), QStringLiteral("Height"), QStringLiteral("Anomaly (nT)")});
-    DataGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    auto* buttons = new QDialogButtonBox(this);
-    OKBtn = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setAutoDefault(false);   // Enter ends a cell edit, not the dialog
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
-    cancel->setAutoDefault(false);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(DataGrid);
-    layout->addWidget(buttons);
-    resize(420, 480);
-}
-
-void TMagStationTable::fill(const Model& m)
-{
-    const std::vector<MagneticStationRow> rows = magneticStationRows(m);
-    DataGrid->clearContents();
-    DataGrid->setRowCount(static_cast<int>(rows.size()));
-    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-        const MagneticStationRow& r = rows[static_cast<std::size_t>(i)];
-        DataGrid->setItem(i, 0, new QTableWidgetItem(r.position));
-        DataGrid->setItem(i, 1, new QTableWidgetItem(r.height));
-        DataGrid->setItem(i, 2, new QTableWidgetItem(r.anomaly));
-    }
-}
-
-std::vector<MagneticStationRow> TMagStationTable::rows() const
-{
-    auto text = [this](int r, int c) {
-        const QTableWidgetItem* item = DataGrid->item(r, c);
-        return item ? item->text() : QString();
-    };
-    std::vector<MagneticStationRow> out;
-    for (int r = 0; r < DataGrid->rowCount(); ++r)
-        out.push_back({text(r, 0), text(r, 1), text(r, 2)});
-    return out;
-}
-
 // ---- The commands ----------------------------------------------------------
 
 void earthFieldCommand(Tcorvane& window)
@@ -489,30 +377,6 @@ void magneticStationsCommand(Tcorvane& window)
         window.platform().error(QStringLiteral("The number of stations must be a whole number from 2 to ") +
                                 QString::number(MaxStations) + QStringLiteral(", and the height a number."));
     }
-}
-
-void editMagneticStationsCommand(Tcorvane& window)
-{
-    Workspace& ws = window.workspace();
-    if (ws.model.Mag.Num < 1) {
-        window.platform().information(NoMagneticStationsText);
-        return;
-    }
-    TMagStationTable& dlg = window.dialog<TMagStationTable>(&window);
-    dlg.fill(ws.model);
-    if (window.execDialog(dlg) != QDialog::Accepted)
-        return;   // the stations stay as they were
-    std::vector<MagneticStationValue> stations = magneticStationsFromRows(dlg.rows(), ws.model);
-    if (stations.size() < 2) {
-        window.platform().error(TooFewMagneticStationsText);
-        return;
-    }
-    {
-        BusyCursor busy(window.platform());
-        setMagneticStations(ws.model, std::move(stations));
-    }
-    window.MenuStateCurrentModel();
-    window.repaintModel();
 }
 
 void magnetisationCommand(Tcorvane& window)

@@ -14,7 +14,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableWidget;
 
 namespace corvane {
 
@@ -82,35 +81,8 @@ private:
     std::function<void(const QString&)> status_;
 };
 
-// "Edit the magnetic stations": one row per station, its position, height
-// and observed anomaly (nT; an empty cell for none), as "Edit the field data"
-// lists the gravity stations.
-struct MagneticStationRow {
-    QString position;
-    QString height;
-    QString anomaly;
-};
-std::vector<MagneticStationRow> magneticStationRows(const Model& m);
-// Rows whose position and height are numbers and whose anomaly is a number
-// or empty, in order, as stations. A cell still showing the text
-// magneticStationRows(m) gave it keeps the exact value of m.
-std::vector<MagneticStationValue> magneticStationsFromRows(const std::vector<MagneticStationRow>& rows,
-                                                           const Model& m);
-
-class TMagStationTable : public QDialog {
-    Q_OBJECT
-public:
-    explicit TMagStationTable(QWidget* parent = nullptr);
-    void fill(const Model& m);
-    std::vector<MagneticStationRow> rows() const;
-
-    QTableWidget* DataGrid = nullptr;
-    QPushButton* OKBtn = nullptr;
-};
-
 // The whole commands.
 void earthFieldCommand(Tcorvane& window);
-void editMagneticStationsCommand(Tcorvane& window);
 void readMagneticDataCommand(Tcorvane& window);
 void magneticStationsCommand(Tcorvane& window);
 void magnetisationCommand(Tcorvane& window);
@@ -123,10 +95,6 @@ QString magneticRangeText(const MagneticLimit& limit);
 QString susceptibilityFitText(double k);
 inline const QString NoMagneticFitText =
     QStringLiteral("There are no observed magnetic values this body's susceptibility could fit.");
-inline const QString NoMagneticStationsText =
-    QStringLiteral("There are no magnetic stations yet: read in magnetic data or lay out stations first.");
-inline const QString TooFewMagneticStationsText = QStringLiteral(
-    "At least two rows need a position, a height and a number or nothing as anomaly. The stations are unchanged.");
 inline const QString MagneticNumberText = QStringLiteral("Each box needs a number, and the intensity may not be negative.");
 
 }  // namespace corvane

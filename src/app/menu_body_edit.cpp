@@ -1,5 +1,4 @@
-// The corner, body and zoom commands of the "Edit the Model" and "Display
-// Options" menus.
+// The corner and body commands of the "Edit the Model" menu.
 #include "app/tcorvane.h"
 #include "edit/body_dialogs.h"
 #include "edit/body_ops.h"
@@ -19,14 +18,6 @@ CommandContext contextOf(Tcorvane& w)
     return {w.workspace(), w.platform(), [&area] { return area.clientRect(); }, [&w] { w.repaintModel(); }};
 }
 
-// Cross-hair, pointer held to the model panel, both freed when the command ends.
-void runCaptured(Tcorvane& w, std::unique_ptr<MouseCommand> command)
-{
-    DrawingArea& area = w.drawingArea();
-    const QRect panel = modelPanel(area.clientRect(), w.workspace().display);
-    w.startCommand(std::make_unique<CapturedCommand>(std::move(command), w.platform(), area, panel));
-}
-
 bool haveCurrentBody(const Model& m) { return m.CurrentBody >= 1 && m.CurrentBody <= m.NumBodies; }
 
 void apply(Tcorvane& w, const MenuUpdate& u)
@@ -38,6 +29,13 @@ void apply(Tcorvane& w, const MenuUpdate& u)
 }
 
 }  // namespace
+
+void runCaptured(Tcorvane& w, std::unique_ptr<MouseCommand> command)
+{
+    DrawingArea& area = w.drawingArea();
+    const QRect panel = modelPanel(area.clientRect(), w.workspace().display);
+    w.startCommand(std::make_unique<CapturedCommand>(std::move(command), w.platform(), area, panel));
+}
 
 // ---- Corners -----------------------------------------------------------------
 
@@ -208,23 +206,6 @@ void Tcorvane::Changeunits1Click()
     dlg.FormActivate();
     execDialog(dlg);
     dlg.FormDeactivate();   // however the dialog was closed
-    repaintModel();
-}
-
-// ---- Zoom --------------------------------------------------------------------
-
-void Tcorvane::Zoomin1Click()
-{
-    instruction(ZoomInText);
-    DrawingArea& area = *area_;
-    runCaptured(*this, std::make_unique<ZoomCommand>(ws_, [&area] { return area.clientRect(); },
-                                                     [this] { setItemEnabled(menu::Zoomout, true); }));
-}
-
-void Tcorvane::Zoomout1Click()
-{
-    zoomOut(ws_.model, ws_.display);
-    setItemEnabled(menu::Zoomout, false);
     repaintModel();
 }
 

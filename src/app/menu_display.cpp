@@ -1,8 +1,10 @@
-// Display options: toggles, dialogs and the double-click entry.
+// Display options: toggles, dialogs, zoom and the double-click entry.
 #include "app/menu_states.h"
 #include "app/tcorvane.h"
 #include "display/options.h"
 #include "display/options_dialogs.h"
+#include "edit/body_ops.h"
+#include "edit/zoom.h"
 
 #include <array>
 
@@ -129,6 +131,23 @@ bool Tcorvane::DisplayDblClick(const QPoint& pos)
     // open, so the picture is redrawn however it closed.
     repaintModel();
     return true;
+}
+
+// ---- Zoom --------------------------------------------------------------------
+
+void Tcorvane::Zoomin1Click()
+{
+    instruction(ZoomInText);
+    DrawingArea& area = *area_;
+    runCaptured(*this, std::make_unique<ZoomCommand>(ws_, [&area] { return area.clientRect(); },
+                                                     [this] { setItemEnabled(menu::Zoomout, true); }));
+}
+
+void Tcorvane::Zoomout1Click()
+{
+    zoomOut(ws_.model, ws_.display);
+    setItemEnabled(menu::Zoomout, false);
+    repaintModel();
 }
 
 }  // namespace corvane

@@ -1,5 +1,6 @@
 // Handlers of the Magnetics menu: each hands over to its command.
 #include "app/magnetics.h"
+#include "app/station_table.h"
 #include "app/tcorvane.h"
 
 namespace corvane {

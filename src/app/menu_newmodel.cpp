@@ -1,5 +1,6 @@
 // Begin a new model, edit the field data.
 #include "app/newmodel.h"
+#include "app/station_table.h"
 #include "app/tcorvane.h"
 
 namespace corvane {

@@ -1,5 +1,6 @@
 // Output commands: the model report (file, clipboard, printer), the HP-GL and
-// DXF plots, the window's picture as SVG and PNG, and the printed hardcopy.
+// DXF plots, the window's picture as SVG and PNG, the printer set-up and the
+// printed hardcopy.
 #include "app/tcorvane.h"
 
 #include "display/view.h"
@@ -187,6 +188,11 @@ void Tcorvane::producehardcopy1Click()
     if (tooBig)
         platform_->warning(QStringLiteral(
             "The plot is larger than the page: only the part that fits on the page was printed."));
+}
+
+void Tcorvane::configuretheprinter1Click()
+{
+    platform_->configurePrinter();
 }
 
 }  // namespace corvane

@@ -1,28 +1,21 @@
 #include "app/newmodel.h"
 
+#include "app/field_columns.h"
 #include "app/tcorvane.h"
 #include "edit/add_body.h"
 #include "edit/picking.h"
-#include "edit/spin_arrows.h"
-#include "io/safe_file.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <climits>
 #include <optional>
 
 namespace corvane {
@@ -42,15 +35,6 @@ QPushButton* addButton(QDialogButtonBox* box, const char* name, const char* text
     QPushButton* b = box->addButton(QString::fromLatin1(text), role);
     b->setObjectName(QString::fromLatin1(name));
     return b;
-}
-
-// A grid cell the user only reads.
-QTableWidgetItem* fixedCell(const QString& text)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled);
-    item->setBackground(QColor(224, 224, 224));
-    return item;
 }
 
 }  // namespace
@@ -151,298 +135,6 @@ NewModelInput Tnewmodel::input() const
     return in;
 }
 
-// ---- Tdatadisplay1 --------------------------------------------------------
-
-Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
-{
-    setObjectName(QStringLiteral("Tdatadisplay1"));
-    setWindowTitle(QStringLiteral("Field Data Entry"));
-
-    datagrid = new QTableWidget(this);
-    datagrid->setObjectName(QStringLiteral("datagrid"));
-    datagrid->setColumnCount(MaxFieldsPerLine + 1);
-    datagrid->horizontalHeader()->hide();
-    datagrid->verticalHeader()->hide();
-    datagrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-
-    auto number = [this](const char* name) {
-        auto* l = new QLabel(this);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        l->setMinimumWidth(40);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        return l;
-    };
-    auto arrows = [this](const char* name, Value v) {
-        auto* s = new SpinArrows(this);
-        s->setObjectName(QString::fromLatin1(name));
-        connect(s, &SpinArrows::up, this, [this, v] { spin(v, +1); });
-        connect(s, &SpinArrows::down, this, [this, v] { spin(v, -1); });
-        return s;
-    };
-    XColumn = number("XColumn");
-    YColumn = number("YColumn");
-    GravColumn = number("GravColumn");
-    CommentLines = number("CommentLines");
-    XSpin = arrows("XSpin", Value::XColumn);
-    YSpin = arrows("YSpin", Value::YColumn);
-    GravSpin = arrows("GravSpin", Value::GravityColumn);
-    CommentSpin = arrows("CommentSpin", Value::CommentLines);
-    YColumnLabel = new QLabel(QStringLiteral("Y position column"), this);
-    YColumnLabel->setObjectName(QStringLiteral("YColumnLabel"));
-    XYData = new QCheckBox(QStringLiteral("X-Y position data present"), this);
-    XYData->setObjectName(QStringLiteral("XYData"));
-    connect(XYData, &QCheckBox::toggled, this, &Tdatadisplay1::XYDataClick);
-
-    auto* chooser = new QGridLayout;
-    chooser->addWidget(new QLabel(QStringLiteral("X position column "), this), 0, 0);
-    chooser->addWidget(XColumn, 0, 1);
-    chooser->addWidget(XSpin, 0, 2);
-    chooser->addWidget(YColumnLabel, 1, 0);
-    chooser->addWidget(YColumn, 1, 1);
-    chooser->addWidget(YSpin, 1, 2);
-    DataColumnLabel = new QLabel(QStringLiteral("Grav. data column"), this);
-    DataColumnLabel->setObjectName(QStringLiteral("DataColumnLabel"));
-    chooser->addWidget(DataColumnLabel, 2, 0);
-    chooser->addWidget(GravColumn, 2, 1);
-    chooser->addWidget(GravSpin, 2, 2);
-    DataUnit = new QLabel(QStringLiteral("nT"), this);
-    DataUnit->setObjectName(QStringLiteral("DataUnit"));
-    DataUnit->hide();
-    chooser->addWidget(DataUnit, 2, 3);
-    chooser->addWidget(new QLabel(QStringLiteral("No. of comment lines"), this), 3, 0);
-    chooser->addWidget(CommentLines, 3, 1);
-    chooser->addWidget(CommentSpin, 3, 2);
-    chooser->addWidget(XYData, 4, 0, 1, 3);
-    SkippedNote = new QLabel(this);
-    SkippedNote->setObjectName(QStringLiteral("SkippedNote"));
-    SkippedNote->setWordWrap(true);
-    SkippedNote->setMaximumWidth(260);
-    chooser->addWidget(SkippedNote, 5, 0, 1, 3);
-    addHeightChooser(chooser, 6);
-    chooser->setRowStretch(8, 1);
-
-    auto* buttons = new QDialogButtonBox(this);
-    OKBtn = addButton(buttons, "OKBtn", "OK", QDialogButtonBox::AcceptRole);
-    OKBtn->setDefault(true);
-    CancelBtn = addButton(buttons, "CancelBtn", "Cancel", QDialogButtonBox::RejectRole);
-    CancelBtn->hide();
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* side = new QVBoxLayout;
-    side->addLayout(chooser);
-    side->addWidget(buttons);
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(datagrid, 1);
-    layout->addLayout(side);
-    resize(760, 520);   // the size it keeps where the desktop does not maximise it
-    fill(FieldDataTable{});
-}
-
-void Tdatadisplay1::setMagnetic(bool magnetic)
-{
-    // The gravity chooser stays as it always was: OK only.
-    setWindowTitle(magnetic ? QStringLiteral("Magnetic Data Entry") : QStringLiteral("Field Data Entry"));
-    DataColumnLabel->setText(magnetic ? QStringLiteral("Mag. data column") : QStringLiteral("Grav. data column"));
-    DataUnit->setVisible(magnetic);
-    CancelBtn->setVisible(magnetic);
-}
-
-void Tdatadisplay1::fill(const FieldDataTable& table)
-{
-    table_ = table;
-    commentLinesSet_ = false;
-    maxFields_ = table.maxFields;
-    const int rows = static_cast<int>(table.lines.size()) + 1;
-    datagrid->clearContents();
-    datagrid->setRowCount(rows);
-    datagrid->setItem(0, 0, fixedCell(QStringLiteral(" ")));
-    for (int j = 1; j <= MaxFieldsPerLine; ++j)
-        datagrid->setItem(0, j, fixedCell(QString::number(j)));
-    for (int r = 1; r < rows; ++r) {
-        const SplitLine& line = table.lines[static_cast<std::size_t>(r - 1)];
-        for (int j = 1; j <= MaxFieldsPerLine; ++j) {
-            const QString text = j <= line.count
-                ? QString::fromStdString(line.fields[static_cast<std::size_t>(j - 1)])
-                : QStringLiteral(" ");
-            datagrid->setItem(r, j, new QTableWidgetItem(text));
-        }
-    }
-    XColumn->setText(QStringLiteral("1"));
-    YColumn->setText(QStringLiteral("2"));
-    GravColumn->setText(QStringLiteral("2"));
-    XYData->setChecked(false);
-    XYDataClick();
-    HColumn->setText(QStringLiteral("3"));
-    ConstHeight->setText(QStringLiteral("0"));
-    HeightData->setChecked(false);
-    HeightDataClick();
-    markLines();
-    setWindowState(windowState() | Qt::WindowMaximized);
-}
-
-QLabel* Tdatadisplay1::label(Value v) const
-{
-    switch (v) {
-    case Value::XColumn: return XColumn;
-    case Value::YColumn: return YColumn;
-    case Value::GravityColumn: return GravColumn;
-    case Value::CommentLines: return CommentLines;
-    case Value::HeightColumn: return HColumn;
-    }
-    return XColumn;
-}
-
-void Tdatadisplay1::spin(Value v, int delta)
-{
-    QLabel* shown = label(v);
-    // Comment lines may be none at all, so that a file without a heading
-    // keeps its first station.
-    const int lo = v == Value::CommentLines ? 0 : 1;
-    const int hi = v == Value::CommentLines ? INT_MAX - 1 : std::max(maxFields_, 1);
-    const int value = std::clamp(shown->text().toInt() + delta, lo, hi);
-    shown->setText(QString::number(value));
-    if (v == Value::CommentLines)
-        commentLinesSet_ = true;
-    markLines();
-}
-
-void Tdatadisplay1::markLines()
-{
-    // Until the user sets them, the comment lines follow the columns chosen.
-    if (!commentLinesSet_)
-        CommentLines->setText(QString::number(leadingNonStationLines(table_, choice())));
-    const ColumnChoice c = choice();
-    const int rows = std::min(datagrid->rowCount() - 1, static_cast<int>(table_.lines.size()));
-    for (int r = 1; r <= rows; ++r) {
-        const SplitLine& line = table_.lines[static_cast<std::size_t>(r - 1)];
-        const bool mark = line.count > 0 && !isStationLine(line, c);
-        datagrid->setItem(r, 0, fixedCell(mark ? QStringLiteral("*****") : QString::number(r)));
-    }
-    SkippedNote->setText(QString::fromStdString(skippedStationsNote(stationsFromTable(table_, c))));
-}
-
-void Tdatadisplay1::XYDataClick()
-{
-    const bool show = XYData->isChecked();
-    YColumnLabel->setVisible(show);
-    YColumn->setVisible(show);
-    YSpin->setVisible(show);
-    if (SkippedNote)
-        markLines();
-}
-
-void Tdatadisplay1::addHeightChooser(QGridLayout* chooser, int row)
-{
-    HeightData = new QCheckBox(QStringLiteral("Height column"), this);
-    HeightData->setObjectName(QStringLiteral("HeightData"));
-    HColumn = new QLabel(this);
-    HColumn->setObjectName(QStringLiteral("HColumn"));
-    HColumn->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    HColumn->setMinimumWidth(40);
-    HColumn->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    HSpin = new SpinArrows(this);
-    HSpin->setObjectName(QStringLiteral("HSpin"));
-    connect(HSpin, &SpinArrows::up, this, [this] { spin(Value::HeightColumn, +1); });
-    connect(HSpin, &SpinArrows::down, this, [this] { spin(Value::HeightColumn, -1); });
-    ConstHeightLabel = new QLabel(QStringLiteral("Height of every station"), this);
-    ConstHeight = edit(this, "ConstHeight");
-    connect(HeightData, &QCheckBox::toggled, this, &Tdatadisplay1::HeightDataClick);
-    chooser->addWidget(HeightData, row, 0);
-    chooser->addWidget(HColumn, row, 1);
-    chooser->addWidget(HSpin, row, 2);
-    chooser->addWidget(ConstHeightLabel, row + 1, 0);
-    chooser->addWidget(ConstHeight, row + 1, 1, 1, 2);
-}
-
-void Tdatadisplay1::HeightDataClick()
-{
-    const bool column = HeightData->isChecked();
-    HColumn->setVisible(column);
-    HSpin->setVisible(column);
-    ConstHeightLabel->setVisible(!column);
-    ConstHeight->setVisible(!column);
-    if (SkippedNote)
-        markLines();
-}
-
-ColumnChoice Tdatadisplay1::choice() const
-{
-    ColumnChoice c;
-    c.xColumn = XColumn->text().toInt();
-    c.yColumn = YColumn->text().toInt();
-    c.gravityColumn = GravColumn->text().toInt();
-    c.commentLines = CommentLines->text().toInt();
-    c.xyData = XYData->isChecked();
-    c.heightData = HeightData->isChecked();
-    c.heightColumn = HColumn->text().toInt();
-    // A height that is not a number puts the stations on the datum.
-    if (const auto h = storableNumber(ConstHeight->text().toStdString()))
-        c.constantHeight = *h;
-    return c;
-}
-
-// ---- TDataDisplay -------------------------------------------------------
-
-TDataDisplay::TDataDisplay(QWidget* parent) : QDialog(parent)
-{
-    setObjectName(QStringLiteral("TDataDisplay"));
-    setWindowTitle(QStringLiteral("Edit the Field Data"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    DataGrid = new QTableWidget(this);
-    DataGrid->setObjectName(QStringLiteral("DataGrid"));
-    DataGrid->setColumnCount(3);
-    DataGrid->horizontalHeader()->hide();
-    DataGrid->verticalHeader()->hide();
-    DataGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    auto* buttons = new QDialogButtonBox(this);
-    OKBtn = addButton(buttons, "OKBtn", "OK", QDialogButtonBox::AcceptRole);
-    OKBtn->setDefault(false);
-    OKBtn->setAutoDefault(false);   // Enter ends a cell edit, not the dialog
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(DataGrid);
-    layout->addWidget(buttons);
-    resize(360, 480);
-}
-
-void TDataDisplay::fill(const Model& m)
-{
-    const std::vector<StationRow> rows = stationRows(m);
-    const bool heights = !rows.empty() && !rows.front().height.isEmpty();
-    DataGrid->clearContents();
-    DataGrid->setColumnCount(heights ? 4 : 3);
-    DataGrid->setRowCount(static_cast<int>(rows.size()) + 1);
-    if (heights) {
-        DataGrid->setItem(0, 3, fixedCell(QStringLiteral("Height")));
-        resize(std::max(width(), 460), height());   // room for the fourth column
-    }
-    DataGrid->setItem(0, 0, fixedCell(QString()));
-    DataGrid->setItem(0, 1, fixedCell(QStringLiteral("Position")));
-    DataGrid->setItem(0, 2, fixedCell(QStringLiteral("Gravity")));
-    for (int i = 1; i <= static_cast<int>(rows.size()); ++i) {
-        const StationRow& r = rows[static_cast<std::size_t>(i - 1)];
-        DataGrid->setItem(i, 0, fixedCell(QString::number(i)));
-        DataGrid->setItem(i, 1, new QTableWidgetItem(r.position));
-        DataGrid->setItem(i, 2, new QTableWidgetItem(r.gravity));
-        if (heights)
-            DataGrid->setItem(i, 3, new QTableWidgetItem(r.height));
-    }
-}
-
-std::vector<StationRow> TDataDisplay::rows() const
-{
-    auto text = [this](int r, int c) {
-        const QTableWidgetItem* item = DataGrid->item(r, c);
-        return item ? item->text() : QString();
-    };
-    std::vector<StationRow> out;
-    for (int r = 1; r < DataGrid->rowCount(); ++r)
-        out.push_back({text(r, 1), text(r, 2), DataGrid->columnCount() > 3 ? text(r, 3) : QString()});
-    return out;
-}
-
 // ---- Command flows ------------------------------------------------------
 
 namespace {
@@ -483,48 +175,6 @@ void startBodyDrawing(Tcorvane& window, int body, std::function<void(int)> close
     };
     window.startCommand(std::make_unique<DrawBody>(
         ws, body, [&area] { return area.clientRect(); }, std::move(onClosed)));
-}
-
-std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
-{
-    Platform& platform = window.platform();
-    const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
-    if (name.isEmpty())
-        return std::nullopt;
-    const Result<std::string> bytes = readWholeFile(QFile::encodeName(name).toStdString());
-    if (!bytes) {
-        platform.error(QString::fromStdString(bytes.message()));
-        return std::nullopt;
-    }
-    const std::string fileName = QFile::encodeName(name).toStdString();
-    FieldDataTable table = readFieldDataText(*bytes, fileName);
-    if (table.question) {
-        const int c = platform.choose(twoReadingsQuestion(*table.question, fileName), DecimalChoices);
-        if (c < 0)
-            return std::nullopt;
-        table = readFieldDataText(*bytes, fileName, c == 0 ? '.' : ',');
-    }
-    if (!table.problem.empty()) {
-        platform.error(QString::fromStdString(table.problem));
-        return std::nullopt;
-    }
-    Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
-    grid.setMagnetic(magnetic);
-    grid.fill(table);
-    if (window.execDialog(grid) != QDialog::Accepted)
-        return std::nullopt;
-    StationList s = stationsFromTable(table, grid.choice());
-    if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
-        platform.error(tooFewStationsText(s.x.size()));
-        return std::nullopt;
-    }
-    if (table.linesDropped)
-        platform.warning(LinesDroppedText);
-    if (s.truncated)
-        platform.warning(StationsTruncatedText);
-    if (s.sorted)
-        platform.warning(StationsSortedText);
-    return s;
 }
 
 void beginNewModel(Tcorvane& window)
@@ -575,30 +225,6 @@ void beginNewModel(Tcorvane& window)
                 [&window, skippedNote] { window.setStatus(window.statusText() + "   " + skippedNote); },
                 Qt::SingleShotConnection);
     });
-}
-
-void editFieldData(Tcorvane& window)
-{
-    Workspace& ws = window.workspace();
-    Model& m = ws.model;
-    if (!m.HaveObserved || !m.ModelExists)
-        return;
-    TDataDisplay& dlg = window.dialog<TDataDisplay>(&window);
-    dlg.fill(m);
-    if (window.execDialog(dlg) != QDialog::Accepted)
-        return;   // closed without OK: the stations stay as they were
-    const StationList s = stationsFromRows(dlg.rows(), m);
-    if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
-        window.platform().error(tooFewStationsText(s.x.size()));
-        return;
-    }
-    if (s.sorted)
-        window.platform().warning(StationsSortedText);
-    {
-        BusyCursor busy(window.platform());
-        applyEditedStations(ws, s);
-    }
-    window.repaintModel();
 }
 
 }  // namespace corvane

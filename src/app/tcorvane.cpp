@@ -4,6 +4,7 @@
 #include "app/history.h"
 #include "app/menu_table.h"
 #include "app/recovery.h"
+#include "model/bounds.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -253,17 +254,8 @@ void Tcorvane::FormActivate()
     for (int b = 1; b <= MaxBodies; ++b) {
         Tbody& body = m.Bodies[b];
         body.Gravity.fill(0);
-        body.DensMin = 0.0001;
-        body.DensMax = 1.0;
-        body.DepthMin = 0;
-        body.DepthMax = 10000;
-        body.AngleMin = -90;
-        body.AngleMax = 90;
+        startupInversionBounds(body);
         body.InvertSusceptibility = body.InvertRemanence = false;
-        body.SusceptibilityMin = 0;
-        body.SusceptibilityMax = 1;
-        body.RemanenceMin = 0;
-        body.RemanenceMax = 100;
         for (int k = 1; k <= MaxCorners; ++k) {
             body.CornerInvertX[k] = false;
             body.CornerInvertZ[k] = false;
@@ -331,11 +323,6 @@ void Tcorvane::helpClick()
         return;
     }
     platform_->showHelp(file);
-}
-
-void Tcorvane::configuretheprinter1Click()
-{
-    platform_->configurePrinter();
 }
 
 void Tcorvane::Expertusermode1Click()

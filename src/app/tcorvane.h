@@ -260,6 +260,10 @@ private:
 // The temporary body of a command that is not built yet.
 void notAvailableYet(Tcorvane& window);
 
+// Runs a mouse command with the cross-hair and the pointer held to the model
+// panel, both freed when the command ends.
+void runCaptured(Tcorvane& window, std::unique_ptr<MouseCommand> command);
+
 // Puts the keyboard focus in the dialog's first field (in tab order), its
 // text selected so that typing replaces it, as on the dialog's first
 // showing; returns that field (nullptr for none). A dialog opened again, or

@@ -1,5 +1,6 @@
 #include "fits.h"
 
+#include "model/bounds.h"
 #include "model/density_law.h"
 #include "model/gravity.h"
 #include "model/ground.h"
@@ -268,20 +269,9 @@ Bounds holding(double lo, double hi, double v)
 
 }  // namespace
 
-namespace {
-
-// A new body's bounds, and the ones every body gets at start-up: neither was
-// typed by the user.
-bool untouched(double lo, double hi, double freshHi, double startHi, double startLo = 0)
-{
-    return (lo == 0 && hi == freshHi) || (lo == startLo && hi == startHi);
-}
-
-}  // namespace
-
 Bounds densityBounds(const Tbody& body)
 {
-    if (!untouched(body.DensMin, body.DensMax, 1.0, 1.0, 0.0001))
+    if (densityBoundsTyped(body))
         return {body.DensMin, body.DensMax};
     // The density column divides by the density: the bounds must not cross 0.
     if (body.Density < 0)
@@ -291,14 +281,14 @@ Bounds densityBounds(const Tbody& body)
 
 Bounds positionBounds(const Model& m, const Tbody& body)
 {
-    if (!untouched(body.XPosMin, body.XPosMax, 1000, 1000) || m.NumStations < 1)
+    if (positionBoundsTyped(body) || m.NumStations < 1)
         return {body.XPosMin, body.XPosMax};
     return holding(m.StationX[1], m.StationX[m.NumStations], body.CornerX[1]);
 }
 
 Bounds depthBounds(DepthRange view, const Tbody& body)
 {
-    if (!untouched(body.DepthMin, body.DepthMax, 1000, 10000))
+    if (depthBoundsTyped(body))
         return {body.DepthMin, body.DepthMax};
     return holding(view.min, view.max, body.CornerZ[1]);
 }

@@ -93,7 +93,7 @@ inline bool onBound(double x, double b)
 }
 
 // The bounds a run uses, taken when it starts. Bounds the user has typed are
-// used as they stand. The start-up values (density 0.0001 .. 1, position
+// used as they stand (model/bounds.h tells them). Untyped, the start-up values (density 0.0001 .. 1, position
 // 0 .. 1000, depth 0 .. 10000) and those of a new body (density 0 .. 1,
 // depth 0 .. 1000) stand for "none typed" and are replaced by
 // bounds that suit the body and the model's unit: the density keeps the sign

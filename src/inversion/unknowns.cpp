@@ -3,6 +3,7 @@
 #include "inversion/unknowns.h"
 
 #include "inversion/run_report.h"
+#include "model/bounds.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,9 +57,9 @@ constexpr UnknownAccess Kinds[] = {
 static_assert(std::size(Kinds) == static_cast<std::size_t>(UnknownKind::MagneticShift) + 1);
 
 // The default pair widened to hold v; a pair typed stands as it is.
-Bounds typedOr(double min, double max, double lo, double hi, double v)
+Bounds typedOr(bool typed, double min, double max, double lo, double hi, double v)
 {
-    if (min != lo || max != hi || !std::isfinite(v))
+    if (typed || !std::isfinite(v))
         return {min, max};
     return {std::min(lo, v), std::max(hi, v)};
 }
@@ -104,12 +105,12 @@ std::vector<Unknown> inversionUnknowns(const Tbody& body)
 
 Bounds susceptibilityBounds(const Tbody& body)
 {
-    return typedOr(body.SusceptibilityMin, body.SusceptibilityMax, 0, 1, body.Susceptibility);
+    return typedOr(susceptibilityBoundsTyped(body), body.SusceptibilityMin, body.SusceptibilityMax, 0, 1, body.Susceptibility);
 }
 
 Bounds remanenceBounds(const Tbody& body)
 {
-    return typedOr(body.RemanenceMin, body.RemanenceMax, 0, 100, body.Remanence);
+    return typedOr(remanenceBoundsTyped(body), body.RemanenceMin, body.RemanenceMax, 0, 100, body.Remanence);
 }
 
 std::vector<Unknown> inversionUnknowns(const Tbody& body, const InversionOptions& options)

@@ -181,20 +181,18 @@ bool Tbodyinvert::FormDeactivate()
         double& min;
         double& max;
         const QString& reversed;
+        bool* typed;   // nullptr: a pair whose defaults need no telling apart
         const MagneticLimit* limit = nullptr;   // bounds a model file could not take back
     };
     const Choice choices[6] = {
-        {densityBounds_, body.DensMin, body.DensMax,
-         texts::DensityBoundsReversed},
-        {xBounds_, body.XPosMin, body.XPosMax, texts::PositionBoundsReversed},
-        {depthBounds_, body.DepthMin, body.DepthMax,
-         texts::DepthBoundsReversed},
-        {angleBounds_, body.AngleMin, body.AngleMax,
-         texts::AngleBoundsReversed},
+        {densityBounds_, body.DensMin, body.DensMax, texts::DensityBoundsReversed, &body.DensBoundsTyped},
+        {xBounds_, body.XPosMin, body.XPosMax, texts::PositionBoundsReversed, &body.XPosBoundsTyped},
+        {depthBounds_, body.DepthMin, body.DepthMax, texts::DepthBoundsReversed, &body.DepthBoundsTyped},
+        {angleBounds_, body.AngleMin, body.AngleMax, texts::AngleBoundsReversed, nullptr},
         {susceptibilityBounds_, body.SusceptibilityMin, body.SusceptibilityMax,
-         texts::SusceptibilityBoundsReversed, &SusceptibilityLimit},
+         texts::SusceptibilityBoundsReversed, &body.SusceptibilityBoundsTyped, &SusceptibilityLimit},
         {remanenceBounds_, body.RemanenceMin, body.RemanenceMax, texts::RemanenceBoundsReversed,
-         &RemanenceLimit}};
+         &body.RemanenceBoundsTyped, &RemanenceLimit}};
     for (const Choice& c : choices) {
         if (!c.boxes.edited())
             continue;
@@ -217,8 +215,11 @@ bool Tbodyinvert::FormDeactivate()
     body.InvertSusceptibility = susceptibility_->isChecked();
     body.InvertRemanence = remanence_->isChecked();
     for (const Choice& c : choices)
-        if (c.boxes.edited())
+        if (c.boxes.edited()) {
             std::tie(c.min, c.max) = c.boxes.typed();
+            if (c.typed)
+                *c.typed = true;
+        }
     return true;
 }
 

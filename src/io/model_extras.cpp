@@ -68,6 +68,10 @@ constexpr std::array MagneticBoundsFields{
     limitedField(&ExtrasMagneticBounds::SusceptibilityMax, SusceptibilityLimit),
     limitedField(&ExtrasMagneticBounds::RemanenceMin, RemanenceLimit),
     limitedField(&ExtrasMagneticBounds::RemanenceMax, RemanenceLimit)};
+constexpr std::array TypedBoundsFields{
+    wholeField(&ExtrasTypedBounds::Body, 1, MaxNumber), flagField(&ExtrasTypedBounds::Density),
+    flagField(&ExtrasTypedBounds::XPos), flagField(&ExtrasTypedBounds::Depth),
+    flagField(&ExtrasTypedBounds::Susceptibility), flagField(&ExtrasTypedBounds::Remanence)};
 constexpr std::array CornerInversionFields{
     wholeField(&ExtrasCornerInversion::Body, 1, MaxNumber), wholeField(&ExtrasCornerInversion::Corner, 1, MaxNumber),
     flagField(&ExtrasCornerInversion::X), flagField(&ExtrasCornerInversion::Z)};
@@ -205,6 +209,7 @@ const std::vector<Key>& keys()
         record<&ModelExtras::Bounds, BoundsFields>("bounds"),
         record<&ModelExtras::MagneticInversion, MagneticInversionFields>("invert-magnetic"),
         record<&ModelExtras::MagneticBounds, MagneticBoundsFields>("bounds-magnetic"),
+        record<&ModelExtras::TypedBounds, TypedBoundsFields>("bounds-typed"),
         record<&ModelExtras::CornerInversion, CornerInversionFields>("corner-invert"),
         record<&ModelExtras::InversionBody, HiddenFields>("inversion-body"),
         wholeNumber<&ModelExtras::Iterations, 0, 255>("iterations"),
@@ -379,7 +384,7 @@ bool ModelExtras::empty() const
     return Hidden.empty() && Links.empty() && !ProfileLine && !Field && Magnetisations.empty() && DensityLaws.empty() &&
            Elevations.empty() &&
            MagStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
-           MagneticInversion.empty() && MagneticBounds.empty() &&
+           MagneticInversion.empty() && MagneticBounds.empty() && TypedBounds.empty() &&
            !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && !Regional && !MagneticRegional && Holes.empty() &&
            Display.empty() && !Titles[0] && !Titles[1] && !ModelFile && !CurrentBody && !View && Carried.Unknown.empty();
 }

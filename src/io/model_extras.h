@@ -105,6 +105,15 @@ struct ExtrasMagneticBounds {
     double SusceptibilityMin = 0, SusceptibilityMax = 1, RemanenceMin = 0, RemanenceMax = 100;
 };
 
+// Which of body B's bound pairs the user typed: density, horizontal
+// position, depth, susceptibility, remanent intensity. Without the line a
+// pair counts as typed when its values differ from the defaults.
+struct ExtrasTypedBounds {
+    int Body = 0;
+    int Line = 0;
+    bool Density = false, XPos = false, Depth = false, Susceptibility = false, Remanence = false;
+};
+
 struct ExtrasCornerInversion {
     int Body = 0, Corner = 0;
     int Line = 0;
@@ -167,6 +176,7 @@ struct ModelExtras {
     std::vector<ExtrasBounds> Bounds;
     std::vector<ExtrasMagneticInversion> MagneticInversion;
     std::vector<ExtrasMagneticBounds> MagneticBounds;
+    std::vector<ExtrasTypedBounds> TypedBounds;
     std::vector<ExtrasCornerInversion> CornerInversion;
     std::optional<ExtrasHidden> InversionBody;   // the body, and its line
     std::optional<int> Iterations;

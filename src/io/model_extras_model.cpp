@@ -3,6 +3,7 @@
 #include "model_extras.h"
 
 #include "io/overlay_items.h"
+#include "model/bounds.h"
 #include "model/density_law.h"
 #include "model/magnetic_data.h"
 
@@ -102,7 +103,7 @@ void setBounds(Tbody& b, const std::array<double, NumBoundValues>& v)
 std::array<double, NumBoundValues> untypedBounds(const Model& m)
 {
     const int n = std::max(1, m.NumStations);
-    return {0.0001, 1.0, m.StationX[1], m.StationX[n], 0, 10000, -90, 90};
+    return {StartDensMin, 1.0, m.StationX[1], m.StationX[n], 0, StartDepthMax, -90, 90};
 }
 
 // A pair of bounds as some command leaves it without the user typing it:
@@ -169,18 +170,35 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
         if (body.InvertDensity || body.InvertXPos || body.InvertDepth || body.InvertAngle)
             x.BodyInversion.push_back({b, 0, body.InvertDensity, body.InvertXPos, body.InvertDepth, body.InvertAngle});
     }
-    for (int b = 1; b <= bodies; ++b)
-        if (!boundsUntyped(m, m.Bodies[b]))
-            x.Bounds.push_back({b, 0, boundsOf(m.Bodies[b])});
+    // Bounds typed equal to the defaults are written too: the reader would
+    // otherwise put the defaults of a load in their place.
+    for (int b = 1; b <= bodies; ++b) {
+        const Tbody& body = m.Bodies[b];
+        if (!boundsUntyped(m, body) || body.DensBoundsTyped || body.XPosBoundsTyped || body.DepthBoundsTyped)
+            x.Bounds.push_back({b, 0, boundsOf(body)});
+    }
     for (int b = 1; b <= bodies; ++b) {
         const Tbody& body = m.Bodies[b];
         if (body.InvertSusceptibility || body.InvertRemanence)
             x.MagneticInversion.push_back({b, 0, body.InvertSusceptibility, body.InvertRemanence});
         const ExtrasMagneticBounds none;
         if (body.SusceptibilityMin != none.SusceptibilityMin || body.SusceptibilityMax != none.SusceptibilityMax ||
-            body.RemanenceMin != none.RemanenceMin || body.RemanenceMax != none.RemanenceMax)
+            body.RemanenceMin != none.RemanenceMin || body.RemanenceMax != none.RemanenceMax ||
+            body.SusceptibilityBoundsTyped || body.RemanenceBoundsTyped)
             x.MagneticBounds.push_back(
                 {b, 0, body.SusceptibilityMin, body.SusceptibilityMax, body.RemanenceMin, body.RemanenceMax});
+    }
+    for (int b = 1; b <= bodies; ++b) {
+        const Tbody& body = m.Bodies[b];
+        const ExtrasTypedBounds typed{b,
+                                      0,
+                                      body.DensBoundsTyped,
+                                      body.XPosBoundsTyped,
+                                      body.DepthBoundsTyped,
+                                      body.SusceptibilityBoundsTyped,
+                                      body.RemanenceBoundsTyped};
+        if (typed.Density || typed.XPos || typed.Depth || typed.Susceptibility || typed.Remanence)
+            x.TypedBounds.push_back(typed);
     }
     for (int b = 1; b <= bodies; ++b) {
         const Tbody& body = m.Bodies[b];
@@ -288,8 +306,12 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
     };
 
     // What the block does not name takes its default.
-    for (int b = 1; b <= m.NumBodies; ++b)
-        setBounds(m.Bodies[b], untypedBounds(m));
+    for (int b = 1; b <= m.NumBodies; ++b) {
+        Tbody& body = m.Bodies[b];
+        setBounds(body, untypedBounds(m));
+        body.DensBoundsTyped = body.XPosBoundsTyped = body.DepthBoundsTyped = false;
+        body.SusceptibilityBoundsTyped = body.RemanenceBoundsTyped = false;
+    }
     ws.inversion.NumIterations = DefaultIterations;
     ws.extras = {};
     ws.extras.KeepLinkedCorners = x.KeepLinkedCorners;
@@ -368,6 +390,13 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
         b.SusceptibilityMax = v.SusceptibilityMax;
         b.RemanenceMin = v.RemanenceMin;
         b.RemanenceMax = v.RemanenceMax;
+    });
+    eachBody(x.TypedBounds, [](const ExtrasTypedBounds& v, Tbody& b) {
+        b.DensBoundsTyped = v.Density;
+        b.XPosBoundsTyped = v.XPos;
+        b.DepthBoundsTyped = v.Depth;
+        b.SusceptibilityBoundsTyped = v.Susceptibility;
+        b.RemanenceBoundsTyped = v.Remanence;
     });
     for (const ExtrasCornerInversion& c : x.CornerInversion) {
         if (!isBody(c.Body) || !isCorner(c.Body, c.Corner)) {

@@ -61,6 +61,11 @@ bool removeBody(Workspace& ws, int n)
         to.SusceptibilityMax = from.SusceptibilityMax;
         to.RemanenceMin = from.RemanenceMin;
         to.RemanenceMax = from.RemanenceMax;
+        to.DensBoundsTyped = from.DensBoundsTyped;
+        to.XPosBoundsTyped = from.XPosBoundsTyped;
+        to.DepthBoundsTyped = from.DepthBoundsTyped;
+        to.SusceptibilityBoundsTyped = from.SusceptibilityBoundsTyped;
+        to.RemanenceBoundsTyped = from.RemanenceBoundsTyped;
     }
     const bool wasLast = n == m.NumBodies;
     m.NumBodies -= 1;

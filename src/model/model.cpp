@@ -1,4 +1,5 @@
 #include "model.h"
+#include "bounds.h"
 #include "gradient.h"
 #include "gravity.h"
 #include "ground.h"
@@ -73,12 +74,7 @@ Model::Model()
     for (int b = 1; b <= MaxBodies; ++b) {
         Tbody& body = Bodies[b];
         body.Gravity.fill(0);
-        body.DensMin = 0.0001;
-        body.DensMax = 1.0;
-        body.DepthMin = 0;
-        body.DepthMax = 10000;
-        body.AngleMin = -90;
-        body.AngleMax = 90;
+        startupInversionBounds(body);
     }
 }
 

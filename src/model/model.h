@@ -67,6 +67,13 @@ public:
     bool InvertRemanence = false;
     double SusceptibilityMin = 0, SusceptibilityMax = 1;
     double RemanenceMin = 0, RemanenceMax = 100;
+    // Set when the user entered a pair of bounds, so that bounds typed equal
+    // to the defaults are still the user's (model/bounds.h).
+    bool DensBoundsTyped = false;
+    bool XPosBoundsTyped = false;
+    bool DepthBoundsTyped = false;
+    bool SusceptibilityBoundsTyped = false;
+    bool RemanenceBoundsTyped = false;
 
     // Writes (x, z) into corner k, and into the closing copy when k is 1 or n.
     void setCorner(int k, double x, double z);

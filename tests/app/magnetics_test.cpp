@@ -1,11 +1,13 @@
 // The Magnetics menu as the user meets it: the dialogs, what they change,
 // the panel switch, the status read-out, and undo, redo and the recovery
 // file bringing every piece of magnetic data back.
+#include "app/field_columns.h"
 #include "app/history.h"
 #include "app/magnetics.h"
 #include "app/newmodel.h"
 #include "app/newmodel_data.h"
 #include "app/recovery.h"
+#include "app/station_table.h"
 #include "app/tcorvane.h"
 #include "edit/spin_arrows.h"
 #include "model/magnetic_data.h"

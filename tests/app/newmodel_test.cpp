@@ -2,6 +2,7 @@
 // without field data, the new model's settings, editing the stations, and the
 // whole journey through the main window (new model from a file, a body drawn
 // with the mouse, saved and loaded again).
+#include "app/field_columns.h"
 #include "app/newmodel.h"
 #include "app/tcorvane.h"
 #include "edit/add_body.h"

@@ -1,8 +1,10 @@
 // Station heights through the application: a new model read with a height
 // column, the field-data grids, undo, and the recovery file.
+#include "app/field_columns.h"
 #include "app/history.h"
 #include "app/newmodel.h"
 #include "app/recovery.h"
+#include "app/station_table.h"
 #include "model/gravity.h"
 #include "model/ground.h"
 #include "support/bodies.h"

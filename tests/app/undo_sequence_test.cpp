@@ -4,6 +4,7 @@
 // redone and compared with the model after it.
 #include "app/history.h"
 #include "app/newmodel.h"
+#include "app/station_table.h"
 #include "app/tcorvane.h"
 #include "display/view.h"
 #include "edit/add_body.h"

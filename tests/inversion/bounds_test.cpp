@@ -3,6 +3,7 @@
 #include "edit/add_body.h"
 #include "inversion/fits.h"
 #include "inversion/least_squares.h"
+#include "inversion/unknowns.h"
 #include "io/input_files.h"
 #include "io/model_file.h"
 #include "io/real48.h"
@@ -170,5 +171,68 @@ TEST(Bounds, TheHeldTextAndBoundColumnDescribeTheKeptIteration)
         EXPECT_EQ(heldIn.at(static_cast<std::size_t>(rep.kept)), c.keptText);
         EXPECT_EQ(heldSummary(rep), c.keptText);
         EXPECT_EQ(rep.parameters.at(1).bound, c.keptText.empty() ? Bound::None : Bound::Maximum);
+    }
+}
+
+TEST(Bounds, TypedDefaultsAreHonouredAndKeptBySaveAndLoad)
+{
+    // Each pair is typed equal to a default; untyped, the defaults give way to
+    // bounds that suit the body, typed they stand, and a save and load keeps it so.
+    struct Case {
+        const char* name;
+        std::function<void(Tbody&)> type;   // the defaults, typed
+        std::function<Bounds(const Workspace&)> bounds;
+        Bounds untyped, typed;
+    };
+    const Case cases[] = {
+        {"density", [](Tbody& b) { b.DensMin = 0.0001, b.DensMax = 1, b.DensBoundsTyped = true; },
+         [](const Workspace& ws) { return densityBounds(ws.model.Bodies[1]); }, {-1, -0.0001}, {0.0001, 1}},
+        {"position", [](Tbody& b) { b.XPosMin = 0, b.XPosMax = 1000, b.XPosBoundsTyped = true; },
+         [](const Workspace& ws) { return positionBounds(ws.model, ws.model.Bodies[1]); }, {0, 40}, {0, 1000}},
+        {"depth", [](Tbody& b) { b.DepthMin = 0, b.DepthMax = 10000, b.DepthBoundsTyped = true; },
+         [](const Workspace& ws) { return depthBounds(ws.display, ws.model.Bodies[1]); }, {0, 20}, {0, 10000}},
+        {"susceptibility",
+         [](Tbody& b) { b.SusceptibilityMin = 0, b.SusceptibilityMax = 1, b.SusceptibilityBoundsTyped = true; },
+         [](const Workspace& ws) { return susceptibilityBounds(ws.model.Bodies[1]); }, {0, 2}, {0, 1}},
+        {"remanence", [](Tbody& b) { b.RemanenceMin = 0, b.RemanenceMax = 100, b.RemanenceBoundsTyped = true; },
+         [](const Workspace& ws) { return remanenceBounds(ws.model.Bodies[1]); }, {0, 150}, {0, 100}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Workspace ws;
+        Model& m = ws.model;
+        test::setStations(m, 41, 0, 40);
+        test::setBody(m, 1, {{5, 1}, {8, 1}, {8, 2}, {5, 2}}, -0.3);
+        m.Bodies[1].Susceptibility = 2;
+        m.Bodies[1].Remanence = 150;
+        m.NumBodies = 1;
+        m.ModelExists = true;
+        ws.display.ViewDepthMax = 20;
+        auto expect = [&](const Workspace& w, Bounds want) {
+            const Bounds got = c.bounds(w);
+            EXPECT_EQ(got.min, want.min);
+            EXPECT_EQ(got.max, want.max);
+        };
+        expect(ws, c.untyped);
+        std::string reason;
+        const std::string untypedBytes = modelFileBytes(ws, reason).value();
+
+        c.type(m.Bodies[1]);
+        expect(ws, c.typed);
+        const std::string typedBytes = modelFileBytes(ws, reason).value();
+        EXPECT_NE(typedBytes.find("bounds-typed 1"), std::string::npos);
+
+        Workspace loaded;
+        ASSERT_EQ(loadModelBytes(loaded, typedBytes), "");
+        loaded.display.ViewDepthMax = 20;
+        expect(loaded, c.typed);
+        EXPECT_EQ(modelFileBytes(loaded, reason).value(), typedBytes);
+
+        // A file without the line: the defaults are taken as untyped, as before.
+        Workspace old;
+        ASSERT_EQ(loadModelBytes(old, untypedBytes), "");
+        old.display.ViewDepthMax = 20;
+        expect(old, c.untyped);
+        EXPECT_EQ(untypedBytes.find("bounds-typed"), std::string::npos);
     }
 }

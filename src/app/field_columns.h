@@ -1,0 +1,83 @@
+#pragma once
+// The field-data column chooser: a field-data file's fields in a grid and the
+// columns to take, for "Begin a new model" and "Read in magnetic data" alike.
+#include "app/newmodel_data.h"
+
+#include <QDialog>
+
+#include <optional>
+
+class QCheckBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace corvane {
+
+class SpinArrows;
+class Tcorvane;
+
+inline const QString FieldDataFilter = QStringLiteral("Field data files");
+inline const QString FieldDataPattern = QStringLiteral("*.dta;*.dat;*.csv;*.txt");
+
+// "Field Data Entry": the file's fields in a grid, and the columns to use.
+class Tdatadisplay1 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tdatadisplay1(QWidget* parent = nullptr);
+
+    // Fills the grid and puts the column chooser back to its opening numbers:
+    // as many comment lines as the file has lines before its first station.
+    void fill(const FieldDataTable& table);
+    ColumnChoice choice() const;
+    // The data column named as magnetic (in nT), with a Cancel button; or
+    // as gravity, OK only.
+    void setMagnetic(bool magnetic);
+
+    enum class Value { XColumn, YColumn, GravityColumn, CommentLines, HeightColumn };
+    // One spin click: +1 or -1, held to the value's limits.
+    void spin(Value v, int delta);
+    void XYDataClick();   // the y column shown only for x-y data
+    void HeightDataClick();   // a height column, or one height for every station
+
+    QTableWidget* datagrid = nullptr;
+    QLabel* XColumn = nullptr;
+    QLabel* YColumn = nullptr;
+    QLabel* GravColumn = nullptr;
+    QLabel* DataColumnLabel = nullptr;   // "Grav. data column" or "Mag. data column"
+    QLabel* DataUnit = nullptr;          // "nT", magnetic only
+    QLabel* CommentLines = nullptr;
+    QLabel* YColumnLabel = nullptr;
+    SpinArrows* XSpin = nullptr;
+    SpinArrows* YSpin = nullptr;
+    SpinArrows* GravSpin = nullptr;
+    SpinArrows* CommentSpin = nullptr;
+    QCheckBox* XYData = nullptr;
+    QLabel* SkippedNote = nullptr;   // the lines the choice would skip
+    QCheckBox* HeightData = nullptr;   // "Height column"
+    QLabel* HColumn = nullptr;
+    SpinArrows* HSpin = nullptr;
+    QLabel* ConstHeightLabel = nullptr;
+    QLineEdit* ConstHeight = nullptr;   // the height of every station without a column
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;   // magnetic only
+
+private:
+    void addHeightChooser(QGridLayout* chooser, int row);
+    QLabel* label(Value v) const;
+    // Marks the lines that give no station under the shown choice, and says
+    // which data lines would be skipped.
+    void markLines();
+    FieldDataTable table_;
+    int maxFields_ = 0;
+    bool commentLinesSet_ = false;   // the user has spun the comment lines
+};
+
+// A field-data file chosen by the user and taken through the column chooser
+// (its data column named as magnetic when `magnetic`): the stations it gives, with warnings for what was dropped, cut or sorted.
+// None when the user gave up or the file cannot be used (the reason shown).
+std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic = false);
+
+}  // namespace corvane

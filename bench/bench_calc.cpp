@@ -29,8 +29,7 @@ public:
     {
         Workspace ws;
         ws.model = *bench::bigModel(MaxBodies);
-        std::string reason;
-        const auto bytes = modelFileBytes(ws, reason);
+        const auto bytes = modelFileBytes(ws);
         char name[] = "/tmp/corvane-bench-XXXXXX.mod";
         const int fd = ::mkstemps(name, 4);
         if (!bytes || fd < 0)

@@ -90,8 +90,7 @@ const std::string& fileBytes(bool withExtras)
             ws.model = *bench::bigModel(MaxBodies);
             if (full)
                 fillExtras(ws);
-            std::string reason;
-            out[static_cast<std::size_t>(full)] = modelFileBytes(ws, reason).value_or("");
+            out[static_cast<std::size_t>(full)] = modelFileBytes(ws).value_or("");
         }
         std::string& full = out[1];
         full.insert(full.find("invert "), magneticItems(*bench::bigModel(MaxBodies)));

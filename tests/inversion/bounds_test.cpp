@@ -214,23 +214,22 @@ TEST(Bounds, TypedDefaultsAreHonouredAndKeptBySaveAndLoad)
             EXPECT_EQ(got.max, want.max);
         };
         expect(ws, c.untyped);
-        std::string reason;
-        const std::string untypedBytes = modelFileBytes(ws, reason).value();
+        const std::string untypedBytes = modelFileBytes(ws).value();
 
         c.type(m.Bodies[1]);
         expect(ws, c.typed);
-        const std::string typedBytes = modelFileBytes(ws, reason).value();
+        const std::string typedBytes = modelFileBytes(ws).value();
         EXPECT_NE(typedBytes.find("bounds-typed 1"), std::string::npos);
 
         Workspace loaded;
-        ASSERT_EQ(loadModelBytes(loaded, typedBytes), "");
+        ASSERT_EQ(loadModelBytes(loaded, typedBytes).message(), "");
         loaded.display.ViewDepthMax = 20;
         expect(loaded, c.typed);
-        EXPECT_EQ(modelFileBytes(loaded, reason).value(), typedBytes);
+        EXPECT_EQ(modelFileBytes(loaded).value(), typedBytes);
 
         // A file without the line: the defaults are taken as untyped, as before.
         Workspace old;
-        ASSERT_EQ(loadModelBytes(old, untypedBytes), "");
+        ASSERT_EQ(loadModelBytes(old, untypedBytes).message(), "");
         old.display.ViewDepthMax = 20;
         expect(old, c.untyped);
         EXPECT_EQ(untypedBytes.find("bounds-typed"), std::string::npos);

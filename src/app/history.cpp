@@ -18,18 +18,22 @@ using HoleTable = Array1<THole, MaxHoles>;
 // The model's big tables, compared and restored as bytes: the four station
 // arrays, the 51 body slots (slots above NumBodies included, so that a
 // body that comes back after an undo brings what its slot held), and last
-// the magnetic stations with the Earth's field.
+// the magnetic stations with the Earth's field, then the gradient stations.
 static_assert(std::is_trivially_copyable_v<Tbody> && std::is_standard_layout_v<Tbody>);
 static_assert(sizeof(Tbody) % 8 == 0 && sizeof(StationArray) % 8 == 0);
 static_assert(std::is_trivially_copyable_v<MagneticStations> && sizeof(MagneticStations) % 8 == 0);
+static_assert(std::is_trivially_copyable_v<GradientStations> && sizeof(GradientStations) % 8 == 0);
 constexpr int StationRegions = 4;
 constexpr int MagneticRegion = StationRegions + MaxBodies;
-constexpr int NumRegions = MagneticRegion + 1;
+constexpr int GradientRegion = MagneticRegion + 1;
+constexpr int NumRegions = GradientRegion + 1;
 
 std::span<std::byte> region(Model& m, int r)
 {
     if (r == MagneticRegion)
         return {reinterpret_cast<std::byte*>(&m.Mag), sizeof(MagneticStations)};
+    if (r == GradientRegion)
+        return {reinterpret_cast<std::byte*>(&m.Grad), sizeof(GradientStations)};
     if (r < StationRegions) {
         StationArray* arrays[] = {&m.StationX, &m.ObservedGravity, &m.CalculatedGravity,
                                   &m.StationHeight};
@@ -40,6 +44,8 @@ std::span<std::byte> region(Model& m, int r)
 
 std::size_t regionOffset(int r)
 {
+    if (r == GradientRegion)
+        return StationRegions * sizeof(StationArray) + MaxBodies * sizeof(Tbody) + sizeof(MagneticStations);
     if (r == MagneticRegion)
         return StationRegions * sizeof(StationArray) + MaxBodies * sizeof(Tbody);
     return r < StationRegions
@@ -48,7 +54,8 @@ std::size_t regionOffset(int r)
 }
 
 constexpr std::size_t RegionBytes =
-    StationRegions * sizeof(StationArray) + MaxBodies * sizeof(Tbody) + sizeof(MagneticStations);
+    StationRegions * sizeof(StationArray) + MaxBodies * sizeof(Tbody) + sizeof(MagneticStations) +
+    sizeof(GradientStations);
 
 // Differing words closer than this are kept as one run: a run's record costs
 // about as much.
@@ -349,6 +356,10 @@ void ModelHistory::apply(Step& step)
         std::byte* at = region(ws_.model, p.region).data() + p.offset;
         std::swap_ranges(at, at + p.length, step.bytes.data() + p.at);
     }
+    // Each body's tensors are kept outside the bytes: calculated anew from
+    // the bodies and stations the step brought back.
+    if (!step.patches.empty() && ws_.model.Grad.Num > 0)
+        ws_.model.RecalculateGradients();
     if (step.counts) {
         const Counts now = Counts::of(ws_);
         step.counts->store(ws_);

@@ -15,6 +15,7 @@
 #include "io/report.h"
 #include "io/safe_file.h"
 #include "model/ground.h"
+#include "model/gradient.h"
 #include "model/magnetic_data.h"
 #include "version.h"
 
@@ -51,6 +52,13 @@ constexpr const char* HelpText =
     "                        observed and the calculated anomaly and each body's\n"
     "                        own anomaly (nT); a model without magnetic stations\n"
     "                        needs --stations\n"
+    "  --gradients           write the gravity gradients instead: one row per\n"
+    "                        gradient station with its position, height and,\n"
+    "                        for xx, xy, xz, yy, yz, zz, the observed (empty\n"
+    "                        where not given) and calculated component (E), in\n"
+    "                        the profile frame (x along the profile, y to its\n"
+    "                        left, z down)\n"
+    "  --geographic          with --gradients: in north, east, down instead\n"
     "  --stations FILE       calculate at the stations of a field-data file,\n"
     "                        read as \"Begin a new model\" reads it; its anomaly\n"
     "                        column becomes the observed anomaly (with\n"
@@ -92,6 +100,8 @@ struct Options {
     char decimal = 0;   // '.' or ',' when given
     bool report = false;
     bool magnetic = false;
+    bool gradients = false;
+    bool geographic = false;
     bool invert = false;
     std::string output;   // the fitted model's file
 };
@@ -208,6 +218,12 @@ Options parseArguments(int argc, char** argv)
         } else if (arg == "--magnetic") {
             noValue();
             o.magnetic = true;
+        } else if (arg == "--gradients") {
+            noValue();
+            o.gradients = true;
+        } else if (arg == "--geographic") {
+            noValue();
+            o.geographic = true;
         } else if (arg == "--invert") {
             noValue();
             o.invert = true;
@@ -246,6 +262,10 @@ Options parseArguments(int argc, char** argv)
         throw UsageError{"--decimal-point and --decimal-comma describe the file of --stations"};
     if (o.magnetic && o.report)
         throw UsageError{"--magnetic takes no --report"};
+    if (o.gradients && (o.magnetic || o.report || o.invert || !o.stations.empty()))
+        throw UsageError{"--gradients takes none of --magnetic, --report, --invert and --stations"};
+    if (o.geographic && !o.gradients)
+        throw UsageError{"--geographic goes with --gradients"};
     if (o.invert && (o.report || o.magnetic || !o.stations.empty()))
         throw UsageError{"--invert takes none of --report, --magnetic and --stations"};
     if (o.invert && o.output.empty())
@@ -445,6 +465,42 @@ std::string takeMagneticStations(Model& m, const Options& o)
     return {};
 }
 
+// The gradient stations: each component observed (empty where not given)
+// and calculated, in the profile frame or north, east, down.
+std::string gradientCsv(const Model& m, bool geographic)
+{
+    const std::string unit = m.UnitsKm ? "km" : "m";
+    static constexpr const char* Profile[] = {"xx", "xy", "xz", "yy", "yz", "zz"};
+    static constexpr const char* Geographic[] = {"nn", "ne", "nd", "ee", "ed", "dd"};
+    std::string out = "position (" + unit + "),height (" + unit + ")";
+    for (const char* c : geographic ? Geographic : Profile)
+        out += std::string(",") + c + " observed (E)," + c + " calculated (E)";
+    out += '\n';
+    const GradientStations& g = m.Grad;
+    const double azimuth = m.Mag.FieldAzimuth;
+    for (int i = 1; i <= g.Num; ++i) {
+        GravityTensor seen;
+        TensorFlags has;
+        turnObserved(g.Observed[i], g.HasObserved[i], g.Frame,
+                     geographic ? TensorFrame::Geographic : TensorFrame::Profile, azimuth, seen, has);
+        const GravityTensor calc = geographic ? toGeographicFrame(g.Calculated[i], azimuth) : g.Calculated[i];
+        appendNumber(out, g.X[i], false);
+        out += ',';
+        appendNumber(out, g.Height[i], false);
+        for (int k = 0; k < TensorComponents; ++k) {
+            out += ',';
+            if (has[static_cast<std::size_t>(k)])
+                appendNumber(out, seen[k], false);
+            out += ',';
+            appendNumber(out, calc[k], false);
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+constexpr const char* NoGradientStations = "The model has no gradient stations.";
+
 constexpr const char* NoMagneticStations =
     "The model has no magnetic stations: give a file of them with --stations.";
 
@@ -518,8 +574,15 @@ int main(int argc, char** argv)
         return ExitFailure;
     }
 
+    if (o.gradients && ws.model.Grad.Num < 1) {
+        message(NoGradientStations);
+        return ExitFailure;
+    }
+
     if (o.invert)
         return invert(ws, o);
+    if (o.gradients)
+        return writeOut(gradientCsv(ws.model, o.geographic)) ? 0 : ExitFailure;
     const std::string out = o.magnetic ? magneticCsv(ws.model)
                             : o.report ? reportForFile(ws.model)
                                        : csv(ws.model, o.stations.empty());

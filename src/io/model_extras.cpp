@@ -55,6 +55,15 @@ constexpr std::array ElevationFields{wholeField(&ExtrasElevation::Station, 1, Ma
 constexpr std::array MagStationFields{limitedField(&ExtrasMagStation::X, StationPositionLimit),
                                       limitedField(&ExtrasMagStation::Height, StationHeightLimit),
                                       maybeField(&ExtrasMagStation::Anomaly, ObservedMagneticLimit)};
+constexpr std::array GradStationFields{limitedField(&ExtrasGradStation::X, StationPositionLimit),
+                                       limitedField(&ExtrasGradStation::Height, StationHeightLimit),
+                                       maybeField(&ExtrasGradStation::XX, ObservedGradientLimit),
+                                       maybeField(&ExtrasGradStation::XY, ObservedGradientLimit),
+                                       maybeField(&ExtrasGradStation::XZ, ObservedGradientLimit),
+                                       maybeField(&ExtrasGradStation::YY, ObservedGradientLimit),
+                                       maybeField(&ExtrasGradStation::YZ, ObservedGradientLimit),
+                                       maybeField(&ExtrasGradStation::ZZ, ObservedGradientLimit)};
+constexpr std::array GradientFrameFields{wordField(&ExtrasGradientFrame::Frame)};
 constexpr std::array BodyInversionFields{
     wholeField(&ExtrasBodyInversion::Body, 1, MaxNumber), flagField(&ExtrasBodyInversion::Density),
     flagField(&ExtrasBodyInversion::XPos), flagField(&ExtrasBodyInversion::Depth),
@@ -111,6 +120,14 @@ bool lawNamed(const ExtrasDensityLaw& v, std::string& why)
     if (densityLawOf(v.Law, law) && law != DensityLaw::Constant)
         return true;
     why = extrasQuote(v.Law) + " is not a density law (linear or exponential)";
+    return false;
+}
+
+bool frameNamed(const ExtrasGradientFrame& v, std::string& why)
+{
+    if (v.Frame == "profile" || v.Frame == "geographic")
+        return true;
+    why = extrasQuote(v.Frame) + " is not a frame (profile or geographic)";
     return false;
 }
 
@@ -205,6 +222,8 @@ const std::vector<Key>& keys()
         record<&ModelExtras::DensityLaws, DensityLawFields, lawNamed>("density-law"),
         record<&ModelExtras::Elevations, ElevationFields>("elevation"),
         record<&ModelExtras::MagStations, MagStationFields>("magstation"),
+        record<&ModelExtras::GradientFrame, GradientFrameFields, frameNamed>("gradient-frame"),
+        record<&ModelExtras::GradStations, GradStationFields>("gradstation"),
         record<&ModelExtras::BodyInversion, BodyInversionFields>("invert"),
         record<&ModelExtras::Bounds, BoundsFields>("bounds"),
         record<&ModelExtras::MagneticInversion, MagneticInversionFields>("invert-magnetic"),
@@ -383,7 +402,7 @@ bool ModelExtras::empty() const
         return false;
     return Hidden.empty() && Links.empty() && !ProfileLine && !Field && Magnetisations.empty() && DensityLaws.empty() &&
            Elevations.empty() &&
-           MagStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
+           MagStations.empty() && !GradientFrame && GradStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
            MagneticInversion.empty() && MagneticBounds.empty() && TypedBounds.empty() &&
            !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && !Regional && !MagneticRegional && Holes.empty() &&
            Display.empty() && !Titles[0] && !Titles[1] && !ModelFile && !CurrentBody && !View && Carried.Unknown.empty();

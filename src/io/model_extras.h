@@ -79,6 +79,16 @@ struct ExtrasMagStation {
     std::optional<double> Anomaly;   // "-" in the file: no observed value
 };
 
+// A gravity gradient station and the components observed there (in the
+// frame of ExtrasGradientFrame), each "-" in the file where not given.
+struct ExtrasGradStation {
+    double X = 0, Height = 0;
+    std::optional<double> XX, XY, XZ, YY, YZ, ZZ;
+};
+struct ExtrasGradientFrame {   // "profile" or "geographic"
+    std::string Frame;
+};
+
 struct ExtrasBodyInversion {
     int Body = 0;
     int Line = 0;
@@ -172,6 +182,8 @@ struct ModelExtras {
     std::vector<ExtrasDensityLaw> DensityLaws;
     std::vector<ExtrasElevation> Elevations;
     std::vector<ExtrasMagStation> MagStations;
+    std::optional<ExtrasGradientFrame> GradientFrame;   // none: the profile frame
+    std::vector<ExtrasGradStation> GradStations;
     std::vector<ExtrasBodyInversion> BodyInversion;
     std::vector<ExtrasBounds> Bounds;
     std::vector<ExtrasMagneticInversion> MagneticInversion;

@@ -149,6 +149,32 @@ std::string oneLine(std::string s)
 const std::string BlankTitle(24, ' ');
 constexpr int DefaultIterations = 10;
 
+// The block's gradient stations in place of the model's, their tensors
+// calculated (none: the model has no gradient stations).
+void applyGradientStations(Model& m, const ModelExtras& x, std::vector<std::string>& problems)
+{
+    GradientStations& grad = m.Grad;
+    grad.Num = 0;
+    grad.Frame = x.GradientFrame && x.GradientFrame->Frame == "geographic" ? TensorFrame::Geographic
+                                                                           : TensorFrame::Profile;
+    if (x.GradStations.size() > static_cast<std::size_t>(MaxStations))
+        problems.push_back("The extras hold more than " + std::to_string(MaxStations) +
+                           " gradient stations: the first " + std::to_string(MaxStations) + " are kept.");
+    for (const ExtrasGradStation& s : x.GradStations) {
+        if (grad.Num == MaxStations)
+            break;
+        const int i = ++grad.Num;
+        grad.X[i] = s.X;
+        grad.Height[i] = s.Height;
+        const std::optional<double>* parts[] = {&s.XX, &s.XY, &s.XZ, &s.YY, &s.YZ, &s.ZZ};
+        for (int k = 0; k < TensorComponents; ++k) {
+            grad.HasObserved[i][static_cast<std::size_t>(k)] = parts[k]->has_value();
+            grad.Observed[i][k] = parts[k]->value_or(0);
+        }
+    }
+    m.RecalculateGradients();
+}
+
 }  // namespace
 
 ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
@@ -235,6 +261,19 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
     for (int i = 1; i <= std::clamp(mag.Num, 0, MaxStations); ++i)
         x.MagStations.push_back({mag.X[i], mag.Height[i],
                                  mag.HasObserved[i] ? std::optional<double>(mag.Observed[i]) : std::nullopt});
+    const GradientStations& grad = m.Grad;
+    if (grad.Num > 0 && grad.Frame == TensorFrame::Geographic)
+        x.GradientFrame = ExtrasGradientFrame{"geographic"};
+    for (int i = 1; i <= std::clamp(grad.Num, 0, MaxStations); ++i) {
+        ExtrasGradStation s;
+        s.X = grad.X[i];
+        s.Height = grad.Height[i];
+        std::optional<double>* parts[] = {&s.XX, &s.XY, &s.XZ, &s.YY, &s.YZ, &s.ZZ};
+        for (int k = 0; k < TensorComponents; ++k)
+            if (grad.HasObserved[i][static_cast<std::size_t>(k)])
+                *parts[k] = grad.Observed[i][k];
+        x.GradStations.push_back(s);
+    }
     for (int i = 1; i <= std::clamp(m.NumStations, 0, MaxStations); ++i)
         if (m.StationHeight[i] != 0)
             x.Elevations.push_back({i, 0, m.StationHeight[i]});
@@ -481,6 +520,7 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
                            " magnetic stations: the first " + std::to_string(MaxStations) + " are kept.");
     if (!stations.empty())
         setMagneticStations(m, std::move(stations));   // calculates every body's magnetic anomaly
+    applyGradientStations(m, x, problems);
 
     // Hidden last: one body always stays in the total, as the hide command keeps it.
     for (const ExtrasHidden& h : x.Hidden) {

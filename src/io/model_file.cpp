@@ -208,6 +208,8 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
     d.ModelLoaded = true;
     ws.inversion.InversionBody = 1;
     m.clearMagnetics();
+    m.Grad.Num = 0;   // the block, if any, brings this model's gradient stations
+    m.Grad.Frame = TensorFrame::Profile;
     m.ProfileLine.reset();   // the last model's place on the map is not this one's
     d.ShowMagnetic = false;
 

@@ -44,6 +44,24 @@ void addMagnetic(MagneticStations& mag, const Tbody& body, double sign)
     for (int i = 1; i <= mag.Num; ++i)
         mag.Calculated[i] += sign * body.Magnetic[i];
 }
+
+// Body b's tensors into the gradient total, as addMagnetic does.
+void addGradient(Model& m, int b, double sign)
+{
+    const std::vector<GravityTensor>& g = m.BodyGradient[b];
+    const int n = std::min(m.Grad.Num, static_cast<int>(g.size()));
+    for (int i = 1; i <= n; ++i)
+        for (int k = 0; k < TensorComponents; ++k)
+            m.Grad.Calculated[i][k] += sign * g[static_cast<std::size_t>(i - 1)][k];
+}
+
+// Body b's tensors at the gradient stations, calculated anew.
+void bodyGradientAt(Model& m, int b)
+{
+    std::vector<GravityTensor>& g = m.BodyGradient[b];
+    g.resize(static_cast<std::size_t>(std::clamp(m.Grad.Num, 0, MaxStations)));
+    bodyGradient(m.Bodies[b], m.Grad.X.data(), m.Grad.Height.data(), m.Grad.Num, g.data());
+}
 }  // namespace
 
 void Tbody::setCorner(int k, double x, double z)
@@ -232,10 +250,13 @@ void Model::CalculateBody(int b)
     bodyAnomaly(body, StationX.data(), NumStations, UnitsKm, body.Gravity.data(),
                 StationHeight.data());
     bodyMagneticAt(body, Mag, UnitsKm);
+    if (Grad.Num > 0)
+        bodyGradientAt(*this, b);
     if (!body.Hidden) {
         for (int i = 1; i <= NumStations; ++i)
             CalculatedGravity[i] += body.Gravity[i];
         addMagnetic(Mag, body, 1.0);
+        addGradient(*this, b, 1.0);
     }
 }
 
@@ -246,6 +267,7 @@ void Model::removeFromTotals(int b)
         for (int i = 1; i <= NumStations; ++i)
             CalculatedGravity[i] -= body.Gravity[i];
         addMagnetic(Mag, body, -1.0);
+        addGradient(*this, b, -1.0);
     }
 }
 
@@ -255,6 +277,8 @@ void Model::zeroTotals()
         CalculatedGravity[i] = 0;
     for (int i = 1; i <= Mag.Num; ++i)
         Mag.Calculated[i] = 0;
+    for (int i = 1; i <= Grad.Num; ++i)
+        Grad.Calculated[i] = {};
 }
 
 void Model::UpdateBody(int b, BodyChange what)
@@ -270,6 +294,14 @@ void Model::UpdateBody(int b, BodyChange what)
         if (shown)
             for (int i = 1; i <= NumStations; ++i)
                 CalculatedGravity[i] += body.Gravity[i];
+        // The tensor scales with the density as gravity does.
+        if (Grad.Num > 0) {
+            if (shown)
+                addGradient(*this, b, -1.0);
+            bodyGradientAt(*this, b);
+            if (shown)
+                addGradient(*this, b, 1.0);
+        }
     }
     if (what != BodyChange::Density) {
         if (shown)
@@ -284,7 +316,7 @@ void Model::RecalculateModel()
 {
     modelAnomaly(Bodies, NumBodies, StationX.data(), NumStations, UnitsKm,
                  CalculatedGravity.data(), StationHeight.data());
-    RecalculateMagnetic();
+    RecalculateMagneticAndGradients();
 }
 
 void Model::RecalculateMagnetic()
@@ -379,6 +411,7 @@ void Model::setHidden(int b, bool hidden)
     for (int i = 1; i <= NumStations; ++i)
         CalculatedGravity[i] += sign * body.Gravity[i];
     addMagnetic(Mag, body, sign);
+    addGradient(*this, b, sign);
 }
 
 }  // namespace corvane

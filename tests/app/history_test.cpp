@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 using namespace corvane;
@@ -198,5 +199,29 @@ TEST(ModelHistory, WhatOnlyTheModelFileKeepsIsUndoneToo)
         EXPECT_TRUE(ws.extras == before);
         h.redo();
         EXPECT_TRUE(ws.extras == after);
+    }
+}
+
+// The gradient stations come back with a step, and each body's tensors with them.
+TEST(ModelHistory, GradientStationsAndTheirTensorsAreUndone)
+{
+    Workspace ws;
+    test::fullModel(ws);
+    Model& m = ws.model;
+    m.Grad.Num = 40;
+    for (int i = 1; i <= 40; ++i)
+        m.Grad.X[i] = m.StationX[i];
+    m.RecalculateModel();
+    const GradientStations before = m.Grad;
+    const auto bodyBefore = m.BodyGradient[1];
+    ModelHistory h(ws);
+    for (const std::function<void()>& edit : {std::function<void()>([&] { m.Grad.Num = 0; }),
+                                              std::function<void()>([&] { changeDensity(m, 1, 0.9); })}) {
+        h.begin(QStringLiteral("Edit"));
+        edit();
+        ASSERT_EQ(h.end(), Outcome::Recorded);
+        h.undo();
+        EXPECT_EQ(std::memcmp(&m.Grad, &before, sizeof before), 0);
+        EXPECT_EQ(m.BodyGradient[1], bodyBefore);
     }
 }

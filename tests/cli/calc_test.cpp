@@ -10,6 +10,7 @@
 #include "model/magnetic_data.h"
 #include "platform/scripted_platform.h"
 #include "version.h"
+#include "support/golden.h"
 #include "support/helpers.h"
 
 #include <QProcess>
@@ -573,4 +574,22 @@ TEST(CorvaneCalc, DensityLawInTheColumnAndTheReport)
               0u);
     EXPECT_NE(calc({QStringLiteral("--report"), q(model)}).out.find(" 0.35 per km from depth 0.5 km\r\n"),
               std::string::npos);
+}
+
+// Gradients in both frames byte for byte; the vertical component turns into itself.
+TEST(CorvaneCalc, GradientsInTheProfileAndTheGeographicFrame)
+{
+    const QString model = q(fs::path(CORVANE_TEST_DATA) / "gradiometry.mod");
+    const Outcome profile = calc({"--gradients", model});
+    const Outcome geographic = calc({"--gradients", "--geographic", model});
+    test::expectGolden("gradients_profile.csv", profile.out);
+    test::expectGolden("gradients_geographic.csv", geographic.out);
+    const auto p = csvRows(profile.out), g = csvRows(geographic.out);
+    ASSERT_EQ(p.size(), 6u);
+    for (std::size_t i = 1; i < p.size(); ++i)
+        EXPECT_EQ(p[i][13], g[i][13]) << i;
+    const Outcome none = calc({"--gradients", q(fs::path(CORVANE_TEST_DATA) / "one_body_100_stations.mod")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, "The model has no gradient stations.\n");
+    EXPECT_EQ(calc({"--geographic", model}).status, 2);
 }

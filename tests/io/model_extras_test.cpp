@@ -286,6 +286,8 @@ TEST(ModelExtras, LinesThatCannotBeReadAreReportedAndLeftOut)
         {"magstation 1e308 0 -", "a station's position must be from -1000000000 to 1000000000."},
         {"magstation 1 -2e6 -", "a station's height must be from"},
         {"magstation 1 0 1e308", "an observed magnetic value must be from -10000000 to 10000000 nT"},
+        {"gradstation 1 0 - - - - - 1e308", "an observed gradient must be from -10000000 to 10000000 E"},
+        {"gradient-frame north", "\"north\" is not a frame (profile or geographic)"},
         {"bounds-magnetic 1 0 1 0 1e308", "the remanent intensity must be from"},
         {"density-law 1 cubic 0.1 0", "\"cubic\" is not a density law (linear or exponential)"},
         {"density-law 1 constant 0 0", "\"constant\" is not a density law"},

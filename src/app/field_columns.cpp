@@ -293,17 +293,18 @@ std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
         return std::nullopt;
     }
     const std::string fileName = QFile::encodeName(name).toStdString();
-    FieldDataTable table = readFieldDataText(*bytes, fileName);
-    if (table.question) {
-        const int c = platform.choose(twoReadingsQuestion(*table.question, fileName), DecimalChoices);
+    Result<FieldDataTable> read = readFieldDataText(*bytes, fileName);
+    if (read && read->question) {
+        const int c = platform.choose(twoReadingsQuestion(*read->question, fileName), DecimalChoices);
         if (c < 0)
             return std::nullopt;
-        table = readFieldDataText(*bytes, fileName, c == 0 ? '.' : ',');
+        read = readFieldDataText(*bytes, fileName, c == 0 ? '.' : ',');
     }
-    if (!table.problem.empty()) {
-        platform.error(QString::fromStdString(table.problem));
+    if (!read) {
+        platform.error(QString::fromStdString(read.message()));
         return std::nullopt;
     }
+    const FieldDataTable& table = *read;
     Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
     grid.setMagnetic(magnetic);
     grid.fill(table);

@@ -80,8 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     else if (utf8Mark)
         text = "\xEF\xBB\xBF" + text;
 
-    const FieldDataTable table = readFieldDataText(text, "roundtrip");
-    fuzz::require(table.problem.empty(), "a written file is refused");
+    const Result<FieldDataTable> read = readFieldDataText(text, "roundtrip");
+    fuzz::require(read.ok(), "a written file is refused");
+    const FieldDataTable& table = *read;
     ColumnChoice choice{1, 2, 2, 0, false};
     choice.commentLines = leadingNonStationLines(table, choice);
     fuzz::require(choice.commentLines == (heading ? 1 : 0), "heading rows miscounted");

@@ -10,21 +10,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     Workspace ws;
     const std::string before = fuzz::snapshot(ws);
-    const std::string reason = loadModelBytes(ws, bytes);
-    if (!reason.empty()) {
+    if (!loadModelBytes(ws, bytes)) {
         fuzz::require(fuzz::snapshot(ws) == before, "refused file changed the model");
         return 0;
     }
     fuzz::requireSound(ws);
 
-    std::string why;
-    const auto saved = modelFileBytes(ws, why);
-    fuzz::require(saved.has_value(), "a loaded model cannot be saved");
+    const Result<std::string> saved = modelFileBytes(ws);
+    fuzz::require(saved.ok(), "a loaded model cannot be saved");
     Workspace again;
-    fuzz::require(loadModelBytes(again, *saved).empty(), "a saved model does not load");
+    fuzz::require(loadModelBytes(again, *saved).ok(), "a saved model does not load");
     fuzz::requireSound(again);
-    std::string why2;
-    const auto resaved = modelFileBytes(again, why2);
+    const Result<std::string> resaved = modelFileBytes(again);
     fuzz::require(resaved && *resaved == *saved, "save, load, save is not stable");
     return 0;
 }

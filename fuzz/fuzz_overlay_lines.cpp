@@ -93,18 +93,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Workspace ws;
     std::vector<std::string> notes;
     const std::string file = records() + "\r\n#CORVANE-EXTRAS 1\r\n" + std::string(text) + "\r\n#END\r\n";
-    fuzz::require(loadModelBytes(ws, file, &notes, ModelPath).empty(), "the small model does not load");
+    fuzz::require(loadModelBytes(ws, file, &notes, ModelPath).ok(), "the small model does not load");
     fuzz::requireSound(ws);
     requireSoundOverlays(ws.overlays);
     for (const std::string& n : notes)
         fuzz::require(n.size() < 400, "a message quotes a whole line");
-    std::string why;
-    const auto saved = modelFileBytes(ws, why, ModelPath);
-    fuzz::require(saved.has_value(), "a loaded model cannot be saved");
+    const Result<std::string> saved = modelFileBytes(ws, ModelPath);
+    fuzz::require(saved.ok(), "a loaded model cannot be saved");
     Workspace again;
-    fuzz::require(loadModelBytes(again, *saved, nullptr, ModelPath).empty(), "a saved model does not load");
+    fuzz::require(loadModelBytes(again, *saved, nullptr, ModelPath).ok(), "a saved model does not load");
     fuzz::requireSound(again);
-    const auto resaved = modelFileBytes(again, why, ModelPath);
+    const Result<std::string> resaved = modelFileBytes(again, ModelPath);
     fuzz::require(resaved && *resaved == *saved, "save, load, save is not stable");
     return 0;
 }

@@ -12,26 +12,27 @@ using namespace corvane;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const PointFileResult r = readPointFile(text, "/fuzz/points.txt");
-    fuzz::require(r.error.empty() != r.points.empty(), "points and an error, or neither");
+    const Result<std::vector<DataPoint>> r = readPointFile(text, "/fuzz/points.txt");
+    fuzz::require(r.message().empty() != r.value_or({}).empty(), "points and an error, or neither");
+    const std::vector<DataPoint> points = r.value_or({});
     std::string again;
-    for (const DataPoint& p : r.points) {
+    for (const DataPoint& p : points) {
         fuzz::require(std::isfinite(p.x) && std::isfinite(p.z), "point not finite");
         fuzz::require(p.label.empty() || (p.label.front() != ' ' && p.label.back() != ' '), "label not trimmed");
         char line[80];
         std::snprintf(line, sizeof line, "%.17g %.17g\n", p.x, p.z);
         again += line;
     }
-    if (r.points.empty())
+    if (points.empty())
         return 0;
-    const PointFileResult back = readPointFile(again, "again.txt");
-    if (!back.error.empty()) {
-        fuzz::require(back.error.find("can be read in two ways") != std::string::npos, "written points refused");
+    const Result<std::vector<DataPoint>> back = readPointFile(again, "again.txt");
+    if (!back) {
+        fuzz::require(back.message().find("can be read in two ways") != std::string::npos, "written points refused");
         return 0;
     }
-    fuzz::require(back.points.size() == r.points.size(), "written points lost");
-    for (std::size_t i = 0; i < back.points.size(); ++i)
-        fuzz::require(back.points[i].x == r.points[i].x && back.points[i].z == r.points[i].z,
+    fuzz::require(back->size() == points.size(), "written points lost");
+    for (std::size_t i = 0; i < back->size(); ++i)
+        fuzz::require((*back)[i].x == points[i].x && (*back)[i].z == points[i].z,
                       "written points read back otherwise");
     return 0;
 }

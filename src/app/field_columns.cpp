@@ -1,6 +1,7 @@
 #include "app/field_columns.h"
 
 #include "app/tcorvane.h"
+#include "display/dialog_widgets.h"
 #include "edit/spin_arrows.h"
 #include "io/safe_file.h"
 
@@ -20,34 +21,6 @@
 #include <climits>
 
 namespace corvane {
-
-namespace {
-
-QLineEdit* edit(QWidget* parent, const char* name)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    return e;
-}
-
-QPushButton* addButton(QDialogButtonBox* box, const char* name, const char* text,
-                       QDialogButtonBox::ButtonRole role)
-{
-    QPushButton* b = box->addButton(QString::fromLatin1(text), role);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-// A grid cell the user only reads.
-QTableWidgetItem* fixedCell(const QString& text)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled);
-    item->setBackground(QColor(224, 224, 224));
-    return item;
-}
-
-}  // namespace
 
 // ---- Tdatadisplay1 --------------------------------------------------------
 
@@ -121,9 +94,9 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
     chooser->setRowStretch(8, 1);
 
     auto* buttons = new QDialogButtonBox(this);
-    OKBtn = addButton(buttons, "OKBtn", "OK", QDialogButtonBox::AcceptRole);
+    OKBtn = addNamedButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "OKBtn");
     OKBtn->setDefault(true);
-    CancelBtn = addButton(buttons, "CancelBtn", "Cancel", QDialogButtonBox::RejectRole);
+    CancelBtn = addNamedButton(buttons, QStringLiteral("Cancel"), QDialogButtonBox::RejectRole, "CancelBtn");
     CancelBtn->hide();
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -245,7 +218,7 @@ void Tdatadisplay1::addHeightChooser(QGridLayout* chooser, int row)
     connect(HSpin, &SpinArrows::up, this, [this] { spin(Value::HeightColumn, +1); });
     connect(HSpin, &SpinArrows::down, this, [this] { spin(Value::HeightColumn, -1); });
     ConstHeightLabel = new QLabel(QStringLiteral("Height of every station"), this);
-    ConstHeight = edit(this, "ConstHeight");
+    ConstHeight = namedBox(this, "ConstHeight");
     connect(HeightData, &QCheckBox::toggled, this, &Tdatadisplay1::HeightDataClick);
     chooser->addWidget(HeightData, row, 0);
     chooser->addWidget(HColumn, row, 1);
@@ -293,17 +266,18 @@ std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
         return std::nullopt;
     }
     const std::string fileName = QFile::encodeName(name).toStdString();
-    FieldDataTable table = readFieldDataText(*bytes, fileName);
-    if (table.question) {
-        const int c = platform.choose(twoReadingsQuestion(*table.question, fileName), DecimalChoices);
+    Result<FieldDataTable> read = readFieldDataText(*bytes, fileName);
+    if (read && read->question) {
+        const int c = platform.choose(twoReadingsQuestion(*read->question, fileName), DecimalChoices);
         if (c < 0)
             return std::nullopt;
-        table = readFieldDataText(*bytes, fileName, c == 0 ? '.' : ',');
+        read = readFieldDataText(*bytes, fileName, c == 0 ? '.' : ',');
     }
-    if (!table.problem.empty()) {
-        platform.error(QString::fromStdString(table.problem));
+    if (!read) {
+        platform.error(QString::fromStdString(read.message()));
         return std::nullopt;
     }
+    const FieldDataTable& table = *read;
     Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
     grid.setMagnetic(magnetic);
     grid.fill(table);

@@ -2,6 +2,7 @@
 
 #include "app/field_columns.h"
 #include "app/tcorvane.h"
+#include "display/dialog_widgets.h"
 #include "edit/add_body.h"
 #include "edit/picking.h"
 
@@ -20,37 +21,18 @@
 
 namespace corvane {
 
-namespace {
-
-QLineEdit* edit(QWidget* parent, const char* name)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    return e;
-}
-
-QPushButton* addButton(QDialogButtonBox* box, const char* name, const char* text,
-                       QDialogButtonBox::ButtonRole role)
-{
-    QPushButton* b = box->addButton(QString::fromLatin1(text), role);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-}  // namespace
-
 // ---- Tnewmodel ----------------------------------------------------------
 
 Tnewmodel::Tnewmodel(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Tnewmodel"));
     setWindowTitle(QStringLiteral("New Model Parameters"));
-    density = edit(this, "density");
-    Strike1 = edit(this, "Strike1");
-    Strike2 = edit(this, "Strike2");
-    MaxZ = edit(this, "MaxZ");
-    dx = edit(this, "dx");
-    nopts = edit(this, "nopts");
+    density = namedBox(this, "density");
+    Strike1 = namedBox(this, "Strike1");
+    Strike2 = namedBox(this, "Strike2");
+    MaxZ = namedBox(this, "MaxZ");
+    dx = namedBox(this, "dx");
+    nopts = namedBox(this, "nopts");
     dxLabel = new QLabel(QStringLiteral("Station Spacing"), this);
     dxLabel->setObjectName(QStringLiteral("dxLabel"));
     noptsLabel = new QLabel(QStringLiteral("No. of Points"), this);
@@ -72,9 +54,9 @@ Tnewmodel::Tnewmodel(QWidget* parent) : QDialog(parent)
     connect(unitsKm, &QRadioButton::toggled, this, &Tnewmodel::unitsClick);
 
     auto* buttons = new QDialogButtonBox(this);
-    OKBtn = addButton(buttons, "OKBtn", "OK", QDialogButtonBox::AcceptRole);
+    OKBtn = addNamedButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "OKBtn");
     OKBtn->setDefault(true);
-    CancelBtn = addButton(buttons, "CancelBtn", "Cancel", QDialogButtonBox::RejectRole);
+    CancelBtn = addNamedButton(buttons, QStringLiteral("Cancel"), QDialogButtonBox::RejectRole, "CancelBtn");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

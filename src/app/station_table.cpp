@@ -1,6 +1,7 @@
 #include "app/station_table.h"
 
 #include "app/tcorvane.h"
+#include "display/dialog_widgets.h"
 #include "io/field_data.h"
 #include "model/text.h"
 
@@ -13,19 +14,6 @@
 #include <algorithm>
 
 namespace corvane {
-
-namespace {
-
-// A grid cell the user only reads.
-QTableWidgetItem* fixedCell(const QString& text)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled);
-    item->setBackground(QColor(224, 224, 224));
-    return item;
-}
-
-}  // namespace
 
 // ---- The editor -------------------------------------------------------------
 

@@ -407,9 +407,10 @@ std::string readStations(const Options& o, StationList& s)
     const Result<std::string> bytes = readWholeFile(o.stations);
     if (!bytes)
         return bytes.message();
-    const FieldDataTable table = readFieldDataText(*bytes, o.stations, o.decimal);
-    if (!table.problem.empty())
-        return table.problem;
+    const Result<FieldDataTable> read = readFieldDataText(*bytes, o.stations, o.decimal);
+    if (!read)
+        return read.message();
+    const FieldDataTable& table = *read;
     if (table.question)
         return "The numbers of \"" + o.stations + "\" can be read in two ways: line " +
                std::to_string(table.question->lineNumber) + " holds \"" + table.question->field +

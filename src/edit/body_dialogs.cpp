@@ -1,5 +1,6 @@
 #include "edit/body_dialogs.h"
 
+#include "display/dialog_widgets.h"
 #include "edit/body_ops.h"
 #include "edit/spin_arrows.h"
 #include "model/text.h"
@@ -22,26 +23,11 @@ namespace corvane {
 
 namespace {
 
-QLineEdit* namedBox(QWidget* parent, const char* name)
-{
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    return e;
-}
-
 SpinArrows* namedArrows(QWidget* parent, const char* name)
 {
     auto* s = new SpinArrows(parent);
     s->setObjectName(QString::fromLatin1(name));
     return s;
-}
-
-QPushButton* addButton(QDialogButtonBox* box, const QString& text, QDialogButtonBox::ButtonRole role,
-                       const char* name)
-{
-    QPushButton* b = box->addButton(text, role);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
 }
 
 QHBoxLayout* boxWithArrows(QLineEdit* box, SpinArrows* arrows)
@@ -72,7 +58,7 @@ TMoveBody::TMoveBody(Workspace& ws, Platform& platform, QWidget* parent)
     graphic = new QCheckBox(QStringLiteral("Set distance graphically"), this);
     graphic->setObjectName(QStringLiteral("graphic"));
     auto* buttons = new QDialogButtonBox(this);
-    OKBtn = addButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "OKBtn");
+    OKBtn = addNamedButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "OKBtn");
     OKBtn->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(xchange, &SpinArrows::up, this, &TMoveBody::xchangeUpClick);
@@ -161,9 +147,9 @@ Tcopybody::Tcopybody(Workspace& ws, QWidget* parent) : QDialog(parent), ws_(ws)
     graphic = new QCheckBox(QStringLiteral("Set position graphically"), this);
     graphic->setObjectName(QStringLiteral("graphic"));
     auto* buttons = new QDialogButtonBox(this);
-    OKBtn = addButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "OKBtn");
+    OKBtn = addNamedButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "OKBtn");
     OKBtn->setDefault(true);
-    CancelBtn = addButton(buttons, QStringLiteral("Cancel"), QDialogButtonBox::RejectRole, "CancelBtn");
+    CancelBtn = addNamedButton(buttons, QStringLiteral("Cancel"), QDialogButtonBox::RejectRole, "CancelBtn");
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         // A box that does not read as a number keeps the dialog open.
         if (dragWanted() || OKBtnClick() > 0)
@@ -216,7 +202,7 @@ TTurnBody::TTurnBody(Workspace& ws, QWidget* parent) : QDialog(parent), ws_(ws)
     angle = namedBox(this, "angle");
     turn = namedArrows(this, "turn");
     auto* buttons = new QDialogButtonBox(this);
-    OKBtn = addButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "OKBtn");
+    OKBtn = addNamedButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "OKBtn");
     OKBtn->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(turn, &SpinArrows::up, this, &TTurnBody::turnUpClick);
@@ -273,7 +259,7 @@ TDistUnits::TDistUnits(Workspace& ws, QWidget* parent) : QDialog(parent), ws_(ws
     columns->addWidget(km, 0, 0);
     columns->addWidget(metres, 0, 1);
     auto* buttons = new QDialogButtonBox(this);
-    OKBtn = addButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "OKBtn");
+    OKBtn = addNamedButton(buttons, QStringLiteral("OK"), QDialogButtonBox::AcceptRole, "OKBtn");
     OKBtn->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);

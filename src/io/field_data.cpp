@@ -100,14 +100,12 @@ void fillLines(FieldDataTable& table, const std::vector<std::string_view>& lines
 
 }  // namespace
 
-FieldDataTable readFieldDataText(std::string_view bytes, const std::string& fileName, char decimal)
+Result<FieldDataTable> readFieldDataText(std::string_view bytes, const std::string& fileName, char decimal)
 {
     FieldDataTable table;
     const auto text = decodeText(bytes, fileName);
-    if (!text) {
-        table.problem = text.message();
-        return table;
-    }
+    if (!text)
+        return fail(text.message());
     const std::vector<std::string_view> lines = keptLines(*text, table.linesDropped);
     std::vector<std::string_view> kept(lines.size());
     std::vector<int> numbers(lines.size());
@@ -118,14 +116,11 @@ FieldDataTable readFieldDataText(std::string_view bytes, const std::string& file
     FormatRules rules;
     rules.minNumbers = 2;
     rules.decimal = decimal;
-    FormatDecision format = decideFormat(kept, numbers, rules, fileName);
-    if (!format.problem.empty()) {
-        table.problem = format.problem;
-        table.linesDropped = false;
-        return table;
-    }
-    table.question = std::move(format.question);
-    fillLines(table, lines, format.format);
+    Result<FormatDecision> format = decideFormat(kept, numbers, rules, fileName);
+    if (!format)
+        return fail(format.message());
+    table.question = std::move(format->question);
+    fillLines(table, lines, format->format);
     return table;
 }
 

@@ -3,6 +3,7 @@
 // turned into stations by the columns chosen. Read alike by "Begin a new
 // model" and by corvane-calc --stations.
 #include "io/text_lines.h"
+#include "model/result.h"
 
 #include <array>
 #include <cstddef>
@@ -41,7 +42,6 @@ struct FieldDataTable {
     std::vector<SplitLine> lines;   // line r of the file is lines[r - 1]
     int maxFields = 0;              // the largest field count of any line
     bool linesDropped = false;      // the file had lines after the last one taken
-    std::string problem;            // not empty: the file cannot be read (nothing in lines)
     int usualFields = 0;            // the field count of most data lines
     // The numbers read two ways: the lines hold the point reading, and the
     // caller asks which is meant (or refuses).
@@ -52,8 +52,8 @@ struct FieldDataTable {
 // CR ends; a last line without an end counts) and each line into fields, the
 // number format decided from the file's data lines; at most 4108 lines are
 // taken. fileName only names the file in messages. decimal is '.' or ',' when
-// the user has said which mark the file uses.
-FieldDataTable readFieldDataText(std::string_view bytes, const std::string& fileName = "field data",
+// the user has said which mark the file uses. Fails when the file cannot be read.
+Result<FieldDataTable> readFieldDataText(std::string_view bytes, const std::string& fileName = "field data",
                                  char decimal = 0);
 
 

@@ -179,12 +179,12 @@ Status readBodyFile(Workspace& ws, std::string_view bytes, const std::string& fi
         values.push_back(afterCharacters(all[i].substr(0, firstCharacters(all[i], MaxLineCharacters).size()), 15));
         numbers.push_back(static_cast<int>(i) + 1);
     }
-    const FormatDecision decision = decideFormat(values, numbers, {1, 3, 0}, fileName);
-    if (!decision.problem.empty())
-        return fail(decision.problem);
-    if (decision.question)
-        return fail(twoReadingsMessage(*decision.question, fileName));
-    const Commas commas = decision.format;
+    const auto decision = decideFormat(values, numbers, {1, 3, 0}, fileName);
+    if (!decision)
+        return fail(decision.message());
+    if (decision->question)
+        return fail(twoReadingsMessage(*decision->question, fileName));
+    const Commas commas = decision->format;
     LineReader lines(text);
     std::vector<std::string> fields;
     const std::string file = "the body file " + quoted(fileName);
@@ -294,12 +294,12 @@ Status readBoreholeFile(Workspace& ws, std::string_view bytes, const std::string
         rows.push_back(all[i].substr(0, firstCharacters(all[i], MaxLineCharacters).size()));
         numbers.push_back(static_cast<int>(i) + 1);
     }
-    const FormatDecision decision = decideFormat(rows, numbers, {2, 2, 0}, fileName);
-    if (!decision.problem.empty())
-        return fail(decision.problem);
-    if (decision.question)
-        return fail(twoReadingsMessage(*decision.question, fileName));
-    const Commas commas = decision.format;
+    const auto decision = decideFormat(rows, numbers, {2, 2, 0}, fileName);
+    if (!decision)
+        return fail(decision.message());
+    if (decision->question)
+        return fail(twoReadingsMessage(*decision->question, fileName));
+    const Commas commas = decision->format;
     const std::string file = "the borehole file " + quoted(fileName);
     LineReader lines(text);
     std::string_view line;

@@ -320,7 +320,7 @@ std::string twoReadingsMessage(const FormatQuestion& q, const std::string& fileN
            "\", a different number with a decimal point than with a decimal comma. The file is not read.";
 }
 
-FormatDecision decideFormat(const std::vector<std::string_view>& lines,
+Result<FormatDecision> decideFormat(const std::vector<std::string_view>& lines,
                             const std::vector<int>& lineNumbers, const FormatRules& rules,
                             const std::string& fileName)
 {
@@ -369,9 +369,8 @@ FormatDecision decideFormat(const std::vector<std::string_view>& lines,
         const std::size_t best = static_cast<std::size_t>(std::max_element(reads.begin(), reads.end()) - reads.begin());
         for (std::size_t k = 0; k < nf; ++k)
             if (reads[k] == reads[best] && formats[k].commasSeparate != formats[best].commasSeparate) {
-                d.problem = "The numbers of " + file + " cannot be read safely: as many data lines use commas " +
-                            "to separate their fields as use them inside their numbers. The file is not read.";
-                return d;
+                return fail("The numbers of " + file + " cannot be read safely: as many data lines use commas " +
+                            "to separate their fields as use them inside their numbers. The file is not read.");
             }
         for (std::size_t i = 0; i < nl; ++i) {
             if (!data[i] || r[best][i].reads)
@@ -381,13 +380,11 @@ FormatDecision decideFormat(const std::vector<std::string_view>& lines,
                 ++k;
             const std::string line = "line " + std::to_string(lineNumbers[i]);
             if (std::string(commaUse(formats[k])) != commaUse(formats[best]))
-                d.problem = "The numbers of " + file + " cannot be read safely: " + line + " uses commas " +
+                return fail("The numbers of " + file + " cannot be read safely: " + line + " uses commas " +
                             commaUse(formats[k]) + ", while most data lines use them " + commaUse(formats[best]) +
-                            ", so the two readings give different numbers. The file is not read.";
-            else
-                d.problem = "The numbers of " + file + " cannot be read safely: " + line +
-                            " writes its numbers otherwise than most data lines. The file is not read.";
-            return d;
+                            ", so the two readings give different numbers. The file is not read.");
+            return fail("The numbers of " + file + " cannot be read safely: " + line +
+                        " writes its numbers otherwise than most data lines. The file is not read.");
         }
     }
     // A doubtful split stands when other lines with as many fields part the
@@ -421,10 +418,9 @@ FormatDecision decideFormat(const std::vector<std::string_view>& lines,
             doubtfulLine = u;
     }
     if (clean.empty()) {
-        d.problem = "Line " + std::to_string(lineNumbers[static_cast<std::size_t>(doubtfulLine)]) + " of " + file +
+        return fail("Line " + std::to_string(lineNumbers[static_cast<std::size_t>(doubtfulLine)]) + " of " + file +
                     " holds a number with a thousands separator in a file whose fields are separated by commas, "
-                    "which makes it two numbers. Write it without the separator or in quotes. The file is not read.";
-        return d;
+                    "which makes it two numbers. Write it without the separator or in quotes. The file is not read.");
     }
     const std::size_t first = clean.front();
     auto differs = [&](std::size_t a, std::size_t b, std::size_t& at) {

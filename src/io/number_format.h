@@ -4,6 +4,8 @@
 // file from every numeric field of its data lines, so that "1,000" or "2.500"
 // means the same in every line; a file that reads two ways is asked about
 // (in the window) or refused (by the other readers).
+#include "model/result.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -67,7 +69,6 @@ struct FormatQuestion {
 
 struct FormatDecision {
     NumberFormat format;           // the reading to use (the point reading when asked)
-    std::string problem;           // not empty: the file cannot be read safely
     std::optional<FormatQuestion> question;   // the file reads two ways
 };
 
@@ -77,7 +78,8 @@ struct FormatDecision {
 // reads; a split of a number that looks grouped ("2,500.0,-9.6": 2 and 500.0)
 // makes a format impossible unless the split leaves too few numbers for a
 // data line, or another line with as many fields is split there plainly.
-FormatDecision decideFormat(const std::vector<std::string_view>& lines,
+// Fails when the file cannot be read safely.
+Result<FormatDecision> decideFormat(const std::vector<std::string_view>& lines,
                             const std::vector<int>& lineNumbers, const FormatRules& rules,
                             const std::string& fileName);
 

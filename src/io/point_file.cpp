@@ -35,12 +35,12 @@ Result<std::vector<DataPoint>> readPointFile(std::string_view text, const std::s
     std::vector<int> numbers(all.size());
     for (std::size_t i = 0; i < all.size(); ++i)
         numbers[i] = static_cast<int>(i) + 1;
-    const FormatDecision decision = decideFormat(all, numbers, {2, 2, 0}, baseName(fileName));
-    if (!decision.problem.empty())
-        return fail(decision.problem);
-    if (decision.question)
-        return fail(twoReadingsMessage(*decision.question, baseName(fileName)));
-    const Commas commas = decision.format;
+    const auto decision = decideFormat(all, numbers, {2, 2, 0}, baseName(fileName));
+    if (!decision)
+        return fail(decision.message());
+    if (decision->question)
+        return fail(twoReadingsMessage(*decision->question, baseName(fileName)));
+    const Commas commas = decision->format;
     LineReader lines(text);
     std::string_view line;
     bool first = true;

@@ -120,7 +120,8 @@ Commas commasOf(std::string_view text)
     std::vector<int> numbers(lines.size());
     for (std::size_t i = 0; i < numbers.size(); ++i)
         numbers[i] = static_cast<int>(i) + 1;
-    Commas c = decideFormat(lines, numbers, {}, "").format;
+    // A file that cannot be read safely is split as CSV.
+    Commas c = decideFormat(lines, numbers, {}, "").value_or({}).format;
     c.tabsDelimit = false;
     return c;
 }

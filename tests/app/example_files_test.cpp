@@ -166,7 +166,7 @@ void checkFieldData(const fs::path& p)
         EXPECT_GE(numbersOf(lines[i]).size(), 2u) << "line " << i + 1;
     }
 
-    const FieldDataTable table = readFieldDataText(text);
+    const FieldDataTable table = readFieldDataText(text).value();
     EXPECT_FALSE(table.linesDropped);
     EXPECT_LE(table.maxFields, MaxFieldsPerLine);
     const StationList s = stationsFromTable(table, opening);
@@ -238,7 +238,7 @@ TEST(ExampleFiles, TheBasementModelHoldsItsMagneticData)
     // The stations and values of the magnetic data file, in the field named on
     // its second line, and bodies not magnetised yet.
     const std::string text = readText(examplesDir / "basement_mag.dta");
-    const StationList s = stationsFromTable(readFieldDataText(text), ColumnChoice{});
+    const StationList s = stationsFromTable(readFieldDataText(text).value(), ColumnChoice{});
     ASSERT_GE(s.x.size(), 2u);
     std::string named = textLines(text).at(1);
     std::replace(named.begin(), named.end(), ',', ' ');
@@ -276,7 +276,7 @@ TEST(ExampleFiles, TheFieldProfileFitsTheStationLimit)
         if (p.extension() != ".dta" && p.extension() != ".dat")
             continue;
         SCOPED_TRACE(p.filename().string());
-        const FieldDataTable t = readFieldDataText(readText(p));
+        const FieldDataTable t = readFieldDataText(readText(p)).value();
         EXPECT_LE(static_cast<int>(t.lines.size()), MaxStations);
     }
 }
@@ -321,9 +321,9 @@ TEST(ExampleFiles, CommasSemicolonsAndTabsReadLikeBlanks)
             SCOPED_TRACE(std::string("separator ") + (sep == '\t' ? "tab" : std::string(1, sep)));
             if (ext == ".dta" || ext == ".dat") {
                 const ColumnChoice opening;
-                const StationList blank = stationsFromTable(readFieldDataText(text), opening);
+                const StationList blank = stationsFromTable(readFieldDataText(text).value(), opening);
                 const StationList other = stationsFromTable(
-                    readFieldDataText(withSeparator(text, opening.commentLines, 0, sep)), opening);
+                    readFieldDataText(withSeparator(text, opening.commentLines, 0, sep)).value(), opening);
                 EXPECT_GE(blank.x.size(), 300u);
                 EXPECT_EQ(other.x, blank.x);
                 EXPECT_EQ(other.g, blank.g);

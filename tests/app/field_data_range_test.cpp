@@ -36,7 +36,7 @@ void newModelWithBody(Workspace& ws, const StationList& s)
 
 TEST(FieldDataRange, NumbersBeyondTheFileRangeReadAsWords)
 {
-    const FieldDataTable t = readFieldDataText("1.7e38 -1.7e38 1.8e38 -1e308 12\n1e300\n");
+    const FieldDataTable t = readFieldDataText("1.7e38 -1.7e38 1.8e38 -1e308 12\n1e300\n").value();
     ASSERT_EQ(t.lines.size(), 2u);
     const SplitLine& line = t.lines[0];
     EXPECT_EQ(fieldNumber(line, 1), 1.7e38);
@@ -46,14 +46,14 @@ TEST(FieldDataRange, NumbersBeyondTheFileRangeReadAsWords)
     EXPECT_EQ(fieldNumber(line, 5), 12.0);
     EXPECT_TRUE(hasNonNumber(line));
     EXPECT_EQ(fieldNumber(t.lines[1], 1), std::nullopt);
-    EXPECT_FALSE(hasNonNumber(readFieldDataText("-1.7e38 1.7e38\n").lines[0]));
+    EXPECT_FALSE(hasNonNumber(readFieldDataText("-1.7e38 1.7e38\n").value().lines[0]));
 }
 
 TEST(FieldDataRange, PositionsAcrossTheWholeRangeAreSkipped)
 {
     // The fuzzer's file: stations from -1e308 to 1e308 around usable ones.
     const FieldDataTable t =
-        readFieldDataText("-1e308 1\n0 2\n10 3\n1e308 4\n20 5 \n30 1e300\n");
+        readFieldDataText("-1e308 1\n0 2\n10 3\n1e308 4\n20 5 \n30 1e300\n").value();
     const StationList s = stationsFromTable(t, noComments());
     ASSERT_EQ(s.x.size(), 3u);
     EXPECT_EQ(s.x.front(), 0);
@@ -67,7 +67,7 @@ TEST(FieldDataRange, PositionsAcrossTheWholeRangeAreSkipped)
 
 TEST(FieldDataRange, WidestStorableProfileGivesAFiniteModel)
 {
-    const FieldDataTable t = readFieldDataText("-1.7e38 1\n0 2\n1.7e38 3\n");
+    const FieldDataTable t = readFieldDataText("-1.7e38 1\n0 2\n1.7e38 3\n").value();
     const StationList s = stationsFromTable(t, noComments());
     ASSERT_EQ(s.x.size(), 3u);
     Workspace ws;
@@ -87,7 +87,7 @@ TEST(FieldDataRange, CoordinatePairsFartherApartThanTheFileHoldsAreSkipped)
     xy.xyData = true;
     // Each coordinate is storable, but the distance from the origin is not.
     const FieldDataTable t =
-        readFieldDataText("-1.7e38 -1.7e38 1\n-1.7e38 -1.6e38 2\n1.7e38 1.7e38 3\n");
+        readFieldDataText("-1.7e38 -1.7e38 1\n-1.7e38 -1.6e38 2\n1.7e38 1.7e38 3\n").value();
     const StationList s = stationsFromTable(t, xy);
     ASSERT_EQ(s.x.size(), 2u);
     for (double x : s.x)

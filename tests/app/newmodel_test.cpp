@@ -36,7 +36,7 @@ const QString profileFile = QStringLiteral(CORVANE_TEST_DATA "/field_profile.dta
 
 StationList stations(std::string_view text, ColumnChoice c = {})
 {
-    return stationsFromTable(readFieldDataText(text), c);
+    return stationsFromTable(readFieldDataText(text).value(), c);
 }
 
 TEST(SplitFields, SpacesSeparateAtMostFiveFieldsOfTenCharactersFromEightyColumns)
@@ -79,7 +79,7 @@ TEST(FieldData, LinesCommentsAndColumnsMakeStations)
     EXPECT_FALSE(s.sorted);
 
     // A word in the gravity column: marked and skipped.
-    FieldDataTable t = readFieldDataText("h\nh\nh\n0 1\n5 none\n10 3\n");
+    FieldDataTable t = readFieldDataText("h\nh\nh\n0 1\n5 none\n10 3\n").value();
     ASSERT_EQ(t.lines.size(), 6u);
     EXPECT_TRUE(hasNonNumber(t.lines[4]));
     EXPECT_FALSE(hasNonNumber(t.lines[3]));
@@ -150,10 +150,10 @@ TEST(FieldData, OrderAndLimitsAreKept)
     // More lines than are read: the rest is reported.
     for (int i = 4100; i < 4200; ++i)
         text += std::to_string(i) + " 1\n";
-    FieldDataTable t = readFieldDataText(text);
+    FieldDataTable t = readFieldDataText(text).value();
     EXPECT_EQ(t.lines.size(), 4108u);
     EXPECT_TRUE(t.linesDropped);
-    EXPECT_FALSE(readFieldDataText("1 2\n3 4\n").linesDropped);
+    EXPECT_FALSE(readFieldDataText("1 2\n3 4\n").value().linesDropped);
 }
 
 TEST(NewModel, ProfileWithoutFieldData)
@@ -299,7 +299,7 @@ TEST(NewModelDialogs, SpacingShownOnlyWithoutFieldDataAndChooserLimits)
     EXPECT_TRUE(dlg.input().km);
 
     Tdatadisplay1 grid;
-    grid.fill(readFieldDataText("head\n1 2 3\n4 word\n"));
+    grid.fill(readFieldDataText("head\n1 2 3\n4 word\n").value());
     EXPECT_EQ(grid.datagrid->rowCount(), 4);
     EXPECT_EQ(grid.datagrid->item(0, 3)->text(), "3");
     EXPECT_EQ(grid.datagrid->item(2, 0)->text(), "2");
@@ -329,7 +329,7 @@ TEST(NewModelDialogs, SpacingShownOnlyWithoutFieldDataAndChooserLimits)
 
     // Opening again starts from the opening numbers: as many comment lines
     // as come before the first station.
-    grid.fill(readFieldDataText("1 2\n"));
+    grid.fill(readFieldDataText("1 2\n").value());
     EXPECT_EQ(grid.CommentLines->text(), "0");
     EXPECT_FALSE(grid.XYData->isChecked());
 }

@@ -48,7 +48,7 @@ bool sameBits(const Array1<double, MaxStations>& a, const Array1<double, MaxStat
 TEST(StationHeightsApp, ColumnChooserReadsAHeightColumnOrOneHeight)
 {
     Tdatadisplay1 dlg;
-    const FieldDataTable t = readFieldDataText("a\nb\nc\n0 1.0 100\n10 2.0 140\n20 1.5 90\n");
+    const FieldDataTable t = readFieldDataText("a\nb\nc\n0 1.0 100\n10 2.0 140\n20 1.5 90\n").value();
     dlg.fill(t);
     // Opened: no height column, every station on the datum.
     ColumnChoice c = dlg.choice();

@@ -38,7 +38,7 @@ TEST(WorkedExample, EachStepOfTheHelpLowersTheMisfit)
     in.density = QStringLiteral("-0.35");
     in.maxDepth = QStringLiteral("12");
     const StationList stations =
-        stationsFromTable(readFieldDataText(std::string_view(bytes.data(), static_cast<std::size_t>(bytes.size()))),
+        stationsFromTable(readFieldDataText(std::string_view(bytes.data(), static_cast<std::size_t>(bytes.size()))).value(),
                           ColumnChoice{});
     ASSERT_EQ(stations.x.size(), 398u);
     applyNewModel(ws, in, &stations);

@@ -15,7 +15,7 @@ TEST(FieldDataHeights, HeightColumnOrOneHeightForEveryStation)
     // Three comment lines, then x, gravity, height; one line lacks its height
     // and one is out of order.
     const FieldDataTable t = readFieldDataText(
-        "profile\nx g h\n--\n0 1.5 120\n20 2.5 80\n10 2.0\n30 3.0 95.5\n15 1.0 60\n");
+        "profile\nx g h\n--\n0 1.5 120\n20 2.5 80\n10 2.0\n30 3.0 95.5\n15 1.0 60\n").value();
     struct Case {
         const char* name;
         ColumnChoice choice;
@@ -46,7 +46,7 @@ TEST(FieldDataHeights, HeightColumnOrOneHeightForEveryStation)
     xy.yColumn = 2;
     xy.gravityColumn = 3;
     xy.heightColumn = 4;
-    const StationList s = stationsFromTable(readFieldDataText("a\nb\nc\n0 0 1 5\n3 4 2 7\n"), xy);
+    const StationList s = stationsFromTable(readFieldDataText("a\nb\nc\n0 0 1 5\n3 4 2 7\n").value(), xy);
     EXPECT_EQ(s.x, (std::vector<double>{0, 5}));
     EXPECT_EQ(s.h, (std::vector<double>{5, 7}));
 }

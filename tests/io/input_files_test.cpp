@@ -221,11 +221,11 @@ TEST(TextFields, EmptyCellsKeepTheirColumnsAndDecimalCommasAreReadPerFile)
     EXPECT_EQ(commasOf("0 1.5\n10 2.5\n"), sep);
 
     // A missing anomaly leaves the station out rather than taking the next column.
-    StationList s = stationsFromTable(readFieldDataText("0,1.5,100\n5,,101\n10,2.5,102\n"),
+    StationList s = stationsFromTable(readFieldDataText("0,1.5,100\n5,,101\n10,2.5,102\n").value(),
                                       ColumnChoice{1, 2, 2, 0, false});
     EXPECT_EQ(s.x, (std::vector<double>{0, 10}));
     EXPECT_EQ(s.g, (std::vector<double>{1.5, 2.5}));
-    s = stationsFromTable(readFieldDataText("x;g\n0,0;1,5\n10,0;-2,5\n"), ColumnChoice{1, 2, 2, 1, false});
+    s = stationsFromTable(readFieldDataText("x;g\n0,0;1,5\n10,0;-2,5\n").value(), ColumnChoice{1, 2, 2, 1, false});
     EXPECT_EQ(s.x, (std::vector<double>{0, 10}));
     EXPECT_EQ(s.g, (std::vector<double>{1.5, -2.5}));
 }
@@ -580,13 +580,14 @@ TEST(SpreadsheetFiles, EveryKindGivesTheStationsItHoldsOrIsRefusedWithTheReason)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const FieldDataTable table = readFieldDataText(c.bytes, "t.csv");
+        const Result<FieldDataTable> read = readFieldDataText(c.bytes, "t.csv");
         if (!c.refusal.empty()) {
-            EXPECT_NE(table.problem.find(c.refusal), std::string::npos) << table.problem;
-            EXPECT_TRUE(table.lines.empty());
+            EXPECT_NE(read.message().find(c.refusal), std::string::npos) << read.message();
+            EXPECT_TRUE(read.value_or({}).lines.empty());
             continue;
         }
-        ASSERT_EQ(table.problem, "");
+        ASSERT_EQ(read.message(), "");
+        const FieldDataTable& table = *read;
         ColumnChoice choice{1, 2, 2, 0, false};
         choice.commentLines = leadingNonStationLines(table, choice);
         EXPECT_EQ(choice.commentLines, c.commentLines);
@@ -607,8 +608,9 @@ TEST(SpreadsheetFiles, CsvLinesThatLookLikeGroupedNumbersStayTwoFields)
     // it is a position and an anomaly.
     for (const char* text : {"x,g\n12,100.5\n13,101.25\n", "12,100.5\n13,-4.5\n"}) {
         SCOPED_TRACE(text);
-        const FieldDataTable table = readFieldDataText(text);
-        ASSERT_EQ(table.problem, "");
+        const Result<FieldDataTable> read = readFieldDataText(text);
+        ASSERT_EQ(read.message(), "");
+        const FieldDataTable& table = *read;
         ColumnChoice choice{1, 2, 2, 0, false};
         choice.commentLines = leadingNonStationLines(table, choice);
         const StationList s = stationsFromTable(table, choice);
@@ -637,7 +639,7 @@ TEST(SpreadsheetFiles, LinesThatGiveNoStationAreCountedAndNamed)
             bad.push_back(line);
         text += row + "\n";
     }
-    const FieldDataTable table = readFieldDataText(text);
+    const FieldDataTable table = readFieldDataText(text).value();
     ColumnChoice choice{1, 2, 2, 1, false};
     const StationList s = stationsFromTable(table, choice);
     EXPECT_EQ(s.skipped, bad);

@@ -46,14 +46,15 @@ TEST(NumberFormat, FieldDataLayoutsAreReadRightAskedAboutOrRefused)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const FieldDataTable t = readFieldDataText(c.text, "f", c.decimal);
+        const Result<FieldDataTable> read = readFieldDataText(c.text, "f", c.decimal);
         const std::string outcome = c.outcome;
         if (outcome != "" && outcome != "?") {
-            EXPECT_NE(t.problem.find(outcome), std::string::npos) << t.problem;
-            EXPECT_TRUE(t.lines.empty());
+            EXPECT_NE(read.message().find(outcome), std::string::npos) << read.message();
+            EXPECT_TRUE(read.value_or({}).lines.empty());
             continue;
         }
-        ASSERT_EQ(t.problem, "");
+        ASSERT_EQ(read.message(), "");
+        const FieldDataTable& t = *read;
         EXPECT_EQ(t.question.has_value(), outcome == "?");
         ColumnChoice choice{1, 2, 2, 0, false};
         choice.commentLines = leadingNonStationLines(t, choice);
@@ -63,7 +64,7 @@ TEST(NumberFormat, FieldDataLayoutsAreReadRightAskedAboutOrRefused)
         EXPECT_EQ(s.skipped, c.skipped);
         if (t.question) {
             // Said the other way, the numbers are the other reading's.
-            const FieldDataTable other = readFieldDataText(c.text, "f", ',');
+            const FieldDataTable other = readFieldDataText(c.text, "f", ',').value();
             EXPECT_FALSE(other.question.has_value());
             const StationList o = stationsFromTable(other, choice);
             EXPECT_TRUE(o.x != s.x || o.g != s.g);

@@ -131,6 +131,8 @@ void anomalyRange(const Tbody& body, const double* stationX, const double* stati
     const bool inFast = fast::fastDomain(body, stationX + first, count, h);
     if (variesWithDepth(body) && body.Law == DensityLaw::Linear && inFast)
         fast::linearAnomaly(body, stationX + first, count, unitsKm, out + first, h);
+    else if (variesWithDepth(body) && inFast)
+        blockLawAnomaly(body, stationX + first, count, unitsKm, out + first, h);
     else if (variesWithDepth(body))
         lawAnomaly(body, stationX + first, count, unitsKm, out + first, h);
     else if (inFast)

@@ -248,7 +248,7 @@ struct Block {
 
 // The kernel's x antiderivative at the block's stations, (X, Z) datum
 // coordinates: arg((z R1 + i x y1)(z R2 + i x y2)), scaled by z^2 R1 R2 > 0.
-void addNode(const Block& b, double X, double Z, double w, double* acc)
+[[gnu::always_inline]] inline void addNode(const Block& b, double X, double Z, double w, double* acc)
 {
     const double y1 = b.y1, y2 = b.y2;
     for (int i = 0; i < Lanes; ++i) {
@@ -260,6 +260,10 @@ void addNode(const Block& b, double X, double Z, double w, double* acc)
     }
 }
 
+// One copy per instruction set, as the constant engine's kernel.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && !defined(__SANITIZE_THREAD__)
+__attribute__((target_clones("default", "arch=x86-64-v3", "arch=x86-64-v4")))
+#endif
 void blockPiece(Block& b, const Edge& e, double ta, double tb, int level, double* acc)
 {
     const double Za = e.Z1 + ta * e.dZ, Zb = e.Z1 + tb * e.dZ;
@@ -268,8 +272,12 @@ void blockPiece(Block& b, const Edge& e, double ta, double tb, int level, double
     for (int i = 0; i < Lanes; ++i) {
         const double xa = e.X1 + ta * e.dX - b.S[i], xb = e.X1 + tb * e.dX - b.S[i];
         const double za = Za + b.h[i], zb = Zb + b.h[i];
-        const double qi = std::min(distanceToSegment(xa, za, xb, zb) / len,
-                                   std::hypot(std::min(std::fabs(za), std::fabs(zb)), b.yNear) / dz);
+        // distanceToSegment without hypot (no overflow in the fast domain)
+        const double vx = xb - xa, vz = zb - za, vv = vx * vx + vz * vz;
+        double u = vv > 0 ? -(xa * vx + za * vz) / vv : 0.0;
+        u = std::isnan(u) ? 0.0 : std::clamp(u, 0.0, 1.0);
+        const double px = xa + u * vx, pz = za + u * vz, zn = std::min(std::fabs(za), std::fabs(zb));
+        const double qi = std::min(std::sqrt(px * px + pz * pz) / len, std::sqrt(zn * zn + b.yNear * b.yNear) / dz);
         q = std::isnan(qi) ? q : std::min(q, qi);
     }
     const bool fine = q >= Grading && (b.rate * dz <= 1 || level >= 8);

@@ -177,3 +177,48 @@ TEST(DensityLaw, FastEnginesMeetTheReferenceQuadrature)
                 EXPECT_LT(worst(calc(b, c, scale), quad), 1e-9);
             }
 }
+
+// Places where the closed form's terms cancel or change branch, and where the
+// block quadrature cuts for its nearest station: on the line of an edge behind
+// it, at a corner, straight above one, at the level of a level edge, inside
+// the body, a strike far longer than the body, and a profile long enough for
+// the fast engine's full blocks. Both laws against the station-by-station
+// quadrature.
+TEST(DensityLaw, FastEnginesHoldAtHardStations)
+{
+    struct Hard {
+        const char* name;
+        Corners corners;
+        double y1, y2;
+        std::vector<std::pair<double, double>> stations;   // (x, height); none: a long profile
+    };
+    const Hard hards[] = {
+        {"on the lines of edges", {{0, 1}, {2, 3}, {-1, 3}}, 6, 2, {{-1, 0}, {-3, 0}, {-0.5, 0.5}, {6, 2}}},
+        {"at and above corners", {{0, 1}, {2, 3}, {-1, 3}}, 6, 6, {{0, -1}, {2, -3}, {0, 0}, {2, 0}, {-1, -2.5}}},
+        {"level with a level edge", {{-1, 1}, {1, 1}, {1, 2}, {-1, 2}}, 3, 0, {{4, -1}, {-9, -2}, {1.5, -1}}},
+        {"inside the body", {{-2, 1}, {2, 1}, {2, 3}, {-2, 3}}, 5, 5, {{0, -2}, {1.9, -1.1}}},
+        {"strike far longer than the body", {{-1, 1}, {1, 1}, {1, 2}, {-1, 2}}, 1e5, 3e4, {{0, 0}, {0.5, 0}, {40, 0}}},
+        {"long profile", {{-5, 0.5}, {5, 0.5}, {2, 3}, {-3, 2}}, 12, 7, {}},
+    };
+    const double rates[][2] = {{1, 0.07}, {2, 0.3}};   // law, rate
+    for (const Hard& c : hards)
+        for (const auto& r : rates) {
+            const DensityLaw law = r[0] == 1 ? DensityLaw::Linear : DensityLaw::Exponential;
+            SCOPED_TRACE(std::string(c.name) + (law == DensityLaw::Linear ? ", linear" : ", exponential"));
+            std::vector<double> x, h;
+            for (const auto& [sx, sh] : c.stations)
+                x.push_back(sx), h.push_back(sh);
+            for (int i = 0; c.stations.empty() && i < 150; ++i)   // two full blocks and a short one
+                x.push_back(-20 + 40.0 * i / 149), h.push_back(i % 3 == 0 ? 0.3 : 0.0);
+            static const std::unique_ptr<Model> m = makeModel();
+            test::setBody(*m, 1, c.corners, 0.35, c.y1, c.y2);
+            Tbody& b = m->Bodies[1];
+            b.Law = law, b.LawRate = r[1], b.LawZ0 = 1.2;
+            const int n = static_cast<int>(x.size());
+            std::vector<double> fast(x.size()), quad(x.size());
+            bodyAnomaly(b, x.data(), n, true, fast.data(), h.data());
+            referenceAnomaly(b, x.data(), n, true, quad.data(), h.data());
+            for (int i = 0; i < n; ++i)
+                EXPECT_NEAR(fast[i], quad[i], 1e-9 * std::max(std::fabs(quad[i]), 1.0)) << "station " << i;
+        }
+}

@@ -32,4 +32,10 @@ double densityAt(const Tbody& body, double z);
 void lawAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
                 double* out, const double* stationHeight = nullptr);
 
+// The same quadrature over blocks of stations, vectorised, each edge cut as
+// its nearest station of the block needs (what the program uses where the
+// fast engine's domain holds).
+void blockLawAnomaly(const Tbody& body, const double* stationX, int numStations, bool unitsKm,
+                     double* out, const double* stationHeight = nullptr);
+
 }  // namespace corvane

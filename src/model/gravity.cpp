@@ -1,5 +1,6 @@
 #include "gravity.h"
 #include "density_law.h"
+#include "gravity_linear.h"
 #include "gravity_fast.h"
 #include "gravity_pool.h"
 
@@ -127,9 +128,14 @@ void anomalyRange(const Tbody& body, const double* stationX, const double* stati
                   int first, int count, bool unitsKm, double* out)
 {
     const double* h = stationHeight ? stationHeight + first : nullptr;
-    if (variesWithDepth(body))
+    const bool inFast = fast::fastDomain(body, stationX + first, count, h);
+    if (variesWithDepth(body) && body.Law == DensityLaw::Linear && inFast)
+        fast::linearAnomaly(body, stationX + first, count, unitsKm, out + first, h);
+    else if (variesWithDepth(body) && inFast)
+        blockLawAnomaly(body, stationX + first, count, unitsKm, out + first, h);
+    else if (variesWithDepth(body))
         lawAnomaly(body, stationX + first, count, unitsKm, out + first, h);
-    else if (fast::fastDomain(body, stationX + first, count, h))
+    else if (inFast)
         fast::fastAnomaly(body, stationX + first, count, unitsKm, out + first, h);
     else
         referenceAnomaly(body, stationX + first, count, unitsKm, out + first, h);

@@ -147,3 +147,100 @@ TEST(DensityLaw, SlicesConvergeOnTheLawInKilometresAndMetres)
             EXPECT_LT(worst(calc(m, c, 1000), g), 1e-12);
         }
 }
+
+// The linear law's closed form and the exponential law's quadrature over
+// blocks of stations (the program's engines) against the quadrature station
+// by station (the reference engine, held to 1e-9 above), rising and falling
+// contrasts, in kilometres and in metres.
+TEST(DensityLaw, FastEnginesMeetTheReferenceQuadrature)
+{
+    struct Law {
+        DensityLaw law;
+        double density, rate, z0;
+    };
+    const Law laws[] = {{DensityLaw::Linear, -0.45, 0.08, 0},     {DensityLaw::Linear, 0.2, -0.03, 2.5},
+                        {DensityLaw::Linear, 0.0, 0.1, -1},       {DensityLaw::Exponential, -0.5, 0.45, 0},
+                        {DensityLaw::Exponential, 0.3, -0.2, 3}, {DensityLaw::Exponential, 0.3, 4, 1}};
+    for (const Case& c : cases)
+        for (const Law& l : laws)
+            for (double scale : {1.0, 1000.0}) {
+                SCOPED_TRACE(std::string(c.name) + ", rate " + std::to_string(l.rate) + ", scale " +
+                             std::to_string(scale));
+                Corners corners = c.corners;
+                for (auto& k : corners)
+                    k = {k.first * scale, k.second * scale};
+                const Tbody b = body(corners, c, l.law, l.density, l.rate / scale, l.z0 * scale, scale);
+                std::vector<double> x, h, quad(25);
+                for (int i = 0; i < 25; ++i)
+                    x.push_back(scale * (c.x0 + (c.x1 - c.x0) * i / 24)), h.push_back(scale * c.lift * (1 + std::sin(i)));
+                referenceAnomaly(b, x.data(), 25, scale == 1, quad.data(), h.data());
+                EXPECT_LT(worst(calc(b, c, scale), quad), 1e-9);
+            }
+}
+
+// Places where the closed form's terms cancel or change branch, and where the
+// block quadrature cuts for its nearest station: on the line of an edge behind
+// it, at a corner, straight above one, at the level of a level edge, inside
+// the body, a strike far longer than the body, and a profile long enough for
+// the fast engine's full blocks. Both laws against the station-by-station
+// quadrature.
+TEST(DensityLaw, FastEnginesHoldAtHardStations)
+{
+    struct Hard {
+        const char* name;
+        Corners corners;
+        double y1, y2;
+        std::vector<std::pair<double, double>> stations;   // (x, height); none: a long profile
+    };
+    const Hard hards[] = {
+        {"on the lines of edges", {{0, 1}, {2, 3}, {-1, 3}}, 6, 2, {{-1, 0}, {-3, 0}, {-0.5, 0.5}, {6, 2}}},
+        {"at and above corners", {{0, 1}, {2, 3}, {-1, 3}}, 6, 6, {{0, -1}, {2, -3}, {0, 0}, {2, 0}, {-1, -2.5}}},
+        {"level with a level edge", {{-1, 1}, {1, 1}, {1, 2}, {-1, 2}}, 3, 0, {{4, -1}, {-9, -2}, {1.5, -1}}},
+        {"inside the body", {{-2, 1}, {2, 1}, {2, 3}, {-2, 3}}, 5, 5, {{0, -2}, {1.9, -1.1}}},
+        {"strike far longer than the body", {{-1, 1}, {1, 1}, {1, 2}, {-1, 2}}, 1e5, 3e4, {{0, 0}, {0.5, 0}, {40, 0}}},
+        {"long profile", {{-5, 0.5}, {5, 0.5}, {2, 3}, {-3, 2}}, 12, 7, {}},
+    };
+    const double rates[][2] = {{1, 0.07}, {2, 0.3}};   // law, rate
+    for (const Hard& c : hards)
+        for (const auto& r : rates) {
+            const DensityLaw law = r[0] == 1 ? DensityLaw::Linear : DensityLaw::Exponential;
+            SCOPED_TRACE(std::string(c.name) + (law == DensityLaw::Linear ? ", linear" : ", exponential"));
+            std::vector<double> x, h;
+            for (const auto& [sx, sh] : c.stations)
+                x.push_back(sx), h.push_back(sh);
+            for (int i = 0; c.stations.empty() && i < 150; ++i)   // two full blocks and a short one
+                x.push_back(-20 + 40.0 * i / 149), h.push_back(i % 3 == 0 ? 0.3 : 0.0);
+            static const std::unique_ptr<Model> m = makeModel();
+            test::setBody(*m, 1, c.corners, 0.35, c.y1, c.y2);
+            Tbody& b = m->Bodies[1];
+            b.Law = law, b.LawRate = r[1], b.LawZ0 = 1.2;
+            const int n = static_cast<int>(x.size());
+            std::vector<double> fast(x.size()), quad(x.size());
+            bodyAnomaly(b, x.data(), n, true, fast.data(), h.data());
+            referenceAnomaly(b, x.data(), n, true, quad.data(), h.data());
+            for (int i = 0; i < n; ++i)
+                EXPECT_NEAR(fast[i], quad[i], 1e-9 * std::max(std::fabs(quad[i]), 1.0)) << "station " << i;
+        }
+}
+
+// Corners that run the other way round turn the constant body's anomaly over;
+// the closed form's moment and the block quadrature turn with it, to the last
+// few digits.
+TEST(DensityLaw, ReversedCornersTurnWithTheConstantBody)
+{
+    for (const Case& c : cases) {
+        const Corners reversed(c.corners.rbegin(), c.corners.rend());
+        const auto turned = [&](DensityLaw law) {
+            std::vector<double> back = calc(body(reversed, c, law, -0.3, 0.15, 1), c);
+            const std::vector<double> forward = calc(body(c.corners, c, law, -0.3, 0.15, 1), c);
+            const double sign = back[3] * forward[3] < 0 ? -1.0 : 1.0;
+            for (double& g : back)
+                g *= sign;
+            EXPECT_LT(worst(back, forward), 1e-12) << c.name << ", law " << static_cast<int>(law);
+            return sign;
+        };
+        const double constant = turned(DensityLaw::Constant);
+        EXPECT_EQ(turned(DensityLaw::Linear), constant) << c.name;
+        EXPECT_EQ(turned(DensityLaw::Exponential), constant) << c.name;
+    }
+}

@@ -13,7 +13,7 @@ namespace corvane {
 namespace {
 
 // Items the start-up state leaves usable.
-const char* const startupItems[] = {"Beginanewmodel1", "Loadanoldmodel1", "Expertusermode1",
+const char* const startupItems[] = {"Beginanewmodel1", "Profilefromgrids1", "Loadanoldmodel1", "Expertusermode1",
                                     "ExitCorvane1", "aboutbox", "help"};
 
 }  // namespace

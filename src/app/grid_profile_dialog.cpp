@@ -34,7 +34,8 @@ public:
         grids = new QTableWidget(0, 2, this);
         grids->setObjectName(QStringLiteral("grids"));
         grids->setHorizontalHeaderLabels({QStringLiteral("Grid"), QStringLiteral("Gives")});
-        grids->horizontalHeader()->setStretchLastSection(true);
+        grids->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+        grids->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
         auto* add = new QPushButton(QStringLiteral("Add a grid..."), this);
         add->setObjectName(QStringLiteral("AddGrid"));
         connect(add, &QPushButton::clicked, this, [this] {

@@ -182,6 +182,7 @@ struct ModelHistory::Snapshot {
     ExtrasState extras;
     std::string fileName;
     Overlays overlays;
+    std::optional<ProfileLineRecord> profileLine;
 };
 
 struct ModelHistory::Step {
@@ -206,6 +207,8 @@ struct ModelHistory::Step {
     std::unique_ptr<HoleTable> holes;
     std::unique_ptr<ExtrasState> extras;
     std::unique_ptr<Overlays> overlays;
+    // The line the model had on the other side of the step, when it moved.
+    std::optional<std::optional<ProfileLineRecord>> profileLine;
     std::size_t size = 0;
 
     void addRuns(int r, const std::byte* before, const std::byte* now, std::size_t n)
@@ -251,6 +254,7 @@ void ModelHistory::begin(const QString& name, Kind kind)
     s.extras = ws_.extras;
     s.fileName = ws_.app.ModelFileName;
     s.overlays = ws_.overlays;
+    s.profileLine = ws_.model.ProfileLine;
 }
 
 bool ModelHistory::differsFromBefore(bool countSelection) const
@@ -268,7 +272,8 @@ bool ModelHistory::differsFromBefore(bool countSelection) const
         if (std::bit_cast<std::uint64_t>(s.view[static_cast<std::size_t>(f)]) !=
             std::bit_cast<std::uint64_t>(viewValue(ws_.display, f)))
             return true;
-    return !sameHoles(s.holes, ws_.model.Holes) || !(s.extras == ws_.extras) || !(s.overlays == ws_.overlays);
+    return !sameHoles(s.holes, ws_.model.Holes) || !(s.extras == ws_.extras) || !(s.overlays == ws_.overlays) ||
+           s.profileLine != ws_.model.ProfileLine;
 }
 
 bool ModelHistory::unsaved() const
@@ -308,9 +313,12 @@ ModelHistory::Outcome ModelHistory::end()
         step.extras = std::make_unique<ExtrasState>(s.extras);
     if (!(s.overlays == ws_.overlays))
         step.overlays = std::make_unique<Overlays>(s.overlays);
+    if (s.profileLine != ws_.model.ProfileLine)
+        step.profileLine = s.profileLine;
 
     const bool selectionOnly = !step.counts || step.counts->sameBesidesSelection(now);
-    if (step.patches.empty() && step.view.empty() && !step.holes && !step.extras && !step.overlays && selectionOnly)
+    if (step.patches.empty() && step.view.empty() && !step.holes && !step.extras && !step.overlays && !step.profileLine &&
+        selectionOnly)
         return Outcome::Unchanged;
 
     step.bytes.shrink_to_fit();
@@ -376,6 +384,8 @@ void ModelHistory::apply(Step& step)
         std::swap(ws_.extras, *step.extras);
     if (step.overlays)
         std::swap(ws_.overlays, *step.overlays);
+    if (step.profileLine)
+        std::swap(ws_.model.ProfileLine, *step.profileLine);
     ++version_;
 }
 

@@ -1,5 +1,7 @@
 #include "app/magnetics.h"
 
+#include "app/grid_profile.h"
+
 #include "app/field_columns.h"
 #include "app/tcorvane.h"
 #include "edit/spin_arrows.h"
@@ -69,6 +71,10 @@ TEarthField::TEarthField(QWidget* parent) : QDialog(parent)
     inclination = add("Inclination (degrees, down)", "inclination");
     declination = add("Declination (degrees east)", "declination");
     azimuth = add("Profile azimuth (degrees east)", "azimuth");
+    azimuthSource = new QLabel(this);
+    azimuthSource->setObjectName(QStringLiteral("azimuthSource"));
+    grid->addWidget(azimuthSource, row++, 1);
+    connect(azimuth, &QLineEdit::textEdited, azimuthSource, [this] { azimuthSource->setText(QStringLiteral("Typed")); });
     OKBtn = okButton(this, grid, row);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     grid->setSizeConstraint(QLayout::SetFixedSize);
@@ -80,6 +86,7 @@ void TEarthField::fill(const Model& m)
     inclination->setText(shown(m.Mag.FieldInclination));
     declination->setText(shown(m.Mag.FieldDeclination));
     azimuth->setText(shown(m.Mag.FieldAzimuth));
+    azimuthSource->setText(azimuthSourceText(m));
 }
 
 QString magneticRangeText(const MagneticLimit& limit)

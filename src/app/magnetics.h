@@ -35,6 +35,7 @@ public:
     QLineEdit* inclination = nullptr;
     QLineEdit* declination = nullptr;
     QLineEdit* azimuth = nullptr;
+    QLabel* azimuthSource = nullptr;   // where the azimuth came from
     QPushButton* OKBtn = nullptr;
 };
 

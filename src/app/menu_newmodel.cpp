@@ -1,4 +1,5 @@
 // Begin a new model, edit the field data.
+#include "app/grid_profile.h"
 #include "app/newmodel.h"
 #include "app/station_table.h"
 #include "app/tcorvane.h"
@@ -10,6 +11,16 @@ void Tcorvane::Beginanewmodel1Click()
     if (!saveFirst())
         return;
     beginNewModel(*this);
+}
+
+void Tcorvane::Profilefromgrids1Click()
+{
+    profileFromGridsCommand(*this);
+}
+
+void Tcorvane::ExporttoGIS1Click()
+{
+    exportToGisCommand(*this);
 }
 
 void Tcorvane::Editthefielddata1Click()

@@ -10,6 +10,7 @@ const std::vector<Menu>& menuTable()
         {"System Options",
          {
              {"Beginanewmodel1", "&Begin a new model", "Ctrl+B", &Tcorvane::Beginanewmodel1Click},
+             {"Profilefromgrids1", "&Profile from grids...", "", &Tcorvane::Profilefromgrids1Click},
              {"Editthefielddata1", "&Edit the field data", "Ctrl+E", &Tcorvane::Editthefielddata1Click},
              {"Loadanoldmodel1", "&Load an old model", "Ctrl+L", &Tcorvane::Loadanoldmodel1Click},
              {"ImportamodelfromSidero1", "&Import a model from Sidero", "Ctrl+I",
@@ -28,6 +29,7 @@ const std::vector<Menu>& menuTable()
              {"createanSVGfile1", "create an &SVG file", "", &Tcorvane::createanSVGfile1Click},
              {"createaPNGfile1", "create a P&NG file", "", &Tcorvane::createaPNGfile1Click},
              {"<", "", "", nullptr},
+             {"ExporttoGIS1", "Export to &GIS...", "", &Tcorvane::ExporttoGIS1Click},
              {"-", "", "", nullptr},
              {"configuretheprinter1", "configure the &printer", "", &Tcorvane::configuretheprinter1Click},
              {"producehardcopy1", "produce &hardcopy", "", &Tcorvane::producehardcopy1Click},

@@ -132,6 +132,8 @@ public slots:
     void ExitCorvane1Click();
 
     // ---- Edit the Model ----
+    void Profilefromgrids1Click();
+    void ExporttoGIS1Click();
     void Addabody1Click();
     void KeyinaBody1Click();
     void Changebodyproperties1Click();

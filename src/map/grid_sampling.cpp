@@ -136,6 +136,29 @@ MapResult<std::vector<double>> stationPositions(double length, const SampleOptio
     return {xs, {}};
 }
 
+MapResult<std::string> gridCrsText(const std::string& path)
+{
+    QuietGdal quiet;
+    GDALDatasetUniquePtr ds(GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+    if (!ds)
+        return MapResult<std::string>::failure("The grid \"" + path + "\" cannot be read: " +
+                                               (QuietGdal::lastMessage().empty() ? "it is not a grid."
+                                                                                 : QuietGdal::lastMessage() + "."));
+    const OGRSpatialReference* srs = ds->GetSpatialRef();
+    if (!srs)
+        return {"-", {}};
+    const char* authority = srs->GetAuthorityName(nullptr);
+    const char* code = srs->GetAuthorityCode(nullptr);
+    if (authority && code && std::string(authority) == "EPSG")
+        return {std::string("EPSG:") + code, {}};
+    char* wkt = nullptr;
+    const char* wktOptions[] = {"FORMAT=WKT2_2019", "MULTILINE=NO", nullptr};
+    srs->exportToWkt(&wkt, wktOptions);
+    std::string text = wkt ? wkt : "-";
+    CPLFree(wkt);
+    return {text, {}};
+}
+
 MapResult<GridSamples> sampleGrid(const std::string& path, const ProfileLine& line, const SampleOptions& options)
 {
     using R = MapResult<GridSamples>;

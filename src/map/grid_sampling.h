@@ -38,6 +38,10 @@ struct GridSamples {
 // none or more than a profile holds.
 MapResult<std::vector<double>> stationPositions(double length, const SampleOptions& options);
 
+// The text of a grid's own coordinate system ("EPSG:32633" where it has an
+// EPSG code, else WKT on one line); "-" when it names none.
+MapResult<std::string> gridCrsText(const std::string& path);
+
 MapResult<GridSamples> sampleGrid(const std::string& path, const ProfileLine& line, const SampleOptions& options);
 
 }  // namespace corvane::map

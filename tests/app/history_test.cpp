@@ -225,3 +225,25 @@ TEST(ModelHistory, GradientStationsAndTheirTensorsAreUndone)
         EXPECT_EQ(m.BodyGradient[1], bodyBefore);
     }
 }
+
+TEST(ModelHistory, ThePlaceOnTheMapIsUndoneToo)
+{
+    Workspace ws;
+    test::fullModel(ws);
+    ModelHistory h(ws);
+    const ProfileLineRecord a{500000, 6000000, 510000, 6000000, "EPSG:32633"};
+    const ProfileLineRecord b{0, 0, 100, 100, "-"};
+    const std::optional<ProfileLineRecord> cases[][2] = {
+        {std::nullopt, a}, {a, b}, {b, std::nullopt}};
+    for (const auto& [from, to] : cases) {
+        ws.model.ProfileLine = from;
+        h.clear();
+        h.begin(QStringLiteral("Profile from grids"));
+        ws.model.ProfileLine = to;
+        ASSERT_EQ(h.end(), Outcome::Recorded);
+        h.undo();
+        EXPECT_EQ(ws.model.ProfileLine, from);
+        h.redo();
+        EXPECT_EQ(ws.model.ProfileLine, to);
+    }
+}

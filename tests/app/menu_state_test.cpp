@@ -78,8 +78,8 @@ TEST(MenuStates, StartupLeavesSixItemsAndBlankStatus)
     ScriptedPlatform p;
     Tcorvane w(p);
     EXPECT_EQ(enabledItems(w), (std::set<QString>{"Beginanewmodel1", "Loadanoldmodel1", "Expertusermode1",
-                                                 "ExitCorvane1", "aboutbox", "help"}));
-    EXPECT_EQ(allItems(w).size(), 66);   // every leaf item of the menu table (six magnetic, four of point data and backdrop, the magnetic regional), Undo and Redo
+                                                 "ExitCorvane1", "aboutbox", "help", "Profilefromgrids1"}));
+    EXPECT_EQ(allItems(w).size(), 68);   // every leaf item of the menu table (six magnetic, four of point data and backdrop, the magnetic regional, two of the map), Undo and Redo
     EXPECT_FALSE(checked(w, "bodynumbers1"));
     EXPECT_TRUE(checked(w, "BodyDensities1"));
     EXPECT_TRUE(checked(w, "Highlightbodycorners1"));

@@ -317,15 +317,15 @@ def compacting():
                 "x_km    bouguer_mgal\n")
         for s, g in zip(stations, observed):
             f.write(f"{s:7.3f}  {g:9.3f}\n")
-    # The model: the true outline at a constant guess of the contrast.
+    # The model: the true outline at the contrast of the surface samples.
     values = [1, len(stations), 5, 1, 0, 8, 1, 1, 1]
     for s, g in zip(stations, observed):
         values += [s, g]
     closed = COMPACTING + COMPACTING[:1]
-    values += [len(closed), -0.3, STRIKE, STRIKE]
+    values += [len(closed), COMPACTING_SURFACE, STRIKE, STRIKE]
     for x, z in closed:
         values += [x, z]
-    extras = ["#CORVANE-EXTRAS 1", "invert 1 1 0 0 0", "corner-invert 1 3 0 1",
+    extras = ["#CORVANE-EXTRAS 1", "invert 1 0 0 0 0", "corner-invert 1 3 0 1",
               "corner-invert 1 4 0 1", "#END"]
     with open("examples/compacting_basin.mod", "wb") as f:
         f.write(b"".join(real48(v) for v in values))

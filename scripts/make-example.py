@@ -306,7 +306,7 @@ def compacting():
         z = top + (i + 0.5) * h
         layers.append((band(COMPACTING, z - h / 2, z + h / 2),
                        COMPACTING_SURFACE * math.exp(-COMPACTING_DECAY * z)))
-    stations = [0.2 * i for i in range(201)]
+    stations = [0.1 * i for i in range(401)]
     observed = []
     for s in stations:
         g = sum(polygon_anomaly(poly, rho, s) for poly, rho in layers if poly)

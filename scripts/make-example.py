@@ -23,6 +23,17 @@ examples/hypocentres.txt, small earthquakes on the basin's western boundary
 fault (x, depth, label); and examples/field_profile_overlays.mod, the fitted
 model field_profile.mod naming both, as saved with them shown beneath it.
 
+With --compacting it writes instead examples/compacting_basin.dta and
+examples/compacting_basin.mod: a 40 km profile over a basin of sediments
+whose contrast shrinks with depth as they compact (-0.55 e^-0.35z g/cm3, the
+floor at 4 km), and a model of it that starts as a constant-density body with
+the floor's corners and the density chosen for the inversion. A constant
+density fits the data only with the floor too shallow; the exponential law
+fits them with the floor where it is. The anomaly is that of the basin cut
+into thin layers of constant density.
+
+    python3 scripts/make-example.py --compacting
+
 With --basement it writes instead examples/basement.dta (gravity) and
 examples/basement_mag.dta (total-field magnetic anomaly): a 60 km profile
 over a magnetic gabbro and a dense but non-magnetic metasediment wedge, the
@@ -250,9 +261,85 @@ def basement():
           f"examples/basement_mag.dta: {len(mag_x)} stations, {min(mag):.1f} to {max(mag):.1f} nT")
 
 
+# The compacting basin: (x km, depth km) clockwise, and its law.
+COMPACTING = [(6.0, 0.05), (34.0, 0.05), (29.0, 4.0), (12.0, 4.0)]
+COMPACTING_SURFACE = -0.55    # g/cm3 at depth 0
+COMPACTING_DECAY = 0.35       # per km
+COMPACTING_LAYERS = 400
+COMPACTING_SEED = 1931
+
+
+def band(corners, top, bottom):
+    """The polygon cut to the depths between top and bottom."""
+    def clip(poly, keep, cut):
+        out = []
+        for a, b in zip(poly, poly[1:] + poly[:1]):
+            if keep(a):
+                out.append(a)
+            if keep(a) != keep(b):
+                t = (cut - a[1]) / (b[1] - a[1])
+                out.append((a[0] + t * (b[0] - a[0]), cut))
+        return out
+    poly = clip(corners, lambda c: c[1] >= top, top)
+    return clip(poly, lambda c: c[1] <= bottom, bottom) if poly else []
+
+
+def real48(v):
+    """The six bytes of a Turbo Pascal real (docs/model-file.md)."""
+    if v == 0:
+        return bytes(6)
+    m, e = math.frexp(abs(v))
+    f = round((m * 2 - 1) * 2**39)
+    if f == 2**39:
+        f, e = 0, e + 1
+    return bytes([e + 128]) + (f | (2**39 if v < 0 else 0)).to_bytes(5, "little")
+
+
+def compacting():
+    self_check()
+    rng = random.Random(COMPACTING_SEED)
+    top = min(z for _, z in COMPACTING)
+    bottom = max(z for _, z in COMPACTING)
+    h = (bottom - top) / COMPACTING_LAYERS
+    layers = []
+    for i in range(COMPACTING_LAYERS):
+        z = top + (i + 0.5) * h
+        layers.append((band(COMPACTING, z - h / 2, z + h / 2),
+                       COMPACTING_SURFACE * math.exp(-COMPACTING_DECAY * z)))
+    stations = [0.1 * i for i in range(401)]
+    observed = []
+    for s in stations:
+        g = sum(polygon_anomaly(poly, rho, s) for poly, rho in layers if poly)
+        observed.append(round(g + rng.gauss(0.0, 0.05), 3))
+    with open("examples/compacting_basin.dta", "w", encoding="ascii", newline="\n") as f:
+        f.write("Compacting basin: Bouguer anomaly, synthetic\n"
+                "x along line (km), Bouguer anomaly (mGal)\n"
+                "x_km    bouguer_mgal\n")
+        for s, g in zip(stations, observed):
+            f.write(f"{s:7.3f}  {g:9.3f}\n")
+    # The model: the true outline at the contrast of the surface samples.
+    values = [1, len(stations), 5, 1, 0, 8, 1, 1, 1]
+    for s, g in zip(stations, observed):
+        values += [s, g]
+    closed = COMPACTING + COMPACTING[:1]
+    values += [len(closed), COMPACTING_SURFACE, STRIKE, STRIKE]
+    for x, z in closed:
+        values += [x, z]
+    extras = ["#CORVANE-EXTRAS 1", "invert 1 0 0 0 0", "corner-invert 1 3 0 1",
+              "corner-invert 1 4 0 1", "#END"]
+    with open("examples/compacting_basin.mod", "wb") as f:
+        f.write(b"".join(real48(v) for v in values))
+        f.write(("\r\n" + "\r\n".join(extras) + "\r\n").encode("ascii"))
+    print(f"examples/compacting_basin.dta and .mod: {len(stations)} stations, "
+          f"{min(observed):.2f} to {max(observed):.2f} mGal")
+
+
 def main():
     if sys.argv[1:] == ["--basement"]:
         basement()
+        return
+    if sys.argv[1:] == ["--compacting"]:
+        compacting()
         return
     self_check()
     out = sys.argv[1] if len(sys.argv) > 1 else "examples/field_profile.dta"

@@ -3,7 +3,10 @@
 #include "display/painter.h"
 
 #include "display/backdrop.h"
+#include "model/density_law.h"
 #include "model/text.h"
+
+#include <QLinearGradient>
 
 namespace corvane::painting {
 
@@ -39,6 +42,7 @@ void Painter::bodies()
             setPen(p_, Qt::black, current ? 2 : 1, Qt::DotLine);
         } else {
             p_.setBrush(bodyBrush(bodyColour(d_.ColourScheme, body.Density, densLow_, densHigh_), backdrop));
+            gradeWithDepth(body, backdrop);
             setPen(p_, Qt::black, (current || d_.Printing) ? 2 : 1);
         }
         if (!poly.isEmpty())
@@ -52,6 +56,27 @@ void Painter::bodies()
         setPen(p_, Qt::black, 1);
         label(b);
     }
+}
+
+// A body whose contrast changes with depth is filled top to bottom with the
+// colours of its contrast there, in the schemes that fill by density.
+void Painter::gradeWithDepth(const Tbody& body, const Backdrop* backdrop)
+{
+    const bool byDensity = d_.ColourScheme != 1 && d_.ColourScheme != 2;
+    if (!byDensity || !variesWithDepth(body) || (backdrop && backdrop->image))
+        return;
+    const Extent e = bodyExtent(body);
+    const QPoint top = section(e.xLow, e.zLow), bottom = section(e.xLow, e.zHigh);
+    if (top.y() == bottom.y())
+        return;
+    QLinearGradient grade(QPointF(0, top.y()), QPointF(0, bottom.y()));
+    constexpr int Stops = 8;
+    for (int i = 0; i <= Stops; ++i) {
+        const double z = e.zLow + (e.zHigh - e.zLow) * i / Stops;
+        grade.setColorAt(static_cast<double>(i) / Stops,
+                         bodyColour(d_.ColourScheme, densityAt(body, z), densLow_, densHigh_));
+    }
+    p_.setBrush(grade);
 }
 
 void Painter::label(int b)
@@ -80,7 +105,10 @@ void Painter::label(int b)
     setPen(p_, Qt::black, 1);
     // Kept inside the panel and clear of the other labels: moved to the
     // nearest free place, or left where it stands when there is none.
-    const QString shown = d_.ShowDensities ? cut(fixed(body.Density, 6, 5), 6) : QString::fromStdString(integer(b, 2));
+    const std::string law = densityLawText(body);
+    const QString shown = !d_.ShowDensities ? QString::fromStdString(integer(b, 2))
+                          : law.empty()     ? cut(fixed(body.Density, 6, 5), 6)
+                                            : QString::fromStdString(law);
     Labels pending;
     slide(pending, labelAt(s.x(), s.y(), shown, false), modelPanelArea(), {QPoint(1, 0), QPoint(0, 1)},
           Crowded::Stay);

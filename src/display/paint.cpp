@@ -6,6 +6,7 @@
 #include "display/ground_line.h"
 #include "display/painter.h"
 #include "display/point_layer.h"
+#include "model/density_law.h"
 
 #include <QPainter>
 
@@ -40,6 +41,14 @@ std::optional<QString> Painter::run()
         for (int b = 1; b <= numBodies(); ++b) {
             densLow_ = std::min(densLow_, m_.Bodies[b].Density);
             densHigh_ = std::max(densHigh_, m_.Bodies[b].Density);
+            if (variesWithDepth(m_.Bodies[b])) {
+                // The scale spans the contrast from the body's top to its bottom.
+                const Extent e = bodyExtent(m_.Bodies[b]);
+                for (double z : {e.zLow, e.zHigh}) {
+                    densLow_ = std::min(densLow_, densityAt(m_.Bodies[b], z));
+                    densHigh_ = std::max(densHigh_, densityAt(m_.Bodies[b], z));
+                }
+            }
         }
 
     int hiddenLabels = 0;

@@ -98,6 +98,7 @@ private:
     void grid();
     // body_layer.cpp
     void bodies();
+    void gradeWithDepth(const Tbody& body, const Backdrop* backdrop);
     void label(int b);
     // plan_view.cpp
     void planView();

@@ -91,6 +91,24 @@ private:
     double strike1_, strike2_;
 };
 
+// The law boxes into the body; true when that changed it.
+bool applyLaw(Tbody& body, const PropertyBoxes& boxes)
+{
+    const DensityLaw law0 = body.Law;
+    const double rate0 = body.LawRate, z00 = body.LawZ0;
+    if (boxes.law && *boxes.law == DensityLaw::Constant) {
+        clearDensityLaw(body);
+    } else {
+        if (boxes.law)
+            body.Law = *boxes.law;
+        if (body.Law != DensityLaw::Constant && boxes.lawRate)
+            body.LawRate = *boxes.lawRate;
+        if (body.Law != DensityLaw::Constant && boxes.lawZ0)
+            body.LawZ0 = *boxes.lawZ0;
+    }
+    return body.Law != law0 || body.LawRate != rate0 || body.LawZ0 != z00;
+}
+
 }  // namespace
 
 BodyFigures bodyFigures(const Tbody& body)
@@ -145,6 +163,7 @@ StrictApplyResult applyPropertiesStrict(Model& m, int b, const PropertyBoxes& bo
     const BodyChangeNote note(body);
     if (boxes.density)
         body.Density = *boxes.density;
+    applyLaw(body, boxes);
     if (boxes.depth) {
         // A top typed above the surface takes the body up until its top is
         // there, keeping its shape.
@@ -177,6 +196,7 @@ bool applyPropertiesOnChange(Model& m, int b, const PropertyBoxes& boxes)
         body.Density = *boxes.density;
         changed = true;
     }
+    changed = applyLaw(body, boxes) || changed;
     if (boxes.depth) {
         const double shift = shapeKeepingShift(m, body, *boxes.depth - bodyFigures(body).top, 1e-6).dz;
         if (std::abs(shift) > 0.0001) {

@@ -43,6 +43,11 @@ struct PropertyBoxes {
     std::optional<double> width = {};
     std::optional<double> strike1 = {};
     std::optional<double> strike2 = {};
+    // The density law; the rate and reference depth apply to a law other
+    // than constant, and going back to constant clears them.
+    std::optional<DensityLaw> law = {};
+    std::optional<double> lawRate = {};
+    std::optional<double> lawZ0 = {};
 };
 
 // "Calculate" and OK: every box that holds a number is applied. A width below

@@ -20,11 +20,13 @@ double getDepth(const Tbody& b, int, double) { return b.CornerZ[1]; }
 double getRotation(const Tbody&, int, double r) { return r; }
 double getCornerX(const Tbody& b, int corner, double) { return b.CornerX[corner]; }
 double getCornerZ(const Tbody& b, int corner, double) { return b.CornerZ[corner]; }
+double getLawRate(const Tbody& b, int, double) { return b.LawRate; }
 double getLevel(const Tbody&, int, double) { return 0; }   // held by the unknown alone
 
 void setDensity(Tbody& b, double v) { b.Density = v; }
 void setSusceptibility(Tbody& b, double v) { b.Susceptibility = v; }
 void setRemanence(Tbody& b, double v) { b.Remanence = v; }
+void setLawRate(Tbody& b, double v) { b.LawRate = v; }
 
 std::optional<Bounds> boundDensity(const Tbody&, const BodyBounds& r) { return r.density; }
 std::optional<Bounds> boundSusceptibility(const Tbody&, const BodyBounds& r) { return r.susceptibility; }
@@ -32,6 +34,7 @@ std::optional<Bounds> boundRemanence(const Tbody&, const BodyBounds& r) { return
 std::optional<Bounds> boundPosition(const Tbody&, const BodyBounds& r) { return r.position; }
 std::optional<Bounds> boundDepth(const Tbody&, const BodyBounds& r) { return r.depth; }
 std::optional<Bounds> boundAngle(const Tbody& b, const BodyBounds&) { return Bounds{b.AngleMin, b.AngleMax}; }
+std::optional<Bounds> boundLawRate(const Tbody& b, const BodyBounds&) { return lawRateBounds(b); }
 std::optional<Bounds> unbounded(const Tbody&, const BodyBounds&) { return std::nullopt; }
 
 // In the order of UnknownKind.
@@ -51,6 +54,8 @@ constexpr UnknownAccess Kinds[] = {
      getSusceptibility, setSusceptibility, boundSusceptibility},
     {"Remanent magnetisation", "remanent magnetisation", DistanceDecimals, false, UnknownMove::Field,
      false, getRemanence, setRemanence, boundRemanence},
+    {"Density gradient or decay", "density gradient or decay", DensityDecimals, false, UnknownMove::Field,
+     false, getLawRate, setLawRate, boundLawRate},
     {"Gravity shift", "Gravity shift", 3, false, UnknownMove::Level, false, getLevel, nullptr, unbounded},
     {"Magnetic shift", "Magnetic shift", 3, false, UnknownMove::Level, false, getLevel, nullptr, unbounded},
 };
@@ -64,7 +69,42 @@ Bounds typedOr(bool typed, double min, double max, double lo, double hi, double 
     return {std::min(lo, v), std::max(hi, v)};
 }
 
+// A law body's contrast is fitted with its rate: both or neither.
+bool hasLawRate(const Tbody& body)
+{
+    return body.InvertDensity && body.Law != DensityLaw::Constant;
+}
+
 }  // namespace
+
+Bounds lawRateBounds(const Tbody& body)
+{
+    double top = body.CornerZ[1], bottom = body.CornerZ[1];
+    for (int k = 2; k <= body.NumCorners - 1; ++k) {
+        top = std::min(top, body.CornerZ[k]);
+        bottom = std::max(bottom, body.CornerZ[k]);
+    }
+    const double thick = bottom - top;
+    const double v = body.LawRate;
+    Bounds r{0, 0};
+    if (!(thick > 0)) {
+        r = {v, v};   // a flat body: no depth range for the rate to act over
+    } else if (body.Law == DensityLaw::Exponential) {
+        r = {-30 / thick, 30 / thick};   // the exponential keeps its sign
+    } else if (body.Law == DensityLaw::Linear && body.Density != 0) {
+        // s G between -a / (bottom - z0) and a / (z0 - top): the contrast
+        // a s + G (z - z0) keeps the sign s at both ends.
+        const double a = std::abs(body.Density);
+        const double cap = 10 * a / thick;
+        const double z0 = body.LawZ0;
+        const double lo = bottom > z0 ? std::max(-cap, -a / (bottom - z0)) : -cap;
+        const double hi = top < z0 ? std::min(cap, a / (z0 - top)) : cap;
+        r = body.Density > 0 ? Bounds{lo, hi} : Bounds{-hi, -lo};
+    }
+    if (std::isfinite(v))
+        r = {std::min(r.min, v), std::max(r.max, v)};
+    return r;
+}
 
 const UnknownAccess& unknownAccess(UnknownKind kind)
 {
@@ -88,6 +128,8 @@ std::vector<Unknown> inversionUnknowns(const Tbody& body)
     std::vector<Unknown> u;
     if (body.InvertDensity)
         u.push_back({UnknownKind::Density, 0, body.Density});
+    if (hasLawRate(body))
+        u.push_back({UnknownKind::DensityRate, 0, body.LawRate});
     if (body.InvertXPos)
         u.push_back({UnknownKind::XPosition, 0, body.CornerX[1]});
     if (body.InvertDepth)
@@ -116,7 +158,7 @@ Bounds remanenceBounds(const Tbody& body)
 std::vector<Unknown> inversionUnknowns(const Tbody& body, const InversionOptions& options)
 {
     std::vector<Unknown> u = inversionUnknowns(body);
-    auto at = u.begin() + (body.InvertDensity ? 1 : 0);
+    auto at = u.begin() + (body.InvertDensity ? 1 : 0) + (hasLawRate(body) ? 1 : 0);
     if (options.invertRemanence)
         at = u.insert(at, {UnknownKind::Remanence, 0, body.Remanence});
     if (options.invertSusceptibility)
@@ -126,7 +168,7 @@ std::vector<Unknown> inversionUnknowns(const Tbody& body, const InversionOptions
 
 int countUnknowns(const Tbody& body)
 {
-    int count = body.InvertDensity + body.InvertXPos + body.InvertDepth + body.InvertAngle;
+    int count = body.InvertDensity + hasLawRate(body) + body.InvertXPos + body.InvertDepth + body.InvertAngle;
     for (int k = 1; k <= body.NumCorners - 1; ++k)
         count += body.CornerInvertX[k] + body.CornerInvertZ[k];
     return count;

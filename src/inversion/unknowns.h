@@ -18,6 +18,7 @@ inline constexpr int MaxUnknownsAllBodies = 200;
 
 enum class UnknownKind {
     Density, XPosition, Depth, Rotation, CornerX, CornerZ, Susceptibility, Remanence,
+    DensityRate,   // a law body's gradient or decay constant, beside its contrast
     GravityShift, MagneticShift   // the constant levels: no body
 };
 
@@ -61,7 +62,8 @@ struct UnknownAccess {
 
 const UnknownAccess& unknownAccess(UnknownKind kind);
 
-// The unknowns of body b in their fixed order: density, horizontal position,
+// The unknowns of body b in their fixed order: density (and, for a body whose
+// contrast follows a law, the law's rate), horizontal position,
 // depth, rotation (starting at 0), then flagged corner x of corners 1..n-1,
 // then flagged corner z.
 std::vector<Unknown> inversionUnknowns(const Tbody& body);
@@ -78,6 +80,12 @@ std::string unknownName(const Unknown& u, bool withBody = false);
 // typed, or 0 .. 1 SI and 0 .. 100 A/m widened to hold the present value.
 Bounds susceptibilityBounds(const Tbody& body);
 Bounds remanenceBounds(const Tbody& body);
+
+// The gradient or decay constant a law body's contrast may take: within them
+// the contrast keeps its sign from the body's top to its bottom, and changes
+// at most tenfold (linear) or e^30 times (exponential) across it; widened to
+// hold the present value.
+Bounds lawRateBounds(const Tbody& body);
 
 // The unknowns of body b with the magnetic ones the options add.
 std::vector<Unknown> inversionUnknowns(const Tbody& body, const InversionOptions& options);

@@ -8,6 +8,9 @@
 #include "inversion_ui/tinvertresult.h"
 #include "model/text.h"
 
+#include "model/density_law.h"
+
+#include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -127,6 +130,25 @@ Tproperties::Tproperties(Workspace& ws, Platform& platform, std::function<void()
     addRow("2nd Strike length", strike2_, nullptr, nullptr, nullptr);
     grid->addWidget(calc_, row, 0, 1, 3);
     grid->addWidget(OKBtn_, row, 3, 1, 2);
+    // The law goes where it leaves the rows above as they are: the chooser in
+    // the free cell beside the iterations, its rate and reference depth in a
+    // row of their own that a constant body does not show.
+    densityLaw_ = new QComboBox(this);
+    densityLaw_->setObjectName(QStringLiteral("densityLaw"));
+    for (DensityLaw law : {DensityLaw::Constant, DensityLaw::Linear, DensityLaw::Exponential})
+        densityLaw_->addItem(QString::fromLatin1(densityLawWord(law).data(),
+                                                 static_cast<int>(densityLawWord(law).size())));
+    densityLaw_->setMaximumWidth(invertd_->sizeHint().width());   // column 4 keeps its width
+    grid->addWidget(densityLaw_, 0, 4);
+    rateLabel_ = new QLabel(this);
+    lawRate_ = makeBox(this, "lawRate");
+    z0Label_ = new QLabel(QStringLiteral("at depth"), this);
+    lawZ0_ = makeBox(this, "lawZ0");
+    ++row;
+    grid->addWidget(rateLabel_, row, 0);
+    grid->addWidget(lawRate_, row, 1);
+    grid->addWidget(z0Label_, row, 2);
+    grid->addWidget(lawZ0_, row, 3);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(OKBtn_, bodychange_);
@@ -145,6 +167,9 @@ Tproperties::Tproperties(Workspace& ws, Platform& platform, std::function<void()
     setTabOrder(deltawidth_, strike1_);
     setTabOrder(strike1_, strike2_);
     setTabOrder(strike2_, calc_);
+    setTabOrder(calc_, densityLaw_);
+    setTabOrder(densityLaw_, lawRate_);
+    setTabOrder(lawRate_, lawZ0_);
 
     connect(bodychange_, &SpinArrows::up, this, &Tproperties::bodychangeUpClick);
     connect(bodychange_, &SpinArrows::down, this, &Tproperties::bodychangeDownClick);
@@ -158,6 +183,35 @@ Tproperties::Tproperties(Workspace& ws, Platform& platform, std::function<void()
     connect(OKBtn_, &QPushButton::clicked, this, &Tproperties::OKBtnClick);
     connect(invertd_, &QPushButton::clicked, this, &Tproperties::invertdClick);
     connect(Invertdepth_, &QPushButton::clicked, this, &Tproperties::InvertdepthClick);
+    connect(densityLaw_, &QComboBox::activated, this, &Tproperties::lawChanged);
+    connect(lawRate_, &QLineEdit::editingFinished, this, &Tproperties::lawChanged);
+    connect(lawZ0_, &QLineEdit::editingFinished, this, &Tproperties::lawChanged);
+    for (QWidget* w : std::initializer_list<QWidget*>{rateLabel_, lawRate_, z0Label_, lawZ0_})
+        w->hide();   // until a body with a law is shown
+}
+
+void Tproperties::showLawRow()
+{
+    const int law = densityLaw_->currentIndex();
+    const char* unit = ws_.model.UnitsKm ? " per km" : " per m";
+    rateLabel_->setText(QString::fromLatin1(law == static_cast<int>(DensityLaw::Exponential) ? "Decay" : "Gradient") +
+                        QString::fromLatin1(unit));
+    const bool shown = law != static_cast<int>(DensityLaw::Constant);
+    for (QWidget* w : std::initializer_list<QWidget*>{rateLabel_, lawRate_, z0Label_, lawZ0_})
+        w->setVisible(shown);
+}
+
+void Tproperties::lawChanged()
+{
+    Model& m = ws_.model;
+    const int b = m.CurrentBody;
+    PropertyBoxes law;
+    law.law = static_cast<DensityLaw>(densityLaw_->currentIndex());
+    law.lawRate = valueIn(lawRate_);
+    law.lawZ0 = valueIn(lawZ0_);
+    if (applyPropertiesOnChange(m, b, law))
+        repaintModel();
+    showLawRow();
 }
 
 void Tproperties::setBox(QLineEdit* box, double v, int w, int d)
@@ -182,6 +236,9 @@ PropertyBoxes Tproperties::boxes() const
     b.width = valueIn(width_);
     b.strike1 = valueIn(strike1_);
     b.strike2 = valueIn(strike2_);
+    b.law = static_cast<DensityLaw>(densityLaw_->currentIndex());
+    b.lawRate = valueIn(lawRate_);
+    b.lawZ0 = valueIn(lawZ0_);
     return b;
 }
 
@@ -202,36 +259,33 @@ void Tproperties::FormActivate()
         m.CurrentBody = m.CurrentBody % m.NumBodies + 1;   // one step only
     }
     bodychange_->setEnabled(m.NumBodies != 1);
-    const Tbody& body = m.Bodies[m.CurrentBody];
-    const BodyFigures f = bodyFigures(body);
-    NoOfBody_->setText(QStringLiteral("Body ") + QString::number(m.CurrentBody));
-    setBox(density_, body.Density, 8, 6);
-    setBox(DeltaD_, 0.05 * body.Density, 8, 7);
-    setBox(Depth_, f.top, 9, 4);
-    setBox(DeltaDepth_, depthStep(body, 0.075), 9, 3);
-    setBox(width_, f.width(), 9, 3);
-    setBox(deltawidth_, 0.1 * f.width(), 9, 3);
-    setBox(strike1_, body.StrikeLength1, 9, 3);
-    setBox(strike2_, body.StrikeLength2, 9, 3);
+    fill(m.CurrentBody, true);
     iterations_->setText(QString::number(ws_.inversion.NumIterations));
     invertd_->setEnabled(m.HaveObserved);
     Invertdepth_->setEnabled(m.HaveObserved);
 }
 
-void Tproperties::fillAfterBodyChange()
+// The one way from a body to the fields. On opening the depth shows four
+// decimals and its step is 7.5 % of the top depth; after a change of body
+// three decimals and 5 %, as the dialog has always done.
+void Tproperties::fill(int b, bool opening)
 {
-    const Model& m = ws_.model;
-    const Tbody& body = m.Bodies[m.CurrentBody];
+    const Tbody& body = ws_.model.Bodies[b];
     const BodyFigures f = bodyFigures(body);
-    NoOfBody_->setText(QStringLiteral("Body ") + QString::number(m.CurrentBody));
+    NoOfBody_->setText(QStringLiteral("Body ") + QString::number(b));
     setBox(density_, body.Density, 8, 6);
     setBox(DeltaD_, 0.05 * body.Density, 8, 7);
-    setBox(Depth_, f.top, 9, 3);
-    setBox(DeltaDepth_, depthStep(body, 0.05), 9, 3);
+    setBox(Depth_, f.top, 9, opening ? 4 : 3);
+    setBox(DeltaDepth_, depthStep(body, opening ? 0.075 : 0.05), 9, 3);
     setBox(width_, f.width(), 9, 3);
     setBox(deltawidth_, 0.1 * f.width(), 9, 3);
     setBox(strike1_, body.StrikeLength1, 9, 3);
     setBox(strike2_, body.StrikeLength2, 9, 3);
+    densityLaw_->setCurrentIndex(static_cast<int>(body.Law));
+    setBox(lawRate_, body.LawRate, 9, 6);
+    // A constant body offers its top as the reference depth of a law.
+    setBox(lawZ0_, body.Law == DensityLaw::Constant ? f.top : body.LawZ0, 9, 3);
+    showLawRow();
 }
 
 void Tproperties::bodyChange(int dir)
@@ -240,7 +294,7 @@ void Tproperties::bodyChange(int dir)
     applyPropertiesOnChange(m, m.CurrentBody, boxes());
     m.CurrentBody = nextVisibleBody(m, m.CurrentBody, dir);
     repaintModel();
-    fillAfterBodyChange();
+    fill(m.CurrentBody, false);
 }
 
 void Tproperties::bodychangeUpClick() { bodyChange(+1); }

@@ -13,6 +13,7 @@
 #include <optional>
 #include <utility>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -48,7 +49,8 @@ private:
     void densitySpin(double sign);
     void depthSpin(double sign);
     void widthSpin(double sign);
-    void fillAfterBodyChange();
+    // The body's figures into the fields; the fields are read back by boxes().
+    void fill(int b, bool opening);
     void readIterations();
     void showHeld(const RunReport& report);
     void finishFit(const RunReport& report, const std::function<void()>& show);
@@ -59,6 +61,10 @@ private:
     std::optional<double> valueIn(const QLineEdit* box) const;
     PropertyBoxes boxes() const;
     void repaintModel();
+    // The density law chosen or its rate or depth typed: applied at once.
+    void lawChanged();
+    // The rate and reference depth are shown for a law other than constant.
+    void showLawRow();
 
     Workspace& ws_;
     Platform& platform_;
@@ -83,6 +89,11 @@ private:
     QLineEdit* strike1_ = nullptr;
     QLineEdit* strike2_ = nullptr;
     QPushButton* calc_ = nullptr;
+    QComboBox* densityLaw_ = nullptr;
+    QLabel* rateLabel_ = nullptr;
+    QLineEdit* lawRate_ = nullptr;
+    QLabel* z0Label_ = nullptr;
+    QLineEdit* lawZ0_ = nullptr;
     std::map<const QLineEdit*, std::pair<QString, double>> shown_;
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 
 namespace corvane {
 
@@ -48,6 +49,37 @@ double densityAt(const Tbody& body, double z)
     case DensityLaw::Constant: break;
     }
     return body.Density;
+}
+
+namespace {
+
+// Three significant figures, the minus sign a true one.
+std::string figure(double v)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.3g", std::abs(v));
+    return (v < 0 ? "\u2212" : "") + std::string(buf);
+}
+
+// "z", or "(z−4)" for a reference depth of 4.
+std::string depthTerm(double z0)
+{
+    if (z0 == 0)
+        return "z";
+    return "(z" + std::string(z0 > 0 ? "\u2212" : "+") + figure(std::abs(z0)) + ")";
+}
+
+}  // namespace
+
+std::string densityLawText(const Tbody& body)
+{
+    if (!variesWithDepth(body))
+        return "";
+    const std::string d = figure(body.Density);
+    if (body.Law == DensityLaw::Exponential)
+        return d + " e^" + figure(-body.LawRate) + depthTerm(body.LawZ0);
+    const std::string sign = body.LawRate < 0 ? " \u2212 " : " + ";
+    return d + sign + figure(std::abs(body.LawRate)) + depthTerm(body.LawZ0);
 }
 
 namespace {

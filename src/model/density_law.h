@@ -4,6 +4,7 @@
 // docs/density-laws.md.
 #include "model.h"
 
+#include <string>
 #include <string_view>
 
 namespace corvane {
@@ -23,6 +24,10 @@ void clearDensityLaw(Tbody& body);
 
 // The contrast at depth z (model units below the datum).
 double densityAt(const Tbody& body, double z);
+
+// The law as a body's label gives it: "−0.45 e^−0.3z", "0.3 − 0.02(z−4)"
+// (three significant figures, true minus signs); "" for a constant body.
+std::string densityLawText(const Tbody& body);
 
 // The anomaly of a body whose contrast changes with depth, as referenceAnomaly
 // takes its arguments and applies its factors. Each edge's share of the line

@@ -153,6 +153,29 @@ TEST(BodyEdits, StrictAndThresholdedApply)
     }
 }
 
+TEST(BodyEdits, LawBoxesApplyAndRecalculate)
+{
+    struct Case { PropertyBoxes boxes; bool changed; DensityLaw law; double rate, z0; };
+    const Case cases[] = {   // applied in turn to one body
+        {{.law = DensityLaw::Exponential, .lawRate = 0.2, .lawZ0 = 4.0}, true, DensityLaw::Exponential, 0.2, 4},
+        {{.law = DensityLaw::Exponential, .lawRate = 0.2, .lawZ0 = 4.0}, false, DensityLaw::Exponential, 0.2, 4},
+        {{.law = DensityLaw::Linear, .lawRate = {}, .lawZ0 = 2.0}, true, DensityLaw::Linear, 0.2, 2},
+        {{.law = DensityLaw::Constant, .lawRate = 0.5, .lawZ0 = 2.0}, true, DensityLaw::Constant, 0, 0},
+    };
+    auto m = syntheticModel();
+    for (const Case& c : cases) {
+        EXPECT_EQ(applyPropertiesOnChange(*m, 1, c.boxes), c.changed);
+        const Tbody& b = m->Bodies[1];
+        EXPECT_EQ(b.Law, c.law);
+        EXPECT_EQ(b.LawRate, c.rate);
+        EXPECT_EQ(b.LawZ0, c.z0);
+        // The anomaly is the law's, calculated at once.
+        std::vector<double> g(static_cast<std::size_t>(m->NumStations));
+        bodyAnomaly(b, m->StationX.data(), m->NumStations, m->UnitsKm, g.data(), m->StationHeight.data());
+        EXPECT_EQ(m->CalculatedGravity[60], g[59]);
+    }
+}
+
 TEST(BodyEdits, BodyChangeSkipsHiddenBodiesAndStopsAfterOneRound)
 {
     auto m = makeModel();

@@ -2,6 +2,8 @@
 // damping, the bounded update and recovery of a synthetic body.
 #include "inversion/fits.h"
 #include "inversion/least_squares.h"
+#include "inversion/unknowns.h"
+#include "model/density_law.h"
 #include "model/gravity.h"
 #include "synthetic.h"
 
@@ -381,5 +383,63 @@ TEST(Inversion, KeptLinksMoveThePartnerBodyAlong)
     for (std::size_t i = 0; i < 61; ++i) {
         ASSERT_NEAR(b2.Gravity[static_cast<int>(i) + 1], g2[i], 1e-9);
         ASSERT_NEAR(m->CalculatedGravity[static_cast<int>(i) + 1], g1[i] + g2[i], 1e-9);
+    }
+}
+
+TEST(Inversion, LawRateBoundsKeepTheContrastsSignOverTheBody)
+{
+    // The synthetic body reaches from 4 to 12 km.
+    struct Case { DensityLaw law; double density, z0, rate, min, max; };
+    const Case cases[] = {
+        {DensityLaw::Linear, 0.3, 4, 0, -0.0375, 0.375},      // z0 at the top: the bottom holds it
+        {DensityLaw::Linear, -0.3, 8, 0, -0.075, 0.075},      // z0 inside: both ends
+        {DensityLaw::Linear, -0.3, 0, 0, -0.375, 0.025},      // negative: mirrored
+        {DensityLaw::Linear, 0.3, 4, 0.5, -0.0375, 0.5},      // widened to the present rate
+        {DensityLaw::Linear, 0, 4, 0, 0, 0},                  // no contrast, no sign to keep
+        {DensityLaw::Exponential, 0.3, 4, 0, -3.75, 3.75},
+    };
+    auto m = syntheticModel();
+    for (const Case& c : cases) {
+        Tbody& body = m->Bodies[1];
+        body.Law = c.law;
+        body.Density = c.density;
+        body.LawZ0 = c.z0;
+        body.LawRate = c.rate;
+        const Bounds b = lawRateBounds(body);
+        EXPECT_NEAR(b.min, c.min, 1e-12) << c.density << " " << c.z0;
+        EXPECT_NEAR(b.max, c.max, 1e-12) << c.density << " " << c.z0;
+        for (double rate : {b.min, b.max}) {
+            body.LawRate = rate;
+            for (double z : {4.0, 12.0})
+                EXPECT_GE(densityAt(body, z) * c.density, -1e-12) << rate << " at " << z;
+        }
+    }
+}
+
+TEST(Inversion, RecoversTheContrastAndRateOfALawBody)
+{
+    struct Case { DensityLaw law; double rate, startRate; };
+    const Case cases[] = {
+        {DensityLaw::Exponential, 0.12, 0.05},
+        {DensityLaw::Linear, -0.02, 0},
+    };
+    for (const Case& c : cases) {
+        auto m = syntheticModel();
+        Tbody& body = m->Bodies[1];
+        body.Law = c.law;
+        body.LawRate = c.rate;
+        body.LawZ0 = 4;
+        m->RecalculateModel();
+        for (int i = 1; i <= m->NumStations; ++i)
+            m->ObservedGravity[i] = m->CalculatedGravity[i];
+        body.Density = 0.36;
+        body.LawRate = c.startRate;
+        body.InvertDensity = true;
+        m->RecalculateModel();
+        ASSERT_EQ(countUnknowns(body), 2);
+        InversionState inv;
+        ASSERT_EQ(runInversion(*m, inv, viewOf(0, 20), 1, 30, [] {}), InversionOutcome::Done);
+        EXPECT_NEAR(body.Density, 0.3, 0.3 * 0.01) << static_cast<int>(c.law);
+        EXPECT_NEAR(body.LawRate, c.rate, std::abs(c.rate) * 0.02) << static_cast<int>(c.law);
     }
 }

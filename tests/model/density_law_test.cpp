@@ -244,3 +244,24 @@ TEST(DensityLaw, ReversedCornersTurnWithTheConstantBody)
         EXPECT_EQ(turned(DensityLaw::Exponential), constant) << c.name;
     }
 }
+
+TEST(DensityLaw, LabelTextGivesTheLaw)
+{
+    struct Case { DensityLaw law; double density, rate, z0; const char* text; };
+    const Case cases[] = {
+        {DensityLaw::Exponential, -0.45, 0.3, 0, "\u22120.45 e^\u22120.3z"},
+        {DensityLaw::Exponential, 0.25, -0.012, 2, "0.25 e^0.012(z\u22122)"},
+        {DensityLaw::Linear, 0.3, -0.02, 4, "0.3 \u2212 0.02(z\u22124)"},
+        {DensityLaw::Linear, -0.3, 0.0001234, -1.5, "\u22120.3 + 0.000123(z+1.5)"},
+        {DensityLaw::Linear, 0.3, 0, 4, ""},   // no gradient: the constant body's label
+        {DensityLaw::Constant, 0.3, 0.5, 4, ""},
+    };
+    for (const Case& c : cases) {
+        auto b = std::make_unique<Tbody>();
+        b->Law = c.law;
+        b->Density = c.density;
+        b->LawRate = c.rate;
+        b->LawZ0 = c.z0;
+        EXPECT_EQ(densityLawText(*b), c.text);
+    }
+}

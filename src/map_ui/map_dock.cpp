@@ -27,6 +27,7 @@ void MapCanvas::refresh()
         record_ = rec;
         unitsKm_ = ws_.model.UnitsKm;
         line_.reset();
+        moved_ = false;
         if (rec)
             if (auto made = map::ProfileLine::make(*rec, unitsKm_))
                 line_ = std::move(made.value);
@@ -37,8 +38,13 @@ void MapCanvas::refresh()
 
 void MapCanvas::fit()
 {
-    if (line_)
-        t_ = MapTransform::fit(sceneBox(*line_, ws_.model), size());
+    // The line with a tenth of its length around it: footprints may reach
+    // far off it (strike lengths of "infinite" bodies).
+    if (line_) {
+        const double pad = 0.1 * line_->length() / line_->modelUnitsPerMapUnit();
+        QRectF box(QPointF(line_->start().E, line_->start().N), QPointF(line_->end().E, line_->end().N));
+        t_ = MapTransform::fit(box.normalized().adjusted(-pad, -pad, pad, pad), size());
+    }
     else if (grid_.isOpen())
         t_ = MapTransform::fit(grid_.extent(), size());
     t_.size = size();
@@ -83,7 +89,7 @@ void MapCanvas::paintEvent(QPaintEvent*)
 
 void MapCanvas::resizeEvent(QResizeEvent*)
 {
-    if (t_.size.width() <= 1)
+    if (!moved_)
         fit();
     t_.size = size();
 }
@@ -99,6 +105,7 @@ void MapCanvas::mouseMoveEvent(QMouseEvent* e)
     if (!drag_)
         return;
     t_ = t_.panned(e->position() - *drag_);
+    moved_ = true;
     drag_ = e->position();
     update();
 }
@@ -113,6 +120,7 @@ void MapCanvas::wheelEvent(QWheelEvent* e)
     const double notches = e->angleDelta().y() / 120.0;
     if (notches != 0) {
         t_ = t_.zoomedAt(e->position(), std::pow(1.25, notches));
+        moved_ = true;
         update();
     }
 }

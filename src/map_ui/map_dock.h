@@ -49,6 +49,7 @@ private:
     bool pictureShaded_ = false;
     MapTransform t_;
     std::optional<QPointF> drag_;
+    bool moved_ = false;   // panned or zoomed by the user: kept on resizing
 };
 
 class MapDock : public QDockWidget {

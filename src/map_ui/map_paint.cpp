@@ -72,16 +72,6 @@ void paintStations(QPainter& p, const MapTransform& t, const map::ProfileLine& l
 
 }  // namespace
 
-QRectF sceneBox(const map::ProfileLine& line, const Model& m)
-{
-    QRectF box(QPointF(line.start().E, line.start().N), QPointF(line.end().E, line.end().N));
-    box = box.normalized();
-    for (int b = 1; b <= m.NumBodies; ++b)
-        for (const map::MapPoint& q : map::bodyFootprint(line, m, b))
-            box = box.united(QRectF(q.E, q.N, 0, 0));
-    return box;
-}
-
 void paintMap(QPainter& p, const MapTransform& t, const MapScene& scene)
 {
     p.save();

@@ -26,9 +26,6 @@ struct MapScene {
     double gridLow = 0, gridHigh = 0;       // the colour bar's range
 };
 
-// The map box that holds the line and every footprint.
-QRectF sceneBox(const map::ProfileLine& line, const Model& m);
-
 void paintMap(QPainter& p, const MapTransform& t, const MapScene& scene);
 
 }  // namespace corvane::mapui

@@ -53,7 +53,7 @@ struct Scene {
     QImage image{440, 440, QImage::Format_ARGB32};
     MapTransform t;
 
-    Scene(double strike1, double strike2, int current)
+    Scene(double strike1, double strike2, int current, bool hidden = false)
         : line(map::ProfileLine::make({500000, 6000000, 510000, 6000000, "EPSG:32633"}, true).value)
     {
         Model& m = ws.model;
@@ -61,6 +61,7 @@ struct Scene {
         m.NumStations = 0;
         test::setBody(m, 1, {{2, 1}, {4, 1}, {4, 2}, {2, 2}}, 0.3, strike1, strike2);
         test::setBody(m, 2, {{6, 1}, {8, 1}, {7, 2}}, -0.2, 1, 1);
+        m.Bodies[1].Hidden = hidden;
         m.CurrentBody = current;
         m.ModelExists = true;
         t = MapTransform::fit(QRectF(500000, 5995000, 10000, 10000), image.size(), 20);
@@ -86,6 +87,7 @@ TEST(MapPaint, FootprintsFollowStrikeLengthsAndSelection)
         int current;
         double x, offset;
         Expect expect;
+        bool hidden = false;
     } rows[] = {
         {"inside body 1, north of the line", 1, 2, 2, 3, 0.5, Filled},
         {"inside body 1, south of the line", 1, 2, 2, 3, -1.5, Filled},
@@ -96,10 +98,12 @@ TEST(MapPaint, FootprintsFollowStrikeLengthsAndSelection)
         {"edge of the current body", 1, 2, 1, 3, 1, Highlight},
         {"edge of a body not current", 1, 2, 2, 3, 1, Outline},
         {"body 2 edge while body 1 is current", 1, 2, 1, 7, 1, Outline},
+        {"a hidden body is not filled", 1, 2, 2, 3, 0.5, Empty, true},
+        {"a hidden current body is still highlighted", 1, 2, 1, 3, 1, Highlight, true},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        const Scene s(r.strike1, r.strike2, r.current);
+        const Scene s(r.strike1, r.strike2, r.current, r.hidden);
         const QColor c = s.at(r.x, r.offset);
         switch (r.expect) {
         case Empty:

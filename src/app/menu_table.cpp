@@ -85,6 +85,7 @@ const std::vector<Menu>& menuTable()
              {"Highlightbodycorners1", "&Highlight body corners", "",
               &Tcorvane::Highlightbodycorners1Click, true},
              {"PLanview1", "&Plan view of model", "", &Tcorvane::PLanview1Click, true},
+             {"Showthemap1", "Show the &map", "", &Tcorvane::Showthemap1Click, true},
              {"-", "", "", nullptr},
              {"differencecurves1", "&Display difference between curves", "",
               &Tcorvane::differencecurves1Click, true},

@@ -171,6 +171,7 @@ void Tcorvane::setItemChecked(const QString& objectName, bool checked)
 void Tcorvane::repaintModel()
 {
     area_->repaintModel();
+    updateMap();
 }
 
 void Tcorvane::setStatus(const QString& text)

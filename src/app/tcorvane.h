@@ -22,6 +22,9 @@ class QTimer;
 
 namespace corvane {
 
+namespace mapui {
+class MapDock;
+}
 class ModelHistory;
 class RecoveryFiles;
 
@@ -164,6 +167,7 @@ public slots:
     void BodyDensities1Click();
     void Highlightbodycorners1Click();
     void PLanview1Click();
+    void Showthemap1Click();   // menu_map.cpp
     void differencecurves1Click();
     void Displayindividual1Click();
     void Plotpoints1Click();
@@ -228,6 +232,9 @@ protected:
 
 private:
     void buildMenus();
+    // The map dock and its item as the model stands: shown when asked for
+    // and the model has a profile line, drawn again (menu_map.cpp).
+    void updateMap();
     void init();
     void initHistory();
     void finishStep(const QString& item);
@@ -257,6 +264,7 @@ private:
     bool exitAnswered_ = false;       // the exit has asked already
     std::uint64_t recoveryVersion_ = 0;
     bool recoveryWarned_ = false;
+    mapui::MapDock* mapDock_ = nullptr;   // made when first shown
 };
 
 // The temporary body of a command that is not built yet.

@@ -33,6 +33,7 @@ const DisplaySetting DisplaySettings[] = {
     {"individual", &Display::ShowIndividual},
     {"points", &Display::PlotPoints},
     {"magnetic-panel", &Display::ShowMagnetic},
+    {"map", &Display::ShowMap},
     {"grid", &Display::DrawGrid},
     {"snap", &Display::SnapToGrid},
     {"grid-dots", nullptr, &Display::GridDotFrequency, nullptr, 1, 10},

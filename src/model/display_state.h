@@ -61,6 +61,7 @@ struct Display {
     bool ShowIndividual = false;
     bool ShowMagnetic = false;    // the magnetic panel above the gravity curves
     bool PlotPoints = false;
+    bool ShowMap = false;         // the map dock, when the profile is placed on a map
 
     // Grid and axes.
     bool DrawGrid = false;

@@ -92,6 +92,7 @@ void everything(Workspace& ws)
     ws.display.ShowDensities = false;
     ws.display.ColourScheme = 2;
     ws.display.ObsCurveColour = QColor(200, 10, 0);
+    ws.display.ShowMap = true;
     ws.app.Title1 = "Basin line 7";
 }
 
@@ -193,6 +194,7 @@ TEST(ModelExtras, EveryKindOfItemSavesLoadsAndSavesAlike)
     EXPECT_TRUE(back.display.ShowBodyNumbers);
     EXPECT_FALSE(back.display.ShowDensities);
     EXPECT_EQ(back.display.ObsCurveColour, QColor(200, 10, 0));
+    EXPECT_TRUE(back.display.ShowMap);
     EXPECT_EQ(back.app.Title1, "Basin line 7");
 
     // The magnetic items are read as data too, ready for their users.
@@ -221,6 +223,7 @@ TEST(ModelExtras, ANewModelsSettingsWriteNoBlock)
     other.display.ShowDensities = true;
     other.display.ColourScheme = 4;
     other.display.ObsCurveColour = Display{}.ObsCurveColour;
+    other.display.ShowMap = false;
     other.app.Title1 = std::string(24, ' ');
     other.model.NumHoles = 0;
     other.extras = {};   // the inversion's options, like the rest, outlast a load without a block

@@ -1,8 +1,10 @@
 // The dialog of "Profile from grids..." and the GIS export.
+
 #include "app/grid_profile.h"
 #include "app/newmodel.h"
-#include "edit/add_body.h"
 #include "app/tcorvane.h"
+#include "display/dialog_widgets.h"
+#include "edit/add_body.h"
 #include "map/geopackage.h"
 #include "model/text.h"
 
@@ -111,10 +113,7 @@ private:
     Platform& platform_;
 };
 
-std::optional<double> number(const QLineEdit* e)
-{
-    return parseNumber(e->text().toStdString());
-}
+std::optional<double> number(const QLineEdit* e) { return numberIn(e); }
 
 }  // namespace
 

@@ -1,9 +1,9 @@
 #include "app/magnetics.h"
 
-#include "app/grid_profile.h"
-
 #include "app/field_columns.h"
+#include "app/grid_profile.h"
 #include "app/tcorvane.h"
+#include "display/dialog_widgets.h"
 #include "edit/spin_arrows.h"
 #include "io/field_data.h"
 #include "model/magnetic_data.h"
@@ -23,31 +23,15 @@ namespace corvane {
 
 namespace {
 
-std::optional<double> numberIn(const QLineEdit* box)
-{
-    return parseNumber(box->text().toStdString());
-}
-
-QLineEdit* makeBox(QWidget* parent, const QString& name)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setFixedWidth(90);
-    return box;
-}
+QLineEdit* makeBox(QWidget* parent, const QString& name) { return namedBox(parent, name, 90); }
 
 QString shown(double v) { return QString::fromStdString(itemNumber(v)); }
 
 QPushButton* okButton(QDialog* dlg, QGridLayout* grid, int row)
 {
-    auto* ok = new QPushButton(QStringLiteral("OK"), dlg);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), dlg);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
+    const auto [ok, cancel] = okCancelButtons(dlg);
     grid->addWidget(ok, row, 0);
     grid->addWidget(cancel, row, 1);
-    QObject::connect(cancel, &QPushButton::clicked, dlg, &QDialog::reject);
     return ok;
 }
 

@@ -1,20 +1,51 @@
 #pragma once
 // The small pieces every dialog builds its boxes from, named so that the
 // tests and scripts find them.
+#include "model/text.h"
+
 #include <QColor>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidgetItem>
 
+#include <optional>
+#include <utility>
+
 namespace corvane {
 
-// A text box with its object name.
-inline QLineEdit* namedBox(QWidget* parent, const char* name)
+// A text box with its object name and, when width is given, that fixed width.
+inline QLineEdit* namedBox(QWidget* parent, const QString& name, int width = 0)
 {
     auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
+    e->setObjectName(name);
+    if (width > 0)
+        e->setFixedWidth(width);
     return e;
+}
+inline QLineEdit* namedBox(QWidget* parent, const char* name, int width = 0)
+{
+    return namedBox(parent, QString::fromLatin1(name), width);
+}
+
+// The number a box holds, read as the program reads every typed number.
+inline std::optional<double> numberIn(const QLineEdit* box)
+{
+    return parseNumber(box->text().toStdString());
+}
+
+// The dialog's OK (the default) and Cancel buttons; Cancel rejects. The caller
+// places them and connects OK.
+inline std::pair<QPushButton*, QPushButton*> okCancelButtons(QDialog* dlg)
+{
+    auto* ok = new QPushButton(QStringLiteral("OK"), dlg);
+    ok->setObjectName(QStringLiteral("OKBtn"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), dlg);
+    cancel->setObjectName(QStringLiteral("CancelBtn"));
+    QObject::connect(cancel, &QPushButton::clicked, dlg, &QDialog::reject);
+    return {ok, cancel};
 }
 
 // A button added to a button row, with its object name.

@@ -1,6 +1,7 @@
 #include "display/options_dialogs.h"
 
 #include "display/colour.h"
+#include "display/dialog_widgets.h"
 #include "display/options.h"
 #include "display/options_widgets.h"
 #include "model/text.h"
@@ -26,10 +27,7 @@ QString text(const std::string& s)
     return QString::fromStdString(s);
 }
 
-std::optional<double> read(const QLineEdit* e)
-{
-    return parseNumber(e->text().toStdString());
-}
+std::optional<double> read(const QLineEdit* e) { return numberIn(e); }
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "display/overlay_dialogs.h"
 
 #include "display/backdrop.h"
+#include "display/dialog_widgets.h"
 #include "display/point_layer.h"
 #include "model/text.h"
 #include "platform/platform.h"
@@ -30,15 +31,10 @@ QHBoxLayout* buttonsRow(QDialog* d, const std::function<void()>& ok)
 {
     auto* row = new QHBoxLayout;
     row->addStretch();
-    auto* okBtn = new QPushButton(QStringLiteral("OK"), d);
-    okBtn->setObjectName(QStringLiteral("OKBtn"));
-    okBtn->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), d);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
+    const auto [okBtn, cancel] = okCancelButtons(d);
     row->addWidget(okBtn);
     row->addWidget(cancel);
     QObject::connect(okBtn, &QPushButton::clicked, d, ok);
-    QObject::connect(cancel, &QPushButton::clicked, d, &QDialog::reject);
     return row;
 }
 

@@ -38,7 +38,7 @@ QHBoxLayout* boxWithArrows(QLineEdit* box, SpinArrows* arrows)
     return row;
 }
 
-std::optional<double> number(const QLineEdit* box) { return parseNumber(box->text().toStdString()); }
+std::optional<double> number(const QLineEdit* box) { return numberIn(box); }
 
 }  // namespace
 

@@ -1,10 +1,10 @@
 #include "edit/num_add.h"
 
-#include "model/ground.h"
-
+#include "display/dialog_widgets.h"
 #include "edit/add_body.h"
 #include "edit/spin_arrows.h"
 #include "model/bounds.h"
+#include "model/ground.h"
 #include "model/text.h"
 
 #include <QDialogButtonBox>
@@ -27,10 +27,7 @@ QString format(double v, int w, int d)
     return QString::fromStdString(fixed(v, w, d));
 }
 
-std::optional<double> number(const QLineEdit* box)
-{
-    return parseNumber(box->text().toStdString());
-}
+std::optional<double> number(const QLineEdit* box) { return numberIn(box); }
 
 constexpr int MinKeyedCorners = 3;
 constexpr int MaxKeyedCorners = MaxCorners - 1;

@@ -1,5 +1,6 @@
 #include "inversion_ui/tbodyinvert.h"
 
+#include "display/dialog_widgets.h"
 #include "inversion/fits.h"
 #include "inversion/least_squares.h"
 #include "inversion/run_options.h"
@@ -22,13 +23,7 @@ namespace corvane {
 
 namespace {
 
-QLineEdit* makeBox(QWidget* parent, const char* name)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setFixedWidth(80);
-    return box;
-}
+QLineEdit* makeBox(QWidget* parent, const char* name) { return namedBox(parent, name, 80); }
 
 }  // namespace
 

@@ -1,14 +1,14 @@
 #include "inversion_ui/tproperties.h"
 
+#include "display/dialog_widgets.h"
 #include "display/view.h"
 #include "edit/body_ops.h"
 #include "edit/spin_arrows.h"
 #include "inversion/fits.h"
 #include "inversion_ui/texts.h"
 #include "inversion_ui/tinvertresult.h"
-#include "model/text.h"
-
 #include "model/density_law.h"
+#include "model/text.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -23,18 +23,7 @@ namespace corvane {
 
 namespace {
 
-std::optional<double> numberIn(const QLineEdit* box)
-{
-    return parseNumber(box->text().toStdString());
-}
-
-QLineEdit* makeBox(QWidget* parent, const char* name)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setFixedWidth(90);
-    return box;
-}
+QLineEdit* makeBox(QWidget* parent, const char* name) { return namedBox(parent, name, 90); }
 
 SpinArrows* makeSpin(QWidget* parent, const char* name)
 {

@@ -1,4 +1,5 @@
 #include "gradient.h"
+#include "edge_faces.h"
 #include "gradient_fast.h"
 #include "gravity_pool.h"
 #include "magnetic_fast.h"
@@ -10,67 +11,21 @@ namespace corvane {
 
 namespace {
 
-double floorRadius(double r) { return r < RadiusFloor ? RadiusFloor : r; }
-
-// ln((t2 + Rb) / (t1 + Ra)) without cancellation (as in the magnetic
-// reference): where t < 0, t + R = (qq + yy) / (R - t).
-double edgeLog(double t1, double t2, double Ra, double Rb, double qq, double yy)
-{
-    if (t1 < 0 && t2 < 0)
-        return safeLogRatio(Ra - t1, Rb - t2);
-    const double a1 = t1 >= 0 ? t1 + Ra : (qq + yy) / (Ra - t1);
-    const double a2 = t2 >= 0 ? t2 + Rb : (qq + yy) / (Rb - t2);
-    return safeLogRatio(a2, a1);
-}
-
 // The tensor of the body at unit G rho (dimensionless) at one station.
 GravityTensor stationGradient(const Tbody& body, double S, double H)
 {
     GravityTensor T;
-    const double y[2] = {body.StrikeLength1, body.StrikeLength2};
-    const int n = body.NumCorners;
-    if (n < 1)
-        return T;
-    double x1 = body.CornerX[1] - S;
-    double z1 = body.CornerZ[1] + H;
-    for (int k = 1; k <= n; ++k) {
-        const int next = k == n ? 1 : k + 1;
-        const double x2 = body.CornerX[next] - S;
-        const double z2 = body.CornerZ[next] + H;
-        const double dx = x2 - x1, dz = z2 - z1;
-        const double L = std::sqrt(dx * dx + dz * dz);
-        if (L > 0) {
-            // Edge direction u = (c, s), outward normal n = (s, -c) in (x, z)
-            // for corners clockwise on the screen.
-            const double c = dx / L, s = dz / L;
-            const double t1 = c * x1 + s * z1;
-            const double t2 = c * x2 + s * z2;
-            const double q = s * x1 - c * z1;
-            const double ra = floorRadius(std::sqrt(x1 * x1 + z1 * z1));
-            const double rb = floorRadius(std::sqrt(x2 * x2 + z2 * z2));
-            double It = 0, Iq = 0, e[2];
-            for (int j = 0; j < 2; ++j) {
-                const double Ra = std::sqrt(ra * ra + y[j] * y[j]);
-                const double Rb = std::sqrt(rb * rb + y[j] * y[j]);
-                // The face integrals of t, q and y over rho^3.
-                It -= safeLogRatio(y[j] + Rb, rb) - safeLogRatio(y[j] + Ra, ra);
-                if (q != 0)
-                    Iq += std::atan(t2 * y[j] / (q * Rb)) - std::atan(t1 * y[j] / (q * Ra));
-                e[j] = edgeLog(t1, t2, Ra, Rb, q * q, y[j] * y[j]);
-            }
-            const double Iy = -(e[0] - e[1]);
-            // The face adds -n_j (u_i It + n_i Iq + y_i Iy) to T_ij.
-            T.xx += -s * (c * It + s * Iq);
-            T.xy += -s * Iy;
-            T.xz += c * (c * It + s * Iq);
-            T.yz += c * Iy;
-            T.zz += c * (s * It - c * Iq);
-            // Outside the body T_yy = -(T_xx + T_zz): this edge's share.
-            T.yy += Iq;
-        }
-        x1 = x2;
-        z1 = z2;
-    }
+    edge_faces::forEachFace(body, S, H, [&](const edge_faces::Face& e) {
+        const double c = e.c, s = e.s;
+        // The face adds -n_j (u_i It + n_i Iq + y_i Iy) to T_ij.
+        T.xx += -s * (c * e.It + s * e.Iq);
+        T.xy += -s * e.Iy;
+        T.xz += c * (c * e.It + s * e.Iq);
+        T.yz += c * e.Iy;
+        T.zz += c * (s * e.It - c * e.Iq);
+        // Outside the body T_yy = -(T_xx + T_zz): this edge's share.
+        T.yy += e.Iq;
+    });
     // Inside, the trace is -4 pi instead of 0; the end faces would give T_yy.
     if (const int w = stationWinding(body, S, H); w != 0)
         T.yy -= w * 4 * Pi;

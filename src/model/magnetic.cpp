@@ -1,4 +1,5 @@
 #include "magnetic.h"
+#include "edge_faces.h"
 #include "gravity.h"
 #include "gravity_pool.h"
 #include "magnetic_fast.h"
@@ -17,69 +18,16 @@ constexpr double FieldFactor = 100;
 // K F / mu0 in A/m for F in nT: F 1e-9 / (4 pi 1e-7).
 constexpr double InducedFactor = 1 / (400 * Pi);
 
-double floorRadius(double r) { return r < RadiusFloor ? RadiusFloor : r; }
-
-// ln((t2 + Rb) / (t1 + Ra)), Ra and Rb the distances of the edge's ends
-// at strike offset y, qq + yy = Ra^2 - t1^2 = Rb^2 - t2^2. Where t is
-// negative, t + R is taken as (R^2 - t^2) / (R - t), which does not cancel;
-// with both ends negative the common factor goes, so a station on the
-// backward extension of an edge at strike offset 0 gets the limit.
-double edgeLog(double t1, double t2, double Ra, double Rb, double qq, double yy)
-{
-    if (t1 < 0 && t2 < 0)
-        return safeLogRatio(Ra - t1, Rb - t2);
-    const double a1 = t1 >= 0 ? t1 + Ra : (qq + yy) / (Ra - t1);
-    const double a2 = t2 >= 0 ? t2 + Rb : (qq + yy) / (Rb - t2);
-    return safeLogRatio(a2, a1);
-}
-
 // The magnetic anomaly (nT) at one station: S its position, H its height.
 double stationMagnetic(const Tbody& body, const Vector3& f, const Vector3& M, double S, double H)
 {
-    const double y[2] = {body.StrikeLength1, body.StrikeLength2};
-    const int n = body.NumCorners;
-    if (n < 1)
-        return 0;
     double sum = 0;
-    double x1 = body.CornerX[1] - S;
-    double z1 = body.CornerZ[1] + H;
-    for (int k = 1; k <= n; ++k) {
-        const int next = k == n ? 1 : k + 1;
-        const double x2 = body.CornerX[next] - S;
-        const double z2 = body.CornerZ[next] + H;
-        const double dx = x2 - x1, dz = z2 - z1;
-        const double L = std::sqrt(dx * dx + dz * dz);
-        if (L > 0) {
-            // Edge direction u = (c, s) and outward normal n = (s, -c) in
-            // (x, z), for corners clockwise on the screen.
-            const double c = dx / L, s = dz / L;
-            const double t1 = c * x1 + s * z1;
-            const double t2 = c * x2 + s * z2;
-            const double q = s * x1 - c * z1;
-            const double ra = floorRadius(std::sqrt(x1 * x1 + z1 * z1));
-            const double rb = floorRadius(std::sqrt(x2 * x2 + z2 * z2));
-            double It = 0, Iq = 0, e[2];
-            for (int j = 0; j < 2; ++j) {
-                const double Ra = std::sqrt(ra * ra + y[j] * y[j]);
-                const double Rb = std::sqrt(rb * rb + y[j] * y[j]);
-                // Face integral of t / rho^3: -(lambda(b) - lambda(a)),
-                // lambda = ln((y1 + R1)(y2 + R2) / r^2), one side at a time.
-                It -= safeLogRatio(y[j] + Rb, rb) - safeLogRatio(y[j] + Ra, ra);
-                // Face integral of q / rho^3: the solid-angle term.
-                if (q != 0)
-                    Iq += std::atan(t2 * y[j] / (q * Rb)) - std::atan(t1 * y[j] / (q * Ra));
-                e[j] = edgeLog(t1, t2, Ra, Rb, q * q, y[j] * y[j]);
-            }
-            // Face integral of y / rho^3 (0 for equal strike lengths).
-            const double Iy = -(e[0] - e[1]);
-            const double nM = s * M.x - c * M.z;
-            const double fu = c * f.x + s * f.z;
-            const double fn = s * f.x - c * f.z;
-            sum += -nM * (fu * It + fn * Iq + f.y * Iy) - M.y * fn * Iy + f.y * M.y * Iq;
-        }
-        x1 = x2;
-        z1 = z2;
-    }
+    edge_faces::forEachFace(body, S, H, [&](const edge_faces::Face& e) {
+        const double nM = e.s * M.x - e.c * M.z;
+        const double fu = e.c * f.x + e.s * f.z;
+        const double fn = e.s * f.x - e.c * f.z;
+        sum += -nM * (fu * e.It + fn * e.Iq + f.y * e.Iy) - M.y * fn * e.Iy + f.y * M.y * e.Iq;
+    });
     // Corners far beyond any real survey can overflow the arithmetic; such a
     // body adds nothing rather than poisoning the total.
     sum = FieldFactor * sum + interiorField(body, f, M, S, H);

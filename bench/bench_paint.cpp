@@ -1,18 +1,19 @@
 // Speed of one full repaint at the program's limits: 51 bodies of 50 corners,
 // 4096 stations, three boreholes with ten labels each, every body labelled;
 // and of a repaint over a 4000 x 2000 backdrop picture.
+#include "application.h"
 #include "display/backdrop.h"
 #include "display/paint.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <cmath>
 
 using namespace corvane;
+using corvane::bench::ensureApplication;
 
 namespace {
 
@@ -62,17 +63,6 @@ void fullModel(Workspace& ws)
     d.ViewDepthMax = 10;
     d.DepthTickStep = 2.5;
     d.GravityTickStep = 5;
-}
-
-// Text needs the application's fonts; no window is shown.
-void ensureApplication()
-{
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "corvane_bench";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
 }
 
 void BM_PaintFullModel(benchmark::State& state)

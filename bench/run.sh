@@ -104,6 +104,9 @@ show("Magnetic + gradients in one pass", "BM_MagneticThenGradient", "BM_Magnetic
 if "BM_GradRecalculateModel/0" in median and "BM_GradModelReference" in median:
     ratio = median["BM_GradModelReference"] / median["BM_GradRecalculateModel/0"]
     print("Gradient speed-up target (15 x): %s" % ("met" if ratio >= 15 else "NOT met"))
+if "BM_UpdateBodyGravityMagneticGradient" in median:
+    t = median["BM_UpdateBodyGravityMagneticGradient"]
+    print(f"{'Gravity + magnetic + gradient UpdateBody':<44} {t:9.3f} ms   (target < 3 ms: {'met' if t < 3 else 'NOT met'})")
 print()
 print("Undo and redo, against one RecalculateModel of the same model as reference:")
 show("Undo + redo of a linked body move, 51x50x4096", "BM_RecalculateModel/0", "BM_UndoRedoLinkedMove", 100)
@@ -116,4 +119,16 @@ for title, name in (("Repaint, backdrop's scaled copy kept", "BM_PaintBackdrop/1
     if name in median and "BM_PaintBackdrop/0" in median:
         f, t = median[name], median["BM_PaintBackdrop/0"]
         print(f"{title:<44} {f:9.3f} ms   without {t:9.3f} ms   {f / t:6.2f} x the time")
+print()
+print("Map view with a 4000 x 4000 grid, against the same view without one:")
+for title, name in (("Repaint, grid picture kept", "BM_PaintPlanView/1"),
+                    ("Repaint, grid read afresh (a pan)", "BM_PaintPlanView/2")):
+    if name in median and "BM_PaintPlanView/0" in median:
+        f, t = median[name], median["BM_PaintPlanView/0"]
+        print(f"{title:<44} {f:9.3f} ms   without {t:9.3f} ms   {f / t:6.2f} x the time   "
+              f"(target < 10 ms: {'met' if f < 10 else 'NOT met'})")
+if "BM_SampleGrid/0" in median and "BM_SampleGrid/1" in median:
+    s, b = median["BM_SampleGrid/0"], median["BM_SampleGrid/1"]
+    print(f"{'Sampling 4096 stations, 20000 x 20000 grid':<44} {b:9.3f} ms   1000 x 1000 {s:9.3f} ms   "
+          f"{b / s:6.2f} x the time   (target < 200 ms, < 3 x: {'met' if b < 200 and b < 3 * s else 'NOT met'})")
 PY

@@ -22,6 +22,28 @@ QColor rampColour(double t)
     return {mix(0), mix(1), mix(2)};
 }
 
+namespace {
+
+// A grid larger than this on its longer side is shown, while the view shows
+// more cells than pixels, from a copy of it reduced to this size, read once:
+// a pan or zoom then costs no decoding of the whole grid.
+constexpr int CopySide = 2048;
+
+// The ramp in steps fine enough that no two neighbours differ by more than
+// one level of a colour channel; exact at both ends.
+const std::array<QRgb, 1024>& rampTable()
+{
+    static const auto table = [] {
+        std::array<QRgb, 1024> t{};
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = rampColour(static_cast<double>(i) / (t.size() - 1)).rgb();
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
 struct GridImage::Data {
     std::string path;
     GDALDatasetUniquePtr ds;
@@ -29,7 +51,63 @@ struct GridImage::Data {
     double low = 0, high = 1;
     double noData = 0;
     bool hasNoData = false;
+    // The reduced copy (empty until a view first needs it): copyW x copyH
+    // values, each over cellsX x cellsY cells of the grid.
+    std::vector<float> copy;
+    int copyW = 0, copyH = 0;
+    double cellsX = 1, cellsY = 1;
+
+    bool large() const { return std::max(ds->GetRasterXSize(), ds->GetRasterYSize()) > CopySide; }
+    bool readCopy();
+    // The window [x0, x1) x [y0, y1) of the grid into bw x bh values.
+    bool read(int x0, int y0, int x1, int y1, int bw, int bh, std::vector<float>& v);
 };
+
+bool GridImage::Data::readCopy()
+{
+    if (!copy.empty())
+        return true;
+    const int nx = ds->GetRasterXSize(), ny = ds->GetRasterYSize();
+    const double f = static_cast<double>(std::max(nx, ny)) / CopySide;
+    copyW = std::max(1, static_cast<int>(std::lround(nx / f)));
+    copyH = std::max(1, static_cast<int>(std::lround(ny / f)));
+    cellsX = static_cast<double>(nx) / copyW;
+    cellsY = static_cast<double>(ny) / copyH;
+    std::vector<float> v(static_cast<std::size_t>(copyW) * copyH);
+    GDALRasterIOExtraArg extra;
+    INIT_RASTERIO_EXTRA_ARG(extra);
+    extra.eResampleAlg = GRIORA_Average;
+    if (ds->GetRasterBand(1)->RasterIO(GF_Read, 0, 0, nx, ny, v.data(), copyW, copyH, GDT_Float32, 0, 0, &extra) !=
+        CE_None)
+        return false;
+    copy = std::move(v);
+    return true;
+}
+
+bool GridImage::Data::read(int x0, int y0, int x1, int y1, int bw, int bh, std::vector<float>& v)
+{
+    v.assign(static_cast<std::size_t>(bw) * bh, 0.0f);
+    const double perX = static_cast<double>(x1 - x0) / bw, perY = static_cast<double>(y1 - y0) / bh;
+    if (large() && perX >= cellsX && perY >= cellsY && readCopy()) {
+        // Each pixel takes the copy's value under its centre.
+        std::vector<int> column(static_cast<std::size_t>(bw));
+        for (int i = 0; i < bw; ++i)
+            column[static_cast<std::size_t>(i)] = std::min(copyW - 1, static_cast<int>((x0 + (i + 0.5) * perX) / cellsX));
+        for (int j = 0; j < bh; ++j) {
+            const int r = std::min(copyH - 1, static_cast<int>((y0 + (j + 0.5) * perY) / cellsY));
+            const float* src = copy.data() + static_cast<std::size_t>(r) * copyW;
+            float* dst = v.data() + static_cast<std::size_t>(j) * bw;
+            for (int i = 0; i < bw; ++i)
+                dst[i] = src[column[static_cast<std::size_t>(i)]];
+        }
+        return true;
+    }
+    GDALRasterIOExtraArg extra;
+    INIT_RASTERIO_EXTRA_ARG(extra);
+    extra.eResampleAlg = GRIORA_Average;
+    return ds->GetRasterBand(1)->RasterIO(GF_Read, x0, y0, x1 - x0, y1 - y0, v.data(), bw, bh, GDT_Float32, 0, 0,
+                                          &extra) == CE_None;
+}
 
 GridImage::GridImage() = default;
 GridImage::~GridImage() = default;
@@ -97,13 +175,9 @@ GridPicture GridImage::render(const QRectF& area, QSize size, bool hillshade) co
         return {};
     const int bw = std::min(x1 - x0, std::max(1, size.width()));
     const int bh = std::min(y1 - y0, std::max(1, size.height()));
-    std::vector<float> v(static_cast<std::size_t>(bw) * bh);
+    std::vector<float> v;
     map::QuietGdal quiet;
-    GDALRasterIOExtraArg extra;
-    INIT_RASTERIO_EXTRA_ARG(extra);
-    extra.eResampleAlg = GRIORA_Average;
-    if (d_->ds->GetRasterBand(1)->RasterIO(GF_Read, x0, y0, x1 - x0, y1 - y0, v.data(), bw, bh, GDT_Float32, 0, 0,
-                                           &extra) != CE_None)
+    if (!d_->read(x0, y0, x1, y1, bw, bh, v))
         return {};
 
     QImage img(bw, bh, QImage::Format_ARGB32);
@@ -119,26 +193,32 @@ GridPicture GridImage::render(const QRectF& area, QSize size, bool hillshade) co
     // Light from the north-west, 45 degrees up; heights in grid units, slopes
     // exaggerated so that a field in mGal over km still shows its relief.
     const double exaggeration = span > 0 ? 100.0 * std::max(dx, dy) * std::min(bw, bh) / span / std::max(bw, bh) : 1;
+    const auto& ramp = rampTable();
     for (int j = 0; j < bh; ++j) {
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(g[5] < 0 ? j : bh - 1 - j));
+        const float* row = v.data() + static_cast<std::size_t>(j) * bw;
         for (int i = 0; i < bw; ++i) {
-            const double z = at(i, j);
+            const double z = row[i];
             const int out = g[1] > 0 ? i : bw - 1 - i;
             if (missing(z)) {
                 line[out] = qRgba(0, 0, 0, 0);
                 continue;
             }
-            QColor c = rampColour((z - d_->low) / span);
-            if (hillshade) {
-                const double sx = (at(i + 1, j) - at(i - 1, j)) / (2 * dx) * exaggeration;
-                const double sy = (at(i, j - 1) - at(i, j + 1)) / (2 * dy) * exaggeration;   // north up
-                // Normal (-sx, -sy, 1) against the light (-1, 1, 1) / sqrt 3.
-                const double shade = (sx - sy + 1) / std::sqrt(3.0 * (sx * sx + sy * sy + 1));
-                const double f = std::clamp(0.35 + 0.65 * shade, 0.0, 1.0);
-                c = QColor::fromRgbF(static_cast<float>(c.redF() * f), static_cast<float>(c.greenF() * f),
-                                     static_cast<float>(c.blueF() * f));
+            const double t = std::clamp((z - d_->low) / span, 0.0, 1.0);
+            const QRgb rgb = ramp[static_cast<std::size_t>(t * (ramp.size() - 1) + 0.5)];
+            if (!hillshade) {
+                line[out] = rgb;
+                continue;
             }
-            line[out] = c.rgb();
+            const double sx = (at(i + 1, j) - at(i - 1, j)) / (2 * dx) * exaggeration;
+            const double sy = (at(i, j - 1) - at(i, j + 1)) / (2 * dy) * exaggeration;   // north up
+            // Normal (-sx, -sy, 1) against the light (-1, 1, 1) / sqrt 3.
+            const double shade = (sx - sy + 1) / std::sqrt(3.0 * (sx * sx + sy * sy + 1));
+            const double f = std::clamp(0.35 + 0.65 * shade, 0.0, 1.0);
+            const QColor c(rgb);
+            line[out] = QColor::fromRgbF(static_cast<float>(c.redF() * f), static_cast<float>(c.greenF() * f),
+                                         static_cast<float>(c.blueF() * f))
+                            .rgb();
         }
     }
     const double west = g[0] + g[1] * (g[1] > 0 ? x0 : x1), east = g[0] + g[1] * (g[1] > 0 ? x1 : x0);

@@ -165,6 +165,21 @@ TEST(GridImage, ReadsAReducedCopyOfTheWindowInView)
     EXPECT_LT(shaded.image.pixelColor(100, 50).value(), rampColour(0.5).value());
     EXPECT_EQ(shaded.image.pixelColor(100, 50), shaded.image.pixelColor(100, 20));
     EXPECT_FALSE(GridImage::open((map::test::scratch() / "missing.tif").string()));
+
+    // A grid too large to read whole at every pan is shown from a reduced
+    // copy while the view holds more cells than pixels; zoomed in, from the grid.
+    GridSpec wide{"GTiff", "wide.tif", "EPSG:32633", 500000, 6000500, 10, 5000, 50,
+                  [](double e, double) { return e - 500000; }, {}};
+    auto big = GridImage::open(map::test::makeGrid(wide));
+    ASSERT_TRUE(big) << big.error;
+    for (const QRectF area : {big.value.extent(), QRectF(520000, 6000000, 5000, 500)}) {
+        const GridPicture pic = big.value.render(area, QSize(250, 5), false);
+        for (int i : {0, 60, 124, 249}) {
+            const double e = pic.area.left() + (i + 0.5) * pic.area.width() / pic.image.width();
+            const double t = (e - 500005) / 49990;   // the cell centres' values span low to high
+            EXPECT_NEAR(pic.image.pixelColor(i, 2).hueF(), rampColour(t).hueF(), 0.02) << i;
+        }
+    }
 }
 
 }  // namespace

@@ -99,11 +99,7 @@ QString azimuthSourceText(const Model& m)
 
 QString leftOutText(const GridProfile& p)
 {
-    if (p.leftOut == 0)
-        return {};
-    return QStringLiteral("%1 of %2 stations were left out over no-data or off the grid.")
-        .arg(p.leftOut)
-        .arg(p.positions);
+    return QString::fromStdString(map::leftOutText(p.leftOut, p.positions));
 }
 
 }  // namespace corvane

@@ -7,6 +7,7 @@
 // window: a hidden body keeps its own column but is not in "calculated".
 // --invert runs the inversion the model's stored choices describe, as "Invert
 // the model" runs it, and writes the fitted model.
+#include "cli/calc_map.h"
 #include "inversion/outcome_texts.h"
 #include "inversion/run_options.h"
 #include "io/field_data.h"
@@ -39,6 +40,9 @@ constexpr int ExitUsage = 2;     // the command line is wrong
 constexpr const char* HelpText =
     "Usage: corvane-calc [OPTION]... MODEL.mod\n"
     "  or:  corvane-calc --invert MODEL.mod -o FITTED.mod\n"
+    "  or:  corvane-calc --sample GRID --line E1,N1,E2,N2 [--crs EPSG:N]\n"
+    "                    [--spacing D | --count N] [--bicubic] [--km]\n"
+    "  or:  corvane-calc --export-gis MODEL.mod -o OUT.gpkg\n"
     "Calculate the gravity anomaly of a saved Corvane model and write it to\n"
     "standard output as CSV: one row per station with its position, the\n"
     "observed and the calculated anomaly and each body's own anomaly.\n"
@@ -84,6 +88,16 @@ constexpr const char* HelpText =
     "                        the result window's table to standard output\n"
     "  -o, --output FITTED   the file the fitted model is written to (needed with\n"
     "                        --invert; MODEL.mod is replaced only when named here)\n"
+    "  --sample GRID         sample a grid (any GDAL reads) along the line of\n"
+    "                        --line between two map points, in the system of\n"
+    "                        --crs (default: the grid's own): CSV rows of\n"
+    "                        distance, easting, northing and value; distance and\n"
+    "                        --spacing in metres, or km with --km; --count\n"
+    "                        stations from end to end (default 101, at most\n"
+    "                        4096); bilinear, or bicubic with --bicubic\n"
+    "  --export-gis MODEL    write the model's GeoPackage, as \"Export to GIS\"\n"
+    "                        writes it, to the file of -o (the model needs a\n"
+    "                        profile line)\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -546,6 +560,8 @@ int main(int argc, char** argv)
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_NUMERIC, "C");
 
+    if (const int status = cli::runMapCommand(argc, argv); status >= 0)
+        return status;
     Options o;
     try {
         o = parseArguments(argc, argv);

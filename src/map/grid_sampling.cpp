@@ -251,4 +251,12 @@ MapResult<GridSamples> sampleGrid(const std::string& path, const ProfileLine& li
     return {std::move(out), {}};
 }
 
+std::string leftOutText(int leftOut, int positions)
+{
+    if (leftOut == 0)
+        return {};
+    return std::to_string(leftOut) + " of " + std::to_string(positions) +
+           " stations were left out over no-data or off the grid.";
+}
+
 }  // namespace corvane::map

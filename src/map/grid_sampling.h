@@ -42,6 +42,8 @@ MapResult<std::vector<double>> stationPositions(double length, const SampleOptio
 // EPSG code, else WKT on one line); "-" when it names none.
 MapResult<std::string> gridCrsText(const std::string& path);
 
+// "12 of 200 stations were left out over no-data or off the grid." ("" for none).
+std::string leftOutText(int leftOut, int positions);
 MapResult<GridSamples> sampleGrid(const std::string& path, const ProfileLine& line, const SampleOptions& options);
 
 }  // namespace corvane::map

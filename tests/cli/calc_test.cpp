@@ -10,10 +10,12 @@
 #include "model/magnetic_data.h"
 #include "platform/scripted_platform.h"
 #include "version.h"
+#include "map/map_grids.h"   // tests/map: grids with known values
 #include "support/golden.h"
 #include "support/helpers.h"
 
 #include <QProcess>
+#include <ogrsf_frmts.h>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -592,4 +594,62 @@ TEST(CorvaneCalc, GradientsInTheProfileAndTheGeographicFrame)
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(none.err, "The model has no gradient stations.\n");
     EXPECT_EQ(calc({"--geographic", model}).status, 2);
+}
+
+// A grid rising 2 per km east and 1 per km north, sampled along a diagonal:
+// bilinear sampling gives the plane exactly, at the points the rows name.
+TEST(CorvaneCalc, SamplesAGridAlongALineAndExportsAModelForGis)
+{
+    using map::test::GridSpec;
+    const auto plane = [](double e, double n) { return 0.002 * (e - 500000) + 0.001 * (n - 6000000); };
+    const QString grid = QString::fromStdString(
+        map::test::makeGrid(GridSpec{"GTiff", "plane.tif", "EPSG:32633", 500000, 6010000, 100, 100, 100, plane, {}}));
+    ASSERT_FALSE(grid.isEmpty());
+    struct Case {
+        QStringList args;
+        std::size_t rows;
+        double last;   // the last row's distance
+    } cases[] = {
+        {{"--count", "5"}, 5, 5000 * std::sqrt(2.0)},
+        {{"--spacing", "1000", "--bicubic"}, 8, 7000},
+        {{"--count", "3", "--km", "--crs", "EPSG:32633"}, 3, 5 * std::sqrt(2.0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Outcome r = calc(QStringList{"--sample", grid, "--line", "502000,6002000,507000,6007000"} + c.args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto rows = csvRows(r.out);
+        ASSERT_EQ(rows.size(), c.rows + 1);
+        EXPECT_EQ(rows[0][0], c.args.contains("--km") ? "distance (km)" : "distance (m)");
+        EXPECT_NEAR(number(rows.back()[0]), c.last, 1e-6);
+        for (std::size_t i = 1; i < rows.size(); ++i)
+            EXPECT_NEAR(number(rows[i][3]), plane(number(rows[i][1]), number(rows[i][2])), 1e-9) << i;
+    }
+    // Off the grid's east edge: stations left out and counted.
+    const Outcome past = calc({"--sample", grid, "--line", "505000,6005000,515000,6005000", "--count", "11"});
+    EXPECT_EQ(past.err, "5 of 11 stations were left out over no-data or off the grid.\n");
+    EXPECT_EQ(csvRows(past.out).size(), 7u);
+    for (const QStringList& wrong : {QStringList{"--sample", grid}, {"--sample", grid, "--line", "1,2,3"},
+                                     {"--sample", grid, "--line", "1,2,3,4", "--count", "5", "--spacing", "1"},
+                                     {"--export-gis", grid}, {"--sample", grid, "--export-gis", grid}})
+        EXPECT_EQ(calc(wrong).status, 2) << wrong.join(' ').toStdString();
+
+    // The GeoPackage of a model on a line, and the message of one without.
+    const fs::path dir = map::test::scratch();
+    const Outcome none = calc({"--export-gis", q(fs::path(CORVANE_TEST_DATA) / "one_body_100_stations.mod"), "-o",
+                               q(dir / "none.gpkg")});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, "The model has no profile line.\n");
+    EXPECT_FALSE(fs::exists(dir / "none.gpkg"));
+    Workspace ws;
+    ASSERT_TRUE(loadModelFile(ws, (fs::path(CORVANE_TEST_DATA) / "one_body_100_stations.mod").string()));
+    ws.model.ProfileLine = ProfileLineRecord{500000, 6000000, 510000, 6000000, "EPSG:32633"};
+    ASSERT_TRUE(saveModelFile(ws, (dir / "placed.mod").string()));
+    const Outcome placed = calc({"--export-gis", q(dir / "placed.mod"), "-o", q(dir / "placed.gpkg")});
+    ASSERT_EQ(placed.status, 0) << placed.err;
+    EXPECT_TRUE(placed.out.empty());
+    GDALDatasetUniquePtr gpkg(GDALDataset::Open((dir / "placed.gpkg").string().c_str(), GDAL_OF_VECTOR));
+    ASSERT_TRUE(gpkg);
+    EXPECT_EQ(gpkg->GetLayerCount(), 4);
+    EXPECT_EQ(gpkg->GetLayerByName("stations")->GetFeatureCount(), 100);
 }

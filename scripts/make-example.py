@@ -40,6 +40,13 @@ over a magnetic gabbro and a dense but non-magnetic metasediment wedge, the
 data of the Magnetics part of the help's worked example.
 
     python3 scripts/make-example.py --basement
+
+With --grids it writes instead examples/field_gravity.asc,
+examples/field_magnetic.asc and examples/field_terrain.asc (each with a .prj):
+grids over the area around the field profile in UTM zone 33N, from the true
+model's bodies made three-dimensional (scripts/example_grids.py).
+
+    python3 scripts/make-example.py --grids
 """
 import math
 import random
@@ -340,6 +347,10 @@ def main():
         return
     if sys.argv[1:] == ["--compacting"]:
         compacting()
+        return
+    if sys.argv[1:] == ["--grids"]:
+        import example_grids   # beside this script
+        example_grids.grids(sys.modules[__name__])
         return
     self_check()
     out = sys.argv[1] if len(sys.argv) > 1 else "examples/field_profile.dta"

@@ -78,8 +78,10 @@ QString applyGridProfile(Workspace& ws, const GridProfile& p, const ProfileLineR
     s.h = p.h;
     m.HaveObserved = p.observedGravity;
     applyEditedStations(ws, s);
-    if (!p.magnetic.empty())
+    if (!p.magnetic.empty()) {
         setMagneticStations(m, p.magnetic);
+        ws.display.ShowMagnetic = true;   // as when magnetic data are read
+    }
     (void)map::placeProfile(m, line);
     return {};
 }

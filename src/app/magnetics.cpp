@@ -70,6 +70,9 @@ void TEarthField::fill(const Model& m)
     inclination->setText(shown(m.Mag.FieldInclination));
     declination->setText(shown(m.Mag.FieldDeclination));
     azimuth->setText(shown(m.Mag.FieldAzimuth));
+    // A line's azimuth has all its digits: show them from the first.
+    for (QLineEdit* box : {intensity, inclination, declination, azimuth})
+        box->setCursorPosition(0);
     azimuthSource->setText(azimuthSourceText(m));
 }
 

@@ -8,6 +8,7 @@
 #include "io/model_extras.h"
 #include "io/model_file.h"
 #include "io/point_file.h"
+#include "map/grid_sampling.h"
 #include "output/backdrop_file.h"
 
 #include <gtest/gtest.h>
@@ -214,7 +215,11 @@ TEST(ExampleFiles, EveryExampleIsReadByTheProgram)
             Backdrop b{p.string(), 0, 1, 0, 1, 60, 98, false, {}, true, 0};
             EXPECT_EQ(readBackdrop(b, {}, 1000).message(), "");
             EXPECT_TRUE(b.image);
-        } else
+        } else if (ext == ".asc")   // a grid, in the system its .prj names
+            EXPECT_EQ(map::gridCrsText(p.string()).value, "EPSG:32633");
+        else if (ext == ".prj")
+            EXPECT_TRUE(fs::exists(fs::path(p).replace_extension(".asc")));
+        else
             ADD_FAILURE() << "no reader of the program takes a file named " << p.filename();
         ++read;
     }

@@ -111,3 +111,18 @@ TEST(GridProfile, TheAzimuthSaysWhereItCameFrom)
         EXPECT_EQ(azimuthSourceText(m).toStdString(), c.text);
     }
 }
+
+TEST(GridProfile, TheMagneticPanelShowsWhenAGridGivesMagneticData)
+{
+    const struct {
+        GridRole role;
+        bool shown;
+    } cases[] = {{GridRole::Gravity, false}, {GridRole::Magnetic, true}};
+    for (const auto& c : cases) {
+        Workspace ws;
+        ws.model.UnitsKm = true;
+        const GridProfile p = profileFromSamples({0, 1, 2}, {grid(c.role, {{0, 1}, {1, 2}, {2, 3}})});
+        ASSERT_EQ(applyGridProfile(ws, p, {0, 0, 3000, 4000, "-"}), QString());
+        EXPECT_EQ(ws.display.ShowMagnetic, c.shown) << static_cast<int>(c.role);
+    }
+}

@@ -374,3 +374,20 @@ TEST(MagneticsMenu, GridRowsBecomeStations)
         EXPECT_EQ(got, want);
     }
 }
+
+TEST(EarthFieldDialog, BoxesShowTheirNumbersFromTheFirstDigit)
+{
+    // A line's azimuth comes with all its digits; the box is narrower.
+    Model m;
+    m.Mag.FieldIntensity = 49200;
+    m.Mag.FieldInclination = 66.5;
+    m.Mag.FieldDeclination = 4.5;
+    m.Mag.FieldAzimuth = 51.5921993185918;
+    TEarthField dlg;
+    dlg.fill(m);
+    for (QLineEdit* box : {dlg.intensity, dlg.inclination, dlg.declination, dlg.azimuth}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        EXPECT_EQ(box->cursorPosition(), 0);
+    }
+    EXPECT_TRUE(dlg.azimuth->text().startsWith(QStringLiteral("51.59")));
+}

@@ -1,6 +1,5 @@
 #include "fits.h"
 
-#include "model/bounds.h"
 #include "model/density_law.h"
 #include "model/gravity.h"
 #include "model/ground.h"

@@ -1,6 +1,5 @@
 #include "fits.h"
 
-#include "model/bounds.h"
 #include "model/density_law.h"
 #include "model/gravity.h"
 #include "model/ground.h"
@@ -264,55 +263,6 @@ double residuals(const Model& m, std::vector<double>& r)
     return n > 0 ? std::sqrt(sum / n) : 0;
 }
 
-double Bounds::limit(double v, Bound& held) const
-{
-    if (v > max) {
-        v = max;
-        held = Bound::Maximum;
-    }
-    if (v < min) {
-        v = min;
-        held = Bound::Minimum;
-    }
-    return v;
-}
-
-namespace {
-
-// The default pair widened to hold v.
-Bounds holding(double lo, double hi, double v)
-{
-    if (!std::isfinite(v))
-        return {lo, hi};
-    return {std::min(lo, v), std::max(hi, v)};
-}
-
-}  // namespace
-
-Bounds densityBounds(const Tbody& body)
-{
-    if (densityBoundsTyped(body))
-        return {body.DensMin, body.DensMax};
-    // The density column divides by the density: the bounds must not cross 0.
-    if (body.Density < 0)
-        return holding(-1.0, -0.0001, body.Density);
-    return holding(0.0001, 1.0, body.Density);
-}
-
-Bounds positionBounds(const Model& m, const Tbody& body)
-{
-    if (positionBoundsTyped(body) || m.NumStations < 1)
-        return {body.XPosMin, body.XPosMax};
-    return holding(m.StationX[1], m.StationX[m.NumStations], body.CornerX[1]);
-}
-
-Bounds depthBounds(DepthRange view, const Tbody& body)
-{
-    if (depthBoundsTyped(body))
-        return {body.DepthMin, body.DepthMax};
-    return holding(view.min, view.max, body.CornerZ[1]);
-}
-
 void BodyShapes::take(const Model& m, const std::vector<int>& bodies)
 {
     shapes_.clear();
@@ -401,26 +351,42 @@ void oneUnknownError(const Model& m, RunReport& report, std::vector<double> J, d
 
 }  // namespace
 
-FitOutcome densityFit(Model& m, InversionState& inv, int b,
-                      const std::function<void()>& afterIteration, RunReport* report)
+namespace {
+
+// A fit of one property of body b (its density or its law's rate) within
+// bounds. derivative fills J from the state after copy was taken and leaves
+// the model as it found it; finalDerivative gives J for the standard error
+// of the state kept.
+struct PropertyFit {
+    double Tbody::*field;
+    ParameterResult parameter;
+    Bounds bounds;
+    std::function<void(std::vector<double>& J, const Snapshot& copy)> derivative;
+    std::function<void(std::vector<double>& J)> finalDerivative;
+};
+
+FitOutcome fitProperty(Model& m, InversionState& inv, int b, const PropertyFit& fit,
+                       const std::string& title, const std::function<void()>& afterIteration,
+                       RunReport* report)
 {
     if (!m.HaveObserved)
         return FitOutcome::NoFieldData;
     Tbody& body = m.Bodies[b];
+    double& value = body.*fit.field;
     RunReport local;
     RunReport& rep = report ? *report : local;
-    startReport(rep, m, "Density fit of body " + std::to_string(b));
-    rep.parameters.push_back(
-        {.name = "Density", .start = body.Density, .decimals = DensityDecimals});
+    startReport(rep, m, title + " fit of body " + std::to_string(b));
+    rep.parameters.push_back(fit.parameter);
     ParameterResult& result = rep.parameters.back();
-    const Bounds bounds = densityBounds(body);
+    result.start = value;
+    const Bounds& bounds = fit.bounds;
 
     double lambda = 2;
-    double p = body.Density;
+    double p = value;
     double e0 = 0;
     BestState best;
-    double bestDensity = body.Density;
-    rep.startOutsideBounds = !bounds.holds(body.Density);
+    double bestValue = value;
+    rep.startOutsideBounds = !bounds.holds(value);
     if (!rep.startOutsideBounds)
         best.offer(rep.rms.back(), 0);
     inv.IterationCount = 0;
@@ -432,19 +398,7 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
         const double e = residuals(m, r);
         if (inv.IterationCount == 1)
             e0 = e;
-
-        // The anomaly is linear in density: a 5 % change gives the derivative.
-        // A body of density 0 is perturbed to density 1 instead, which keeps
-        // the derivative finite where 5 % of nothing would divide 0 by 0.
-        const double d = body.Density;
-        const double perturbed = d != 0 ? 1.05 * d : 1.0;
-        const double divisor = d != 0 ? 0.05 * perturbed : 1.05;
-        body.Density = perturbed;
-        m.UpdateBody(b, BodyChange::Density);
-        for (int i = 1; i <= m.NumStations; ++i)
-            J[at(i)] = (m.CalculatedGravity[i] - copy.calculated[at(i)]) / divisor;
-        copy.restore(m, b);
-        body.Density = d;
+        fit.derivative(J, copy);
 
         lambda = nextDamping(lambda, e, e0);
         e0 = e;
@@ -454,25 +408,84 @@ FitOutcome densityFit(Model& m, InversionState& inv, int b,
         if (held != Bound::None)
             noteHeld(rep, 0, held, p);
 
-        body.Density = p;
+        value = p;
         m.UpdateBody(b, BodyChange::Density);
         recordMisfit(rep, m);
         if (best.offer(rep.rms.back(), inv.IterationCount))
-            bestDensity = p;
+            bestValue = p;
         if (afterIteration)
             afterIteration();
     }
     if (best.iteration >= 0 && best.iteration != inv.IterationCount) {
-        body.Density = bestDensity;
+        value = bestValue;
         m.UpdateBody(b, BodyChange::Density);
     }
     rep.kept = best.iteration >= 0 ? best.iteration : inv.IterationCount;
     keepHeld(rep);
-    result.final = body.Density;
-    anomalyPerUnitDensity(m, body, J);
+    result.final = value;
+    fit.finalDerivative(J);
     oneUnknownError(m, rep, J, 1.0, bounds);
     inv.IterationCount = 0;
     return FitOutcome::Done;
+}
+
+}  // namespace
+
+FitOutcome densityFit(Model& m, InversionState& inv, int b,
+                      const std::function<void()>& afterIteration, RunReport* report)
+{
+    Tbody& body = m.Bodies[b];
+    // The anomaly is linear in density (affine under a linear law): a 5 %
+    // change gives the derivative. A body of density 0 is perturbed to
+    // density 1 instead, which keeps the derivative finite where 5 % of
+    // nothing would divide 0 by 0.
+    auto derivative = [&](std::vector<double>& J, const Snapshot& copy) {
+        const double d = body.Density;
+        const double perturbed = d != 0 ? 1.05 * d : 1.0;
+        const double divisor = d != 0 ? 0.05 * perturbed : 1.05;
+        body.Density = perturbed;
+        m.UpdateBody(b, BodyChange::Density);
+        for (int i = 1; i <= m.NumStations; ++i)
+            J[at(i)] = (m.CalculatedGravity[i] - copy.calculated[at(i)]) / divisor;
+        copy.restore(m, b);
+        body.Density = d;
+    };
+    const PropertyFit fit{&Tbody::Density, {.name = "Density", .decimals = DensityDecimals},
+                          densityBounds(body), derivative,
+                          [&](std::vector<double>& J) { anomalyPerUnitDensity(m, body, J); }};
+    return fitProperty(m, inv, b, fit, "Density", afterIteration, report);
+}
+
+void lawRateDerivative(const Model& m, const Tbody& body, std::vector<double>& J)
+{
+    const int N = std::max(m.NumStations, 0);
+    J.assign(static_cast<std::size_t>(N), 0.0);
+    if (body.Hidden || N == 0)
+        return;
+    const Bounds b = lawRateBounds(body);
+    const double step = 1e-3 * std::max({std::abs(body.LawRate), std::abs(b.min), std::abs(b.max), 1e-9});
+    auto moved = std::make_unique<Tbody>(body);
+    std::vector<double> down(J.size());
+    moved->LawRate = body.LawRate + step;
+    bodyAnomaly(*moved, m.StationX.data(), N, m.UnitsKm, J.data(), m.StationHeight.data());
+    moved->LawRate = body.LawRate - step;
+    bodyAnomaly(*moved, m.StationX.data(), N, m.UnitsKm, down.data(), m.StationHeight.data());
+    for (std::size_t i = 0; i < J.size(); ++i)
+        J[i] = (J[i] - down[i]) / (2 * step);
+}
+
+FitOutcome lawRateFit(Model& m, InversionState& inv, int b,
+                      const std::function<void()>& afterIteration, RunReport* report)
+{
+    const Tbody& body = m.Bodies[b];
+    if (body.Law == DensityLaw::Constant)
+        return FitOutcome::NoLaw;
+    const std::string name = body.Law == DensityLaw::Exponential ? "Decay" : "Gradient";
+    auto derivative = [&](std::vector<double>& J) { lawRateDerivative(m, body, J); };
+    const PropertyFit fit{&Tbody::LawRate, {.name = name, .decimals = DensityDecimals},
+                          lawRateBounds(body),
+                          [&](std::vector<double>& J, const Snapshot&) { derivative(J); }, derivative};
+    return fitProperty(m, inv, b, fit, name, afterIteration, report);
 }
 
 FitOutcome depthFit(Model& m, InversionState& inv, DepthRange view, int b,

@@ -109,6 +109,14 @@ inline bool onBound(double x, double b)
 Bounds densityBounds(const Tbody& body);
 Bounds positionBounds(const Model& m, const Tbody& body);
 Bounds depthBounds(DepthRange view, const Tbody& body);
+// Under a linear law the untyped density bounds also keep the contrast's sign
+// at the body's top and bottom, the gradient held.
+//
+// The gradient or decay constant a law body's contrast may take: within them
+// the contrast keeps its sign from the body's top to its bottom, and changes
+// at most tenfold (linear) or e^30 times (exponential) across it; widened to
+// hold the present value.
+Bounds lawRateBounds(const Tbody& body);
 
 // Model units per kilometre: the runs do their arithmetic with distances in
 // kilometres, so that a metre model is fitted exactly as its kilometre copy.
@@ -158,7 +166,7 @@ void startReport(RunReport& report, const Model& m, std::string title);
 // The misfit of the state after iteration t.
 void recordMisfit(RunReport& report, const Model& m);
 
-enum class FitOutcome { Done, NoFieldData, ZeroDepthRange };
+enum class FitOutcome { Done, NoFieldData, ZeroDepthRange, NoLaw };
 
 // Fits the density of body b alone, NumIterations iterations, within its
 // density bounds. afterIteration runs after each iteration (with
@@ -166,6 +174,18 @@ enum class FitOutcome { Done, NoFieldData, ZeroDepthRange };
 // The run ends in the state of the lowest misfit it has seen, the start
 // included. report, when given, is filled as the run goes.
 FitOutcome densityFit(Model& m, InversionState& inv, int b,
+                      const std::function<void()>& afterIteration = {},
+                      RunReport* report = nullptr);
+
+// The derivative of the body's anomaly by its law's rate at every station
+// (J[0] for station 1), by a central difference on a copy of the body: the
+// anomaly is smooth in the rate, and the model is left untouched.
+void lawRateDerivative(const Model& m, const Tbody& body, std::vector<double>& J);
+
+// Fits the rate of body b's density law (the gradient or the decay constant)
+// alone, as the density fit fits the contrast, within lawRateBounds; the
+// contrast stays. A body of constant density has no rate: NoLaw.
+FitOutcome lawRateFit(Model& m, InversionState& inv, int b,
                       const std::function<void()>& afterIteration = {},
                       RunReport* report = nullptr);
 

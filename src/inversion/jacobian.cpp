@@ -165,7 +165,7 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
         return J;   // no magnetic anomaly
     }
     if (u.kind == UnknownKind::DensityRate) {
-        lawRateColumn(body, J);
+        lawRateDerivative(m_, body, J);
         return J;   // no magnetic anomaly
     }
     if (N < 1)
@@ -266,25 +266,6 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
             x /= 2 * step;
     }
     return J;
-}
-
-// A central difference on the rate, on a copy of the body: the anomaly is
-// smooth in the rate, and the model is left untouched.
-void Inversion::lawRateColumn(const Tbody& body, std::vector<double>& J)
-{
-    if (body.Hidden || J.empty())
-        return;
-    const Bounds b = lawRateBounds(body);
-    const double step = 1e-3 * std::max({std::abs(body.LawRate), std::abs(b.min), std::abs(b.max), 1e-9});
-    const int N = static_cast<int>(J.size());
-    auto moved = std::make_unique<Tbody>(body);
-    std::vector<double> up(J.size()), down(J.size());
-    moved->LawRate = body.LawRate + step;
-    bodyAnomaly(*moved, m_.StationX.data(), N, m_.UnitsKm, up.data(), m_.StationHeight.data());
-    moved->LawRate = body.LawRate - step;
-    bodyAnomaly(*moved, m_.StationX.data(), N, m_.UnitsKm, down.data(), m_.StationHeight.data());
-    for (std::size_t i = 0; i < J.size(); ++i)
-        J[i] = (up[i] - down[i]) / (2 * step);
 }
 
 void Inversion::cornerColumn(const Unknown& u, double stepScale, std::vector<double>& J,

@@ -113,7 +113,6 @@ private:
     std::vector<std::vector<double>> jacobianPerKm(double stepScale = 1);
     // The column of a corner over all bodies, from the change of outline alone.
     void cornerColumn(const Unknown& u, double stepScale, std::vector<double>& J, std::vector<double>* mag);
-    void lawRateColumn(const Tbody& body, std::vector<double>& J);
     // Column k of both data sets; mag may be null when magnetics is off.
     std::vector<double> columns(int k, double stepScale, std::vector<double>* mag);
     // The stacked, weighted system's columns (per km) when magnetics is on,

@@ -77,35 +77,6 @@ bool hasLawRate(const Tbody& body)
 
 }  // namespace
 
-Bounds lawRateBounds(const Tbody& body)
-{
-    double top = body.CornerZ[1], bottom = body.CornerZ[1];
-    for (int k = 2; k <= body.NumCorners - 1; ++k) {
-        top = std::min(top, body.CornerZ[k]);
-        bottom = std::max(bottom, body.CornerZ[k]);
-    }
-    const double thick = bottom - top;
-    const double v = body.LawRate;
-    Bounds r{0, 0};
-    if (!(thick > 0)) {
-        r = {v, v};   // a flat body: no depth range for the rate to act over
-    } else if (body.Law == DensityLaw::Exponential) {
-        r = {-30 / thick, 30 / thick};   // the exponential keeps its sign
-    } else if (body.Law == DensityLaw::Linear && body.Density != 0) {
-        // s G between -a / (bottom - z0) and a / (z0 - top): the contrast
-        // a s + G (z - z0) keeps the sign s at both ends.
-        const double a = std::abs(body.Density);
-        const double cap = 10 * a / thick;
-        const double z0 = body.LawZ0;
-        const double lo = bottom > z0 ? std::max(-cap, -a / (bottom - z0)) : -cap;
-        const double hi = top < z0 ? std::min(cap, a / (z0 - top)) : cap;
-        r = body.Density > 0 ? Bounds{lo, hi} : Bounds{-hi, -lo};
-    }
-    if (std::isfinite(v))
-        r = {std::min(r.min, v), std::max(r.max, v)};
-    return r;
-}
-
 const UnknownAccess& unknownAccess(UnknownKind kind)
 {
     return Kinds[static_cast<std::size_t>(kind)];

@@ -81,12 +81,6 @@ std::string unknownName(const Unknown& u, bool withBody = false);
 Bounds susceptibilityBounds(const Tbody& body);
 Bounds remanenceBounds(const Tbody& body);
 
-// The gradient or decay constant a law body's contrast may take: within them
-// the contrast keeps its sign from the body's top to its bottom, and changes
-// at most tenfold (linear) or e^30 times (exponential) across it; widened to
-// hold the present value.
-Bounds lawRateBounds(const Tbody& body);
-
 // The unknowns of body b with the magnetic ones the options add.
 std::vector<Unknown> inversionUnknowns(const Tbody& body, const InversionOptions& options);
 

@@ -127,7 +127,8 @@ Tproperties::Tproperties(Workspace& ws, Platform& platform, std::function<void()
     for (DensityLaw law : {DensityLaw::Constant, DensityLaw::Linear, DensityLaw::Exponential})
         densityLaw_->addItem(QString::fromLatin1(densityLawWord(law).data(),
                                                  static_cast<int>(densityLawWord(law).size())));
-    densityLaw_->setMaximumWidth(invertd_->sizeHint().width());   // column 4 keeps its width
+    // Wide enough for its longest word; the column widens with it.
+    densityLaw_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     grid->addWidget(densityLaw_, 0, 4);
     rateLabel_ = new QLabel(this);
     lawRate_ = makeBox(this, "lawRate");
@@ -138,6 +139,9 @@ Tproperties::Tproperties(Workspace& ws, Platform& platform, std::function<void()
     grid->addWidget(lawRate_, row, 1);
     grid->addWidget(z0Label_, row, 2);
     grid->addWidget(lawZ0_, row, 3);
+    invertRate_ = new QPushButton(QStringLiteral("Invert"), this);
+    invertRate_->setObjectName(QStringLiteral("invertRate"));
+    grid->addWidget(invertRate_, row, 4);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(OKBtn_, bodychange_);
@@ -159,6 +163,7 @@ Tproperties::Tproperties(Workspace& ws, Platform& platform, std::function<void()
     setTabOrder(calc_, densityLaw_);
     setTabOrder(densityLaw_, lawRate_);
     setTabOrder(lawRate_, lawZ0_);
+    setTabOrder(lawZ0_, invertRate_);
 
     connect(bodychange_, &SpinArrows::up, this, &Tproperties::bodychangeUpClick);
     connect(bodychange_, &SpinArrows::down, this, &Tproperties::bodychangeDownClick);
@@ -172,10 +177,11 @@ Tproperties::Tproperties(Workspace& ws, Platform& platform, std::function<void()
     connect(OKBtn_, &QPushButton::clicked, this, &Tproperties::OKBtnClick);
     connect(invertd_, &QPushButton::clicked, this, &Tproperties::invertdClick);
     connect(Invertdepth_, &QPushButton::clicked, this, &Tproperties::InvertdepthClick);
+    connect(invertRate_, &QPushButton::clicked, this, &Tproperties::invertRateClick);
     connect(densityLaw_, &QComboBox::activated, this, &Tproperties::lawChanged);
     connect(lawRate_, &QLineEdit::editingFinished, this, &Tproperties::lawChanged);
     connect(lawZ0_, &QLineEdit::editingFinished, this, &Tproperties::lawChanged);
-    for (QWidget* w : std::initializer_list<QWidget*>{rateLabel_, lawRate_, z0Label_, lawZ0_})
+    for (QWidget* w : std::initializer_list<QWidget*>{rateLabel_, lawRate_, z0Label_, lawZ0_, invertRate_})
         w->hide();   // until a body with a law is shown
 }
 
@@ -186,7 +192,7 @@ void Tproperties::showLawRow()
     rateLabel_->setText(QString::fromLatin1(law == static_cast<int>(DensityLaw::Exponential) ? "Decay" : "Gradient") +
                         QString::fromLatin1(unit));
     const bool shown = law != static_cast<int>(DensityLaw::Constant);
-    for (QWidget* w : std::initializer_list<QWidget*>{rateLabel_, lawRate_, z0Label_, lawZ0_})
+    for (QWidget* w : std::initializer_list<QWidget*>{rateLabel_, lawRate_, z0Label_, lawZ0_, invertRate_})
         w->setVisible(shown);
 }
 
@@ -252,6 +258,7 @@ void Tproperties::FormActivate()
     iterations_->setText(QString::number(ws_.inversion.NumIterations));
     invertd_->setEnabled(m.HaveObserved);
     Invertdepth_->setEnabled(m.HaveObserved);
+    invertRate_->setEnabled(m.HaveObserved);
 }
 
 // The one way from a body to the fields. On opening the depth shows four
@@ -405,7 +412,7 @@ void Tproperties::finishFit(const RunReport& report, const std::function<void()>
     platform_.execDialog(result);
 }
 
-void Tproperties::invertdClick()
+void Tproperties::runFit(const Fit& fit, const std::function<void()>& show)
 {
     Model& m = ws_.model;
     if (!m.HaveObserved) {
@@ -413,50 +420,49 @@ void Tproperties::invertdClick()
         return;
     }
     readIterations();
-    const int b = m.CurrentBody;
-    auto show = [&] {
-        setBox(density_, m.Bodies[b].Density, 8, 7);
-        density_->repaint();
-        repaintModel();
-    };
-    RunReport report;
-    {
-        BusyCursor busy(platform_);
-        densityFit(m, ws_.inversion, b, [&] {
-            show();
-            showHeld(report);
-        }, &report);
-    }
-    finishFit(report, show);
-}
-
-void Tproperties::InvertdepthClick()
-{
-    Model& m = ws_.model;
-    if (!m.HaveObserved) {
-        platform_.error(texts::FieldDataNeeded);
-        return;
-    }
-    readIterations();
-    const int b = m.CurrentBody;
-    auto show = [&] {
-        setBox(Depth_, bodyFigures(m.Bodies[b]).top, 6, 5);
-        Depth_->repaint();
-        repaintModel();
-    };
     RunReport report;
     FitOutcome outcome = FitOutcome::Done;
     {
         BusyCursor busy(platform_);
-        outcome = depthFit(m, ws_.inversion, ws_.display, b, [&] {
+        outcome = fit(m, ws_.inversion, m.CurrentBody, [&] {
             show();
             showHeld(report);
         }, &report);
     }
     if (outcome == FitOutcome::ZeroDepthRange)
         platform_.error(texts::ZeroDepthRange);
-    else
+    else if (outcome == FitOutcome::Done)
         finishFit(report, show);
+}
+
+void Tproperties::invertdClick()
+{
+    runFit(densityFit, [this] {
+        setBox(density_, ws_.model.Bodies[ws_.model.CurrentBody].Density, 8, 7);
+        density_->repaint();
+        repaintModel();
+    });
+}
+
+void Tproperties::InvertdepthClick()
+{
+    const DepthRange view = ws_.display;
+    runFit([view](Model& m, InversionState& inv, int b, const std::function<void()>& after,
+                  RunReport* report) { return depthFit(m, inv, view, b, after, report); },
+           [this] {
+               setBox(Depth_, bodyFigures(ws_.model.Bodies[ws_.model.CurrentBody]).top, 6, 5);
+               Depth_->repaint();
+               repaintModel();
+           });
+}
+
+void Tproperties::invertRateClick()
+{
+    runFit(lawRateFit, [this] {
+        setBox(lawRate_, ws_.model.Bodies[ws_.model.CurrentBody].LawRate, 9, 6);
+        lawRate_->repaint();
+        repaintModel();
+    });
 }
 
 }  // namespace corvane

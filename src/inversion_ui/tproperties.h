@@ -43,6 +43,8 @@ public slots:
     void OKBtnClick();
     void invertdClick();
     void InvertdepthClick();
+    // The fit of the law's rate (gradient or decay), beside its boxes.
+    void invertRateClick();
 
 private:
     void bodyChange(int dir);
@@ -54,6 +56,11 @@ private:
     void readIterations();
     void showHeld(const RunReport& report);
     void finishFit(const RunReport& report, const std::function<void()>& show);
+    // A fit of the current body: refused without field data, show() after
+    // every iteration, then the result window.
+    using Fit = std::function<FitOutcome(Model&, InversionState&, int, const std::function<void()>&,
+                                         RunReport*)>;
+    void runFit(const Fit& fit, const std::function<void()>& show);
     void setBox(QLineEdit* box, double v, int w, int d);
     // The number a box holds; a box still showing what the dialog wrote into
     // it stands for the exact value behind the rounded text, so that applying
@@ -94,6 +101,7 @@ private:
     QLineEdit* lawRate_ = nullptr;
     QLabel* z0Label_ = nullptr;
     QLineEdit* lawZ0_ = nullptr;
+    QPushButton* invertRate_ = nullptr;
     std::map<const QLineEdit*, std::pair<QString, double>> shown_;
 };
 

@@ -4,7 +4,9 @@
 // that mean what they say.
 #include "inversion/fits.h"
 #include "inversion/least_squares.h"
+#include "io/model_file.h"
 #include "model/gravity.h"
+#include "model/workspace.h"
 #include "synthetic.h"
 
 #include <gtest/gtest.h>
@@ -195,4 +197,36 @@ TEST(Basin, StandardErrorBracketsTheTruthAsOftenAsOneSigmaShould)
     }
     EXPECT_GE(bracketed, 120);
     EXPECT_LE(bracketed, 152);
+}
+
+// The compacting basin of examples/, whose contrast -0.55 e^-0.35z made the
+// data: its floor (4 km) sought by inverting the floor's two depths from 3 km.
+// Under that law the floor comes back within its standard error; at a
+// constant -0.55 it can only stay far too shallow, well outside its error.
+TEST(Basin, CompactingBasinsFloorNeedsItsDensityLaw)
+{
+    const std::string file = std::string(CORVANE_TEST_DATA) + "/../../examples/compacting_basin.mod";
+    struct Case { DensityLaw law; double rate; bool found; };
+    for (const Case c : {Case{DensityLaw::Exponential, 0.35, true}, Case{DensityLaw::Constant, 0, false}}) {
+        Workspace ws;
+        ASSERT_EQ(loadModelFile(ws, file).message(), "");
+        Model& m = ws.model;
+        Tbody& body = m.Bodies[1];
+        ASSERT_TRUE(body.CornerInvertZ[3] && body.CornerInvertZ[4]);
+        body.Law = c.law, body.LawRate = c.rate, body.LawZ0 = 0;
+        body.CornerZ[3] = body.CornerZ[4] = 3;
+        m.RecalculateModel();
+        InversionState inv;
+        RunReport report;
+        ASSERT_EQ(runInversion(m, inv, ws.display, 1, 20, {}, &report), InversionOutcome::Done);
+        ASSERT_EQ(report.parameters.size(), 2u);
+        for (const ParameterResult& floor : report.parameters) {
+            ASSERT_TRUE(floor.standardError) << floor.name;
+            const double miss = floor.final - 4;
+            if (c.found)
+                EXPECT_LE(std::abs(miss), *floor.standardError) << floor.name << " " << floor.final;
+            else
+                EXPECT_LT(miss, -10 * *floor.standardError) << floor.name << " " << floor.final;
+        }
+    }
 }

@@ -1,5 +1,6 @@
 // Body-properties edits and the one-parameter fits of density and depth.
 #include "inversion/fits.h"
+#include "model/density_law.h"
 #include "model/gravity.h"
 #include "synthetic.h"
 
@@ -354,4 +355,55 @@ TEST(Fits, AnomalyPerUnitDensityUnderADensityLaw)
         for (int i = 1; i <= 30; ++i)
             EXPECT_NEAR(per[static_cast<std::size_t>(i - 1)], more[static_cast<std::size_t>(i - 1)] - m->Bodies[1].Gravity[i], 1e-12);
     }
+}
+
+// The rate fit moves the law's rate alone, and neither fit lets a linear
+// law's contrast change sign between the body's top (4 km) and bottom (12 km).
+TEST(Fits, RateAndDensityFitsOfALawBodyKeepTheContrastsSign)
+{
+    struct Case {
+        const char* name;
+        DensityLaw law;
+        double trueDensity, trueRate;      // the body that made the data
+        double startDensity, startRate;
+        FitOutcome (*fit)(Model&, InversionState&, int, const std::function<void()>&, RunReport*);
+        double density, rate;              // where the fit ends
+        Bound bound;
+    };
+    const Case cases[] = {
+        {"Decay", DensityLaw::Exponential, 0.3, 0.12, 0.3, 0.05, lawRateFit, 0.3, 0.12, Bound::None},
+        {"Gradient", DensityLaw::Linear, 0.3, -0.02, 0.3, 0, lawRateFit, 0.3, -0.02, Bound::None},
+        // 0.3 - 0.06 (12 - 4) is negative at the bottom: held where it is 0 there
+        {"Gradient", DensityLaw::Linear, 0.3, -0.06, 0.3, 0, lawRateFit, 0.3, -0.0375, Bound::Minimum},
+        {"Density", DensityLaw::Exponential, 0.3, 0.12, 0.2, 0.12, densityFit, 0.3, 0.12, Bound::None},
+        // 0.1 - 0.02 (12 - 4) is negative at the bottom: held at 0.0001 there
+        {"Density", DensityLaw::Linear, 0.1, -0.02, 0.3, -0.02, densityFit, 0.1601, -0.02, Bound::Minimum},
+    };
+    for (const Case& c : cases) {
+        auto m = syntheticModel();
+        Tbody& body = m->Bodies[1];
+        body.Law = c.law, body.LawZ0 = 4;
+        body.Density = c.trueDensity, body.LawRate = c.trueRate;
+        m->RecalculateModel();
+        for (int i = 1; i <= m->NumStations; ++i)
+            m->ObservedGravity[i] = m->CalculatedGravity[i];
+        body.Density = c.startDensity, body.LawRate = c.startRate;
+        m->RecalculateModel();
+        InversionState inv;
+        inv.NumIterations = 30;
+        RunReport report;
+        ASSERT_EQ(c.fit(*m, inv, 1, {}, &report), FitOutcome::Done) << c.name;
+        EXPECT_EQ(report.title, std::string(c.name) + " fit of body 1");
+        EXPECT_NEAR(body.Density, c.density, 1e-4) << c.name << " " << c.trueRate;
+        EXPECT_NEAR(body.LawRate, c.rate, 1e-4) << c.name << " " << c.trueRate;
+        EXPECT_EQ(report.parameters.at(0).bound, c.bound) << c.name << " " << c.trueRate;
+        for (double z : {4.0, 12.0})
+            EXPECT_GE(densityAt(body, z), 0) << c.name << " at " << z;
+        expectTotalIsSumOfVisible(*m);
+    }
+    // A constant body has no rate to fit.
+    auto m = syntheticModel();
+    InversionState inv;
+    EXPECT_EQ(lawRateFit(*m, inv, 1), FitOutcome::NoLaw);
+    EXPECT_EQ(m->Bodies[1].LawRate, 0);
 }

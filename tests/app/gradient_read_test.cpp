@@ -1,16 +1,6 @@
-// "Read in gradient data": the stations placed on the profile, the message
-// after the reading, and the command as one undoable step.
-#include "app/field_columns.h"
+// "Read in gradient data": the stations placed on the profile and the
+// message after the reading.
 #include "app/gradient_read.h"
-#include "app/history.h"
-#include "app/tcorvane.h"
-#include "display/view.h"
-#include "platform/scripted_platform.h"
-#include "support/helpers.h"
-
-#include <QAction>
-#include <QCheckBox>
-#include <QRadioButton>
 
 #include <gtest/gtest.h>
 
@@ -70,39 +60,4 @@ TEST(GradientRead, StationsArePlacedOnTheProfile)
     EXPECT_EQ(gradientReadText(p, 250, false, "1 line of the gradient data was skipped (line 4)."),
               "4 gradient stations were read. 1 was left out: farther than 250 m from the profile line. 2 were left "
               "out: beyond the positions a model holds. 1 line of the gradient data was skipped (line 4).");
-}
-
-TEST(GradientRead, TheCommandSetsTheStationsAsOneUndoableStep)
-{
-    ScriptedPlatform platform;
-    Tcorvane window{platform};
-    test::twoBodyModel(window.workspace().model, 21);
-    window.MenuStateLoaded();
-    window.history().clear();
-    const Model& m = window.workspace().model;
-    const QString before = misfitText(m, 0);
-    platform.openNames.push_back(QStringLiteral(CORVANE_TEST_DATA "/gradients.txt"));
-    platform.dialogHandler = [](QDialog& d) {
-        // Heights in 2 and the file's north-east-down components in 3 to 8.
-        auto& grid = dynamic_cast<Tdatadisplay1&>(d);
-        grid.HeightData->setChecked(true);
-        grid.spin(Tdatadisplay1::Value::HeightColumn, -1);
-        for (int k = 0; k < TensorComponents; ++k)
-            grid.spinComponent(k, k == TensorComponents - 1 ? 6 : 3 + k);
-        grid.GeographicFrame->setChecked(true);
-        d.accept();
-        return d.result();
-    };
-    window.action("Readgradientdata1")->trigger();
-    ASSERT_EQ(m.Grad.Num, 11);
-    EXPECT_EQ(m.Grad.Frame, TensorFrame::Geographic);
-    EXPECT_EQ(m.Grad.Height[1], 0.05);
-    EXPECT_EQ(m.Grad.Observed[4].xx, -1.73);   // as given: turned only for the misfit
-    EXPECT_EQ(platform.texts(ScriptedPlatform::Kind::Information),
-              QStringList{"11 gradient stations were read. 1 line of the gradient data was skipped (line 9)."});
-    EXPECT_TRUE(misfitText(m, 0).startsWith(before + " Grad. misfit = Txx "));
-    EXPECT_TRUE(window.history().modified());
-    window.action("Undo1")->trigger();
-    EXPECT_EQ(m.Grad.Num, 0);
-    EXPECT_EQ(misfitText(m, 0), before);
 }

@@ -66,7 +66,8 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
     connect(XYData, &QCheckBox::toggled, this, &Tdatadisplay1::XYDataClick);
 
     auto* chooser = new QGridLayout;
-    chooser->addWidget(new QLabel(QStringLiteral("X position column "), this), 0, 0);
+    XColumnLabel = new QLabel(QStringLiteral("X position column "), this);
+    chooser->addWidget(XColumnLabel, 0, 0);
     chooser->addWidget(XColumn, 0, 1);
     chooser->addWidget(XSpin, 0, 2);
     chooser->addWidget(YColumnLabel, 1, 0);
@@ -103,6 +104,9 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
 
     auto* side = new QVBoxLayout;
     side->addLayout(chooser);
+    GradientBox = new QWidget(this);   // filled in gradient mode only
+    GradientBox->hide();
+    side->addWidget(GradientBox, 1);   // only while shown: it takes the height below the chooser
     side->addWidget(buttons);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(datagrid, 1);
@@ -114,6 +118,7 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
 void Tdatadisplay1::setMagnetic(bool magnetic)
 {
     // The gravity chooser stays as it always was: OK only.
+    showGradientMode(false);
     setWindowTitle(magnetic ? QStringLiteral("Magnetic Data Entry") : QStringLiteral("Field Data Entry"));
     DataColumnLabel->setText(magnetic ? QStringLiteral("Mag. data column") : QStringLiteral("Grav. data column"));
     DataUnit->setVisible(magnetic);
@@ -126,14 +131,16 @@ void Tdatadisplay1::fill(const FieldDataTable& table)
     commentLinesSet_ = false;
     maxFields_ = table.maxFields;
     const int rows = static_cast<int>(table.lines.size()) + 1;
+    const int columns = std::clamp(table.shape.fields, 1, MaxTableFields);
     datagrid->clearContents();
+    datagrid->setColumnCount(columns + 1);
     datagrid->setRowCount(rows);
     datagrid->setItem(0, 0, fixedCell(QStringLiteral(" ")));
-    for (int j = 1; j <= MaxFieldsPerLine; ++j)
+    for (int j = 1; j <= columns; ++j)
         datagrid->setItem(0, j, fixedCell(QString::number(j)));
     for (int r = 1; r < rows; ++r) {
         const SplitLine& line = table.lines[static_cast<std::size_t>(r - 1)];
-        for (int j = 1; j <= MaxFieldsPerLine; ++j) {
+        for (int j = 1; j <= columns; ++j) {
             const QString text = j <= line.count
                 ? QString::fromStdString(line.fields[static_cast<std::size_t>(j - 1)])
                 : QStringLiteral(" ");
@@ -149,6 +156,8 @@ void Tdatadisplay1::fill(const FieldDataTable& table)
     ConstHeight->setText(QStringLiteral("0"));
     HeightData->setChecked(false);
     HeightDataClick();
+    if (gradient_)
+        fillGradient();
     markLines();
     setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -181,6 +190,10 @@ void Tdatadisplay1::spin(Value v, int delta)
 
 void Tdatadisplay1::markLines()
 {
+    if (gradient_) {
+        markGradientLines();
+        return;
+    }
     // Until the user sets them, the comment lines follow the columns chosen.
     if (!commentLinesSet_)
         CommentLines->setText(QString::number(leadingNonStationLines(table_, choice())));
@@ -200,6 +213,10 @@ void Tdatadisplay1::XYDataClick()
     YColumnLabel->setVisible(show);
     YColumn->setVisible(show);
     YSpin->setVisible(show);
+    if (Distance) {
+        DistanceLabel->setVisible(show && profileLine_);
+        Distance->setVisible(show && profileLine_);
+    }
     if (SkippedNote)
         markLines();
 }
@@ -254,7 +271,7 @@ ColumnChoice Tdatadisplay1::choice() const
     return c;
 }
 
-std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
+std::optional<FieldDataTable> openFieldDataTable(Tcorvane& window, TableShape shape)
 {
     Platform& platform = window.platform();
     const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
@@ -266,17 +283,26 @@ std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
         return std::nullopt;
     }
     const std::string fileName = QFile::encodeName(name).toStdString();
-    Result<FieldDataTable> read = readFieldDataText(*bytes, fileName);
+    Result<FieldDataTable> read = readFieldDataText(*bytes, fileName, 0, shape);
     if (read && read->question) {
         const int c = platform.choose(twoReadingsQuestion(*read->question, fileName), DecimalChoices);
         if (c < 0)
             return std::nullopt;
-        read = readFieldDataText(*bytes, fileName, c == 0 ? '.' : ',');
+        read = readFieldDataText(*bytes, fileName, c == 0 ? '.' : ',', shape);
     }
     if (!read) {
         platform.error(QString::fromStdString(read.message()));
         return std::nullopt;
     }
+    return std::move(*read);
+}
+
+std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
+{
+    Platform& platform = window.platform();
+    const std::optional<FieldDataTable> read = openFieldDataTable(window);
+    if (!read)
+        return std::nullopt;
     const FieldDataTable& table = *read;
     Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
     grid.setMagnetic(magnetic);

@@ -1,7 +1,9 @@
 #pragma once
 // The field-data column chooser: a field-data file's fields in a grid and the
-// columns to take, for "Begin a new model" and "Read in magnetic data" alike.
+// columns to take, for "Begin a new model" and "Read in magnetic data" alike,
+// and in its gradient mode for "Read in gradient data".
 #include "app/newmodel_data.h"
+#include "io/gradient_file.h"
 
 #include <QDialog>
 
@@ -9,6 +11,7 @@
 
 class QCheckBox;
 class QGridLayout;
+class QRadioButton;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -42,6 +45,15 @@ public:
     void XYDataClick();   // the y column shown only for x-y data
     void HeightDataClick();   // a height column, or one height for every station
 
+    // Gradient mode (gradient_columns.cpp): the position or easting and
+    // northing, the height and a column for each tensor component (0: not in
+    // the file), their frame; the distance from the line only when there is
+    // a profile line to project onto. Set before fill.
+    void setGradient(bool profileLine);
+    GradientColumnChoice gradientChoice() const;
+    std::optional<double> lineDistance() const;   // model units, as typed
+    void spinComponent(int k, int delta);
+
     QTableWidget* datagrid = nullptr;
     QLabel* XColumn = nullptr;
     QLabel* YColumn = nullptr;
@@ -63,8 +75,23 @@ public:
     QLineEdit* ConstHeight = nullptr;   // the height of every station without a column
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;   // magnetic only
+    QLabel* XColumnLabel = nullptr;
+    // Gradient mode only.
+    QWidget* GradientBox = nullptr;
+    QLabel* ComponentColumn[TensorComponents] = {};
+    SpinArrows* ComponentSpin[TensorComponents] = {};
+    QRadioButton* ProfileFrame = nullptr;
+    QRadioButton* GeographicFrame = nullptr;
+    QLabel* DistanceLabel = nullptr;
+    QLineEdit* Distance = nullptr;
 
 private:
+    void buildGradientBox();
+    void showGradientMode(bool on);
+    void fillGradient();
+    void markGradientLines();
+    bool gradient_ = false;
+    bool profileLine_ = false;
     void addHeightChooser(QGridLayout* chooser, int row);
     QLabel* label(Value v) const;
     // Marks the lines that give no station under the shown choice, and says
@@ -79,5 +106,9 @@ private:
 // (its data column named as magnetic when `magnetic`): the stations it gives, with warnings for what was dropped, cut or sorted.
 // None when the user gave up or the file cannot be used (the reason shown).
 std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic = false);
+// A text file chosen by the user, read into a table of the given shape (the
+// decimal mark asked when its numbers read two ways). None when the user
+// gave up or the file cannot be read (the reason shown).
+std::optional<FieldDataTable> openFieldDataTable(Tcorvane& window, TableShape shape = {});
 
 }  // namespace corvane

@@ -60,7 +60,7 @@ const char* const modelItems[] = {
     "Changeunits1", "bodynumbers1", "BodyDensities1", "Highlightbodycorners1", "PLanview1",
     "setdisplaysize1", "Zoomin1", "boreholedata1", "gridoptions1", "Setfontsize1",
     "Selectcolourscheme1", "Addpointdata1", "Pointdata1", "Backdropimage1", "Removebackdrop1",
-    "Earthsfield1", "Readmagneticdata1", "Magneticstations1", "Editmagneticstations1", "Bodymagnetisation1"};
+    "Earthsfield1", "Readmagneticdata1", "Readgradientdata1", "Magneticstations1", "Editmagneticstations1", "Bodymagnetisation1"};
 
 const char* const addingItems[] = {"Addabody1", "KeyinaBody1", "Copyabody1"};
 const char* const pairItems[] = {"Linkabody1", "UnlinkaBody1", "Deleteabody1", "Hideabody1"};

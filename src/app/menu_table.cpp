@@ -112,6 +112,7 @@ const std::vector<Menu>& menuTable()
          {
              {"Earthsfield1", "&Earth's field...", "", &Tcorvane::Earthsfield1Click},
              {"Readmagneticdata1", "&Read in magnetic data...", "", &Tcorvane::Readmagneticdata1Click},
+             {"Readgradientdata1", "Read in &gradient data...", "", &Tcorvane::Readgradientdata1Click},
              {"Magneticstations1", "Magnetic &stations without data...", "",
               &Tcorvane::Magneticstations1Click},
              {"Editmagneticstations1", "Edit the magnetic s&tations...", "",

@@ -186,6 +186,7 @@ public slots:
     // ---- Magnetics (menu_magnetics.cpp) ----
     void Earthsfield1Click();
     void Readmagneticdata1Click();
+    void Readgradientdata1Click();
     void Magneticstations1Click();
     void Editmagneticstations1Click();
     void Bodymagnetisation1Click();

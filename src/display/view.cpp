@@ -1,5 +1,6 @@
 #include "display/view.h"
 
+#include "model/gradient_data.h"
 #include "model/gravity_axis.h"
 #include "model/magnetic_data.h"
 #include "model/text.h"
@@ -168,11 +169,23 @@ StationRange computeGravityRange(const Model& m, Display& d)
     return {a.first, a.last};
 }
 
+std::string gradientMisfitText(const Model& m)
+{
+    static const char* const names[TensorComponents] = {"Txx", "Txy", "Txz", "Tyy", "Tyz", "Tzz"};
+    std::string text;
+    const auto rms = gradientMisfit(m);
+    for (int k = 0; k < TensorComponents; ++k)
+        if (const auto e = rms[static_cast<std::size_t>(k)])
+            text += (text.empty() ? " Grad. misfit = " : ", ") + std::string(names[k]) + " " + fixed(*e, 1, 2) + " E";
+    return text;
+}
+
 QString misfitText(const Model& m, int iterationCount)
 {
     std::string mag;
     if (const auto mm = magneticMisfit(m))
         mag = " Mag. misfit = " + fixed(*mm, 1, 2) + " nT";
+    mag += gradientMisfitText(m);
     if (!m.HaveObserved) {
         // A magnetic survey alone: its misfit is the one there is.
         if (mag.empty() || iterationCount == 0)

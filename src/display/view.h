@@ -15,6 +15,8 @@
 #include <QRect>
 #include <QString>
 
+#include <string>
+
 namespace corvane {
 
 struct ViewLayout {
@@ -98,7 +100,10 @@ bool magneticPanelShown(const Model& m, const Display& d);
 // " Misfit =" and the number, or the " Iteration " form while a fit or
 // inversion runs; empty without observed data. With observed magnetic
 // values, " Mag. misfit = " and their RMS misfit in nT follow (alone when
-// there are no observed gravity values).
+// there are no observed gravity values), then the gradients' misfits.
 QString misfitText(const Model& m, int iterationCount);
+// " Grad. misfit = Txz 0.87 E, Tzz 1.23 E": the RMS misfit of each observed
+// gradient component in the profile frame; "" without observed gradients.
+std::string gradientMisfitText(const Model& m);
 
 }  // namespace corvane

@@ -31,10 +31,12 @@ std::string skippedStationsNote(const StationList& s)
     return note;
 }
 
-SplitLine SplitFields(std::string_view line, Commas commas)
+SplitLine SplitFields(std::string_view line, Commas commas, TableShape shape)
 {
-    const bool cut = cutAtColumn80(line);
-    line = line.substr(0, firstCharacters(line, FieldDataLineLength).size());
+    shape.fields = std::clamp(shape.fields, 1, MaxTableFields);
+    const auto length = static_cast<std::size_t>(std::clamp(shape.lineLength, 1, MaxTableLineLength));
+    const bool cut = cutAtColumn(line, length);
+    line = line.substr(0, firstCharacters(line, length).size());
     SplitLine out;
     out.commas = commas;
     const auto all = splitLine(line, commas, 64);
@@ -45,7 +47,7 @@ SplitLine SplitFields(std::string_view line, Commas commas)
         digits = digits || field.find_first_of("0123456789") != std::string_view::npos ||
                  (!field.empty() && !isWord(field) && field.find_first_of("nNiI") != std::string_view::npos);
         empty = empty || field.empty();
-        if (out.count < MaxFieldsPerLine) {
+        if (out.count < shape.fields) {
             out.whole[out.count] = std::string(field);
             out.fields[out.count] = std::string(field.substr(0, FieldWidth));
             ++out.count;
@@ -88,7 +90,7 @@ void fillLines(FieldDataTable& table, const std::vector<std::string_view>& lines
     table.lines.clear();
     table.maxFields = 0;
     for (const std::string_view line : lines) {
-        table.lines.push_back(SplitFields(line, format));
+        table.lines.push_back(SplitFields(line, format, table.shape));
         table.maxFields = std::max(table.maxFields, table.lines.back().count);
     }
     table.usualFields = usualFieldCount(table.lines);
@@ -100,9 +102,12 @@ void fillLines(FieldDataTable& table, const std::vector<std::string_view>& lines
 
 }  // namespace
 
-Result<FieldDataTable> readFieldDataText(std::string_view bytes, const std::string& fileName, char decimal)
+Result<FieldDataTable> readFieldDataText(std::string_view bytes, const std::string& fileName, char decimal,
+                                 TableShape shape)
 {
     FieldDataTable table;
+    table.shape = shape;
+    const auto length = static_cast<std::size_t>(std::clamp(shape.lineLength, 1, MaxTableLineLength));
     const auto text = decodeText(bytes, fileName);
     if (!text)
         return fail(text.message());
@@ -110,7 +115,7 @@ Result<FieldDataTable> readFieldDataText(std::string_view bytes, const std::stri
     std::vector<std::string_view> kept(lines.size());
     std::vector<int> numbers(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        kept[i] = std::string_view(lines[i]).substr(0, firstCharacters(lines[i], FieldDataLineLength).size());
+        kept[i] = std::string_view(lines[i]).substr(0, firstCharacters(lines[i], length).size());
         numbers[i] = static_cast<int>(i) + 1;
     }
     FormatRules rules;

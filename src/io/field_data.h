@@ -18,13 +18,23 @@ inline constexpr int MaxFieldsPerLine = 5;
 inline constexpr int MaxFieldDataLines = 4108;
 inline constexpr int FieldDataLineLength = 80;
 inline constexpr int FieldWidth = 10;
+// Gradient files hold a position, a height and six components, and their
+// lines are longer: the most fields and characters any table takes.
+inline constexpr int MaxTableFields = 12;
+inline constexpr int MaxTableLineLength = 240;
 
-// One line split into at most 5 fields, each cut to 10 characters for the
+// How many fields of a line, and of how many characters, a table takes.
+struct TableShape {
+    int fields = MaxFieldsPerLine;
+    int lineLength = FieldDataLineLength;
+};
+
+// One line split into at most 5 fields (the shape's), each cut to 10 characters for the
 // grid. `whole` keeps the uncut text of each field, so that a long number is
 // read in full rather than as its first 10 characters.
 struct SplitLine {
-    std::array<std::string, MaxFieldsPerLine> fields;
-    std::array<std::string, MaxFieldsPerLine> whole;
+    std::array<std::string, MaxTableFields> fields;
+    std::array<std::string, MaxTableFields> whole;
     int count = 0;
     Commas commas = Commas::Separate;   // how the file writes its numbers
     int cutField = 0;                   // the field cut at column 80 (1-based), 0 for none
@@ -34,9 +44,9 @@ struct SplitLine {
     bool extraFields = false;           // more fields than the file's data lines: gives no station
 };
 
-// At most the first 80 characters, split as text_lines.h describes (a line
+// At most the first 80 characters (the shape's), split as text_lines.h describes (a line
 // of blank-separated fields as it always was).
-SplitLine SplitFields(std::string_view line, Commas commas = Commas::Separate);
+SplitLine SplitFields(std::string_view line, Commas commas = Commas::Separate, TableShape shape = {});
 
 struct FieldDataTable {
     std::vector<SplitLine> lines;   // line r of the file is lines[r - 1]
@@ -46,6 +56,7 @@ struct FieldDataTable {
     // The numbers read two ways: the lines hold the point reading, and the
     // caller asks which is meant (or refuses).
     std::optional<FormatQuestion> question;
+    TableShape shape;               // the fields and characters each line was read to
 };
 
 // Decodes a file's bytes (decodeText), splits the text into lines (LF, CRLF or
@@ -54,7 +65,7 @@ struct FieldDataTable {
 // taken. fileName only names the file in messages. decimal is '.' or ',' when
 // the user has said which mark the file uses. Fails when the file cannot be read.
 Result<FieldDataTable> readFieldDataText(std::string_view bytes, const std::string& fileName = "field data",
-                                 char decimal = 0);
+                                 char decimal = 0, TableShape shape = {});
 
 
 // A value the model file can hold. Anything larger could not be saved, and

@@ -160,9 +160,11 @@ std::vector<std::string_view> textLines(std::string_view text)
     return out;
 }
 
-bool cutAtColumn80(std::string_view line)
+bool cutAtColumn80(std::string_view line) { return cutAtColumn(line, 80); }
+
+bool cutAtColumn(std::string_view line, std::size_t column)
 {
-    const std::size_t kept = bytesOfCharacters(line, 80);
+    const std::size_t kept = bytesOfCharacters(line, column);
     if (kept >= line.size() || kept == 0)
         return false;
     auto part = [](char c) { return c != ' ' && c != '\t' && c != ';' && c != ','; };

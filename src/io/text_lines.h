@@ -61,6 +61,8 @@ std::vector<std::string_view> textLines(std::string_view text);
 // Whether the characters of a line past column 80 cut a field in two (the
 // part kept would read as another number).
 bool cutAtColumn80(std::string_view line);
+// The same at another column.
+bool cutAtColumn(std::string_view line, std::size_t column);
 
 // "3 lines were skipped (5, 9, 12)": the count and the first few numbers.
 std::string skippedLinesNote(const std::vector<int>& lines, const std::string& what);

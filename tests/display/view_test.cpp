@@ -218,3 +218,52 @@ TEST(ViewCurves, MisfitTexts)
     EXPECT_EQ(misfitText(*m, 0), QStringLiteral(" Mag. misfit = 12.50 nT"));
     EXPECT_EQ(misfitText(*m, 2), QStringLiteral(" Iteration 2    Mag. misfit = 12.50 nT"));
 }
+
+TEST(ViewCurves, GradientMisfitsFollowTheOthers)
+{
+    struct Value {
+        int station, k;
+        double observed, calculated;   // calculated in the profile frame
+    };
+    struct Case {
+        int stations;
+        TensorFrame frame;
+        std::vector<Value> values;
+        bool gravity;
+        int iteration;
+        const char* text;
+    };
+    constexpr int xx = 0, xz = 2, yy = 3, zz = 5;
+    const Case cases[] = {
+        {0, TensorFrame::Profile, {}, true, 0, " Misfit =  3.00"},
+        {2, TensorFrame::Profile, {}, true, 0, " Misfit =  3.00"},   // stations without data
+        {2, TensorFrame::Profile, {{1, zz, 3, 1}, {2, zz, 5, 1}, {1, xz, 1, 0}}, true, 0,
+         " Misfit =  3.00 Grad. misfit = Txz 1.00 E, Tzz 3.16 E"},
+        // On a profile towards the east, T_NN is T_yy and T_EE is T_xx.
+        {1, TensorFrame::Geographic, {{1, xx, 2, 0}, {1, yy, 1, 0.5}}, true, 0,
+         " Misfit =  3.00 Grad. misfit = Txx 1.00 E, Tyy 1.50 E"},
+        {2, TensorFrame::Profile, {{2, zz, 5, 1}}, false, 2,
+         " Iteration 2    Mag. misfit = 12.50 nT Grad. misfit = Tzz 4.00 E"},
+    };
+    for (const Case& c : cases) {
+        auto m = makeModel();
+        setStations(*m, 4, 0, 3);
+        for (int i = 1; i <= 4; ++i) {
+            m->ObservedGravity[i] = 1;
+            m->CalculatedGravity[i] = i % 2 ? 1.3 : 0.7;   // a misfit of 3.00
+        }
+        m->HaveObserved = c.gravity;
+        m->Mag.Num = c.gravity ? 0 : 1;
+        m->Mag.HasObserved[1] = true;
+        m->Mag.Observed[1] = 12.5;
+        m->Mag.FieldAzimuth = 90;
+        m->Grad.Num = c.stations;
+        m->Grad.Frame = c.frame;
+        for (const Value& v : c.values) {
+            m->Grad.Observed[v.station][v.k] = v.observed;
+            m->Grad.HasObserved[v.station][static_cast<std::size_t>(v.k)] = true;
+            m->Grad.Calculated[v.station][v.k] = v.calculated;
+        }
+        EXPECT_EQ(misfitText(*m, c.iteration), QString::fromUtf8(c.text)) << c.text;
+    }
+}

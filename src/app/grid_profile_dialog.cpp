@@ -5,6 +5,7 @@
 #include "app/tcorvane.h"
 #include "display/dialog_widgets.h"
 #include "edit/add_body.h"
+#include "map/crs.h"
 #include "map/geopackage.h"
 #include "model/text.h"
 
@@ -20,12 +21,23 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace corvane {
 
 namespace {
 
-const QStringList RoleTexts = {QStringLiteral("None"), QStringLiteral("Observed gravity"),
-                               QStringLiteral("Observed magnetic anomaly"), QStringLiteral("Stations' heights")};
+// In the order of GridRole.
+const QStringList RoleTexts = {QStringLiteral("None"),
+                               QStringLiteral("Observed gravity"),
+                               QStringLiteral("Observed magnetic anomaly"),
+                               QStringLiteral("Stations' heights (m)"),
+                               QStringLiteral("Flight height (m above the datum)"),
+                               QStringLiteral("Horizon (depth)"),
+                               QStringLiteral("Horizon (elevation)")};
+
+// The dialog's result when "Pick on map" was pressed.
+constexpr int PickOnMap = 2;
 
 class TGridProfile : public QDialog {
 public:
@@ -60,6 +72,11 @@ public:
         spacing = box("spacing");
         count = box("count");
         count->setText(QStringLiteral("100"));
+        flightHeight = box("flightHeight");
+        flightHeight->setPlaceholderText(QStringLiteral("0, or from a flight-height grid"));
+        auto* pick = new QPushButton(QStringLiteral("Pick on map"), this);
+        pick->setObjectName(QStringLiteral("PickOnMap"));
+        connect(pick, &QPushButton::clicked, this, [this] { done(PickOnMap); });
         interpolation = new QComboBox(this);
         interpolation->setObjectName(QStringLiteral("interpolation"));
         interpolation->addItems({QStringLiteral("Bilinear"), QStringLiteral("Bicubic")});
@@ -67,12 +84,14 @@ public:
         auto* ends = new QHBoxLayout;
         for (QLineEdit* e : {E1, N1, E2, N2})
             ends->addWidget(e);
+        ends->addWidget(pick);
         auto* form = new QFormLayout;
         form->addRow(QStringLiteral("Ends (E1 N1 E2 N2)"), ends);
         form->addRow(QStringLiteral("Coordinate system (EPSG)"), crs);
         form->addRow(QStringLiteral("Station Spacing"), spacing);
         form->addRow(QStringLiteral("No. of Points"), count);
         form->addRow(QStringLiteral("Interpolation"), interpolation);
+        form->addRow(QStringLiteral("Magnetic stations' height"), flightHeight);
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
         connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -106,7 +125,7 @@ public:
     }
 
     QTableWidget* grids;
-    QLineEdit *E1, *N1, *E2, *N2, *crs, *spacing, *count;
+    QLineEdit *E1, *N1, *E2, *N2, *crs, *spacing, *count, *flightHeight;
     QComboBox* interpolation;
 
 private:
@@ -114,6 +133,40 @@ private:
 };
 
 std::optional<double> number(const QLineEdit* e) { return numberIn(e); }
+
+// The two ends clicked on the map into the boxes: in the system typed, else
+// in the map's (which then goes into the system's box).
+void pickEnds(Tcorvane& window, TGridProfile& dlg)
+{
+    const auto grids = dlg.chosenGrids();
+    std::string mapCrs;
+    auto ends = window.pickOnMap(grids.empty() ? QString() : QFile::decodeName(grids.front().first.c_str()), mapCrs);
+    if (ends.size() != 2)
+        return;
+    QString typed = dlg.crs->text().trimmed();
+    if (!typed.isEmpty() && mapCrs != "-") {
+        bool digits = false;
+        typed.toInt(&digits);
+        const auto from = map::Crs::fromText(mapCrs);
+        const auto to = map::Crs::fromText((digits ? QStringLiteral("EPSG:") + typed : typed).toStdString());
+        const auto t = from && to ? map::CrsTransform::between(from.value, to.value)
+                                  : map::MapResult<map::CrsTransform>::failure(from ? to.error : from.error);
+        if (!t || !t.value.apply(ends[0]) || !t.value.apply(ends[1])) {
+            window.platform().error(QString::fromStdString(t ? "The ends picked lie outside the system typed." : t.error));
+            return;
+        }
+    } else if (mapCrs != "-") {
+        dlg.crs->setText(QString::fromStdString(mapCrs));
+    }
+    QLineEdit* boxes[2][2] = {{dlg.E1, dlg.N1}, {dlg.E2, dlg.N2}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        // Degrees need more decimals than metres.
+        for (int k = 0; k < 2; ++k) {
+            const double v = k == 0 ? ends[i].E : ends[i].N;
+            boxes[i][k]->setText(QString::number(v, 'f', std::abs(v) < 1000 ? 6 : 2));
+        }
+    }
+}
 
 }  // namespace
 
@@ -123,7 +176,12 @@ void profileFromGridsCommand(Tcorvane& window)
     Workspace& ws = window.workspace();
     TGridProfile dlg(platform, &window);
     for (;;) {
-        if (window.execDialog(dlg) != QDialog::Accepted)
+        const int result = window.execDialog(dlg);
+        if (result == PickOnMap) {
+            pickEnds(window, dlg);
+            continue;
+        }
+        if (result != QDialog::Accepted)
             return;
         const auto grids = dlg.chosenGrids();
         const auto e1 = number(dlg.E1), n1 = number(dlg.N1), e2 = number(dlg.E2), n2 = number(dlg.N2);
@@ -177,14 +235,17 @@ void profileFromGridsCommand(Tcorvane& window)
                     failed = QString::fromStdString(s.error);
                     break;
                 }
-                samples.push_back({role, std::move(s.value)});
+                samples.push_back({role, std::move(s.value), path});
             }
         }
         if (!failed.isEmpty()) {
             platform.error(failed);
             continue;
         }
-        const GridProfile p = profileFromSamples(positions.value, samples);
+        ProfileOptions profileOptions;
+        profileOptions.metresPerModelUnit = line.value.metresPerModelUnit();
+        profileOptions.magneticHeight = number(dlg.flightHeight);
+        const GridProfile p = profileFromSamples(positions.value, samples, profileOptions);
         const bool newModel = !ws.model.ModelExists;
         if (newModel) {
             if (p.x.size() < 2) {

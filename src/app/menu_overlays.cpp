@@ -1,4 +1,5 @@
 // Point data and the backdrop picture shown with the section.
+#include "app/grid_profile.h"
 #include "app/tcorvane.h"
 #include "display/overlay_dialogs.h"
 #include "io/point_file.h"
@@ -64,8 +65,12 @@ std::string Tcorvane::readBackdropShown(Backdrop& b)
 
 std::string Tcorvane::readOverlayFilesShown()
 {
+    // The map's grid: a missing one is named here once; the model keeps it.
+    std::string mapGrid;
+    if (!ws_.display.MapGrid.empty() && !QFileInfo::exists(QFile::decodeName(ws_.display.MapGrid.c_str())))
+        mapGrid = "The map's grid " + ws_.display.MapGrid + " is missing.";
     if (ws_.overlays.empty())
-        return {};
+        return mapGrid;
     // Files neither at their paths nor beside the model: one question offers
     // to show where they went; those not located are named in the warning.
     const std::vector<std::string> lost = findOverlayFiles(ws_.overlays, QFile::encodeName(modelFile_).toStdString());
@@ -94,11 +99,21 @@ std::string Tcorvane::readOverlayFilesShown()
     QProgressDialog progress(QStringLiteral("Reading the seismic section..."), QStringLiteral("Cancel"), 0, 1, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);
-    return readOverlayFiles(ws_.overlays, metresPerUnit(ws_.model), [&progress](int done, int total) {
+    std::vector<std::string> horizons;
+    {
+        BusyCursor busy(*platform_);
+        horizons = sampleHorizons(ws_);
+    }
+    std::string text = readOverlayFiles(ws_.overlays, metresPerUnit(ws_.model), [&progress](int done, int total) {
         progress.setMaximum(total);
         progress.setValue(done);
         return !progress.wasCanceled();
     });
+    for (const std::string& h : horizons)
+        text += (text.empty() ? "" : "\n") + h;
+    if (!mapGrid.empty())
+        text += (text.empty() ? "" : "\n") + mapGrid;
+    return text;
 }
 
 void Tcorvane::Backdropimage1Click()

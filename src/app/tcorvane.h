@@ -3,6 +3,7 @@
 // states, and one handler per menu item. The handlers of each group of
 // commands live in their own file (menu_*.cpp); this header is what they share.
 #include "app/drawing_area.h"
+#include "map/crs.h"
 #include "model/workspace.h"
 #include "platform/platform.h"
 
@@ -13,7 +14,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <typeindex>
+#include <vector>
 
 class QAction;
 class QDialog;
@@ -68,6 +71,11 @@ public:
     // Hosts a mouse command in the drawing area (menu bar disabled while it runs).
     void startCommand(std::unique_ptr<MouseCommand> command);
     bool commandRunning() const { return area_->commandRunning(); }
+
+    // Two points clicked on the map dock, in the map's system (its text in
+    // crs), the dock showing grid when it shows none; none when the user
+    // gives up with the right button.
+    std::vector<map::MapPoint> pickOnMap(const QString& grid, std::string& crs);
 
     // Shows an instruction text in an information box unless expert user
     // mode is on.
@@ -236,6 +244,7 @@ private:
     // The map dock and its item as the model stands: shown when asked for
     // and the model has a profile line, drawn again (menu_map.cpp).
     void updateMap();
+    void makeMapDock();
     void init();
     void initHistory();
     void finishStep(const QString& item);

@@ -105,6 +105,33 @@ std::vector<bool> keptLabels(const std::vector<LabelBox>& labels)
     return kept;
 }
 
+namespace {
+
+// A set as a line through its points; a point of no depth (NaN) breaks it.
+void drawJoined(QPainter& p, const ViewLayout& L, const Display& d, const PointSet& set, const QPen& pen)
+{
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    QPolygonF run;
+    auto flush = [&] {
+        if (run.size() > 1)
+            p.drawPolyline(run);
+        run.clear();
+    };
+    for (const DataPoint& pt : set.points) {
+        const QPointF at = sectionPointF(L, d, pt.x, pt.z);
+        // Far off the panel is treated as a gap: the painter's numbers stay small.
+        if (!(std::fabs(at.x()) < 1e7 && std::fabs(at.y()) < 1e7)) {
+            flush();
+            continue;
+        }
+        run << at;
+    }
+    flush();
+}
+
+}  // namespace
+
 int drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Overlays& o,
                   const std::optional<PrintedPointSize>& printed)
 {
@@ -131,6 +158,10 @@ int drawPointSets(QPainter& p, const ViewLayout& L, const Display& d, const Over
         if (set.hidden)
             continue;
         const QColor colour = QColor::fromRgb(static_cast<QRgb>(set.colour));
+        if (set.joined) {
+            drawJoined(p, L, d, set, QPen(colour, std::max(2, r / 2)));
+            continue;
+        }
         for (const DataPoint& pt : set.points) {
             // Left unclamped: a point above the view must not land on the divider.
             const QPointF at = sectionPointF(L, d, pt.x, pt.z);

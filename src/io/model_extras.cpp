@@ -358,10 +358,18 @@ const std::vector<Key>& keys()
                  out.raw(l.Text);
              if (x.BackdropLine)
                  out.raw(x.BackdropLine->Text);
+             if (x.MapGridLine)
+                 out.raw(x.MapGridLine->Text);
          }},
         {"backdrop",
          [](const Item& it, ModelExtras& x, std::string&) {
              x.BackdropLine = ExtrasOverlayLine{it.number, std::string(it.line)};
+             return true;
+         },
+         [](const ModelExtras&, Out&, std::string_view) {}},
+        {"map-grid",
+         [](const Item& it, ModelExtras& x, std::string&) {
+             x.MapGridLine = ExtrasOverlayLine{it.number, std::string(it.line)};
              return true;
          },
          [](const ModelExtras&, Out&, std::string_view) {}},
@@ -398,7 +406,7 @@ constexpr std::string_view ChecksumKey = "checksum";
 
 bool ModelExtras::empty() const
 {
-    if (!PointSetLines.empty() || BackdropLine)
+    if (!PointSetLines.empty() || BackdropLine || MapGridLine)
         return false;
     return Hidden.empty() && Links.empty() && !ProfileLine && !Field && Magnetisations.empty() && DensityLaws.empty() &&
            Elevations.empty() &&

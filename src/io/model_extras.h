@@ -203,6 +203,7 @@ struct ModelExtras {
     std::array<std::optional<std::string>, 2> Titles;
     std::vector<ExtrasOverlayLine> PointSetLines;
     std::optional<ExtrasOverlayLine> BackdropLine;
+    std::optional<ExtrasOverlayLine> MapGridLine;   // the grid the map dock shows
     // The recovery file's own items.
     std::optional<std::string> ModelFile;
     std::optional<ExtrasHidden> CurrentBody;

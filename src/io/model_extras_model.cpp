@@ -314,6 +314,8 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
         else
             x.PointSetLines.push_back({0, std::move(line)});
     }
+    if (!ws.display.MapGrid.empty())
+        x.MapGridLine = ExtrasOverlayLine{0, mapGridItemLine(ws.display.MapGrid, modelPath)};
     x.Carried = ws.extras.Carried;
     return x;
 }
@@ -486,6 +488,13 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
         readOverlayItem(l.Text, modelPath, ws.overlays, problems, false);
     if (x.BackdropLine)
         readOverlayItem(x.BackdropLine->Text, modelPath, ws.overlays, problems, false);
+    d.MapGrid.clear();
+    if (x.MapGridLine) {
+        if (auto path = readMapGridItem(x.MapGridLine->Text, modelPath))
+            d.MapGrid = *path;
+        else
+            problem(x.MapGridLine->Line, "the map's grid cannot be read");
+    }
     // Individual contributions need two bodies to tell apart.
     if (m.NumBodies < 2)
         d.ShowIndividual = false;

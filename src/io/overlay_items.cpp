@@ -16,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* SymbolWords[NumPointSymbols] = {"circle", "square", "triangle", "diamond", "cross"};
+constexpr const char* HorizonWords[] = {"", "depth", "elevation"};
 
 fs::path folderOf(const std::string& modelPath)
 {
@@ -130,7 +131,11 @@ std::vector<std::string> overlayItemLines(const Overlays& o, const std::string& 
         std::snprintf(colour, sizeof colour, "%06x", static_cast<unsigned>(s.colour & 0xffffff));
         lines.push_back("points " + quoted(relativeTo(s.path, modelPath)) + " " +
                         SymbolWords[static_cast<int>(s.symbol)] + " " + colour + " " +
-                        (s.hidden ? "hidden" : "shown"));
+                        (s.hidden ? "hidden" : "shown") + (s.joined ? " line" : "") +
+                        (s.horizon != HorizonGrid::None
+                             ? std::string(" horizon ") + HorizonWords[static_cast<int>(s.horizon)] + " " +
+                                   number(s.horizonStep)
+                             : std::string()));
     }
     if (o.backdrop) {
         const Backdrop& b = *o.backdrop;
@@ -161,7 +166,25 @@ bool readOverlayItem(std::string_view line, const std::string& modelPath, Overla
     }
     const std::string path = resolved(w[1], modelPath);
     if (w[0] == "points") {
-        if (w.size() != 5 || (w[4] != "shown" && w[4] != "hidden") || w[3].size() != 6 ||
+        // After the state: "line", then "horizon depth|elevation STEP".
+        bool joined = false, sound = w.size() >= 5;
+        HorizonGrid horizon = HorizonGrid::None;
+        double step = 0;
+        std::size_t i = 5;
+        if (i < w.size() && w[i] == "line")
+            joined = true, ++i;
+        if (i < w.size() && w[i] == "horizon") {
+            sound = sound && i + 3 == w.size();
+            if (sound) {
+                for (int k : {1, 2})
+                    if (w[i + 1] == HorizonWords[k])
+                        horizon = static_cast<HorizonGrid>(k);
+                step = finite(w[i + 2]).value_or(0);
+                sound = horizon != HorizonGrid::None && step > 0;
+            }
+            i = w.size();
+        }
+        if (!sound || i != w.size() || (w[4] != "shown" && w[4] != "hidden") || w[3].size() != 6 ||
             w[3].find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
             problems.push_back(bad);
             return true;
@@ -174,15 +197,17 @@ bool readOverlayItem(std::string_view line, const std::string& modelPath, Overla
             problems.push_back(bad);
             return true;
         }
+        // A horizon's grid is sampled by the window, which knows the line.
         Result<std::vector<DataPoint>> r = std::vector<DataPoint>{};
-        if (readFiles)
+        if (readFiles && horizon == HorizonGrid::None)
             r = readPointFileAt(path);
         if (!r) {
             problems.push_back(r.message());
             return true;
         }
         o.pointSets.push_back({path, std::move(*r), static_cast<PointSymbol>(symbol),
-                               static_cast<std::uint32_t>(std::stoul(w[3], nullptr, 16)), w[4] == "hidden"});
+                               static_cast<std::uint32_t>(std::stoul(w[3], nullptr, 16)), w[4] == "hidden", joined,
+                               horizon, step});
         return true;
     }
     // Plain doubles, NaN for what does not read: XLEFT XRIGHT ZTOP ZBOTTOM OPACITY CLIP;
@@ -223,6 +248,19 @@ bool readOverlayItem(std::string_view line, const std::string& modelPath, Overla
     o.backdrop = Backdrop{path, v[0], v[1], v[2], v[3], static_cast<int>(std::lround(v[4])), v[5],
                           w.size() >= 9 && w[8] == "redwhiteblue", {}, cdp, velocity, bodies};
     return true;
+}
+
+std::string mapGridItemLine(const std::string& path, const std::string& modelPath)
+{
+    return "map-grid " + quoted(relativeTo(path, modelPath));
+}
+
+std::optional<std::string> readMapGridItem(std::string_view line, const std::string& modelPath)
+{
+    std::vector<std::string> w;
+    if (!words(line, w) || w.size() != 2 || w[0] != "map-grid" || w[1].empty())
+        return std::nullopt;
+    return resolved(w[1], modelPath);
 }
 
 }  // namespace corvane

@@ -3,12 +3,14 @@
 // of further items. Both are kept by reference: the file's path (relative to
 // the model file's folder) and how it is shown, never the data itself.
 //
-//   points "PATH" SYMBOL RRGGBB shown|hidden
+//   points "PATH" SYMBOL RRGGBB shown|hidden [line] [horizon depth|elevation STEP]
 //   backdrop "PATH" XLEFT XRIGHT ZTOP ZBOTTOM OPACITY CLIP grey|redwhiteblue [cdp] [velocity V]
 //            [bodies outlines|opaque]
 //
 // SYMBOL is circle, square, triangle, diamond or cross; RRGGBB the colour in
-// hexadecimal; OPACITY a whole per cent; CLIP the percentile a seismic
+// hexadecimal; "line" joins the points; "horizon" makes PATH a grid the
+// points are sampled from along the profile line every STEP model units (a
+// depth or an elevation grid; the window samples it); OPACITY a whole per cent; CLIP the percentile a seismic
 // section's colours are clipped at (the last two may be left out). "cdp"
 // places a seismic section's traces by the CDP x and y of their headers, and
 // "velocity V" draws a time section at V m/s; the edges written are those
@@ -20,6 +22,7 @@
 // absolute. Numbers are written so that they read back to the same double.
 #include "model/overlays.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,5 +42,10 @@ std::vector<std::string> overlayItemLines(const Overlays& o, const std::string& 
 // still loads.
 bool readOverlayItem(std::string_view line, const std::string& modelPath, Overlays& o,
                      std::vector<std::string>& problems, bool readFiles = true);
+
+// The grid the map dock shows: map-grid "PATH", the path kept as above.
+std::string mapGridItemLine(const std::string& path, const std::string& modelPath);
+// Its path, or nothing when the line is not such an item.
+std::optional<std::string> readMapGridItem(std::string_view line, const std::string& modelPath);
 
 }  // namespace corvane

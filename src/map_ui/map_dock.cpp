@@ -1,8 +1,10 @@
 #include "map_ui/map_dock.h"
 
+#include "map/grid_sampling.h"
 #include "map_ui/map_paint.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +13,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
 
 namespace corvane::mapui {
 
@@ -31,9 +36,30 @@ void MapCanvas::refresh()
         if (rec)
             if (auto made = map::ProfileLine::make(*rec, unitsKm_))
                 line_ = std::move(made.value);
+        carryLine();
         fit();
     }
     update();
+}
+
+void MapCanvas::carryLine()
+{
+    lineToGrid_ = {};
+    if (!line_ || !grid_.isOpen() || gridCrs_ == "-")
+        return;
+    // A grid whose system PROJ cannot read is taken to be in the line's.
+    const auto crs = map::Crs::fromText(gridCrs_);
+    if (!crs)
+        return;
+    if (auto t = map::CrsTransform::between(line_->crs(), crs.value))
+        lineToGrid_ = std::move(t.value);
+}
+
+std::string MapCanvas::mapCrs() const
+{
+    if (grid_.isOpen() && gridCrs_ != "-")
+        return gridCrs_;
+    return line_ ? line_->crs().text() : std::string("-");
 }
 
 void MapCanvas::fit()
@@ -42,20 +68,48 @@ void MapCanvas::fit()
     // far off it (strike lengths of "infinite" bodies).
     if (line_) {
         const double pad = 0.1 * line_->length() / line_->modelUnitsPerMapUnit();
-        QRectF box(QPointF(line_->start().E, line_->start().N), QPointF(line_->end().E, line_->end().N));
-        t_ = MapTransform::fit(box.normalized().adjusted(-pad, -pad, pad, pad), size());
+        double w = INFINITY, e = -INFINITY, s = INFINITY, n = -INFINITY;
+        for (double de : {-pad, pad})
+            for (double dn : {-pad, pad})
+                for (map::MapPoint q : {line_->start(), line_->end()}) {
+                    q.E += de;
+                    q.N += dn;
+                    if (!lineToGrid_.apply(q))
+                        continue;
+                    w = std::min(w, q.E), e = std::max(e, q.E), s = std::min(s, q.N), n = std::max(n, q.N);
+                }
+        if (w <= e)
+            t_ = MapTransform::fit(QRectF(w, s, e - w, n - s), size());
     }
     else if (grid_.isOpen())
         t_ = MapTransform::fit(grid_.extent(), size());
     t_.size = size();
 }
 
-void MapCanvas::setGrid(GridImage grid)
+void MapCanvas::setGrid(GridImage grid, const std::string& crs)
 {
     grid_ = std::move(grid);
+    gridCrs_ = crs;
     pictureFor_ = {};
-    if (!line_)
+    carryLine();
+    if (!line_ || !moved_)
         fit();
+    update();
+}
+
+void MapCanvas::armPick(PickHandler picked)
+{
+    pick_ = std::move(picked);
+    picked_.clear();
+    setCursor(Qt::CrossCursor);
+    update();
+}
+
+void MapCanvas::disarmPick()
+{
+    pick_ = nullptr;
+    picked_.clear();
+    unsetCursor();
     update();
 }
 
@@ -82,8 +136,10 @@ void MapCanvas::paintEvent(QPaintEvent*)
         scene.gridLow = grid_.low();
         scene.gridHigh = grid_.high();
     }
+    scene.lineToMap = &lineToGrid_;
+    scene.picked = picked_;
     paintMap(p, t_, scene);
-    if (!line_)
+    if (!line_ && !pick_)
         p.drawText(rect(), Qt::AlignCenter, QStringLiteral("The model has no profile line."));
 }
 
@@ -96,8 +152,15 @@ void MapCanvas::resizeEvent(QResizeEvent*)
 
 void MapCanvas::mousePressEvent(QMouseEvent* e)
 {
-    if (e->button() == Qt::LeftButton)
+    if (pick_ && e->button() == Qt::RightButton) {
+        PickHandler done = pick_;
+        done(std::nullopt);
+        return;
+    }
+    if (e->button() == Qt::LeftButton) {
         drag_ = e->position();
+        pressedAt_ = e->position();
+    }
 }
 
 void MapCanvas::mouseMoveEvent(QMouseEvent* e)
@@ -110,9 +173,18 @@ void MapCanvas::mouseMoveEvent(QMouseEvent* e)
     update();
 }
 
-void MapCanvas::mouseReleaseEvent(QMouseEvent*)
+void MapCanvas::mouseReleaseEvent(QMouseEvent* e)
 {
+    const bool click = drag_ && (e->position() - pressedAt_).manhattanLength() < 4;
     drag_.reset();
+    // A click picks; a drag still pans while picking.
+    if (click && pick_ && e->button() == Qt::LeftButton) {
+        const map::MapPoint q = t_.toMap(e->position());
+        picked_.push_back(q);
+        update();
+        PickHandler report = pick_;
+        report(q);
+    }
 }
 
 void MapCanvas::wheelEvent(QWheelEvent* e)
@@ -157,13 +229,31 @@ void MapDock::chooseGrid()
     const QString name = platform_.openFileName(QStringLiteral("Grids"), QStringLiteral("*.tif *.tiff *.grd *.nc *.asc *.img *.vrt"));
     if (name.isEmpty())
         return;
-    auto grid = GridImage::open(name.toStdString());
-    if (!grid) {
-        platform_.error(QString::fromStdString(grid.error));
+    if (const QString why = showGrid(name); !why.isEmpty()) {
+        platform_.error(why);
         return;
     }
-    gridName_->setText(QFileInfo(name).fileName());
-    canvas_->setGrid(std::move(grid.value));
+    emit gridChosen(name);
+}
+
+QString MapDock::showGrid(const QString& path)
+{
+    const std::string file = QFile::encodeName(path).toStdString();
+    auto grid = GridImage::open(file);
+    if (!grid)
+        return QString::fromStdString(grid.error);
+    const auto crs = map::gridCrsText(file);
+    gridPath_ = path;
+    gridName_->setText(QFileInfo(path).fileName());
+    canvas_->setGrid(std::move(grid.value), crs ? crs.value : std::string("-"));
+    return {};
+}
+
+void MapDock::clearGrid()
+{
+    gridPath_.clear();
+    gridName_->setText(QStringLiteral("No grid"));
+    canvas_->setGrid(GridImage{}, "-");
 }
 
 }  // namespace corvane::mapui

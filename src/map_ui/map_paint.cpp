@@ -12,11 +12,30 @@ namespace corvane::mapui {
 
 namespace {
 
-QPolygonF ring(const MapTransform& t, const std::vector<map::MapPoint>& pts)
+const map::CrsTransform NoTransform;
+
+// The line's points go through the grid's system when it is another.
+struct OnMap {
+    const MapTransform& t;
+    const map::CrsTransform& lineToMap;
+    QPointF operator()(map::MapPoint q) const { return t.toPixel(lineToMap, q); }
+};
+
+bool finite(QPointF q)
+{
+    return std::isfinite(q.x()) && std::isfinite(q.y());
+}
+
+// Empty when a corner cannot be carried onto the map.
+QPolygonF ring(const OnMap& at, const std::vector<map::MapPoint>& pts)
 {
     QPolygonF poly;
-    for (const map::MapPoint& q : pts)
-        poly << t.toPixel(q);
+    for (const map::MapPoint& q : pts) {
+        const QPointF px = at(q);
+        if (!finite(px))
+            return {};
+        poly << px;
+    }
     return poly;
 }
 
@@ -37,9 +56,11 @@ void paintColourBar(QPainter& p, const MapTransform& t, double low, double high)
     p.drawText(x + w + 3, y + h, QString::number(low, 'g', 4));
 }
 
-void paintLine(QPainter& p, const MapTransform& t, const map::ProfileLine& line)
+void paintLine(QPainter& p, const OnMap& t, const map::ProfileLine& line)
 {
-    const QPointF a = t.toPixel(line.start()), b = t.toPixel(line.end());
+    const QPointF a = t(line.start()), b = t(line.end());
+    if (!finite(a) || !finite(b))
+        return;
     p.setPen(QPen(LineColour, 2));
     p.drawLine(a, b);
     // Ticks at a round step in model units, some ten along the line, labelled.
@@ -51,22 +72,24 @@ void paintLine(QPainter& p, const MapTransform& t, const map::ProfileLine& line)
     const QPointF normal(along.y() / len * 5, -along.x() / len * 5);
     p.setPen(QPen(LineColour, 1));
     for (double x = 0; x <= line.length() * (1 + 1e-9); x += step.step) {
-        const QPointF q = t.toPixel(line.at(x));
+        const QPointF q = t(line.at(x));
         p.drawLine(q - normal, q + normal);
         p.drawText(q + normal * 2.2 + QPointF(-8, 4), QString::number(x, 'g', 6));
     }
 }
 
-void paintStations(QPainter& p, const MapTransform& t, const map::ProfileLine& line, const Model& m)
+void paintStations(QPainter& p, const OnMap& t, const map::ProfileLine& line, const Model& m)
 {
     p.setBrush(Qt::NoBrush);
     p.setPen(GravityStationColour);
     for (int s = 1; s <= std::min(m.NumStations, MaxStations); ++s)
-        p.drawEllipse(t.toPixel(line.at(m.StationX[s])), 2.0, 2.0);
+        if (const QPointF q = t(line.at(m.StationX[s])); finite(q))
+            p.drawEllipse(q, 2.0, 2.0);
     p.setPen(MagneticStationColour);
     for (int s = 1; s <= std::min(m.Mag.Num, MaxStations); ++s) {
-        const QPointF q = t.toPixel(line.at(m.Mag.X[s]));
-        p.drawRect(QRectF(q - QPointF(2, 2), QSizeF(4, 4)));
+        const QPointF q = t(line.at(m.Mag.X[s]));
+        if (finite(q))
+            p.drawRect(QRectF(q - QPointF(2, 2), QSizeF(4, 4)));
     }
 }
 
@@ -82,6 +105,7 @@ void paintMap(QPainter& p, const MapTransform& t, const MapScene& scene)
         p.setRenderHint(QPainter::SmoothPixmapTransform, false);
         p.drawImage(QRectF(nw, se), scene.grid->image);
     }
+    const OnMap onMap{t, scene.lineToMap ? *scene.lineToMap : NoTransform};
     if (scene.ws && scene.line) {
         const Model& m = scene.ws->model;
         const Display& d = scene.ws->display;
@@ -93,7 +117,7 @@ void paintMap(QPainter& p, const MapTransform& t, const MapScene& scene)
         // The current body last, so that its outline lies on top.
         auto footprint = [&](int b) {
             const Tbody& body = m.Bodies[b];
-            const QPolygonF poly = ring(t, map::bodyFootprint(*scene.line, m, b));
+            const QPolygonF poly = ring(onMap, map::bodyFootprint(*scene.line, m, b));
             const bool current = b == m.CurrentBody;
             QColor fill = body.Hidden ? QColor(Qt::white) : bodyColour(d.ColourScheme, body.Density, low, high);
             if (fill.alpha() == 255 && scene.grid)
@@ -107,8 +131,17 @@ void paintMap(QPainter& p, const MapTransform& t, const MapScene& scene)
                 footprint(b);
         if (m.CurrentBody >= 1 && m.CurrentBody <= m.NumBodies)
             footprint(m.CurrentBody);
-        paintLine(p, t, *scene.line);
-        paintStations(p, t, *scene.line, m);
+        paintLine(p, onMap, *scene.line);
+        paintStations(p, onMap, *scene.line, m);
+    }
+    // The ends picked so far, and the line between them.
+    p.setPen(QPen(HighlightColour, 2));
+    for (std::size_t i = 0; i < scene.picked.size(); ++i) {
+        const QPointF q = t.toPixel(scene.picked[i]);
+        p.drawLine(q - QPointF(6, 6), q + QPointF(6, 6));
+        p.drawLine(q - QPointF(6, -6), q + QPointF(6, -6));
+        if (i > 0)
+            p.drawLine(t.toPixel(scene.picked[i - 1]), q);
     }
     if (scene.grid && !scene.grid->image.isNull())
         paintColourBar(p, t, scene.gridLow, scene.gridHigh);

@@ -11,6 +11,8 @@
 #include <QColor>
 #include <QPainter>
 
+#include <vector>
+
 namespace corvane::mapui {
 
 // The outline of the current body's footprint.
@@ -24,6 +26,10 @@ struct MapScene {
     const map::ProfileLine* line = nullptr;
     const GridPicture* grid = nullptr;      // none: no grid chosen
     double gridLow = 0, gridHigh = 0;       // the colour bar's range
+    // From the line's system to the grid's, when they differ.
+    const map::CrsTransform* lineToMap = nullptr;
+    // The end points clicked so far while the line is picked (map's system).
+    std::vector<map::MapPoint> picked;
 };
 
 void paintMap(QPainter& p, const MapTransform& t, const MapScene& scene);

@@ -1,6 +1,7 @@
 #include "map_ui/map_transform.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace corvane::mapui {
 
@@ -8,6 +9,13 @@ QPointF MapTransform::toPixel(map::MapPoint p) const
 {
     return {size.width() / 2.0 + (p.E - centre.E) * pixelsPerUnit,
             size.height() / 2.0 - (p.N - centre.N) * pixelsPerUnit};
+}
+
+QPointF MapTransform::toPixel(const map::CrsTransform& toMap, map::MapPoint p) const
+{
+    if (!toMap.apply(p))
+        return {std::nan(""), std::nan("")};
+    return toPixel(p);
 }
 
 map::MapPoint MapTransform::toMap(QPointF pixel) const

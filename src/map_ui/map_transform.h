@@ -15,6 +15,9 @@ struct MapTransform {
     QSize size{1, 1};
 
     QPointF toPixel(map::MapPoint p) const;
+    // A point of another system (the profile line's, when the grid shown is
+    // in its own) carried onto this map first; NaN when PROJ cannot.
+    QPointF toPixel(const map::CrsTransform& toMap, map::MapPoint p) const;
     map::MapPoint toMap(QPointF pixel) const;
     // The map rectangle the view shows (west, south, width, height).
     QRectF visible() const;

@@ -4,6 +4,7 @@
 // that the layers under the drawing can read it; the painting side turns the
 // colours into its own type (display/colour.h).
 #include <cstdint>
+#include <string>
 
 namespace corvane {
 
@@ -62,6 +63,7 @@ struct Display {
     bool ShowMagnetic = false;    // the magnetic panel above the gravity curves
     bool PlotPoints = false;
     bool ShowMap = false;         // the map dock, when the profile is placed on a map
+    std::string MapGrid;          // the grid the map dock shows ("" for none)
 
     // Grid and axes.
     bool DrawGrid = false;

@@ -14,11 +14,19 @@ struct DataPoint {
     double x = 0;
     double z = 0;        // depth, model units, positive down
     std::string label;   // may be empty
-    bool operator==(const DataPoint&) const = default;
+    // A gap in a joined set (NaN depth) equals a gap: a set equals its copy.
+    bool operator==(const DataPoint& o) const
+    {
+        return x == o.x && (z == o.z || (z != z && o.z != o.z)) && label == o.label;
+    }
 };
 
 enum class PointSymbol { Circle, Square, Triangle, Diamond, Cross };
 inline constexpr int NumPointSymbols = 5;
+
+// A horizon taken from a grid along the profile line: the set's path is the
+// grid, and its points are sampled again from it whenever the model is read.
+enum class HorizonGrid { None, Depth, Elevation };
 
 struct PointSet {
     std::string path;   // the file the points were read from
@@ -26,6 +34,11 @@ struct PointSet {
     PointSymbol symbol = PointSymbol::Circle;
     std::uint32_t colour = 0xff0000;   // 0xRRGGBB
     bool hidden = false;
+    // Drawn as a line through its points in order, not as symbols; a point
+    // of NaN depth is a gap the line is not drawn across.
+    bool joined = false;
+    HorizonGrid horizon = HorizonGrid::None;
+    double horizonStep = 0;   // model units between the samples, from x = 0
     bool operator==(const PointSet&) const = default;
 };
 

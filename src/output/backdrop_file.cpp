@@ -169,7 +169,8 @@ std::string readOverlayFiles(Overlays& o, double metresPerUnit, const std::funct
 {
     std::vector<std::string> unread;
     for (PointSet& set : o.pointSets) {
-        if (!set.points.empty())
+        // A horizon's grid is sampled by the window, which knows the line.
+        if (!set.points.empty() || set.horizon != HorizonGrid::None)
             continue;
         Result<std::vector<DataPoint>> r = readPointFileAt(set.path);
         if (r)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace corvane;
 
 namespace {
@@ -12,6 +14,7 @@ RoleSamples grid(GridRole role, std::vector<std::pair<double, double>> values)
 {
     RoleSamples r;
     r.role = role;
+    r.path = "grid.tif";
     for (auto [x, v] : values)
         r.samples.stations.push_back({x, v});
     return r;
@@ -125,4 +128,94 @@ TEST(GridProfile, TheMagneticPanelShowsWhenAGridGivesMagneticData)
         ASSERT_EQ(applyGridProfile(ws, p, {0, 0, 3000, 4000, "-"}), QString());
         EXPECT_EQ(ws.display.ShowMagnetic, c.shown) << static_cast<int>(c.role);
     }
+}
+
+namespace {
+
+// A horizon's points as "x:z", "x:gap" where the line breaks.
+std::string pointsText(const PointSet& s)
+{
+    std::string out;
+    for (const DataPoint& p : s.points)
+        out += (out.empty() ? "" : " ") + QString::number(p.x).toStdString() + ":" +
+               (std::isnan(p.z) ? std::string("gap") : QString::number(p.z).toStdString());
+    return out;
+}
+
+}  // namespace
+
+TEST(GridProfile, FlightHeightsAndHorizons)
+{
+    const std::vector<double> at = {0, 1, 2, 3, 4};
+    const auto all = [](double v) { return std::vector<std::pair<double, double>>{{0, v}, {1, v}, {2, v}, {3, v}, {4, v}}; };
+    struct Case {
+        const char* name;
+        std::vector<RoleSamples> grids;
+        std::optional<double> typedHeight;
+        double metresPerUnit;
+        std::vector<std::pair<double, double>> magnetic;   // x, height
+        const char* horizon;   // the first horizon's points ("" for none)
+        int leftOut;
+    };
+    const Case cases[] = {
+        {"a flight-height hole leaves the magnetic station out",
+         {grid(GridRole::Magnetic, all(7)), grid(GridRole::FlightHeight, {{0, 0.1}, {1, 0.11}, {3, 0.13}, {4, 0.14}})},
+         std::nullopt, 1, {{0, 0.1}, {1, 0.11}, {3, 0.13}, {4, 0.14}}, "", 1},
+        {"flight heights in metres for a model in km",
+         {grid(GridRole::Magnetic, {{0, 1}, {1, 1}}), grid(GridRole::FlightHeight, {{0, 250}, {1, 300}})}, std::nullopt,
+         1000, {{0, 0.25}, {1, 0.3}}, "", 3},
+        {"a typed height without a flight-height grid", {grid(GridRole::Magnetic, {{0, 1}, {2, 2}})}, 0.3, 1,
+         {{0, 0.3}, {2, 0.3}}, "", 3},
+        {"the grid's heights before a typed one", {grid(GridRole::Magnetic, all(1)), grid(GridRole::FlightHeight, all(0.05))},
+         0.3, 1, {{0, 0.05}, {1, 0.05}, {2, 0.05}, {3, 0.05}, {4, 0.05}}, "", 0},
+        {"a flight height alone makes no magnetic stations", {grid(GridRole::FlightHeight, all(0.05))}, std::nullopt, 1,
+         {}, "", 0},
+        {"a depth horizon breaks at its hole and leaves the stations alone",
+         {grid(GridRole::HorizonDepth, {{0, 2}, {1, 2.5}, {3, 3}, {4, 3.5}})}, std::nullopt, 1000, {},
+         "0:2 1:2.5 2:gap 3:3 4:3.5", 0},
+        {"elevations in metres become depths in km; no gap at the ends",
+         {grid(GridRole::HorizonElevation, {{1, -500}, {2, 250}})}, std::nullopt, 1000, {}, "1:0.5 2:-0.25", 0},
+        {"elevations in metres for a model in metres", {grid(GridRole::HorizonElevation, {{0, -120}, {1, 80}})},
+         std::nullopt, 1, {}, "0:120 1:-80", 0},
+        {"a run of holes is one gap", {grid(GridRole::HorizonDepth, {{0, 1}, {3, 1}})}, std::nullopt, 1, {},
+         "0:1 1:gap 3:1", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProfileOptions o;
+        o.metresPerModelUnit = c.metresPerUnit;
+        o.magneticHeight = c.typedHeight;
+        const GridProfile p = profileFromSamples(at, c.grids, o);
+        std::vector<std::pair<double, double>> magnetic;
+        for (const MagneticStationValue& s : p.magnetic)
+            magnetic.emplace_back(s.x, s.height);
+        EXPECT_EQ(magnetic, c.magnetic);
+        EXPECT_EQ(p.x.size(), 5u);   // no gravity grid: every position
+        EXPECT_EQ(p.leftOut, c.leftOut);
+        ASSERT_EQ(p.horizons.size(), std::string(c.horizon).empty() ? 0u : 1u);
+        if (!p.horizons.empty()) {
+            const PointSet& h = p.horizons[0];
+            EXPECT_EQ(pointsText(h), c.horizon);
+            EXPECT_TRUE(h.joined);
+            EXPECT_EQ(h.path, "grid.tif");
+            EXPECT_EQ(h.horizonStep, 1);
+            EXPECT_EQ(h, PointSet(h));   // gaps too: the history sees no change in a copy
+        }
+    }
+}
+
+TEST(GridProfile, AHorizonCutAgainReplacesItsSet)
+{
+    Workspace ws;
+    ws.model.UnitsKm = true;
+    const ProfileLineRecord line{0, 0, 3000, 0, "-"};
+    for (double depth : {2.0, 3.0}) {
+        const GridProfile p = profileFromSamples({0, 1, 2, 3}, {grid(GridRole::HorizonDepth, {{0, depth}, {3, depth}})});
+        ASSERT_EQ(applyGridProfile(ws, p, line), "");
+        if (depth == 2.0)
+            ws.overlays.pointSets[0].colour = 0x123456;   // as the user set it
+    }
+    ASSERT_EQ(ws.overlays.pointSets.size(), 1u);
+    EXPECT_EQ(pointsText(ws.overlays.pointSets[0]), "0:3 1:gap 3:3");
+    EXPECT_EQ(ws.overlays.pointSets[0].colour, 0x123456u);
 }

@@ -23,7 +23,7 @@ std::vector<int> printedRows(void (*set)(Model&, Display&), const std::vector<QS
     Workspace ws;
     test::setStations(ws.model, 41, 0, 40);
     test::setBody(ws.model, 1, {{10, 2}, {20, 2}, {20, 6}, {10, 6}}, 0.2);
-    ws.display = {.ViewXMax = 40, .ViewDepthMin = -1, .ViewDepthMax = 10, .ModelLoaded = true, .Printing = true};
+    ws.display = {.ViewXMax = 40, .ViewDepthMin = -1, .ViewDepthMax = 10, .MapGrid = {}, .ModelLoaded = true, .Printing = true};
     set(ws.model, ws.display);
     PrintOptions o;
     o.u = o.v = 100, o.plotWidth = 700, o.plotHeight = 500, o.legend = true;

@@ -149,6 +149,52 @@ TEST(OverlayItems, RoundTripRelativePathsAndReportedProblems)
     EXPECT_EQ(back.backdrop->path, folder + "/s.png");
 }
 
+TEST(OverlayItems, LinesAndHorizonsKeepTheirWords)
+{
+    const std::string model = "/data/basin/basin.mod";
+    struct Case {
+        bool joined;
+        HorizonGrid horizon;
+        double step;
+        const char* ending;   // of the line written
+    };
+    const Case cases[] = {
+        {false, HorizonGrid::None, 0, "cross 0050d0 shown"},   // as before: no word added
+        {true, HorizonGrid::None, 0, "cross 0050d0 shown line"},
+        {true, HorizonGrid::Depth, 0.25, "cross 0050d0 shown line horizon depth 0.25"},
+        {true, HorizonGrid::Elevation, 1e3 / 3, "cross 0050d0 shown line horizon elevation 333.3333333333333"},
+    };
+    for (const Case& c : cases) {
+        Overlays o;
+        o.pointSets.push_back({"/data/basin/top.tif", {}, PointSymbol::Cross, 0x0050d0, false, c.joined, c.horizon, c.step});
+        const std::string line = overlayItemLines(o, model).at(0);
+        EXPECT_EQ(line, std::string("points \"top.tif\" ") + c.ending);
+        Overlays back;
+        std::vector<std::string> problems;
+        // A horizon's grid is not read as a point file (here it is not there at all).
+        EXPECT_TRUE(readOverlayItem(line, model, back, problems, c.horizon != HorizonGrid::None));
+        EXPECT_TRUE(problems.empty()) << line;
+        EXPECT_EQ(back, o) << line;
+    }
+    const char* broken[] = {
+        "points \"a.tif\" circle ff0000 shown line line",    "points \"a.tif\" circle ff0000 shown horizon depth",
+        "points \"a.tif\" circle ff0000 shown horizon rock 1", "points \"a.tif\" circle ff0000 shown horizon depth 0",
+        "points \"a.tif\" circle ff0000 shown horizon depth 1 2", "points \"a.tif\" circle ff0000 shown horizon depth 1 line",
+    };
+    Overlays back;
+    std::vector<std::string> problems;
+    for (const char* l : broken)
+        EXPECT_TRUE(readOverlayItem(l, model, back, problems, false)) << l;
+    EXPECT_EQ(problems.size(), std::size(broken));
+    EXPECT_TRUE(back.pointSets.empty());
+
+    // The map's grid, by the same rule for its path.
+    EXPECT_EQ(mapGridItemLine("/data/basin/grids/mag.tif", model), "map-grid \"grids/mag.tif\"");
+    EXPECT_EQ(readMapGridItem("map-grid \"grids/mag.tif\"", model), "/data/basin/grids/mag.tif");
+    EXPECT_EQ(readMapGridItem("map-grid \"\"", model), std::nullopt);
+    EXPECT_EQ(readMapGridItem("map-grid", model), std::nullopt);
+}
+
 TEST(Dxf, PointSetsOnTheirOwnLayers)
 {
     Workspace ws;

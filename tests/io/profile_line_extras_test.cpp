@@ -62,4 +62,28 @@ TEST(ProfileLineExtras, LinesThatCannotBeReadAreReported)
     }
 }
 
+TEST(ProfileLineExtras, TheMapsGridIsWrittenOnlyWhenShown)
+{
+    const std::string grids[] = {"", "/tmp/grids/mag field.tif"};
+    for (const std::string& grid : grids) {
+        Workspace ws;
+        test::setStations(ws.model, 4, 0, 3);
+        test::setBody(ws.model, 1, {{1, 1}, {2, 1}, {2, 2}}, 0.1, 10, 10);
+        ws.model.ProfileLine = ProfileLineRecord{500000, 6000000, 510000, 6000000, "EPSG:32633"};
+        ws.display.MapGrid = grid;
+        const Result<std::string> bytes = modelFileBytes(ws);
+        ASSERT_TRUE(bytes) << bytes.message();
+        EXPECT_EQ(bytes->find("map-grid") != std::string::npos, !grid.empty()) << grid;
+        if (!grid.empty()) {
+            EXPECT_NE(bytes->find("\r\nmap-grid \"" + grid + "\"\r\n"), std::string::npos);
+        }
+        Workspace back;
+        back.display.MapGrid = "left from before";
+        std::vector<std::string> notes;
+        ASSERT_EQ(loadModelBytes(back, *bytes, &notes).message(), "");
+        EXPECT_TRUE(notes.empty());
+        EXPECT_EQ(back.display.MapGrid, grid);
+    }
+}
+
 }  // namespace

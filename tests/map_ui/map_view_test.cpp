@@ -45,6 +45,30 @@ TEST(MapTransform, PixelsAndMapAgree)
     EXPECT_NEAR(d.toPixel({505000, 6002000}).y(), 90, 1e-9);
 }
 
+TEST(MapTransform, ALineInAnotherSystemLandsWhereItLies)
+{
+    // A geographic grid 14.5 to 15.5 E, 53.5 to 54.5 N in 400 x 400 pixels
+    // (no margin): 400 pixels a degree; the line's points are in UTM 33 N.
+    const MapTransform t = MapTransform::fit(QRectF(14.5, 53.5, 1, 1), QSize(400, 400), 0);
+    const auto utm = map::Crs::fromText("EPSG:32633");
+    const auto geo = map::Crs::fromText("EPSG:4326");
+    ASSERT_TRUE(utm && geo);
+    const auto toGrid = map::CrsTransform::between(utm.value, geo.value);
+    ASSERT_TRUE(toGrid);
+    const map::MapPoint points[] = {{500000, 5985000}, {480000, 5990000}, {530000, 5960000}};
+    for (const map::MapPoint& p : points) {
+        double e = p.E, n = p.N;   // carried by OGR, apart from the code under test
+        map::test::transform("EPSG:32633", "EPSG:4326", &e, &n);
+        const QPointF q = t.toPixel(toGrid.value, p);
+        EXPECT_NEAR(q.x(), 200 + (e - 15) * 400, 1e-6);
+        EXPECT_NEAR(q.y(), 200 - (n - 54) * 400, 1e-6);
+    }
+    // On the zone's central meridian: 15 E, the middle column.
+    EXPECT_NEAR(t.toPixel(toGrid.value, {500000, 5985000}).x(), 200, 1e-6);
+    // The same system, or none, leaves the point as it is.
+    EXPECT_EQ(t.toPixel(map::CrsTransform{}, {15, 54}), QPointF(200, 200));
+}
+
 // Two bodies under an eastward line (left is north): body 1 from 2 to 4 km,
 // body 2 from 6 to 8 km, drawn into 440 x 440 pixels.
 struct Scene {

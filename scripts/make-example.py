@@ -47,6 +47,16 @@ grids over the area around the field profile in UTM zone 33N, from the true
 model's bodies made three-dimensional (scripts/example_grids.py).
 
     python3 scripts/make-example.py --grids
+
+With --gradients it writes instead examples/field_profile_gradients.txt: an
+airborne gravity gradiometry line over the basin and the gabbro of
+field_profile.dta, 250 m above the datum, the six tensor components in the
+geographic frame (north, east, down) of a profile running N75E, with 3 E of
+noise; and examples/field_profile_gradients.mod, the fitted model
+field_profile.mod holding those stations, set up for a joint inversion of
+gravity with T_zz and T_xz.
+
+    python3 scripts/make-example.py --gradients
 """
 import math
 import random
@@ -341,7 +351,138 @@ def compacting():
           f"{min(observed):.2f} to {max(observed):.2f} mGal")
 
 
+# ---- The gradiometry line: the tensor of the same bodies ----
+
+GRAD_HEIGHT = 0.25      # km above the datum
+GRAD_STEP = 0.5         # km between stations
+GRAD_AZIMUTH = 75.0     # degrees east of north: the profile's direction
+GRAD_NOISE = 3.0        # E
+GRAD_SEED = 1978
+
+
+def cells_of(corners, cell):
+    xs = [x for x, _ in corners]
+    zs = [z for _, z in corners]
+    found = []
+    x = min(xs) + cell / 2
+    while x < max(xs):
+        z = min(zs) + cell / 2
+        while z < max(zs):
+            if inside(corners, x, z):
+                found.append((x, z))
+            z += cell
+        x += cell
+    return found
+
+
+def end_faces(cells, cell, station, height, y, kernel):
+    """The integral over the cross-section of kernel(X, Z, R) / R^3, R the
+    distance from the station to a point of the end face at strike y."""
+    total = 0.0
+    for cx, cz in cells:
+        X, Z = cx - station, cz + height
+        R = math.sqrt(X * X + Z * Z + y * y)
+        total += kernel(X, Z) / R ** 3
+    return total * cell * cell
+
+
+def gravity_gradients(corners, density, station, height=0.0, y1=STRIKE, y2=STRIKE, cell=0.05,
+                      step=1e-3):
+    """The tensor (E) in the profile frame, in the order xx, xy, xz, yy, yz,
+    zz: T_zz and T_xz are central differences of the attraction, T_yy comes
+    from the prism's two end faces, T_xx = -(T_yy + T_zz). With equal strike
+    lengths T_xy and T_yz are 0. 1 mGal/km = 10 E."""
+    assert y1 == y2
+    gz = lambda s, h: polygon_anomaly(corners, density, s, y1, y2, height=h)
+    tzz = -10 * (gz(station, height + step) - gz(station, height - step)) / (2 * step)
+    txz = 10 * (gz(station + step, height) - gz(station - step, height)) / (2 * step)
+    cells = cells_of(corners, cell)
+    tyy = -10 * G * density * sum(y * end_faces(cells, cell, station, height, y, lambda X, Z: 1.0)
+                                  for y in (y1, y2))
+    return [-(tyy + tzz), 0.0, txz, tyy, 0.0, tzz]
+
+
+def to_geographic(t, azimuth):
+    """A profile-frame tensor (x along the profile, y to its left, z down) in
+    north, east, down: T' = R T R^T, R's columns the profile axes."""
+    a = math.radians(azimuth)
+    axes = [(math.cos(a), math.sin(a), 0.0), (math.sin(a), -math.cos(a), 0.0), (0.0, 0.0, 1.0)]
+    xx, xy, xz, yy, yz, zz = t
+    T = [[xx, xy, xz], [xy, yy, yz], [xz, yz, zz]]
+    out = [[sum(axes[i][p] * axes[j][q] * T[i][j] for i in range(3) for j in range(3))
+            for q in range(3)] for p in range(3)]
+    return [out[0][0], out[0][1], out[0][2], out[1][1], out[1][2], out[2][2]]
+
+
+def gradient_self_check():
+    # A very long block: T_zz and T_xz against the two-dimensional kernels
+    # 2 G rho (Z^2 - X^2) / r^4 and 4 G rho X Z / r^4 summed over cells.
+    block = [(-1.0, 1.0), (1.0, 1.0), (1.0, 2.0), (-1.0, 2.0), (-1.0, 1.0)]
+    cells, cell = cells_of(block, 0.01), 0.01
+    for s in (0.0, 2.5):
+        X = [(cx - s, cz) for cx, cz in cells]
+        zz = 20 * G * sum((Z * Z - x * x) / (x * x + Z * Z) ** 2 for x, Z in X) * cell * cell
+        xz = 40 * G * sum(x * Z / (x * x + Z * Z) ** 2 for x, Z in X) * cell * cell
+        t = gravity_gradients(block, 1.0, s, y1=1e4, y2=1e4)
+        assert abs(t[5] - zz) < 1e-3 * abs(zz) and abs(t[2] - xz) < 1e-3 * max(1.0, abs(xz)), (s, t, zz, xz)
+    # The end faces' quadrature against the attraction's change with strike:
+    # d g_z / d y1 = G rho * integral of Z / R^3 over the face at y1.
+    y, h = 8.0, 0.3
+    cells = cells_of(block, 0.05)
+    want = (polygon_anomaly(block, 1.0, 0.7, y + 1e-3, y, h) - polygon_anomaly(block, 1.0, 0.7, y - 1e-3, y, h)) / 2e-3
+    got = G * end_faces(cells, 0.05, 0.7, h, y, lambda X, Z: Z)
+    assert abs(got - want) < 1e-3 * abs(want), (got, want)
+    # A turn by 90 degrees: the profile points east, its y north.
+    t = [1.0, 2.0, 3.0, 4.0, 5.0, -5.0]
+    g = to_geographic(t, 90.0)
+    assert all(abs(u - v) < 1e-12 for u, v in zip(g, [4.0, 2.0, 5.0, 1.0, 3.0, -5.0])), g
+
+
+def gradients():
+    self_check()
+    gradient_self_check()
+    rng = random.Random(GRAD_SEED)
+    count = int(round((PROFILE_END - PROFILE_START) / GRAD_STEP)) + 1
+    names = ("T_NN", "T_NE", "T_ND", "T_EE", "T_ED", "T_DD")
+    lines = [
+        "Line 7 airborne gravity gradiometry, synthetic: basin and gabbro, profile azimuth N75E",
+        f"x along line (km), height above datum (km), {', '.join(names)} (Eotvos, north east down)",
+        "x_km  height_km  " + "  ".join(names),
+    ]
+    rows = []
+    for i in range(count):
+        s = PROFILE_START + i * GRAD_STEP
+        t = [0.0] * 6
+        for _, rho, corners in BODIES:
+            t = [u + v for u, v in zip(t, gravity_gradients(corners, rho, s, GRAD_HEIGHT))]
+        g = [v + rng.gauss(0.0, GRAD_NOISE) for v in to_geographic(t, GRAD_AZIMUTH)]
+        rows.append((s, g))
+        lines.append(f"{s:6.2f}  {GRAD_HEIGHT:6.3f}  " + "  ".join(f"{v:8.2f}" for v in g))
+    out = "examples/field_profile_gradients.txt"
+    with open(out, "w", encoding="ascii", newline="\n") as f:
+        f.write("\n".join(lines) + "\n")
+    print(f"{out}: {count} stations from {PROFILE_START} to {rows[-1][0]} km")
+
+    # The fitted model with the stations, the profile's azimuth, and the
+    # basin's density and lower corners chosen for a joint inversion.
+    with open("examples/field_profile.mod", "rb") as f:
+        records = f.read()
+    assert b"#CORVANE-EXTRAS" not in records
+    block = ["#CORVANE-EXTRAS 1", f"field 50000 60 0 {GRAD_AZIMUTH:g}", "gradient-frame geographic"]
+    block += [f"gradstation {s:g} {GRAD_HEIGHT:g} " + " ".join(f"{v:.2f}" for v in g) for s, g in rows]
+    block += ["invert 1 1 0 0 0"] + [f"corner-invert 1 {k} 0 1" for k in range(3, 8)]
+    block += ["fit-data 1 0 0.12 1", f"fit-gradient xz {GRAD_NOISE:g} 0", f"fit-gradient zz {GRAD_NOISE:g} 0",
+              "#END"]
+    path = "examples/field_profile_gradients.mod"
+    with open(path, "wb") as f:
+        f.write(records + ("\r\n" + "\r\n".join(block) + "\r\n").encode("ascii"))
+    print(f"{path}: examples/field_profile.mod with the gradient stations")
+
+
 def main():
+    if sys.argv[1:] == ["--gradients"]:
+        gradients()
+        return
     if sys.argv[1:] == ["--basement"]:
         basement()
         return

@@ -61,10 +61,10 @@ double Inversion::shifted(double calculated, UnknownKind level) const
 
 double Inversion::misfit(std::vector<double>& r) const
 {
-    if (!options_.useMagnetic && gravityLevel_ < 0)
+    if (!weighted_ && gravityLevel_ < 0)
         return residuals(m_, r);
     r.clear();
-    if (!options_.useMagnetic) {
+    if (!weighted_) {
         for (int i = 1; i <= m_.NumStations; ++i)
             r.push_back(m_.ObservedGravity[i] - shifted(m_.CalculatedGravity[i], UnknownKind::GravityShift));
     } else {
@@ -73,10 +73,14 @@ double Inversion::misfit(std::vector<double>& r) const
                 r.push_back((m_.ObservedGravity[i] -
                              shifted(m_.CalculatedGravity[i], UnknownKind::GravityShift)) /
                             options_.gravityError);
-        for (int i = 1; i <= m_.Mag.Num; ++i)
+        for (int i = 1; options_.useMagnetic && i <= m_.Mag.Num; ++i)
             if (m_.Mag.HasObserved[i])
                 r.push_back((m_.Mag.Observed[i] - shifted(m_.Mag.Calculated[i], UnknownKind::MagneticShift)) /
                             options_.magneticError);
+        for (const GradientRow& row : gradientRows_)
+            r.push_back((row.observed - m_.Grad.Calculated[row.station][row.component] -
+                         gradientShift(row.component)) /
+                        options_.gradients[ix(row.component)].Error);
     }
     double sum = 0;
     for (double x : r)
@@ -98,14 +102,18 @@ void Inversion::iterate(int t)
     // drop it: the levels are solved for in units that make their columns as
     // long as the longest.
     std::vector<double> scale(ix(M), 1.0);
-    if (gravityLevel_ >= 0 || magneticLevel_ >= 0) {
+    std::vector<int> levels;
+    for (int k = 0; k < M; ++k)
+        if (unknowns_[ix(k)].body == 0)
+            levels.push_back(k);
+    if (!levels.empty()) {
         std::vector<double> norm(ix(M), 0.0);
         for (int k = 0; k < M; ++k)
             for (int i = 0; i < N; ++i)
                 norm[ix(k)] += J[ix(k)][ix(i)] * J[ix(k)][ix(i)];
         const double longest = std::sqrt(*std::max_element(norm.begin(), norm.end()));
-        for (int k : {gravityLevel_, magneticLevel_})
-            if (k >= 0 && norm[ix(k)] > 0 && std::isfinite(longest)) {
+        for (int k : levels)
+            if (norm[ix(k)] > 0 && std::isfinite(longest)) {
                 scale[ix(k)] = longest / std::sqrt(norm[ix(k)]);
                 for (double& x : J[ix(k)])
                     x *= scale[ix(k)];

@@ -2,9 +2,11 @@
 // the bounds each body keeps, the values now and the state to go back to.
 #include "inversion/least_squares.h"
 
+#include "model/gradient.h"
 #include "model/magnetic_data.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace corvane {
 
@@ -31,8 +33,29 @@ Inversion::Inversion(Model& m, DepthRange view, int body, InversionOptions optio
     }
     if (!haveObservedMagnetic(m_))
         options_.useMagnetic = false;
-    if (!options_.useMagnetic)
+    // Each chosen gradient component's rows: the stations where it was
+    // observed, in the profile frame. A component observed nowhere is not
+    // fitted, nor is its shift.
+    std::vector<GravityTensor> seen(ix(std::max(m_.Grad.Num, 0)));
+    std::vector<TensorFlags> has(seen.size());
+    for (int i = 1; i <= m_.Grad.Num; ++i)
+        observedInProfileFrame(m_, i, seen[ix(i - 1)], has[ix(i - 1)]);
+    for (int c = 0; c < TensorComponents; ++c) {
+        GradientFitChoice& choice = options_.gradients[ix(c)];
+        if (!(choice.Error > 0) || !std::isfinite(choice.Error))
+            choice.Error = GradientFitChoice{}.Error;
+        const std::size_t before = gradientRows_.size();
+        for (std::size_t i = 0; choice.Fit && i < seen.size(); ++i)
+            if (has[i][ix(c)])
+                gradientRows_.push_back({static_cast<int>(i) + 1, c, seen[i][c]});
+        if (gradientRows_.size() == before)
+            choice.Fit = choice.Shift = false;
+        else
+            gradientFitted_.push_back(c);
+    }
+    if (!options_.useMagnetic && gradientFitted_.empty())
         options_.useGravity = true;   // something is always fitted
+    weighted_ = options_.useMagnetic || !gradientFitted_.empty();
     options_.invertSusceptibility = options_.useMagnetic &&
                                     (options_.invertSusceptibility || m_.Bodies[b_].InvertSusceptibility);
     options_.invertRemanence = options_.useMagnetic &&
@@ -53,6 +76,11 @@ Inversion::Inversion(Model& m, DepthRange view, int body, InversionOptions optio
             unknowns_.push_back({UnknownKind::MagneticShift, 0, 0.0, 0});
         }
     }
+    for (int c : gradientFitted_)
+        if (options_.gradients[ix(c)].Shift) {
+            gradientLevel_[ix(c)] = static_cast<int>(unknowns_.size());
+            unknowns_.push_back({UnknownKind::GradientShift, c, 0.0, 0});
+        }
     for (const Unknown& u : unknowns_)
         perKm_.push_back(unknownAccess(u.kind).distance ? unitsPerKm(m_) : 1.0);
     for (const BodyRun& run : runs_)
@@ -147,6 +175,29 @@ double Inversion::gravityShift() const
 double Inversion::magneticShift() const
 {
     return magneticLevel_ >= 0 ? unknowns_[ix(magneticLevel_)].value : 0;
+}
+
+double Inversion::gradientShift(int component) const
+{
+    const int k = component >= 0 && component < TensorComponents ? gradientLevel_[ix(component)] : -1;
+    return k >= 0 ? unknowns_[ix(k)].value : 0;
+}
+
+std::vector<double> Inversion::gradientRms() const
+{
+    std::vector<double> rms;
+    for (int c : gradientFitted_) {
+        double sum = 0;
+        int n = 0;
+        for (const GradientRow& row : gradientRows_)
+            if (row.component == c) {
+                const double e = row.observed - (m_.Grad.Calculated[row.station][c] + gradientShift(c));
+                sum += e * e;
+                ++n;
+            }
+        rms.push_back(n > 0 ? std::sqrt(sum / n) : 0);
+    }
+    return rms;
 }
 
 void Inversion::carry(int b, int k, std::vector<int>& touched)

@@ -2,6 +2,10 @@
 // What an inversion run fits and moves: the data sets and their errors, the
 // magnetic unknowns, links, all bodies, constant levels. Plain C++.
 #include "inversion/fits.h"
+#include "model/settings.h"
+#include "model/tensor.h"
+
+#include <array>
 
 #include <optional>
 
@@ -48,6 +52,28 @@ struct InversionOptions {
     // is what the run minimises; the model's own calculated anomaly, and so
     // the status line, stays without them.
     bool fitShift = false;
+
+    // The gravity gradient components fitted beside the other data, in the
+    // profile frame (order xx, xy, xz, yy, yz, zz): each residual divided by
+    // its component's error (E), each component with its own constant shift
+    // if asked (an unknown after the levels above). A component counts only
+    // where some station has an observed value of it; gradient data make the
+    // run weigh every residual by its error, as magnetics does.
+    std::array<GradientFitChoice, TensorComponents> gradients{};
+    bool fitsGradients() const
+    {
+        for (const GradientFitChoice& c : gradients)
+            if (c.Fit)
+                return true;
+        return false;
+    }
 };
+
+// "T_xx" .. "T_zz", component k in the order of GravityTensor.
+inline const char* gradientComponentName(int k)
+{
+    static constexpr const char* Names[TensorComponents] = {"T_xx", "T_xy", "T_xz", "T_yy", "T_yz", "T_zz"};
+    return k >= 0 && k < TensorComponents ? Names[k] : "";
+}
 
 }  // namespace corvane

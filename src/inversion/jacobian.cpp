@@ -2,6 +2,7 @@
 // the model, put back exactly, with the steps each kind of unknown takes.
 #include "inversion/least_squares.h"
 
+#include "model/gradient.h"
 #include "model/gravity.h"
 #include "model/ground.h"
 #include "model/magnetic.h"
@@ -24,14 +25,16 @@ class PerturbationGuard {
 public:
     PerturbationGuard(Model& m, const std::vector<int>& bodies)
         : m_(m), calculated_(m.CalculatedGravity.data(), m.CalculatedGravity.data() + stations(m)),
-          magnetic_(m.Mag.Calculated.data(), m.Mag.Calculated.data() + magStations(m))
+          magnetic_(m.Mag.Calculated.data(), m.Mag.Calculated.data() + magStations(m)),
+          gradient_(m.Grad.Calculated.data(), m.Grad.Calculated.data() + gradStations(m))
     {
         for (int b : bodies)
             saved_.push_back({b, m.Bodies[b].CornerX, m.Bodies[b].CornerZ,
                               std::vector<double>(m.Bodies[b].Gravity.data(),
                                                   m.Bodies[b].Gravity.data() + stations(m)),
                               std::vector<double>(m.Bodies[b].Magnetic.data(),
-                                                  m.Bodies[b].Magnetic.data() + magStations(m))});
+                                                  m.Bodies[b].Magnetic.data() + magStations(m)),
+                              m.BodyGradient[b]});
     }
     // The corners as they were, the anomalies left as they are.
     void restoreCorners()
@@ -48,7 +51,9 @@ public:
             Tbody& body = m_.Bodies[s.body];
             std::copy(s.gravity.begin(), s.gravity.end(), body.Gravity.data());
             std::copy(s.magnetic.begin(), s.magnetic.end(), body.Magnetic.data());
+            m_.BodyGradient[s.body] = s.gradient;   // a partner's upkeep changed it
         }
+        std::copy(gradient_.begin(), gradient_.end(), m_.Grad.Calculated.data());
         std::copy(calculated_.begin(), calculated_.end(), m_.CalculatedGravity.data());
         std::copy(magnetic_.begin(), magnetic_.end(), m_.Mag.Calculated.data());
     }
@@ -77,16 +82,19 @@ private:
         return static_cast<std::size_t>(std::max(m.NumStations, 0));
     }
     static std::size_t magStations(const Model& m) { return static_cast<std::size_t>(std::max(m.Mag.Num, 0)); }
+    static std::size_t gradStations(const Model& m) { return static_cast<std::size_t>(std::max(m.Grad.Num, 0)); }
     struct Saved {
         int body;
         Array1<double, MaxCorners> x;
         Array1<double, MaxCorners> z;
         std::vector<double> gravity;
         std::vector<double> magnetic;
+        std::vector<GravityTensor> gradient;
     };
     Model& m_;
     std::vector<double> calculated_;
     std::vector<double> magnetic_;
+    std::vector<GravityTensor> gradient_;
     std::vector<Saved> saved_;
 };
 
@@ -123,14 +131,41 @@ std::vector<double> Inversion::magneticColumn(int k, double stepScale)
     return mag;
 }
 
-std::vector<double> Inversion::columns(int k, double stepScale, std::vector<double>* mag)
+std::vector<GravityTensor> Inversion::gradientColumn(int k, double stepScale)
+{
+    std::vector<GravityTensor> grad;
+    columns(k, stepScale, nullptr, &grad);
+    return grad;
+}
+
+void Inversion::gradientPerUnitDensity(const Tbody& body, std::vector<GravityTensor>& out) const
+{
+    // The tensor is linear in a constant contrast: the body at contrast 1.
+    if (body.Hidden || out.empty())
+        return;
+    auto unit = std::make_unique<Tbody>(body);
+    unit->Density = 1;
+    bodyGradient(*unit, m_.Grad.X.data(), m_.Grad.Height.data(), m_.Grad.Num, out.data());
+}
+
+std::vector<double> Inversion::columns(int k, double stepScale, std::vector<double>* mag,
+                                       std::vector<GravityTensor>* grad)
 {
     const Unknown& u = unknowns_.at(ix(k));
     const int N = m_.NumStations;
     const int NM = std::max(m_.Mag.Num, 0);
+    const int NG = std::max(m_.Grad.Num, 0);
     if (mag)
         mag->assign(ix(NM), 0.0);
+    if (grad)
+        grad->assign(ix(NG), GravityTensor{});
     std::vector<double> J(static_cast<std::size_t>(std::max(N, 0)), 0.0);
+    if (u.kind == UnknownKind::GradientShift) {
+        if (grad)
+            for (GravityTensor& t : *grad)
+                t[u.corner] = 1.0;
+        return J;
+    }
     if (u.kind == UnknownKind::GravityShift) {
         std::fill(J.begin(), J.end(), 1.0);
         return J;
@@ -158,10 +193,12 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
         }
         return J;   // no gravity
     }
-    if (N < 1 && !mag)
+    if (N < 1 && !mag && !grad)
         return J;
     if (u.kind == UnknownKind::Density) {
         anomalyPerUnitDensity(m_, body, J);
+        if (grad)
+            gradientPerUnitDensity(body, *grad);
         return J;   // no magnetic anomaly
     }
     if (u.kind == UnknownKind::DensityRate) {
@@ -171,7 +208,7 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
     if (N < 1)
         return J;   // the steps below are scaled by the gravity profile
     if (options_.allBodies && (u.kind == UnknownKind::CornerX || u.kind == UnknownKind::CornerZ)) {
-        cornerColumn(u, stepScale, J, mag);
+        cornerColumn(u, stepScale, J, mag, grad);
         return J;
     }
 
@@ -243,33 +280,48 @@ std::vector<double> Inversion::columns(int k, double stepScale, std::vector<doub
     }
     for (double& x : J)
         x /= step;
-    if (mag && NM > 0) {
-        // A central difference over the same step: the magnetic anomaly
-        // bends faster with the shape than gravity, and a one-sided
-        // difference leaves the iterations short of the best fit.
+    const bool magnetic = mag && NM > 0, gradient = grad && NG > 0;
+    if (magnetic || gradient) {
+        // A central difference over the same step: the magnetic anomaly and
+        // the gradients bend faster with the shape than gravity, and a
+        // one-sided difference leaves the iterations short of the best fit.
         std::vector<double> h(ix(NM));
+        std::vector<GravityTensor> t(ix(NG));
         auto add = [&](double sign) {
             for (int tb : touched) {
-                const Tbody& t = m_.Bodies[tb];
-                if (t.Hidden)
+                const Tbody& body = m_.Bodies[tb];
+                if (body.Hidden)
                     continue;
-                bodyMagnetic(t, field, m_.Mag.X.data(), m_.Mag.Height.data(), NM, m_.UnitsKm, h.data());
-                for (std::size_t i = 0; i < h.size(); ++i)
-                    (*mag)[i] += sign * h[i];
+                if (magnetic) {
+                    bodyMagnetic(body, field, m_.Mag.X.data(), m_.Mag.Height.data(), NM, m_.UnitsKm, h.data());
+                    for (std::size_t i = 0; i < h.size(); ++i)
+                        (*mag)[i] += sign * h[i];
+                }
+                if (gradient) {
+                    bodyGradient(body, m_.Grad.X.data(), m_.Grad.Height.data(), NG, t.data());
+                    for (std::size_t i = 0; i < t.size(); ++i)
+                        for (int c = 0; c < TensorComponents; ++c)
+                            (*grad)[i][c] += sign * t[i][c];
+                }
             }
         };
         add(1);
         guard.restoreCorners();
         perturb(-1);
         add(-1);
-        for (double& x : *mag)
-            x /= 2 * step;
+        if (magnetic)
+            for (double& x : *mag)
+                x /= 2 * step;
+        if (gradient)
+            for (GravityTensor& x : *grad)
+                for (int c = 0; c < TensorComponents; ++c)
+                    x[c] /= 2 * step;
     }
     return J;
 }
 
 void Inversion::cornerColumn(const Unknown& u, double stepScale, std::vector<double>& J,
-                             std::vector<double>* mag)
+                             std::vector<double>* mag, std::vector<GravityTensor>* grad)
 {
     // The anomaly is a sum over the edges of the outline, so moving one
     // corner from P to P' changes it by the anomaly of the outline A, P', B,
@@ -280,6 +332,7 @@ void Inversion::cornerColumn(const Unknown& u, double stepScale, std::vector<dou
     const int n = body.NumCorners;
     const int N = m_.NumStations;
     const int NM = std::max(m_.Mag.Num, 0);
+    const int NG = std::max(m_.Grad.Num, 0);
     const bool isX = u.kind == UnknownKind::CornerX;
     const double step = cornerStep(m_, body, isX, stepScale);
     if (step == 0 || !std::isfinite(step) || n < 3)
@@ -317,13 +370,20 @@ void Inversion::cornerColumn(const Unknown& u, double stepScale, std::vector<dou
         bodyAnomaly(*quad, m_.StationX.data(), N, m_.UnitsKm, g.data(), m_.StationHeight.data());
         for (std::size_t i = 0; i < J.size(); ++i)
             J[i] += g[i] / step;
+        // Central differences, as above.
+        outline(x + dx, z + dz, x - dx, z - dz);
         if (mag && NM > 0) {
-            // A central difference, as above.
             std::vector<double> h(ix(NM));
-            outline(x + dx, z + dz, x - dx, z - dz);
             bodyMagnetic(*quad, field, m_.Mag.X.data(), m_.Mag.Height.data(), NM, m_.UnitsKm, h.data());
             for (std::size_t i = 0; i < h.size(); ++i)
                 (*mag)[i] += h[i] / (2 * step);
+        }
+        if (grad && NG > 0) {
+            std::vector<GravityTensor> h(ix(NG));
+            bodyGradient(*quad, m_.Grad.X.data(), m_.Grad.Height.data(), NG, h.data());
+            for (std::size_t i = 0; i < h.size(); ++i)
+                for (int k = 0; k < TensorComponents; ++k)
+                    (*grad)[i][k] += h[i][k] / (2 * step);
         }
     }
 }
@@ -344,19 +404,24 @@ std::vector<std::vector<double>> Inversion::jacobianPerKm(double stepScale)
 
 std::vector<std::vector<double>> Inversion::system(double stepScale)
 {
-    if (!options_.useMagnetic)
+    if (!weighted_)
         return jacobianPerKm(stepScale);
     // Rows in the order misfit() gives the residuals, each divided by its error.
     std::vector<std::vector<double>> J(unknowns_.size());
     for (std::size_t k = 0; k < J.size(); ++k) {
         std::vector<double> mag;
-        const std::vector<double> g = columns(static_cast<int>(k), stepScale, &mag);
+        std::vector<GravityTensor> grad;
+        const std::vector<double> g = columns(static_cast<int>(k), stepScale, options_.useMagnetic ? &mag : nullptr,
+                                              gradientRows_.empty() ? nullptr : &grad);
         if (options_.useGravity)
             for (double x : g)
                 J[k].push_back(x * perKm_[k] / options_.gravityError);
-        for (int i = 1; i <= m_.Mag.Num; ++i)
+        for (int i = 1; options_.useMagnetic && i <= m_.Mag.Num; ++i)
             if (m_.Mag.HasObserved[i])
                 J[k].push_back(mag[ix(i - 1)] * perKm_[k] / options_.magneticError);
+        for (const GradientRow& row : gradientRows_)
+            J[k].push_back(grad[ix(row.station - 1)][row.component] * perKm_[k] /
+                           options_.gradients[ix(row.component)].Error);
     }
     return J;
 }

@@ -116,18 +116,23 @@ InversionOutcome runInversion(Model& m, InversionState& inv, DepthRange view, in
                                   .decimals = unknownAccess(u.kind).decimals,
                                   .shift = u.kind == UnknownKind::GravityShift    ? Shift::Gravity
                                            : u.kind == UnknownKind::MagneticShift ? Shift::Magnetic
+                                           : u.kind == UnknownKind::GradientShift ? Shift::Gradient
                                                                                   : Shift::None});
     }
 
     std::vector<double> r;
-    const bool joint = run.options().useMagnetic;
+    const bool joint = run.weighted();
+    for (int c : run.gradientComponents())
+        rep.gradientComponents.push_back(gradientComponentName(c));
     auto recordMagnetic = [&] {
         if (!joint)
             return;
-        {
+        if (run.options().useMagnetic) {
             const LevelsAdded levels(m, run);
             rep.magneticRms.push_back(magneticMisfit(m).value_or(0));
         }
+        if (!run.gradientComponents().empty())
+            rep.gradientRms.push_back(run.gradientRms());
         rep.weighted.push_back(run.misfit(r));
     };
     recordMagnetic();

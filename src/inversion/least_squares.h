@@ -11,6 +11,7 @@
 #include "model/model.h"
 #include "model/settings.h"
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -38,17 +39,30 @@ public:
     // The fitted constant levels (0 when not fitted).
     double gravityShift() const;
     double magneticShift() const;
+    double gradientShift(int component) const;
+    // The gradient components fitted (those chosen with an observed value
+    // somewhere), in order, and each one's RMS residual (E) with its shift.
+    const std::vector<int>& gradientComponents() const { return gradientFitted_; }
+    std::vector<double> gradientRms() const;
+    // Whether each residual is divided by its error: with magnetics or
+    // gradients fitted.
+    bool weighted() const { return weighted_; }
     double lastMisfit() const { return e0_; }
     // The options in force (magnetics off when the model has no observed
     // magnetic values).
     const InversionOptions& options() const { return options_; }
     // The misfit the run minimises: the gravity RMS (mGal) when gravity alone
-    // is fitted, else the RMS of the weighted residuals; r receives them.
+    // is fitted, else the RMS of the weighted residuals (gravity, magnetic,
+    // then gradient rows); r receives them.
     double misfit(std::vector<double>& r) const;
 
     // Column k of the magnetic anomaly's derivative at every magnetic station
     // (index 0 for station 1), per model unit of the unknown.
     std::vector<double> magneticColumn(int k, double stepScale = 1);
+
+    // Column k of the gradient tensor's derivative at every gradient station
+    // (index 0 for station 1), per model unit of the unknown.
+    std::vector<GravityTensor> gradientColumn(int k, double stepScale = 1);
 
     // Column k of J for the current state (index 0 for station 1), per model
     // unit of the unknown. The model is left exactly as it was. stepScale
@@ -112,11 +126,15 @@ private:
     double shifted(double calculated, UnknownKind level) const;
     std::vector<std::vector<double>> jacobianPerKm(double stepScale = 1);
     // The column of a corner over all bodies, from the change of outline alone.
-    void cornerColumn(const Unknown& u, double stepScale, std::vector<double>& J, std::vector<double>* mag);
-    // Column k of both data sets; mag may be null when magnetics is off.
-    std::vector<double> columns(int k, double stepScale, std::vector<double>* mag);
-    // The stacked, weighted system's columns (per km) when magnetics is on,
-    // else jacobianPerKm.
+    void cornerColumn(const Unknown& u, double stepScale, std::vector<double>& J, std::vector<double>* mag,
+                      std::vector<GravityTensor>* grad);
+    // Column k of every data set; mag and grad may be null when not fitted.
+    std::vector<double> columns(int k, double stepScale, std::vector<double>* mag,
+                                std::vector<GravityTensor>* grad = nullptr);
+    // The tensor per unit density contrast of a body.
+    void gradientPerUnitDensity(const Tbody& body, std::vector<GravityTensor>& out) const;
+    // The stacked, weighted system's columns (per km) when the run is
+    // weighted, else jacobianPerKm.
     std::vector<std::vector<double>> system(double stepScale = 1);
     Model& m_;
     DepthRange view_;
@@ -128,6 +146,17 @@ private:
     std::vector<BodyRun> runs_;
     int gravityLevel_ = -1;    // the index of each level among the unknowns
     int magneticLevel_ = -1;
+    std::array<int, TensorComponents> gradientLevel_{-1, -1, -1, -1, -1, -1};
+    // The gradient rows of the weighted system: a station, a component and
+    // its observed value in the profile frame, component by component.
+    struct GradientRow {
+        int station = 0;
+        int component = 0;
+        double observed = 0;
+    };
+    std::vector<GradientRow> gradientRows_;
+    std::vector<int> gradientFitted_;
+    bool weighted_ = false;
     double lambda_ = 2;
     double e0_ = 0;
     std::vector<double> delta_;

@@ -1,6 +1,7 @@
 #include "inversion/run_options.h"
 
 #include "inversion/outcome_texts.h"
+#include "model/gradient.h"
 #include "model/magnetic_data.h"
 
 #include <cmath>
@@ -24,8 +25,22 @@ InversionOptions storedInversionOptions(const Workspace& ws)
 {
     const ExtrasState& x = ws.extras;
     InversionOptions o{.keepLinks = x.KeepLinkedCorners, .allBodies = x.AllBodies, .fitShift = x.FitShift};
+    auto error = [](double v, double fallback) { return v > 0 && std::isfinite(v) ? v : fallback; };
+    const TensorFlags observed = observedGradientComponents(ws.model);
+    bool gradients = false;
+    for (int c = 0; c < TensorComponents; ++c)
+        if (observed[static_cast<std::size_t>(c)] && x.FitGradients[static_cast<std::size_t>(c)].Fit) {
+            GradientFitChoice& g = o.gradients[static_cast<std::size_t>(c)];
+            g = x.FitGradients[static_cast<std::size_t>(c)];
+            g.Error = error(g.Error, GradientFitChoice{}.Error);
+            gradients = true;
+        }
+    if (gradients) {
+        // Gravity beside the gradients is weighed by its error too.
+        o.useGravity = x.FitGravity && ws.model.HaveObserved;
+        o.gravityError = error(x.GravityError, o.gravityError);
+    }
     if (haveObservedMagnetic(ws.model)) {
-        auto error = [](double v, double fallback) { return v > 0 && std::isfinite(v) ? v : fallback; };
         o.useGravity = x.FitGravity;
         o.useMagnetic = x.FitMagnetic;
         o.gravityError = error(x.GravityError, o.gravityError);
@@ -55,6 +70,19 @@ Status runStoredInversion(Workspace& ws, int iterations, const std::function<voi
         break;
     }
     return {};
+}
+
+TensorFlags observedGradientComponents(const Model& m)
+{
+    TensorFlags any{};
+    for (int i = 1; i <= m.Grad.Num; ++i) {
+        GravityTensor t;
+        TensorFlags has;
+        observedInProfileFrame(m, i, t, has);
+        for (std::size_t c = 0; c < any.size(); ++c)
+            any[c] = any[c] || has[c];
+    }
+    return any;
 }
 
 ChoiceCount countChoices(const Model& m, int b)

@@ -17,13 +17,18 @@ namespace corvane {
 // values (a magnetic survey alone is fitted on its own).
 bool haveInversionData(const Model& m);
 
+// The gradient components (profile frame) observed at some gradient station:
+// those a run can fit.
+TensorFlags observedGradientComponents(const Model& m);
+
 // The body the inversion works on, kept to a body that exists.
 int inversionBody(Workspace& ws);
 
 // The options kept with the model as the run takes them. The data fitted and
-// their errors count only when the model has observed magnetic values; an
-// error that is not a positive number is taken as its default. Without
-// observed gravity the run fits magnetics alone.
+// their errors count only when the model has observed magnetic values, or
+// observed values of a gradient component chosen; an error that is not a
+// positive number is taken as its default. Without observed gravity the run
+// fits magnetics or gradients alone.
 InversionOptions storedInversionOptions(const Workspace& ws);
 
 // The run the stored choices describe, over the given number of iterations.

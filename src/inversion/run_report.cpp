@@ -56,12 +56,19 @@ std::string errorText(const ParameterResult& p)
 
 std::string errorsBasisText(const RunReport& report)
 {
-    if (!report.magneticRms.empty())
+    if (!report.weighted.empty()) {
+        const bool magnetic = !report.magneticRms.empty();
+        std::string rows = report.gravityFitted && magnetic ? "gravity and magnetic stations"
+                           : report.gravityFitted           ? "gravity stations"
+                           : magnetic                       ? "magnetic stations"
+                                                            : "";
+        if (!report.gradientComponents.empty())
+            rows += rows.empty() ? "gradient values" : " and gradient values";
         return "Standard errors from the undamped linearisation at the kept state, scaled by "
                "s^2 = sum (r / error)^2 / (N - M), N = " +
-               std::to_string(report.stations) +
-               (report.gravityFitted ? " gravity and magnetic stations, M = " : " magnetic stations, M = ") +
+               std::to_string(report.stations) + " " + rows + ", M = " +
                std::to_string(report.freeParameters) + " free parameters.";
+    }
     return "Standard errors from the undamped linearisation at the kept state, scaled by "
            "s^2 = sum r^2 / (N - M), N = " +
            std::to_string(report.stations) + " stations, M = " +
@@ -135,6 +142,20 @@ std::string correlationText(double r, bool diagonal)
 std::string correlationHeading()
 {
     return "Correlation of the free parameters (* where |r| > 0.9: the data trade them off)";
+}
+
+std::vector<std::string> gradientMisfitLines(const RunReport& report)
+{
+    std::vector<std::string> lines;
+    if (report.gradientRms.empty())
+        return lines;
+    const std::vector<double>& start = report.gradientRms.front();
+    const auto kept = static_cast<std::size_t>(std::max(report.kept, 0));
+    const std::vector<double>& end = report.gradientRms[std::min(kept, report.gradientRms.size() - 1)];
+    for (std::size_t c = 0; c < report.gradientComponents.size() && c < start.size() && c < end.size(); ++c)
+        lines.push_back(report.gradientComponents[c] + " misfit " + fixed(start[c], 0, 2) + " E at the start, " +
+                        fixed(end[c], 0, 2) + " E kept");
+    return lines;
 }
 
 std::string shiftText(const RunReport& report)
@@ -265,6 +286,8 @@ std::string reportTable(const RunReport& report, const char* eol)
         out += eol;
     }
     out += eol + keptText(report) + eol;
+    for (const std::string& line : gradientMisfitLines(report))
+        out += line + "." + eol;
     if (const std::string held = heldSummary(report); !held.empty())
         out += held + "." + eol;
     if (const std::string unresolved = unresolvedText(report); !unresolved.empty())

@@ -17,7 +17,7 @@ inline constexpr int AngleDecimals = 3;
 
 // A constant level a run adds to the calculated gravity or magnetic anomaly:
 // an unknown of the run that is no body's.
-enum class Shift { None, Gravity, Magnetic };
+enum class Shift { None, Gravity, Magnetic, Gradient };
 
 struct ParameterResult {
     std::string name;                      // "Density", "Corner 3 depth"
@@ -47,6 +47,10 @@ struct RunReport {
     // and the weighted misfit the run minimised; empty otherwise.
     std::vector<double> magneticRms;
     std::vector<double> weighted;
+    // With gradients fitted: the components ("T_zz") and, for each state,
+    // each component's RMS residual (E) with its shift; empty otherwise.
+    std::vector<std::string> gradientComponents;
+    std::vector<std::vector<double>> gradientRms;
     int kept = 0;                          // the state the model is left in
     // Whether the model has observed gravity, and whether the run fitted it;
     // a magnetic survey alone has no gravity misfit to show.
@@ -102,6 +106,10 @@ bool strongCorrelation(double r);
 std::string correlationText(double r, bool diagonal);
 // The heading of the matrix, which says what the mark means.
 std::string correlationHeading();
+// Each fitted gradient component's misfit at the start and in the kept
+// state, one line each ("T_zz misfit 12.40 E at the start, 3.05 E kept");
+// empty without gradients.
+std::vector<std::string> gradientMisfitLines(const RunReport& report);
 // How to keep a fitted shift; empty when the run fitted none.
 std::string shiftText(const RunReport& report);
 

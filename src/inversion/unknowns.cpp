@@ -58,8 +58,9 @@ constexpr UnknownAccess Kinds[] = {
      false, getLawRate, setLawRate, boundLawRate},
     {"Gravity shift", "Gravity shift", 3, false, UnknownMove::Level, false, getLevel, nullptr, unbounded},
     {"Magnetic shift", "Magnetic shift", 3, false, UnknownMove::Level, false, getLevel, nullptr, unbounded},
+    {"Gradient shift", "Gradient shift", 3, false, UnknownMove::Level, false, getLevel, nullptr, unbounded},
 };
-static_assert(std::size(Kinds) == static_cast<std::size_t>(UnknownKind::MagneticShift) + 1);
+static_assert(std::size(Kinds) == static_cast<std::size_t>(UnknownKind::GradientShift) + 1);
 
 // The default pair widened to hold v; a pair typed stands as it is.
 Bounds typedOr(bool typed, double min, double max, double lo, double hi, double v)
@@ -85,6 +86,8 @@ const UnknownAccess& unknownAccess(UnknownKind kind)
 std::string unknownName(const Unknown& u, bool withBody)
 {
     const UnknownAccess& a = unknownAccess(u.kind);
+    if (u.kind == UnknownKind::GradientShift)
+        return std::string(gradientComponentName(u.corner)) + " shift";
     if (a.move == UnknownMove::Level)
         return a.name;
     const bool corner = a.move == UnknownMove::Corner;

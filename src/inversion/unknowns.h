@@ -19,12 +19,13 @@ inline constexpr int MaxUnknownsAllBodies = 200;
 enum class UnknownKind {
     Density, XPosition, Depth, Rotation, CornerX, CornerZ, Susceptibility, Remanence,
     DensityRate,   // a law body's gradient or decay constant, beside its contrast
-    GravityShift, MagneticShift   // the constant levels: no body
+    GravityShift, MagneticShift,   // the constant levels: no body
+    GradientShift                  // one gradient component's level; its component in `corner`
 };
 
 struct Unknown {
     UnknownKind kind = UnknownKind::Density;
-    int corner = 0;    // for CornerX and CornerZ
+    int corner = 0;    // for CornerX and CornerZ; the component of a GradientShift
     double value = 0;  // P(k)
     int body = 0;      // the body it belongs to; 0 for a constant level
 };

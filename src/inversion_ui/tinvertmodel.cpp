@@ -14,7 +14,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace corvane {
@@ -108,14 +110,38 @@ Tinvertmodel::Tinvertmodel(Workspace& ws, Platform& platform, std::function<void
     mg->addWidget(fitgravity_, 0, 0);
     mg->addWidget(label("gravityerrorlabel", "Error (mGal)"), 0, 1);
     mg->addWidget(gravityerror_, 0, 2);
+    magneticRows_ = {fitmagnetic_, label("magneticerrorlabel", "Error (nT)"), magneticerror_,
+                     label("susceptibilitylabel", "Susceptibility"), susceptibility_,
+                     label("remanencelabel", "Remanent magnetisation"), remanence_};
     mg->addWidget(fitmagnetic_, 1, 0);
-    mg->addWidget(label("magneticerrorlabel", "Error (nT)"), 1, 1);
+    mg->addWidget(magneticRows_[1], 1, 1);
     mg->addWidget(magneticerror_, 1, 2);
-    mg->addWidget(label("susceptibilitylabel", "Susceptibility"), 2, 0);
+    mg->addWidget(magneticRows_[3], 2, 0);
     mg->addWidget(susceptibility_, 2, 1);
-    mg->addWidget(label("remanencelabel", "Remanent magnetisation"), 3, 0);
+    mg->addWidget(magneticRows_[5], 3, 0);
     mg->addWidget(remanence_, 3, 1);
-    grid->addWidget(magnetics_, 12, 0, 1, 2);
+    gradients_ = new QGroupBox(QStringLiteral("Gradients fitted"), this);
+    gradients_->setObjectName(QStringLiteral("gradients"));
+    auto* gg = new QGridLayout(gradients_);
+    for (int c = 0; c < TensorComponents; ++c) {
+        const auto k = static_cast<std::size_t>(c);
+        const std::string name = gradientComponentName(c);
+        fitcomponent_[k] = check(("fit" + name).c_str(), name.c_str());
+        componenterrorlabel_[k] = label(("errorlabel" + name).c_str(), "Error (E)");
+        componenterror_[k] = edit(("error" + name).c_str());
+        componentshift_[k] = check(("shift" + name).c_str(), "Shift");
+        gg->addWidget(fitcomponent_[k], c, 0);
+        gg->addWidget(componenterrorlabel_[k], c, 1);
+        gg->addWidget(componenterror_[k], c, 2);
+        gg->addWidget(componentshift_[k], c, 3);
+    }
+    // Hidden groups take no room: a model without these data shows the
+    // dialog as it always was.
+    auto* data = new QVBoxLayout;
+    data->setContentsMargins(0, 0, 0, 0);
+    data->addWidget(magnetics_);
+    data->addWidget(gradients_);
+    grid->addLayout(data, 12, 0, 1, 2);
     OKBtn_ = new QPushButton(QStringLiteral("OK"), this);
     OKBtn_->setObjectName(QStringLiteral("OKBtn"));
     OKBtn_->setDefault(true);
@@ -138,7 +164,23 @@ void Tinvertmodel::FormActivate()
     fitmagnetic_->setChecked(x.FitMagnetic);
     gravityerror_->setText(QString::number(x.GravityError));
     magneticerror_->setText(QString::number(x.MagneticError));
-    magnetics_->setVisible(haveObservedMagnetic(ws_.model));
+    const bool magnetic = haveObservedMagnetic(ws_.model);
+    const TensorFlags observed = observedGradientComponents(ws_.model);
+    const bool gradients = std::find(observed.begin(), observed.end(), true) != observed.end();
+    magnetics_->setVisible(magnetic || gradients);
+    for (QWidget* w : magneticRows_)
+        w->setVisible(magnetic);
+    gradients_->setVisible(gradients);
+    for (int c = 0; c < TensorComponents; ++c) {
+        const auto k = static_cast<std::size_t>(c);
+        const GradientFitChoice& choice = x.FitGradients[k];
+        fitcomponent_[k]->setChecked(choice.Fit);
+        componenterror_[k]->setText(QString::number(choice.Error));
+        componentshift_[k]->setChecked(choice.Shift);
+        for (QWidget* w : {static_cast<QWidget*>(fitcomponent_[k]), static_cast<QWidget*>(componenterrorlabel_[k]),
+                           static_cast<QWidget*>(componenterror_[k]), static_cast<QWidget*>(componentshift_[k])})
+            w->setVisible(observed[k]);
+    }
     // A magnetic survey alone: magnetics is fitted, there is no gravity to choose.
     if (!ws_.model.HaveObserved) {
         fitgravity_->setChecked(false);
@@ -198,6 +240,17 @@ void Tinvertmodel::OKBtnClick()
     x.KeepLinkedCorners = keeplinks_->isChecked();
     x.AllBodies = allbodies_->isChecked();
     x.FitShift = fitshift_->isChecked();
+    const TensorFlags observed = observedGradientComponents(m);
+    for (std::size_t k = 0; k < observed.size(); ++k)
+        if (observed[k])
+            x.FitGradients[k] = {fitcomponent_[k]->isChecked(),
+                                 typedError(componenterror_[k], GradientFitChoice{}.Error),
+                                 componentshift_[k]->isChecked()};
+    if (!haveObservedMagnetic(m) && m.HaveObserved &&
+        std::find(observed.begin(), observed.end(), true) != observed.end()) {
+        x.FitGravity = fitgravity_->isChecked();
+        x.GravityError = typedError(gravityerror_, InversionOptions{}.gravityError);
+    }
     if (haveObservedMagnetic(m)) {
         // Without observed gravity the choice of data is not the user's.
         const InversionOptions defaults;

@@ -4,13 +4,16 @@
 // iteration count and the options; OK stores them with the model and runs the
 // inversion.
 #include "inversion/run_report.h"
+#include "model/tensor.h"
 #include "model/workspace.h"
 #include "platform/platform.h"
 
 #include <QDialog>
 
+#include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -66,6 +69,14 @@ private:
     QLineEdit* magneticerror_ = nullptr;
     QLabel* susceptibility_ = nullptr;
     QLabel* remanence_ = nullptr;
+    std::vector<QWidget*> magneticRows_;   // of the group above: shown with magnetic data
+    // The gradient components to fit, each with its error and shift: offered
+    // only for components the model has observed values of.
+    QGroupBox* gradients_ = nullptr;
+    std::array<QCheckBox*, TensorComponents> fitcomponent_{};
+    std::array<QLabel*, TensorComponents> componenterrorlabel_{};
+    std::array<QLineEdit*, TensorComponents> componenterror_{};
+    std::array<QCheckBox*, TensorComponents> componentshift_{};
     QPushButton* OKBtn_ = nullptr;
     QPushButton* CancelBtn_ = nullptr;
 };

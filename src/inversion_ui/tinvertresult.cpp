@@ -228,7 +228,11 @@ void Tinvertresult::fill(const RunReport& report)
     }
     if (report.kept >= 0 && report.kept < iterations_->rowCount())
         iterations_->scrollToItem(iterations_->item(report.kept, 0));
-    kept_->setText(text(keptText(report)));
+    // Each fitted gradient component's misfit, start and kept, under the kept state.
+    std::string kept = keptText(report);
+    for (const std::string& line : gradientMisfitLines(report))
+        kept += "\n" + line + ".";
+    kept_->setText(text(kept));
     const std::string held = heldSummary(report);
     held_->setText(text(held + (held.empty() ? "" : ".")));
     held_->setVisible(!held.empty());

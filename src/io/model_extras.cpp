@@ -87,6 +87,8 @@ constexpr std::array CornerInversionFields{
 constexpr std::array FitDataFields{flagField(&ExtrasFitData::Gravity), flagField(&ExtrasFitData::Magnetic),
                                    numberField(&ExtrasFitData::GravityError),
                                    numberField(&ExtrasFitData::MagneticError)};
+constexpr std::array GradientFitFields{wordField(&ExtrasGradientFit::Component),
+                                       numberField(&ExtrasGradientFit::Error), flagField(&ExtrasGradientFit::Shift)};
 constexpr std::array MagneticRegionalFields{numberField(&MagneticRegionalRecord::A),
                                             numberField(&MagneticRegionalRecord::B)};
 constexpr std::array ViewFields{numberField(&ExtrasView::XMin), numberField(&ExtrasView::XMax),
@@ -102,6 +104,36 @@ bool errorsPositive(const ExtrasFitData& f, std::string& why)
     if (f.GravityError > 0 && f.MagneticError > 0)
         return true;
     why = "an observational error must be above 0";
+    return false;
+}
+
+}  // namespace
+
+int extrasGradientComponent(std::string_view name)
+{
+    for (int k = 0; k < 6; ++k)
+        if (name == extrasGradientName(k))
+            return k;
+    return -1;
+}
+
+const char* extrasGradientName(int k)
+{
+    static constexpr const char* Names[] = {"xx", "xy", "xz", "yy", "yz", "zz"};
+    return k >= 0 && k < 6 ? Names[k] : "";
+}
+
+namespace {
+
+bool gradientFitNamed(const ExtrasGradientFit& f, std::string& why)
+{
+    if (f.Error <= 0) {
+        why = "an observational error must be above 0";
+        return false;
+    }
+    if (extrasGradientComponent(f.Component) >= 0)
+        return true;
+    why = extrasQuote(f.Component) + " is not a gradient component (xx, xy, xz, yy, yz or zz)";
     return false;
 }
 
@@ -236,6 +268,7 @@ const std::vector<Key>& keys()
         onOff<&ModelExtras::AllBodies>("invert-all"),
         onOff<&ModelExtras::FitShift>("fit-shift"),
         record<&ModelExtras::FitData, FitDataFields, errorsPositive>("fit-data"),
+        record<&ModelExtras::FitGradients, GradientFitFields, gradientFitNamed>("fit-gradient"),
         {"regional",
          [](const Item& it, ModelExtras& x, std::string& why) {
              RegionalRecord r;
@@ -412,7 +445,7 @@ bool ModelExtras::empty() const
            Elevations.empty() &&
            MagStations.empty() && !GradientFrame && GradStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
            MagneticInversion.empty() && MagneticBounds.empty() && TypedBounds.empty() &&
-           !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && !Regional && !MagneticRegional && Holes.empty() &&
+           !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && FitGradients.empty() && !Regional && !MagneticRegional && Holes.empty() &&
            Display.empty() && !Titles[0] && !Titles[1] && !ModelFile && !CurrentBody && !View && Carried.Unknown.empty();
 }
 

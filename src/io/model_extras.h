@@ -138,6 +138,14 @@ struct ExtrasFitData {
     bool operator==(const ExtrasFitData&) const = default;
 };
 
+// A gravity gradient component "Invert the model" fits: its name in the
+// profile frame ("zz"), its observational error (E) and its shift flag.
+struct ExtrasGradientFit {
+    std::string Component;
+    double Error = 5;
+    bool Shift = false;
+};
+
 struct ExtrasHoleRow {
     double X = 0, Depth = 0;
 };
@@ -196,6 +204,7 @@ struct ModelExtras {
     bool AllBodies = false;
     bool FitShift = false;
     std::optional<ExtrasFitData> FitData;   // none: the defaults
+    std::vector<ExtrasGradientFit> FitGradients;   // the components chosen
     std::optional<RegionalRecord> Regional;
     std::optional<MagneticRegionalRecord> MagneticRegional;
     std::vector<ExtrasHole> Holes;
@@ -227,6 +236,10 @@ struct ExtrasReading {
 // A piece of the file in double quotes for a message, cut after its first
 // few characters.
 std::string extrasQuote(std::string_view s);
+// The gradient component a `fit-gradient` line names ("xx" 0 .. "zz" 5), -1
+// for none; and the name of component k.
+int extrasGradientComponent(std::string_view name);
+const char* extrasGradientName(int k);
 
 // Reads the block that may follow the records. bytes is the whole file and
 // at the offset of the first byte after the records. Nothing when no block

@@ -285,6 +285,9 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
                             ws.extras.MagneticError};
     if (!(fit == ExtrasFitData{}))
         x.FitData = fit;
+    for (int k = 0; k < 6; ++k)
+        if (const GradientFitChoice& g = ws.extras.FitGradients[static_cast<std::size_t>(k)]; g.Fit)
+            x.FitGradients.push_back({extrasGradientName(k), g.Error, g.Shift});
     x.Regional = ws.extras.RegionalRemoved;
     x.MagneticRegional = ws.extras.MagneticRegionalRemoved;
     for (int h = 1; h <= std::clamp(m.NumHoles, 0, MaxHoles); ++h) {
@@ -364,6 +367,9 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
     ws.extras.FitMagnetic = fit.Magnetic;
     ws.extras.GravityError = fit.GravityError;
     ws.extras.MagneticError = fit.MagneticError;
+    for (const ExtrasGradientFit& g : x.FitGradients)
+        if (const int k = extrasGradientComponent(g.Component); k >= 0)
+            ws.extras.FitGradients[static_cast<std::size_t>(k)] = {true, g.Error, g.Shift};
     ws.extras.RegionalRemoved = x.Regional;
     ws.extras.MagneticRegionalRemoved = x.MagneticRegional;
     ws.extras.Carried = x.Carried;

@@ -1,5 +1,6 @@
 #pragma once
 // Process-wide settings that are not part of the model itself.
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -49,6 +50,16 @@ struct CarriedLines {
     bool operator==(const CarriedLines&) const = default;
 };
 
+// One gravity gradient component as "Invert the model" fits it (profile
+// frame): chosen or not, its observational error (E), and whether a constant
+// shift of it is a further unknown.
+struct GradientFitChoice {
+    bool Fit = false;
+    double Error = 5;
+    bool Shift = false;
+    bool operator==(const GradientFitChoice&) const = default;
+};
+
 // What a model keeps for its file that has no other home.
 struct ExtrasState {
     // The options of "Invert the model" beyond the bodies' own choices, kept
@@ -61,6 +72,8 @@ struct ExtrasState {
     bool FitMagnetic = false;
     double GravityError = 0.1;    // mGal
     double MagneticError = 1;     // nT
+    // The gradient components fitted, in the order xx, xy, xz, yy, yz, zz.
+    std::array<GradientFitChoice, 6> FitGradients{};
     std::optional<RegionalRecord> RegionalRemoved;   // the regional last removed
     std::optional<MagneticRegionalRecord> MagneticRegionalRemoved;   // all removed, in sum
     CarriedLines Carried;

@@ -189,6 +189,33 @@ void checkFieldData(const fs::path& p)
     EXPECT_DOUBLE_EQ(s.g.back(), end[1]);
 }
 
+// The gradiometry line's table is the one its model holds: the same stations,
+// heights and geographic components, row by row.
+void checkGradientLine(const fs::path& p)
+{
+    Workspace ws;
+    ASSERT_EQ(loadModelFile(ws, (examplesDir / "field_profile_gradients.mod").string()).message(), "");
+    const GradientStations& g = ws.model.Grad;
+    EXPECT_EQ(g.Frame, TensorFrame::Geographic);
+    std::istringstream in(readText(p));
+    std::string line;
+    for (int i = 0; i < 3; ++i)
+        std::getline(in, line);
+    int i = 0;
+    for (double x = 0, h = 0; std::getline(in, line) && i < g.Num;) {
+        std::istringstream row(line);
+        GravityTensor t;
+        ASSERT_TRUE(row >> x >> h >> t.xx >> t.xy >> t.xz >> t.yy >> t.yz >> t.zz) << line;
+        ++i;
+        EXPECT_EQ(g.X[i], x);
+        EXPECT_EQ(g.Height[i], h);
+        EXPECT_EQ(g.Observed[i], t) << line;
+        EXPECT_EQ(g.HasObserved[i], (TensorFlags{true, true, true, true, true, true}));
+    }
+    EXPECT_GT(i, 50);
+    EXPECT_EQ(i, g.Num);
+}
+
 }  // namespace
 
 TEST(ExampleFiles, EveryExampleIsReadByTheProgram)
@@ -209,6 +236,8 @@ TEST(ExampleFiles, EveryExampleIsReadByTheProgram)
             checkBoreholeFile(p);
         else if (ext == ".dta" || ext == ".dat")
             checkFieldData(p);
+        else if (p.filename() == "field_profile_gradients.txt")
+            checkGradientLine(p);   // read by the program as its model's gradient stations
         else if (ext == ".txt")
             EXPECT_EQ(readPointFileAt(p.string()).message(), "");
         else if (ext == ".sgy") {

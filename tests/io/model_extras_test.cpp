@@ -71,6 +71,8 @@ void everything(Workspace& ws)
     ws.extras.KeepLinkedCorners = true;
     ws.extras.AllBodies = ws.extras.FitShift = ws.extras.FitMagnetic = true;
     ws.extras.MagneticError = 2.5;
+    ws.extras.FitGradients[5] = {true, 3, true};
+    ws.extras.FitGradients[1] = {false, 7, true};   // not chosen: not kept
     ws.extras.RegionalRemoved = RegionalRecord{"linear", {0.156361, -52.2}};
     ws.extras.MagneticRegionalRemoved = MagneticRegionalRecord{12.5, -0.03};
     for (int h = 1; h <= 2; ++h) {
@@ -177,8 +179,10 @@ TEST(ModelExtras, EveryKindOfItemSavesLoadsAndSavesAlike)
     EXPECT_EQ(back.inversion.InversionBody, 2);
     EXPECT_EQ(back.inversion.NumIterations, 25);
     EXPECT_TRUE(back.extras.KeepLinkedCorners);
-    EXPECT_NE(again.find("keep-linked 1\r\ninvert-all 1\r\nfit-shift 1\r\nfit-data 1 1 0.1 2.5\r\n"),
+    EXPECT_NE(again.find("keep-linked 1\r\ninvert-all 1\r\nfit-shift 1\r\nfit-data 1 1 0.1 2.5\r\n"
+                         "fit-gradient zz 3 1\r\n"),
               std::string::npos);
+    EXPECT_EQ(back.extras.FitGradients, (std::array<GradientFitChoice, 6>{{{}, {}, {}, {}, {}, {true, 3, true}}}));
     EXPECT_TRUE(back.extras.AllBodies && back.extras.FitShift && back.extras.FitGravity && back.extras.FitMagnetic);
     EXPECT_EQ(back.extras.GravityError, 0.1);
     EXPECT_EQ(back.extras.MagneticError, 2.5);
@@ -264,6 +268,8 @@ TEST(ModelExtras, LinesThatCannotBeReadAreReportedAndLeftOut)
         {"invert-all 2", "\"2\" is not 0 or 1"},
         {"fit-data 1 0 0 1", "must be above 0"},
         {"fit-data 1 1 0.1", "takes 4 fields"},
+        {"fit-gradient tzz 5 0", "\"tzz\" is not a gradient component (xx, xy, xz, yy, yz or zz)"},
+        {"fit-gradient zz 0 1", "must be above 0"},
         {"field 50000 60 2", "takes 4 fields"},
         {"magstation 1 0.1 x", "\"x\" is not a number"},
         {"regional cubic 1 2", "not a kind of regional"},

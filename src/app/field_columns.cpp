@@ -66,7 +66,9 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
     connect(XYData, &QCheckBox::toggled, this, &Tdatadisplay1::XYDataClick);
 
     auto* chooser = new QGridLayout;
-    chooser->addWidget(new QLabel(QStringLiteral("X position column "), this), 0, 0);
+    XColumnLabel = new QLabel(QStringLiteral("X position column "), this);
+    XColumnLabel->setObjectName(QStringLiteral("XColumnLabel"));
+    chooser->addWidget(XColumnLabel, 0, 0);
     chooser->addWidget(XColumn, 0, 1);
     chooser->addWidget(XSpin, 0, 2);
     chooser->addWidget(YColumnLabel, 1, 0);
@@ -120,6 +122,20 @@ void Tdatadisplay1::setMagnetic(bool magnetic)
     CancelBtn->setVisible(magnetic);
 }
 
+void Tdatadisplay1::setSurvey(bool survey)
+{
+    survey_ = survey;
+    if (survey) {
+        setWindowTitle(QStringLiteral("Survey Data Entry"));
+        DataColumnLabel->setText(QStringLiteral("Data column"));
+        CancelBtn->show();
+    }
+    XColumnLabel->setText(survey ? QStringLiteral("Easting column") : QStringLiteral("X position column "));
+    YColumnLabel->setText(survey ? QStringLiteral("Northing column") : QStringLiteral("Y position column"));
+    HeightData->setText(survey ? QStringLiteral("Elevation column") : QStringLiteral("Height column"));
+    XYData->setVisible(!survey);   // both coordinates are always taken
+}
+
 void Tdatadisplay1::fill(const FieldDataTable& table)
 {
     table_ = table;
@@ -142,8 +158,8 @@ void Tdatadisplay1::fill(const FieldDataTable& table)
     }
     XColumn->setText(QStringLiteral("1"));
     YColumn->setText(QStringLiteral("2"));
-    GravColumn->setText(QStringLiteral("2"));
-    XYData->setChecked(false);
+    GravColumn->setText(survey_ ? QStringLiteral("3") : QStringLiteral("2"));
+    XYData->setChecked(survey_);
     XYDataClick();
     HColumn->setText(QStringLiteral("3"));
     ConstHeight->setText(QStringLiteral("0"));
@@ -256,6 +272,27 @@ ColumnChoice Tdatadisplay1::choice() const
 
 std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
 {
+    const auto chosen = chooseColumnsFile(window, magnetic ? ColumnsFor::Magnetic : ColumnsFor::Gravity);
+    if (!chosen)
+        return std::nullopt;
+    Platform& platform = window.platform();
+    const FieldDataTable& table = chosen->table;
+    StationList s = stationsFromTable(table, chosen->choice);
+    if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
+        platform.error(tooFewStationsText(s.x.size()));
+        return std::nullopt;
+    }
+    if (table.linesDropped)
+        platform.warning(LinesDroppedText);
+    if (s.truncated)
+        platform.warning(StationsTruncatedText);
+    if (s.sorted)
+        platform.warning(StationsSortedText);
+    return s;
+}
+
+std::optional<ChosenColumns> chooseColumnsFile(Tcorvane& window, ColumnsFor use)
+{
     Platform& platform = window.platform();
     const QString name = platform.openFileName(FieldDataFilter, FieldDataPattern);
     if (name.isEmpty())
@@ -277,24 +314,13 @@ std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
         platform.error(QString::fromStdString(read.message()));
         return std::nullopt;
     }
-    const FieldDataTable& table = *read;
     Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
-    grid.setMagnetic(magnetic);
-    grid.fill(table);
+    grid.setMagnetic(use == ColumnsFor::Magnetic);
+    grid.setSurvey(use == ColumnsFor::Survey);
+    grid.fill(*read);
     if (window.execDialog(grid) != QDialog::Accepted)
         return std::nullopt;
-    StationList s = stationsFromTable(table, grid.choice());
-    if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
-        platform.error(tooFewStationsText(s.x.size()));
-        return std::nullopt;
-    }
-    if (table.linesDropped)
-        platform.warning(LinesDroppedText);
-    if (s.truncated)
-        platform.warning(StationsTruncatedText);
-    if (s.sorted)
-        platform.warning(StationsSortedText);
-    return s;
+    return ChosenColumns{std::move(*read), grid.choice()};
 }
 
 }  // namespace corvane

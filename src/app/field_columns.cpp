@@ -161,7 +161,7 @@ void Tdatadisplay1::fill(const FieldDataTable& table)
     GravColumn->setText(survey_ ? QStringLiteral("3") : QStringLiteral("2"));
     XYData->setChecked(survey_);
     XYDataClick();
-    HColumn->setText(QStringLiteral("3"));
+    HColumn->setText(survey_ ? QStringLiteral("4") : QStringLiteral("3"));   // E N value elevation
     ConstHeight->setText(QStringLiteral("0"));
     HeightData->setChecked(false);
     HeightDataClick();

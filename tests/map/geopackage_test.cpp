@@ -67,9 +67,8 @@ TEST(GeoPackage, LayersReadBackWithOgr)
     EXPECT_DOUBLE_EQ(magnetic->GetFieldAsDouble("magnetic_calculated"), 50);
     EXPECT_LT(stations->GetLayerDefn()->GetFieldIndex("offset_m"), 0);   // no station off the line
 
-    // Stations off the line stand at their offsets, to its left positive (north
-    // here); a magnetic station at a gravity station's x but off the line is
-    // a point of its own.
+    // Off the line, at the offset (left, north here, positive); a magnetic
+    // station at a gravity station's x but off the line is a point of its own.
     auto off = smallModel();
     off->StationOffset[1] = 0.5, off->Mag.Offset[2] = -0.25, off->Mag.Offset[1] = 0.1;
     ASSERT_TRUE(writeGeoPackage(path, *off, line.value));
@@ -84,10 +83,10 @@ TEST(GeoPackage, LayersReadBackWithOgr)
         OGRFeatureUniquePtr f(offStations->GetFeature(fid));
         ASSERT_TRUE(f) << fid;
         const OGRPoint* p = f->GetGeometryRef()->toPoint();
+        EXPECT_EQ(std::make_pair(p->getX(), p->getY()),
+                  std::make_pair(f->GetFieldAsDouble("easting"), f->GetFieldAsDouble("northing")));
         EXPECT_NEAR(p->getX(), e, 1e-6) << fid;
         EXPECT_NEAR(p->getY(), n, 1e-6) << fid;
-        EXPECT_NEAR(f->GetFieldAsDouble("easting"), e, 1e-6) << fid;
-        EXPECT_NEAR(f->GetFieldAsDouble("northing"), n, 1e-6) << fid;
         EXPECT_NEAR(f->GetFieldAsDouble("offset_m"), offset, 1e-9) << fid;
     }
 

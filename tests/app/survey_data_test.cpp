@@ -36,8 +36,7 @@ TEST(SurveyData, ReplacesOneFieldsStationsWithTheirOffsetsInOneStep)
         Model& m = ws.model;
         test::setStations(m, 11, 0, 10);
         test::setBody(m, 1, {{1, 0.5}, {3, 0.5}, {3, 1.5}, {1, 1.5}}, 0.2, 10, 10);
-        m.Bodies[1].Susceptibility = 0.02;
-        m.ModelExists = true, m.HaveObserved = false;
+        m.Bodies[1].Susceptibility = 0.02, m.ModelExists = true, m.HaveObserved = false;
         setMagneticStations(m, {{0, 0, 1.0}, {5, 0, 2.0}, {10, 0, 3.0}});
         m.RecalculateModel();
         const auto before = std::make_unique<Model>(m);
@@ -47,12 +46,11 @@ TEST(SurveyData, ReplacesOneFieldsStationsWithTheirOffsetsInOneStep)
         ASSERT_EQ(applySurvey(ws, field, p), QString());
         ASSERT_EQ(h.end(), ModelHistory::Outcome::Recorded);
         EXPECT_TRUE(h.modified());
-        // In profile order, x 0.5, 2, 3 km and offsets -0.2, 0, 0.5 km; the
-        // anomalies those at the new stations, the other field as it was.
+        // In profile order, offsets kept; the other field as it was.
         ASSERT_EQ(gravity ? m.NumStations : m.Mag.Num, 3);
         EXPECT_EQ(gravity ? m.Mag.Num : m.NumStations, gravity ? 3 : 11);
         EXPECT_EQ(m.HaveObserved, gravity);
-        const auto fresh = std::make_unique<Model>(m);
+        const auto fresh = std::make_unique<Model>(m);   // the anomalies at the new stations
         fresh->RecalculateModel();
         const double x[] = {0.5, 2, 3}, offset[] = {-0.2, 0, 0.5}, value[] = {5, 6, 7.5}, height[] = {0.01, 0, 0.02};
         for (int i = 1; i <= 3; ++i) {
@@ -63,12 +61,10 @@ TEST(SurveyData, ReplacesOneFieldsStationsWithTheirOffsetsInOneStep)
             EXPECT_EQ(gravity ? m.CalculatedGravity[i] : m.Mag.Calculated[i],
                       gravity ? fresh->CalculatedGravity[i] : fresh->Mag.Calculated[i]);
         }
-
         h.undo();
         EXPECT_EQ(std::memcmp(&m.Mag, &before->Mag, sizeof(MagneticStations)), 0);
         EXPECT_EQ(m.NumStations, 11);
         EXPECT_FALSE(hasGravityOffsets(m) || hasMagneticOffsets(m) || m.HaveObserved || h.modified());
-        EXPECT_EQ(m.CalculatedGravity[4], before->CalculatedGravity[4]);
 
         // Fewer than two stations kept: refused, nothing changed.
         map::SurveyProjection one = p;

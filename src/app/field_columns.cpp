@@ -67,6 +67,7 @@ Tdatadisplay1::Tdatadisplay1(QWidget* parent) : QDialog(parent)
 
     auto* chooser = new QGridLayout;
     XColumnLabel = new QLabel(QStringLiteral("X position column "), this);
+    XColumnLabel->setObjectName(QStringLiteral("XColumnLabel"));
     chooser->addWidget(XColumnLabel, 0, 0);
     chooser->addWidget(XColumn, 0, 1);
     chooser->addWidget(XSpin, 0, 2);
@@ -125,6 +126,20 @@ void Tdatadisplay1::setMagnetic(bool magnetic)
     CancelBtn->setVisible(magnetic);
 }
 
+void Tdatadisplay1::setSurvey(bool survey)
+{
+    survey_ = survey;
+    if (survey) {
+        setWindowTitle(QStringLiteral("Survey Data Entry"));
+        DataColumnLabel->setText(QStringLiteral("Data column"));
+        CancelBtn->show();
+    }
+    XColumnLabel->setText(survey ? QStringLiteral("Easting column") : QStringLiteral("X position column "));
+    YColumnLabel->setText(survey ? QStringLiteral("Northing column") : QStringLiteral("Y position column"));
+    HeightData->setText(survey ? QStringLiteral("Elevation column") : QStringLiteral("Height column"));
+    XYData->setVisible(!survey);   // both coordinates are always taken
+}
+
 void Tdatadisplay1::fill(const FieldDataTable& table)
 {
     table_ = table;
@@ -149,10 +164,10 @@ void Tdatadisplay1::fill(const FieldDataTable& table)
     }
     XColumn->setText(QStringLiteral("1"));
     YColumn->setText(QStringLiteral("2"));
-    GravColumn->setText(QStringLiteral("2"));
-    XYData->setChecked(false);
+    GravColumn->setText(survey_ ? QStringLiteral("3") : QStringLiteral("2"));
+    XYData->setChecked(survey_);
     XYDataClick();
-    HColumn->setText(QStringLiteral("3"));
+    HColumn->setText(survey_ ? QStringLiteral("4") : QStringLiteral("3"));   // E N value elevation
     ConstHeight->setText(QStringLiteral("0"));
     HeightData->setChecked(false);
     HeightDataClick();
@@ -297,19 +312,28 @@ std::optional<FieldDataTable> openFieldDataTable(Tcorvane& window, TableShape sh
     return std::move(*read);
 }
 
-std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
+std::optional<ChosenColumns> chooseColumnsFile(Tcorvane& window, ColumnsFor use)
 {
-    Platform& platform = window.platform();
-    const std::optional<FieldDataTable> read = openFieldDataTable(window);
+    std::optional<FieldDataTable> read = openFieldDataTable(window);
     if (!read)
         return std::nullopt;
-    const FieldDataTable& table = *read;
     Tdatadisplay1& grid = window.dialog<Tdatadisplay1>(&window);
-    grid.setMagnetic(magnetic);
-    grid.fill(table);
+    grid.setMagnetic(use == ColumnsFor::Magnetic);
+    grid.setSurvey(use == ColumnsFor::Survey);
+    grid.fill(*read);
     if (window.execDialog(grid) != QDialog::Accepted)
         return std::nullopt;
-    StationList s = stationsFromTable(table, grid.choice());
+    return ChosenColumns{std::move(*read), grid.choice()};
+}
+
+std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic)
+{
+    const auto chosen = chooseColumnsFile(window, magnetic ? ColumnsFor::Magnetic : ColumnsFor::Gravity);
+    if (!chosen)
+        return std::nullopt;
+    Platform& platform = window.platform();
+    const FieldDataTable& table = chosen->table;
+    StationList s = stationsFromTable(table, chosen->choice);
     if (s.x.size() < 2 || !(s.x.back() > s.x.front())) {
         platform.error(tooFewStationsText(s.x.size()));
         return std::nullopt;

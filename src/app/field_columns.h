@@ -1,7 +1,8 @@
 #pragma once
 // The field-data column chooser: a field-data file's fields in a grid and the
-// columns to take, for "Begin a new model" and "Read in magnetic data" alike,
-// and in its gradient mode for "Read in gradient data".
+// columns to take, for "Begin a new model", "Read in magnetic data" and
+// "Read in survey data" alike, and in its gradient mode for "Read in
+// gradient data".
 #include "app/newmodel_data.h"
 #include "io/gradient_file.h"
 
@@ -38,6 +39,10 @@ public:
     // The data column named as magnetic (in nT), with a Cancel button; or
     // as gravity, OK only.
     void setMagnetic(bool magnetic);
+    // A scattered survey: easting and northing columns (both always taken),
+    // the value column and the elevation, with a Cancel button. Set after
+    // setMagnetic, before fill.
+    void setSurvey(bool survey);
 
     enum class Value { XColumn, YColumn, GravityColumn, CommentLines, HeightColumn };
     // One spin click: +1 or -1, held to the value's limits.
@@ -62,6 +67,7 @@ public:
     QLabel* DataUnit = nullptr;          // "nT", magnetic only
     QLabel* CommentLines = nullptr;
     QLabel* YColumnLabel = nullptr;
+    QLabel* XColumnLabel = nullptr;
     SpinArrows* XSpin = nullptr;
     SpinArrows* YSpin = nullptr;
     SpinArrows* GravSpin = nullptr;
@@ -100,6 +106,7 @@ private:
     FieldDataTable table_;
     int maxFields_ = 0;
     bool commentLinesSet_ = false;   // the user has spun the comment lines
+    bool survey_ = false;
 };
 
 // A field-data file chosen by the user and taken through the column chooser
@@ -110,5 +117,14 @@ std::optional<StationList> chooseStationsFile(Tcorvane& window, bool magnetic = 
 // decimal mark asked when its numbers read two ways). None when the user
 // gave up or the file cannot be read (the reason shown).
 std::optional<FieldDataTable> openFieldDataTable(Tcorvane& window, TableShape shape = {});
+
+// The same up to the columns chosen: the file's table and the choice, for
+// what it is chosen for.
+enum class ColumnsFor { Gravity, Magnetic, Survey };
+struct ChosenColumns {
+    FieldDataTable table;
+    ColumnChoice choice;
+};
+std::optional<ChosenColumns> chooseColumnsFile(Tcorvane& window, ColumnsFor use);
 
 }  // namespace corvane

@@ -76,6 +76,7 @@ void Tdatadisplay1::showGradientMode(bool on)
 void Tdatadisplay1::setGradient(bool profileLine)
 {
     profileLine_ = profileLine;
+    setSurvey(false);
     showGradientMode(true);
     setWindowTitle(QStringLiteral("Gradient Data Entry"));
     DataUnit->hide();

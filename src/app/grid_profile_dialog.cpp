@@ -2,6 +2,7 @@
 
 #include "app/grid_profile.h"
 #include "app/newmodel.h"
+#include "app/survey_data.h"
 #include "app/tcorvane.h"
 #include "display/dialog_widgets.h"
 #include "edit/add_body.h"
@@ -288,7 +289,7 @@ void exportToGisCommand(Tcorvane& window)
     Platform& platform = window.platform();
     const Model& m = window.workspace().model;
     if (!m.ProfileLine) {
-        platform.information(QStringLiteral("The profile is not placed on a map."));
+        platform.information(NoProfileLineText);
         return;
     }
     const auto line = map::ProfileLine::make(*m.ProfileLine, m.UnitsKm);

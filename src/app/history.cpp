@@ -15,7 +15,7 @@ namespace {
 using StationArray = Array1<double, MaxStations>;
 using HoleTable = Array1<THole, MaxHoles>;
 
-// The model's big tables, compared and restored as bytes: the four station
+// The model's big tables, compared and restored as bytes: the five station
 // arrays, the 51 body slots (slots above NumBodies included, so that a
 // body that comes back after an undo brings what its slot held), and last
 // the magnetic stations with the Earth's field, then the gradient stations.
@@ -23,7 +23,7 @@ static_assert(std::is_trivially_copyable_v<Tbody> && std::is_standard_layout_v<T
 static_assert(sizeof(Tbody) % 8 == 0 && sizeof(StationArray) % 8 == 0);
 static_assert(std::is_trivially_copyable_v<MagneticStations> && sizeof(MagneticStations) % 8 == 0);
 static_assert(std::is_trivially_copyable_v<GradientStations> && sizeof(GradientStations) % 8 == 0);
-constexpr int StationRegions = 4;
+constexpr int StationRegions = 5;
 constexpr int MagneticRegion = StationRegions + MaxBodies;
 constexpr int GradientRegion = MagneticRegion + 1;
 constexpr int NumRegions = GradientRegion + 1;
@@ -36,7 +36,7 @@ std::span<std::byte> region(Model& m, int r)
         return {reinterpret_cast<std::byte*>(&m.Grad), sizeof(GradientStations)};
     if (r < StationRegions) {
         StationArray* arrays[] = {&m.StationX, &m.ObservedGravity, &m.CalculatedGravity,
-                                  &m.StationHeight};
+                                  &m.StationHeight, &m.StationOffset};
         return {reinterpret_cast<std::byte*>(arrays[r]), sizeof(StationArray)};
     }
     return {reinterpret_cast<std::byte*>(&m.Bodies[r - StationRegions + 1]), sizeof(Tbody)};

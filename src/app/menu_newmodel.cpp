@@ -2,6 +2,7 @@
 #include "app/grid_profile.h"
 #include "app/newmodel.h"
 #include "app/station_table.h"
+#include "app/survey_data.h"
 #include "app/tcorvane.h"
 
 namespace corvane {
@@ -16,6 +17,11 @@ void Tcorvane::Beginanewmodel1Click()
 void Tcorvane::Profilefromgrids1Click()
 {
     profileFromGridsCommand(*this);
+}
+
+void Tcorvane::Readinsurveydata1Click()
+{
+    readSurveyCommand(*this);
 }
 
 void Tcorvane::ExporttoGIS1Click()

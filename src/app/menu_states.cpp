@@ -54,7 +54,7 @@ namespace {
 const char* const modelItems[] = {
     "Savethecurrentmodel1", "ImportamodelfromSidero1", "totheprinter1", "toanASCIIfile1",
     "totheclipboard1", "createanHPGLfile1", "createaDXFfile1", "createanSVGfile1",
-    "createaPNGfile1", "ExporttoGIS1", "configuretheprinter1",
+    "createaPNGfile1", "ExporttoGIS1", "Readinsurveydata1", "configuretheprinter1",
     "producehardcopy1", "Readinamodelfile1", "Changebodyproperties1",
     "Changeacornerwiththemouse1", "Changeacornernumerically1", "Moveabody1", "Turnabody1",
     "Changeunits1", "bodynumbers1", "BodyDensities1", "Highlightbodycorners1", "PLanview1",

@@ -11,6 +11,7 @@ const std::vector<Menu>& menuTable()
          {
              {"Beginanewmodel1", "&Begin a new model", "Ctrl+B", &Tcorvane::Beginanewmodel1Click},
              {"Profilefromgrids1", "&Profile from grids...", "", &Tcorvane::Profilefromgrids1Click},
+             {"Readinsurveydata1", "&Read in survey data...", "", &Tcorvane::Readinsurveydata1Click},
              {"Editthefielddata1", "&Edit the field data", "Ctrl+E", &Tcorvane::Editthefielddata1Click},
              {"Loadanoldmodel1", "&Load an old model", "Ctrl+L", &Tcorvane::Loadanoldmodel1Click},
              {"ImportamodelfromSidero1", "&Import a model from Sidero", "Ctrl+I",

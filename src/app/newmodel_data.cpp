@@ -70,6 +70,7 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
         if (stations) {
             m.NumStations = static_cast<int>(std::min<std::size_t>(stations->x.size(), MaxStations));
             m.StationHeight.fill(0);
+            m.StationOffset.fill(0);   // a new model is placed on no map
             for (int i = 1; i <= m.NumStations; ++i) {
                 const auto at = static_cast<std::size_t>(i - 1);
                 m.StationX[i] = stations->x[at];
@@ -81,6 +82,7 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
         const std::vector<double> x = evenProfile(in.points, in.spacing);
         m.NumStations = static_cast<int>(x.size());
         m.StationHeight.fill(0);
+        m.StationOffset.fill(0);
         for (int i = 1; i <= m.NumStations; ++i)
             m.StationX[i] = x[static_cast<std::size_t>(i - 1)];
     }
@@ -171,13 +173,16 @@ std::vector<StationRow> stationRows(const Model& m)
 {
     const int n = std::clamp(m.NumStations, 0, MaxStations);
     const bool heights = hasStationHeights(m);
+    const bool offsets = hasGravityOffsets(m);
     std::vector<StationRow> rows;
     rows.reserve(static_cast<std::size_t>(n));
     for (int i = 1; i <= n; ++i) {
         const std::string x = fixed(m.StationX[i], 9, 2).substr(0, FieldWidth);
         const std::string g = fixed(m.ObservedGravity[i], 6, 3).substr(0, FieldWidth);
         const std::string h = heights ? fixed(m.StationHeight[i], 9, 2).substr(0, FieldWidth) : "";
-        rows.push_back({QString::fromStdString(x), QString::fromStdString(g), QString::fromStdString(h)});
+        const std::string o = offsets ? fixed(m.StationOffset[i], 9, 3).substr(0, FieldWidth) : "";
+        rows.push_back({QString::fromStdString(x), QString::fromStdString(g), QString::fromStdString(h),
+                        QString::fromStdString(o)});
     }
     return rows;
 }
@@ -209,7 +214,13 @@ StationList stationsFromRows(const std::vector<StationRow>& rows, const Model& m
             else
                 h = storableNumber(rows[r].height.toStdString());
         }
-        if (x && g && h && !appendStation(s, *x, *g, *h))
+        // An empty offset cell puts the station on the line.
+        std::optional<double> o = 0.0;
+        if (known && rows[r].offset == shown[r].offset)
+            o = m.StationOffset[i];
+        else if (!rows[r].offset.trimmed().isEmpty())
+            o = storableNumber(rows[r].offset.toStdString());
+        if (x && g && h && o && !appendStation(s, *x, *g, *h, *o))
             break;
     }
     sortByPosition(s);
@@ -222,11 +233,13 @@ void applyEditedStations(Workspace& ws, const StationList& s)
     const bool hadHeights = hasStationHeights(m);
     m.NumStations = static_cast<int>(std::min<std::size_t>(s.x.size(), MaxStations));
     m.StationHeight.fill(0);
+    m.StationOffset.fill(0);
     for (int i = 1; i <= m.NumStations; ++i) {
         const auto at = static_cast<std::size_t>(i - 1);
         m.StationX[i] = s.x[at];
         m.ObservedGravity[i] = s.g[at];
         m.StationHeight[i] = at < s.h.size() ? s.h[at] : 0.0;
+        m.StationOffset[i] = at < s.offset.size() ? s.offset[at] : 0.0;
     }
     // Each body's anomaly is held per station: with stations removed or moved
     // the old values would stand at the wrong positions.

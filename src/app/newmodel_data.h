@@ -44,11 +44,13 @@ int prepareFirstBody(Workspace& ws);
 void finishFirstBody(Workspace& ws);
 
 // The grid of "Edit the field data": one row per station, with the heights
-// where some station stands off the datum (height empty otherwise).
+// where some station stands off the datum and the offsets where some station
+// stands off the profile line (each empty otherwise).
 struct StationRow {
     QString position;
     QString gravity;
     QString height = {};
+    QString offset = {};
 };
 std::vector<StationRow> stationRows(const Model& m);
 // Rows whose two cells are numbers, in order, as stations. A cell still

@@ -97,23 +97,34 @@ TDataDisplay::TDataDisplay(QWidget* parent)
 void TDataDisplay::fill(const Model& m)
 {
     const std::vector<StationRow> rows = stationRows(m);
-    const bool heights = !rows.empty() && !rows.front().height.isEmpty();
+    heights_ = !rows.empty() && !rows.front().height.isEmpty();
+    offsets_ = !rows.empty() && !rows.front().offset.isEmpty();
     QStringList headings{QStringLiteral("Position"), QStringLiteral("Gravity")};
-    if (heights) {
+    if (heights_)
         headings.push_back(QStringLiteral("Height"));
-        resize(std::max(width(), 460), height());   // room for the fourth column
-    }
+    if (offsets_)
+        headings.push_back(QStringLiteral("Offset"));
+    if (headings.size() > 2)
+        resize(std::max(width(), 360 + 100 * static_cast<int>(headings.size() - 2)), height());   // room for them
     std::vector<QStringList> cells;
-    for (const StationRow& r : rows)
-        cells.push_back(heights ? QStringList{r.position, r.gravity, r.height} : QStringList{r.position, r.gravity});
+    for (const StationRow& r : rows) {
+        QStringList row{r.position, r.gravity};
+        if (heights_)
+            row.push_back(r.height);
+        if (offsets_)
+            row.push_back(r.offset);
+        cells.push_back(row);
+    }
     setTable(headings, cells);
 }
 
 std::vector<StationRow> TDataDisplay::rows() const
 {
     std::vector<StationRow> out;
+    const int offsetColumn = heights_ ? 3 : 2;
     for (const QStringList& r : table())
-        out.push_back({r.value(0), r.value(1), r.size() > 2 ? r.value(2) : QString()});
+        out.push_back({r.value(0), r.value(1), heights_ ? r.value(2) : QString(),
+                       offsets_ ? r.value(offsetColumn) : QString()});
     return out;
 }
 
@@ -131,10 +142,12 @@ QString cell(double v, int decimals)
 std::vector<MagneticStationRow> magneticStationRows(const Model& m)
 {
     const MagneticStations& mag = m.Mag;
+    const bool offsets = hasMagneticOffsets(m);
     std::vector<MagneticStationRow> rows;
     for (int i = 1; i <= std::clamp(mag.Num, 0, MaxStations); ++i)
         rows.push_back({cell(mag.X[i], 3), cell(mag.Height[i], 3),
-                        mag.HasObserved[i] ? cell(mag.Observed[i], 2) : QString()});
+                        mag.HasObserved[i] ? cell(mag.Observed[i], 2) : QString(),
+                        offsets ? cell(mag.Offset[i], 3) : QString()});
     return rows;
 }
 
@@ -166,10 +179,14 @@ std::vector<MagneticStationValue> magneticStationsFromRows(const std::vector<Mag
             if (!v.observed)
                 continue;
         }
-        if (!x || !h)
+        const auto o = rows[r].offset.trimmed().isEmpty()
+                           ? std::optional<double>(0.0)
+                           : value(rows[r].offset, known ? shown[r].offset : QString(), known ? mag.Offset[i] : 0);
+        if (!x || !h || !o)
             continue;
         v.x = *x;
         v.height = *h;
+        v.offset = *o;
         out.push_back(v);
     }
     return out;
@@ -183,17 +200,26 @@ TMagStationTable::TMagStationTable(QWidget* parent)
 
 void TMagStationTable::fill(const Model& m)
 {
+    offsets_ = hasMagneticOffsets(m);
+    QStringList headings{QStringLiteral("Position"), QStringLiteral("Height"), QStringLiteral("Anomaly (nT)")};
+    if (offsets_) {
+        headings.push_back(QStringLiteral("Offset"));
+        resize(std::max(width(), 520), height());   // room for the fourth column
+    }
     std::vector<QStringList> cells;
-    for (const MagneticStationRow& r : magneticStationRows(m))
+    for (const MagneticStationRow& r : magneticStationRows(m)) {
         cells.push_back({r.position, r.height, r.anomaly});
-    setTable({QStringLiteral("Position"), QStringLiteral("Height"), QStringLiteral("Anomaly (nT)")}, cells);
+        if (offsets_)
+            cells.back().push_back(r.offset);
+    }
+    setTable(headings, cells);
 }
 
 std::vector<MagneticStationRow> TMagStationTable::rows() const
 {
     std::vector<MagneticStationRow> out;
     for (const QStringList& r : table())
-        out.push_back({r.value(0), r.value(1), r.value(2)});
+        out.push_back({r.value(0), r.value(1), r.value(2), offsets_ ? r.value(3) : QString()});
     return out;
 }
 

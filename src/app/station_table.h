@@ -53,6 +53,9 @@ public:
     explicit TDataDisplay(QWidget* parent = nullptr);
     void fill(const Model& m);
     std::vector<StationRow> rows() const;
+
+private:
+    bool heights_ = false, offsets_ = false;   // the columns fill showed
 };
 
 // "Edit the magnetic stations": one row per station, its position, height
@@ -62,6 +65,7 @@ struct MagneticStationRow {
     QString position;
     QString height;
     QString anomaly;
+    QString offset = {};   // empty unless some station stands off the line
 };
 std::vector<MagneticStationRow> magneticStationRows(const Model& m);
 // Rows whose position and height are numbers and whose anomaly is a number
@@ -76,6 +80,9 @@ public:
     explicit TMagStationTable(QWidget* parent = nullptr);
     void fill(const Model& m);
     std::vector<MagneticStationRow> rows() const;
+
+private:
+    bool offsets_ = false;
 };
 
 inline const QString NoMagneticStationsText =

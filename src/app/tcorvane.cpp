@@ -252,6 +252,7 @@ void Tcorvane::FormActivate()
         m.CalculatedGravity[i] = 0;
     }
     m.StationHeight.fill(0);
+    m.StationOffset.fill(0);
     for (int b = 1; b <= MaxBodies; ++b) {
         Tbody& body = m.Bodies[b];
         body.Gravity.fill(0);

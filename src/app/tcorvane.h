@@ -144,6 +144,7 @@ public slots:
 
     // ---- Edit the Model ----
     void Profilefromgrids1Click();
+    void Readinsurveydata1Click();
     void ExporttoGIS1Click();
     void Addabody1Click();
     void KeyinaBody1Click();

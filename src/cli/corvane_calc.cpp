@@ -456,6 +456,7 @@ std::string takeStations(Model& m, const Options& o)
         return problem;
     m.NumStations = static_cast<int>(s.x.size());
     m.StationHeight.fill(0);
+    m.StationOffset.fill(0);   // a field-data file's stations stand on the line
     for (int i = 1; i <= m.NumStations; ++i) {
         const auto at = static_cast<std::size_t>(i - 1);
         m.StationX[i] = s.x[at];

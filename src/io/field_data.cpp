@@ -170,7 +170,7 @@ void sortByPosition(StationList& s)
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return s.x[a] < s.x[b]; });
-    std::vector<double> x, g, h;
+    std::vector<double> x, g, h, offset;
     x.reserve(order.size());
     g.reserve(order.size());
     h.reserve(order.size());
@@ -178,20 +178,28 @@ void sortByPosition(StationList& s)
         x.push_back(s.x[i]);
         g.push_back(s.g[i]);
         h.push_back(i < s.h.size() ? s.h[i] : 0.0);
+        if (!s.offset.empty())
+            offset.push_back(i < s.offset.size() ? s.offset[i] : 0.0);
     }
     s.x = std::move(x);
     s.g = std::move(g);
     s.h = std::move(h);
+    s.offset = std::move(offset);
     s.sorted = true;
 }
 
-bool appendStation(StationList& s, double x, double g, double h)
+bool appendStation(StationList& s, double x, double g, double h, double offset)
 {
     if (static_cast<int>(s.x.size()) >= MaxStations) {
         s.truncated = true;
         return false;
     }
     s.h.resize(s.x.size(), 0.0);   // a list filled without heights
+    // Offsets are kept only once a station has one.
+    if (offset != 0 || !s.offset.empty()) {
+        s.offset.resize(s.x.size(), 0.0);
+        s.offset.push_back(offset);
+    }
     s.x.push_back(x);
     s.g.push_back(g);
     s.h.push_back(h);

@@ -105,6 +105,7 @@ struct StationList {
     std::vector<double> x;
     std::vector<double> g;
     std::vector<double> h;   // heights above the datum, one per station
+    std::vector<double> offset;   // distances from the profile line (model.h); none: all 0
     bool truncated = false;   // more usable lines than the 4096 stations hold
     bool sorted = false;      // positions were out of order and have been sorted
     std::vector<int> skipped; // data lines with text that gave no station (file line numbers)
@@ -112,7 +113,7 @@ struct StationList {
 };
 
 // Appends a station unless the list is full (4096); returns false once it is.
-bool appendStation(StationList& s, double x, double g, double h = 0);
+bool appendStation(StationList& s, double x, double g, double h = 0, double offset = 0);
 // Sorts the stations by position (stable) if they are out of order, and says so.
 void sortByPosition(StationList& s);
 

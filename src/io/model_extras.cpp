@@ -52,6 +52,8 @@ constexpr std::array DensityLawFields{wholeField(&ExtrasDensityLaw::Body, 1, Max
                                       numberField(&ExtrasDensityLaw::Z0)};
 constexpr std::array ElevationFields{wholeField(&ExtrasElevation::Station, 1, MaxNumber),
                                      limitedField(&ExtrasElevation::Height, StationHeightLimit)};
+constexpr std::array OffsetFields{wholeField(&ExtrasOffset::Station, 1, MaxNumber),
+                                  limitedField(&ExtrasOffset::Offset, StationOffsetLimit)};
 constexpr std::array MagStationFields{limitedField(&ExtrasMagStation::X, StationPositionLimit),
                                       limitedField(&ExtrasMagStation::Height, StationHeightLimit),
                                       maybeField(&ExtrasMagStation::Anomaly, ObservedMagneticLimit)};
@@ -253,7 +255,9 @@ const std::vector<Key>& keys()
         record<&ModelExtras::Magnetisations, MagnetisationFields>("magnetisation"),
         record<&ModelExtras::DensityLaws, DensityLawFields, lawNamed>("density-law"),
         record<&ModelExtras::Elevations, ElevationFields>("elevation"),
+        record<&ModelExtras::Offsets, OffsetFields>("offset"),
         record<&ModelExtras::MagStations, MagStationFields>("magstation"),
+        record<&ModelExtras::MagOffsets, OffsetFields>("magoffset"),
         record<&ModelExtras::GradientFrame, GradientFrameFields, frameNamed>("gradient-frame"),
         record<&ModelExtras::GradStations, GradStationFields>("gradstation"),
         record<&ModelExtras::BodyInversion, BodyInversionFields>("invert"),
@@ -442,8 +446,8 @@ bool ModelExtras::empty() const
     if (!PointSetLines.empty() || BackdropLine || MapGridLine)
         return false;
     return Hidden.empty() && Links.empty() && !ProfileLine && !Field && Magnetisations.empty() && DensityLaws.empty() &&
-           Elevations.empty() &&
-           MagStations.empty() && !GradientFrame && GradStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
+           Elevations.empty() && Offsets.empty() &&
+           MagStations.empty() && MagOffsets.empty() && !GradientFrame && GradStations.empty() && BodyInversion.empty() && Bounds.empty() && CornerInversion.empty() &&
            MagneticInversion.empty() && MagneticBounds.empty() && TypedBounds.empty() &&
            !InversionBody && !Iterations && !KeepLinkedCorners && !AllBodies && !FitShift && !FitData && FitGradients.empty() && !Regional && !MagneticRegional && Holes.empty() &&
            Display.empty() && !Titles[0] && !Titles[1] && !ModelFile && !CurrentBody && !View && Carried.Unknown.empty();

@@ -74,6 +74,13 @@ struct ExtrasElevation {
     double Height = 0;
 };
 
+// A station's distance from the profile line (gravity or magnetic station).
+struct ExtrasOffset {
+    int Station = 0;
+    int Line = 0;
+    double Offset = 0;
+};
+
 struct ExtrasMagStation {
     double X = 0, Height = 0;
     std::optional<double> Anomaly;   // "-" in the file: no observed value
@@ -189,7 +196,9 @@ struct ModelExtras {
     std::vector<ExtrasMagnetisation> Magnetisations;
     std::vector<ExtrasDensityLaw> DensityLaws;
     std::vector<ExtrasElevation> Elevations;
+    std::vector<ExtrasOffset> Offsets;
     std::vector<ExtrasMagStation> MagStations;
+    std::vector<ExtrasOffset> MagOffsets;
     std::optional<ExtrasGradientFrame> GradientFrame;   // none: the profile frame
     std::vector<ExtrasGradStation> GradStations;
     std::vector<ExtrasBodyInversion> BodyInversion;

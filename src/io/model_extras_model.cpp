@@ -262,6 +262,9 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
     for (int i = 1; i <= std::clamp(mag.Num, 0, MaxStations); ++i)
         x.MagStations.push_back({mag.X[i], mag.Height[i],
                                  mag.HasObserved[i] ? std::optional<double>(mag.Observed[i]) : std::nullopt});
+    for (int i = 1; i <= std::clamp(mag.Num, 0, MaxStations); ++i)
+        if (mag.Offset[i] != 0)
+            x.MagOffsets.push_back({i, 0, mag.Offset[i]});
     const GradientStations& grad = m.Grad;
     if (grad.Num > 0 && grad.Frame == TensorFrame::Geographic)
         x.GradientFrame = ExtrasGradientFrame{"geographic"};
@@ -278,6 +281,9 @@ ModelExtras extrasOf(const Workspace& ws, const std::string& modelPath)
     for (int i = 1; i <= std::clamp(m.NumStations, 0, MaxStations); ++i)
         if (m.StationHeight[i] != 0)
             x.Elevations.push_back({i, 0, m.StationHeight[i]});
+    for (int i = 1; i <= std::clamp(m.NumStations, 0, MaxStations); ++i)
+        if (m.StationOffset[i] != 0)
+            x.Offsets.push_back({i, 0, m.StationOffset[i]});
     x.KeepLinkedCorners = ws.extras.KeepLinkedCorners;
     x.AllBodies = ws.extras.AllBodies;
     x.FitShift = ws.extras.FitShift;
@@ -536,6 +542,19 @@ void applyExtras(Workspace& ws, const ModelExtras& x, std::vector<std::string>& 
                            " magnetic stations: the first " + std::to_string(MaxStations) + " are kept.");
     if (!stations.empty())
         setMagneticStations(m, std::move(stations));   // calculates every body's magnetic anomaly
+    // Offsets after the stations they belong to; the calculation does not use them.
+    for (const ExtrasOffset& o : x.Offsets) {
+        if (o.Station > m.NumStations)
+            problem(o.Line, "there is no station " + std::to_string(o.Station));
+        else
+            m.StationOffset[o.Station] = o.Offset;
+    }
+    for (const ExtrasOffset& o : x.MagOffsets) {
+        if (o.Station > m.Mag.Num)
+            problem(o.Line, "there is no magnetic station " + std::to_string(o.Station));
+        else
+            m.Mag.Offset[o.Station] = o.Offset;
+    }
     applyGradientStations(m, x, problems);
 
     // Hidden last: one body always stays in the total, as the hide command keeps it.

@@ -238,6 +238,7 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
     // The records hold no heights: every station stands on the datum until
     // an extras block says otherwise.
     m.StationHeight.fill(0);
+    m.StationOffset.fill(0);   // nor offsets from the line
     for (int i = 1; i <= m.NumStations; ++i) {
         m.StationX[i] = f.StationX[static_cast<std::size_t>(i - 1)];
         m.ObservedGravity[i] = f.ObservedGravity[static_cast<std::size_t>(i - 1)];

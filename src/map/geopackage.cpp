@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 namespace corvane::map {
 
@@ -23,7 +25,7 @@ struct Writer {
     OGRSpatialReference* srs = nullptr;
     std::string problem;
 
-    OGRLayer* layer(const char* name, OGRwkbGeometryType type, std::initializer_list<std::pair<const char*, OGRFieldType>> fields)
+    OGRLayer* layer(const char* name, OGRwkbGeometryType type, const std::vector<std::pair<const char*, OGRFieldType>>& fields)
     {
         OGRLayer* l = ds->CreateLayer(name, srs, type, nullptr);
         for (const auto& [field, kind] : fields) {
@@ -68,33 +70,41 @@ void writeLine(Writer& w, const ProfileLine& line)
 
 void writeStations(Writer& w, const Model& m, const ProfileLine& line)
 {
-    OGRLayer* l = w.layer("stations", wkbPoint,
-                          {{"x_m", OFTReal}, {"easting", OFTReal}, {"northing", OFTReal}, {"height_m", OFTReal},
-                           {"gravity_observed", OFTReal}, {"gravity_calculated", OFTReal},
-                           {"magnetic_observed", OFTReal}, {"magnetic_calculated", OFTReal}});
+    // The offset column only for a model with stations off the line, so that
+    // other models' layers stay as they were.
+    const bool offsets = hasGravityOffsets(m) || hasMagneticOffsets(m);
+    std::vector<std::pair<const char*, OGRFieldType>> fields{
+        {"x_m", OFTReal}, {"easting", OFTReal}, {"northing", OFTReal}, {"height_m", OFTReal},
+        {"gravity_observed", OFTReal}, {"gravity_calculated", OFTReal},
+        {"magnetic_observed", OFTReal}, {"magnetic_calculated", OFTReal}};
+    if (offsets)
+        fields.emplace_back("offset_m", OFTReal);
+    OGRLayer* l = w.layer("stations", wkbPoint, fields);
     if (!l)
         return;
     struct Station {
-        double x = 0, height = 0;
+        double x = 0, height = 0, offset = 0;
         std::optional<double> gObs, gCalc, mObs, mCalc;
     };
     std::vector<Station> stations;
-    std::map<std::pair<double, double>, std::size_t> at;   // a place and its station
+    std::map<std::tuple<double, double, double>, std::size_t> at;   // a place and its station
     for (int i = 1; i <= std::clamp(m.NumStations, 0, MaxStations); ++i) {
-        Station s{m.StationX[i], m.StationHeight[i], std::nullopt, m.CalculatedGravity[i], std::nullopt, std::nullopt};
+        Station s{m.StationX[i], m.StationHeight[i], m.StationOffset[i], std::nullopt, m.CalculatedGravity[i],
+                  std::nullopt, std::nullopt};
         if (m.HaveObserved)
             s.gObs = m.ObservedGravity[i];
-        at.emplace(std::make_pair(s.x, s.height), stations.size());
+        at.emplace(std::make_tuple(s.x, s.height, s.offset), stations.size());
         stations.push_back(s);
     }
     const MagneticStations& mag = m.Mag;
     for (int i = 1; i <= std::clamp(mag.Num, 0, MaxStations); ++i) {
-        const auto found = at.find({mag.X[i], mag.Height[i]});
+        const auto found = at.find({mag.X[i], mag.Height[i], mag.Offset[i]});
         Station* s = nullptr;
         if (found != at.end() && !stations[found->second].mCalc) {
             s = &stations[found->second];
         } else {
-            stations.push_back({mag.X[i], mag.Height[i], std::nullopt, std::nullopt, std::nullopt, std::nullopt});
+            stations.push_back({mag.X[i], mag.Height[i], mag.Offset[i], std::nullopt, std::nullopt, std::nullopt,
+                                std::nullopt});
             s = &stations.back();
         }
         s->mCalc = mag.Calculated[i];
@@ -103,7 +113,7 @@ void writeStations(Writer& w, const Model& m, const ProfileLine& line)
     }
     const double metres = line.metresPerModelUnit();
     for (const Station& s : stations) {
-        const MapPoint p = line.at(s.x);
+        const MapPoint p = line.at(s.x, s.offset);   // off the line, where the survey stood
         OGRFeature f(l->GetLayerDefn());
         OGRPoint g(p.E, p.N);
         f.SetGeometry(&g);
@@ -115,6 +125,8 @@ void writeStations(Writer& w, const Model& m, const ProfileLine& line)
         setOptional(f, "gravity_calculated", s.gCalc);
         setOptional(f, "magnetic_observed", s.mObs);
         setOptional(f, "magnetic_calculated", s.mCalc);
+        if (offsets)
+            f.SetField("offset_m", s.offset * metres);
         w.add(l, f);
     }
 }
@@ -131,7 +143,7 @@ void bodyFields(OGRFeature& f, const Model& m, int b, double metres)
 
 void writeBodies(Writer& w, const Model& m, const ProfileLine& line)
 {
-    const std::initializer_list<std::pair<const char*, OGRFieldType>> fields = {
+    const std::vector<std::pair<const char*, OGRFieldType>> fields = {
         {"body", OFTInteger}, {"density", OFTReal}, {"susceptibility", OFTReal},
         {"strike_length1_m", OFTReal}, {"strike_length2_m", OFTReal}};
     OGRLayer* sections = w.layer("bodies", wkbPolygon25D, fields);

@@ -5,7 +5,10 @@
 //   stations      gravity and magnetic stations as points (x_m, easting,
 //                 northing, height_m, gravity_observed, gravity_calculated
 //                 in mGal, magnetic_observed, magnetic_calculated in nT;
-//                 a station of both fields at one place is one point)
+//                 a station of both fields at one place is one point;
+//                 a station off the line stands at its offset from it,
+//                 and offset_m, positive to the left, is written when
+//                 some station has one)
 //   bodies        each cross-section as a vertical polygon in 3-D (elevation
 //                 in metres, minus the depth)
 //   footprints    each body's rectangle on the map

@@ -33,6 +33,7 @@ bool setMagneticStations(Model& m, std::vector<MagneticStationValue> stations)
         mag.Height[i] = s.height;
         mag.HasObserved[i] = s.observed.has_value();
         mag.Observed[i] = s.observed.value_or(0.0);
+        mag.Offset[i] = s.offset;
     }
     m.RecalculateMagnetic();
     return dropped;

@@ -12,11 +12,12 @@
 namespace corvane {
 
 // One magnetic station as read or typed; no observed value when `observed`
-// is empty.
+// is empty. offset: its distance from the profile line (model.h).
 struct MagneticStationValue {
     double x = 0;
     double height = 0;
     std::optional<double> observed;
+    double offset = 0;
 };
 
 // A new body is not magnetised, whatever its slot held before.

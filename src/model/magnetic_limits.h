@@ -42,6 +42,7 @@ inline constexpr MagneticLimit RemanentDeclinationLimit{"the remanent declinatio
 // Model units (metres or kilometres).
 inline constexpr MagneticLimit StationHeightLimit{"a station's height", -1e6, 1e6, ""};
 inline constexpr MagneticLimit StationPositionLimit{"a station's position", -1e9, 1e9, ""};
+inline constexpr MagneticLimit StationOffsetLimit{"a station's offset", -1e9, 1e9, ""};
 inline constexpr MagneticLimit ObservedMagneticLimit{"an observed magnetic value", -1e7, 1e7, "nT"};
 inline constexpr MagneticLimit ObservedGradientLimit{"an observed gradient", -1e7, 1e7, "E"};
 

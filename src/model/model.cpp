@@ -98,6 +98,22 @@ Model::Model()
 
 std::unique_ptr<Model> makeModel() { return std::make_unique<Model>(); }
 
+bool hasGravityOffsets(const Model& m)
+{
+    for (int i = 1; i <= std::clamp(m.NumStations, 0, MaxStations); ++i)
+        if (m.StationOffset[i] != 0)
+            return true;
+    return false;
+}
+
+bool hasMagneticOffsets(const Model& m)
+{
+    for (int i = 1; i <= std::clamp(m.Mag.Num, 0, MaxStations); ++i)
+        if (m.Mag.Offset[i] != 0)
+            return true;
+    return false;
+}
+
 bool Model::partnerOf(int b, int k, int& pb, int& pk) const
 {
     const Tbody& body = Bodies[b];

@@ -109,6 +109,10 @@ struct MagneticStations {
     Array1<double, MaxStations> Height;
     Array1<double, MaxStations> Observed;
     Array1<double, MaxStations> Calculated;
+    // Each station's distance from the profile line on the map (model units,
+    // positive to its left), from a scattered survey; 0 on the line. Shown
+    // and exported only: the anomalies are calculated at the line.
+    Array1<double, MaxStations> Offset;
     Array1<bool, MaxStations> HasObserved;
 };
 
@@ -143,6 +147,8 @@ public:
     // Each station's height above the datum (positive up; its depth is
     // minus this). 0 everywhere unless the field data gave heights.
     Array1<double, MaxStations> StationHeight;
+    // Each station's distance from the profile line, as Mag.Offset.
+    Array1<double, MaxStations> StationOffset;
     bool HaveObserved = true;
     bool UnitsKm = true;
     bool ModelExists = false;
@@ -199,5 +205,9 @@ public:
 };
 
 std::unique_ptr<Model> makeModel();
+
+// Whether some gravity (magnetic) station stands off the profile line.
+bool hasGravityOffsets(const Model& m);
+bool hasMagneticOffsets(const Model& m);
 
 }  // namespace corvane

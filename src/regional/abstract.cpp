@@ -103,9 +103,10 @@ void cutProfile(Model& m, Display& d, double leftCut, double rightCut)
         m.ObservedGravity[k] = m.ObservedGravity[from];
         m.CalculatedGravity[k] = m.CalculatedGravity[from];
         m.StationHeight[k] = m.StationHeight[from];
+        m.StationOffset[k] = m.StationOffset[from];
     }
     for (int k = kept + 1; k <= MaxStations; ++k)
-        m.StationHeight[k] = 0;   // no height left behind for stations to come
+        m.StationHeight[k] = m.StationOffset[k] = 0;   // nothing left behind for stations to come
     m.NumStations = kept;
     d.ViewXMin = m.StationX[1];
     d.ViewXMax = m.StationX[m.NumStations];

@@ -1,12 +1,13 @@
 // The GIS export read back with OGR: its layers, features and system, the
-// bodies standing on the line and their footprints; ogrinfo opens it, and a
-// failed write leaves nothing.
+// stations at their offsets from the line, the bodies standing on the line
+// and their footprints; ogrinfo opens it, and a failed write leaves nothing.
 #include "map/geopackage.h"
 #include "map_grids.h"
 #include "support/bodies.h"
 
 #include <ogrsf_frmts.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -65,6 +66,28 @@ TEST(GeoPackage, LayersReadBackWithOgr)
     EXPECT_DOUBLE_EQ(both->GetFieldAsDouble("magnetic_observed"), 42);
     EXPECT_TRUE(magnetic->IsFieldNull(magnetic->GetFieldIndex("gravity_observed")));
     EXPECT_DOUBLE_EQ(magnetic->GetFieldAsDouble("magnetic_calculated"), 50);
+    EXPECT_LT(stations->GetLayerDefn()->GetFieldIndex("offset_m"), 0);   // no station off the line
+
+    // Off the line, at the offset (left, north here, positive); a magnetic
+    // station at a gravity station's x but off the line is a point of its own.
+    auto off = smallModel();
+    off->StationOffset[1] = 0.5, off->Mag.Offset[2] = -0.25, off->Mag.Offset[1] = 0.1;
+    ASSERT_TRUE(writeGeoPackage(path, *off, line.value));
+    GDALDatasetUniquePtr offDs(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+    ASSERT_TRUE(offDs);
+    OGRLayer* offStations = offDs->GetLayerByName("stations");
+    const std::tuple<GIntBig, double, double, double> placed[] = {
+        {1, 500000, 6000500, 500}, {2, 501000, 6000000, 0}, {3, 502000, 6000000, 0},
+        {4, 501000, 6000100, 100}, {5, 503000, 5999750, -250}};
+    EXPECT_EQ(offStations->GetFeatureCount(), 5);
+    for (const auto& [fid, e, n, offset] : placed) {
+        OGRFeatureUniquePtr f(offStations->GetFeature(fid));
+        ASSERT_TRUE(f) << fid;
+        const OGRPoint* p = f->GetGeometryRef()->toPoint();
+        EXPECT_NEAR(std::hypot(p->getX() - e, p->getY() - n), 0, 1e-6) << fid;
+        EXPECT_EQ(p->getY(), f->GetFieldAsDouble("northing")) << fid;
+        EXPECT_NEAR(f->GetFieldAsDouble("offset_m"), offset, 1e-9) << fid;
+    }
 
     // Body 1 spans x 1 to 2 km: its footprint 10 km to the north, 5 to the south.
     OGRFeatureUniquePtr fp(ds->GetLayerByName("footprints")->GetNextFeature());

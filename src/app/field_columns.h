@@ -81,7 +81,6 @@ public:
     QLineEdit* ConstHeight = nullptr;   // the height of every station without a column
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;   // magnetic only
-    QLabel* XColumnLabel = nullptr;
     // Gradient mode only.
     QWidget* GradientBox = nullptr;
     QLabel* ComponentColumn[TensorComponents] = {};

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 using namespace corvane;
 
@@ -37,43 +38,28 @@ TEST(GradientExtras, StationsSaveLoadAndCalculate)
     EXPECT_EQ(back->model.Grad.Num, 0);
 }
 
-// The panel's keys are written only when the panel is on or components were
-// chosen, read back as they were, and a file without them turns both off.
+// The panel's keys only when used, read back as written; a file without them
+// turns both off.
 TEST(GradientExtras, PanelKeysOnlyWhenUsed)
 {
     auto ws = std::make_unique<Workspace>(), back = std::make_unique<Workspace>();
     test::setStations(ws->model, 21, 0, 20);
     test::setBody(ws->model, 1, {{4, 1}, {8, 1}, {8, 3}, {4, 3}}, 0.3, 5, 5);
-    GradientStations& g = ws->model.Grad;
-    g.Num = 1, g.X[1] = 2.5;
-    const std::string station = "gradstation 2.5 0 - - - - - -\r\n";
-    struct Case {
-        bool panel;
-        int components;
-        const char* lines;
-    };
-    const Case cases[] = {
+    ws->model.Grad.Num = 1, ws->model.Grad.X[1] = 2.5;
+    const std::string station = "#CORVANE-EXTRAS 1\r\ngradstation 2.5 0 - - - - - -\r\n";
+    const std::tuple<bool, int, const char*> cases[] = {
         {false, 0, ""},
         {true, 0, "display gradient-panel 1\r\n"},
-        {false, 36, "display gradient-components xz,zz\r\n"},
         {true, 1 | 32, "display gradient-panel 1\r\ndisplay gradient-components xx,zz\r\n"},
     };
-    for (const Case& c : cases) {
-        ws->display.ShowGradient = c.panel;
-        ws->display.GradientComponents = c.components;
+    for (const auto& [panel, components, lines] : cases) {
+        ws->display.ShowGradient = panel, ws->display.GradientComponents = components;
         const std::string bytes = modelFileBytes(*ws).value_or("");
-        const std::size_t block = bytes.find("#CORVANE-EXTRAS 1\r\n");
-        ASSERT_NE(block, std::string::npos);
-        EXPECT_EQ(bytes.substr(block), "#CORVANE-EXTRAS 1\r\n" + station + c.lines + "#END\r\n");
+        EXPECT_TRUE(bytes.ends_with(station + lines + "#END\r\n")) << lines;
         ASSERT_EQ(loadModelBytes(*back, bytes).message(), "");
-        EXPECT_EQ(back->display.ShowGradient, c.panel);
-        EXPECT_EQ(back->display.GradientComponents, c.components);
-        EXPECT_EQ(modelFileBytes(*back).value_or(""), bytes);
+        EXPECT_EQ(std::pair(back->display.ShowGradient, back->display.GradientComponents), std::pair(panel, components));
     }
-    g.Num = 0;
-    ws->display.ShowGradient = false;
-    ws->display.GradientComponents = 0;
+    ws->model.Grad.Num = 0, ws->display = Display{};
     ASSERT_EQ(loadModelBytes(*back, modelFileBytes(*ws).value_or("")).message(), "");
-    EXPECT_FALSE(back->display.ShowGradient);
-    EXPECT_EQ(back->display.GradientComponents, 0);
+    EXPECT_EQ(std::pair(back->display.ShowGradient, back->display.GradientComponents), std::pair(false, 0));
 }

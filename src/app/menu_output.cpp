@@ -128,7 +128,7 @@ void Tcorvane::createanHPGLfile1Click()
 {
     saveOutput(*platform_, QStringLiteral("HPGL files"), QStringLiteral("*.hpg"),
                [this](const std::string& path) {
-                   return WriteHPGL(ws_, plotAxis(ws_), path);
+                   return WriteHPGL(ws_, path, plotAxis(ws_));
                },
                QStringLiteral("HPGL data successfully saved."));
 }
@@ -137,7 +137,7 @@ void Tcorvane::createaDXFfile1Click()
 {
     saveOutput(*platform_, QStringLiteral("DXF files"), QStringLiteral("*.dxf"),
                [this](const std::string& path) {
-                   return WriteDXF(ws_, plotAxis(ws_), path);
+                   return WriteDXF(ws_, path, plotAxis(ws_));
                },
                QStringLiteral("DXF data successfully saved."));
 }

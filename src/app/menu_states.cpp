@@ -1,5 +1,6 @@
 #include "app/menu_states.h"
 
+#include "app/gradient_menu.h"
 #include "app/tcorvane.h"
 #include "display/options.h"
 #include "inversion/run_options.h"
@@ -155,6 +156,7 @@ void Tcorvane::MenuStateFieldData()
     const bool magnetic = ws_.model.Mag.Num > 0;
     setItemEnabled(QStringLiteral("Showmagnetic1"), magnetic);
     setItemChecked(QStringLiteral("Showmagnetic1"), magnetic && ws_.display.ShowMagnetic);
+    showGradientMenu(*this);
 }
 
 void Tcorvane::MenuStateCurrentModel()

@@ -122,6 +122,15 @@ const std::vector<Menu>& menuTable()
              {"Bodymagnetisation1", "&Body magnetisation...", "", &Tcorvane::Bodymagnetisation1Click},
              {"-", "", "", nullptr},
              {"Showmagnetic1", "Show the &magnetic anomaly", "", &Tcorvane::Showmagnetic1Click, true},
+             {"Showgradients1", "Show the &gravity gradients", "", &Tcorvane::Showgradients1Click, true},
+             {"Gradientcomponents1", "Gradient com&ponents", "", nullptr, false, true},
+             {"Gradientxx1", "T&xx", "", &Tcorvane::Gradientxx1Click, true},
+             {"Gradientxy1", "Tx&y", "", &Tcorvane::Gradientxy1Click, true},
+             {"Gradientxz1", "Tx&z", "", &Tcorvane::Gradientxz1Click, true},
+             {"Gradientyy1", "T&yy", "", &Tcorvane::Gradientyy1Click, true},
+             {"Gradientyz1", "Ty&z", "", &Tcorvane::Gradientyz1Click, true},
+             {"Gradientzz1", "T&zz", "", &Tcorvane::Gradientzz1Click, true},
+             {"<", "", "", nullptr},
          }},
     };
     return table;

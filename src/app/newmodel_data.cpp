@@ -66,6 +66,8 @@ void applyNewModel(Workspace& ws, const NewModelInput& in, const StationList* st
     m.clearMagnetics();
     m.ProfileLine.reset();   // a new model is placed on no map yet
     d.ShowMagnetic = false;
+    d.ShowGradient = false;
+    d.GradientComponents = 0;
     if (m.HaveObserved) {
         if (stations) {
             m.NumStations = static_cast<int>(std::min<std::size_t>(stations->x.size(), MaxStations));

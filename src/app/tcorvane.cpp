@@ -21,6 +21,19 @@
 
 namespace corvane {
 
+namespace {
+
+// A submenu is offered while any of its items is.
+void followItems(QMenu* sub)
+{
+    bool any = false;
+    for (const QAction* item : sub->actions())
+        any = any || (!item->isSeparator() && item->isEnabled());
+    sub->menuAction()->setEnabled(any);
+}
+
+}  // namespace
+
 Tcorvane::Tcorvane(Platform& platform, QWidget* parent) : QMainWindow(parent), platform_(&platform)
 {
     init();
@@ -58,7 +71,13 @@ void Tcorvane::init()
                     [this, pos] { FormDblClick(pos); });
     });
     connect(area_, &DrawingArea::commandStarted, this, [this] { menuBar()->setEnabled(false); });
-    connect(area_, &DrawingArea::commandEnded, this, [this] { menuBar()->setEnabled(true); });
+    connect(area_, &DrawingArea::commandEnded, this, [this] {
+        menuBar()->setEnabled(true);
+        // Enabling the bar enables each submenu with it; they follow their items.
+        for (auto& [name, a] : actions_)
+            if (a->menu())
+                followItems(a->menu());
+    });
     resize(652, 486);
     // Every other window is modal, so the first activation happens once per
     // run; doing it here also gives a window that is never shown its defaults.
@@ -91,14 +110,8 @@ void Tcorvane::buildMenus()
             QAction* a = target->addAction(QString::fromUtf8(it.caption));
             a->setObjectName(name);
             if (target != menu) {
-                // A submenu is offered while any of its items is.
                 QMenu* sub = target;
-                connect(a, &QAction::changed, this, [sub] {
-                    bool any = false;
-                    for (const QAction* item : sub->actions())
-                        any = any || (!item->isSeparator() && item->isEnabled());
-                    sub->menuAction()->setEnabled(any);
-                });
+                connect(a, &QAction::changed, this, [sub] { followItems(sub); });
             }
             if (*it.shortcut)
                 a->setShortcut(QKeySequence(QString::fromUtf8(it.shortcut)));

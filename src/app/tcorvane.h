@@ -200,6 +200,14 @@ public slots:
     void Editmagneticstations1Click();
     void Bodymagnetisation1Click();
     void Showmagnetic1Click();
+    // The gradient panel and its components (gradient_menu.cpp).
+    void Showgradients1Click();
+    void Gradientxx1Click();
+    void Gradientxy1Click();
+    void Gradientxz1Click();
+    void Gradientyy1Click();
+    void Gradientyz1Click();
+    void Gradientzz1Click();
 
     // ---- About, Help ----
     void aboutboxClick();

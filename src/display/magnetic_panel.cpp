@@ -1,4 +1,5 @@
-// The magnetic panel above the gravity curves: its curves and its nT axis.
+// The magnetic panel above the gravity curves: its curves and its nT axis;
+// the axis of the curve panels.
 #include "display/painter.h"
 
 #include "model/text.h"
@@ -10,7 +11,7 @@ void Painter::magneticPanel(int top, int bottom)
     const MagneticRange mr = magneticRange(m_, d_);
     const StationRange& r = mr.r;
     const MagneticStations& mag = m_.Mag;
-    const int ax = axisX(), TL = L_.TickLength, TH = L_.TickHeight;
+    const int ax = axisX(), TH = L_.TickHeight;
     const int inner = top + 2 * TH, height = bottom - 2 - inner;
     auto row = [&](double v) { return inner + roundPixel((mr.hi - v) * height / (mr.hi - mr.lo)); };
     auto column = [&](int i) { return clampX(profile(mag.X[i], 0).x()); };
@@ -68,33 +69,42 @@ void Painter::magneticPanel(int top, int bottom)
         }
     }
 
-    // The nT axis: round ticks over the whole range, the unit below them.
+    panelAxis(top, bottom, mr.lo, mr.hi, mr.step, QStringLiteral("nT"));
+}
+
+// The axis of a curve panel (the magnetic one, the gradient one): round
+// ticks over the whole range, the unit below them.
+void Painter::panelAxis(int top, int bottom, double lo, double hi, double step, const QString& unit)
+{
+    const int ax = axisX(), TL = L_.TickLength, TH = L_.TickHeight;
+    const int inner = top + 2 * TH, height = bottom - 2 - inner;
+    auto row = [&](double v) { return inner + roundPixel((hi - v) * height / (hi - lo)); };
     setPen(p_, Qt::black, 1);
     p_.setBrush(Qt::white);
     p_.drawLine(ax, bottom, ax, top);
     p_.drawLine(ax, top, ax - TL, top + TH);
     p_.drawLine(ax, top, ax + TL, top + TH);
     const QRect area(QPoint(L_.Left + 1, top + 1), QPoint(L_.Rx - 1, bottom - 2));
-    const int decimals = decimalsFor(mr.step, 0);
+    const int decimals = decimalsFor(step, 0);
     Labels pending;
-    const long long n = std::min<long long>(truncCount((mr.hi - mr.lo) / mr.step + 0.5), MaxTicks);
+    const long long n = std::min<long long>(truncCount((hi - lo) / step + 0.5), MaxTicks);
     // In a low panel every tick cannot carry a label: label every 2nd or 5th,
     // those at round multiples, rather than whichever happen to fit.
     const int textHeight = labelAt(0, 0, QStringLiteral("0")).rect.height() + 2;
-    const double spacing = height * mr.step / (mr.hi - mr.lo);
+    const double spacing = height * step / (hi - lo);
     int stride = 1;
     for (int s : {2, 5, 10})
         if (spacing * stride < textHeight)
             stride = s;
     for (long long k = 0; k <= n; ++k) {
-        const double value = mr.lo + static_cast<double>(k) * mr.step;
+        const double value = lo + static_cast<double>(k) * step;
         const int y = row(value);
         p_.drawLine(ax - TL, y, ax, y);
-        const long long multiple = std::llround(value / mr.step);
+        const long long multiple = std::llround(value / step);
         if (multiple % stride == 0)
             pin(pending, labelAt(L_.Left + 1, y, cut(fixed(value, 7, decimals), 8)), area);
     }
-    slide(pending, labelAt(L_.Left + TL, top + roundPixel(0.75 * (bottom - top)), QStringLiteral("nT")), area,
+    slide(pending, labelAt(L_.Left + TL, top + roundPixel(0.75 * (bottom - top)), unit), area,
           {QPoint(0, 1)}, Crowded::Evict);
     flush(pending, false);
 }

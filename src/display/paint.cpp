@@ -7,6 +7,7 @@
 #include "display/painter.h"
 #include "display/point_layer.h"
 #include "model/density_law.h"
+#include "model/gradient_panel.h"
 
 #include <QPainter>
 
@@ -72,15 +73,20 @@ std::optional<QString> Painter::run()
     } else {
         planView();
     }
-    // The magnetic panel takes the upper half of the profile panel and the
-    // gravity curves the lower half; the section keeps its scale.
+    // The magnetic and gradient panels, those shown, take equal shares of the
+    // profile panel above the gravity curves; the section keeps its scale.
     const int fullTop = L_.Top;
-    if (magneticPanelShown(m_, d_)) {
-        const int split = L_.Top + (L_.Mid - L_.Top) / 2;
-        magneticPanel(L_.Top, split);
+    const CurvePanels panels = curvePanels(magneticPanelShown(m_, d_), gradientPanelShown(m_, d_));
+    if (panels.count > 1) {
+        auto edge = [&](int k) { return panels.edge(L_.Top, L_.Mid, k); };
+        if (panels.magnetic >= 0)
+            magneticPanel(edge(panels.magnetic), edge(panels.magnetic + 1));
+        if (panels.gradient >= 0)
+            gradientPanel(edge(panels.gradient), edge(panels.gradient + 1));
         setPen(p_, Qt::black, 1);
-        p_.drawLine(L_.Left, split, L_.Rx, split);
-        L_.Top = split;
+        for (int k = 1; k < panels.count; ++k)
+            p_.drawLine(L_.Left, edge(k), L_.Rx, edge(k));
+        L_.Top = edge(panels.gravity);
     }
     std::optional<QString> status = curves();
     L_.Top = fullTop;

@@ -108,6 +108,9 @@ private:
     void polyline(const StationRange& r, Value value);
     // magnetic_panel.cpp
     void magneticPanel(int top, int bottom);
+    void panelAxis(int top, int bottom, double lo, double hi, double step, const QString& unit);
+    // gradient_panel.cpp
+    void gradientPanel(int top, int bottom);
     // borehole_layer.cpp
     void layoutHoleLabels();
     void boreholes();

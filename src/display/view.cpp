@@ -248,23 +248,10 @@ MagneticRange magneticRange(const Model& m, const Display& d)
             take(mag.Calculated[i]);
         }
     }
-    if (lo > hi) {
-        lo = 0;
-        hi = 1;
-    }
-    // A spread within rounding of the values themselves is a flat profile: it
-    // gets a span of its own, not steps of a few units in the last place.
-    const bool flat = hi - lo <= 1e-9 * std::max({1.0, std::abs(lo), std::abs(hi)});
-    double step = flat ? 0 : roundTickStep(0.25 * (hi - lo));
-    if (!(step > 0))
-        step = roundTickStep(std::max(1.0, 0.25 * std::abs(hi)));
-    if (!(step > 0))
-        step = 1;
-    out.step = step;
-    out.lo = std::floor(lo / step) * step;
-    out.hi = std::ceil(hi / step) * step;
-    if (!(out.hi > out.lo))
-        out.hi = out.lo + step;
+    const RoundAxis a = roundAxis(lo, hi);
+    out.lo = a.lo;
+    out.hi = a.hi;
+    out.step = a.step;
     return out;
 }
 

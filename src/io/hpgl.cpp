@@ -1,6 +1,7 @@
 #include "io/hpgl.h"
 
 #include "io/safe_file.h"
+#include "model/gradient.h"
 #include "model/magnetic_data.h"
 #include "model/text.h"
 
@@ -89,6 +90,64 @@ void plotLine(std::string& out, const std::vector<std::vector<PlotPoint>>& piece
             out += (k == 0 ? "PU" : "PD") + plotInt(piece[k].x) + "," + plotInt(piece[k].y);
 }
 
+// The gradient panel from base up to top: each component shown on a pen of
+// its own (5 for xx to 10 for zz), the calculated values as a line, the
+// observed ones as small squares; ticks of the panel's round axis on the left
+// edge, its ends labelled on the right, and a legend of the pens on the left.
+void plotGradients(std::string& out, const Model& m, const PlotFrame& f, double top, double base,
+                   const TensorFlags& shown)
+{
+    const GradientAxis a = gradientAxis(m, std::min(f.x1, f.x1 + f.R), std::max(f.x1, f.x1 + f.R), shown);
+    const GradientStations& g = m.Grad;
+    auto px = [&](int i) { return 10000 * (g.X[i] - f.x1) / f.R; };
+    auto py = [&](double v) { return base + (v - a.lo) * (top - base) / (a.hi - a.lo); };
+    auto onPlot = [&](int i) { return px(i) >= 0 && px(i) <= 10000; };
+    out += "PU0," + plotInt(base) + ";PD " + W + "," + plotInt(base);
+    if (a.lo < 0 && a.hi > 0)
+        out += "PU0," + plotInt(py(0)) + "PD " + W + "," + plotInt(py(0));
+    const long long ticks = std::min<long long>(std::llround((a.hi - a.lo) / a.step), 1000);
+    for (long long j = 0; j <= ticks; ++j)
+        out += "PU0," + plotInt(py(a.lo + static_cast<double>(j) * a.step)) + "YT";
+    const int decimals = labelDecimals(a.step);
+    out += "PU9000," + plotInt(top - 125) + "LB" + fixed(a.hi, 7, decimals) + " E" + ETX;
+    out += "PU9000," + plotInt(base + 50) + "LB" + fixed(a.lo, 7, decimals) + " E" + ETX;
+
+    std::vector<GravityTensor> seen(static_cast<std::size_t>(std::max(0, a.last - a.first + 1)));
+    std::vector<TensorFlags> has(seen.size());
+    for (std::size_t j = 0; j < seen.size(); ++j)
+        observedInProfileFrame(m, a.first + static_cast<int>(j), seen[j], has[j]);
+    double legendX = 600;
+    for (int k = 0; k < TensorComponents; ++k) {
+        if (!shown[static_cast<std::size_t>(k)])
+            continue;
+        out += "SP" + std::to_string(5 + k) + ";";
+        bool down = false;
+        for (int i = a.first; i <= a.last; ++i) {
+            if (!onPlot(i)) {
+                down = false;
+                continue;
+            }
+            out += (down ? "PD" : "PU") + plotInt(px(i)) + "," + plotInt(py(g.Calculated[i][k]));
+            down = true;
+        }
+        for (std::size_t j = 0; j < seen.size(); ++j) {
+            const int i = a.first + static_cast<int>(j);
+            if (!has[j][static_cast<std::size_t>(k)] || !onPlot(i))
+                continue;
+            const std::string x0 = plotInt(px(i) - 30), x1 = plotInt(px(i) + 30);
+            const std::string y0 = plotInt(py(seen[j][k]) - 30), y1 = plotInt(py(seen[j][k]) + 30);
+            out += "PU" + x0 + "," + y0 + "PD" + x1 + "," + y0 + "," + x1 + "," + y1 + "," + x0 + "," + y1 + ","
+                   + x0 + "," + y0;
+        }
+        const std::string name = std::string("T") + ComponentNames[static_cast<std::size_t>(k)];
+        out += "PU" + plotInt(legendX) + "," + plotInt(top - 175) + "PD" + plotInt(legendX + 300) + ","
+               + plotInt(top - 175);
+        out += "PU" + plotInt(legendX + 360) + "," + plotInt(top - 225) + "LB" + name + ETX;
+        legendX += 360 + labelWidth(name.size()) + 200;
+    }
+    out += "SP1;";
+}
+
 }  // namespace
 
 std::vector<std::vector<PlotPoint>> sectionLinePieces(const std::vector<SectionPoint>& line, const PlotFrame& f,
@@ -118,9 +177,9 @@ bool magneticPanelInPlot(const Model& m, const Display& d)
     return d.ShowMagnetic && m.Mag.Num > 0;
 }
 
-void shareCurvePanel(PlotFrame& f, const Display& d, double half)
+void shareCurvePanel(PlotFrame& f, const Display& d, double half, double gravityTop)
 {
-    f.sg = half * 0.5 / f.G;
+    f.sg = (gravityTop - half) / f.G;
     const bool zeroInRange = d.GravityMin <= 0 && d.GravityMax >= 0;
     f.y0 = d.GravityMin < 0 && zeroInRange ? half - d.GravityMin * f.sg : half;
 }
@@ -200,21 +259,26 @@ Result<PlotSetup> setUpPlot(const Model& m, Display& d, double width, double hal
         return fail(scalable.message());
     PlotSetup s;
     s.f = plotFrame(m, d, width, half);
-    s.split = magneticPanelInPlot(m, d);
-    if (s.split)
-        shareCurvePanel(s.f, d, half);
-    s.gravityTop = s.split ? 1.5 * half : 2 * half;
+    s.panels = curvePanels(magneticPanelInPlot(m, d), gradientPanelShown(m, d));
+    s.top = 2 * half;
+    s.half = half;
+    s.gravityTop = s.edge(s.panels.gravity);
+    if (s.panels.count > 1)
+        shareCurvePanel(s.f, d, half, s.gravityTop);
     return s;
 }
 
-Result<std::string> hpglBytes(Workspace& ws)
+GravityAxis plotAxisOf(Display& d, const std::optional<GravityAxis>& axis)
 {
-    applyPlotGravityRule(ws.display);
-    return hpglBytes(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax});
+    if (axis)
+        return *axis;
+    applyPlotGravityRule(d);
+    return GravityAxis{1, 0, d.GravityMin, d.GravityMax};
 }
 
-Result<std::string> hpglBytes(const Workspace& ws, const GravityAxis& axis)
+Result<std::string> hpglBytes(Workspace& ws, const std::optional<GravityAxis>& givenAxis)
 {
+    const GravityAxis axis = plotAxisOf(ws.display, givenAxis);
     const Model& m = ws.model;
     Display d = ws.display;
     d.GravityMin = axis.min;
@@ -224,7 +288,7 @@ Result<std::string> hpglBytes(const Workspace& ws, const GravityAxis& axis)
         return fail(setup.message());
 
     PlotFrame f = setup->f;
-    const bool split = setup->split;
+    const CurvePanels& panels = setup->panels;
     // The top of the gravity curves' panel, and its label's row.
     const auto gravityTop = static_cast<long long>(setup->gravityTop);
     const long long topLabel = gravityTop - 125;
@@ -327,10 +391,12 @@ Result<std::string> hpglBytes(const Workspace& ws, const GravityAxis& axis)
         const ValueRange r = magneticValueRange(m);
         const MagneticStations& mag = m.Mag;
         // In a panel of their own above the gravity curves where the window
-        // shows them so; otherwise over the whole upper half.
-        const double base = split ? 5625 : 3750, span = 7500 - base;
-        if (split)
-            out += "PU0,5625;PD " + W + ",5625";
+        // shows them so; otherwise over the gravity curves' panel.
+        const bool own = panels.magnetic >= 0;
+        const double top = own ? setup->edge(panels.magnetic) : setup->gravityTop;
+        const double base = own ? setup->edge(panels.magnetic + 1) : 3750, span = top - base;
+        if (own)
+            out += "PU0," + plotInt(base) + ";PD " + W + "," + plotInt(base);
         auto magCurve = [&](auto has, auto value) {
             bool down = false;
             for (int i = 1; i <= mag.Num; ++i) {
@@ -349,10 +415,14 @@ Result<std::string> hpglBytes(const Workspace& ws, const GravityAxis& axis)
         out += "LT1";
         magCurve([&](int i) { return mag.HasObserved[i]; }, [&](int i) { return mag.Observed[i]; });
         out += "LT";
-        out += "PU9000,7375LB" + fixed(r.hi, 7, 1) + " nT" + ETX;
+        out += "PU9000," + plotInt(top - 125) + "LB" + fixed(r.hi, 7, 1) + " nT" + ETX;
         out += "PU9000," + plotInt(base + 50) + "LB" + fixed(r.lo, 7, 1) + " nT" + ETX;
         out += "SP1;";
     }
+
+    if (panels.gradient >= 0)
+        plotGradients(out, m, f, setup->edge(panels.gradient), setup->edge(panels.gradient + 1),
+                      gradientComponentsShown(m, d.GradientComponents));
 
     // The ground line on pen 3 and the airborne line on pen 4, dashed.
     const auto ground = sectionLinePieces(groundPoints(m), f, d.ViewDepthMin, 10000, 3750);
@@ -374,13 +444,7 @@ Result<std::string> hpglBytes(const Workspace& ws, const GravityAxis& axis)
     return out;
 }
 
-Status WriteHPGL(Workspace& ws, const std::string& fileName)
-{
-    applyPlotGravityRule(ws.display);
-    return WriteHPGL(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax}, fileName);
-}
-
-Status WriteHPGL(const Workspace& ws, const GravityAxis& axis, const std::string& fileName)
+Status WriteHPGL(Workspace& ws, const std::string& fileName, const std::optional<GravityAxis>& axis)
 {
     const Result<std::string> bytes = hpglBytes(ws, axis);
     if (!bytes)

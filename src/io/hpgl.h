@@ -4,6 +4,7 @@
 // fixed frame of their own, whatever the window's size; the file texts are
 // pure functions of the workspace, written to disk safely.
 #include "model/airborne.h"
+#include "model/gradient_panel.h"
 #include "model/gravity_axis.h"
 #include "model/result.h"
 #include "model/workspace.h"
@@ -47,20 +48,28 @@ PlotFrame plotFrame(const Model& m, const Display& d, double width, double half)
 // profile panel: the magnetic panel shown above the gravity curves.
 bool magneticPanelInPlot(const Model& m, const Display& d);
 
-// The gravity curves' scale and zero row for the lower half of the curves'
-// half (the magnetic panel takes the upper half).
-void shareCurvePanel(PlotFrame& f, const Display& d, double half);
+// The gravity curves' scale and zero row for their panel, from the divider
+// at `half` up to gravityTop (the other curve panels take the rest).
+void shareCurvePanel(PlotFrame& f, const Display& d, double half, double gravityTop);
 
 // What both plots do first: apply the GravityMin rule to d, then frame a
 // plot `width` wide with panels `half` high, the curves' half shared with the
-// magnetic panel when that is shown. A failure when the plot cannot be
-// scaled.
+// magnetic and gradient panels as the window shares it. A failure when the
+// plot cannot be scaled.
 struct PlotSetup {
     PlotFrame f;
-    bool split = false;       // the magnetic panel is shown
-    double gravityTop = 0;    // the top of the gravity curves' panel
+    CurvePanels panels;
+    double top = 0, half = 0;   // the plot's top and the divider
+    double gravityTop = 0;      // the top of the gravity curves' panel
+    // Where place k of the curve panels starts, from the top (k = 0) down to
+    // the divider (k = panels.count).
+    double edge(int k) const { return panels.edge(top, half, k); }
 };
 Result<PlotSetup> setUpPlot(const Model& m, Display& d, double width, double half);
+
+// The gravity axis a plot is drawn with: the one given, or else the
+// display's, to which the GravityMin rule is applied first.
+GravityAxis plotAxisOf(Display& d, const std::optional<GravityAxis>& axis);
 
 // The distance tick rule: step a power of ten below the range, refined to a
 // fifth or a tenth when that gives only two or one tick.
@@ -89,16 +98,13 @@ inline constexpr double HpglCharHeight = 100;
 double labelWidth(std::size_t chars);
 
 // The HP-GL file's bytes with the gravity axis from axis.min to axis.max
-// (plotGravityAxis gives the plots' own, from the model alone). A failure
-// when the plot cannot be scaled.
-Result<std::string> hpglBytes(const Workspace& ws, const GravityAxis& axis);
-// The same with the axis ws.display holds, to which the GravityMin rule is
-// applied first.
-Result<std::string> hpglBytes(Workspace& ws);
+// (plotGravityAxis gives the plots' own, from the model alone), or without
+// one the axis ws.display holds (plotAxisOf). A failure when the plot cannot
+// be scaled.
+Result<std::string> hpglBytes(Workspace& ws, const std::optional<GravityAxis>& axis = std::nullopt);
 
 // Writes the HP-GL file. A failure's message is for the user (nothing is
 // written then).
-Status WriteHPGL(const Workspace& ws, const GravityAxis& axis, const std::string& fileName);
-Status WriteHPGL(Workspace& ws, const std::string& fileName);
+Status WriteHPGL(Workspace& ws, const std::string& fileName, const std::optional<GravityAxis>& axis = std::nullopt);
 
 }  // namespace corvane

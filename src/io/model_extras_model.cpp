@@ -5,6 +5,7 @@
 #include "io/overlay_items.h"
 #include "model/bounds.h"
 #include "model/density_law.h"
+#include "model/gradient_panel.h"
 #include "model/magnetic_data.h"
 
 #include <algorithm>
@@ -22,6 +23,7 @@ struct DisplaySetting {
     int Display::* number = nullptr;
     Rgb Display::* colour = nullptr;
     int lo = 0, hi = 0;   // the numbers allowed
+    bool components = false;   // number holds gradient components, written as their list
 };
 
 const DisplaySetting DisplaySettings[] = {
@@ -33,6 +35,8 @@ const DisplaySetting DisplaySettings[] = {
     {"individual", &Display::ShowIndividual},
     {"points", &Display::PlotPoints},
     {"magnetic-panel", &Display::ShowMagnetic},
+    {"gradient-panel", &Display::ShowGradient},
+    {"gradient-components", nullptr, &Display::GradientComponents, nullptr, 0, 0, true},
     {"map", &Display::ShowMap},
     {"grid", &Display::DrawGrid},
     {"snap", &Display::SnapToGrid},
@@ -48,6 +52,8 @@ std::string settingText(const DisplaySetting& s, const Display& d)
 {
     if (s.flag)
         return d.*s.flag ? "1" : "0";
+    if (s.components)   // none chosen: empty, as the default is
+        return componentList(d.*s.number);
     if (s.number)
         return std::to_string(d.*s.number);
     char buf[16];
@@ -64,6 +70,12 @@ bool setSetting(const DisplaySetting& s, Display& d, const std::string& v)
             return false;
         d.*s.flag = v == "1";
         return true;
+    }
+    if (s.components) {
+        const std::optional<int> bits = v.empty() ? std::optional<int>(0) : parseComponentList(v);
+        if (bits)
+            d.*s.number = *bits;
+        return bits.has_value();
     }
     if (s.number) {
         int n = 0;

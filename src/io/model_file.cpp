@@ -212,6 +212,8 @@ void applyModelFile(Workspace& ws, const ModelFileContents& f, std::vector<std::
     m.Grad.Frame = TensorFrame::Profile;
     m.ProfileLine.reset();   // the last model's place on the map is not this one's
     d.ShowMagnetic = false;
+    d.ShowGradient = false;
+    d.GradientComponents = 0;
 
     m.NumStations = f.NumStations;
     m.NumBodies = f.NumBodies;

@@ -61,6 +61,10 @@ struct Display {
     bool ShowDifference = false;
     bool ShowIndividual = false;
     bool ShowMagnetic = false;    // the magnetic panel above the gravity curves
+    bool ShowGradient = false;    // the gradient panel above the gravity curves
+    // The gradient components the panel shows, bit k for component k in the
+    // tensor order; 0 when none were chosen (model/gradient_panel.h).
+    int GradientComponents = 0;
     bool PlotPoints = false;
     bool ShowMap = false;         // the map dock, when the profile is placed on a map
     std::string MapGrid;          // the grid the map dock shows ("" for none)

@@ -1,6 +1,7 @@
 #pragma once
 // Round axis steps, for the drawing and for the file formats, which set the
 // gravity step when a model is loaded.
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -32,6 +33,35 @@ inline double autoGravityTickStep(double lo, double hi)
 {
     const double step = roundTickStep((hi - lo) * 0.25);
     return step > 0 ? step : 1.0;
+}
+
+// An axis over the values lo to hi: its ends multiples of a round step about
+// a quarter of the span. A span within rounding of the values themselves is
+// a flat profile: it gets a span of its own, not steps of a few units in the
+// last place. Nothing to hold (lo above hi) gives 0 to 1.
+struct RoundAxis {
+    double lo = 0, hi = 1, step = 0.25;
+};
+
+inline RoundAxis roundAxis(double lo, double hi)
+{
+    if (lo > hi) {
+        lo = 0;
+        hi = 1;
+    }
+    const bool flat = hi - lo <= 1e-9 * std::max({1.0, std::abs(lo), std::abs(hi)});
+    double step = flat ? 0 : roundTickStep(0.25 * (hi - lo));
+    if (!(step > 0))
+        step = roundTickStep(std::max(1.0, 0.25 * std::abs(hi)));
+    if (!(step > 0))
+        step = 1;
+    RoundAxis out;
+    out.step = step;
+    out.lo = std::floor(lo / step) * step;
+    out.hi = std::ceil(hi / step) * step;
+    if (!(out.hi > out.lo))
+        out.hi = out.lo + step;
+    return out;
 }
 
 }  // namespace corvane

@@ -5,10 +5,12 @@
 #include "display/paint.h"
 #include "io/hpgl.h"
 #include "io/safe_file.h"
+#include "model/gradient.h"
 #include "model/magnetic_data.h"
 #include "model/text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -210,6 +212,66 @@ QColor bodyLayerColour(const Model& m, const Display& d, int b)
     return (fill.rgb() & 0xffffff) == 0xffffff ? QColor(Qt::black) : fill;
 }
 
+std::string gradientLayer(int k)
+{
+    std::string name = std::string("GRADIENT_") + ComponentNames[static_cast<std::size_t>(k)];
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+    return name;
+}
+
+// The gradient panel from base up to top, as the HP-GL plot draws it: each
+// component shown on its layer, the calculated values as lines, the observed
+// ones as small squares; ticks of the panel's round axis on the left edge, its
+// ends labelled on the right, and a legend of the layers on the left.
+void gradientPanel(DxfWriter& dxf, const Model& m, const PlotFrame& f, double top, double base,
+                   const TensorFlags& shown)
+{
+    const GradientAxis a = gradientAxis(m, std::min(f.x1, f.x1 + f.R), std::max(f.x1, f.x1 + f.R), shown);
+    const GradientStations& g = m.Grad;
+    auto px = [&](int i) { return (g.X[i] - f.x1) * 100 / f.R; };
+    auto py = [&](double v) { return base + (v - a.lo) * (top - base) / (a.hi - a.lo); };
+    auto onPlot = [&](int i) { return px(i) >= 0 && px(i) <= 100; };
+    const std::string right = dxfReal(100);
+    dxf.line(Axes, "0.0", dxfReal(base), right, dxfReal(base));
+    if (a.lo < 0 && a.hi > 0)
+        dxf.line(Axes, "0.0", dxfReal(py(0)), right, dxfReal(py(0)));
+    const long long ticks = std::min<long long>(std::llround((a.hi - a.lo) / a.step), 1000);
+    for (long long j = 0; j <= ticks; ++j) {
+        const double y = py(a.lo + static_cast<double>(j) * a.step);
+        dxf.line(Axes, tickPos(0), tickPos(y), tickPos(1.0), tickPos(y));
+    }
+    const int decimals = labelDecimals(a.step);
+    dxf.text(Labels, "90.0", dxfReal(top - 1.25), fixed(a.hi, 7, decimals) + " E");
+    dxf.text(Labels, "90.0", dxfReal(base + 0.5), fixed(a.lo, 7, decimals) + " E");
+
+    std::vector<GravityTensor> seen(static_cast<std::size_t>(std::max(0, a.last - a.first + 1)));
+    std::vector<TensorFlags> has(seen.size());
+    for (std::size_t j = 0; j < seen.size(); ++j)
+        observedInProfileFrame(m, a.first + static_cast<int>(j), seen[j], has[j]);
+    double legendX = 6;
+    for (int k = 0; k < TensorComponents; ++k) {
+        if (!shown[static_cast<std::size_t>(k)])
+            continue;
+        const std::string layer = gradientLayer(k);
+        for (int i = a.first; i < a.last; ++i)
+            if (onPlot(i) && onPlot(i + 1))
+                dxf.line(layer, px(i), py(g.Calculated[i][k]), px(i + 1), py(g.Calculated[i + 1][k]));
+        for (std::size_t j = 0; j < seen.size(); ++j) {
+            const int i = a.first + static_cast<int>(j);
+            if (!has[j][static_cast<std::size_t>(k)] || !onPlot(i))
+                continue;
+            const double x0 = px(i) - 0.3, x1 = px(i) + 0.3, y0 = py(seen[j][k]) - 0.3, y1 = py(seen[j][k]) + 0.3;
+            dxf.line(layer, x0, y0, x1, y0);
+            dxf.line(layer, x1, y0, x1, y1);
+            dxf.line(layer, x1, y1, x0, y1);
+            dxf.line(layer, x0, y1, x0, y0);
+        }
+        dxf.line(layer, legendX, top - 1.75, legendX + 3, top - 1.75);
+        dxf.text(layer, dxfReal(legendX + 3.6), dxfReal(top - 2.25), std::string("T") + ComponentNames[static_cast<std::size_t>(k)]);
+        legendX += 9;
+    }
+}
+
 }  // namespace
 
 std::string pointLayer(int n)
@@ -234,6 +296,12 @@ std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Disp
         if (haveObservedMagnetic(m))
             out.emplace_back(MagObserved, toQColor(d.ObsCurveColour));
     }
+    if (gradientPanelShown(m, d)) {
+        const TensorFlags shown = gradientComponentsShown(m, d.GradientComponents);
+        for (int k = 0; k < TensorComponents; ++k)
+            if (shown[static_cast<std::size_t>(k)])
+                out.emplace_back(gradientLayer(k), toQColor(gradientColour(k)));
+    }
     if (!groundPoints(m).empty())
         out.emplace_back(GroundLayer, GroundColour);
     if (!airborneRuns(m).empty())
@@ -246,14 +314,9 @@ std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Disp
     return out;
 }
 
-Result<std::string> dxfBytes(Workspace& ws)
+Result<std::string> dxfBytes(Workspace& ws, const std::optional<GravityAxis>& givenAxis)
 {
-    applyPlotGravityRule(ws.display);
-    return dxfBytes(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax});
-}
-
-Result<std::string> dxfBytes(const Workspace& ws, const GravityAxis& axis)
-{
+    const GravityAxis axis = plotAxisOf(ws.display, givenAxis);
     const Model& m = ws.model;
     Display d = ws.display;
     d.GravityMin = axis.min;
@@ -263,7 +326,7 @@ Result<std::string> dxfBytes(const Workspace& ws, const GravityAxis& axis)
         return fail(setup.message());
 
     PlotFrame f = setup->f;
-    const bool split = setup->split;
+    const CurvePanels& panels = setup->panels;
     const double gravityTop = setup->gravityTop;
     const int ns = std::clamp(m.NumStations, 1, MaxStations);
     const int nb = std::clamp(m.NumBodies, 0, MaxBodies);
@@ -371,11 +434,13 @@ Result<std::string> dxfBytes(const Workspace& ws, const GravityAxis& axis)
         const ValueRange r = magneticValueRange(m);
         const MagneticStations& mag = m.Mag;
         // In a panel of their own above the gravity curves where the window
-        // shows them so; otherwise over the whole upper half.
-        const double base = split ? 56.25 : 37.5;
-        if (split)
+        // shows them so; otherwise over the gravity curves' panel.
+        const bool own = panels.magnetic >= 0;
+        const double top = own ? setup->edge(panels.magnetic) : gravityTop;
+        const double base = own ? setup->edge(panels.magnetic + 1) : 37.5;
+        if (own)
             dxf.line(Axes, "0.0", dxfReal(base), right, dxfReal(base));
-        auto magY = [&](double v) { return base + (v - r.lo) * (75.0 - base) / (r.hi - r.lo); };
+        auto magY = [&](double v) { return base + (v - r.lo) * (top - base) / (r.hi - r.lo); };
         auto onPlot = [&](int i) { return sectionX(mag.X[i]) >= 0 && sectionX(mag.X[i]) <= 100; };
         for (int i = 1; i < mag.Num; ++i) {
             if (!onPlot(i) || !onPlot(i + 1))
@@ -386,9 +451,13 @@ Result<std::string> dxfBytes(const Workspace& ws, const GravityAxis& axis)
                 dxf.line(MagObserved, sectionX(mag.X[i]), magY(mag.Observed[i]), sectionX(mag.X[i + 1]),
                         magY(mag.Observed[i + 1]));
         }
-        dxf.text(Labels, "90.0", dxfReal(73.75), fixed(r.hi, 7, 1) + " nT");
+        dxf.text(Labels, "90.0", dxfReal(top - 1.25), fixed(r.hi, 7, 1) + " nT");
         dxf.text(Labels, "90.0", dxfReal(base + 0.5), fixed(r.lo, 7, 1) + " nT");
     }
+
+    if (panels.gradient >= 0)
+        gradientPanel(dxf, m, f, setup->edge(panels.gradient), setup->edge(panels.gradient + 1),
+                      gradientComponentsShown(m, d.GradientComponents));
 
     // The ground line and the airborne line, each on its layer, held to the
     // section's half.
@@ -423,13 +492,7 @@ Result<std::string> dxfBytes(const Workspace& ws, const GravityAxis& axis)
     return dxf.take();
 }
 
-Status WriteDXF(Workspace& ws, const std::string& fileName)
-{
-    applyPlotGravityRule(ws.display);
-    return WriteDXF(ws, GravityAxis{1, 0, ws.display.GravityMin, ws.display.GravityMax}, fileName);
-}
-
-Status WriteDXF(const Workspace& ws, const GravityAxis& axis, const std::string& fileName)
+Status WriteDXF(Workspace& ws, const std::string& fileName, const std::optional<GravityAxis>& axis)
 {
     const Result<std::string> bytes = dxfBytes(ws, axis);
     if (!bytes)

@@ -10,6 +10,7 @@
 
 #include <QColor>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,23 +25,21 @@ std::string dxfReal(double x);
 // The drawing's layers in the order of its table, each with its colour:
 // AXES, LABELS, CALCULATED, OBSERVED (with field data), BODY_1 .. BODY_n,
 // BOREHOLES (with boreholes), MAGNETIC_CALCULATED and MAGNETIC_OBSERVED
-// (with magnetic stations), GROUND (with station heights), AIRBORNE (with
+// (with magnetic stations), GRADIENT_XX .. GRADIENT_ZZ (each component the
+// gradient panel shows), GROUND (with station heights), AIRBORNE (with
 // magnetic stations above the ground), then POINTS_1 .. for each point data set shown
 // (numbered by its place in the list) when overlays are given.
 std::vector<std::pair<std::string, QColor>> dxfLayers(const Model& m, const Display& d,
                                                       const Overlays* overlays = nullptr);
 
 // The DXF file's bytes with the gravity axis from axis.min to axis.max
-// (plotGravityAxis gives the plots' own, from the model alone). A failure
-// when the plot cannot be scaled.
-Result<std::string> dxfBytes(const Workspace& ws, const GravityAxis& axis);
-// The same with the axis ws.display holds, to which the GravityMin rule is
-// applied first.
-Result<std::string> dxfBytes(Workspace& ws);
+// (plotGravityAxis gives the plots' own, from the model alone), or without
+// one the axis ws.display holds (plotAxisOf). A failure when the plot cannot
+// be scaled.
+Result<std::string> dxfBytes(Workspace& ws, const std::optional<GravityAxis>& axis = std::nullopt);
 
 // Writes the DXF file. A failure's message is for the user (nothing is
 // written then).
-Status WriteDXF(const Workspace& ws, const GravityAxis& axis, const std::string& fileName);
-Status WriteDXF(Workspace& ws, const std::string& fileName);
+Status WriteDXF(Workspace& ws, const std::string& fileName, const std::optional<GravityAxis>& axis = std::nullopt);
 
 }  // namespace corvane

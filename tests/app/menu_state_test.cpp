@@ -79,7 +79,7 @@ TEST(MenuStates, StartupLeavesSixItemsAndBlankStatus)
     Tcorvane w(p);
     EXPECT_EQ(enabledItems(w), (std::set<QString>{"Beginanewmodel1", "Loadanoldmodel1", "Expertusermode1",
                                                  "ExitCorvane1", "aboutbox", "help", "Profilefromgrids1"}));
-    EXPECT_EQ(allItems(w).size(), 71);   // every leaf item of the menu table (seven magnetic, four of point data and backdrop, the magnetic regional, three of the map, the survey), Undo and Redo
+    EXPECT_EQ(allItems(w).size(), 78);   // every leaf item of the menu table (seven magnetic, seven of the gradient panel, four of point data and backdrop, the magnetic regional, three of the map, the survey), Undo and Redo
     EXPECT_FALSE(checked(w, "bodynumbers1"));
     EXPECT_TRUE(checked(w, "BodyDensities1"));
     EXPECT_TRUE(checked(w, "Highlightbodycorners1"));

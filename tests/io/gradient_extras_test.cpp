@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 using namespace corvane;
 
@@ -35,4 +36,30 @@ TEST(GradientExtras, StationsSaveLoadAndCalculate)
     EXPECT_EQ(modelFileBytes(*ws).value_or(""), without);
     ASSERT_EQ(loadModelBytes(*back, without).message(), "");
     EXPECT_EQ(back->model.Grad.Num, 0);
+}
+
+// The panel's keys only when used, read back as written; a file without them
+// turns both off.
+TEST(GradientExtras, PanelKeysOnlyWhenUsed)
+{
+    auto ws = std::make_unique<Workspace>(), back = std::make_unique<Workspace>();
+    test::setStations(ws->model, 21, 0, 20);
+    test::setBody(ws->model, 1, {{4, 1}, {8, 1}, {8, 3}, {4, 3}}, 0.3, 5, 5);
+    ws->model.Grad.Num = 1, ws->model.Grad.X[1] = 2.5;
+    const std::string station = "#CORVANE-EXTRAS 1\r\ngradstation 2.5 0 - - - - - -\r\n";
+    const std::tuple<bool, int, const char*> cases[] = {
+        {false, 0, ""},
+        {true, 0, "display gradient-panel 1\r\n"},
+        {true, 1 | 32, "display gradient-panel 1\r\ndisplay gradient-components xx,zz\r\n"},
+    };
+    for (const auto& [panel, components, lines] : cases) {
+        ws->display.ShowGradient = panel, ws->display.GradientComponents = components;
+        const std::string bytes = modelFileBytes(*ws).value_or("");
+        EXPECT_TRUE(bytes.ends_with(station + lines + "#END\r\n")) << lines;
+        ASSERT_EQ(loadModelBytes(*back, bytes).message(), "");
+        EXPECT_EQ(std::pair(back->display.ShowGradient, back->display.GradientComponents), std::pair(panel, components));
+    }
+    ws->model.Grad.Num = 0, ws->display = Display{};
+    ASSERT_EQ(loadModelBytes(*back, modelFileBytes(*ws).value_or("")).message(), "");
+    EXPECT_EQ(std::pair(back->display.ShowGradient, back->display.GradientComponents), std::pair(false, 0));
 }

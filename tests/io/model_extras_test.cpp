@@ -280,6 +280,7 @@ TEST(ModelExtras, LinesThatCannotBeReadAreReportedAndLeftOut)
         {"borehole 2 late", "does not follow borehole 0"},
         {"display colour-scheme 9", "\"9\" is not a value of \"colour-scheme\""},
         {"display wallpaper 1", "\"wallpaper\" is not a display setting"},
+        {"display gradient-components zz,zz", "\"zz,zz\" is not a value of \"gradient-components\""},
         {" hidden 1", "does not begin with a key"},
         {"title 3 x", "from 1 to 2"},
         // Values whose magnetic sums would overflow are refused by name.

@@ -472,7 +472,7 @@ def gradients():
     block += [f"gradstation {s:g} {GRAD_HEIGHT:g} " + " ".join(f"{v:.2f}" for v in g) for s, g in rows]
     block += ["invert 1 1 0 0 0"] + [f"corner-invert 1 {k} 0 1" for k in range(3, 8)]
     block += ["fit-data 1 0 0.12 1", f"fit-gradient xz {GRAD_NOISE:g} 0", f"fit-gradient zz {GRAD_NOISE:g} 0",
-              "#END"]
+              "display gradient-panel 1", "display gradient-components xz,zz", "#END"]
     path = "examples/field_profile_gradients.mod"
     with open(path, "wb") as f:
         f.write(records + ("\r\n" + "\r\n".join(block) + "\r\n").encode("ascii"))

@@ -72,19 +72,6 @@ Status runStoredInversion(Workspace& ws, int iterations, const std::function<voi
     return {};
 }
 
-TensorFlags observedGradientComponents(const Model& m)
-{
-    TensorFlags any{};
-    for (int i = 1; i <= m.Grad.Num; ++i) {
-        GravityTensor t;
-        TensorFlags has;
-        observedInProfileFrame(m, i, t, has);
-        for (std::size_t c = 0; c < any.size(); ++c)
-            any[c] = any[c] || has[c];
-    }
-    return any;
-}
-
 ChoiceCount countChoices(const Model& m, int b)
 {
     ChoiceCount c;

@@ -17,10 +17,6 @@ namespace corvane {
 // values (a magnetic survey alone is fitted on its own).
 bool haveInversionData(const Model& m);
 
-// The gradient components (profile frame) observed at some gradient station:
-// those a run can fit.
-TensorFlags observedGradientComponents(const Model& m);
-
 // The body the inversion works on, kept to a body that exists.
 int inversionBody(Workspace& ws);
 

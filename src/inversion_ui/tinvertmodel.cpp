@@ -4,6 +4,7 @@
 #include "inversion/run_options.h"
 #include "inversion_ui/texts.h"
 #include "inversion_ui/tinvertresult.h"
+#include "model/gradient.h"
 #include "model/magnetic_data.h"
 
 #include <QCheckBox>

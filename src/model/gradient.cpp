@@ -269,4 +269,17 @@ GravityTensor toGeographicFrame(const GravityTensor& profile, double azimuth)
     return out;
 }
 
+TensorFlags observedGradientComponents(const Model& m)
+{
+    TensorFlags any{};
+    for (int i = 1; i <= std::clamp(m.Grad.Num, 0, MaxStations); ++i) {
+        GravityTensor t;
+        TensorFlags has;
+        observedInProfileFrame(m, i, t, has);
+        for (std::size_t c = 0; c < any.size(); ++c)
+            any[c] = any[c] || has[c];
+    }
+    return any;
+}
+
 }  // namespace corvane

@@ -68,4 +68,8 @@ void turnObserved(const GravityTensor& t, const TensorFlags& has, TensorFrame fr
 // geographic frame.
 void observedInProfileFrame(const Model& m, int i, GravityTensor& out, TensorFlags& has);
 
+// The components (profile frame) observed at some gradient station: those a
+// run can fit and the panel shows unless others are chosen.
+TensorFlags observedGradientComponents(const Model& m);
+
 }  // namespace corvane

@@ -16,14 +16,8 @@ TensorFlags gradientComponentsShown(const Model& m, int chosen)
             shown[static_cast<std::size_t>(k)] = (chosen >> k & 1) != 0;
         return shown;
     }
-    shown[5] = true;
-    for (int i = 1; i <= std::clamp(m.Grad.Num, 0, MaxStations); ++i) {
-        GravityTensor seen;
-        TensorFlags has;
-        observedInProfileFrame(m, i, seen, has);
-        for (std::size_t k = 0; k < shown.size(); ++k)
-            shown[k] = shown[k] || has[k];
-    }
+    shown = observedGradientComponents(m);
+    shown[5] = true;   // T_zz, which every survey measures
     return shown;
 }
 

@@ -121,7 +121,7 @@ void paintMap(QPainter& p, const MapTransform& t, const MapScene& scene)
             const bool current = b == m.CurrentBody;
             QColor fill = body.Hidden ? QColor(Qt::white) : bodyColour(d.ColourScheme, body.Density, low, high);
             if (fill.alpha() == 255 && scene.grid)
-                fill.setAlpha(160);   // the grid shows through
+                fill.setAlpha(90);   // the grid shows through
             p.setBrush(body.Hidden || d.ColourScheme == 1 ? QBrush(Qt::NoBrush) : QBrush(fill));
             p.setPen(current ? QPen(HighlightColour, 3) : QPen(Qt::black, 1, body.Hidden ? Qt::DotLine : Qt::SolidLine));
             p.drawPolygon(poly);

@@ -1,4 +1,5 @@
 #include "cli/calc_map.h"
+#include "cli/options.h"
 
 #include "io/model_file.h"
 #include "map/geopackage.h"
@@ -32,10 +33,6 @@ struct MapOptions {
     bool km = false;
 };
 
-struct UsageError {
-    std::string text;
-};
-
 void say(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
 
 double readNumber(std::string_view s, const std::string& what)
@@ -67,28 +64,15 @@ MapOptions parse(int argc, char** argv)
 {
     MapOptions o;
     for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        std::string value;
-        bool inlineValue = false;
-        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg.resize(eq);
-            inlineValue = true;
-        }
-        auto take = [&]() -> std::string {
-            if (!inlineValue) {
-                if (i + 1 >= argc)
-                    throw UsageError{arg + " needs a value"};
-                value = argv[++i];
-            }
+        Option option(argc, argv, i);
+        const std::string& arg = option.name();
+        auto take = [&] {
+            std::string value = option.value();
             if (value.empty())
                 throw UsageError{arg + " needs a value"};
             return value;
         };
-        auto flag = [&] {
-            if (inlineValue)
-                throw UsageError{arg + " takes no value"};
-        };
+        auto flag = [&] { option.noValue(); };
         if (arg == "--sample")
             o.grid = take();
         else if (arg == "--export-gis")

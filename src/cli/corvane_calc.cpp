@@ -8,6 +8,7 @@
 // --invert runs the inversion the model's stored choices describe, as "Invert
 // the model" runs it, and writes the fitted model.
 #include "cli/calc_map.h"
+#include "cli/options.h"
 #include "inversion/outcome_texts.h"
 #include "inversion/run_options.h"
 #include "io/field_data.h"
@@ -120,9 +121,7 @@ struct Options {
     std::string output;   // the fitted model's file
 };
 
-struct UsageError {
-    std::string text;
-};
+using cli::UsageError;
 
 // A whole number in [lo, hi] written in full, or nothing.
 bool readInt(std::string_view s, int lo, int hi, int& out)
@@ -199,71 +198,56 @@ Options parseArguments(int argc, char** argv)
             optionsEnd = true;
             continue;
         }
-        // --name=value and --name value alike.
-        std::string value;
-        bool inlineValue = false;
-        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg.resize(eq);
-            inlineValue = true;
-        }
-        auto takeValue = [&]() -> std::string {
-            if (inlineValue)
-                return value;
-            if (i + 1 >= argc)
-                throw UsageError{arg + " needs a value"};
-            return argv[++i];
-        };
-        auto noValue = [&] {
-            if (inlineValue)
-                throw UsageError{arg + " takes no value"};
-        };
-        if (arg == "--help" || arg == "-h") {
+        cli::Option option(argc, argv, i);
+        const std::string& name = option.name();
+        auto takeValue = [&] { return option.value(); };
+        auto noValue = [&] { option.noValue(); };
+        if (name == "--help" || name == "-h") {
             noValue();
             std::fputs(HelpText, stdout);
             std::exit(std::fflush(stdout) == 0 ? 0 : ExitFailure);
-        } else if (arg == "--version") {
+        } else if (name == "--version") {
             noValue();
             std::printf("corvane-calc %s\n", CorvaneVersion);
             std::exit(std::fflush(stdout) == 0 ? 0 : ExitFailure);
-        } else if (arg == "--report") {
+        } else if (name == "--report") {
             noValue();
             o.report = true;
-        } else if (arg == "--magnetic") {
+        } else if (name == "--magnetic") {
             noValue();
             o.magnetic = true;
-        } else if (arg == "--gradients") {
+        } else if (name == "--gradients") {
             noValue();
             o.gradients = true;
-        } else if (arg == "--geographic") {
+        } else if (name == "--geographic") {
             noValue();
             o.geographic = true;
-        } else if (arg == "--invert") {
+        } else if (name == "--invert") {
             noValue();
             o.invert = true;
-        } else if (arg == "-o" || arg == "--output") {
+        } else if (name == "-o" || name == "--output") {
             o.output = takeValue();
             if (o.output.empty())
-                throw UsageError{arg + " needs a file name"};
-        } else if (arg == "--stations") {
+                throw UsageError{name + " needs a file name"};
+        } else if (name == "--stations") {
             o.stations = takeValue();
             if (o.stations.empty())
                 throw UsageError{"--stations needs a file name"};
-        } else if (arg == "--columns") {
+        } else if (name == "--columns") {
             readColumns(takeValue(), o);
-        } else if (arg == "--comment-lines") {
+        } else if (name == "--comment-lines") {
             if (!readInt(takeValue(), 0, MaxFieldDataLines, o.columns.commentLines))
                 throw UsageError{"--comment-lines takes a whole number from 0 to " +
                                  std::to_string(MaxFieldDataLines)};
             o.commentLinesGiven = true;
-        } else if (arg == "--decimal-point" || arg == "--decimal-comma") {
+        } else if (name == "--decimal-point" || name == "--decimal-comma") {
             noValue();
-            const char mark = arg == "--decimal-point" ? '.' : ',';
+            const char mark = name == "--decimal-point" ? '.' : ',';
             if (o.decimal && o.decimal != mark)
                 throw UsageError{"--decimal-point and --decimal-comma exclude each other"};
             o.decimal = mark;
         } else {
-            throw UsageError{"unknown option " + arg};
+            throw UsageError{"unknown option " + name};
         }
     }
     if (files.empty())

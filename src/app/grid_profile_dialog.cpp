@@ -305,7 +305,8 @@ void exportToGisCommand(Tcorvane& window)
     map::MapResult<bool> written;
     {
         BusyCursor busy(platform);
-        written = map::writeGeoPackage(QFile::encodeName(name).toStdString(), m, line.value);
+        written = map::writeGeoPackage(QFile::encodeName(name).toStdString(), m, line.value,
+                                       window.workspace().overlays.pointSets);
     }
     if (!written) {
         platform.error(QString::fromStdString(written.error));

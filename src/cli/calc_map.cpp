@@ -195,7 +195,7 @@ int exportGis(const MapOptions& o)
         say(line.error);
         return ExitFailure;
     }
-    if (const auto written = map::writeGeoPackage(o.output, ws.model, line.value); !written) {
+    if (const auto written = map::writeGeoPackage(o.output, ws.model, line.value, ws.overlays.pointSets); !written) {
         say(written.error);
         return ExitFailure;
     }

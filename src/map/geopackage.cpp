@@ -9,6 +9,7 @@
 #include <ogrsf_frmts.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -17,6 +18,8 @@
 #include <vector>
 
 namespace corvane::map {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -204,11 +207,35 @@ void writeHoles(Writer& w, const Model& m, const ProfileLine& line)
     }
 }
 
+// Each data point shown with the section as a point in 3-D, named by its
+// set's file; the gaps that break a horizon's line are no points.
+void writePoints(Writer& w, const std::vector<PointSet>& sets, const ProfileLine& line)
+{
+    if (sets.empty())
+        return;
+    OGRLayer* l = w.layer("points", wkbPoint25D, {{"set", OFTString}, {"label", OFTString}});
+    if (!l)
+        return;
+    const double metres = line.metresPerModelUnit();
+    for (const PointSet& set : sets)
+        for (const DataPoint& d : set.points) {
+            if (!std::isfinite(d.z))
+                continue;
+            OGRFeature f(l->GetLayerDefn());
+            const MapPoint p = line.at(d.x);
+            OGRPoint g(p.E, p.N, -d.z * metres);
+            f.SetGeometry(&g);
+            f.SetField("set", fs::path(set.path).filename().string().c_str());
+            f.SetField("label", d.label.c_str());
+            w.add(l, f);
+        }
+}
+
 }  // namespace
 
-MapResult<bool> writeGeoPackage(const std::string& path, const Model& m, const ProfileLine& line)
+MapResult<bool> writeGeoPackage(const std::string& path, const Model& m, const ProfileLine& line,
+                                const std::vector<PointSet>& points)
 {
-    namespace fs = std::filesystem;
     QuietGdal quiet;
     auto failed = [&path](const std::string& why) {
         return MapResult<bool>::failure("The GeoPackage \"" + path + "\" could not be written" +
@@ -243,6 +270,7 @@ MapResult<bool> writeGeoPackage(const std::string& path, const Model& m, const P
         writeStations(w, m, line);
         writeBodies(w, m, line);
         writeHoles(w, m, line);
+        writePoints(w, points, line);
         if (ds->CommitTransaction() != OGRERR_NONE && w.problem.empty())
             w.problem = QuietGdal::lastMessage();
         problem = w.problem;

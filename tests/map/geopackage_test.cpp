@@ -40,7 +40,11 @@ TEST(GeoPackage, LayersReadBackWithOgr)
     const auto line = ProfileLine::make({500000, 6000000, 510000, 6000000, "EPSG:32633"}, true);
     const std::string path = (test::scratch() / "model.gpkg").string();
     std::ofstream(path) << "an older file";
-    const auto written = writeGeoPackage(path, *smallModel(), line.value);
+    // Data points, one a horizon's gap (no point).
+    PointSet wells;
+    wells.path = "/data/wells.txt";
+    wells.points = {{2, 1.5, "top"}, {3, std::nan(""), ""}, {4, 0.5, ""}};
+    const auto written = writeGeoPackage(path, *smallModel(), line.value, {wells});
     ASSERT_TRUE(written) << written.error;
     EXPECT_EQ(std::system(("ogrinfo -ro -q " + path + " > /dev/null").c_str()), 0);
 
@@ -48,8 +52,8 @@ TEST(GeoPackage, LayersReadBackWithOgr)
     ASSERT_TRUE(ds);
     const std::tuple<const char*, GIntBig, OGRwkbGeometryType> layers[] = {
         {"profile_line", 1, wkbLineString}, {"stations", 4, wkbPoint}, {"bodies", 2, wkbPolygon25D},
-        {"footprints", 2, wkbPolygon}, {"boreholes", 1, wkbLineString25D}};
-    ASSERT_EQ(ds->GetLayerCount(), 5);
+        {"footprints", 2, wkbPolygon}, {"boreholes", 1, wkbLineString25D}, {"points", 2, wkbPoint25D}};
+    ASSERT_EQ(ds->GetLayerCount(), 6);
     for (const auto& [name, features, type] : layers) {
         OGRLayer* layer = ds->GetLayerByName(name);
         ASSERT_TRUE(layer) << name;
@@ -111,6 +115,11 @@ TEST(GeoPackage, LayersReadBackWithOgr)
     EXPECT_DOUBLE_EQ(section->GetFieldAsDouble("density"), -0.1);
     OGRFeatureUniquePtr hole(ds->GetLayerByName("boreholes")->GetNextFeature());
     EXPECT_DOUBLE_EQ(hole->GetGeometryRef()->toLineString()->getZ(1), -2500);
+    OGRFeatureUniquePtr top(ds->GetLayerByName("points")->GetNextFeature());
+    const OGRPoint* at = top->GetGeometryRef()->toPoint();
+    EXPECT_EQ(std::vector<double>({at->getX(), at->getY(), at->getZ()}), std::vector<double>({502000, 6000000, -1500}));
+    EXPECT_STREQ(top->GetFieldAsString("set"), "wells.txt");
+    EXPECT_STREQ(top->GetFieldAsString("label"), "top");
     OGRFeatureUniquePtr l(ds->GetLayerByName("profile_line")->GetNextFeature());
     EXPECT_DOUBLE_EQ(l->GetFieldAsDouble("length_m"), 10000);
 }

@@ -150,8 +150,10 @@ void TPointSets::fillList()
     filling_ = true;
     list_->clear();
     for (const PointSet& s : sets_) {
-        auto* item = new QListWidgetItem(
-            fileNameOf(s.path) + QStringLiteral(" (%1 points)").arg(s.points.size()), list_);
+        // A horizon's gaps are no points.
+        const auto count = std::count_if(s.points.begin(), s.points.end(),
+                                         [](const DataPoint& d) { return std::isfinite(d.z); });
+        auto* item = new QListWidgetItem(fileNameOf(s.path) + QStringLiteral(" (%1 points)").arg(count), list_);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(s.hidden ? Qt::Unchecked : Qt::Checked);
     }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace corvane {
 
@@ -212,18 +213,7 @@ MagneticRange magneticRange(const Model& m, const Display& d)
     if (n < 1)
         return out;
     StationRange& r = out.r;
-    r.i1 = n;
-    for (int i = 1; i <= n; ++i)
-        if (mag.X[i] >= d.ViewXMin) {
-            r.i1 = i;
-            break;
-        }
-    r.i2 = n;
-    for (int i = r.i1 + 1; i <= n; ++i)
-        if (mag.X[i] >= d.ViewXMax) {
-            r.i2 = i;
-            break;
-        }
+    std::tie(r.i1, r.i2) = stationsInView(mag.X, n, d.ViewXMin, d.ViewXMax);
     double lo = 1e300, hi = -1e300;
     auto take = [&](double v) {
         if (std::isfinite(v)) {

@@ -1,10 +1,12 @@
 #include "gradient_panel.h"
 
 #include "gradient.h"
+#include "gravity_axis.h"
 #include "tick_steps.h"
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace corvane {
 
@@ -85,18 +87,7 @@ GradientAxis gradientAxis(const Model& m, double xMin, double xMax, const Tensor
     const int n = std::clamp(g.Num, 0, MaxStations);
     if (n < 1)
         return out;
-    out.first = n;
-    for (int i = 1; i <= n; ++i)
-        if (g.X[i] >= xMin) {
-            out.first = i;
-            break;
-        }
-    out.last = n;
-    for (int i = out.first + 1; i <= n; ++i)
-        if (g.X[i] >= xMax) {
-            out.last = i;
-            break;
-        }
+    std::tie(out.first, out.last) = stationsInView(g.X, n, xMin, xMax);
     double lo = 1e300, hi = -1e300;
     auto take = [&](double v) {
         if (std::isfinite(v)) {

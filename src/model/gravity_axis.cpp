@@ -1,6 +1,7 @@
 #include "gravity_axis.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace corvane {
 
@@ -11,21 +12,27 @@ void stationsBetween(const Model& m, double xMin, double xMax, GravityAxis& a)
     const int n = std::clamp(m.NumStations, 0, MaxStations);
     if (n < 1)
         return;   // empty
-    a.first = n;
-    for (int i = 1; i <= n; ++i)
-        if (m.StationX[i] >= xMin) {
-            a.first = i;
-            break;
-        }
-    a.last = n;
-    for (int i = a.first + 1; i <= n; ++i)
-        if (m.StationX[i] >= xMax) {
-            a.last = i;
-            break;
-        }
+    std::tie(a.first, a.last) = stationsInView(m.StationX, n, xMin, xMax);
 }
 
 }  // namespace
+
+std::pair<int, int> stationsInView(const Array1<double, MaxStations>& x, int n, double xMin, double xMax)
+{
+    int first = n;
+    for (int i = 1; i <= n; ++i)
+        if (x[i] >= xMin) {
+            first = i;
+            break;
+        }
+    int last = n;
+    for (int i = first + 1; i <= n; ++i)
+        if (x[i] >= xMax) {
+            last = i;
+            break;
+        }
+    return {first, last};
+}
 
 GravityAxis gravityAxis(const Model& m, double xMin, double xMax, GravityCurves curves)
 {

@@ -5,6 +5,8 @@
 // has drawn anything is the plot made after.
 #include "model.h"
 
+#include <utility>
+
 namespace corvane {
 
 // Which curves the axis must hold: observed and calculated, their
@@ -25,6 +27,9 @@ struct GravityAxis {
 };
 
 GravityAxis gravityAxis(const Model& m, double xMin, double xMax, GravityCurves curves);
+// The same rule for any of the station tables: of the n (at least 1)
+// positions x[1..n], in order, the first and last in view.
+std::pair<int, int> stationsInView(const Array1<double, MaxStations>& x, int n, double xMin, double xMax);
 
 // The plots' axis: both curves over the whole profile, whatever the window
 // shows, so that no part of a curve falls outside the frame.

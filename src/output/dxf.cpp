@@ -471,12 +471,25 @@ Result<std::string> dxfBytes(Workspace& ws, const std::optional<GravityAxis>& gi
         sectionLine(AirborneLayer, run);
 
     // The point data sets shown, each on its own layer: the points within the
-    // section's view, labels beside them.
+    // section's view, labels beside them; a set drawn as a line (a horizon)
+    // as lines, broken where it has no depth.
     for (std::size_t i = 0; i < ws.overlays.pointSets.size(); ++i) {
         const PointSet& set = ws.overlays.pointSets[i];
         if (set.hidden)
             continue;
         const std::string layer = pointLayer(static_cast<int>(i) + 1);
+        if (set.joined) {
+            std::vector<SectionPoint> run;
+            for (const DataPoint& pt : set.points) {
+                if (std::isfinite(pt.z))
+                    run.push_back({pt.x, pt.z});
+                if (!std::isfinite(pt.z) || &pt == &set.points.back()) {
+                    sectionLine(layer, run);
+                    run.clear();
+                }
+            }
+            continue;
+        }
         const double xlo = std::min(f.x1, f.x1 + f.R), xhi = std::max(f.x1, f.x1 + f.R);
         for (const DataPoint& pt : set.points) {
             if (!(pt.x >= xlo && pt.x <= xhi && pt.z >= d.ViewDepthMin && pt.z <= d.ViewDepthMin + f.D))

@@ -235,4 +235,13 @@ TEST(Dxf, PointSetsOnTheirOwnLayers)
     EXPECT_EQ(dxf.find("deep"), std::string::npos);
     // Everything else is as it was.
     EXPECT_EQ(count(dxf, "\r\nLINE\r\n"), count(plain, "\r\nLINE\r\n"));
+
+    // A horizon: lines, no points, broken at its gap.
+    PointSet horizon{"h", {{0, 1, ""}, {1, 1.5, ""}, {2, std::nan(""), ""}, {3, 2, ""}, {4, 2, ""}},
+                     PointSymbol::Circle, 0, false};
+    horizon.joined = true;
+    ws.overlays.pointSets.push_back(horizon);
+    const std::string lined = corvane::test::bytesOf(dxfBytes(ws), problem);
+    EXPECT_EQ(count(lined, "\r\nLINE\r\n8\r\nPOINTS_4\r\n"), 2u);
+    EXPECT_EQ(count(lined, "\r\nPOINT\r\n"), 3u);
 }

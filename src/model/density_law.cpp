@@ -178,6 +178,21 @@ struct Edge {
     double X1 = 0, Z1 = 0, dX = 0, dZ = 0, L = 0;
 };
 
+// The edge from corner k to the next; false for a level edge, which adds
+// nothing to a line integral in depth.
+bool edgeOf(const Tbody& b, int k, Edge& e)
+{
+    const int next = k == b.NumCorners ? 1 : k + 1;
+    e.X1 = b.CornerX[k];
+    e.Z1 = b.CornerZ[k];
+    e.dX = b.CornerX[next] - e.X1;
+    e.dZ = b.CornerZ[next] - e.Z1;
+    if (e.dZ == 0)
+        return false;
+    e.L = std::hypot(e.dX, e.dZ);
+    return true;
+}
+
 // The x antiderivative of the 2.5-D kernel z/(x^2+z^2) * sum y/R at a point
 // (x, z) relative to the station, times the contrast at datum depth Z.
 // Two strike sides are one arc tangent: atan a + atan b is the argument of
@@ -244,15 +259,9 @@ double stationIntegral(Station& s)
     const int n = b.NumCorners;
     double total = 0;
     for (int k = 1; k <= n; ++k) {
-        const int next = k == n ? 1 : k + 1;
         Edge e;
-        e.X1 = b.CornerX[k];
-        e.Z1 = b.CornerZ[k];
-        e.dX = b.CornerX[next] - e.X1;
-        e.dZ = b.CornerZ[next] - e.Z1;
-        if (e.dZ == 0)
-            continue;   // a level edge adds nothing to a line integral in depth
-        e.L = std::hypot(e.dX, e.dZ);
+        if (!edgeOf(b, k, e))
+            continue;
         s.pieces = 0;
         const double z1 = e.Z1 + s.h, z2 = z1 + e.dZ;
         double part = 0;
@@ -414,15 +423,9 @@ void blockLawAnomaly(const Tbody& body, const double* stationX, int numStations,
         double acc[Lanes] = {};
         const int n = body.NumCorners;
         for (int k = 1; k <= n; ++k) {
-            const int next = k == n ? 1 : k + 1;
             Edge e;
-            e.X1 = body.CornerX[k];
-            e.Z1 = body.CornerZ[k];
-            e.dX = body.CornerX[next] - e.X1;
-            e.dZ = body.CornerZ[next] - e.Z1;
-            if (e.dZ == 0)
+            if (!edgeOf(body, k, e))
                 continue;
-            e.L = std::hypot(e.dX, e.dZ);
             b.pieces = 0;
             blockPiece(b, e, 0, 1, 0, acc);
         }
